@@ -1,0 +1,136 @@
+// bx3: the host application. Loads the modules next to it, opens scene documents and runs
+// the registered commands.
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "brantic/jobs.h"
+#include "brantic/mainthread.h"
+#include "bx3/assets.h"
+#include "bx3/commands.h"
+#include "bx3/host.h"
+#include "bx3/module.h"
+#include "bx3/prefs.h"
+#include "bx3/scenefile.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitBadArguments = 2;
+
+const char* const kUsage =
+    "usage: bx3 [options] [SCENE.bx3]\n"
+    "\n"
+    "Runs the host application with the modules in the modules/ folder next to it.\n"
+    "\n"
+    "options:\n"
+    "  --list-commands   print every registered command: id, name and help text\n"
+    "  --assets          print every file use of SCENE.bx3 (one line per use)\n"
+    "  --prefs DIR       keep the preferences in DIR instead of the user's config folder\n"
+    "  --version         print the version\n"
+    "  --help            print this text\n"
+    "\n"
+    "exit codes: 0 done, 1 a module or command failed, 2 bad arguments or a scene that\n"
+    "cannot be loaded\n";
+
+std::string ApplicationFolder(const char* argv0) {
+  char buffer[PATH_MAX];
+  const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  std::string path = length > 0 ? std::string(buffer, static_cast<size_t>(length)) : argv0;
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+std::string ValueText(const bx3::AssetUse& use) {
+  std::string text = use.file.GetString().Std();
+  if (use.element) text += "\t" + use.element->GetName().Std();
+  else text += "\t(document)";
+  text += "\t" + std::to_string(use.channelId);
+  if (!use.nodePath.IsEmpty()) text += "\t" + use.nodeSpace.Std() + ":" + use.nodePath.Text().Std();
+  if (use.take) text += "\ttake " + use.take->GetName().Std();
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool listCommands = false;
+  bool listAssets = false;
+  std::string scenePath;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument == "--help" || argument == "-h") {
+      std::fputs(kUsage, stdout);
+      return kExitOk;
+    }
+    if (argument == "--version") {
+      std::printf("bx3 0.1.0 (host interface %d)\n", bx3::kHostApiVersion);
+      return kExitOk;
+    }
+    if (argument == "--list-commands") {
+      listCommands = true;
+    } else if (argument == "--assets") {
+      listAssets = true;
+    } else if (argument == "--prefs") {
+      if (i + 1 >= argc) {
+        std::fprintf(stderr, "bx3: --prefs needs a folder\n");
+        return kExitBadArguments;
+      }
+      ::setenv("BX3_PREFS_DIR", argv[++i], 1);
+    } else if (!argument.empty() && argument[0] == '-') {
+      std::fprintf(stderr, "bx3: unknown option %s (see bx3 --help)\n", argument.c_str());
+      return kExitBadArguments;
+    } else if (scenePath.empty()) {
+      scenePath = argument;
+    } else {
+      std::fprintf(stderr, "bx3: only one scene can be given (%s and %s)\n", scenePath.c_str(),
+                   argument.c_str());
+      return kExitBadArguments;
+    }
+  }
+  if (listAssets && scenePath.empty()) {
+    std::fprintf(stderr, "bx3: --assets needs a scene\n");
+    return kExitBadArguments;
+  }
+
+  bx3::InitializeHost();
+  if (auto loaded = bx3::Preferences::Get().Load(); !loaded) {
+    std::fprintf(stderr, "bx3: %s (using defaults)\n", loaded.GetError().Message().c_str());
+  }
+  if (!scenePath.empty()) {
+    auto document = bx3::LoadDocument(scenePath);
+    if (!document) {
+      std::fprintf(stderr, "bx3: %s\n", document.GetError().Message().c_str());
+      return kExitBadArguments;
+    }
+    bx3::AddDocument(std::move(*document));
+  }
+
+  std::vector<std::string> problems;
+  auto modules = bx3::LoadModules(ApplicationFolder(argv[0]) + "/modules", problems);
+  for (const std::string& problem : problems) std::fprintf(stderr, "bx3: %s\n", problem.c_str());
+
+  if (listCommands) {
+    for (const bx3::RegisteredCommand& command : bx3::GetRegisteredCommands()) {
+      std::printf("%d\t%s\t%s\n", command.id, command.name.CStr(), command.help.CStr());
+    }
+  }
+  if (listAssets) {
+    std::vector<bx3::AssetUse> uses;
+    bx3::GetAllAssets(bx3::GetActiveDocument(), false, bx3::Filename(), bx3::kAssetQueryAll, uses);
+    for (const bx3::AssetUse& use : uses) std::printf("%s\n", ValueText(use).c_str());
+  }
+
+  brantic::DrainMainThreadQueue();
+  // Commands live in the modules' code: free them before the modules unload.
+  bx3::FreeRegisteredCommands();
+  modules.clear();
+  bx3::CloseAllDocuments();
+  brantic::JobQueue::ShutdownAll();
+  return problems.empty() ? kExitOk : kExitFailed;
+}

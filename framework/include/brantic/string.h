@@ -1,0 +1,69 @@
+// Shared immutable strings. Any thread (values are immutable; copies share the text).
+#pragma once
+
+#include <compare>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "brantic/result.h"
+
+namespace brantic {
+
+class String {
+ public:
+  static constexpr int64_t kNotFound = -1;
+
+  String() = default;
+  String(const char* text) : String(std::string_view(text ? text : "")) {}
+  String(std::string_view text)
+      : text_(text.empty() ? nullptr : std::make_shared<const std::string>(text)) {}
+  String(std::string&& text)
+      : text_(text.empty() ? nullptr : std::make_shared<const std::string>(std::move(text))) {}
+  String(const std::string& text) : String(std::string_view(text)) {}
+
+  bool IsEmpty() const { return !text_; }
+  int64_t Length() const { return text_ ? static_cast<int64_t>(text_->size()) : 0; }
+  std::string_view View() const { return text_ ? std::string_view(*text_) : std::string_view(); }
+  const std::string& Std() const;
+  const char* CStr() const { return Std().c_str(); }
+  operator std::string_view() const { return View(); }
+
+  // Byte-wise comparison: negative, 0 or positive, like strcmp.
+  int Compare(const String& other) const { return View().compare(other.View()); }
+  bool operator==(const String& other) const { return View() == other.View(); }
+  bool operator==(std::string_view other) const { return View() == other; }
+  std::strong_ordering operator<=>(const String& other) const { return View() <=> other.View(); }
+
+  // Position of `what` at or after `start`, or kNotFound.
+  int64_t Find(std::string_view what, int64_t start = 0) const;
+  int64_t FindLast(std::string_view what) const;
+  bool Contains(std::string_view what) const { return Find(what) != kNotFound; }
+  // Up to `count` bytes from `start` (clamped to the text).
+  String Substring(int64_t start, int64_t count = INT64_MAX) const;
+  // Every occurrence of `what` replaced by `with`; an empty `what` changes nothing.
+  String Replace(std::string_view what, std::string_view with) const;
+  Result<int64_t> ToInt64() const;
+  String ToLower() const;
+
+  // `value` in decimal, padded with zeros to at least `digits` digits ("-007" for -7, 3).
+  static String FromInt(int64_t value, int32_t digits = 0);
+
+ private:
+  std::shared_ptr<const std::string> text_;
+};
+
+inline std::string operator+(const std::string& a, const String& b) {
+  return a + std::string(b.View());
+}
+
+struct StringHash {
+  size_t operator()(const String& s) const { return std::hash<std::string_view>()(s.View()); }
+};
+
+// A size in bytes as text: "0 B", "512 B", "1.5 KB", "12.3 MB" (units of 1000, as file
+// managers show them). With `binary`, units of 1024 ("KiB", "MiB", ...).
+String MemorySizeToText(int64_t bytes, bool binary);
+
+}  // namespace brantic

@@ -1,0 +1,86 @@
+#include "brantic/mainthread.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+namespace brantic {
+
+namespace {
+
+struct MainQueue {
+  std::mutex mutex;
+  std::condition_variable posted;
+  std::deque<std::function<void()>> closures;
+  std::function<void()> wakeUp;
+  std::thread::id mainThread = std::this_thread::get_id();
+};
+
+MainQueue& Queue() {
+  static MainQueue queue;
+  return queue;
+}
+
+// Initialised while the library loads, which happens on the process's first thread.
+[[maybe_unused]] const bool kMainThreadNoted = (Queue(), true);
+
+}  // namespace
+
+void SetMainThread() {
+  std::lock_guard lock(Queue().mutex);
+  Queue().mainThread = std::this_thread::get_id();
+}
+
+bool IsMainThread() {
+  std::lock_guard lock(Queue().mutex);
+  return Queue().mainThread == std::this_thread::get_id();
+}
+
+void ExecuteOnMainThread(std::function<void()> closure) {
+  if (!closure) return;
+  std::function<void()> wakeUp;
+  {
+    std::lock_guard lock(Queue().mutex);
+    Queue().closures.push_back(std::move(closure));
+    wakeUp = Queue().wakeUp;
+  }
+  Queue().posted.notify_all();
+  if (wakeUp) wakeUp();
+}
+
+int64_t DrainMainThreadQueue() {
+  int64_t count = 0;
+  for (;;) {
+    std::function<void()> closure;
+    {
+      std::lock_guard lock(Queue().mutex);
+      if (Queue().closures.empty()) return count;
+      closure = std::move(Queue().closures.front());
+      Queue().closures.pop_front();
+    }
+    closure();
+    ++count;
+  }
+}
+
+bool HasMainThreadWork() {
+  std::lock_guard lock(Queue().mutex);
+  return !Queue().closures.empty();
+}
+
+bool WaitForMainThreadWork(double timeoutSeconds) {
+  std::unique_lock lock(Queue().mutex);
+  const double seconds = timeoutSeconds < 0 ? 0 : (timeoutSeconds > 1e7 ? 1e7 : timeoutSeconds);
+  const auto limit = std::chrono::duration<double>(seconds);
+  return Queue().posted.wait_for(lock, limit, [] { return !Queue().closures.empty(); });
+}
+
+void SetMainThreadWakeUp(std::function<void()> wakeUp) {
+  std::lock_guard lock(Queue().mutex);
+  Queue().wakeUp = std::move(wakeUp);
+}
+
+}  // namespace brantic

@@ -1,0 +1,148 @@
+#include "brantic/url.h"
+
+#include <vector>
+
+#include "brantic/io.h"
+
+namespace brantic {
+
+namespace {
+
+std::vector<std::string_view> SplitSegments(std::string_view path) {
+  std::vector<std::string_view> segments;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string_view::npos) end = path.size();
+    if (end > start) segments.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return segments;
+}
+
+// "a//b/" -> "a/b", keeping a leading "/".
+std::string TidySeparators(std::string_view path) {
+  std::string out;
+  out.reserve(path.size());
+  for (char c : path) {
+    if (c == '/' && !out.empty() && out.back() == '/') continue;
+    out += c;
+  }
+  if (out.size() > 1 && out.back() == '/') out.pop_back();
+  return out;
+}
+
+}  // namespace
+
+std::string NormalizePathText(std::string_view path) {
+  const bool absolute = !path.empty() && path.front() == '/';
+  std::vector<std::string_view> kept;
+  for (std::string_view segment : SplitSegments(path)) {
+    if (segment == ".") continue;
+    if (segment == "..") {
+      if (!kept.empty() && kept.back() != "..") {
+        kept.pop_back();
+      } else if (!absolute) {
+        kept.push_back(segment);
+      }
+      continue;
+    }
+    kept.push_back(segment);
+  }
+  std::string out = absolute ? "/" : "";
+  for (size_t i = 0; i < kept.size(); ++i) {
+    if (i > 0) out += '/';
+    out += kept[i];
+  }
+  if (out.empty() && !path.empty()) out = ".";
+  return out;
+}
+
+Url Url::FromSystemPath(std::string_view path) {
+  if (path.empty()) return Url();
+  if (path.front() == '/') return Url(Scheme::File, String(TidySeparators(path)));
+  return Url(Scheme::Relative, String(TidySeparators(path)));
+}
+
+Url Url::FromString(std::string_view text) {
+  if (text.starts_with("file://")) return FromSystemPath(text.substr(7));
+  if (text.starts_with("file:")) return FromSystemPath(text.substr(5));
+  if (text.starts_with("relative:")) {
+    std::string_view path = text.substr(9);
+    while (!path.empty() && path.front() == '/') path.remove_prefix(1);
+    return path.empty() ? Url() : Url(Scheme::Relative, String(TidySeparators(path)));
+  }
+  return FromSystemPath(text);
+}
+
+String Url::GetScheme() const {
+  switch (scheme_) {
+    case Scheme::File: return String(kUrlSchemeFile);
+    case Scheme::Relative: return String(kUrlSchemeRelative);
+    case Scheme::None: break;
+  }
+  return String();
+}
+
+String Url::GetName() const {
+  const std::string_view path = path_.View();
+  const size_t slash = path.rfind('/');
+  return String(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+Url Url::GetDirectory() const {
+  const std::string_view path = path_.View();
+  const size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) return Url();
+  if (slash == 0) return path.size() > 1 ? Url(scheme_, String("/")) : Url();
+  return Url(scheme_, String(path.substr(0, slash)));
+}
+
+std::string Url::ToString() const {
+  switch (scheme_) {
+    case Scheme::File: return "file://" + path_.Std();
+    case Scheme::Relative: return "relative:" + path_.Std();
+    case Scheme::None: break;
+  }
+  return std::string();
+}
+
+Result<Url> Url::Append(const Url& relative) const {
+  if (IsEmpty()) return IllegalStateError("cannot append to the empty URL");
+  if (relative.IsEmpty()) return *this;
+  if (relative.scheme_ != Scheme::Relative) {
+    return IllegalArgumentError("only a relative URL can be appended: " + relative.ToString());
+  }
+  return Append(relative.path_.View());
+}
+
+Result<Url> Url::Append(std::string_view segment) const {
+  if (IsEmpty()) return IllegalStateError("cannot append to the empty URL");
+  if (segment.empty()) return IllegalArgumentError("cannot append an empty name");
+  std::string path = path_.Std();
+  if (path.back() != '/') path += '/';
+  while (!segment.empty() && segment.front() == '/') segment.remove_prefix(1);
+  path.append(segment);
+  return Url(scheme_, String(TidySeparators(path)));
+}
+
+Result<Url> Url::GetRelativeUrl(const Url& base) const {
+  if (scheme_ != Scheme::File || base.scheme_ != Scheme::File) {
+    return IllegalArgumentError("a relative URL needs two file URLs");
+  }
+  const std::string path = NormalizePathText(path_.View());
+  std::string folder = NormalizePathText(base.path_.View());
+  if (folder.back() != '/') folder += '/';
+  if (path.size() <= folder.size() || path.compare(0, folder.size(), folder) != 0) {
+    return IllegalArgumentError(path + " is not inside " + folder);
+  }
+  return Url(Scheme::Relative, String(std::string_view(path).substr(folder.size())));
+}
+
+Result<Url> Url::Normalize(uint32_t flags) const {
+  const IoHandler* handler = GetIoHandler(*this);
+  if (!handler) return IllegalStateError("the empty URL has no scheme handler");
+  return handler->Normalize(*this, flags);
+}
+
+}  // namespace brantic

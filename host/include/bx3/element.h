@@ -1,0 +1,182 @@
+// Scene elements: typed parameters, hierarchy, links. Main thread only.
+//
+// Every change goes through the element API, which raises the element's change counter and
+// its document's, and is recorded for undo by the caller (Document::AddUndo before the
+// change).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "brantic/nodes.h"
+#include "brantic/string.h"
+#include "brantic/time.h"
+#include "brantic/url.h"
+#include "bx3/filename.h"
+#include "bx3/types.h"
+
+namespace bx3 {
+
+class Document;
+class Element;
+
+using ElementUid = uint64_t;
+
+// A link to an element that resolves to nothing once the element is gone. Links name the
+// element by its identity, so an element brought back by undo is found again.
+class ElementLink {
+ public:
+  ElementLink() = default;
+  explicit ElementLink(const Element* element) { Set(element); }
+  void Set(const Element* element);
+  void Clear() { uid_ = 0; }
+  bool IsEmpty() const { return uid_ == 0; }
+  ElementUid GetUid() const { return uid_; }
+  Element* Resolve(const Document* document) const;
+  bool operator==(const ElementLink&) const = default;
+
+ private:
+  ElementUid uid_ = 0;
+};
+
+using ParamValue = std::variant<std::monostate, bool, int32_t, double, brantic::TimeValue,
+                                brantic::String, Filename, ElementLink, brantic::Url>;
+
+// The data type a value is stored as (kDataTypeNone for an empty value).
+int32_t DataTypeOf(const ParamValue& value);
+
+// One level of a description identifier: parameter id, data type, creator type.
+struct DescLevel {
+  int32_t id = 0;
+  int32_t dataType = 0;
+  int32_t creator = 0;
+  bool operator==(const DescLevel&) const = default;
+};
+
+// Identifies a parameter in an element's description (up to three levels).
+class DescId {
+ public:
+  DescId() = default;
+  explicit DescId(DescLevel first) { Push(first); }
+  int32_t Depth() const { return depth_; }
+  bool IsEmpty() const { return depth_ == 0; }
+  const DescLevel& operator[](int32_t level) const { return levels_[static_cast<size_t>(level)]; }
+  void Push(DescLevel level);
+  bool operator==(const DescId& other) const;
+
+ private:
+  std::array<DescLevel, 3> levels_{};
+  int32_t depth_ = 0;
+};
+
+// Fills in the data type and creator of `id`'s first level from the description of type
+// `typeId`. False when the type has no such parameter.
+bool CompleteDescId(int32_t typeId, DescId& id);
+
+// Messages an element understands.
+enum ElementMessage : int32_t {
+  kMsgUpdate = 7,  // the element's data changed; raises its change counter
+};
+
+// Flags for SetParameter.
+enum SetFlags : int32_t {
+  kSetFlagsNone = 0,
+  kSetFlagsUserChange = 4,  // a change the user asked for (the same as any other here)
+};
+
+class Element {
+ public:
+  explicit Element(int32_t typeId, brantic::String name = {});
+  virtual ~Element();
+  Element(const Element&) = delete;
+  Element& operator=(const Element&) = delete;
+
+  int32_t GetType() const { return typeId_; }
+  const TypeInfo* GetTypeInfo() const { return typeInfo_; }
+  bool IsInstanceOf(int32_t baseType) const;
+  ElementUid GetUid() const { return uid_; }
+
+  const brantic::String& GetName() const { return name_; }
+  void SetName(brantic::String name);
+
+  // --- hierarchy
+  Element* GetParent() const { return parent_; }
+  Element* GetUp() const { return parent_; }
+  // The element a tag or shader belongs to: the nearest ancestor that is neither a tag nor
+  // a shader. Null for elements that are not part of another one.
+  Element* GetMain() const;
+  Document* GetDocument() const { return document_; }
+  const std::vector<std::unique_ptr<Element>>& GetChildren() const { return children_; }
+  // Inserts `child` at `index` (-1 appends). Answers the inserted element.
+  Element* InsertChild(std::unique_ptr<Element> child, int64_t index = -1);
+  // Detaches this element from its parent; null when it has none.
+  std::unique_ptr<Element> Remove();
+  int64_t IndexInParent() const;
+
+  // --- parameters
+  const std::map<int32_t, ParamValue>& GetParameters() const { return params_; }
+  const ParamValue* GetParameter(int32_t id) const;
+  bool GetBool(int32_t id, bool fallback = false) const;
+  int32_t GetInt32(int32_t id, int32_t fallback = 0) const;
+  double GetFloat(int32_t id, double fallback = 0.0) const;
+  brantic::TimeValue GetTime(int32_t id) const;
+  brantic::String GetString(int32_t id) const;
+  Filename GetFilename(int32_t id) const;
+  ElementLink GetLink(int32_t id) const;
+  // Stores `value` and raises the change counters. An empty value removes the parameter.
+  void SetParameter(int32_t id, ParamValue value, int32_t setFlags = kSetFlagsNone);
+
+  // --- layer, node graphs, change counter
+  Element* GetLayer() const;
+  const ElementLink& GetLayerLink() const { return layer_; }
+  void SetLayer(const Element* layer);
+  const std::map<brantic::Id, brantic::NodeGraph>& GetNodeGraphs() const { return graphs_; }
+  brantic::NodeGraph* GetNodeGraph(const brantic::Id& nodeSpace);
+  void SetNodeGraph(brantic::NodeGraph graph);
+  // The change counter (selector 4: data changes). Any other selector answers the same.
+  uint32_t GetDirty(int32_t selector = 4) const;
+  // Raises this element's counter, its ancestors' and the document's.
+  void SetDirty();
+
+  // kMsgUpdate raises the change counter; other messages are answered true unhandled.
+  virtual bool Message(int32_t id, void* data = nullptr);
+
+  // A copy of this element's own data (name, parameters, layer, graphs) with the same
+  // identity, without children. Used by undo.
+  virtual std::unique_ptr<Element> CloneData() const;
+  // A copy of the element and all below it, with the same identities.
+  std::unique_ptr<Element> CloneTree() const;
+  // Takes over `source`'s own data; children stay.
+  virtual void AssignData(const Element& source);
+  // Same own data (not the children, not the change counter).
+  virtual bool DataEquals(const Element& other) const;
+
+ protected:
+  Element(int32_t typeId, ElementUid uid);
+
+ private:
+  friend class Document;
+  void AttachTo(Document* document);
+
+  int32_t typeId_;
+  const TypeInfo* typeInfo_;
+  ElementUid uid_;
+  brantic::String name_;
+  Element* parent_ = nullptr;
+  Document* document_ = nullptr;
+  std::vector<std::unique_ptr<Element>> children_;
+  std::map<int32_t, ParamValue> params_;
+  ElementLink layer_;
+  std::map<brantic::Id, brantic::NodeGraph> graphs_;
+  uint32_t dirty_ = 0;
+};
+
+// Makes an element of a registered type (a Take for type::kTake). Null for unknown types.
+std::unique_ptr<Element> CreateElement(int32_t typeId, brantic::String name = {});
+
+}  // namespace bx3

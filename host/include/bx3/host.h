@@ -1,0 +1,33 @@
+// The host application's state: open documents and the active one. Main thread only.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "brantic/result.h"
+#include "brantic/url.h"
+#include "bx3/document.h"
+
+namespace bx3 {
+
+// The version of the host interface this host offers.
+inline constexpr int32_t kHostApiVersion = 23150;
+
+// Sets up the host's services in the framework (texture search folders). Call once at
+// start, on the main thread.
+void InitializeHost();
+
+// Takes ownership of `document` and makes it active.
+Document* AddDocument(std::unique_ptr<Document> document);
+// Closes a document; the next one becomes active.
+void CloseDocument(Document* document);
+void CloseAllDocuments();
+Document* GetActiveDocument();
+void SetActiveDocument(Document* document);
+const std::vector<std::unique_ptr<Document>>& GetDocuments();
+
+// The texture search folders of a document folder: the folder itself, its "tex" folder,
+// then the enabled texture search paths of the preferences, in that order.
+brantic::Result<std::vector<brantic::Url>> GetTextureSearchFolders(const brantic::Url& documentFolder);
+
+}  // namespace bx3

@@ -1,0 +1,46 @@
+// The host's preferences, persisted as JSON. Main thread only.
+//
+// The file is <folder>/prefs.json, where the folder is $BX3_PREFS_DIR when set, else
+// $XDG_CONFIG_HOME/bx3, else ~/.config/bx3.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "brantic/result.h"
+#include "bx3/container.h"
+#include "bx3/filename.h"
+
+namespace bx3 {
+
+struct TextureSearchPath {
+  Filename path;
+  bool enabled = true;
+  bool operator==(const TextureSearchPath&) const = default;
+};
+
+class Preferences {
+ public:
+  static Preferences& Get();
+
+  // Containers of plug-ins, keyed by plug-in id.
+  Container& Plugins() { return plugins_; }
+  const std::vector<TextureSearchPath>& GetTextureSearchPaths() const { return searchPaths_; }
+  void SetTextureSearchPaths(std::vector<TextureSearchPath> paths) { searchPaths_ = std::move(paths); }
+
+  static std::string Folder();
+  // Reads the file; a missing file leaves the defaults. A broken file is reported and the
+  // defaults stay, so a bad file never stops the host.
+  brantic::Result<void> Load();
+  brantic::Result<void> Save() const;
+  void Reset();
+
+  std::string ToJson() const;
+  brantic::Result<void> FromJson(std::string_view text);
+
+ private:
+  Container plugins_;
+  std::vector<TextureSearchPath> searchPaths_;
+};
+
+}  // namespace bx3

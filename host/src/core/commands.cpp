@@ -1,0 +1,103 @@
+#include "bx3/commands.h"
+
+#include "brantic/mainthread.h"
+#include "bx3/dialog.h"
+#include "bx3/host.h"
+
+namespace bx3 {
+
+namespace {
+
+std::vector<RegisteredCommand>& Commands() {
+  static std::vector<RegisteredCommand> commands;
+  return commands;
+}
+
+std::vector<RegisteredManager>& Managers() {
+  static std::vector<RegisteredManager> managers;
+  return managers;
+}
+
+int64_t& UpdateCount() {
+  static int64_t count = 0;
+  return count;
+}
+
+}  // namespace
+
+bool CommandData::Execute(Document*, GeDialog*) { return false; }
+bool CommandData::ExecuteSubId(Document*, int32_t) { return false; }
+bool CommandData::ExecuteOptionId(Document*, int32_t) { return false; }
+int32_t CommandData::CommandState(Document*, GeDialog*) { return kCmdEnabled; }
+bool CommandData::GetSubContainer(Document*, Container&) { return false; }
+bool CommandData::RestoreWindow(const Container&) { return false; }
+brantic::String CommandData::GetScriptName() { return {}; }
+bool CommandData::Message(int32_t, void*) { return true; }
+
+bool RegisterCommandPlugin(int32_t id, const brantic::String& name, int32_t flags,
+                           const void* /*icon*/, const brantic::String& help,
+                           std::unique_ptr<CommandData> command) {
+  if (!command || id <= 0 || FindCommand(id)) return false;
+  Commands().push_back({id, name, flags, help, std::move(command)});
+  return true;
+}
+
+bool RegisterPlugin(int32_t kind, int32_t id, const brantic::String& name, const void* record,
+                    int32_t recordSize) {
+  if (kind != kPluginKindManager || !record || recordSize != kManagerRecordSize || id <= 0) {
+    return false;
+  }
+  for (const RegisteredManager& manager : Managers()) {
+    if (manager.id == id) return false;
+  }
+  Managers().push_back({id, name});
+  return true;
+}
+
+const std::vector<RegisteredCommand>& GetRegisteredCommands() { return Commands(); }
+const std::vector<RegisteredManager>& GetRegisteredManagers() { return Managers(); }
+
+CommandData* FindCommand(int32_t id) {
+  for (RegisteredCommand& entry : Commands()) {
+    if (entry.id == id) return entry.command.get();
+  }
+  return nullptr;
+}
+
+bool CallCommand(int32_t id, int32_t subId) {
+  CommandData* command = FindCommand(id);
+  if (!command) return false;
+  Document* document = GetActiveDocument();
+  return subId != 0 ? command->ExecuteSubId(document, subId) : command->Execute(document, nullptr);
+}
+
+int32_t GetCommandState(int32_t id) {
+  CommandData* command = FindCommand(id);
+  return command ? command->CommandState(GetActiveDocument(), nullptr) : kCmdDisabled;
+}
+
+void FreeRegisteredCommands() {
+  // Destroy in reverse registration order, as objects made later may refer to earlier ones.
+  auto& commands = Commands();
+  while (!commands.empty()) commands.pop_back();
+  Managers().clear();
+}
+
+void SpecialEventAdd(int32_t messageId, int64_t p1, int64_t p2) {
+  brantic::ExecuteOnMainThread([messageId, p1, p2] {
+    Container message(messageId);
+    message.SetInt64(kMessageValue1, p1);
+    message.SetInt64(kMessageValue2, p2);
+    DeliverCoreMessage(messageId, message);
+  });
+}
+
+void SendCoreMessage(int32_t messageId, const Container& message) {
+  DeliverCoreMessage(messageId, message);
+}
+
+void EventAdd(int32_t /*flags*/) { ++UpdateCount(); }
+
+int64_t GeneralUpdateCount() { return UpdateCount(); }
+
+}  // namespace bx3

@@ -1,0 +1,78 @@
+#include "bx3/host.h"
+
+#include <algorithm>
+
+#include "brantic/mainthread.h"
+#include "brantic/searchpaths.h"
+#include "bx3/prefs.h"
+
+namespace bx3 {
+
+namespace {
+
+struct HostState {
+  std::vector<std::unique_ptr<Document>> documents;
+  Document* active = nullptr;
+};
+
+HostState& State() {
+  static HostState state;
+  return state;
+}
+
+}  // namespace
+
+void InitializeHost() {
+  brantic::SetMainThread();
+  brantic::SetSearchPathProvider(&GetTextureSearchFolders);
+}
+
+Document* AddDocument(std::unique_ptr<Document> document) {
+  if (!document) return nullptr;
+  State().documents.push_back(std::move(document));
+  State().active = State().documents.back().get();
+  return State().active;
+}
+
+void CloseDocument(Document* document) {
+  auto& documents = State().documents;
+  const auto found = std::find_if(documents.begin(), documents.end(),
+                                  [document](const auto& d) { return d.get() == document; });
+  if (found == documents.end()) return;
+  documents.erase(found);
+  if (State().active == document) {
+    State().active = documents.empty() ? nullptr : documents.back().get();
+  }
+}
+
+void CloseAllDocuments() {
+  State().active = nullptr;
+  State().documents.clear();
+}
+
+Document* GetActiveDocument() { return State().active; }
+
+void SetActiveDocument(Document* document) {
+  const auto& documents = State().documents;
+  const bool known = std::any_of(documents.begin(), documents.end(),
+                                 [document](const auto& d) { return d.get() == document; });
+  if (known || !document) State().active = document;
+}
+
+const std::vector<std::unique_ptr<Document>>& GetDocuments() { return State().documents; }
+
+brantic::Result<std::vector<brantic::Url>> GetTextureSearchFolders(const brantic::Url& documentFolder) {
+  std::vector<brantic::Url> folders;
+  if (!documentFolder.IsEmpty()) {
+    folders.push_back(documentFolder);
+    auto tex = documentFolder.Append(std::string_view("tex"));
+    if (!tex) return tex.GetError();
+    folders.push_back(*tex);
+  }
+  for (const TextureSearchPath& path : Preferences::Get().GetTextureSearchPaths()) {
+    if (path.enabled && path.path.IsAbsolute()) folders.push_back(path.path.GetUrl());
+  }
+  return folders;
+}
+
+}  // namespace bx3

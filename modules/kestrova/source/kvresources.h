@@ -1,0 +1,25 @@
+// The module's string resources and its link to the host.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "brantic/string.h"
+
+namespace kv {
+
+// Resource ids used outside the command table.
+inline constexpr int32_t kResTitle = 10000;
+
+// Loads <moduleFolder>/res/strings.json; false when it cannot be read.
+bool LoadModuleResources(const std::string& moduleFolder);
+void FreeModuleResources();
+bool ModuleResourcesLoaded();
+// The text of a string resource; empty when it is missing or not loaded.
+brantic::String GetResourceString(int32_t id);
+
+// The folder of the module's library, noted on the first start.
+void SetModuleFolder(std::string folder);
+const std::string& GetModuleFolder();
+
+}  // namespace kv
