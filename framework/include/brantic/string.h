@@ -34,6 +34,8 @@ class String {
   int Compare(const String& other) const { return View().compare(other.View()); }
   bool operator==(const String& other) const { return View() == other.View(); }
   bool operator==(std::string_view other) const { return View() == other; }
+  bool operator==(const std::string& other) const { return View() == std::string_view(other); }
+  bool operator==(const char* other) const { return View() == std::string_view(other ? other : ""); }
   std::strong_ordering operator<=>(const String& other) const { return View() <=> other.View(); }
 
   // Position of `what` at or after `start`, or kNotFound.

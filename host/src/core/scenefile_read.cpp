@@ -395,8 +395,9 @@ brantic::Result<std::unique_ptr<Document>> ParseDocument(std::string_view text,
     root = Json::parse(text.begin(), text.end());
   } catch (const Json::parse_error& error) {
     std::string what = error.what();
-    const size_t detail = what.find("parse error");
-    if (detail != std::string::npos) what = what.substr(detail);
+    // nlohmann's text repeats the position; keep only the problem.
+    const size_t detail = what.find(": ", what.find("parse error"));
+    if (detail != std::string::npos) what = what.substr(detail + 2);
     return brantic::IllegalArgumentError(source + ": " + LineAndColumn(text, error.byte ? error.byte - 1 : 0) +
                                          ": not a valid scene file (" + what + ")");
   }

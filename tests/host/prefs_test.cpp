@@ -1,0 +1,49 @@
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "brantic/searchpaths.h"
+#include "bx3/host.h"
+#include "bx3/prefs.h"
+
+using namespace bx3;
+
+TEST(PreferencesTest, PersistAndReload) {
+  char pattern[] = "/tmp/kv_prefs_XXXXXX";
+  const std::string folder = std::string(::mkdtemp(pattern)) + "/nested";
+  ::setenv("BX3_PREFS_DIR", folder.c_str(), 1);
+  Preferences& prefs = Preferences::Get();
+  prefs.Reset();
+  Container view(1029486);
+  view.SetBool(1029824, true);
+  view.SetInt32(1051540, 1051433);
+  Container layout;
+  layout.SetFloat(1, 0.5);
+  view.SetContainer(10089, layout);
+  prefs.Plugins().SetContainer(1029486, view);
+  prefs.SetTextureSearchPaths({{Filename("/lib/textures"), true}, {Filename("/off"), false}});
+  ASSERT_TRUE(prefs.Save().HasValue());
+
+  prefs.Reset();
+  ASSERT_TRUE(prefs.Load().HasValue());
+  ASSERT_NE(prefs.Plugins().GetContainer(1029486), nullptr);
+  EXPECT_TRUE(*prefs.Plugins().GetContainer(1029486) == view);
+  EXPECT_EQ(prefs.GetTextureSearchPaths().size(), 2u);
+
+  // The search folders: document folder, its tex folder, then the enabled preference paths.
+  InitializeHost();
+  auto folders = brantic::FillSearchPaths(brantic::Url::FromSystemPath("/proj"));
+  ASSERT_TRUE(folders.HasValue());
+  std::vector<std::string> paths;
+  for (const auto& url : *folders) paths.push_back(url.GetPath().Std());
+  EXPECT_EQ(paths, (std::vector<std::string>{"/proj", "/proj/tex", "/lib/textures"}));
+
+  // A broken file is reported and leaves the settings as they were.
+  std::ofstream(folder + "/prefs.json") << "{ broken";
+  EXPECT_FALSE(prefs.Load().HasValue());
+  EXPECT_EQ(prefs.GetTextureSearchPaths().size(), 2u);
+  prefs.Reset();
+  std::filesystem::remove_all(std::filesystem::path(folder).parent_path());
+  ::unsetenv("BX3_PREFS_DIR");
+}
