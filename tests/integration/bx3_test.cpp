@@ -9,6 +9,10 @@
 #include <sstream>
 #include <string>
 
+#include "bx3/commands.h"
+#include "bx3/host.h"
+#include "bx3/module.h"
+
 namespace {
 
 struct ProcessRun {
@@ -84,6 +88,48 @@ TEST_F(Bx3Test, ExitCodes) {
     EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.output;
     EXPECT_NE(run.output.find(c.output), std::string::npos) << c.arguments << "\n" << run.output;
   }
+}
+
+}  // namespace
+
+
+namespace {
+
+// The built module, loaded the way bx3 loads it.
+TEST(ModuleLoaderTest, LoadsRegistersAndUnloadsTheBuiltModule) {
+  {
+    auto module = bx3::LoadedModule::Load(KV_MODULE);
+    ASSERT_TRUE(module.HasValue()) << module.GetError().Message();
+    EXPECT_TRUE((*module)->Problem().empty());
+    EXPECT_EQ(bx3::GetRegisteredCommands().size(), 47u);
+    EXPECT_EQ(bx3::GetRegisteredCommands().front().name, "Asset Inspector...");
+    // A second start message does nothing and is matched by an end that does nothing.
+    bx3::HostRecord host{bx3::kHostApiVersion, 0, KV_MODULE};
+    EXPECT_EQ((*module)->Call(bx3::kModuleStart, 0, 0, reinterpret_cast<intptr_t>(&host)), 1);
+    EXPECT_EQ((*module)->Call(bx3::kModuleEnd), 1);
+    EXPECT_EQ((*module)->Call(bx3::kModuleQuery), 5);
+    bx3::FreeRegisteredCommands();
+  }
+  auto missing = bx3::LoadedModule::Load("/nonexistent/module.so");
+  ASSERT_FALSE(missing.HasValue());
+  EXPECT_NE(missing.GetError().Message().find("cannot load"), std::string::npos);
+}
+
+TEST(ModuleLoaderTest, SkipsLibrariesThatAreNotModules) {
+  char pattern[] = "/tmp/kv_modules_XXXXXX";
+  const std::string folder = ::mkdtemp(pattern);
+  std::filesystem::create_directories(folder + "/plain");
+  // Any shared library without bx3_main: the C library's math part will do.
+  std::filesystem::copy_file(std::filesystem::canonical("/lib/x86_64-linux-gnu/libm.so.6"),
+                             folder + "/plain/libplain.so");
+  std::ofstream(folder + "/plain/broken.so") << "not a library";
+  std::vector<std::string> problems;
+  auto modules = bx3::LoadModules(folder, problems);
+  EXPECT_TRUE(modules.empty());
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_NE(problems[1].find("not a module (no bx3_main)"), std::string::npos) << problems[1];
+  EXPECT_TRUE(bx3::LoadModules(folder + "/none", problems).empty());
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

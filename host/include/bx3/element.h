@@ -99,6 +99,8 @@ class Element {
   int32_t GetType() const { return typeId_; }
   const TypeInfo* GetTypeInfo() const { return typeInfo_; }
   bool IsInstanceOf(int32_t baseType) const;
+  // The host icon of the element: every type has an icon whose id is the type id.
+  int32_t GetIconId() const { return typeId_; }
   ElementUid GetUid() const { return uid_; }
 
   const brantic::String& GetName() const { return name_; }
