@@ -35,7 +35,11 @@ Container ContainerFromJson(const Json& json) {
   Container container(json.at("id").get<int32_t>());
   for (const auto& [key, entry] : json.at("values").items()) {
     const int32_t id = std::stoi(key);
-    const auto& [kind, value] = *entry.items().begin();
+    if (!entry.is_object() || entry.size() != 1) throw std::invalid_argument("bad value of " + key);
+    // The one entry of the object: its key names the type.
+    const auto only = entry.begin();
+    const std::string kind = only.key();
+    const auto& value = only.value();
     if (kind == "bool") container.SetBool(id, value.get<bool>());
     else if (kind == "int") container.SetInt32(id, value.get<int32_t>());
     else if (kind == "int64") container.SetInt64(id, value.get<int64_t>());

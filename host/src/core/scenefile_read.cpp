@@ -166,7 +166,10 @@ class SceneReader {
   void ReadParam(const Json& value, const std::string& where, std::function<void(ParamValue)> set) {
     Expect(value.is_object() && value.size() == 1, where,
            "a parameter is an object with one typed value, such as {\"file\": \"a.png\"}");
-    const auto& [kind, data] = *value.items().begin();
+    // The one entry of the object: its key names the type.
+    const auto only = value.begin();
+    const std::string kind = only.key();
+    const auto& data = only.value();
     const std::string position = where + "/" + kind;
     if (kind == "bool") {
       Expect(data.is_boolean(), position, "must be true or false");
@@ -250,7 +253,10 @@ class SceneReader {
 
   static brantic::PortValue ReadPortValue(const Json& value, const std::string& where) {
     Expect(value.is_object() && value.size() == 1, where, "a port value is an object with one typed value");
-    const auto& [kind, data] = *value.items().begin();
+    // The one entry of the object: its key names the type.
+    const auto only = value.begin();
+    const std::string kind = only.key();
+    const auto& data = only.value();
     const std::string position = where + "/" + kind;
     if (kind == "bool" && data.is_boolean()) return data.get<bool>();
     if (kind == "int" && data.is_number_integer()) return data.get<int64_t>();
