@@ -20,7 +20,7 @@ std::vector<std::string_view> SplitSegments(std::string_view path) {
   return segments;
 }
 
-// "a//b/" -> "a/b", keeping a leading "/".
+// "a//b" -> "a/b". A trailing separator stays: "a/b/" names a folder, never a file.
 std::string TidySeparators(std::string_view path) {
   std::string out;
   out.reserve(path.size());
@@ -28,7 +28,6 @@ std::string TidySeparators(std::string_view path) {
     if (c == '/' && !out.empty() && out.back() == '/') continue;
     out += c;
   }
-  if (out.size() > 1 && out.back() == '/') out.pop_back();
   return out;
 }
 
@@ -55,6 +54,8 @@ std::string NormalizePathText(std::string_view path) {
     out += kept[i];
   }
   if (out.empty() && !path.empty()) out = ".";
+  // A trailing separator says "folder"; keep it.
+  if (path.back() == '/' && out.back() != '/') out += '/';
   return out;
 }
 
@@ -84,6 +85,7 @@ String Url::GetScheme() const {
   return String();
 }
 
+// The part after the last separator: empty for a path that ends in one.
 String Url::GetName() const {
   const std::string_view path = path_.View();
   const size_t slash = path.rfind('/');

@@ -17,7 +17,8 @@ TEST(UrlTest, SchemesFromSystemPaths) {
   EXPECT_EQ(Url::FromSystemPath("/a/b.png").GetScheme(), "file");
   EXPECT_EQ(Url::FromSystemPath("tex/b.png").GetScheme(), "relative");
   EXPECT_EQ(Url::FromSystemPath("b.png").GetScheme(), "relative");
-  EXPECT_EQ(Url::FromSystemPath("/a//b/").GetPath(), "/a/b");
+  EXPECT_EQ(Url::FromSystemPath("/a//b/").GetPath(), "/a/b/");
+  EXPECT_EQ(Url::FromSystemPath("/a/b.png/").GetName(), "");
   EXPECT_EQ(Url::FromSystemPath("/a/b.png").GetName(), "b.png");
   EXPECT_EQ(Url::FromSystemPath("/").GetName(), "");
   EXPECT_EQ(Url::FromSystemPath("/a/b.png").GetDirectory().GetPath(), "/a");
@@ -49,7 +50,7 @@ TEST(UrlTest, Normalisation) {
     const char* in;
     const char* out;
   };
-  const Case cases[] = {{"/a/./b/../c.png", "/a/c.png"}, {"/../a", "/a"},  {"/a/b/..", "/a"},
+  const Case cases[] = {{"/a/./b/../c.png", "/a/c.png"}, {"/../a", "/a"},  {"/a/b/..", "/a"}, {"/a/./b/", "/a/b/"},
                         {"../tex/a.png", "../tex/a.png"}, {"a/../..", ".."}, {"a/..", "."}};
   for (const Case& c : cases) {
     auto normal = Url::FromSystemPath(c.in).Normalize(brantic::kNormalizeResolveDots);

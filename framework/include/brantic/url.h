@@ -38,7 +38,8 @@ class Url {
   bool IsRelative() const { return scheme_ == Scheme::Relative; }
   // The path without scheme, with "/" separators.
   const String& GetPath() const { return path_; }
-  // The last path segment ("b.png" of "/a/b.png"); empty for "/" and the empty URL.
+  // The last path segment ("b.png" of "/a/b.png"); empty for "/", for a path ending in a
+  // separator and for the empty URL.
   String GetName() const;
   // The URL of the containing folder; empty when there is none.
   Url GetDirectory() const;
@@ -70,7 +71,8 @@ class Url {
 };
 
 // Collapses "." and ".." segments and repeated separators of a "/" path. Leading ".." of a
-// relative path are kept; ".." above the root of an absolute path stay at the root.
+// relative path are kept; ".." above the root of an absolute path stay at the root. A
+// trailing separator is kept.
 std::string NormalizePathText(std::string_view path);
 
 }  // namespace brantic

@@ -92,6 +92,10 @@ class Document final : public Element {
   Take* GetMainTake() const;
   std::vector<Take*> GetTakes() const;
 
+  // --- textures this document holds open for painting (declared in the scene file)
+  const std::vector<Filename>& GetPaintTextures() const { return paintTextures_; }
+  void SetPaintTextures(std::vector<Filename> textures) { paintTextures_ = std::move(textures); }
+
   // --- stored preview picture (PNG bytes), kept as the file had it.
   const std::string& GetPreviewPng() const { return previewPng_; }
   void SetPreviewPng(std::string png) { previewPng_ = std::move(png); }
@@ -129,6 +133,7 @@ class Document final : public Element {
   ElementLink activeMaterial_;
   ElementLink activeObject_;
   ElementLink activeRenderSettings_;
+  std::vector<Filename> paintTextures_;
   std::string previewPng_;
   uint32_t documentDirty_ = 1;
   uint32_t savedDirty_ = 1;

@@ -30,4 +30,12 @@ const std::vector<std::unique_ptr<Document>>& GetDocuments();
 // then the enabled texture search paths of the preferences, in that order.
 brantic::Result<std::vector<brantic::Url>> GetTextureSearchFolders(const brantic::Url& documentFolder);
 
+// The host's texture-path builder: the file named like the last part of `relative` inside
+// `folder`. True, with `result`, when that file exists (one file-system query).
+bool GenerateTexturePath(const Filename& folder, const Filename& relative, Filename& result);
+
+// The textures that open documents hold open for painting, document by document, in the
+// order each document declares them.
+std::vector<Filename> GetPaintTextures();
+
 }  // namespace bx3

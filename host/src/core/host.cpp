@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "brantic/io.h"
 #include "brantic/mainthread.h"
 #include "brantic/searchpaths.h"
 #include "bx3/prefs.h"
@@ -73,6 +74,24 @@ brantic::Result<std::vector<brantic::Url>> GetTextureSearchFolders(const brantic
     if (path.enabled && path.path.IsAbsolute()) folders.push_back(path.path.GetUrl());
   }
   return folders;
+}
+
+bool GenerateTexturePath(const Filename& folder, const Filename& relative, Filename& result) {
+  const Filename name = relative.GetFile();
+  if (!folder.IsPopulated() || !name.IsPopulated()) return false;
+  const Filename candidate = folder + name;
+  if (!brantic::IsExistingFile(candidate.GetUrl())) return false;
+  result = candidate;
+  return true;
+}
+
+std::vector<Filename> GetPaintTextures() {
+  std::vector<Filename> textures;
+  for (const auto& document : State().documents) {
+    const auto& own = document->GetPaintTextures();
+    textures.insert(textures.end(), own.begin(), own.end());
+  }
+  return textures;
 }
 
 }  // namespace bx3

@@ -57,6 +57,15 @@ class SceneReader {
     ReadActive(root, "activeObject", [&](Element* e) { document_->SetActiveObject(e); });
     ReadActive(root, "activeRenderSettings",
                [&](Element* e) { document_->SetActiveRenderSettings(e); });
+    if (const Json* textures = Member(root, "paintTextures", "")) {
+      Expect(textures->is_array(), "/paintTextures", "must be an array of file names");
+      std::vector<Filename> names;
+      for (size_t i = 0; i < textures->size(); ++i) {
+        Expect((*textures)[i].is_string(), "/paintTextures/" + std::to_string(i), "must be a file name text");
+        names.emplace_back((*textures)[i].get<std::string>());
+      }
+      document_->SetPaintTextures(std::move(names));
+    }
     if (const Json* preview = Member(root, "preview", "")) {
       Expect(preview->is_object(), "/preview", "must be an object");
       const Json* png = Member(*preview, "png", "/preview");

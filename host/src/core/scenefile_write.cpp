@@ -48,6 +48,11 @@ class SceneWriter {
     WriteActive(root, "activeMaterial", document_.GetActiveMaterial());
     WriteActive(root, "activeObject", document_.GetActiveObject());
     WriteActive(root, "activeRenderSettings", document_.GetActiveRenderSettings());
+    if (!document_.GetPaintTextures().empty()) {
+      Json textures = Json::array();
+      for (const Filename& name : document_.GetPaintTextures()) textures.push_back(name.GetString().Std());
+      root["paintTextures"] = std::move(textures);
+    }
     if (!document_.GetPreviewPng().empty()) {
       root["preview"] = {{"png", EncodeBase64(document_.GetPreviewPng())}};
     }

@@ -1,8 +1,42 @@
 #include "kvassettype.h"
 
+#include <string_view>
+
 #include "brantic/enumeration.h"
+#include "bx3/filename.h"
+#include "kvassetentry.h"
 
 namespace kv {
+
+namespace {
+
+// The suffix lists, exactly as the inspector has always matched them.
+constexpr std::string_view kImageSuffixes[] = {
+    "bmp", "zr5", "hdr",  "pntg",  "pnt", "mac", "pict", "pic", "pct", "jpe",
+    "jpeg", "jpg", "jp2", "jpf",   "jpm", "jif", "fpx",  "xbm", "xpm", "psd",
+    "png", "gif", "qtif", "qti",   "sgi", "rgb", "rla",  "rpf", "targa", "iff",
+    "tif", "tiff", "qt",  "dpx",   "exr", "qtvr", "tga", "dds"};
+constexpr std::string_view kVideoSuffixes[] = {"avi", "mov", "mkv",  "mp4", "flv", "divx", "mpg",
+                                               "mpeg", "wmv", "vob", "m2ts", "mts", "ts",  "m4v"};
+constexpr std::string_view kAudioSuffixes[] = {"wav", "mp3", "aiff"};
+constexpr std::string_view kCacheSuffixes[] = {"gi2", "wqn"};
+constexpr std::string_view kReferenced3DSuffixes[] = {
+    "bx3",    "3ds",    "abc",    "xml",  "bvh", "cgr",  "CATPart", "CATProduct", "dae", "dem",
+    "dxf",    "fbx",    "igs",    "iges", "ai",  "jt",   "lws",     "skp",        "SLDPrt",
+    "SLDAsm", "SLDDrw", "step",   "stp",  "p21", "stl",  "vdb",     "wrl",        "obj"};
+
+static_assert(std::size(kImageSuffixes) == 38 && std::size(kVideoSuffixes) == 14 &&
+              std::size(kReferenced3DSuffixes) == 28);
+
+template <size_t N>
+bool HasSuffixIn(const bx3::Filename& name, const std::string_view (&list)[N]) {
+  for (std::string_view suffix : list) {
+    if (name.CheckSuffix(suffix)) return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 brantic::Result<void> RegisterAssetTypeEnumeration() {
   return brantic::RegisterEnumeration("ASSETTYPE", 4,
@@ -14,6 +48,35 @@ brantic::Result<void> RegisterAssetTypeEnumeration() {
                                        {ASSETTYPE_CACHE, "CACHE"},
                                        {ASSETTYPE_REFERENCED3D, "REFERENCED3D"},
                                        {ASSETTYPE_SEQUENCE, "SEQUENCE"}});
+}
+
+bool IsImageFile(const bx3::Filename& name) { return HasSuffixIn(name, kImageSuffixes); }
+bool IsVideoFile(const bx3::Filename& name) { return HasSuffixIn(name, kVideoSuffixes); }
+bool IsAudioFile(const bx3::Filename& name) { return HasSuffixIn(name, kAudioSuffixes); }
+bool IsExternalCacheFile(const bx3::Filename& name) { return HasSuffixIn(name, kCacheSuffixes); }
+bool IsReferenced3DFile(const bx3::Filename& name) {
+  return HasSuffixIn(name, kReferenced3DSuffixes);
+}
+
+uint32_t ClassifyAssetName(const bx3::Filename& name) {
+  const bx3::Filename file = name.GetFile();
+  if (!file.IsPopulated()) return ASSETTYPE_OTHER;
+  if (IsImageFile(file)) return ASSETTYPE_IMAGE;
+  if (IsVideoFile(file)) return ASSETTYPE_VIDEO;
+  if (IsAudioFile(file)) return ASSETTYPE_AUDIO;
+  if (IsExternalCacheFile(file)) return ASSETTYPE_CACHE;
+  if (IsReferenced3DFile(file)) return ASSETTYPE_REFERENCED3D;
+  return ASSETTYPE_OTHER;
+}
+
+void ClassifyAssetFile(KvAssetEntry& entry) { entry.assetType = ClassifyAssetName(entry.assetPath); }
+
+uint32_t RefineAssetType(uint32_t type, const bx3::Filename& name, const KvMediaSupport& support) {
+  if (type & kAssetTypeMaskScene) return type;
+  if (support.video) return ASSETTYPE_VIDEO;
+  if (support.image && !name.CheckSuffix("ies")) return ASSETTYPE_IMAGE;
+  if (support.audio) return ASSETTYPE_AUDIO;
+  return type;
 }
 
 }  // namespace kv

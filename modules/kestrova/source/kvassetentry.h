@@ -1,0 +1,102 @@
+// One row of the inspector, and the containers of rows that the dialog keeps.
+#pragma once
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "brantic/nodes.h"
+#include "brantic/string.h"
+#include "brantic/url.h"
+#include "bx3/element.h"
+#include "bx3/filename.h"
+#include "kvassettype.h"
+
+namespace bx3 {
+class Document;
+}
+
+namespace kv {
+
+// A file the relink search found for a row; bit 0 of `flags` marks the chosen one.
+struct KvRelinkCandidate {
+  brantic::String path;
+  uint8_t flags = 0;
+  bool operator==(const KvRelinkCandidate&) const = default;
+};
+
+inline constexpr uint8_t kCandidateChosen = 0x01;
+inline constexpr size_t kMaxRelinkCandidates = 65535;
+
+// One use of one file by one element. A plain value: copies share strings and point their
+// links at the same elements, so a row can be copied into a worker job and back.
+struct KvAssetEntry {
+  bx3::Filename assetPath;
+  int32_t sequenceStart = 0;
+  int32_t sequenceEnd = 0;
+  int32_t frameDigitsPos = 0;
+  int32_t frameDigitsLen = 0;
+  bx3::ElementLink ownerMainLink;
+  bx3::ElementLink ownerLink;
+  brantic::NodePath nodePath;
+  brantic::Id nodeSpace;
+  bx3::ElementLink layerLink;
+  bx3::ElementLink takeLink;
+  int32_t resolveResult = 0;
+  int32_t parameterId = -1;
+  bx3::DescId hostDescId;
+  uint8_t hostFlag = 0;
+  bx3::DescId targetDescId;
+  int32_t ownerMainStamp = -1;
+  int32_t ownerStamp = -1;
+  brantic::String resolvedPath;
+  int64_t resolutionX = 0;
+  int64_t resolutionY = 0;
+  brantic::String formatText;
+  brantic::String takeName;
+  uint8_t takeOverride = 0;
+  int64_t fileSize = 0;
+  brantic::String elementName;
+  uint32_t assetType = ASSETTYPE_OTHER;
+  bx3::Filename relinkPath;
+  brantic::String newPath;
+  brantic::Url resolvedUrl;
+  std::vector<KvRelinkCandidate> relinkCandidates;
+  uint8_t hasNewPath = 0;
+  uint8_t opened = 0;
+  uint8_t selected = 0;
+
+  bool IsSequence() const { return sequenceStart != sequenceEnd; }
+  bool IsMissing() const { return resolveResult == 0; }
+  bool operator==(const KvAssetEntry&) const = default;
+};
+
+// What the path cache remembers of a path within one collection.
+struct KvPathCacheEntry {
+  bx3::Filename resolvedPath;
+  int32_t resolveResult = 0;
+  bx3::ElementLink owner;  // the element the path was first resolved for
+};
+
+// The rows of the active document and the lists the tree view reads them through.
+struct KvAssetTable {
+  KvAssetTable() { pathCache.max_load_factor(0.65f); }
+
+  std::vector<KvAssetEntry> rows;
+  // Indexes into `rows`, one per visible row in display order.
+  std::vector<int64_t> rowIndexList;
+  // Each group: positions in `rowIndexList`.
+  std::vector<std::vector<int64_t>> viewGroups;
+  std::unordered_map<bx3::Filename, KvPathCacheEntry, bx3::FilenameHash> pathCache;
+  // The document the rows were collected from.
+  bx3::Document* activeDocument = nullptr;
+
+  void Clear() {
+    rows.clear();
+    rowIndexList.clear();
+    viewGroups.clear();
+    pathCache.clear();
+  }
+};
+
+}  // namespace kv

@@ -1,0 +1,64 @@
+#include "kvresolve.h"
+
+#include "brantic/io.h"
+#include "brantic/searchpaths.h"
+#include "bx3/host.h"
+#include "kvassettype.h"
+
+namespace kv {
+
+int32_t ResolveAssetPath(const bx3::Filename& documentPath, const bx3::Filename& assetPath,
+                         const void* /*unused*/, bx3::Filename& resolvedPath, bool isBitmapShader) {
+  const brantic::Url url = assetPath.GetUrl();
+  if (!url.IsEmpty() && brantic::IsExistingFile(url)) {
+    resolvedPath = bx3::Filename::FromUrl(url);
+    return kResolveFound;
+  }
+
+  auto folders = brantic::FillSearchPaths(documentPath.GetUrl());
+  if (!folders) return kResolveMissing;
+
+  if (url.IsRelative()) {
+    for (const brantic::Url& folder : *folders) {
+      auto candidate = folder.Append(url);
+      if (!candidate) return kResolveMissing;
+      candidate = candidate->Normalize(brantic::kNormalizeResolveDots);
+      if (!candidate) return kResolveMissing;
+      if (brantic::IsExistingFile(*candidate)) {
+        resolvedPath = bx3::Filename::FromUrl(*candidate);
+        return kResolveFound;
+      }
+      // The host can build the path for bitmap shaders from folders inside the document's
+      // folder. An unsaved document has no folder, so nothing lies inside it.
+      const bx3::Filename folderName = bx3::Filename::FromUrl(folder);
+      if (isBitmapShader && documentPath.IsPopulated() && !folderName.IsEqual(documentPath) &&
+          folderName.GetString().Find(documentPath.View()) != brantic::String::kNotFound) {
+        bx3::Filename built;
+        if (bx3::GenerateTexturePath(folderName, bx3::Filename::FromUrl(url), built)) {
+          resolvedPath = built;
+          return kResolveBuiltByHost;
+        }
+      }
+    }
+  }
+
+  const brantic::String name = url.GetName();
+  if (name.IsEmpty()) return kResolveMissing;
+  for (const brantic::Url& folder : *folders) {
+    auto candidate = folder.Append(name.View());
+    if (!candidate) return kResolveMissing;
+    if (brantic::IsExistingFile(*candidate)) {
+      resolvedPath = bx3::Filename::FromUrl(*candidate);
+      return kResolveFoundByName;
+    }
+  }
+
+  if (IsImageFile(assetPath)) {
+    for (const bx3::Filename& texture : bx3::GetPaintTextures()) {
+      if (texture.IsEqual(assetPath)) return kResolvePaintTexture;
+    }
+  }
+  return kResolveMissing;
+}
+
+}  // namespace kv
