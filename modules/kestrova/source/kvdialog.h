@@ -2,6 +2,7 @@
 #pragma once
 
 #include "bx3/dialog.h"
+#include "kvassetentry.h"
 
 namespace kv {
 
@@ -11,6 +12,13 @@ class KestrovaDialog : public bx3::GeDialog {
  public:
   KestrovaDialog() = default;
   ~KestrovaDialog() override = default;
+
+  // The rows of the active document and the lists the tree reads them through.
+  KvAssetTable& Assets() { return assets_; }
+  const KvAssetTable& Assets() const { return assets_; }
+
+ private:
+  KvAssetTable assets_;
 };
 
 }  // namespace kv
