@@ -13,8 +13,8 @@ namespace bx3 {
 // The version of the host interface this host offers.
 inline constexpr int32_t kHostApiVersion = 23150;
 
-// Sets up the host's services in the framework (texture search folders). Call once at
-// start, on the main thread.
+// Sets up the host's services in the framework (texture search folders, the detection of
+// .bx3 scene files). Call once at start, on the main thread.
 void InitializeHost();
 
 // Takes ownership of `document` and makes it active.
@@ -37,5 +37,10 @@ bool GenerateTexturePath(const Filename& folder, const Filename& relative, Filen
 // The textures that open documents hold open for painting, document by document, in the
 // order each document declares them.
 std::vector<Filename> GetPaintTextures();
+
+class BaseBitmap;
+// Loads the scene file `file` (not as an open document) and decodes its stored preview
+// picture into `bitmap`. False when the file cannot be loaded or has no preview.
+bool LoadScenePreview(const Filename& file, BaseBitmap& bitmap);
 
 }  // namespace bx3

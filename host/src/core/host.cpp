@@ -4,8 +4,11 @@
 
 #include "brantic/io.h"
 #include "brantic/mainthread.h"
+#include "brantic/media.h"
 #include "brantic/searchpaths.h"
+#include "bx3/bitmap.h"
 #include "bx3/prefs.h"
+#include "bx3/scenefile.h"
 
 namespace bx3 {
 
@@ -26,6 +29,16 @@ HostState& State() {
 void InitializeHost() {
   brantic::SetMainThread();
   brantic::SetSearchPathProvider(&GetTextureSearchFolders);
+  static bool detectorRegistered = false;
+  if (!detectorRegistered) {
+    detectorRegistered = true;
+    // The host's own scene files: recognised by name, they are read by the host, not as media.
+    brantic::RegisterFileFormatDetector([](const brantic::Url& url) -> std::optional<brantic::FileFormatHandler> {
+      if (!Filename(url.GetPath()).CheckSuffix("bx3")) return std::nullopt;
+      return brantic::FileFormatHandler(brantic::FileFormatHandlerType::Other, brantic::String("bx3 scene"),
+                                        {brantic::String("bx3")});
+    });
+  }
 }
 
 Document* AddDocument(std::unique_ptr<Document> document) {
@@ -92,6 +105,12 @@ std::vector<Filename> GetPaintTextures() {
     textures.insert(textures.end(), own.begin(), own.end());
   }
   return textures;
+}
+
+bool LoadScenePreview(const Filename& file, BaseBitmap& bitmap) {
+  auto document = LoadDocument(file.GetString().Std());
+  if (!document || (*document)->GetPreviewPng().empty()) return false;
+  return bitmap.InitFromMemory((*document)->GetPreviewPng()) == kImageResultOk;
 }
 
 }  // namespace bx3

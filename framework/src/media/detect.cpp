@@ -1,0 +1,91 @@
+#include <mutex>
+#include <vector>
+
+#include "brantic/imagetexture.h"
+#include "brantic/io.h"
+#include "brantic/media.h"
+#include "media_readers.h"
+
+namespace brantic {
+
+namespace {
+
+struct DetectorRegistry {
+  std::mutex mutex;
+  std::vector<FileFormatDetector> detectors;
+};
+
+DetectorRegistry& Detectors() {
+  static DetectorRegistry registry;
+  return registry;
+}
+
+std::string_view SuffixOf(std::string_view path) {
+  const size_t slash = path.rfind('/');
+  const size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return {};
+  return path.substr(dot + 1);
+}
+
+// The media handler of a regular file: the image library first (except for suffixes that
+// only the movie library reads), then the movie library.
+std::optional<FileFormatHandler> DescribeMedia(const std::string& path) {
+  const bool movieSuffix = media::IsMovieLibrarySuffix(SuffixOf(path));
+  if (!movieSuffix) {
+    if (auto handler = media::DescribeWithImageLibrary(path)) return handler;
+  }
+  return media::DescribeWithMovieLibrary(path);
+}
+
+}  // namespace
+
+Result<MediaInput> FileFormatHandler::CreateMediaInput(const Url& /*url*/) const {
+  if (type_ != FileFormatHandlerType::MediaInput) {
+    return IllegalStateError("the " + formatName_.Std() + " handler makes no media input");
+  }
+  return MediaInput(properties_, formatName_);
+}
+
+void RegisterFileFormatDetector(FileFormatDetector detector) {
+  std::lock_guard lock(Detectors().mutex);
+  Detectors().detectors.push_back(std::move(detector));
+}
+
+Result<void> DetectFileFormats(const Url& url, const FileFormatCallback& callback) {
+  if (!callback) return NullPointerError("no callback for the detected formats");
+  // Only regular files are opened: folders, pipes and devices name no format.
+  if (DetectIo(url) != IoDetect::File) return OK();
+  std::vector<FileFormatDetector> detectors;
+  {
+    std::lock_guard lock(Detectors().mutex);
+    detectors = Detectors().detectors;
+  }
+  for (const FileFormatDetector& detector : detectors) {
+    if (std::optional<FileFormatHandler> handler = detector(url)) {
+      auto answer = callback(url, *handler);
+      if (!answer) return answer.GetError();
+      return OK();
+    }
+  }
+  if (std::optional<FileFormatHandler> handler = DescribeMedia(url.GetSystemPath())) {
+    auto answer = callback(url, *handler);
+    if (!answer) return answer.GetError();
+  }
+  return OK();
+}
+
+Result<ImageTexture> LoadImageTexture(const Url& url, TimeValue time, int32_t /*flags*/,
+                                      const FileFormatHandler* handler) {
+  if (!time.IsZero()) return Error(ErrorKind::Unsupported, "only time 0 can be described");
+  if (handler && handler->Description()) return *handler->Description();
+  if (DetectIo(url) != IoDetect::File) return IoError(url.GetSystemPath() + ": not a readable file");
+  std::optional<FileFormatHandler> found = DescribeMedia(url.GetSystemPath());
+  if (!found || !found->Description() || found->Description()->pictures.empty()) {
+    return IllegalArgumentError(url.GetSystemPath() + ": no picture in the file");
+  }
+  return *found->Description();
+}
+
+String GetDefaultColorProfileText() { return String("sRGB IEC61966-2.1"); }
+
+}  // namespace brantic

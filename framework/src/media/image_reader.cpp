@@ -1,0 +1,194 @@
+// Picture headers through OpenImageIO.
+//
+// How OpenImageIO's answers map onto a picture description:
+// - width and height: the full-resolution subimage 0, MIP level 0.
+// - channel count: the number of channels; bits per pixel: the widest channel's size times
+//   the channel count, or "oiio:BitsPerSample" times the channel count when the file says
+//   (10- and 12-bit DPX, 1-bit TIFF).
+// - group: 1 channel "A" alpha, else grey; 2 channels grey with alpha; 3 RGB; 4 with alpha
+//   last RGBA, alpha first ARGB, no alpha RGBX; anything else "other". OpenImageIO always
+//   hands out RGB order, so BGR groups do not arise here. GIF and BMP files of 8 bits or
+//   fewer per pixel are indexed (one channel of palette indices). 16-bit BMP files are packed:
+//   ARGB 1-5-5-5 when they carry an alpha mask, else no packed format.
+// - layers: OpenEXR channel names are grouped by the part before their last "." (the
+//   unnamed part counts as one layer); files with several subimages (multi-part EXR, TIFF
+//   pages) count one layer per subimage; Photoshop files count their layers (subimages
+//   after the composite).
+// - alpha: the file names an alpha channel.
+// - aspect ratio: "PixelAspectRatio"; dpi: "XResolution" in inches (or converted from
+//   centimetres), rounded to 1/100.
+// - colour profile: the "desc" text of the embedded ICC profile, else empty.
+#include <OpenImageIO/imageio.h>
+
+#include <cmath>
+#include <mutex>
+#include <set>
+
+#include "brantic/imagetexture.h"
+#include "media_readers.h"
+
+namespace brantic::media {
+
+namespace {
+
+struct FormatNames {
+  const char* library;
+  const char* display;
+};
+
+constexpr FormatNames kFormatNames[] = {
+    {"png", "PNG"},           {"openexr", "OpenEXR"},      {"tiff", "TIFF"},
+    {"jpeg", "JPEG"},         {"bmp", "BMP"},              {"dds", "DDS"},
+    {"dpx", "DPX"},           {"gif", "GIF"},              {"hdr", "Radiance HDR"},
+    {"psd", "Photoshop"},     {"targa", "Targa"},          {"sgi", "SGI"},
+    {"iff", "IFF"},           {"rla", "RLA"},              {"jpeg2000", "JPEG 2000"},
+    {"heif", "HEIF"},         {"webp", "WebP"},            {"pnm", "PNM"},
+    {"fits", "FITS"},         {"ico", "ICO"},              {"cineon", "Cineon"},
+    {"softimage", "Softimage PIC"}, {"raw", "Camera RAW"}, {"dicom", "DICOM"},
+    {"zfile", "Zfile"},
+};
+
+// Plug-ins whose files are not pictures for us: movies go to the movie library, volumes
+// and the rest are not images.
+bool IsExcludedPlugin(std::string_view name) {
+  return name == "ffmpeg" || name == "null" || name == "term" || name == "openvdb";
+}
+
+void ConfigureOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    OIIO::attribute("openexr:core", 1);  // much faster header reads
+  });
+}
+
+std::vector<String> SuffixesOf(std::string_view plugin) {
+  static std::once_flag once;
+  static std::string extensions;
+  std::call_once(once, [] { OIIO::getattribute("extension_list", extensions); });
+  // "png:png;openexr:exr,sxr,mxr;..."
+  std::vector<String> suffixes;
+  const std::string key = std::string(plugin) + ":";
+  size_t start = extensions.find(key);
+  if (start != 0 && start != std::string::npos) start = extensions.find(";" + key);
+  if (start == std::string::npos) return suffixes;
+  start = extensions.find(':', start) + 1;
+  const size_t end = std::min(extensions.find(';', start), extensions.size());
+  std::string_view list(extensions.data() + start, end - start);
+  while (!list.empty()) {
+    const size_t comma = list.find(',');
+    suffixes.emplace_back(list.substr(0, comma));
+    list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+  }
+  return suffixes;
+}
+
+int32_t BitsPerChannel(const OIIO::ImageSpec& spec) {
+  const int declared = spec.get_int_attribute("oiio:BitsPerSample", 0);
+  if (declared > 0) return declared;
+  size_t widest = spec.format.size();
+  for (const OIIO::TypeDesc& format : spec.channelformats) widest = std::max(widest, format.size());
+  return static_cast<int32_t>(widest * 8);
+}
+
+PixelFormat PixelFormatOf(const OIIO::ImageSpec& spec, std::string_view plugin) {
+  PixelFormat format;
+  format.channelCount = spec.nchannels;
+  format.bitsPerPixel = BitsPerChannel(spec) * spec.nchannels;
+  const int fileBits = spec.get_int_attribute("bmp:bitsperpixel", 0);
+  if ((plugin == "gif") || (plugin == "bmp" && fileBits > 0 && fileBits <= 8)) {
+    format.channelCount = 1;
+    format.bitsPerPixel = plugin == "gif" ? 8 : fileBits;
+    format.group = PixelFormatGroup::Indexed;
+    return format;
+  }
+  if (plugin == "bmp" && fileBits == 16) {
+    format.channelCount = 1;
+    format.bitsPerPixel = 16;
+    format.packed = spec.alpha_channel >= 0 ? PackedPixelFormat::ARGB1555 : PackedPixelFormat::None;
+    format.group = spec.alpha_channel >= 0 ? PixelFormatGroup::ARGB : PixelFormatGroup::Other;
+    return format;
+  }
+  const auto name = [&](int i) { return spec.channelnames.size() > size_t(i) ? spec.channelnames[i] : ""; };
+  switch (spec.nchannels) {
+    case 1: format.group = name(0) == "A" ? PixelFormatGroup::Alpha : PixelFormatGroup::Grey; break;
+    case 2: format.group = spec.alpha_channel >= 0 ? PixelFormatGroup::GreyAlpha : PixelFormatGroup::Other; break;
+    case 3: format.group = PixelFormatGroup::RGB; break;
+    case 4:
+      if (spec.alpha_channel == 3) format.group = PixelFormatGroup::RGBA;
+      else if (spec.alpha_channel == 0) format.group = PixelFormatGroup::ARGB;
+      else if (spec.alpha_channel < 0) format.group = PixelFormatGroup::RGBX;
+      break;
+    default: break;
+  }
+  return format;
+}
+
+int32_t LayersOfChannels(const OIIO::ImageSpec& spec) {
+  std::set<std::string> layers;
+  for (const std::string& channel : spec.channelnames) {
+    const size_t dot = channel.rfind('.');
+    layers.insert(dot == std::string::npos ? std::string() : channel.substr(0, dot));
+  }
+  return std::max<int32_t>(1, static_cast<int32_t>(layers.size()));
+}
+
+double DotsPerInch(const OIIO::ImageSpec& spec) {
+  const float resolution = spec.get_float_attribute("XResolution", 0.0f);
+  if (resolution <= 0.0f) return 0.0;
+  const std::string unit = spec.get_string_attribute("ResolutionUnit", "in");
+  double dpi = resolution;
+  if (unit == "cm") dpi = resolution * 2.54;
+  else if (unit != "in" && unit != "inch") return 0.0;  // no unit: an aspect, not a density
+  return std::round(dpi * 100.0) / 100.0;
+}
+
+String ColorProfileOf(const OIIO::ImageSpec& spec) {
+  const OIIO::ParamValue* icc = spec.find_attribute("ICCProfile");
+  if (!icc || icc->type().basetype != OIIO::TypeDesc::UINT8) return String();
+  return IccProfileDescription(static_cast<const uint8_t*>(icc->data()),
+                               static_cast<size_t>(icc->type().numelements() * icc->nvalues()));
+}
+
+}  // namespace
+
+std::optional<FileFormatHandler> DescribeWithImageLibrary(const std::string& path) {
+  ConfigureOnce();
+  auto input = OIIO::ImageInput::open(path);
+  if (!input) {
+    (void)OIIO::geterror();  // keep the library's per-thread error text from growing
+    return std::nullopt;
+  }
+  const std::string plugin = input->format_name();
+  if (IsExcludedPlugin(plugin)) return std::nullopt;
+  const OIIO::ImageSpec& spec = input->spec();
+
+  auto texture = std::make_shared<ImageTexture>();
+  ImagePicture picture;
+  picture.width = spec.width;
+  picture.height = spec.height;
+  picture.pixelFormat = PixelFormatOf(spec, plugin);
+  picture.hasAlpha = spec.alpha_channel >= 0;
+  picture.aspectRatio = spec.get_float_attribute("PixelAspectRatio", 0.0f);
+  picture.dpi = DotsPerInch(spec);
+  picture.colorProfile = ColorProfileOf(spec);
+  picture.layerCount = LayersOfChannels(spec);
+  // Several subimages are several layers; a Photoshop file's first one is the composite.
+  int subimages = 1;
+  while (subimages < 1024 && input->seek_subimage(subimages, 0)) ++subimages;
+  if (subimages > 1) picture.layerCount = plugin == "psd" ? subimages - 1 : subimages;
+  input->close();
+  (void)OIIO::geterror();
+
+  std::string display = plugin;
+  for (const FormatNames& names : kFormatNames) {
+    if (plugin == names.library) display = names.display;
+  }
+  texture->formatName = String(display);
+  texture->pictures.push_back(std::move(picture));
+  MediaInputProperties properties;
+  properties.supportsImage = true;
+  return FileFormatHandler(FileFormatHandlerType::MediaInput, texture->formatName, SuffixesOf(plugin),
+                           properties, std::move(texture));
+}
+
+}  // namespace brantic::media

@@ -1,0 +1,21 @@
+// The readers behind detection: one per media library. Internal to the framework.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "brantic/media.h"
+
+namespace brantic::media {
+
+// A picture the image library can read; nullopt when it cannot, or when the file is a kind
+// the image library should not claim (movies, volumes).
+std::optional<FileFormatHandler> DescribeWithImageLibrary(const std::string& path);
+
+// A movie, sound or picture the movie library can read; nullopt when it cannot.
+std::optional<FileFormatHandler> DescribeWithMovieLibrary(const std::string& path);
+
+// True for suffixes that only the movie library reads (movies and sounds).
+bool IsMovieLibrarySuffix(std::string_view suffix);
+
+}  // namespace brantic::media
