@@ -55,8 +55,8 @@ struct ImageTexture {
 enum ImageLoadFlags : int32_t { kImageLoadDescriptionOnly = 1 };
 
 // Reads the description of the picture or movie at `url` at `time` (only time 0 is
-// supported), without pixels. When `handler` came from detecting the same URL, its header
-// is used and the file is not read again.
+// supported), without pixels. Fails for files without a picture (sounds). When `handler`
+// came from detecting the same URL, its header is used and the file is not read again.
 Result<ImageTexture> LoadImageTexture(const Url& url, TimeValue time = {},
                                       int32_t flags = kImageLoadDescriptionOnly,
                                       const FileFormatHandler* handler = nullptr);

@@ -77,13 +77,17 @@ Result<void> DetectFileFormats(const Url& url, const FileFormatCallback& callbac
 Result<ImageTexture> LoadImageTexture(const Url& url, TimeValue time, int32_t /*flags*/,
                                       const FileFormatHandler* handler) {
   if (!time.IsZero()) return Error(ErrorKind::Unsupported, "only time 0 can be described");
-  if (handler && handler->Description()) return *handler->Description();
-  if (DetectIo(url) != IoDetect::File) return IoError(url.GetSystemPath() + ": not a readable file");
-  std::optional<FileFormatHandler> found = DescribeMedia(url.GetSystemPath());
-  if (!found || !found->Description() || found->Description()->pictures.empty()) {
+  std::shared_ptr<const ImageTexture> description = handler ? handler->Description() : nullptr;
+  if (!description) {
+    if (DetectIo(url) != IoDetect::File) return IoError(url.GetSystemPath() + ": not a readable file");
+    if (std::optional<FileFormatHandler> found = DescribeMedia(url.GetSystemPath())) {
+      description = found->Description();
+    }
+  }
+  if (!description || description->pictures.empty()) {
     return IllegalArgumentError(url.GetSystemPath() + ": no picture in the file");
   }
-  return *found->Description();
+  return *description;
 }
 
 String GetDefaultColorProfileText() { return String("sRGB IEC61966-2.1"); }

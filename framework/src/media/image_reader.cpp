@@ -8,8 +8,10 @@
 // - group: 1 channel "A" alpha, else grey; 2 channels grey with alpha; 3 RGB; 4 with alpha
 //   last RGBA, alpha first ARGB, no alpha RGBX; anything else "other". OpenImageIO always
 //   hands out RGB order, so BGR groups do not arise here. GIF and BMP files of 8 bits or
-//   fewer per pixel are indexed (one channel of palette indices). 16-bit BMP files are packed:
-//   ARGB 1-5-5-5 when they carry an alpha mask, else no packed format.
+//   fewer per pixel are indexed (one channel of palette indices). 16-bit BMP and Targa files
+//   are one packed 16-bit channel; OpenImageIO drops their alpha bit, so their own headers
+//   tell the packed layout (BMP colour masks; Targa alpha bits): ARGB or ABGR 1-5-5-5 or
+//   4-4-4-4 when they carry alpha, else no packed format.
 // - layers: OpenEXR channel names are grouped by the part before their last "." (the
 //   unnamed part counts as one layer); files with several subimages (multi-part EXR, TIFF
 //   pages) count one layer per subimage; Photoshop files count their layers (subimages
@@ -21,6 +23,7 @@
 #include <OpenImageIO/imageio.h>
 
 #include <cmath>
+#include <fstream>
 #include <mutex>
 #include <set>
 
@@ -82,6 +85,37 @@ std::vector<String> SuffixesOf(std::string_view plugin) {
   return suffixes;
 }
 
+uint32_t LittleEndian(const unsigned char* p, int bytes) {
+  uint32_t value = 0;
+  for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | p[i];
+  return value;
+}
+
+// The packed layout of a 16-bit BMP or Targa file, read from its header.
+PackedPixelFormat PackedFormatOfFile(const std::string& path, std::string_view plugin) {
+  unsigned char header[70] = {};
+  std::ifstream file(path, std::ios::binary);
+  file.read(reinterpret_cast<char*>(header), sizeof header);
+  const std::streamsize count = file.gcount();
+  if (plugin == "targa") {
+    // Byte 16: bits per pixel; byte 17, low nibble: alpha bits. 16-bit Targa is A1R5G5B5.
+    if (count >= 18 && header[16] == 16 && (header[17] & 0x0f) == 1) return PackedPixelFormat::ARGB1555;
+    return PackedPixelFormat::None;
+  }
+  // BMP: info header size at 14, compression at 30 (3: bit fields), masks R, G, B, A at 54.
+  if (count < 70 || LittleEndian(header + 14, 4) < 56 || LittleEndian(header + 30, 4) != 3) {
+    return PackedPixelFormat::None;
+  }
+  const uint32_t red = LittleEndian(header + 54, 4);
+  const uint32_t blue = LittleEndian(header + 62, 4);
+  const uint32_t alpha = LittleEndian(header + 66, 4);
+  if (alpha == 0x8000 && red == 0x7c00) return PackedPixelFormat::ARGB1555;
+  if (alpha == 0x8000 && blue == 0x7c00) return PackedPixelFormat::ABGR1555;
+  if (alpha == 0xf000 && red == 0x0f00) return PackedPixelFormat::ARGB4444;
+  if (alpha == 0xf000 && blue == 0x0f00) return PackedPixelFormat::ABGR4444;
+  return PackedPixelFormat::None;
+}
+
 int32_t BitsPerChannel(const OIIO::ImageSpec& spec) {
   const int declared = spec.get_int_attribute("oiio:BitsPerSample", 0);
   if (declared > 0) return declared;
@@ -90,7 +124,7 @@ int32_t BitsPerChannel(const OIIO::ImageSpec& spec) {
   return static_cast<int32_t>(widest * 8);
 }
 
-PixelFormat PixelFormatOf(const OIIO::ImageSpec& spec, std::string_view plugin) {
+PixelFormat PixelFormatOf(const OIIO::ImageSpec& spec, std::string_view plugin, const std::string& path) {
   PixelFormat format;
   format.channelCount = spec.nchannels;
   format.bitsPerPixel = BitsPerChannel(spec) * spec.nchannels;
@@ -101,11 +135,14 @@ PixelFormat PixelFormatOf(const OIIO::ImageSpec& spec, std::string_view plugin) 
     format.group = PixelFormatGroup::Indexed;
     return format;
   }
-  if (plugin == "bmp" && fileBits == 16) {
+  const bool sixteenBit = (plugin == "bmp" && fileBits == 16) ||
+                          (plugin == "targa" && spec.get_int_attribute("oiio:BitsPerSample", 0) == 5);
+  if (sixteenBit) {
     format.channelCount = 1;
     format.bitsPerPixel = 16;
-    format.packed = spec.alpha_channel >= 0 ? PackedPixelFormat::ARGB1555 : PackedPixelFormat::None;
-    format.group = spec.alpha_channel >= 0 ? PixelFormatGroup::ARGB : PixelFormatGroup::Other;
+    format.packed = PackedFormatOfFile(path, plugin);
+    const bool argb = format.packed == PackedPixelFormat::ARGB1555 || format.packed == PackedPixelFormat::ARGB4444;
+    format.group = argb ? PixelFormatGroup::ARGB : PixelFormatGroup::Other;
     return format;
   }
   const auto name = [&](int i) { return spec.channelnames.size() > size_t(i) ? spec.channelnames[i] : ""; };
@@ -166,8 +203,8 @@ std::optional<FileFormatHandler> DescribeWithImageLibrary(const std::string& pat
   ImagePicture picture;
   picture.width = spec.width;
   picture.height = spec.height;
-  picture.pixelFormat = PixelFormatOf(spec, plugin);
-  picture.hasAlpha = spec.alpha_channel >= 0;
+  picture.pixelFormat = PixelFormatOf(spec, plugin, path);
+  picture.hasAlpha = spec.alpha_channel >= 0 || picture.pixelFormat.packed != PackedPixelFormat::None;
   picture.aspectRatio = spec.get_float_attribute("PixelAspectRatio", 0.0f);
   picture.dpi = DotsPerInch(spec);
   picture.colorProfile = ColorProfileOf(spec);
@@ -187,7 +224,8 @@ std::optional<FileFormatHandler> DescribeWithImageLibrary(const std::string& pat
   texture->pictures.push_back(std::move(picture));
   MediaInputProperties properties;
   properties.supportsImage = true;
-  return FileFormatHandler(FileFormatHandlerType::MediaInput, texture->formatName, SuffixesOf(plugin),
+  const String formatName = texture->formatName;
+  return FileFormatHandler(FileFormatHandlerType::MediaInput, formatName, SuffixesOf(plugin),
                            properties, std::move(texture));
 }
 

@@ -179,7 +179,8 @@ std::optional<FileFormatHandler> DescribeWithMovieLibrary(const std::string& pat
   } else if (input.context->duration > 0) {
     texture->duration = TimeValue(input.context->duration, AV_TIME_BASE);
   }
-  return FileFormatHandler(FileFormatHandlerType::MediaInput, texture->formatName, SuffixesOf(format, path),
+  const String formatName = texture->formatName;
+  return FileFormatHandler(FileFormatHandlerType::MediaInput, formatName, SuffixesOf(format, path),
                            properties, std::move(texture));
 }
 

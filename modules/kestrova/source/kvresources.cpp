@@ -35,6 +35,10 @@ brantic::String GetResourceString(int32_t id) {
   return Table() ? Table()->Get(id) : brantic::String();
 }
 
+brantic::String GetResourceString(int32_t id, std::string_view parameter) {
+  return Table() ? Table()->Get(id, parameter) : brantic::String();
+}
+
 void SetModuleFolder(std::string folder) { Folder() = std::move(folder); }
 const std::string& GetModuleFolder() { return Folder(); }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "brantic/string.h"
 
@@ -17,6 +18,8 @@ void FreeModuleResources();
 bool ModuleResourcesLoaded();
 // The text of a string resource; empty when it is missing or not loaded.
 brantic::String GetResourceString(int32_t id);
+// The text of a string resource with its "@" placeholder replaced by `parameter`.
+brantic::String GetResourceString(int32_t id, std::string_view parameter);
 
 // The folder of the module's library, noted on the first start.
 void SetModuleFolder(std::string folder);

@@ -1,0 +1,30 @@
+// The information text of the selected row, and the probe that reads a row's file.
+#pragma once
+
+#include <cstdint>
+
+#include "brantic/media.h"
+#include "brantic/string.h"
+#include "kvassetentry.h"
+
+namespace kv {
+
+// The text shown beside the preview: a title, what the file holds (picture, movie, sound or
+// light profile lines) and where it comes from. `mode` is the group mode when a whole group
+// is selected, else kGroupNone. Opens the file to read its header.
+brantic::String BuildAssetInfoText(const KvAssetEntry& entry, int32_t mode);
+
+// The picture and movie lines of the information text for one detected handler; appends to
+// `text`. Answers false (appending nothing) when the file has no readable picture.
+brantic::Result<bool> AppendImageMediaInfo(const KvAssetEntry& entry, std::string& text,
+                                           const brantic::Url& url,
+                                           const brantic::FileFormatHandler& handler);
+
+// The worker half of the collection, on a row's own copy: file size, type refinement,
+// format text and resolution. Reads headers only; never touches the dialog.
+void ProbeAssetFile(KvAssetEntry& entry);
+
+// The name of a type as the type column shows it without sequence distinction.
+brantic::String AssetTypeName(uint32_t assetType);
+
+}  // namespace kv

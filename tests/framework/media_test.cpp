@@ -1,0 +1,187 @@
+#include <sys/stat.h>
+
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include "brantic/imagetexture.h"
+#include "brantic/media.h"
+#include "brantic/picture.h"
+#include "support/media_fixtures.h"
+
+using namespace brantic;
+
+namespace {
+
+struct Detected {
+  int handlers = 0;
+  FileFormatHandlerType type = FileFormatHandlerType::Other;
+  MediaInputProperties properties;
+  String name;
+  std::shared_ptr<const ImageTexture> description;
+};
+
+Detected Detect(const std::string& path) {
+  Detected detected;
+  auto result = DetectFileFormats(Url::FromSystemPath(path), [&](const Url&, const FileFormatHandler& handler) -> Result<bool> {
+    ++detected.handlers;
+    detected.type = handler.GetHandlerType();
+    auto input = handler.CreateMediaInput(Url());
+    if (input) detected.properties = input->Properties();
+    detected.name = handler.GetFormatName();
+    detected.description = handler.Description();
+    return true;
+  });
+  EXPECT_TRUE(result.HasValue()) << path;
+  return detected;
+}
+
+TEST(MediaTest, PictureDescriptions) {
+  kvtest::TempFolder folder;
+  struct Case {
+    std::string file;
+    kvtest::ImageFile image;
+    int32_t channels;
+    int32_t bitsPerPixel;
+    PixelFormatGroup group;
+    int32_t layers;
+    bool alpha;
+    const char* format;
+  };
+  kvtest::ImageFile rgba;
+  rgba.channels = {"R", "G", "B", "A"};
+  rgba.alphaChannel = 3;
+  kvtest::ImageFile grey16;
+  grey16.channels = {"Y"};
+  grey16.format = "uint16";
+  kvtest::ImageFile layered;
+  layered.channels = {"A", "B", "G", "R", "diffuse.B", "diffuse.G", "diffuse.R", "depth.Z"};
+  layered.format = "half";
+  layered.alphaChannel = 0;
+  kvtest::ImageFile rgbx;
+  rgbx.channels = {"R", "G", "B", "X"};
+  const Case cases[] = {
+      {"rgb.png", {}, 3, 24, PixelFormatGroup::RGB, 1, false, "PNG"},
+      {"rgba.png", rgba, 4, 32, PixelFormatGroup::RGBA, 1, true, "PNG"},
+      {"grey16.png", grey16, 1, 16, PixelFormatGroup::Grey, 1, false, "PNG"},
+      {"layers.exr", layered, 8, 128, PixelFormatGroup::Other, 3, true, "OpenEXR"},
+      {"rgbx.tif", rgbx, 4, 32, PixelFormatGroup::RGBX, 1, false, "TIFF"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = folder / c.file;
+    ASSERT_TRUE(kvtest::WriteImage(path, c.image)) << c.file;
+    const Detected detected = Detect(path);
+    ASSERT_EQ(detected.handlers, 1) << c.file;
+    EXPECT_EQ(detected.type, FileFormatHandlerType::MediaInput);
+    EXPECT_TRUE(detected.properties.supportsImage) << c.file;
+    EXPECT_FALSE(detected.properties.supportsVideo || detected.properties.supportsAudio) << c.file;
+    EXPECT_EQ(detected.name, c.format);
+    auto texture = LoadImageTexture(Url::FromSystemPath(path));
+    ASSERT_TRUE(texture.HasValue()) << c.file;
+    const ImagePicture* picture = texture->FirstPicture();
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->width, 64);
+    EXPECT_EQ(picture->height, 32);
+    EXPECT_EQ(picture->pixelFormat.channelCount, c.channels) << c.file;
+    EXPECT_EQ(picture->pixelFormat.bitsPerPixel, c.bitsPerPixel) << c.file;
+    EXPECT_EQ(picture->pixelFormat.group, c.group) << c.file;
+    EXPECT_EQ(picture->layerCount, c.layers) << c.file;
+    EXPECT_EQ(picture->hasAlpha, c.alpha) << c.file;
+    EXPECT_TRUE(texture->duration.IsZero());
+  }
+}
+
+TEST(MediaTest, ResolutionProfileAndPackedPixels) {
+  kvtest::TempFolder folder;
+  kvtest::ImageFile dpi;
+  dpi.dpi = 300.0f;
+  ASSERT_TRUE(kvtest::WriteImage(folder / "dpi.tif", dpi));
+  EXPECT_DOUBLE_EQ(LoadImageTexture(Url::FromSystemPath(folder / "dpi.tif"))->FirstPicture()->dpi, 300.0);
+  ASSERT_TRUE(kvtest::WriteImage(folder / "dpi.png", dpi));  // PNG stores pixels per metre
+  EXPECT_DOUBLE_EQ(LoadImageTexture(Url::FromSystemPath(folder / "dpi.png"))->FirstPicture()->dpi, 300.0);
+
+  kvtest::ImageFile profiled;
+  profiled.iccProfile = kvtest::MakeIccProfile("Kestrova Test RGB");
+  ASSERT_TRUE(kvtest::WriteImage(folder / "icc.png", profiled));
+  EXPECT_EQ(LoadImageTexture(Url::FromSystemPath(folder / "icc.png"))->FirstPicture()->colorProfile,
+            "Kestrova Test RGB");
+  EXPECT_TRUE(LoadImageTexture(Url::FromSystemPath(folder / "dpi.png"))->FirstPicture()->colorProfile.IsEmpty());
+  EXPECT_EQ(GetDefaultColorProfileText(), "sRGB IEC61966-2.1");
+
+  ASSERT_TRUE(kvtest::WriteBmp1555(folder / "packed.bmp", 8, 4));
+  auto packed = LoadImageTexture(Url::FromSystemPath(folder / "packed.bmp"));
+  ASSERT_TRUE(packed.HasValue());
+  EXPECT_EQ(packed->FirstPicture()->pixelFormat.channelCount, 1);
+  EXPECT_EQ(packed->FirstPicture()->pixelFormat.bitsPerPixel, 16);
+  EXPECT_EQ(packed->FirstPicture()->pixelFormat.packed, PackedPixelFormat::ARGB1555);
+}
+
+TEST(MediaTest, MoviesAndSounds) {
+  kvtest::TempFolder folder;
+  ASSERT_TRUE(kvtest::WriteSound(folder / "tone.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 8000, 4000));
+  Detected sound = Detect(folder / "tone.wav");
+  ASSERT_EQ(sound.handlers, 1);
+  EXPECT_TRUE(sound.properties.supportsAudio);
+  EXPECT_FALSE(sound.properties.supportsImage || sound.properties.supportsVideo);
+  EXPECT_FALSE(LoadImageTexture(Url::FromSystemPath(folder / "tone.wav")).HasValue());  // no picture
+
+  if (!kvtest::WriteMovie(folder / "clip.mov")) GTEST_SKIP() << "no ffmpeg tool to make a movie";
+  Detected movie = Detect(folder / "clip.mov");
+  ASSERT_EQ(movie.handlers, 1);
+  EXPECT_TRUE(movie.properties.supportsVideo);
+  EXPECT_FALSE(movie.properties.supportsImage);
+  EXPECT_EQ(movie.name, "QuickTime / MOV");
+  auto texture = LoadImageTexture(Url::FromSystemPath(folder / "clip.mov"));
+  ASSERT_TRUE(texture.HasValue());
+  EXPECT_EQ(texture->FirstPicture()->width, 64);
+  EXPECT_EQ(texture->FirstPicture()->height, 48);
+  EXPECT_EQ(texture->FirstPicture()->pixelFormat.group, PixelFormatGroup::Other);  // YUV
+  EXPECT_NEAR(texture->duration.Seconds(), 1.0, 0.05);
+  EXPECT_DOUBLE_EQ(texture->framesPerSecond, 25.0);
+  auto frame = LoadPicture(Url::FromSystemPath(folder / "clip.mov"));
+  ASSERT_TRUE(frame.HasValue());
+  EXPECT_EQ(frame->width, 64);
+}
+
+// Bad media never crash, hang or block: each gives no handler (or a header only) and the
+// caller simply shows less.
+TEST(MediaTest, BadMedia) {
+  kvtest::TempFolder folder;
+  kvtest::ImageFile good;
+  ASSERT_TRUE(kvtest::WriteImage(folder / "good.png", good));
+  std::ifstream in(folder / "good.png", std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  kvtest::WriteBytes(folder / "empty.png", "");
+  kvtest::WriteBytes(folder / "truncated.png", bytes.substr(0, 20));
+  kvtest::WriteBytes(folder / "corrupt.exr", "v/1\x01" + std::string(200, '\x7f'));
+  kvtest::WriteBytes(folder / "noise.mov", std::string(4096, '\x42'));
+  ::mkfifo((folder / "pipe.png").c_str(), 0644);
+  for (const std::string& path : {folder / "empty.png", folder / "truncated.png", folder / "corrupt.exr",
+                                  folder / "noise.mov", folder / "pipe.png", folder.Path(),
+                                  std::string("/dev/zero"), folder / "missing.png"}) {
+    EXPECT_EQ(Detect(path).handlers, 0) << path;
+    EXPECT_FALSE(LoadImageTexture(Url::FromSystemPath(path)).HasValue()) << path;
+    EXPECT_FALSE(LoadPicture(Url::FromSystemPath(path)).HasValue()) << path;
+  }
+  // A header that declares 100,000 × 100,000 pixels is described, never loaded.
+  ASSERT_TRUE(kvtest::WritePngHeaderOnly(folder / "huge.png", 100000, 100000));
+  auto huge = LoadImageTexture(Url::FromSystemPath(folder / "huge.png"));
+  if (huge.HasValue()) {
+    EXPECT_EQ(huge->FirstPicture()->width, 100000);
+  }
+  EXPECT_FALSE(LoadPicture(Url::FromSystemPath(folder / "huge.png")).HasValue());
+}
+
+TEST(MediaTest, IccDescriptions) {
+  const std::vector<uint8_t> profile = kvtest::MakeIccProfile("Display P3");
+  EXPECT_EQ(IccProfileDescription(profile.data(), profile.size()), "Display P3");
+  EXPECT_TRUE(IccProfileDescription(profile.data(), 100).IsEmpty());
+  std::vector<uint8_t> broken = profile;
+  broken[128 + 4 + 4 + 3] = 0xff;  // tag offset beyond the data
+  EXPECT_TRUE(IccProfileDescription(broken.data(), broken.size()).IsEmpty());
+  EXPECT_TRUE(IccProfileDescription(nullptr, 0).IsEmpty());
+}
+
+}  // namespace
