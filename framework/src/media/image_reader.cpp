@@ -18,7 +18,7 @@
 //   after the composite).
 // - alpha: the file names an alpha channel.
 // - aspect ratio: "PixelAspectRatio"; dpi: "XResolution" in inches (or converted from
-//   centimetres), rounded to 1/100.
+//   centimetres or metres), rounded to 1/100.
 // - colour profile: the "desc" text of the embedded ICC profile, else empty.
 #include <OpenImageIO/imageio.h>
 
@@ -170,11 +170,16 @@ int32_t LayersOfChannels(const OIIO::ImageSpec& spec) {
 }
 
 double DotsPerInch(const OIIO::ImageSpec& spec) {
-  const float resolution = spec.get_float_attribute("XResolution", 0.0f);
+  // Some readers (BMP) store the resolution as an integer.
+  const OIIO::ParamValue* value = spec.find_attribute("XResolution");
+  float resolution = 0.0f;
+  if (value && value->type() == OIIO::TypeInt) resolution = float(value->get_int());
+  else if (value) resolution = value->get_float(0.0f);
   if (resolution <= 0.0f) return 0.0;
   const std::string unit = spec.get_string_attribute("ResolutionUnit", "in");
   double dpi = resolution;
   if (unit == "cm") dpi = resolution * 2.54;
+  else if (unit == "m") dpi = resolution * 0.0254;
   else if (unit != "in" && unit != "inch") return 0.0;  // no unit: an aspect, not a density
   return std::round(dpi * 100.0) / 100.0;
 }

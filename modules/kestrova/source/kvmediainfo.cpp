@@ -100,14 +100,18 @@ void AppendSound(const KvAssetEntry& entry, std::string& text) {
   bx3::BaseSound sound;
   if (!sound.Load(bx3::Filename(entry.resolvedPath))) return;
   const bx3::SoundInformation info = sound.GetSoundInfo();
-  const double seconds = info.sampleRate != 0.0 ? double(info.sampleCount) / info.sampleRate : 0.0;
-  text += Format("@: @{s}\n", {R(10152), brantic::TimeValue::FromSeconds(seconds)}).Std();
+  text += Format("@: @{s}\n", {R(10152), SoundDuration(info)}).Std();
   text += Format("@: @\n", {R(10142), info.channels}).Std();
   text += Format("@: @ @\n", {R(10140), int64_t(info.sampleRate), R(10139)}).Std();
   text += Format("@: @ @\n", {R(10154), info.bitsPerSample, R(10138)}).Std();
 }
 
 }  // namespace
+
+brantic::TimeValue SoundDuration(const bx3::SoundInformation& info) {
+  if (info.sampleRate == 0.0) return {};
+  return brantic::TimeValue::FromSeconds(double(info.sampleCount) / info.sampleRate);
+}
 
 String AssetTypeName(uint32_t assetType) {
   switch (assetType) {

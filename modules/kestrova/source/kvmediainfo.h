@@ -5,6 +5,8 @@
 
 #include "brantic/media.h"
 #include "brantic/string.h"
+#include "brantic/time.h"
+#include "bx3/sound.h"
 #include "kvassetentry.h"
 
 namespace kv {
@@ -23,6 +25,9 @@ brantic::Result<bool> AppendImageMediaInfo(const KvAssetEntry& entry, std::strin
 // The worker half of the collection, on a row's own copy: file size, type refinement,
 // format text and resolution. Reads headers only; never touches the dialog.
 void ProbeAssetFile(KvAssetEntry& entry);
+
+// A sound's length: its sample count over its sample rate; 0 for a rate of 0.
+brantic::TimeValue SoundDuration(const bx3::SoundInformation& info);
 
 // The name of a type as the type column shows it without sequence distinction.
 brantic::String AssetTypeName(uint32_t assetType);
