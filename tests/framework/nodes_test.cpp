@@ -51,3 +51,11 @@ TEST(SearchPathTest, DefaultsWithoutProvider) {
   EXPECT_EQ((*folders)[1].GetPath(), "/proj/tex");
   EXPECT_TRUE(FillSearchPaths(Url())->empty());
 }
+
+#include "brantic/application.h"
+
+TEST(ApplicationTest, LocationIsTheProgramsFolder) {
+  const Url program = GetApplicationLocation(ApplicationLocation::Executable);
+  EXPECT_EQ(program.GetName(), "framework_tests");
+  EXPECT_EQ(GetApplicationLocation(ApplicationLocation::Application), program.GetDirectory());
+}

@@ -81,6 +81,10 @@ TEST_F(MediaInfoTest, Pictures) {
     const std::string path = folder_ / c.file;
     EXPECT_EQ(BuildAssetInfoText(Row(path, ASSETTYPE_IMAGE), kGroupNone), c.lines + Common(path)) << c.file;
   }
+  // A broken picture yields no media lines; the row simply shows less.
+  kvtest::WriteBytes(folder_ / "broken.png", "\x89PNG\r\n\x1a\n");
+  EXPECT_EQ(BuildAssetInfoText(Row(folder_ / "broken.png", ASSETTYPE_IMAGE), kGroupNone),
+            Common(folder_ / "broken.png").substr(1));
   // A sequence whose pictures report no duration counts its frames.
   KvAssetEntry sequence = Row(folder_ / "rgb.png", ASSETTYPE_IMAGE);
   sequence.sequenceStart = 1;
