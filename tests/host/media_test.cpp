@@ -76,6 +76,13 @@ TEST(SoundTest, InformationAndWaveForm) {
     EXPECT_EQ(info.sampleRate, c.rate) << c.file;
     EXPECT_EQ(info.sampleCount, c.frames) << c.file;
   }
+  // MP3 where libsndfile was built with an encoder to make one.
+  if (kvtest::WriteSound(folder / "d.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 1, 44100, 44100)) {
+    BaseSound mp3;
+    ASSERT_TRUE(mp3.Load(Filename(folder / "d.mp3")));
+    EXPECT_EQ(mp3.GetSoundInfo().sampleRate, 44100);
+    EXPECT_EQ(mp3.GetSoundInfo().bitsPerSample, 16);
+  }
   BaseSound sound;
   ASSERT_TRUE(sound.Load(Filename(folder / "a.wav")));
   BaseBitmap wave;

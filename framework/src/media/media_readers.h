@@ -5,6 +5,7 @@
 #include <string>
 
 #include "brantic/media.h"
+#include "brantic/picture.h"
 
 namespace brantic::media {
 
@@ -14,6 +15,9 @@ std::optional<FileFormatHandler> DescribeWithImageLibrary(const std::string& pat
 
 // A movie, sound or picture the movie library can read; nullopt when it cannot.
 std::optional<FileFormatHandler> DescribeWithMovieLibrary(const std::string& path);
+
+// The first frame of a movie's video, as 8-bit RGB.
+Result<Picture> DecodeFirstVideoFrame(const std::string& path);
 
 // True for suffixes that only the movie library reads (movies and sounds).
 bool IsMovieLibrarySuffix(std::string_view suffix);

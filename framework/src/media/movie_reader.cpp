@@ -185,3 +185,96 @@ std::optional<FileFormatHandler> DescribeWithMovieLibrary(const std::string& pat
 }
 
 }  // namespace brantic::media
+
+// First frames of movies, decoded with libavcodec and converted with libswscale.
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libswscale/swscale.h>
+}
+
+namespace brantic::media {
+
+namespace {
+
+struct CodecContext {
+  AVCodecContext* context = nullptr;
+  ~CodecContext() { avcodec_free_context(&context); }
+};
+struct Packet {
+  AVPacket* packet = av_packet_alloc();
+  ~Packet() { av_packet_free(&packet); }
+};
+struct Frame {
+  AVFrame* frame = av_frame_alloc();
+  ~Frame() { av_frame_free(&frame); }
+};
+struct Scaler {
+  SwsContext* context = nullptr;
+  ~Scaler() { sws_freeContext(context); }
+};
+
+// Packets read before giving up on a first frame (a broken stream never blocks).
+constexpr int kMaxPackets = 500;
+
+}  // namespace
+
+Result<Picture> DecodeFirstVideoFrame(const std::string& path) {
+  ConfigureOnce();
+  FormatContext input;
+  if (avformat_open_input(&input.context, path.c_str(), nullptr, nullptr) < 0) {
+    return IllegalArgumentError(path + ": not a movie");
+  }
+  input.context->probesize = 2 * 1024 * 1024;
+  input.context->max_analyze_duration = 2 * AV_TIME_BASE;
+  if (avformat_find_stream_info(input.context, nullptr) < 0) return IllegalArgumentError(path + ": not a movie");
+  const AVCodec* decoder = nullptr;
+  const int streamIndex = av_find_best_stream(input.context, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
+  if (streamIndex < 0 || !decoder) return IllegalArgumentError(path + ": no video to decode");
+  const AVCodecParameters* parameters = input.context->streams[streamIndex]->codecpar;
+  if (int64_t(parameters->width) * parameters->height > kMaxPicturePixels) {
+    return IllegalArgumentError(path + ": the picture is too large to load");
+  }
+  CodecContext codec;
+  codec.context = avcodec_alloc_context3(decoder);
+  if (!codec.context || avcodec_parameters_to_context(codec.context, parameters) < 0 ||
+      avcodec_open2(codec.context, decoder, nullptr) < 0) {
+    return IllegalArgumentError(path + ": cannot decode the video");
+  }
+  Packet packet;
+  Frame frame;
+  if (!packet.packet || !frame.frame) return OutOfMemoryError();
+  bool decoded = false;
+  for (int read = 0; read < kMaxPackets && !decoded; ++read) {
+    const int status = av_read_frame(input.context, packet.packet);
+    if (status < 0) {
+      avcodec_send_packet(codec.context, nullptr);  // drain what the decoder holds
+    } else if (packet.packet->stream_index != streamIndex) {
+      av_packet_unref(packet.packet);
+      continue;
+    } else {
+      avcodec_send_packet(codec.context, packet.packet);
+      av_packet_unref(packet.packet);
+    }
+    decoded = avcodec_receive_frame(codec.context, frame.frame) == 0;
+    if (status < 0 && !decoded) break;
+  }
+  if (!decoded || frame.frame->width <= 0 || frame.frame->height <= 0) {
+    return IllegalArgumentError(path + ": no frame could be decoded");
+  }
+  Picture picture;
+  picture.width = frame.frame->width;
+  picture.height = frame.frame->height;
+  picture.channels = 3;
+  picture.pixels.resize(size_t(picture.width) * picture.height * 3);
+  Scaler scaler;
+  scaler.context = sws_getContext(picture.width, picture.height, static_cast<AVPixelFormat>(frame.frame->format),
+                                  picture.width, picture.height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr,
+                                  nullptr);
+  if (!scaler.context) return IllegalArgumentError(path + ": cannot convert the frame");
+  uint8_t* target[1] = {picture.pixels.data()};
+  const int targetStride[1] = {picture.width * 3};
+  sws_scale(scaler.context, frame.frame->data, frame.frame->linesize, 0, picture.height, target, targetStride);
+  return picture;
+}
+
+}  // namespace brantic::media

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "brantic/io.h"
+#include "media_readers.h"
 
 namespace brantic {
 
@@ -44,12 +45,17 @@ Result<Picture> ReadFirstPicture(OIIO::ImageInput& input, const std::string& nam
 
 Result<Picture> LoadPicture(const Url& url) {
   if (DetectIo(url) != IoDetect::File) return IoError(url.GetSystemPath() + ": not a readable file");
-  auto input = OIIO::ImageInput::open(url.GetSystemPath());
-  if (!input) {
-    const std::string error = OIIO::geterror();
-    return IllegalArgumentError(url.GetSystemPath() + ": not a picture: " + error);
+  const std::string path = url.GetSystemPath();
+  // Movies are decoded by the movie library itself, never by the image library's plug-in.
+  const String name = url.GetName();
+  const int64_t dot = name.FindLast(".");
+  const std::string_view suffix = dot < 0 ? std::string_view() : name.View().substr(size_t(dot) + 1);
+  if (!media::IsMovieLibrarySuffix(suffix)) {
+    auto input = OIIO::ImageInput::open(path);
+    if (input && std::string_view(input->format_name()) != "ffmpeg") return ReadFirstPicture(*input, path);
+    (void)OIIO::geterror();
   }
-  return ReadFirstPicture(*input, url.GetSystemPath());
+  return media::DecodeFirstVideoFrame(path);
 }
 
 Result<Picture> DecodePicture(std::string_view bytes) {
