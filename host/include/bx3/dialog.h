@@ -1,20 +1,111 @@
-// Non-modal dialogs. Main thread only.
+// Non-modal dialogs and their gadgets. Main thread only.
 //
 // GeDialog is the base of the module's windows. The window itself is made by a toolkit that
-// the GUI library installs; without one a dialog cannot open, but everything else about it
-// (its values, core messages while open) behaves as documented.
+// the GUI library installs; without one a dialog cannot open, and every gadget call answers
+// false. Inside CreateLayout the dialog adds groups, gadgets and menus; afterwards it sets
+// and reads gadget values by id.
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <variant>
 
+#include "brantic/string.h"
 #include "bx3/container.h"
 
 namespace bx3 {
 
 class GeDialog;
+class GeUserArea;
+class TreeViewGadget;
 
 // Dialog types.
 inline constexpr int32_t kDialogNonModal = 20;
+
+// Layout flags of groups and gadgets.
+enum LayoutFlags : int32_t {
+  kLayoutNone = 0,
+  kFitHorizontal = 1,
+  kFitVertical = 2,
+  kFit = 3,
+  kAlignRight = 4,
+  kAlignCenter = 8,
+  kNoBorder = 16,
+  kToggle = 32,  // bitmap buttons: stay pressed until pressed again
+};
+
+enum class GadgetKind : int32_t {
+  StaticText, EditText, MultiLineText, Button, ComboBox, EditNumber, Checkbox, BitmapButton,
+  UserArea, TreeView, Separator,
+};
+
+struct GadgetSpec {
+  GadgetKind kind = GadgetKind::StaticText;
+  int32_t id = 0;
+  int32_t flags = kLayoutNone;
+  int32_t width = 0;  // minimum width in pixels; 0 for the natural width
+  int32_t height = 0;
+  brantic::String text;  // static text, button caption
+  int32_t iconOff = 0;   // bitmap buttons
+  int32_t iconOn = 0;
+  bool readOnly = false;  // multi-line text
+  Container settings;     // tree views
+};
+
+using GadgetValue = std::variant<bool, int32_t, double, brantic::String>;
+
+// Window messages a dialog receives in Message (the container's id is the kind).
+namespace message {
+inline constexpr int32_t kKey = FourCC("bKey");          // input::kChannel holds a key code
+inline constexpr int32_t kHelp = FourCC("cinf");         // answer the help id under kHelpId
+inline constexpr int32_t kActivate = FourCC("bACG");     // kActive: the window became active
+inline constexpr int32_t kLayoutChanged = FourCC("inte");  // a tree's columns were rearranged
+inline constexpr int32_t kGroupChanged = FourCC("gpch");
+inline constexpr int32_t kActive = FourCC("actv");
+inline constexpr int32_t kHelpId = FourCC("hlid");
+inline constexpr int32_t kGadget = FourCC("gdid");       // the gadget a message concerns
+}  // namespace message
+
+// Key codes of the navigation keys in key messages.
+namespace key {
+inline constexpr int32_t kUp = 0x101, kDown = 0x102, kLeft = 0x103, kRight = 0x104;
+inline constexpr int32_t kPageUp = 0x105, kPageDown = 0x106, kHome = 0x107, kEnd = 0x108;
+inline constexpr int32_t kEnter = 0x109, kEscape = 0x10a, kDelete = 0x10b;
+}  // namespace key
+
+// What the GUI library makes for an open dialog.
+class DialogWindow {
+ public:
+  virtual ~DialogWindow() = default;
+  virtual bool GroupBegin(int32_t id, int32_t flags, int32_t columns, int32_t rows, const brantic::String& title) = 0;
+  virtual bool GroupEnd() = 0;
+  virtual bool GroupBorderSpace(int32_t left, int32_t top, int32_t right, int32_t bottom) = 0;
+  virtual bool AddGadget(const GadgetSpec& spec) = 0;
+  virtual bool AddChild(int32_t id, int32_t childId, const brantic::String& text) = 0;
+  // Empties a group; gadgets added next go into it until LayoutChanged.
+  virtual bool FlushGroup(int32_t id) = 0;
+  virtual bool LayoutChanged(int32_t id) = 0;
+  virtual bool AttachUserArea(GeUserArea& area, int32_t id) = 0;
+  virtual TreeViewGadget* FindTreeView(int32_t id) = 0;
+  virtual bool SetValue(int32_t id, const GadgetValue& value) = 0;
+  virtual std::optional<GadgetValue> GetValue(int32_t id) const = 0;
+  virtual bool SetLimits(int32_t id, double minimum, double maximum, double step) = 0;
+  virtual bool Enable(int32_t id, bool enabled) = 0;
+  virtual bool Focus(int32_t id) = 0;
+  virtual void SetTitle(const brantic::String& title) = 0;
+  virtual void SetTimer(int32_t milliseconds) = 0;
+  // Group weights: the relative sizes of a group's columns or rows.
+  virtual bool SetGroupWeights(int32_t id, const Container& weights) = 0;
+  virtual bool GetGroupWeights(int32_t id, Container& weights) const = 0;
+  // Menus: entries are registered commands; their state comes from CommandState.
+  virtual void MenuFlushAll() = 0;
+  virtual void MenuSubBegin(const brantic::String& title) = 0;
+  virtual void MenuSubEnd() = 0;
+  virtual void MenuAddCommand(int32_t commandId) = 0;
+  virtual void MenuAddSeparator() = 0;
+  virtual void MenuFinished() = 0;
+  virtual void MenuSetState(int32_t commandId, bool enabled, bool checked) = 0;
+};
 
 // What the GUI library provides for dialogs.
 class DialogToolkit {
@@ -60,15 +151,73 @@ class GeDialog {
   virtual void DestroyWindow() {}
   virtual int32_t Message(const Container& message, Container& result);
 
-  // For the toolkit: the window opened or closed.
+  // --- layout (inside CreateLayout, or after FlushGroup)
+  bool GroupBegin(int32_t id, int32_t flags, int32_t columns, int32_t rows, const brantic::String& title = {});
+  bool GroupEnd();
+  bool GroupBorderSpace(int32_t left, int32_t top, int32_t right, int32_t bottom);
+  bool AddStaticText(int32_t id, int32_t flags, int32_t width, int32_t height, const brantic::String& text);
+  bool AddEditText(int32_t id, int32_t flags, int32_t width = 0, int32_t height = 0);
+  bool AddMultiLineEditText(int32_t id, int32_t flags, int32_t width, int32_t height, bool readOnly);
+  bool AddButton(int32_t id, int32_t flags, int32_t width, int32_t height, const brantic::String& text);
+  bool AddComboBox(int32_t id, int32_t flags, int32_t width = 0, int32_t height = 0);
+  bool AddChild(int32_t id, int32_t childId, const brantic::String& text);
+  bool AddEditNumber(int32_t id, int32_t flags, int32_t width = 0, int32_t height = 0);
+  bool AddCheckbox(int32_t id, int32_t flags, int32_t width, int32_t height, const brantic::String& text);
+  bool AddBitmapButton(int32_t id, int32_t flags, int32_t iconOff, int32_t iconOn);
+  bool AddSeparator(int32_t flags = kFitHorizontal);
+  bool AddUserArea(int32_t id, int32_t flags, int32_t width = 0, int32_t height = 0);
+  bool AttachUserArea(GeUserArea& area, int32_t id);
+  TreeViewGadget* AddTreeView(int32_t id, int32_t flags, int32_t width, int32_t height, const Container& settings);
+  TreeViewGadget* FindTreeView(int32_t id);
+  bool FlushGroup(int32_t id);
+  bool LayoutChanged(int32_t id);
+
+  // --- values
+  bool SetString(int32_t id, const brantic::String& text);
+  bool GetString(int32_t id, brantic::String& text) const;
+  bool SetInt32(int32_t id, int32_t value);
+  bool SetInt32(int32_t id, int32_t value, int32_t minimum, int32_t maximum, int32_t step);
+  bool GetInt32(int32_t id, int32_t& value) const;
+  bool SetFloat(int32_t id, double value);
+  bool GetFloat(int32_t id, double& value) const;
+  bool SetBool(int32_t id, bool value);
+  bool GetBool(int32_t id, bool& value) const;
+  bool Enable(int32_t id, bool enabled);
+  void SetTitle(const brantic::String& title);
+  // Calls Timer every `milliseconds`; 0 stops it.
+  void SetTimer(int32_t milliseconds);
+  bool SetGroupWeights(int32_t id, const Container& weights);
+  bool GetGroupWeights(int32_t id, Container& weights) const;
+
+  // --- menus
+  void MenuFlushAll();
+  void MenuSubBegin(const brantic::String& title);
+  void MenuSubEnd();
+  void MenuAddCommand(int32_t commandId);
+  void MenuAddSeparator();
+  void MenuFinished();
+  // Sets a menu entry's state: the entry of command `commandId`, enabled and checked.
+  void MenuInitString(int32_t commandId, bool enabled, bool checked);
+
+  // For the toolkit: the window opened (with its window) or closed (null).
   void SetOpenState(bool open, int32_t pluginId);
+  void SetWindow(DialogWindow* window) { window_ = window; }
+  DialogWindow* GetWindow() const { return window_; }
 
  private:
   bool open_ = false;
   int32_t pluginId_ = 0;
+  DialogWindow* window_ = nullptr;
 };
 
 // Delivers a core message to every open dialog (used by the event functions).
 void DeliverCoreMessage(int32_t messageId, const Container& message);
+
+// Mouse pointers of SetMousePointer.
+inline constexpr int32_t kMousePointerNormal = 2;
+inline constexpr int32_t kMousePointerBusy = 3;
+// Shows the busy or normal pointer (the GUI library shows it; headless it is only noted).
+void SetMousePointer(int32_t pointer);
+int32_t GetMousePointer();
 
 }  // namespace bx3

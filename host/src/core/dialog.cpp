@@ -60,6 +60,160 @@ void GeDialog::SetOpenState(bool open, int32_t pluginId) {
   pluginId_ = pluginId;
 }
 
+namespace {
+
+GadgetSpec Spec(GadgetKind kind, int32_t id, int32_t flags, int32_t width, int32_t height,
+                const brantic::String& text = {}) {
+  GadgetSpec spec;
+  spec.kind = kind;
+  spec.id = id;
+  spec.flags = flags;
+  spec.width = width;
+  spec.height = height;
+  spec.text = text;
+  return spec;
+}
+
+int32_t& MousePointer() {
+  static int32_t pointer = kMousePointerNormal;
+  return pointer;
+}
+
+}  // namespace
+
+bool GeDialog::GroupBegin(int32_t id, int32_t flags, int32_t columns, int32_t rows, const brantic::String& title) {
+  return window_ && window_->GroupBegin(id, flags, columns, rows, title);
+}
+bool GeDialog::GroupEnd() { return window_ && window_->GroupEnd(); }
+bool GeDialog::GroupBorderSpace(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  return window_ && window_->GroupBorderSpace(left, top, right, bottom);
+}
+bool GeDialog::AddStaticText(int32_t id, int32_t flags, int32_t width, int32_t height, const brantic::String& text) {
+  return window_ && window_->AddGadget(Spec(GadgetKind::StaticText, id, flags, width, height, text));
+}
+bool GeDialog::AddEditText(int32_t id, int32_t flags, int32_t width, int32_t height) {
+  return window_ && window_->AddGadget(Spec(GadgetKind::EditText, id, flags, width, height));
+}
+bool GeDialog::AddMultiLineEditText(int32_t id, int32_t flags, int32_t width, int32_t height, bool readOnly) {
+  GadgetSpec spec = Spec(GadgetKind::MultiLineText, id, flags, width, height);
+  spec.readOnly = readOnly;
+  return window_ && window_->AddGadget(spec);
+}
+bool GeDialog::AddButton(int32_t id, int32_t flags, int32_t width, int32_t height, const brantic::String& text) {
+  return window_ && window_->AddGadget(Spec(GadgetKind::Button, id, flags, width, height, text));
+}
+bool GeDialog::AddComboBox(int32_t id, int32_t flags, int32_t width, int32_t height) {
+  return window_ && window_->AddGadget(Spec(GadgetKind::ComboBox, id, flags, width, height));
+}
+bool GeDialog::AddChild(int32_t id, int32_t childId, const brantic::String& text) {
+  return window_ && window_->AddChild(id, childId, text);
+}
+bool GeDialog::AddEditNumber(int32_t id, int32_t flags, int32_t width, int32_t height) {
+  return window_ && window_->AddGadget(Spec(GadgetKind::EditNumber, id, flags, width, height));
+}
+bool GeDialog::AddCheckbox(int32_t id, int32_t flags, int32_t width, int32_t height, const brantic::String& text) {
+  return window_ && window_->AddGadget(Spec(GadgetKind::Checkbox, id, flags, width, height, text));
+}
+bool GeDialog::AddBitmapButton(int32_t id, int32_t flags, int32_t iconOff, int32_t iconOn) {
+  GadgetSpec spec = Spec(GadgetKind::BitmapButton, id, flags, 0, 0);
+  spec.iconOff = iconOff;
+  spec.iconOn = iconOn;
+  return window_ && window_->AddGadget(spec);
+}
+bool GeDialog::AddSeparator(int32_t flags) {
+  return window_ && window_->AddGadget(Spec(GadgetKind::Separator, 0, flags, 0, 0));
+}
+bool GeDialog::AddUserArea(int32_t id, int32_t flags, int32_t width, int32_t height) {
+  return window_ && window_->AddGadget(Spec(GadgetKind::UserArea, id, flags, width, height));
+}
+bool GeDialog::AttachUserArea(GeUserArea& area, int32_t id) { return window_ && window_->AttachUserArea(area, id); }
+TreeViewGadget* GeDialog::AddTreeView(int32_t id, int32_t flags, int32_t width, int32_t height,
+                                      const Container& settings) {
+  GadgetSpec spec = Spec(GadgetKind::TreeView, id, flags, width, height);
+  spec.settings = settings;
+  if (!window_ || !window_->AddGadget(spec)) return nullptr;
+  return window_->FindTreeView(id);
+}
+TreeViewGadget* GeDialog::FindTreeView(int32_t id) { return window_ ? window_->FindTreeView(id) : nullptr; }
+bool GeDialog::FlushGroup(int32_t id) { return window_ && window_->FlushGroup(id); }
+bool GeDialog::LayoutChanged(int32_t id) { return window_ && window_->LayoutChanged(id); }
+
+bool GeDialog::SetString(int32_t id, const brantic::String& text) { return window_ && window_->SetValue(id, text); }
+bool GeDialog::GetString(int32_t id, brantic::String& text) const {
+  const auto value = window_ ? window_->GetValue(id) : std::nullopt;
+  const auto* found = value ? std::get_if<brantic::String>(&*value) : nullptr;
+  if (found) text = *found;
+  return found != nullptr;
+}
+bool GeDialog::SetInt32(int32_t id, int32_t value) { return window_ && window_->SetValue(id, value); }
+bool GeDialog::SetInt32(int32_t id, int32_t value, int32_t minimum, int32_t maximum, int32_t step) {
+  return window_ && window_->SetLimits(id, minimum, maximum, step) && window_->SetValue(id, value);
+}
+bool GeDialog::GetInt32(int32_t id, int32_t& value) const {
+  const auto found = window_ ? window_->GetValue(id) : std::nullopt;
+  if (!found) return false;
+  if (const auto* number = std::get_if<int32_t>(&*found)) value = *number;
+  else if (const auto* real = std::get_if<double>(&*found)) value = static_cast<int32_t>(*real);
+  else if (const auto* flag = std::get_if<bool>(&*found)) value = *flag ? 1 : 0;
+  else return false;
+  return true;
+}
+bool GeDialog::SetFloat(int32_t id, double value) { return window_ && window_->SetValue(id, value); }
+bool GeDialog::GetFloat(int32_t id, double& value) const {
+  const auto found = window_ ? window_->GetValue(id) : std::nullopt;
+  if (!found) return false;
+  if (const auto* real = std::get_if<double>(&*found)) value = *real;
+  else if (const auto* number = std::get_if<int32_t>(&*found)) value = *number;
+  else return false;
+  return true;
+}
+bool GeDialog::SetBool(int32_t id, bool value) { return window_ && window_->SetValue(id, value); }
+bool GeDialog::GetBool(int32_t id, bool& value) const {
+  const auto found = window_ ? window_->GetValue(id) : std::nullopt;
+  if (!found) return false;
+  if (const auto* flag = std::get_if<bool>(&*found)) value = *flag;
+  else if (const auto* number = std::get_if<int32_t>(&*found)) value = *number != 0;
+  else return false;
+  return true;
+}
+bool GeDialog::Enable(int32_t id, bool enabled) { return window_ && window_->Enable(id, enabled); }
+void GeDialog::SetTitle(const brantic::String& title) {
+  if (window_) window_->SetTitle(title);
+}
+void GeDialog::SetTimer(int32_t milliseconds) {
+  if (window_) window_->SetTimer(milliseconds);
+}
+bool GeDialog::SetGroupWeights(int32_t id, const Container& weights) {
+  return window_ && window_->SetGroupWeights(id, weights);
+}
+bool GeDialog::GetGroupWeights(int32_t id, Container& weights) const {
+  return window_ && window_->GetGroupWeights(id, weights);
+}
+void GeDialog::MenuFlushAll() {
+  if (window_) window_->MenuFlushAll();
+}
+void GeDialog::MenuSubBegin(const brantic::String& title) {
+  if (window_) window_->MenuSubBegin(title);
+}
+void GeDialog::MenuSubEnd() {
+  if (window_) window_->MenuSubEnd();
+}
+void GeDialog::MenuAddCommand(int32_t commandId) {
+  if (window_) window_->MenuAddCommand(commandId);
+}
+void GeDialog::MenuAddSeparator() {
+  if (window_) window_->MenuAddSeparator();
+}
+void GeDialog::MenuFinished() {
+  if (window_) window_->MenuFinished();
+}
+void GeDialog::MenuInitString(int32_t commandId, bool enabled, bool checked) {
+  if (window_) window_->MenuSetState(commandId, enabled, checked);
+}
+
+void SetMousePointer(int32_t pointer) { MousePointer() = pointer; }
+int32_t GetMousePointer() { return MousePointer(); }
+
 void DeliverCoreMessage(int32_t messageId, const Container& message) {
   // A dialog may close or open others while handling the message: walk a copy and skip
   // dialogs that went away meanwhile.
