@@ -25,6 +25,10 @@ inline constexpr int32_t kCmdEnabled = 0x40000000;
 inline constexpr int32_t kCmdEnabledChecked = 0x7fffffff;
 inline constexpr int32_t kCmdCheckedDisabled = 0x3fffffff;
 
+// Reads a command state word.
+inline bool IsCommandEnabled(int32_t state) { return (state & kCmdEnabled) != 0; }
+inline bool IsCommandChecked(int32_t state) { return (state & kCmdCheckedDisabled) == kCmdCheckedDisabled; }
+
 // Flags of a registered command (kept and shown, with no further meaning here).
 inline constexpr int32_t kCmdFlagModuleCommand = 0x10000000;
 
@@ -68,6 +72,8 @@ struct RegisteredManager {
 };
 
 const std::vector<RegisteredCommand>& GetRegisteredCommands();
+// The registered name of a command; empty when it is not registered.
+brantic::String GetCommandName(int32_t id);
 const std::vector<RegisteredManager>& GetRegisteredManagers();
 CommandData* FindCommand(int32_t id);
 // Runs a command with the active document; false when it is not registered or answers false.

@@ -37,6 +37,30 @@ inline constexpr int32_t kTreeMenuExpandAll = 900000;
 inline constexpr int32_t kTreeMenuCollapseAll = 900001;
 inline constexpr const char* kMenuDisabledMarker = "&d&";
 
+// The entries of a context menu, in order. Separators are entries with id 0.
+class ContextMenu {
+ public:
+  struct Entry {
+    int32_t id;
+    brantic::String text;
+  };
+  void Add(int32_t id, const brantic::String& text) { entries_.push_back({id, text}); }
+  void AddSeparator() { entries_.push_back({0, {}}); }
+  bool Remove(int32_t id) {
+    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+      if (it->id == id) {
+        entries_.erase(it);
+        return true;
+      }
+    }
+    return false;
+  }
+  const std::vector<Entry>& Entries() const { return entries_; }
+
+ private:
+  std::vector<Entry> entries_;
+};
+
 // Where a cell or header is drawn. `area` draws into the gadget.
 struct TreeDrawInfo {
   GeUserArea* area = nullptr;
@@ -72,7 +96,7 @@ class TreeViewFunctions {
   }
   virtual int64_t ItemKey(void*, void*, TreeItem item) { return int64_t(item); }
   virtual int32_t DragKind(void*, void*, TreeItem) { return -1; }
-  virtual void BuildContextMenu(void*, void*, TreeItem, int32_t /*column*/, Container& /*menu*/) {}
+  virtual void BuildContextMenu(void*, void*, TreeItem, int32_t /*column*/, ContextMenu& /*menu*/) {}
   virtual bool RunContextCommand(void*, void*, TreeItem, int32_t /*column*/, int32_t /*command*/) { return false; }
   virtual int32_t SortArrow(void*, void*, int32_t /*column*/) { return 0; }
   virtual bool CellMouseDown(void*, void*, TreeItem, int32_t /*column*/, const TreeMouseInfo&, bool /*right*/) {

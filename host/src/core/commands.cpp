@@ -57,6 +57,13 @@ bool RegisterPlugin(int32_t kind, int32_t id, const brantic::String& name, const
 const std::vector<RegisteredCommand>& GetRegisteredCommands() { return Commands(); }
 const std::vector<RegisteredManager>& GetRegisteredManagers() { return Managers(); }
 
+brantic::String GetCommandName(int32_t id) {
+  for (const RegisteredCommand& entry : Commands()) {
+    if (entry.id == id) return entry.name;
+  }
+  return {};
+}
+
 CommandData* FindCommand(int32_t id) {
   for (RegisteredCommand& entry : Commands()) {
     if (entry.id == id) return entry.command.get();

@@ -1,0 +1,158 @@
+// The Qt dialog toolkit and the application object.
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+#include <QStandardPaths>
+#include <cstdlib>
+#include <memory>
+
+#include "brantic/mainthread.h"
+#include "bx3/dialog.h"
+#include "bx3/qtgui.h"
+#include "qt_dialog_window.h"
+
+namespace bx3 {
+
+namespace {
+
+using gui::DialogWindowWidget;
+
+DialogWindowWidget* WindowOf(GeDialog& dialog) { return dynamic_cast<DialogWindowWidget*>(dialog.GetWindow()); }
+
+class QtDialogToolkit final : public DialogToolkit {
+ public:
+  bool OpenWindow(GeDialog& dialog, int32_t /*type*/, int32_t pluginId, int32_t x, int32_t y, int32_t width,
+                  int32_t height, int32_t /*subId*/) override {
+    if (DialogWindowWidget* window = WindowOf(dialog)) {
+      window->show();
+      window->raise();
+      window->activateWindow();
+      return true;
+    }
+    auto* window = new DialogWindowWidget(dialog, pluginId);
+    dialog.SetWindow(window);
+    if (!dialog.CreateLayout()) {
+      Discard(dialog, window);
+      return false;
+    }
+    dialog.SetOpenState(true, pluginId);
+    if (!dialog.InitValues()) {
+      Discard(dialog, window);
+      return false;
+    }
+    if (width > 0 && height > 0) window->resize(width, height);
+    if (x >= 0 && y >= 0) window->move(x, y);
+    window->show();
+    return true;
+  }
+
+  bool CloseWindow(GeDialog& dialog) override {
+    DialogWindowWidget* window = WindowOf(dialog);
+    return window && window->close();
+  }
+
+  bool RestoreWindow(GeDialog& dialog, int32_t pluginId, int32_t subId, const Container& layout) override {
+    return OpenWindow(dialog, kDialogNonModal, pluginId, layout.GetInt32(1, -1), layout.GetInt32(2, -1),
+                      layout.GetInt32(3, 0), layout.GetInt32(4, 0), subId);
+  }
+
+  bool FocusGadget(GeDialog& dialog, int32_t gadgetId) override {
+    DialogWindowWidget* window = WindowOf(dialog);
+    return window && window->Focus(gadgetId);
+  }
+
+ private:
+  static void Discard(GeDialog& dialog, DialogWindowWidget* window) {
+    window->Detach();
+    dialog.SetWindow(nullptr);
+    dialog.SetOpenState(false, 0);
+    delete window;
+  }
+};
+
+struct GuiState {
+  std::unique_ptr<QApplication> application;
+  QtDialogToolkit toolkit;
+  std::string runtimeFolder;
+};
+
+GuiState*& State() {
+  static GuiState* state = nullptr;
+  return state;
+}
+
+}  // namespace
+
+bool InitializeGui(int& argc, char** argv) {
+  if (State()) return true;
+  // Without a display Qt would abort; draw off screen instead.
+  const char* display = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if (!std::getenv("QT_QPA_PLATFORM") && (!display || !*display) && (!wayland || !*wayland)) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
+  auto* state = new GuiState;
+  if (!std::getenv("XDG_RUNTIME_DIR")) {
+    char pattern[] = "/tmp/bx3_runtime_XXXXXX";
+    if (const char* folder = ::mkdtemp(pattern)) {
+      state->runtimeFolder = folder;
+      ::setenv("XDG_RUNTIME_DIR", folder, 1);
+    }
+  }
+  state->application = std::make_unique<QApplication>(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  State() = state;
+  SetDialogToolkit(&state->toolkit);
+  // Closures posted from worker threads wake the event loop, which runs them.
+  brantic::SetMainThreadWakeUp([] {
+    QMetaObject::invokeMethod(qApp, [] { brantic::DrainMainThreadQueue(); }, Qt::QueuedConnection);
+  });
+  return true;
+}
+
+void ShutdownGui() {
+  GuiState* state = State();
+  if (!state) return;
+  brantic::SetMainThreadWakeUp(nullptr);
+  QApplication::closeAllWindows();
+  QApplication::processEvents();
+  SetDialogToolkit(nullptr);
+  state->application.reset();
+  if (!state->runtimeFolder.empty()) QDir(QString::fromStdString(state->runtimeFolder)).removeRecursively();
+  delete state;
+  State() = nullptr;
+}
+
+bool IsGuiInitialized() { return State() != nullptr; }
+
+void ProcessGuiEvents() {
+  if (!State()) {
+    brantic::DrainMainThreadQueue();
+    return;
+  }
+  // Events can post closures and closures can post events: go on until both are quiet.
+  for (int round = 0; round < 100; ++round) {
+    QApplication::sendPostedEvents();
+    QApplication::processEvents(QEventLoop::AllEvents);
+    if (brantic::DrainMainThreadQueue() == 0 && !brantic::HasMainThreadWork()) {
+      QApplication::sendPostedEvents();
+      QApplication::processEvents(QEventLoop::AllEvents);
+      if (!brantic::HasMainThreadWork()) break;
+    }
+  }
+}
+
+int RunGuiEventLoop() {
+  if (!State()) return 1;
+  QApplication::setQuitOnLastWindowClosed(true);
+  return QApplication::exec();
+}
+
+bool GrabDialog(GeDialog& dialog, const std::string& pngPath) {
+  DialogWindowWidget* window = WindowOf(dialog);
+  if (!window) return false;
+  ProcessGuiEvents();
+  return window->grab().save(QString::fromStdString(pngPath), "PNG");
+}
+
+}  // namespace bx3

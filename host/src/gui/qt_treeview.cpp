@@ -1,0 +1,454 @@
+#include "qt_treeview.h"
+
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QToolTip>
+
+#include "qt_canvas.h"
+#include "qt_dialog_window.h"
+
+namespace bx3::gui {
+
+namespace {
+
+QString ToQString(const brantic::String& text) { return QString::fromUtf8(text.View().data(), int(text.Length())); }
+
+constexpr int32_t kDefaultColumnWidth = 100;
+constexpr int32_t kResizeGrip = 4;
+
+}  // namespace
+
+TreeViewWidget::TreeViewWidget(DialogWindowWidget& owner, int32_t id, const Container& settings, QWidget* parent)
+    : QAbstractScrollArea(parent), owner_(owner), id_(id), settings_(settings) {
+  cellArea_.SetHost(this);
+  viewport()->setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  if (!settings_.GetBool(treesetting::kBorder, true)) setFrameShape(QFrame::NoFrame);
+  verticalScrollBar()->setSingleStep(1);
+}
+
+TreeViewWidget::~TreeViewWidget() { cellArea_.SetHost(nullptr); }
+
+void TreeViewWidget::SetRoot(void* root, TreeViewFunctions* functions, void* userData) {
+  root_ = root;
+  functions_ = functions;
+  userData_ = userData;
+  Refresh();
+}
+
+void TreeViewWidget::SetLayout(const std::vector<TreeColumn>& columns) {
+  columns_ = columns;
+  viewport()->update();
+}
+
+int32_t TreeViewWidget::HeaderHeight() const {
+  return settings_.GetBool(treesetting::kHeader, true) ? fontMetrics().height() + 6 : 0;
+}
+
+bool TreeViewWidget::Advance(WalkState& state) const {
+  if (state.empty() || !functions_) return false;
+  // Into the children of an open item, else on to the next sibling up the chain.
+  if (functions_->ItemOpen(root_, userData_, state.back())) {
+    if (TreeItem child = functions_->FirstChildItem(root_, userData_, state.back())) {
+      state.push_back(child);
+      return true;
+    }
+  }
+  while (!state.empty()) {
+    if (TreeItem next = functions_->NextItem(root_, userData_, state.back())) {
+      state.back() = next;
+      return true;
+    }
+    state.pop_back();
+  }
+  return false;
+}
+
+void TreeViewWidget::Recount() {
+  rowCount_ = 0;
+  checkpoints_.clear();
+  if (!functions_) return;
+  WalkState state;
+  if (TreeItem first = functions_->FirstItem(root_, userData_)) state.push_back(first);
+  while (!state.empty()) {
+    if (rowCount_ % kCheckpointEvery == 0) checkpoints_.push_back(state);
+    ++rowCount_;
+    if (!Advance(state)) break;
+  }
+  const TreeItem first = rowCount_ > 0 ? checkpoints_.front().back() : 0;
+  const int32_t asked = first && !columns_.empty()
+                            ? functions_->RowHeight(root_, userData_, first, columns_.front().id, &cellArea_)
+                            : 0;
+  rowHeight_ = std::max(asked, fontMetrics().height() + 4);
+}
+
+void TreeViewWidget::Refresh() {
+  Recount();
+  const int32_t page = std::max(1, (viewport()->height() - HeaderHeight()) / rowHeight_);
+  verticalScrollBar()->setRange(0, int(std::max<int64_t>(0, rowCount_ - page)));
+  verticalScrollBar()->setPageStep(page);
+  int32_t total = 0;
+  for (size_t i = 0; i < columns_.size(); ++i) total += ColumnWidth(int32_t(i));
+  horizontalScrollBar()->setRange(0, std::max(0, total - viewport()->width()));
+  horizontalScrollBar()->setPageStep(viewport()->width());
+  viewport()->update();
+}
+
+TreeItem TreeViewWidget::ItemAtRow(int64_t row, int32_t* depth) const {
+  if (row < 0 || row >= rowCount_ || checkpoints_.empty()) return 0;
+  WalkState state = checkpoints_[size_t(row / kCheckpointEvery)];
+  for (int64_t at = row / kCheckpointEvery * kCheckpointEvery; at < row; ++at) {
+    if (!Advance(state)) return 0;
+  }
+  if (depth) *depth = int32_t(state.size()) - 1;
+  return state.empty() ? 0 : state.back();
+}
+
+std::vector<TreeViewWidget::VisibleRow> TreeViewWidget::RowsInView() const {
+  std::vector<VisibleRow> rows;
+  const int64_t first = verticalScrollBar()->value();
+  const int64_t count = (viewport()->height() - HeaderHeight()) / rowHeight_ + 1;
+  if (first >= rowCount_ || checkpoints_.empty()) return rows;
+  WalkState state = checkpoints_[size_t(first / kCheckpointEvery)];
+  for (int64_t at = first / kCheckpointEvery * kCheckpointEvery; at < first; ++at) {
+    if (!Advance(state)) return rows;
+  }
+  for (int64_t i = 0; i < count && !state.empty(); ++i) {
+    rows.push_back({state.back(), int32_t(state.size()) - 1});
+    if (!Advance(state)) break;
+  }
+  return rows;
+}
+
+int32_t TreeViewWidget::ColumnWidth(int32_t index) const {
+  const TreeColumn& column = columns_[size_t(index)];
+  if (column.width > 0) return column.width;
+  const int32_t asked = functions_ ? functions_->HeaderWidth(root_, userData_, column.id,
+                                                             const_cast<GeUserArea*>(&cellArea_))
+                                   : 0;
+  return asked > 0 ? std::max(asked, 40) : kDefaultColumnWidth;
+}
+
+int32_t TreeViewWidget::ColumnX(int32_t index) const {
+  int32_t x = -horizontalScrollBar()->value();
+  for (int32_t i = 0; i < index; ++i) x += ColumnWidth(i);
+  return x;
+}
+
+int32_t TreeViewWidget::ColumnAt(int32_t x) const {
+  for (int32_t i = 0; i < int32_t(columns_.size()); ++i) {
+    if (x >= ColumnX(i) && x < ColumnX(i) + ColumnWidth(i)) return i;
+  }
+  return -1;
+}
+
+int64_t TreeViewWidget::RowAt(int32_t y) const {
+  if (y < HeaderHeight()) return -1;
+  const int64_t row = verticalScrollBar()->value() + (y - HeaderHeight()) / rowHeight_;
+  return row < rowCount_ ? row : -1;
+}
+
+void TreeViewWidget::PaintTo(QPainter& painter) {
+  QtCanvas canvas(painter);
+  canvas_ = &canvas;
+  const int32_t width = viewport()->width();
+  const int32_t header = HeaderHeight();
+  painter.fillRect(0, 0, width, viewport()->height(), ToQColor(GetHostColor(color::kBackground)));
+  const bool alternate = settings_.GetBool(treesetting::kAlternateBackground, true);
+  int32_t y = header;
+  const int64_t firstRow = verticalScrollBar()->value();
+  int64_t rowIndex = firstRow;
+  for (const VisibleRow& row : RowsInView()) {
+    const bool odd = alternate && (rowIndex % 2 == 1);
+    const Rgb background = GetHostColor(odd ? color::kRowAlternate : color::kRow);
+    painter.fillRect(0, y, width, rowHeight_, ToQColor(background));
+    for (int32_t i = 0; i < int32_t(columns_.size()); ++i) {
+      TreeDrawInfo info{&cellArea_, ColumnX(i), y, ColumnWidth(i), rowHeight_, odd ? 1 : 0};
+      if (info.x + info.width < 0 || info.x > width) continue;
+      painter.save();
+      painter.setClipRect(info.x, info.y, info.width, info.height);
+      functions_->RenderCell(root_, userData_, row.item, columns_[size_t(i)].id, info, background);
+      painter.restore();
+    }
+    y += rowHeight_;
+    ++rowIndex;
+  }
+  if (header > 0) {
+    for (int32_t i = 0; i < int32_t(columns_.size()); ++i) {
+      TreeDrawInfo info{&cellArea_, ColumnX(i), 0, ColumnWidth(i), header, 0};
+      painter.save();
+      painter.setClipRect(info.x, 0, info.width, header);
+      if (!functions_ || !functions_->RenderHeaderCell(root_, userData_, columns_[size_t(i)].id, info)) {
+        painter.fillRect(info.x, 0, info.width, header, ToQColor(GetHostColor(color::kBackground)));
+      }
+      const int32_t arrow = functions_ ? functions_->SortArrow(root_, userData_, columns_[size_t(i)].id) : 0;
+      if (arrow != 0) {  // a small triangle at the right edge: up for ascending
+        const int cx = info.x + info.width - 10, cy = header / 2;
+        const QPoint up[3] = {{cx - 4, cy + 2}, {cx + 4, cy + 2}, {cx, cy - 3}};
+        const QPoint down[3] = {{cx - 4, cy - 2}, {cx + 4, cy - 2}, {cx, cy + 3}};
+        painter.setBrush(ToQColor(GetHostColor(color::kHeaderText)));
+        painter.setPen(Qt::NoPen);
+        painter.drawPolygon(arrow < 0 ? up : down, 3);
+      }
+      painter.restore();
+    }
+  }
+  canvas_ = nullptr;
+}
+
+void TreeViewWidget::paintEvent(QPaintEvent*) {
+  QPainter painter(viewport());
+  if (functions_) PaintTo(painter);
+}
+
+void TreeViewWidget::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  Refresh();
+}
+
+void TreeViewWidget::ClickRow(int64_t row, int32_t columnIndex, int32_t mode, bool rightButton) {
+  if (!functions_) return;
+  const TreeItem item = ItemAtRow(row);
+  const int32_t column = columnIndex >= 0 && columnIndex < int32_t(columns_.size()) ? columns_[size_t(columnIndex)].id : 0;
+  TreeMouseInfo mouse;
+  mouse.qualifier = mode == kSelectAdd ? input::kQualifierControl : 0;
+  if (item && functions_->CellMouseDown(root_, userData_, item, column, mouse, rightButton)) {
+    viewport()->update();
+    return;
+  }
+  if (item && !rightButton) functions_->ChangeSelection(root_, userData_, item, mode);
+  Refresh();
+}
+
+void TreeViewWidget::DoubleClickRow(int64_t row, int32_t columnIndex) {
+  const TreeItem item = ItemAtRow(row);
+  if (!functions_ || !item || columnIndex < 0 || columnIndex >= int32_t(columns_.size())) return;
+  if (functions_->CellDoubleClick(root_, userData_, item, columns_[size_t(columnIndex)].id, TreeMouseInfo{})) return;
+  // Not handled: edit the item's text in place.
+  if (!editor_) {
+    editor_ = new QLineEdit(viewport());
+    connect(editor_, &QLineEdit::returnPressed, this, [this] {
+      FinishEditing(brantic::String(editor_->text().toStdString()));
+    });
+  }
+  editedItem_ = item;
+  const int64_t shown = row - verticalScrollBar()->value();
+  editor_->setGeometry(ColumnX(columnIndex), HeaderHeight() + int32_t(shown) * rowHeight_, ColumnWidth(columnIndex),
+                       rowHeight_);
+  editor_->setText(ToQString(functions_->ItemText(root_, userData_, item)));
+  editor_->show();
+  editor_->setFocus();
+}
+
+bool TreeViewWidget::IsEditing() const { return editor_ && editor_->isVisible(); }
+
+void TreeViewWidget::FinishEditing(const brantic::String& text) {
+  if (!IsEditing()) return;
+  editor_->hide();
+  if (functions_ && editedItem_) functions_->ApplyEditedText(root_, userData_, editedItem_, text);
+  editedItem_ = 0;
+  Refresh();
+}
+
+void TreeViewWidget::ClickHeader(int32_t columnIndex) {
+  if (!functions_ || columnIndex < 0 || columnIndex >= int32_t(columns_.size())) return;
+  if (functions_->HeaderClicked(root_, userData_, columns_[size_t(columnIndex)].id, 1, false)) viewport()->update();
+}
+
+void TreeViewWidget::MoveColumn(int32_t from, int32_t to) {
+  const int32_t count = int32_t(columns_.size());
+  if (from < 0 || to < 0 || from >= count || to >= count || from == to ||
+      !settings_.GetBool(treesetting::kMovableColumns, true)) {
+    return;
+  }
+  const TreeColumn moved = columns_[size_t(from)];
+  columns_.erase(columns_.begin() + from);
+  columns_.insert(columns_.begin() + to, moved);
+  viewport()->update();
+  owner_.ReportLayoutChange(id_);
+}
+
+void TreeViewWidget::ResizeColumn(int32_t index, int32_t width) {
+  if (index < 0 || index >= int32_t(columns_.size()) || width < 8) return;
+  columns_[size_t(index)].width = width;
+  Refresh();
+  owner_.ReportLayoutChange(id_);
+}
+
+int32_t TreeViewWidget::AutoSizeColumn(int32_t index) {
+  if (!functions_ || index < 0 || index >= int32_t(columns_.size())) return 0;
+  int32_t widest = functions_->HeaderWidth(root_, userData_, columns_[size_t(index)].id, &cellArea_);
+  for (const VisibleRow& row : RowsInView()) {
+    widest = std::max(widest, functions_->CellContentWidth(root_, userData_, row.item, columns_[size_t(index)].id,
+                                                           &cellArea_));
+  }
+  if (widest > 0) ResizeColumn(index, widest);
+  return widest;
+}
+
+std::vector<ContextMenu::Entry> TreeViewWidget::ContextMenuEntries(int64_t row, int32_t columnIndex) {
+  if (!functions_) return {};
+  const TreeItem item = ItemAtRow(row);
+  const int32_t column = columnIndex >= 0 && columnIndex < int32_t(columns_.size()) ? columns_[size_t(columnIndex)].id : 0;
+  ContextMenu menu;
+  // The host's own entries come first; the callbacks may remove them.
+  menu.Add(kTreeMenuExpandAll, "Expand all");
+  menu.Add(kTreeMenuCollapseAll, "Collapse all");
+  functions_->BuildContextMenu(root_, userData_, item, column, menu);
+  return menu.Entries();
+}
+
+bool TreeViewWidget::RunContextEntry(int64_t row, int32_t columnIndex, int32_t entry) {
+  if (!functions_) return false;
+  const TreeItem item = ItemAtRow(row);
+  const int32_t column = columnIndex >= 0 && columnIndex < int32_t(columns_.size()) ? columns_[size_t(columnIndex)].id : 0;
+  const bool handled = functions_->RunContextCommand(root_, userData_, item, column, entry);
+  Refresh();
+  return handled;
+}
+
+void TreeViewWidget::ShowContextMenu(int64_t row, int32_t columnIndex, const QPoint& at) {
+  auto* menu = new QMenu(this);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  for (const ContextMenu::Entry& entry : ContextMenuEntries(row, columnIndex)) {
+    if (entry.id == 0) {
+      menu->addSeparator();
+      continue;
+    }
+    QString label = ToQString(entry.text);
+    const bool disabled = label.endsWith(kMenuDisabledMarker);
+    if (disabled) label.chop(int(std::string_view(kMenuDisabledMarker).size()));
+    QAction* action = menu->addAction(label);
+    action->setEnabled(!disabled);
+    connect(action, &QAction::triggered, this,
+            [this, row, columnIndex, id = entry.id] { RunContextEntry(row, columnIndex, id); });
+  }
+  menu->popup(at);  // never blocks: the choice arrives as a signal
+}
+
+brantic::String TreeViewWidget::Tooltip(int64_t row, int32_t columnIndex) {
+  const TreeItem item = ItemAtRow(row);
+  if (!functions_ || !item || columnIndex < 0 || columnIndex >= int32_t(columns_.size())) return {};
+  return functions_->CellTooltip(root_, userData_, item, columns_[size_t(columnIndex)].id, &cellArea_,
+                                 ColumnWidth(columnIndex));
+}
+
+void TreeViewWidget::ScrollTo(TreeItem item) {
+  for (int64_t row = 0; row < rowCount_; ++row) {
+    if (ItemAtRow(row) == item) {
+      const int64_t first = verticalScrollBar()->value();
+      const int64_t page = verticalScrollBar()->pageStep();
+      if (row < first || row >= first + page) verticalScrollBar()->setValue(int(row));
+      return;
+    }
+  }
+}
+
+void TreeViewWidget::mousePressEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  const int32_t columnIndex = ColumnAt(at.x());
+  if (at.y() < HeaderHeight()) {
+    // Near a column's right edge: resize; elsewhere: click or drag to move the column.
+    for (int32_t i = 0; i < int32_t(columns_.size()); ++i) {
+      if (std::abs(at.x() - (ColumnX(i) + ColumnWidth(i))) <= kResizeGrip &&
+          settings_.GetBool(treesetting::kResizableHeader, true)) {
+        resizingColumn_ = i;
+        return;
+      }
+    }
+    pressedHeader_ = columnIndex;
+    return;
+  }
+  const int64_t row = RowAt(at.y());
+  if (row < 0) return;
+  const bool right = event->button() == Qt::RightButton;
+  const TreeItem item = ItemAtRow(row);
+  TreeMouseInfo mouse{at.x() - (columnIndex >= 0 ? ColumnX(columnIndex) : 0),
+                      at.y() - HeaderHeight() - int32_t(row - verticalScrollBar()->value()) * rowHeight_,
+                      event->modifiers().testFlag(Qt::ControlModifier) ? input::kQualifierControl : 0};
+  const int32_t column = columnIndex >= 0 ? columns_[size_t(columnIndex)].id : 0;
+  if (functions_ && item && functions_->CellMouseDown(root_, userData_, item, column, mouse, right)) {
+    Refresh();
+    return;
+  }
+  if (right) {
+    ShowContextMenu(row, columnIndex, event->globalPosition().toPoint());
+    return;
+  }
+  int32_t mode = kSelectReplace;
+  if (event->modifiers().testFlag(Qt::ControlModifier)) {
+    mode = functions_->ItemSelected(root_, userData_, item) ? kSelectRemove : kSelectAdd;
+  }
+  functions_->ChangeSelection(root_, userData_, item, mode);
+  Refresh();
+}
+
+void TreeViewWidget::mouseMoveEvent(QMouseEvent* event) {
+  if (resizingColumn_ >= 0) {
+    const int32_t width = int32_t(event->position().x()) - ColumnX(resizingColumn_);
+    if (width >= 8) {
+      columns_[size_t(resizingColumn_)].width = width;
+      viewport()->update();
+    }
+  }
+}
+
+void TreeViewWidget::mouseReleaseEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  if (resizingColumn_ >= 0) {
+    const int32_t index = resizingColumn_;
+    resizingColumn_ = -1;
+    ResizeColumn(index, columns_[size_t(index)].width);
+    return;
+  }
+  if (pressedHeader_ >= 0) {
+    const int32_t target = ColumnAt(at.x());
+    const int32_t pressed = pressedHeader_;
+    pressedHeader_ = -1;
+    if (target >= 0 && target != pressed) {
+      MoveColumn(pressed, target);
+    } else if (event->button() == Qt::LeftButton) {
+      ClickHeader(pressed);
+    }
+  }
+}
+
+void TreeViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  if (at.y() < HeaderHeight()) {
+    for (int32_t i = 0; i < int32_t(columns_.size()); ++i) {
+      if (std::abs(at.x() - (ColumnX(i) + ColumnWidth(i))) <= kResizeGrip) {
+        AutoSizeColumn(i);
+        return;
+      }
+    }
+    return;
+  }
+  const int64_t row = RowAt(at.y());
+  if (row >= 0) DoubleClickRow(row, ColumnAt(at.x()));
+}
+
+void TreeViewWidget::keyPressEvent(QKeyEvent* event) {
+  // Navigation keys belong to the dialog.
+  event->ignore();
+}
+
+bool TreeViewWidget::viewportEvent(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    auto* help = static_cast<QHelpEvent*>(event);
+    const brantic::String text = Tooltip(RowAt(help->pos().y()), ColumnAt(help->pos().x()));
+    if (text.IsEmpty()) {
+      QToolTip::hideText();
+    } else {
+      QToolTip::showText(help->globalPos(), ToQString(text), this);
+    }
+    return true;
+  }
+  return QAbstractScrollArea::viewportEvent(event);
+}
+
+}  // namespace bx3::gui
