@@ -160,12 +160,16 @@ class TestDialog : public GeDialog {
     return true;
   }
   void Timer(const Container&) override { ++timerCalls; }
-  int32_t Message(const Container& message, Container&) override {
+  int32_t Message(const Container& message, Container& result) override {
     if (message.GetId() == message::kKey) {
       keys.push_back(message.GetInt32(input::kChannel));
       return 1;
     }
     if (message.GetId() == message::kLayoutChanged) ++layoutChanges;
+    if (message.GetId() == message::kHelp) {
+      result.SetString(message::kHelpId, "DIALOG_TEST");
+      return 1;
+    }
     return 0;
   }
   gui::DialogWindowWidget* Window() { return dynamic_cast<gui::DialogWindowWidget*>(GetWindow()); }
@@ -268,6 +272,9 @@ TEST_F(GuiTest, TimersAndKeys) {
     QApplication::sendEvent(dialog_.Window(), &press);
   }
   EXPECT_EQ(dialog_.keys, (std::vector<int32_t>{key::kDown, key::kHome, key::kPageUp}));
+  QKeyEvent help(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+  QApplication::sendEvent(dialog_.Window(), &help);
+  EXPECT_EQ(dialog_.Window()->toolTip(), "DIALOG_TEST");
 }
 
 TEST_F(GuiTest, TreeAsksOnlyForRowsInView) {

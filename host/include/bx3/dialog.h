@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <variant>
 
@@ -219,5 +220,7 @@ inline constexpr int32_t kMousePointerBusy = 3;
 // Shows the busy or normal pointer (the GUI library shows it; headless it is only noted).
 void SetMousePointer(int32_t pointer);
 int32_t GetMousePointer();
+// The GUI library shows the pointer through this.
+void SetMousePointerHandler(std::function<void(int32_t)> handler);
 
 }  // namespace bx3

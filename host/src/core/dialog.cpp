@@ -79,6 +79,11 @@ int32_t& MousePointer() {
   return pointer;
 }
 
+std::function<void(int32_t)>& MousePointerHandler() {
+  static std::function<void(int32_t)> handler;
+  return handler;
+}
+
 }  // namespace
 
 bool GeDialog::GroupBegin(int32_t id, int32_t flags, int32_t columns, int32_t rows, const brantic::String& title) {
@@ -211,7 +216,12 @@ void GeDialog::MenuInitString(int32_t commandId, bool enabled, bool checked) {
   if (window_) window_->MenuSetState(commandId, enabled, checked);
 }
 
-void SetMousePointer(int32_t pointer) { MousePointer() = pointer; }
+void SetMousePointer(int32_t pointer) {
+  MousePointer() = pointer;
+  if (MousePointerHandler()) MousePointerHandler()(pointer);
+}
+
+void SetMousePointerHandler(std::function<void(int32_t)> handler) { MousePointerHandler() = std::move(handler); }
 int32_t GetMousePointer() { return MousePointer(); }
 
 void DeliverCoreMessage(int32_t messageId, const Container& message) {

@@ -439,6 +439,16 @@ void DialogWindowWidget::ReportLayoutChange(int32_t treeId) {
 }
 
 void DialogWindowWidget::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F1 && dialog_) {
+    // A help request: the dialog answers with its help identifier.
+    Container message(message::kHelp);
+    Container result;
+    dialog_->Message(message, result);
+    const brantic::String help = result.GetString(message::kHelpId);
+    if (!help.IsEmpty()) setToolTip(ToQString(help));
+    event->accept();
+    return;
+  }
   if (SendKey(KeyCodeOf(event->key()))) {
     event->accept();
     return;

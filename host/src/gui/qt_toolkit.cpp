@@ -13,6 +13,11 @@
 
 namespace bx3 {
 
+namespace gui {
+void InstallModalPresenter();
+void RemoveModalPresenter();
+}  // namespace gui
+
 namespace {
 
 using gui::DialogWindowWidget;
@@ -103,6 +108,11 @@ bool InitializeGui(int& argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   State() = state;
   SetDialogToolkit(&state->toolkit);
+  gui::InstallModalPresenter();
+  SetMousePointerHandler([](int32_t pointer) {
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    if (pointer == kMousePointerBusy) QApplication::setOverrideCursor(Qt::WaitCursor);
+  });
   // Closures posted from worker threads wake the event loop, which runs them.
   brantic::SetMainThreadWakeUp([] {
     QMetaObject::invokeMethod(qApp, [] { brantic::DrainMainThreadQueue(); }, Qt::QueuedConnection);
@@ -114,6 +124,8 @@ void ShutdownGui() {
   GuiState* state = State();
   if (!state) return;
   brantic::SetMainThreadWakeUp(nullptr);
+  gui::RemoveModalPresenter();
+  SetMousePointerHandler(nullptr);
   QApplication::closeAllWindows();
   QApplication::processEvents();
   SetDialogToolkit(nullptr);
