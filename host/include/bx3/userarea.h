@@ -43,6 +43,7 @@ class UserAreaHost {
   // Waits for the next mouse movement of a drag; kDragFinished when the button went up.
   virtual int32_t NextDragStep(double& dx, double& dy) = 0;
   virtual void LocalToScreen(int32_t& x, int32_t& y) const = 0;
+  virtual void SetPointerPosition(int32_t screenX, int32_t screenY) = 0;
 };
 
 class GeUserArea {
@@ -87,6 +88,8 @@ class GeUserArea {
   int32_t MouseDrag(double& dx, double& dy);
   bool MouseDragEnd();
   void Local2Screen(int32_t& x, int32_t& y) const;
+  // Puts the mouse pointer at a screen position (after a drag that hid it).
+  void SetPointerPosition(int32_t screenX, int32_t screenY);
 
   // For the GUI library: the area was attached to a gadget, or its gadget went away.
   void SetHost(UserAreaHost* host) { host_ = host; }

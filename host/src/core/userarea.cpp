@@ -70,6 +70,10 @@ void GeUserArea::Local2Screen(int32_t& x, int32_t& y) const {
   if (host_) host_->LocalToScreen(x, y);
 }
 
+void GeUserArea::SetPointerPosition(int32_t screenX, int32_t screenY) {
+  if (host_) host_->SetPointerPosition(screenX, screenY);
+}
+
 Container ColumnLayoutToContainer(const std::vector<TreeColumn>& columns) {
   Container layout;
   layout.SetInt32(0, static_cast<int32_t>(columns.size()));

@@ -84,6 +84,7 @@ class TreeViewWidget final : public QAbstractScrollArea, public TreeViewGadget, 
   bool IsMouseButtonDown(int32_t) const override { return false; }
   int32_t NextDragStep(double&, double&) override { return kDragFinished; }
   void LocalToScreen(int32_t&, int32_t&) const override {}
+  void SetPointerPosition(int32_t, int32_t) override {}
 
   static constexpr int64_t kCheckpointEvery = 256;
 

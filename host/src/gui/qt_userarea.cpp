@@ -1,6 +1,7 @@
 #include "qt_userarea.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
@@ -123,5 +124,7 @@ void UserAreaWidget::LocalToScreen(int32_t& x, int32_t& y) const {
   x = global.x();
   y = global.y();
 }
+
+void UserAreaWidget::SetPointerPosition(int32_t screenX, int32_t screenY) { QCursor::setPos(screenX, screenY); }
 
 }  // namespace bx3::gui

@@ -24,6 +24,7 @@ class UserAreaWidget final : public QWidget, public UserAreaHost {
   bool IsMouseButtonDown(int32_t button) const override;
   int32_t NextDragStep(double& dx, double& dy) override;
   void LocalToScreen(int32_t& x, int32_t& y) const override;
+  void SetPointerPosition(int32_t screenX, int32_t screenY) override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
