@@ -9,6 +9,7 @@
 
 #include "brantic/io.h"
 #include "brantic/url.h"
+#include "support/temp_folder.h"
 
 using brantic::Url;
 
@@ -63,12 +64,8 @@ TEST(UrlTest, Normalisation) {
 
 class IoTest : public testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/kv_io_XXXXXX";
-    folder_ = ::mkdtemp(pattern);
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-  std::string folder_;
+  kvtest::TempFolder temp_;
+  const std::string folder_ = temp_.Path();
 };
 
 TEST_F(IoTest, DetectionOfOddFiles) {

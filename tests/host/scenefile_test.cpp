@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "bx3/scenefile.h"
+#include "support/temp_folder.h"
 #include "test_scene.h"
 
 using namespace bx3;
@@ -15,18 +16,14 @@ namespace {
 
 class SceneFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/kv_scene_XXXXXX";
-    folder_ = ::mkdtemp(pattern);
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
   static std::string Read(const std::string& path) {
     std::ifstream file(path);
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
   }
-  std::string folder_;
+  kvtest::TempFolder temp_;
+  const std::string folder_ = temp_.Path();
 };
 
 TEST_F(SceneFileTest, BadFilesAreRefusedWithFilePositionAndProblem) {

@@ -12,6 +12,7 @@
 #include "bx3/commands.h"
 #include "bx3/host.h"
 #include "bx3/module.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -40,13 +41,9 @@ std::vector<std::string> Lines(const std::string& text) {
 
 class Bx3Test : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/kv_bx3_XXXXXX";
-    folder_ = ::mkdtemp(pattern);
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
   std::string Prefs() const { return "--prefs " + folder_ + "/prefs"; }
-  std::string folder_;
+  kvtest::TempFolder temp_;
+  const std::string folder_ = temp_.Path();
 };
 
 TEST_F(Bx3Test, ListsTheInspectorsCommandsInRegistrationOrder) {
@@ -116,8 +113,8 @@ TEST(ModuleLoaderTest, LoadsRegistersAndUnloadsTheBuiltModule) {
 }
 
 TEST(ModuleLoaderTest, SkipsLibrariesThatAreNotModules) {
-  char pattern[] = "/tmp/kv_modules_XXXXXX";
-  const std::string folder = ::mkdtemp(pattern);
+  kvtest::TempFolder temp;
+  const std::string folder = temp.Path();
   std::filesystem::create_directories(folder + "/plain");
   // Any shared library without bx3_main: the C library's math part will do.
   std::filesystem::copy_file(std::filesystem::canonical("/lib/x86_64-linux-gnu/libm.so.6"),
@@ -129,7 +126,6 @@ TEST(ModuleLoaderTest, SkipsLibrariesThatAreNotModules) {
   ASSERT_EQ(problems.size(), 2u);
   EXPECT_NE(problems[1].find("not a module (no bx3_main)"), std::string::npos) << problems[1];
   EXPECT_TRUE(bx3::LoadModules(folder + "/none", problems).empty());
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

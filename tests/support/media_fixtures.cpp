@@ -11,13 +11,6 @@
 
 namespace kvtest {
 
-TempFolder::TempFolder() {
-  char pattern[] = "/tmp/kv_media_XXXXXX";
-  path_ = ::mkdtemp(pattern);
-}
-
-TempFolder::~TempFolder() { std::filesystem::remove_all(path_); }
-
 void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }

@@ -6,20 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_folder.h"
+
 
 namespace kvtest {
-
-// A folder under /tmp that is removed with the object.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  const std::string& Path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 struct ImageFile {
   int width = 64;

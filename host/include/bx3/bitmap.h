@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "brantic/picture.h"
+#include "brantic/result.h"
 #include "bx3/filename.h"
 
 namespace bx3 {
@@ -54,6 +56,8 @@ class BaseBitmap {
   bool operator==(const BaseBitmap&) const = default;
 
  private:
+  ImageResult Take(brantic::Result<brantic::Picture> picture);
+
   int32_t width_ = 0;
   int32_t height_ = 0;
   int32_t channels_ = 3;

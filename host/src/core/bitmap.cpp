@@ -28,17 +28,12 @@ bool BaseBitmap::Init(int32_t width, int32_t height, int32_t bitsPerPixel) {
 ImageResult BaseBitmap::Init(const Filename& file) {
   const brantic::Url url = file.GetUrl();
   if (brantic::DetectIo(url) != brantic::IoDetect::File) return kImageResultNotExisting;
-  auto picture = brantic::LoadPicture(url);
-  if (!picture) return kImageResultWrongType;
-  width_ = picture->width;
-  height_ = picture->height;
-  channels_ = picture->channels;
-  pixels_ = std::move(picture->pixels);
-  return kImageResultOk;
+  return Take(brantic::LoadPicture(url));
 }
 
-ImageResult BaseBitmap::InitFromMemory(std::string_view bytes) {
-  auto picture = brantic::DecodePicture(bytes);
+ImageResult BaseBitmap::InitFromMemory(std::string_view bytes) { return Take(brantic::DecodePicture(bytes)); }
+
+ImageResult BaseBitmap::Take(brantic::Result<brantic::Picture> picture) {
   if (!picture) return kImageResultWrongType;
   width_ = picture->width;
   height_ = picture->height;
