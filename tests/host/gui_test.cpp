@@ -166,6 +166,7 @@ class TestDialog : public GeDialog {
       return 1;
     }
     if (message.GetId() == message::kLayoutChanged) ++layoutChanges;
+    if (message.GetId() == message::kGroupChanged) ++groupChanges;
     if (message.GetId() == message::kHelp) {
       result.SetString(message::kHelpId, "DIALOG_TEST");
       return 1;
@@ -177,7 +178,7 @@ class TestDialog : public GeDialog {
   TreeViewGadget* tree = nullptr;
   TestArea area;
   std::vector<int32_t> commands, keys;
-  int timerCalls = 0, layoutChanges = 0;
+  int timerCalls = 0, layoutChanges = 0, groupChanges = 0;
 };
 
 class GuiTest : public ::testing::Test {
@@ -272,6 +273,9 @@ TEST_F(GuiTest, TimersAndKeys) {
     QApplication::sendEvent(dialog_.Window(), &press);
   }
   EXPECT_EQ(dialog_.keys, (std::vector<int32_t>{key::kDown, key::kHome, key::kPageUp}));
+  dialog_.Window()->hide();
+  dialog_.Window()->show();
+  EXPECT_EQ(dialog_.groupChanges, 1);
   QKeyEvent help(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
   QApplication::sendEvent(dialog_.Window(), &help);
   EXPECT_EQ(dialog_.Window()->toolTip(), "DIALOG_TEST");

@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -464,6 +465,17 @@ void DialogWindowWidget::changeEvent(QEvent* event) {
     dialog_->Message(message, result);
   }
   QWidget::changeEvent(event);
+}
+
+void DialogWindowWidget::showEvent(QShowEvent* event) {
+  // Shown again after being hidden (a docked group brought back): the group changed.
+  if (shownBefore_ && dialog_) {
+    Container message(message::kGroupChanged);
+    Container result;
+    dialog_->Message(message, result);
+  }
+  shownBefore_ = true;
+  QWidget::showEvent(event);
 }
 
 void DialogWindowWidget::closeEvent(QCloseEvent* event) {

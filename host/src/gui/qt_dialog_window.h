@@ -68,6 +68,7 @@ class DialogWindowWidget final : public QWidget, public DialogWindow {
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   struct Group {
@@ -94,6 +95,7 @@ class DialogWindowWidget final : public QWidget, public DialogWindow {
   std::map<int32_t, UserAreaWidget*> userAreas_;
   std::map<int32_t, TreeViewWidget*> trees_;
   QTimer timer_;
+  bool shownBefore_ = false;
 };
 
 }  // namespace bx3::gui
