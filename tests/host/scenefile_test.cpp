@@ -60,6 +60,13 @@ TEST_F(SceneFileTest, BadFilesAreRefusedWithFilePositionAndProblem) {
     EXPECT_NE(document.GetError().Message().find(c.message), std::string::npos)
         << document.GetError().Message() << "\nexpected: " << c.message;
   }
+  // Element trees are read recursively: a file nesting them without limit would exhaust the stack.
+  std::string deep;
+  for (int i = 1; i <= 1500; ++i) deep += R"({"id": )" + std::to_string(i) + R"(, "type": "object.null", "children": [)";
+  for (int i = 1; i <= 1500; ++i) deep += "]}";
+  auto nested = ParseDocument(R"({"format": "bx3-scene", "version": 1, "objects": [)" + deep + "]}", "deep.bx3");
+  ASSERT_FALSE(nested.HasValue());
+  EXPECT_NE(nested.GetError().Message().find("nested deeper than 1000 levels"), std::string::npos);
   EXPECT_FALSE(LoadDocument(folder_).HasValue());  // a folder is not a scene
   EXPECT_FALSE(LoadDocument(folder_ + "/missing.bx3").HasValue());
 }

@@ -115,7 +115,9 @@ class SceneReader {
     pending_.push_back({where, value.get<int64_t>(), std::move(apply)});
   }
 
-  std::unique_ptr<Element> ReadElement(const Json& json, const std::string& where) {
+  std::unique_ptr<Element> ReadElement(const Json& json, const std::string& where, int depth = 0) {
+    // Element trees are walked recursively; a hostile file must not exhaust the stack.
+    Expect(depth < kMaxNesting, where, "elements nested deeper than " + std::to_string(kMaxNesting) + " levels");
     Expect(json.is_object(), where, "an element must be an object");
     const int64_t fileId = ReadId(json, where);
     const Json* typeName = Member(json, "type", where);
@@ -132,7 +134,7 @@ class SceneReader {
     if (const Json* children = Member(json, "children", where)) {
       Expect(children->is_array(), where + "/children", "must be an array");
       for (size_t i = 0; i < children->size(); ++i) {
-        element->InsertChild(ReadElement((*children)[i], where + "/children/" + std::to_string(i)));
+        element->InsertChild(ReadElement((*children)[i], where + "/children/" + std::to_string(i), depth + 1));
       }
     }
     return element;
@@ -381,6 +383,8 @@ class SceneReader {
       link.apply(found->second);
     }
   }
+
+  static constexpr int kMaxNesting = 1000;
 
   std::unique_ptr<Document> document_;
   std::map<int64_t, Element*> byFileId_;
