@@ -129,3 +129,32 @@ TEST(ModuleLoaderTest, SkipsLibrariesThatAreNotModules) {
 }
 
 }  // namespace
+
+namespace {
+
+// The demo scene lists every kind of asset; all its files exist but the two it leaves
+// missing on purpose and the render output.
+TEST(DemoSceneTest, ListsItsAssetsAndShipsTheirFiles) {
+  const std::string folder = std::string(KV_SOURCE_DIR) + "/examples/demo";
+  kvtest::TempFolder prefs;
+  const ProcessRun run = RunBx3("--prefs " + prefs.Path() + " --assets " + folder + "/demo.bx3");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const auto lines = Lines(run.output);
+  EXPECT_EQ(lines.size(), 16u);
+  int missing = 0;
+  for (const std::string& line : lines) {
+    const std::string path = line.substr(0, line.find('\t'));
+    if (!std::filesystem::is_regular_file(folder + "/" + path)) {
+      ++missing;
+      EXPECT_TRUE(path == "tex/decal.png" || path == "tex/rust.png" || path == "render/final.exr") << path;
+    }
+  }
+  EXPECT_EQ(missing, 3);
+  std::uintmax_t bytes = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) bytes += entry.file_size();
+  }
+  EXPECT_LT(bytes, 2u * 1024 * 1024);
+}
+
+}  // namespace

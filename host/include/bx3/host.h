@@ -10,6 +10,10 @@
 
 namespace bx3 {
 
+// The node spaces of the host's two renderers.
+inline constexpr const char* kNodeSpaceStandard = "bx3.nodes.standard";
+inline constexpr const char* kNodeSpaceLumen = "bx3.nodes.lumen";
+
 // The version of the host interface this host offers.
 inline constexpr int32_t kHostApiVersion = 23150;
 

@@ -5,6 +5,7 @@
 #include "brantic/io.h"
 #include "brantic/mainthread.h"
 #include "brantic/media.h"
+#include "brantic/nodes.h"
 #include "brantic/searchpaths.h"
 #include "bx3/bitmap.h"
 #include "bx3/prefs.h"
@@ -29,6 +30,10 @@ HostState& State() {
 void InitializeHost() {
   brantic::SetMainThread();
   brantic::SetSearchPathProvider(&GetTextureSearchFolders);
+  // The host's node spaces and its texture node.
+  (void)brantic::RegisterNodeSpace(brantic::Id(kNodeSpaceStandard), brantic::String("Standard"));
+  (void)brantic::RegisterNodeSpace(brantic::Id(kNodeSpaceLumen), brantic::String("Lumen"));
+  (void)brantic::RegisterNodeType({brantic::Id("texture"), brantic::Id("file"), brantic::Id("start"), brantic::Id("end")});
   static bool detectorRegistered = false;
   if (!detectorRegistered) {
     detectorRegistered = true;
