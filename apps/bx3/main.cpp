@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <optional>
 #include <vector>
 
 #include "brantic/jobs.h"
@@ -15,7 +16,9 @@
 #include "bx3/host.h"
 #include "bx3/module.h"
 #include "bx3/prefs.h"
+#include "bx3/qtgui.h"
 #include "bx3/scenefile.h"
+#include "batch.h"
 
 namespace {
 
@@ -32,6 +35,8 @@ const char* const kUsage =
     "  --list-commands   print every registered command: id, name and help text\n"
     "  --assets          print every file use of SCENE.bx3 (one line per use)\n"
     "  --prefs DIR       keep the preferences in DIR instead of the user's config folder\n"
+    "  --modules DIR     load the modules in DIR too (besides the modules/ folder)\n"
+    "  --batch ...       run actions without a window (below)\n"
     "  --version         print the version\n"
     "  --help            print this text\n"
     "\n"
@@ -61,11 +66,20 @@ std::string ValueText(const bx3::AssetUse& use) {
 int main(int argc, char** argv) {
   bool listCommands = false;
   bool listAssets = false;
+  bool batch = false;
   std::string scenePath;
+  std::vector<std::string> moduleFolders;
+  std::vector<std::string> batchArguments;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
+    if (batch) {
+      batchArguments.push_back(argument);
+      continue;
+    }
     if (argument == "--help" || argument == "-h") {
       std::fputs(kUsage, stdout);
+      std::fputs("\n", stdout);
+      std::fputs(bx3app::kBatchUsage, stdout);
       return kExitOk;
     }
     if (argument == "--version") {
@@ -76,6 +90,14 @@ int main(int argc, char** argv) {
       listCommands = true;
     } else if (argument == "--assets") {
       listAssets = true;
+    } else if (argument == "--batch") {
+      batch = true;
+    } else if (argument == "--modules") {
+      if (i + 1 >= argc) {
+        std::fprintf(stderr, "bx3: --modules needs a folder\n");
+        return kExitBadArguments;
+      }
+      moduleFolders.push_back(argv[++i]);
     } else if (argument == "--prefs") {
       if (i + 1 >= argc) {
         std::fprintf(stderr, "bx3: --prefs needs a folder\n");
@@ -92,6 +114,27 @@ int main(int argc, char** argv) {
                    argument.c_str());
       return kExitBadArguments;
     }
+  }
+  // In batch mode --prefs may follow --batch too.
+  while (batch && batchArguments.size() >= 2 && batchArguments[0] == "--prefs") {
+    ::setenv("BX3_PREFS_DIR", batchArguments[1].c_str(), 1);
+    batchArguments.erase(batchArguments.begin(), batchArguments.begin() + 2);
+  }
+  while (batch && batchArguments.size() >= 2 && batchArguments[0] == "--modules") {
+    moduleFolders.push_back(batchArguments[1]);
+    batchArguments.erase(batchArguments.begin(), batchArguments.begin() + 2);
+  }
+  std::optional<bx3app::BatchPlan> plan;
+  if (batch) {
+    auto parsed = bx3app::ParseBatchArguments(batchArguments);
+    if (!parsed) {
+      std::fprintf(stderr, "bx3: %s (see bx3 --help)\n", parsed.GetError().Message().c_str());
+      return kExitBadArguments;
+    }
+    plan = std::move(*parsed);
+    scenePath = plan->scenePath;
+    // A batch run never shows a window.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   }
   if (listAssets && scenePath.empty()) {
     std::fprintf(stderr, "bx3: --assets needs a scene\n");
@@ -111,9 +154,15 @@ int main(int argc, char** argv) {
     bx3::AddDocument(std::move(*document));
   }
 
+  if (batch) bx3::InitializeGui(argc, argv);
   std::vector<std::string> problems;
   auto modules = bx3::LoadModules(ApplicationFolder(argv[0]) + "/modules", problems);
+  for (const std::string& folder : moduleFolders) {
+    auto more = bx3::LoadModules(folder, problems);
+    for (auto& module : more) modules.push_back(std::move(module));
+  }
   for (const std::string& problem : problems) std::fprintf(stderr, "bx3: %s\n", problem.c_str());
+  int exitCode = problems.empty() ? kExitOk : kExitFailed;
 
   if (listCommands) {
     for (const bx3::RegisteredCommand& command : bx3::GetRegisteredCommands()) {
@@ -126,11 +175,17 @@ int main(int argc, char** argv) {
     for (const bx3::AssetUse& use : uses) std::printf("%s\n", ValueText(use).c_str());
   }
 
-  brantic::DrainMainThreadQueue();
-  // Commands live in the modules' code: free them before the modules unload.
+  if (plan && exitCode == kExitOk) exitCode = bx3app::RunBatch(*plan);
+
+  brantic::JobQueue::WaitAllIdle();
+  bx3::ProcessGuiEvents();
+  // Commands (and the dialogs they own) live in the modules' code: free them before the
+  // modules unload.
   bx3::FreeRegisteredCommands();
+  bx3::ProcessGuiEvents();
   modules.clear();
   bx3::CloseAllDocuments();
   brantic::JobQueue::ShutdownAll();
-  return problems.empty() ? kExitOk : kExitFailed;
+  bx3::ShutdownGui();
+  return exitCode;
 }

@@ -12,32 +12,14 @@
 #include "bx3/commands.h"
 #include "bx3/host.h"
 #include "bx3/module.h"
+#include "run_bx3.h"
 #include "support/temp_folder.h"
 
 namespace {
 
-struct ProcessRun {
-  int exitCode;
-  std::string output;  // stdout and stderr
-};
-
-ProcessRun RunBx3(const std::string& arguments) {
-  const std::string command = std::string(KV_BX3) + " " + arguments + " 2>&1";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return {-1, ""};
-  std::string output;
-  std::array<char, 4096> buffer{};
-  while (size_t count = std::fread(buffer.data(), 1, buffer.size(), pipe)) output.append(buffer.data(), count);
-  const int status = ::pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::stringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
+using kvtest::Lines;
+using kvtest::ProcessRun;
+using kvtest::RunBx3;
 
 class Bx3Test : public ::testing::Test {
  protected:
@@ -131,6 +113,10 @@ TEST(ModuleLoaderTest, SkipsLibrariesThatAreNotModules) {
 }  // namespace
 
 namespace {
+
+using kvtest::Lines;
+using kvtest::ProcessRun;
+using kvtest::RunBx3;
 
 // The demo scene lists every kind of asset; all its files exist but the two it leaves
 // missing on purpose and the render output.

@@ -53,6 +53,9 @@ class BaseBitmap {
   void ScaleTo(BaseBitmap& target) const;
   // `target` becomes a copy of this bitmap.
   void CopyTo(BaseBitmap& target) const;
+  // The host icon this bitmap shows; 0 for other pictures.
+  int32_t GetIconId() const { return iconId_; }
+  void SetIconId(int32_t id) { iconId_ = id; }
   bool operator==(const BaseBitmap&) const = default;
 
  private:
@@ -61,6 +64,7 @@ class BaseBitmap {
   int32_t width_ = 0;
   int32_t height_ = 0;
   int32_t channels_ = 3;
+  int32_t iconId_ = 0;
   std::vector<uint8_t> pixels_;
 };
 

@@ -151,6 +151,10 @@ class GeDialog {
   virtual void Timer(const Container& message);
   virtual void DestroyWindow() {}
   virtual int32_t Message(const Container& message, Container& result);
+  // The gadgets a report of the dialog shows as its status line and information text
+  // (0: none).
+  virtual int32_t StatusGadget() const { return 0; }
+  virtual int32_t InfoGadget() const { return 0; }
 
   // --- layout (inside CreateLayout, or after FlushGroup)
   bool GroupBegin(int32_t id, int32_t flags, int32_t columns, int32_t rows, const brantic::String& title = {});
@@ -210,6 +214,11 @@ class GeDialog {
   int32_t pluginId_ = 0;
   DialogWindow* window_ = nullptr;
 };
+
+// The open dialog of a plug-in id (the latest opened when several are); null when none.
+GeDialog* FindOpenDialog(int32_t pluginId);
+// The dialog opened last that is still open; null when none is.
+GeDialog* LastOpenedDialog();
 
 // Delivers a core message to every open dialog (used by the event functions).
 void DeliverCoreMessage(int32_t messageId, const Container& message);

@@ -22,6 +22,7 @@ bool BaseBitmap::Init(int32_t width, int32_t height, int32_t bitsPerPixel) {
   width_ = width;
   height_ = height;
   channels_ = bitsPerPixel / 8;
+  iconId_ = 0;
   return true;
 }
 
@@ -39,11 +40,12 @@ ImageResult BaseBitmap::Take(brantic::Result<brantic::Picture> picture) {
   height_ = picture->height;
   channels_ = picture->channels;
   pixels_ = std::move(picture->pixels);
+  iconId_ = 0;
   return kImageResultOk;
 }
 
 void BaseBitmap::FlushAll() {
-  width_ = height_ = 0;
+  width_ = height_ = iconId_ = 0;
   channels_ = 3;
   std::vector<uint8_t>().swap(pixels_);
 }

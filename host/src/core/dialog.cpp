@@ -17,6 +17,12 @@ std::vector<GeDialog*>& LiveDialogs() {
   return dialogs;
 }
 
+// Open dialogs, the one opened last at the end.
+std::vector<GeDialog*>& OpenDialogs() {
+  static std::vector<GeDialog*> dialogs;
+  return dialogs;
+}
+
 }  // namespace
 
 void SetDialogToolkit(DialogToolkit* toolkit) { Toolkit() = toolkit; }
@@ -25,8 +31,12 @@ DialogToolkit* GetDialogToolkit() { return Toolkit(); }
 GeDialog::GeDialog() { LiveDialogs().push_back(this); }
 
 GeDialog::~GeDialog() {
+  // A window must not outlive its dialog.
+  if (open_ && Toolkit()) Toolkit()->CloseWindow(*this);
   auto& dialogs = LiveDialogs();
   dialogs.erase(std::remove(dialogs.begin(), dialogs.end(), this), dialogs.end());
+  auto& open = OpenDialogs();
+  open.erase(std::remove(open.begin(), open.end(), this), open.end());
 }
 
 bool GeDialog::Open(int32_t type, int32_t pluginId, int32_t x, int32_t y, int32_t width,
@@ -58,7 +68,12 @@ int32_t GeDialog::Message(const Container&, Container&) { return 0; }
 void GeDialog::SetOpenState(bool open, int32_t pluginId) {
   open_ = open;
   pluginId_ = pluginId;
+  auto& dialogs = OpenDialogs();
+  dialogs.erase(std::remove(dialogs.begin(), dialogs.end(), this), dialogs.end());
+  if (open) dialogs.push_back(this);
 }
+
+GeDialog* LastOpenedDialog() { return OpenDialogs().empty() ? nullptr : OpenDialogs().back(); }
 
 namespace {
 
@@ -223,6 +238,14 @@ void SetMousePointer(int32_t pointer) {
 
 void SetMousePointerHandler(std::function<void(int32_t)> handler) { MousePointerHandler() = std::move(handler); }
 int32_t GetMousePointer() { return MousePointer(); }
+
+GeDialog* FindOpenDialog(int32_t pluginId) {
+  const auto& dialogs = LiveDialogs();
+  for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it) {
+    if ((*it)->IsOpen() && (*it)->GetPluginId() == pluginId) return *it;
+  }
+  return nullptr;
+}
 
 void DeliverCoreMessage(int32_t messageId, const Container& message) {
   // A dialog may close or open others while handling the message: walk a copy and skip

@@ -91,6 +91,7 @@ bool Inside(Shape shape, int x, int y) {
 
 void Draw(const IconStyle& style, BaseBitmap& bitmap) {
   bitmap.Init(kIconSize, kIconSize, 32);
+  bitmap.SetIconId(style.id);
   for (int y = 0; y < kIconSize; ++y) {
     for (int x = 0; x < kIconSize; ++x) {
       if (Inside(style.shape, x, y)) bitmap.SetPixel(x, y, style.color.r, style.color.g, style.color.b, 255);

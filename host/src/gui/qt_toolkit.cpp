@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QScreen>
 #include <QStandardPaths>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -104,6 +105,12 @@ bool InitializeGui(int& argc, char** argv) {
       ::setenv("XDG_RUNTIME_DIR", folder, 1);
     }
   }
+  // The off-screen platform warns about window features it does not have; that is no news.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (message.contains("does not support propagateSizeHints")) return;
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    if (type == QtFatalMsg) std::abort();
+  });
   state->application = std::make_unique<QApplication>(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   State() = state;

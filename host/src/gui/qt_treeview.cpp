@@ -20,6 +20,33 @@ QString ToQString(const brantic::String& text) { return QString::fromUtf8(text.V
 constexpr int32_t kDefaultColumnWidth = 100;
 constexpr int32_t kResizeGrip = 4;
 
+// Records what cells draw instead of drawing it.
+class RecordingCanvas final : public Canvas {
+ public:
+  explicit RecordingCanvas(const QFontMetrics& metrics) : metrics_(metrics) {}
+  void SetPen(Rgb) override {}
+  void FillRect(int32_t, int32_t, int32_t, int32_t) override {}
+  void DrawLine(int32_t, int32_t, int32_t, int32_t, double) override {}
+  void DrawText(const brantic::String& text, int32_t, int32_t, Rgb, Rgb) override {
+    if (text.IsEmpty()) return;
+    cell.text = cell.text.IsEmpty() ? text : brantic::String(cell.text.Std() + " " + text.Std());
+  }
+  void DrawBitmap(const BaseBitmap& bitmap, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+                  int32_t) override {
+    if (bitmap.GetIconId() != 0) cell.icons.push_back(bitmap.GetIconId());
+  }
+  void SetClip(int32_t, int32_t, int32_t, int32_t) override {}
+  void ClearClip() override {}
+  int32_t FontHeight() const override { return metrics_.height(); }
+  int32_t TextWidth(const brantic::String& text) const override {
+    return metrics_.horizontalAdvance(QString::fromUtf8(text.View().data(), int(text.Length())));
+  }
+  TreeReportCell cell;
+
+ private:
+  QFontMetrics metrics_;
+};
+
 }  // namespace
 
 TreeViewWidget::TreeViewWidget(DialogWindowWidget& owner, int32_t id, const Container& settings, QWidget* parent)
@@ -198,6 +225,35 @@ void TreeViewWidget::PaintTo(QPainter& painter) {
     }
   }
   canvas_ = nullptr;
+}
+
+int32_t TreeViewWidget::ColumnIndex(int32_t columnId) const {
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    if (columns_[i].id == columnId) return int32_t(i);
+  }
+  return -1;
+}
+
+void TreeViewWidget::Report(std::vector<TreeReportRow>& rows) {
+  rows.clear();
+  if (!functions_ || checkpoints_.empty()) return;
+  WalkState state = checkpoints_.front();
+  for (int64_t index = 0; index < rowCount_ && !state.empty(); ++index) {
+    TreeReportRow row;
+    row.depth = int32_t(state.size()) - 1;
+    row.selected = functions_->ItemSelected(root_, userData_, state.back());
+    for (int32_t i = 0; i < int32_t(columns_.size()); ++i) {
+      RecordingCanvas recorder(fontMetrics());
+      canvas_ = &recorder;
+      TreeDrawInfo info{&cellArea_, 0, 0, ColumnWidth(i), rowHeight_, int32_t(index % 2)};
+      functions_->RenderCell(root_, userData_, state.back(), columns_[size_t(i)].id, info,
+                             GetHostColor(color::kRow));
+      canvas_ = nullptr;
+      row.cells.push_back(std::move(recorder.cell));
+    }
+    rows.push_back(std::move(row));
+    if (!Advance(state)) break;
+  }
 }
 
 void TreeViewWidget::paintEvent(QPaintEvent*) {

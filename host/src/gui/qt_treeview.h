@@ -4,6 +4,7 @@
 #include <QAbstractScrollArea>
 #include <vector>
 
+#include "bx3/automation.h"
 #include "bx3/treeview.h"
 
 class QLineEdit;
@@ -52,6 +53,9 @@ class TreeViewWidget final : public QAbstractScrollArea, public TreeViewGadget, 
   brantic::String Tooltip(int64_t row, int32_t columnIndex);
   // Draws header and rows in view (what a repaint does).
   void PaintTo(QPainter& painter);
+  // Every row in drawing order with the texts and icons its cells draw.
+  void Report(std::vector<TreeReportRow>& rows);
+  int32_t ColumnIndex(int32_t columnId) const;
   // The item at a row position, walking from the nearest checkpoint.
   TreeItem ItemAtRow(int64_t row, int32_t* depth = nullptr) const;
 

@@ -1,0 +1,40 @@
+// Runs the built bx3 as a process, the way pipelines do.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace kvtest {
+
+struct ProcessRun {
+  int exitCode;
+  std::string output;  // stdout and stderr
+};
+
+// `arguments` are passed through the shell: quote what needs quoting. The output holds
+// stdout, and stderr too unless `stdoutOnly`.
+inline ProcessRun RunBx3(const std::string& arguments, bool stdoutOnly = false) {
+  const std::string command =
+      std::string(KV_BX3) + " " + arguments + (stdoutOnly ? " 2>/dev/null" : " 2>&1") + " </dev/null";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return {-1, ""};
+  std::string output;
+  std::array<char, 4096> buffer{};
+  while (size_t count = std::fread(buffer.data(), 1, buffer.size(), pipe)) output.append(buffer.data(), count);
+  const int status = ::pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::stringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace kvtest
