@@ -80,10 +80,15 @@ class Document final : public Element {
   uint32_t GetDirty(int32_t /*flags*/ = 0) const { return documentDirty_; }
   bool HasUnsavedChanges() const { return documentDirty_ != savedDirty_; }
   void MarkSaved() { savedDirty_ = documentDirty_; }
+  // Active (selected) materials and objects. Mode kSelectNew makes `element` the only active
+  // one (none for null), kSelectAdd adds it, kSelectRemove removes it.
+  enum SelectMode : int32_t { kSelectNew = 0, kSelectAdd = 1, kSelectRemove = 2 };
   Element* GetActiveMaterial() const { return activeMaterial_.Resolve(this); }
-  void SetActiveMaterial(const Element* material) { activeMaterial_.Set(material); }
+  void SetActiveMaterial(const Element* material, int32_t mode = kSelectNew);
   Element* GetActiveObject() const { return activeObject_.Resolve(this); }
-  void SetActiveObject(const Element* object) { activeObject_.Set(object); }
+  void SetActiveObject(const Element* object, int32_t mode = kSelectNew);
+  // True when the element is an active material or object.
+  bool IsActive(const Element* element) const;
   Element* GetActiveRenderSettings() const;
   void SetActiveRenderSettings(const Element* settings) { activeRenderSettings_.Set(settings); }
   double GetFrameRate() const { return GetFloat(param::kDocumentFrameRate, 30.0); }
@@ -132,6 +137,7 @@ class Document final : public Element {
   std::unordered_map<ElementUid, Element*> byUid_;
   ElementLink activeMaterial_;
   ElementLink activeObject_;
+  std::vector<ElementUid> activeElements_;
   ElementLink activeRenderSettings_;
   std::vector<Filename> paintTextures_;
   std::string previewPng_;

@@ -1,5 +1,6 @@
 #include "bx3/document.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace bx3 {
@@ -104,6 +105,45 @@ void Document::Register(Element& element) { byUid_[element.GetUid()] = &element;
 void Document::Unregister(Element& element) {
   const auto found = byUid_.find(element.GetUid());
   if (found != byUid_.end() && found->second == &element) byUid_.erase(found);
+}
+
+namespace {
+
+void ApplySelection(std::vector<ElementUid>& active, ElementLink& current, const Element* element, int32_t mode,
+                    const Document& document, bool materials) {
+  // Selection lists hold materials and objects together; a new selection replaces its kind.
+  if (mode == Document::kSelectNew) {
+    std::erase_if(active, [&](ElementUid uid) {
+      const Element* known = document.FindByUid(uid);
+      return !known || known->IsInstanceOf(type::kMaterialBase) == materials;
+    });
+  }
+  if (!element) {
+    if (mode == Document::kSelectNew) current.Clear();
+    return;
+  }
+  const auto found = std::find(active.begin(), active.end(), element->GetUid());
+  if (mode == Document::kSelectRemove) {
+    if (found != active.end()) active.erase(found);
+    if (current.GetUid() == element->GetUid()) current.Clear();
+    return;
+  }
+  if (found == active.end()) active.push_back(element->GetUid());
+  current.Set(element);
+}
+
+}  // namespace
+
+void Document::SetActiveMaterial(const Element* material, int32_t mode) {
+  ApplySelection(activeElements_, activeMaterial_, material, mode, *this, true);
+}
+
+void Document::SetActiveObject(const Element* object, int32_t mode) {
+  ApplySelection(activeElements_, activeObject_, object, mode, *this, false);
+}
+
+bool Document::IsActive(const Element* element) const {
+  return element && std::find(activeElements_.begin(), activeElements_.end(), element->GetUid()) != activeElements_.end();
 }
 
 Element* Document::GetActiveRenderSettings() const {

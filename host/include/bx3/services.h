@@ -1,0 +1,59 @@
+// Host services the module reaches for: the system file browser, the picture viewer and the
+// attribute manager. Main thread only.
+//
+// With a window system they show real windows; in batch runs and tests they say on stdout
+// what they would show, and remember it, so that runs can be checked.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "brantic/string.h"
+#include "bx3/element.h"
+#include "bx3/filename.h"
+
+namespace bx3 {
+
+// Shows `path` in the system's file browser (its folder, with the file selected), or with
+// `open` opens the file with the system's default application. False for an empty path.
+bool ShowInFileBrowser(const Filename& path, bool open);
+
+// The picture viewer: one window that shows one picture.
+class PictureViewer {
+ public:
+  virtual ~PictureViewer() = default;
+  // Loads a picture or the first frame of a movie; false when the file is not one.
+  virtual bool LoadFile(const Filename& file) = 0;
+  virtual bool Show() = 0;
+  virtual Filename LoadedFile() const = 0;
+};
+// The picture viewer (`index` -1: the one the host has). Null when there is none.
+PictureViewer* GetPictureViewer(int32_t index);
+
+// The attribute manager: shows an element's parameters.
+struct AttributeManagerState {
+  int32_t mode = 0;
+  bool open = false;
+  ElementLink element;
+  DescId focus;      // the parameter scrolled to
+  int32_t flags = 0;
+  int64_t shows = 0;  // how many times an element was shown
+};
+// Prepares the manager for a new element (releases a lock on the shown element).
+void AttributeManagerRelease();
+// Sets the manager's mode; with `open` the manager is brought up.
+void AttributeManagerSetMode(int32_t mode, bool open);
+// Shows `element` with `flags`, scrolled to the parameter `focus` (empty: the top).
+void AttributeManagerShow(const Element* element, int32_t flags, const DescId& focus);
+const AttributeManagerState& GetAttributeManagerState();
+
+// What the GUI installs to show the services for real; without it the services print.
+struct ServiceHandlers {
+  std::function<bool(const Filename&, bool open)> showInFileBrowser;
+  std::function<PictureViewer*()> pictureViewer;
+  std::function<void()> attributeManagerChanged;  // redraw the attribute manager panel
+};
+void SetServiceHandlers(ServiceHandlers handlers);
+
+}  // namespace bx3
