@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <optional>
@@ -29,7 +30,8 @@ constexpr int kExitBadArguments = 2;
 const char* const kUsage =
     "usage: bx3 [options] [SCENE.bx3]\n"
     "\n"
-    "Runs the host application with the modules in the modules/ folder next to it.\n"
+    "Runs the host application with the modules in the modules/ folder next to it: its window\n"
+    "on SCENE.bx3 when there is a display, or a batch run (--batch) without one.\n"
     "\n"
     "options:\n"
     "  --list-commands   print every registered command: id, name and help text\n"
@@ -154,7 +156,17 @@ int main(int argc, char** argv) {
     bx3::AddDocument(std::move(*document));
   }
 
-  if (batch) bx3::InitializeGui(argc, argv);
+  // Without a listing or a batch the user wants the window; it needs a screen.
+  const bool interactive = !batch && !listCommands && !listAssets;
+  if (interactive) {
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((!display || !*display) && (!wayland || !*wayland)) {
+      std::fprintf(stderr, "bx3: there is no display to show the window on; use --batch (see bx3 --help)\n");
+      return kExitFailed;
+    }
+  }
+  if (batch || interactive) bx3::InitializeGui(argc, argv);
   std::vector<std::string> problems;
   auto modules = bx3::LoadModules(ApplicationFolder(argv[0]) + "/modules", problems);
   for (const std::string& folder : moduleFolders) {
@@ -176,6 +188,13 @@ int main(int argc, char** argv) {
   }
 
   if (plan && exitCode == kExitOk) exitCode = bx3app::RunBatch(*plan);
+  if (interactive) {
+    const int closed = bx3::RunMainWindow();
+    if (exitCode == kExitOk) exitCode = closed;
+    if (auto saved = bx3::Preferences::Get().Save(); !saved) {
+      std::fprintf(stderr, "bx3: cannot save the preferences: %s\n", saved.GetError().Message().c_str());
+    }
+  }
 
   brantic::JobQueue::WaitAllIdle();
   bx3::ProcessGuiEvents();

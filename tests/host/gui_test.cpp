@@ -406,3 +406,51 @@ TEST_F(GuiTest, ScreenshotShowsTheWindow) {
 }
 
 }  // namespace
+
+#include "../../host/src/gui/qt_main_window.h"
+#include "bx3/host.h"
+#include "bx3/modal.h"
+#include "bx3/services.h"
+#include "host/test_scene.h"
+#include <QMenu>
+#include <QTreeWidget>
+
+namespace {
+
+TEST_F(GuiTest, MainWindowShowsTheSceneCommandsAndAttributes) {
+  fixtures::TestScene scene;
+  Element* bitmap = scene.bitmap;
+  AddDocument(std::move(scene.document));
+  gui::MainWindow window;
+  QTreeWidget* panel = window.ScenePanel();
+  ASSERT_EQ(panel->topLevelItemCount(), 6);  // objects, materials, render settings, effects, layers, takes
+  EXPECT_EQ(panel->topLevelItem(0)->child(0)->text(0), "Cube");
+  EXPECT_EQ(panel->topLevelItem(1)->child(0)->child(0)->text(0), "Color");
+  EXPECT_FALSE(panel->topLevelItem(1)->child(0)->child(0)->icon(0).isNull());
+
+  // The module asks the attribute manager to show a shader at its file parameter.
+  AttributeManagerSetMode(4, true);
+  AttributeManagerShow(bitmap, 2, DescId(DescLevel{param::kBitmapFile}));
+  QTreeWidget* attributes = window.AttributePanel();
+  ASSERT_GT(attributes->topLevelItemCount(), 2);
+  EXPECT_EQ(attributes->topLevelItem(0)->text(0), "Color");
+  ASSERT_NE(attributes->currentItem(), nullptr);
+  EXPECT_EQ(attributes->currentItem()->text(0), "File");
+  EXPECT_EQ(attributes->currentItem()->text(1), "tex/wood.jpg");
+
+  // Every registered command, with its state.
+  const auto actions = window.CommandMenu()->actions();
+  ASSERT_EQ(actions.size(), 2);
+  EXPECT_TRUE(actions[0]->isChecked());
+  EXPECT_FALSE(actions[1]->isEnabled());
+
+  // Unsaved changes are never dropped without asking.
+  GetActiveDocument()->SetName("changed");
+  QueueMessageAnswer(kAnswerCancel);
+  EXPECT_FALSE(window.ConfirmDiscard());
+  QueueMessageAnswer(kAnswerNo);
+  EXPECT_TRUE(window.ConfirmDiscard());
+  CloseAllDocuments();
+}
+
+}  // namespace

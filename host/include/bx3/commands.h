@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -95,6 +96,8 @@ void SpecialEventAdd(int32_t messageId, int64_t p1 = 0, int64_t p2 = 0);
 void SendCoreMessage(int32_t messageId, const Container& message);
 // The general update event: the host redraws its views after the current work.
 void EventAdd(int32_t flags = 0);
+// The GUI redraws its views through this.
+void SetGeneralUpdateHandler(std::function<void()> handler);
 // How many general updates were asked for (for tests and the batch report).
 int64_t GeneralUpdateCount();
 

@@ -17,6 +17,11 @@ bool IsGuiInitialized();
 void ProcessGuiEvents();
 // Runs the event loop until the last window closes; answers the exit code.
 int RunGuiEventLoop();
+// Shows the main window (scene panel, attribute manager, menus of every registered command)
+// and runs the event loop until it closes; answers the exit code. Dialogs that were open when
+// the last session ended are opened again through their commands' RestoreWindow.
+int RunMainWindow();
+
 // Writes a picture of an open dialog's window to a PNG file; false when it is not open or
 // the file cannot be written.
 bool GrabDialog(GeDialog& dialog, const std::string& pngPath);

@@ -23,6 +23,11 @@ int64_t& UpdateCount() {
   return count;
 }
 
+std::function<void()>& UpdateHandler() {
+  static std::function<void()> handler;
+  return handler;
+}
+
 }  // namespace
 
 bool CommandData::Execute(Document*, GeDialog*) { return false; }
@@ -103,7 +108,12 @@ void SendCoreMessage(int32_t messageId, const Container& message) {
   DeliverCoreMessage(messageId, message);
 }
 
-void EventAdd(int32_t /*flags*/) { ++UpdateCount(); }
+void EventAdd(int32_t /*flags*/) {
+  ++UpdateCount();
+  if (UpdateHandler()) UpdateHandler()();
+}
+
+void SetGeneralUpdateHandler(std::function<void()> handler) { UpdateHandler() = std::move(handler); }
 
 int64_t GeneralUpdateCount() { return UpdateCount(); }
 

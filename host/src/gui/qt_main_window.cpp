@@ -1,0 +1,359 @@
+#include "qt_main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScrollArea>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include "bx3/commands.h"
+#include "bx3/dialog.h"
+#include "bx3/host.h"
+#include "bx3/icons.h"
+#include "bx3/modal.h"
+#include "bx3/prefs.h"
+#include "bx3/qtgui.h"
+#include "bx3/scenefile.h"
+#include "qt_canvas.h"
+
+namespace bx3::gui {
+
+namespace {
+
+constexpr int32_t kPrefsMainWindow = 1200100;  // the main window's preferences container
+constexpr int32_t kPrefsRecent = 1;            // recent files: a container of texts 0..n-1
+constexpr int32_t kPrefsDialogs = 2;           // open dialogs: plug-in id -> layout container
+constexpr int kMaxRecent = 8;
+
+QString ToQString(const brantic::String& text) { return QString::fromUtf8(text.View().data(), int(text.Length())); }
+
+QIcon IconOf(const Element& element) {
+  BaseBitmap bitmap;
+  if (!GetElementIcon(element, bitmap)) return QIcon();
+  return QIcon(QPixmap::fromImage(ToQImage(bitmap)));
+}
+
+QString ValueText(const ParamValue& value) {
+  struct Visitor {
+    QString operator()(std::monostate) const { return {}; }
+    QString operator()(bool v) const { return v ? "on" : "off"; }
+    QString operator()(int32_t v) const { return QString::number(v); }
+    QString operator()(double v) const { return QString::number(v); }
+    QString operator()(const brantic::TimeValue& v) const { return QString::number(v.Seconds()) + " s"; }
+    QString operator()(const brantic::String& v) const { return ToQString(v); }
+    QString operator()(const Filename& v) const { return ToQString(v.GetString()); }
+    QString operator()(const ElementLink& v) const {
+      const Element* target = v.Resolve(GetActiveDocument());
+      return target ? ToQString(target->GetName()) : QString("(none)");
+    }
+    QString operator()(const brantic::Url& v) const { return QString::fromStdString(v.ToString()); }
+  };
+  return std::visit(Visitor{}, value);
+}
+
+// The real picture viewer: one window that shows one picture.
+class ViewerWindow final : public PictureViewer {
+ public:
+  bool LoadFile(const Filename& file) override {
+    BaseBitmap bitmap;
+    if (bitmap.Init(file) != kImageResultOk) return false;
+    if (!label_) {
+      label_ = new QLabel;
+      label_->setAttribute(Qt::WA_DeleteOnClose, false);
+      label_->setAlignment(Qt::AlignCenter);
+      label_->setMinimumSize(320, 240);
+    }
+    label_->setPixmap(QPixmap::fromImage(ToQImage(bitmap)));
+    label_->setWindowTitle(ToQString(file.GetFile().GetString()));
+    loaded_ = file;
+    return true;
+  }
+  bool Show() override {
+    if (!label_) return false;
+    label_->show();
+    label_->raise();
+    return true;
+  }
+  Filename LoadedFile() const override { return loaded_; }
+  ~ViewerWindow() override { delete label_; }
+
+ private:
+  QLabel* label_ = nullptr;
+  Filename loaded_;
+};
+
+ViewerWindow& Viewer() {
+  static ViewerWindow viewer;
+  return viewer;
+}
+
+Container& MainWindowPrefs() {
+  Container& plugins = Preferences::Get().Plugins();
+  if (!plugins.GetContainer(kPrefsMainWindow)) plugins.SetContainer(kPrefsMainWindow, Container(kPrefsMainWindow));
+  return *plugins.GetContainer(kPrefsMainWindow);
+}
+
+}  // namespace
+
+MainWindow::MainWindow() {
+  setWindowTitle("bx3");
+  resize(1000, 700);
+  scene_ = new QTreeWidget(this);
+  scene_->setHeaderLabels({"Element", "Type"});
+  setCentralWidget(scene_);
+  auto* dock = new QDockWidget("Attributes", this);
+  attributes_ = new QTreeWidget(dock);
+  attributes_->setHeaderLabels({"Parameter", "Value"});
+  attributes_->header()->setStretchLastSection(true);
+  dock->setWidget(attributes_);
+  addDockWidget(Qt::RightDockWidgetArea, dock);
+  connect(scene_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+    Document* document = GetActiveDocument();
+    const Element* element =
+        item && document ? document->FindByUid(item->data(0, Qt::UserRole).toULongLong()) : nullptr;
+    ShowAttributes(element, 0);
+  });
+  BuildMenus();
+  SetGeneralUpdateHandler([this] { QMetaObject::invokeMethod(this, [this] { RefreshViews(); }, Qt::QueuedConnection); });
+  SetServiceHandlers(ServiceHandlers{
+      [](const Filename& path, bool open) {
+        const QFileInfo info(ToQString(path.GetString()));
+        // The desktop's launcher opens the file, or shows its folder.
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(open ? info.absoluteFilePath() : info.absolutePath()));
+      },
+      [] { return static_cast<PictureViewer*>(&Viewer()); },
+      [this] {
+        const AttributeManagerState& state = GetAttributeManagerState();
+        ShowAttributes(state.element.Resolve(GetActiveDocument()), state.focus.IsEmpty() ? 0 : state.focus[0].id);
+      }});
+  RefreshViews();
+}
+
+MainWindow::~MainWindow() {
+  SetGeneralUpdateHandler(nullptr);
+  SetServiceHandlers({});
+}
+
+void MainWindow::BuildMenus() {
+  QMenu* file = menuBar()->addMenu("&File");
+  file->addAction("&Open...", QKeySequence::Open, this, [this] {
+    Filename chosen;
+    if (ConfirmDiscard() && FileSelect(chosen, FileSelectMode::Load, "Open scene")) OpenScene(chosen.GetString().Std());
+  });
+  file->addAction("&Save", QKeySequence::Save, this, [] {
+    Document* document = GetActiveDocument();
+    if (!document) return;
+    Filename target = document->GetFilename();
+    if (!target.IsPopulated() && !FileSelect(target, FileSelectMode::Save, "Save scene")) return;
+    if (auto saved = SaveDocument(*document, target.GetString().Std()); !saved) {
+      MessageDialog(kMessageInformation, saved.GetError().Message());
+    }
+  });
+  file->addAction("Save &As...", QKeySequence::SaveAs, this, [] {
+    Document* document = GetActiveDocument();
+    Filename target;
+    if (!document || !FileSelect(target, FileSelectMode::Save, "Save scene as")) return;
+    if (auto saved = SaveDocument(*document, target.GetString().Std()); !saved) {
+      MessageDialog(kMessageInformation, saved.GetError().Message());
+    }
+  });
+  file->addAction("&Revert", this, [this] {
+    Document* document = GetActiveDocument();
+    if (!document || !document->GetFilename().IsPopulated()) return;
+    if (document->HasUnsavedChanges() &&
+        MessageDialog(kMessageYesNo, "Throw away the changes to this scene?") != kAnswerYes) {
+      return;
+    }
+    const std::string path = document->GetFilename().GetString().Std();
+    CloseDocument(document);
+    OpenScene(path);
+  });
+  recent_ = file->addMenu("Recent files");
+  connect(recent_, &QMenu::aboutToShow, this, [this] {
+    recent_->clear();
+    const Container* list = MainWindowPrefs().GetContainer(kPrefsRecent);
+    for (int32_t i = 0; list && i < kMaxRecent && list->Contains(i); ++i) {
+      const std::string path = list->GetString(i).Std();
+      recent_->addAction(QString::fromStdString(path), this, [this, path] {
+        if (ConfirmDiscard()) OpenScene(path);
+      });
+    }
+  });
+  file->addSeparator();
+  file->addAction("&Quit", QKeySequence::Quit, this, [this] { close(); });
+
+  QMenu* edit = menuBar()->addMenu("&Edit");
+  edit->addAction("&Undo", QKeySequence::Undo, this, [] {
+    if (Document* document = GetActiveDocument(); document && document->Undo()) EventAdd();
+  });
+  edit->addAction("&Redo", QKeySequence::Redo, this, [] {
+    if (Document* document = GetActiveDocument(); document && document->Redo()) EventAdd();
+  });
+
+  commands_ = menuBar()->addMenu("&Commands");
+  connect(commands_, &QMenu::aboutToShow, this, [this] { FillCommandMenu(); });
+  FillCommandMenu();
+}
+
+void MainWindow::FillCommandMenu() {
+  commands_->clear();
+  for (const RegisteredCommand& command : GetRegisteredCommands()) {
+    QAction* action = commands_->addAction(ToQString(command.name));
+    const int32_t state = GetCommandState(command.id);
+    action->setCheckable(true);
+    action->setChecked(IsCommandChecked(state));
+    action->setEnabled(IsCommandEnabled(state));
+    action->setToolTip(ToQString(command.help));
+    action->setData(command.id);
+    connect(action, &QAction::triggered, this, [id = command.id] {
+      CallCommand(id);
+      ProcessGuiEvents();
+    });
+  }
+}
+
+void MainWindow::AddElements(QTreeWidgetItem* parent, const Element& element) {
+  for (const auto& child : element.GetChildren()) {
+    auto* item = new QTreeWidgetItem(parent, {ToQString(child->GetName()),
+                                              child->GetTypeInfo() ? QString::fromUtf8(child->GetTypeInfo()->label.data(),
+                                                                                       int(child->GetTypeInfo()->label.size()))
+                                                                   : QString()});
+    item->setIcon(0, IconOf(*child));
+    item->setData(0, Qt::UserRole, QVariant::fromValue<qulonglong>(child->GetUid()));
+    AddElements(item, *child);
+  }
+}
+
+void MainWindow::RefreshViews() {
+  scene_->clear();
+  Document* document = GetActiveDocument();
+  setWindowTitle(document ? QString("bx3 - %1%2").arg(ToQString(document->GetFilename().GetString()),
+                                                         document->HasUnsavedChanges() ? " *" : "")
+                          : QString("bx3"));
+  if (!document) return;
+  for (Branch branch : {Branch::Objects, Branch::Materials, Branch::RenderSettings, Branch::SceneEffects,
+                        Branch::Layers, Branch::Takes}) {
+    const Element* head = document->GetBranch(branch);
+    auto* item = new QTreeWidgetItem(scene_, {ToQString(head->GetName())});
+    AddElements(item, *head);
+    item->setExpanded(true);
+  }
+  const AttributeManagerState& state = GetAttributeManagerState();
+  if (const Element* shown = state.element.Resolve(document)) {
+    ShowAttributes(shown, state.focus.IsEmpty() ? 0 : state.focus[0].id);
+  }
+}
+
+void MainWindow::ShowAttributes(const Element* element, int32_t focusParam) {
+  attributes_->clear();
+  if (!element) return;
+  auto* title = new QTreeWidgetItem(attributes_, {ToQString(element->GetName()),
+                                                  element->GetTypeInfo() ? QString::fromUtf8(element->GetTypeInfo()->label.data(),
+                                                                                             int(element->GetTypeInfo()->label.size()))
+                                                                         : QString()});
+  title->setIcon(0, IconOf(*element));
+  for (const ParamDescription& description : GetAllParamDescriptions(element->GetType())) {
+    const ParamValue* value = element->GetParameter(description.id);
+    auto* item = new QTreeWidgetItem(attributes_, {QString::fromUtf8(description.name.data(), int(description.name.size())),
+                                                   value ? ValueText(*value) : QString()});
+    if (description.id == focusParam) {
+      attributes_->setCurrentItem(item);
+      attributes_->scrollToItem(item);
+    }
+  }
+}
+
+bool MainWindow::ConfirmDiscard() {
+  Document* document = GetActiveDocument();
+  if (!document || !document->HasUnsavedChanges()) return true;
+  switch (MessageDialog(kMessageYesNoCancel, "Save the changes to the scene first?")) {
+    case kAnswerYes: {
+      Filename target = document->GetFilename();
+      if (!target.IsPopulated() && !FileSelect(target, FileSelectMode::Save, "Save scene")) return false;
+      auto saved = SaveDocument(*document, target.GetString().Std());
+      if (!saved) MessageDialog(kMessageInformation, saved.GetError().Message());
+      return saved.HasValue();
+    }
+    case kAnswerNo: return true;
+    default: return false;
+  }
+}
+
+void MainWindow::OpenScene(const std::string& path) {
+  auto document = LoadDocument(path);
+  if (!document) {
+    MessageDialog(kMessageInformation, document.GetError().Message());
+    return;
+  }
+  CloseAllDocuments();
+  AddDocument(std::move(*document));
+  // Remember it first among the recent files.
+  Container& prefs = MainWindowPrefs();
+  std::vector<std::string> recent{path};
+  if (const Container* list = prefs.GetContainer(kPrefsRecent)) {
+    for (int32_t i = 0; i < kMaxRecent && list->Contains(i); ++i) {
+      if (list->GetString(i).Std() != path) recent.push_back(list->GetString(i).Std());
+    }
+  }
+  Container list(kPrefsRecent);
+  for (size_t i = 0; i < recent.size() && i < size_t(kMaxRecent); ++i) list.SetString(int32_t(i), recent[i]);
+  prefs.SetContainer(kPrefsRecent, list);
+  EventAdd();
+  RefreshViews();
+}
+
+void MainWindow::SaveLayout() {
+  // Every open dialog of a registered command, with its window's place and size.
+  Container dialogs(kPrefsDialogs);
+  for (const RegisteredCommand& command : GetRegisteredCommands()) {
+    GeDialog* dialog = FindOpenDialog(command.id);
+    QWidget* window = dialog ? dynamic_cast<QWidget*>(dialog->GetWindow()) : nullptr;
+    if (!window) continue;
+    Container layout(command.id);
+    layout.SetInt32(1, window->x());
+    layout.SetInt32(2, window->y());
+    layout.SetInt32(3, window->width());
+    layout.SetInt32(4, window->height());
+    dialogs.SetContainer(command.id, layout);
+  }
+  MainWindowPrefs().SetContainer(kPrefsDialogs, dialogs);
+}
+
+void MainWindow::RestoreDialogs() {
+  const Container* dialogs = MainWindowPrefs().GetContainer(kPrefsDialogs);
+  if (!dialogs) return;
+  for (const auto& [id, value] : dialogs->Values()) {
+    const Container* layout = dialogs->GetContainer(id);
+    if (CommandData* command = FindCommand(id); command && layout) command->RestoreWindow(*layout);
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!ConfirmDiscard()) {
+    event->ignore();
+    return;
+  }
+  SaveLayout();
+  QApplication::closeAllWindows();
+  event->accept();
+}
+
+}  // namespace bx3::gui
+
+namespace bx3 {
+
+int RunMainWindow() {
+  if (!IsGuiInitialized()) return 1;
+  gui::MainWindow window;
+  window.show();
+  window.RestoreDialogs();
+  return RunGuiEventLoop();
+}
+
+}  // namespace bx3
