@@ -111,11 +111,34 @@ TEST_F(BatchTest, BadArgumentsExitWithTwo) {
   const std::vector<std::string> bad = {
        std::string("--batch"), "--batch --command 1", "--batch " + scene + " --fly", "--batch " + scene + " --click x",
         "--batch " + scene + " --answer maybe", "--batch " + scene + " --report xml",
-        "--batch " + scene + " --gadget 1029486", "--batch " + folder_ / "missing.bx3"};
+        "--batch " + scene + " --gadget 1029486", "--batch " + folder_ / "missing.bx3",
+        "--batch " + folder_ / "broken.bx3"};
+  std::ofstream(folder_ / "broken.bx3") << R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 1}]})";
   for (const std::string& arguments : bad) {
     const kvtest::ProcessRun run = RunBx3("--prefs " + folder_ / "prefs " + arguments);
     EXPECT_EQ(run.exitCode, 2) << arguments << "\n" << run.output;
   }
+}
+
+// The demo scene, copied: the test module's tree lists its objects, and an edit saved to the
+// copy leaves everything else as it was.
+TEST(BatchDemoTest, EditsACopyOfTheDemoScene) {
+  kvtest::TempFolder folder;
+  std::filesystem::copy(std::string(KV_SOURCE_DIR) + "/examples/demo", folder.Path(),
+                        std::filesystem::copy_options::recursive);
+  const std::string batch = "--batch --prefs " + folder / "prefs" + " --modules " + KV_TEST_MODULES + " " +
+                            folder / "demo.bx3 ";
+  const kvtest::ProcessRun report = RunBx3(batch + "--command 7103 --wait --report json", true);
+  ASSERT_EQ(report.exitCode, 0) << report.output;
+  const auto json = nlohmann::json::parse(report.output);
+  ASSERT_EQ(json["items"].size(), 5u);
+  EXPECT_EQ(json["items"][3]["cells"]["name"]["text"], "Spot");
+  EXPECT_EQ(json["status"], "5 objects");
+  ASSERT_EQ(RunBx3(batch + "--command 7103 --edit 3 name Spotlight --save").exitCode, 0);
+  const kvtest::ProcessRun after = RunBx3(batch + "--command 7103 --report json", true);
+  const auto edited = nlohmann::json::parse(after.output);
+  EXPECT_EQ(edited["items"][3]["cells"]["name"]["text"], "Spotlight");
+  EXPECT_EQ(edited["items"][0]["cells"]["name"]["text"], "Table");
 }
 
 }  // namespace
