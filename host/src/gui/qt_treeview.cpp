@@ -210,7 +210,10 @@ void TreeViewWidget::PaintTo(QPainter& painter) {
       painter.save();
       painter.setClipRect(info.x, 0, info.width, header);
       if (!functions_ || !functions_->RenderHeaderCell(root_, userData_, columns_[size_t(i)].id, info)) {
+        // The callbacks did not draw it: the column's id on the header ground.
         painter.fillRect(info.x, 0, info.width, header, ToQColor(GetHostColor(color::kBackground)));
+        canvas.DrawText(brantic::String(FourCCToText(columns_[size_t(i)].id)), info.x + 4, 3,
+                        GetHostColor(color::kHeaderText), GetHostColor(color::kBackground));
       }
       const int32_t arrow = functions_ ? functions_->SortArrow(root_, userData_, columns_[size_t(i)].id) : 0;
       if (arrow != 0) {  // a small triangle at the right edge: up for ascending
