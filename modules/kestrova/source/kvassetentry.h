@@ -65,6 +65,8 @@ struct KvAssetEntry {
   uint8_t hasNewPath = 0;
   uint8_t opened = 0;
   uint8_t selected = 0;
+  // Which row this is, stable while rows are sorted: probing results find their row by it.
+  uint64_t rowIdentity = 0;
 
   bool IsSequence() const { return sequenceStart != sequenceEnd; }
   bool IsMissing() const { return resolveResult == 0; }

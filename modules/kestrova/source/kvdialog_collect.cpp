@@ -1,0 +1,277 @@
+// The collection: one row per use of a file in the active document, probed in background jobs.
+#include <algorithm>
+#include <unordered_map>
+
+#include "brantic/format.h"
+#include "brantic/jobs.h"
+#include "brantic/mainthread.h"
+#include "bx3/assets.h"
+#include "bx3/host.h"
+#include "kvcollect_rules.h"
+#include "kvdialog.h"
+#include "kvmediainfo.h"
+#include "kvresolve.h"
+#include "kvresources.h"
+
+namespace kv {
+
+namespace {
+
+constexpr int32_t kResNone = 10025;
+
+bool IsBitmapShader(const bx3::Element* element) { return element && element->GetType() == bx3::type::kBitmapShader; }
+
+// The element a row describes for its element name and parameter remapping: the owner when
+// it is an object, material, tag or effect, else the owner main (the one that exists).
+bx3::Element* DescribedOf(bx3::Element* owner, bx3::Element* ownerMain) {
+  if (owner && (!ownerMain || owner->IsInstanceOf(bx3::type::kObjectBase) ||
+                owner->IsInstanceOf(bx3::type::kMaterialBase) || owner->IsInstanceOf(bx3::type::kTagBase) ||
+                owner->IsInstanceOf(bx3::type::kSceneEffectBase))) {
+    return owner;
+  }
+  return ownerMain ? ownerMain : owner;
+}
+
+}  // namespace
+
+void KestrovaDialog::RefreshAssets() {
+  selectedCount_ = 0;
+  totalCount_ = 0;
+  missingCount_ = 0;
+  assets_.pathCache.clear();
+  BuildAssetArray();
+  UpdateResolvedPaths();
+  RebuildViewGroups();
+  UpdateStatusLine(brantic::String());
+  RefreshTree();
+}
+
+bool KestrovaDialog::BuildAssetArray() {
+  bx3::Document* document = bx3::GetActiveDocument();
+  if (!document || !treeView_) return false;
+  assets_.activeDocument = document;
+  const bx3::Filename documentPath = document->GetFolder();
+  assets_.rowIndexList.clear();
+  assets_.viewGroups.clear();
+  assets_.rows.clear();
+  ++generation_;
+  firstIdentity_ = nextRowIdentity_;
+
+  std::vector<bx3::AssetUse> uses;
+  bx3::GetAllAssets(document, false, bx3::Filename(), bx3::kAssetQueryAll, uses);
+  assets_.rows.reserve(uses.size());
+  for (const bx3::AssetUse& use : uses) {
+    bx3::Element* owner = use.element ? use.element : document;
+    bx3::Element* ownerMain = OwnerMainOf(use.element, *document);
+    const bx3::DescId hostDescId(bx3::DescLevel{use.channelId, 0, 0});
+    if (KvAssetEntry* row = CreateAssetEntry(*document, ownerMain, use.file, documentPath, use.parameterId, owner,
+                                             hostDescId, use.flag, use.nodePath, use.nodeSpace, use.take)) {
+      CompleteAssetEntry(*row, document);
+    }
+  }
+  IndexRowIdentities();
+
+  auto queue = brantic::JobQueue::Create("Kv Queue", 0);
+  if (!queue) return false;
+  const brantic::WeakRef<KestrovaDialog> weak = GetWeakRef();
+  for (const KvAssetEntry& row : assets_.rows) {
+    if (row.resolvedUrl.IsEmpty()) continue;
+    // The job owns its copy of the row; only the GUI thread touches the dialog.
+    auto job = brantic::ClosureJob<void>::Create([weak, copy = row, generation = generation_]() mutable {
+      ProbeAssetFile(copy);
+      brantic::ExecuteOnMainThread([weak, copy = std::move(copy), generation] {
+        if (auto dialog = weak.Lock()) dialog->StoreProbeResult(generation, copy.rowIdentity, copy);
+      });
+    });
+    if (!job || !(*queue)->Enqueue(*job)) return false;
+  }
+  return true;
+}
+
+KvAssetEntry* KestrovaDialog::CreateAssetEntry(bx3::Document& document, bx3::Element* ownerMain,
+                                               const bx3::Filename& assetPath, const bx3::Filename& documentPath,
+                                               int32_t parameterId, bx3::Element* owner, const bx3::DescId& hostDescId,
+                                               bool hostFlag, const brantic::NodePath& nodePath,
+                                               const brantic::Id& nodeSpace, bx3::Take* take) {
+  KvAssetEntry row;
+  row.ownerMainLink.Set(ownerMain);
+  row.ownerLink.Set(owner);
+  if (ownerMain) row.ownerMainStamp = int32_t(ownerMain->GetDirty(4));
+  if (owner) row.ownerStamp = int32_t(owner->GetDirty(4));
+  row.nodePath = nodePath;
+  row.nodeSpace = nodeSpace;
+  row.takeLink.Set(take);
+  const int32_t paramId = hostDescId.IsEmpty() ? 0 : hostDescId[0].id;
+  const TakeLookup lookup = LookUpTake(document, take, owner, paramId);
+  if (lookup.found) {
+    row.takeName = lookup.name.IsEmpty() ? GetResourceString(kResNone) : lookup.name;
+    row.takeOverride = lookup.isOverride;
+  } else {
+    row.takeName = GetResourceString(kResNone);
+  }
+  if (ownerMain) row.layerLink = ownerMain->GetLayerLink();
+  row.assetPath = assetPath;
+  row.parameterId = parameterId;
+  row.hostDescId = hostDescId;
+  row.hostFlag = hostFlag;
+
+  // A sequence is listed once, through the file of its first frame.
+  if (owner) {
+    if (const auto range = OwnerFrameRange(*owner, document, assetPath, nodePath, nodeSpace);
+        range && range->first != range->second) {
+      row.sequenceStart = range->first;
+      row.sequenceEnd = range->second;
+      const std::string name(assetPath.GetFile().WithoutSuffix().View());
+      const auto [position, length] = TrailingDigits(name);
+      row.frameDigitsPos = position;
+      row.frameDigitsLen = length;
+      if (position > 0) {
+        const int64_t frame = std::stoll(name.substr(size_t(position), size_t(std::min(length, 18))));
+        if (owner->GetType() == bx3::type::kVolumeSequenceObject) {
+          const std::string first(owner->GetFilename(6000).GetFile().WithoutSuffix().View());
+          const auto [firstPosition, firstLength] = TrailingDigits(first);
+          if (firstPosition < 0 ||
+              std::stoll(first.substr(size_t(firstPosition), size_t(std::min(firstLength, 18)))) != frame) {
+            return nullptr;
+          }
+        } else if (frame != row.sequenceStart) {
+          return nullptr;
+        }
+      }
+    }
+  }
+
+  // The parameter the attribute editor shows.
+  bx3::Element* described = DescribedOf(owner, ownerMain);
+  if (described && !hostDescId.IsEmpty()) {
+    bx3::DescId completed = hostDescId;
+    if (bx3::CompleteDescId(described->GetType(), completed)) {
+      row.hostDescId = completed;
+      row.targetDescId = RemapTargetDescId(described->GetType(), completed[0].id);
+    }
+  }
+
+  // The same file used again by the same element is listed once; by another element it
+  // reuses the first resolution.
+  auto [cached, isNew] = assets_.pathCache.try_emplace(assetPath);
+  if (!isNew) {
+    if (cached->second.owner.GetUid() == (owner ? owner->GetUid() : 0)) return nullptr;
+    row.resolveResult = cached->second.resolveResult;
+    row.resolvedPath = cached->second.resolvedPath.GetString();
+  } else {
+    bx3::Filename resolved;
+    cached->second.resolveResult = ResolveAssetPath(documentPath, assetPath, nullptr, resolved, IsBitmapShader(owner));
+    cached->second.resolvedPath = resolved;
+    cached->second.owner.Set(owner);
+    row.resolveResult = cached->second.resolveResult;
+    row.resolvedPath = resolved.GetString();
+  }
+
+  row.rowIdentity = nextRowIdentity_++;
+  assets_.rowIndexList.push_back(int64_t(assets_.rows.size()));
+  assets_.rows.push_back(std::move(row));
+  return &assets_.rows.back();
+}
+
+void KestrovaDialog::CompleteAssetEntry(KvAssetEntry& row, bx3::Document* document) {
+  bx3::Element* owner = row.ownerLink.Resolve(document);
+  bx3::Element* ownerMain = row.ownerMainLink.Resolve(document);
+  const bx3::Element* described = DescribedOf(owner, ownerMain);
+  if (!described) {
+    row.elementName = GetResourceString(kResNone);
+  } else if (described->GetType() == bx3::type::kProjectSettings) {
+    row.elementName = GetResourceString(10143);
+  } else if (described->GetType() == bx3::type::kStandardMaterial) {
+    row.elementName = GetResourceString(10144);
+  } else {
+    row.elementName = described->GetName();
+  }
+  const brantic::String suffix = row.assetPath.GetSuffix();
+  row.formatText = suffix.IsEmpty() ? GetResourceString(kResNone) : suffix;
+  ClassifyAssetFile(row);
+  row.resolvedUrl = brantic::Url();
+  if (document) {
+    bx3::Filename resolved;
+    const int32_t result = ResolveAssetPath(document->GetFolder(), row.assetPath, nullptr, resolved, IsBitmapShader(owner));
+    if (result != kResolveMissing && result != kResolvePaintTexture) row.resolvedUrl = resolved.GetUrl();
+  }
+}
+
+void KestrovaDialog::UpdateResolvedPaths() {
+  bx3::Document* document = assets_.activeDocument;
+  totalCount_ = int64_t(assets_.rows.size());
+  missingCount_ = 0;
+  std::unordered_map<bx3::Filename, std::pair<int32_t, bx3::Filename>, bx3::FilenameHash> resolvedOnce;
+  for (KvAssetEntry& row : assets_.rows) {
+    if (!document) {
+      row.resolveResult = kResolveMissing;
+      row.resolvedPath = brantic::String();
+    } else {
+      bx3::Filename resolved;
+      row.resolveResult = ResolveAssetPath(document->GetFolder(), row.assetPath, nullptr, resolved,
+                                           IsBitmapShader(row.ownerLink.Resolve(document)));
+      row.resolvedPath = resolved.GetString();
+    }
+    if (row.resolveResult == kResolveMissing) ++missingCount_;
+  }
+  UpdateStatusLine(brantic::String());
+}
+
+void KestrovaDialog::UpdateStatusLine(const brantic::String& message) {
+  std::string text = GetResourceString(10041).Std() + ": " + std::to_string(assets_.viewGroups.size()) + " (" +
+                     std::to_string(totalCount_) + ") - " + GetResourceString(10042).Std() + ": " +
+                     std::to_string(missingCount_) + " - " + GetResourceString(10043).Std() + ": " +
+                     std::to_string(selectedCount_);
+  if (!message.IsEmpty()) text += "    " + GetResourceString(10044).Std() + ":" + message.Std();
+  SetString(kGadgetStatus, brantic::String(std::move(text)));
+}
+
+void KestrovaDialog::RefreshTree() {
+  if (treeView_) treeView_->Refresh();
+}
+
+void KestrovaDialog::RebuildViewGroups() {
+  assets_.rowIndexList.clear();
+  assets_.viewGroups.clear();
+  std::unordered_map<std::string_view, size_t> groupOfPath;
+  for (size_t i = 0; i < assets_.rows.size(); ++i) {
+    assets_.rowIndexList.push_back(int64_t(i));
+    const auto [found, isNew] = groupOfPath.try_emplace(assets_.rows[i].assetPath.View(), assets_.viewGroups.size());
+    if (isNew) assets_.viewGroups.emplace_back();
+    assets_.viewGroups[found->second].push_back(int64_t(i));
+  }
+}
+
+void KestrovaDialog::IndexRowIdentities() {
+  rowOfIdentity_.assign(size_t(nextRowIdentity_ - firstIdentity_), -1);
+  for (size_t i = 0; i < assets_.rows.size(); ++i) {
+    const uint64_t identity = assets_.rows[i].rowIdentity;
+    if (identity >= firstIdentity_ && identity < nextRowIdentity_) rowOfIdentity_[size_t(identity - firstIdentity_)] = int64_t(i);
+  }
+}
+
+void KestrovaDialog::StoreProbeResult(uint64_t generation, uint64_t rowIdentity, const KvAssetEntry& probed) {
+  if (generation != generation_ || rowIdentity < firstIdentity_ || rowIdentity >= nextRowIdentity_) return;
+  const int64_t index = rowOfIdentity_[size_t(rowIdentity - firstIdentity_)];
+  if (index < 0 || index >= int64_t(assets_.rows.size()) || assets_.rows[size_t(index)].rowIdentity != rowIdentity) {
+    return;
+  }
+  KvAssetEntry& row = assets_.rows[size_t(index)];
+  row.fileSize = probed.fileSize;
+  row.resolutionX = probed.resolutionX;
+  row.resolutionY = probed.resolutionY;
+  row.formatText = probed.formatText;
+  row.assetType = probed.assetType;
+  // Many results arrive together: one tree refresh for all of them.
+  if (!treeRefreshPosted_) {
+    treeRefreshPosted_ = true;
+    brantic::ExecuteOnMainThread([weak = GetWeakRef()] {
+      if (auto dialog = weak.Lock()) {
+        dialog->treeRefreshPosted_ = false;
+        dialog->RefreshTree();
+      }
+    });
+  }
+}
+
+}  // namespace kv

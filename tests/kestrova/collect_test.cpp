@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "brantic/jobs.h"
+#include "brantic/mainthread.h"
+#include "bx3/dialog.h"
+#include "bx3/host.h"
+#include "kvdialog.h"
+#include "kvids.h"
+#include "kvresources.h"
+#include "support/media_fixtures.h"
+
+using namespace kv;
+using bx3::Filename;
+
+namespace {
+
+// A window without a screen: keeps gadget values and gives the dialog a tree that counts
+// refreshes. Enough for the collection, which only needs a tree to exist.
+class FakeTree : public bx3::TreeViewGadget {
+ public:
+  void SetRoot(void*, bx3::TreeViewFunctions*, void*) override {}
+  void SetLayout(const std::vector<bx3::TreeColumn>& columns) override { columns_ = columns; }
+  std::vector<bx3::TreeColumn> GetLayout() const override { return columns_; }
+  void Refresh() override { ++refreshes; }
+  void ScrollTo(bx3::TreeItem) override {}
+  int refreshes = 0;
+
+ private:
+  std::vector<bx3::TreeColumn> columns_;
+};
+
+class FakeWindow : public bx3::DialogWindow {
+ public:
+  bool GroupBegin(int32_t, int32_t, int32_t, int32_t, const brantic::String&) override { return true; }
+  bool GroupEnd() override { return true; }
+  bool GroupBorderSpace(int32_t, int32_t, int32_t, int32_t) override { return true; }
+  bool AddGadget(const bx3::GadgetSpec& spec) override {
+    if (spec.kind == bx3::GadgetKind::TreeView) trees[spec.id] = std::make_unique<FakeTree>();
+    values[spec.id] = spec.text;
+    return true;
+  }
+  bool AddChild(int32_t, int32_t, const brantic::String&) override { return true; }
+  bool FlushGroup(int32_t) override { return true; }
+  bool LayoutChanged(int32_t) override { return true; }
+  bool AttachUserArea(bx3::GeUserArea&, int32_t) override { return true; }
+  bx3::TreeViewGadget* FindTreeView(int32_t id) override { return trees.count(id) ? trees[id].get() : nullptr; }
+  bool SetValue(int32_t id, const bx3::GadgetValue& value) override {
+    values[id] = value;
+    return true;
+  }
+  std::optional<bx3::GadgetValue> GetValue(int32_t id) const override {
+    const auto found = values.find(id);
+    return found == values.end() ? std::nullopt : std::optional<bx3::GadgetValue>(found->second);
+  }
+  bool SetLimits(int32_t, double, double, double) override { return true; }
+  bool Enable(int32_t, bool) override { return true; }
+  bool Focus(int32_t) override { return true; }
+  void SetTitle(const brantic::String&) override {}
+  void SetTimer(int32_t) override {}
+  bool SetGroupWeights(int32_t, const bx3::Container&) override { return true; }
+  bool GetGroupWeights(int32_t, bx3::Container&) const override { return true; }
+  void MenuFlushAll() override {}
+  void MenuSubBegin(const brantic::String&) override {}
+  void MenuSubEnd() override {}
+  void MenuAddCommand(int32_t) override {}
+  void MenuAddSeparator() override {}
+  void MenuFinished() override {}
+  void MenuSetState(int32_t, bool, bool) override {}
+
+  std::map<int32_t, bx3::GadgetValue> values;
+  std::map<int32_t, std::unique_ptr<FakeTree>> trees;
+};
+
+class FakeToolkit : public bx3::DialogToolkit {
+ public:
+  bool OpenWindow(bx3::GeDialog& dialog, int32_t, int32_t pluginId, int32_t, int32_t, int32_t, int32_t, int32_t) override {
+    auto& window = windows[&dialog];
+    window = std::make_unique<FakeWindow>();
+    dialog.SetWindow(window.get());
+    if (!dialog.CreateLayout()) return false;
+    dialog.SetOpenState(true, pluginId);
+    return dialog.InitValues();
+  }
+  bool CloseWindow(bx3::GeDialog& dialog) override {
+    dialog.DestroyWindow();
+    dialog.SetWindow(nullptr);
+    dialog.SetOpenState(false, 0);
+    return true;
+  }
+  bool RestoreWindow(bx3::GeDialog&, int32_t, int32_t, const bx3::Container&) override { return false; }
+  bool FocusGadget(bx3::GeDialog&, int32_t) override { return true; }
+  std::map<bx3::GeDialog*, std::unique_ptr<FakeWindow>> windows;
+};
+
+class CollectTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(LoadModuleResources(KV_MODULE_SOURCE_DIR));
+    bx3::InitializeHost();
+    bx3::SetDialogToolkit(&toolkit_);
+    std::filesystem::create_directories(folder_ / "tex");
+    kvtest::ImageFile image;
+    for (const char* name : {"tex/a.png", "tex/b.png", "tex/tex_0010.png"}) ASSERT_TRUE(kvtest::WriteImage(folder_ / name, image));
+    ASSERT_TRUE(kvtest::WriteSound(folder_ / "tex/clip.wav", 0x010002, 1, 8000, 800));
+    kvtest::WriteBytes(folder_ / "tex/clip.mov", std::string(100, 'x'));
+
+    auto document = std::make_unique<bx3::Document>();
+    document->SetFilename(Filename(folder_ / "scene.bx3"));
+    first_ = AddBitmap(*document, "First", "tex/a.png");
+    AddBitmap(*document, "Second", "tex/a.png");  // the same file by another material: its own row
+    sequence_ = AddBitmap(*document, "Sequence", "tex/tex_0010.png");
+    sequence_->SetParameter(bx3::param::kBitmapFirstFrame, int32_t{10});
+    sequence_->SetParameter(bx3::param::kBitmapLastFrame, int32_t{20});
+    bx3::Element* movie = AddBitmap(*document, "Movie", "tex/clip.mov");
+    movie->SetParameter(bx3::param::kBitmapFirstFrame, int32_t{1});
+    movie->SetParameter(bx3::param::kBitmapLastFrame, int32_t{5});
+    AddBitmap(*document, "Missing", "tex/gone.png");
+    AddBitmap(*document, "Sound", "tex/clip.wav");
+    bx3::Element* main = document->InsertElement(bx3::Branch::Takes, std::make_unique<bx3::Take>("Main"));
+    auto* take = static_cast<bx3::Take*>(main->InsertChild(std::make_unique<bx3::Take>("Alt")));
+    take->SetOverride(first_, bx3::param::kBitmapFile, Filename("tex/a.png"));           // again by the same shader
+    take->SetOverride(sequence_, bx3::param::kBitmapFile, Filename("tex/tex_0011.png"));  // a later frame
+    document_ = bx3::AddDocument(std::move(document));
+  }
+  void TearDown() override {
+    bx3::SetDialogToolkit(nullptr);
+    brantic::JobQueue::WaitAllIdle();
+    brantic::DrainMainThreadQueue();
+    bx3::CloseAllDocuments();
+    FreeModuleResources();
+  }
+  static bx3::Element* AddBitmap(bx3::Document& document, const char* material, const char* file) {
+    bx3::Element* owner = document.InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, material));
+    bx3::Element* shader = owner->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, brantic::String(std::string(material) + " color")));
+    shader->SetParameter(bx3::param::kBitmapFile, Filename(file));
+    return shader;
+  }
+  const KvAssetEntry* Row(const KestrovaDialog& dialog, const std::string& materialOfShader) {
+    for (const KvAssetEntry& row : dialog.Assets().rows) {
+      const bx3::Element* owner = row.ownerLink.Resolve(document_);
+      if (owner && owner->GetName() == materialOfShader + " color") return &row;
+    }
+    return nullptr;
+  }
+  static void FinishJobs() {
+    brantic::JobQueue::WaitAllIdle();
+    brantic::DrainMainThreadQueue();
+  }
+
+  FakeToolkit toolkit_;
+  kvtest::TempFolder folder_;
+  bx3::Document* document_ = nullptr;
+  bx3::Element* first_ = nullptr;
+  bx3::Element* sequence_ = nullptr;
+};
+
+TEST_F(CollectTest, OneRowPerUseWithItsRules) {
+  KestrovaDialog dialog;
+  EXPECT_FALSE(dialog.BuildAssetArray());  // the window is closed
+  ASSERT_TRUE(dialog.Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
+  FinishJobs();
+  const auto& rows = dialog.Assets().rows;
+  ASSERT_EQ(rows.size(), 6u);  // the shader's repeat and the later frame get no rows
+
+  const KvAssetEntry* sequence = Row(dialog, "Sequence");
+  ASSERT_NE(sequence, nullptr);
+  EXPECT_EQ(sequence->sequenceStart, 10);
+  EXPECT_EQ(sequence->sequenceEnd, 20);
+  EXPECT_EQ(sequence->frameDigitsPos, 4);
+  EXPECT_EQ(sequence->frameDigitsLen, 4);
+  const KvAssetEntry* movie = Row(dialog, "Movie");
+  EXPECT_EQ(movie->sequenceStart, movie->sequenceEnd);  // a movie is never a sequence
+
+  const KvAssetEntry* first = Row(dialog, "First");
+  EXPECT_EQ(first->resolveResult, 4);
+  EXPECT_EQ(first->takeName, "Alt");  // the take that overrides the parameter
+  EXPECT_TRUE(first->takeOverride);
+  EXPECT_EQ(first->elementName, "Material");
+  // A material's shader is described through the material, which has no such parameter:
+  // the identifier stays as the host reported it and no remapping applies.
+  EXPECT_TRUE(first->targetDescId.IsEmpty());
+  EXPECT_EQ(first->hostDescId[0].id, bx3::param::kBitmapFile);
+  // Probed in the background: size, format and resolution.
+  EXPECT_GT(first->fileSize, 0);
+  EXPECT_EQ(first->formatText, "PNG");
+  EXPECT_EQ(first->resolutionX, 64);
+  EXPECT_EQ(Row(dialog, "Second")->resolutionX, 64);
+  EXPECT_EQ(Row(dialog, "Sound")->assetType, static_cast<uint32_t>(ASSETTYPE_AUDIO));
+
+  // A row without a resolved file gets no job: it keeps its size of 0.
+  const KvAssetEntry* missing = Row(dialog, "Missing");
+  EXPECT_EQ(missing->resolveResult, 0);
+  EXPECT_TRUE(missing->resolvedUrl.IsEmpty());
+  EXPECT_EQ(missing->fileSize, 0);
+  EXPECT_EQ(missing->formatText, "png");
+
+  brantic::String status;
+  ASSERT_TRUE(dialog.GetString(kGadgetStatus, status));
+  EXPECT_EQ(status, "Listed: 5 (6) - Missing: 1 - Selected: 0");
+  dialog.Close();
+}
+
+TEST_F(CollectTest, ResultsReachTheirRowsAndStaleOnesAreDropped) {
+  KestrovaDialog dialog;
+  ASSERT_TRUE(dialog.Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
+  brantic::JobQueue::WaitAllIdle();  // the results wait on the main-thread queue
+  // The rows are reordered before any result is stored.
+  auto& rows = dialog.Assets().rows;
+  std::reverse(rows.begin(), rows.end());
+  dialog.IndexRowIdentities();
+  brantic::DrainMainThreadQueue();
+  for (const KvAssetEntry& row : rows) {
+    if (row.resolvedPath.IsEmpty()) continue;
+    EXPECT_EQ(row.fileSize, int64_t(std::filesystem::file_size(row.resolvedPath.Std()))) << row.resolvedPath.Std();
+  }
+
+  // A second collection while the first one's results are still queued: only the second's count.
+  dialog.RefreshAssets();
+  brantic::JobQueue::WaitAllIdle();
+  kvtest::WriteBytes(folder_ / "tex/b.png", std::string(12345, 'x'));
+  first_->SetParameter(bx3::param::kBitmapFile, Filename("tex/b.png"));
+  dialog.RefreshAssets();
+  FinishJobs();
+  EXPECT_EQ(Row(dialog, "First")->fileSize, 12345);
+  EXPECT_EQ(Row(dialog, "First")->resolutionX, 0);  // not a picture any more
+  dialog.Close();
+}
+
+TEST_F(CollectTest, ResultsForADestroyedDialogAreDropped) {
+  auto dialog = std::make_unique<KestrovaDialog>();
+  ASSERT_TRUE(dialog->Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
+  dialog.reset();  // while its jobs may still run
+  FinishJobs();    // their results find no dialog
+
+  // A closed window keeps the dialog: results are still stored, with nothing to redraw.
+  KestrovaDialog kept;
+  ASSERT_TRUE(kept.Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
+  kept.Close();
+  FinishJobs();
+  EXPECT_GT(Row(kept, "First")->fileSize, 0);
+}
+
+}  // namespace
