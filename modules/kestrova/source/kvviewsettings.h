@@ -1,0 +1,73 @@
+// The inspector's view settings: which columns and asset types it shows and how it groups,
+// stored in the host's preferences under the main command's id.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "bx3/container.h"
+#include "bx3/treeview.h"
+
+namespace kv {
+
+// Column ids (four-character codes).
+namespace column {
+inline constexpr int32_t kStatus = bx3::FourCC("stat");
+inline constexpr int32_t kAssetType = bx3::FourCC("atyp");
+inline constexpr int32_t kAsset = bx3::FourCC("asse");
+inline constexpr int32_t kPath = bx3::FourCC("path");
+inline constexpr int32_t kGlobalPath = bx3::FourCC("gpat");
+inline constexpr int32_t kNewPath = bx3::FourCC("npat");
+inline constexpr int32_t kElementType = bx3::FourCC("etyp");
+inline constexpr int32_t kElement = bx3::FourCC("elem");
+inline constexpr int32_t kBreadcrumb = bx3::FourCC("brea");
+inline constexpr int32_t kLayer = bx3::FourCC("laye");
+inline constexpr int32_t kTake = bx3::FourCC("take");
+inline constexpr int32_t kNodeSpace = bx3::FourCC("nspc");
+inline constexpr int32_t kFormat = bx3::FourCC("form");
+inline constexpr int32_t kSize = bx3::FourCC("size");
+inline constexpr int32_t kResolution = bx3::FourCC("reso");
+}  // namespace column
+
+// One view flag: its command, its two defaults and, for column flags, its column and the
+// group mode that shows the column whatever the flag says.
+struct KvViewFlag {
+  int32_t commandId;
+  bool newDialogDefault;
+  bool missingKeyDefault;
+  int32_t columnId;   // 0 for the asset type filters
+  int32_t forcedBy;   // group mode, 0 for none
+};
+
+// The 20 stored flags in their table order: 14 columns, then 6 asset type filters.
+const std::vector<KvViewFlag>& ViewFlagTable();
+// The default column order.
+const std::vector<int32_t>& DefaultColumnOrder();
+
+inline constexpr int32_t kPrefsGroupMode = 1051540;
+inline constexpr int32_t kPrefsColumnLayout = 10089;
+
+struct KvViewSettings {
+  std::map<int32_t, bool> flags;  // by command id
+  int32_t groupMode = 0;
+  bool filterBar = false;
+  bx3::Container columnLayout;  // the tree's layout as the user arranged it
+
+  // A new dialog's settings.
+  static KvViewSettings Defaults();
+  bool Flag(int32_t commandId) const;
+  // Reads stored settings: each flag from its key, or its missing-key default; `stored` null
+  // (first run) or not a container keeps the new-dialog defaults.
+  void Load(const bx3::Container* stored);
+  bx3::Container Save() const;
+  // The column is shown: always for the status column, when its flag is on, or when it is
+  // the column of the current group mode.
+  bool IsColumnShown(int32_t columnId) const;
+};
+
+// The tree's columns: first those of the stored layout in its order, then the rest in the
+// default order; only the shown ones, all drawn by the module.
+std::vector<bx3::TreeColumn> BuildColumnLayout(const KvViewSettings& settings);
+
+}  // namespace kv
