@@ -142,3 +142,33 @@ TEST(BatchDemoTest, EditsACopyOfTheDemoScene) {
 }
 
 }  // namespace
+
+namespace {
+
+// The inspector on the demo scene: every use listed, grouped by file, with its status icon,
+// the probing results and the counts in the status line.
+TEST(InspectorBatchTest, ListsTheDemoScene) {
+  kvtest::TempFolder prefs;
+  const kvtest::ProcessRun run = RunBx3("--batch --prefs " + prefs.Path() + " " + KV_SOURCE_DIR +
+                                            "/examples/demo/demo.bx3 --command 1029486 --wait --report json",
+                                        true);
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const auto report = nlohmann::json::parse(run.output);
+  EXPECT_EQ(report["dialog"], 1029486);
+  EXPECT_EQ(report["columns"][0], "stat");
+  EXPECT_EQ(report["items"].size(), 13u);  // 16 uses, the same files grouped
+  EXPECT_EQ(report["status"], "Listed: 13 (16) - Missing: 3 - Selected: 0");
+  EXPECT_EQ(report["info"], "<<Nothing selected>>");
+  int missing = 0;
+  for (const auto& item : report["items"]) {
+    const auto& icons = item["cells"]["stat"]["icons"];
+    ASSERT_EQ(icons.size(), 1u);
+    missing += icons[0] == 300000230;
+  }
+  EXPECT_EQ(missing, 3);
+  EXPECT_EQ(report["items"][0]["cells"]["asse"]["text"], "decal.png");
+  EXPECT_EQ(report["items"][5]["cells"]["asse"]["text"], "wood.jpg (2)");
+  EXPECT_EQ(report["items"][10]["cells"]["atyp"]["text"], "Movie");
+}
+
+}  // namespace

@@ -345,21 +345,10 @@ void DialogWindowWidget::SetTimer(int32_t milliseconds) {
 }
 
 bool DialogWindowWidget::SetGroupWeights(int32_t id, const Container& weights) {
+  // Kept for the dialog to read back and store; the sizes follow the gadgets' fit flags.
   const auto found = groups_.find(id);
   if (found == groups_.end()) return false;
   found->second.weights = weights;
-  // Positive weights stretch the group's rows (one column) or columns; others keep their size.
-  Group& group = found->second;
-  const bool rows = group.columns == 1;
-  int32_t index = 0;
-  for (const auto& [key, value] : weights.Values()) {
-    const auto* weight = std::get_if<double>(&value);
-    if (!weight) continue;
-    const int stretch = *weight > 0 ? int(std::lround(*weight * 100)) : 0;
-    if (rows) group.grid->setRowStretch(index, stretch);
-    else group.grid->setColumnStretch(index, stretch);
-    ++index;
-  }
   return true;
 }
 

@@ -10,15 +10,47 @@
 #include "bx3/document.h"
 #include "bx3/treeview.h"
 #include "kvassetentry.h"
+#include "kvviewsettings.h"
 
 
 namespace kv {
 
 // Gadget ids of the inspector window.
 inline constexpr int32_t kGadgetMainGroup = 10045;
+inline constexpr int32_t kGadgetPreview = 10052;
+inline constexpr int32_t kGadgetSearchLabel = 10053;
+inline constexpr int32_t kGadgetClearSearch = 10054;
+inline constexpr int32_t kGadgetSearchText = 10055;
+inline constexpr int32_t kGadgetReplaceLabel = 10056;
+inline constexpr int32_t kGadgetClearReplace = 10057;
+inline constexpr int32_t kGadgetReplaceText = 10058;
+inline constexpr int32_t kGadgetApply = 10059;
+inline constexpr int32_t kGadgetSearchGroup = 10060;
+inline constexpr int32_t kGadgetFilterColumn = 10061;
+inline constexpr int32_t kGadgetReplaceMode = 10070;
+inline constexpr int32_t kReplaceWholePath = 10071;
+inline constexpr int32_t kReplaceFolderPart = 10072;
+inline constexpr int32_t kReplaceFileName = 10073;
 inline constexpr int32_t kGadgetStatus = 10080;
+inline constexpr int32_t kGadgetFilterBar = 10084;
+inline constexpr int32_t kGadgetFilterLabel = 10085;
+inline constexpr int32_t kGadgetFilterText = 10087;
+inline constexpr int32_t kGadgetFilterToggle = 10088;
 inline constexpr int32_t kGadgetTree = 10089;
+inline constexpr int32_t kGadgetTreeGroup = 10090;
+inline constexpr int32_t kGadgetDetailGroup = 10091;
+inline constexpr int32_t kGadgetReplaceGroup = 10092;
 inline constexpr int32_t kGadgetInfo = 10104;
+inline constexpr int32_t kGadgetStatusComparison = 10164;
+inline constexpr int32_t kGadgetSizeComparison = 10165;
+inline constexpr int32_t kGadgetResolutionComparison = 10166;
+inline constexpr int32_t kGadgetSizeLabel = 10174;
+inline constexpr int32_t kGadgetSizeValue = 10175;
+inline constexpr int32_t kGadgetSizeUnit = 10177;
+inline constexpr int32_t kGadgetResolutionWidth = 10183;
+inline constexpr int32_t kGadgetResolutionHeight = 10184;
+// A host command in the window's Paths menu: the texture search paths.
+inline constexpr int32_t kHostCmdSearchPaths = 200000273;
 
 // The one inspector dialog. It lives from registration until the main command is
 // destroyed; closing the window keeps it, with its settings and rows.
@@ -29,6 +61,17 @@ class KestrovaDialog : public bx3::GeDialog {
 
   // --- window
   bool CreateLayout() override;
+  // The view settings, from and to the host's preferences.
+  void LoadViewSettings();
+  void SaveViewSettings();
+  // Gives the tree its columns from the view settings and the stored layout.
+  void BuildColumnLayout();
+  // Rebuilds the filter bar's gadgets when its flag changed since the last call (or forced).
+  void UpdateFilterBar(bool force);
+  void EnableMainGroup(bool enable);
+  const KvViewSettings& ViewSettings() const { return view_; }
+  KvViewSettings& ViewSettings() { return view_; }
+  int32_t GroupMode() const { return view_.groupMode; }
   bool InitValues() override;
   void DestroyWindow() override;
   int32_t StatusGadget() const override { return kGadgetStatus; }
@@ -71,6 +114,17 @@ class KestrovaDialog : public bx3::GeDialog {
 
  private:
   KvAssetTable assets_;
+  KvViewSettings view_ = KvViewSettings::Defaults();
+  bool lastShownFilterBar_ = false;
+  int32_t filterColumn_ = 1;
+  brantic::String filterText_;
+  // The comparison state of the filter bar: mode, number, second choice, width, height.
+  int32_t comparisonMode_ = 0;
+  double comparisonNumber_ = 1000.0;
+  int32_t comparisonChoice_ = 1;
+  int32_t comparisonWidth_ = 1000;
+  int32_t comparisonHeight_ = 1000;
+  bx3::GeUserArea previewArea_;  // the preview area gadget; drawn by the preview issue
   bx3::TreeViewGadget* treeView_ = nullptr;
   std::unique_ptr<bx3::TreeViewFunctions> treeFunctions_;
   uint64_t generation_ = 0;
