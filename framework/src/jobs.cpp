@@ -204,6 +204,21 @@ void JobQueue::WaitAllIdle() {
   }
 }
 
+bool JobQueue::AreAllIdle() {
+  std::vector<std::shared_ptr<State>> states;
+  {
+    std::lock_guard lock(Registry().mutex);
+    for (const auto& weak : Registry().live) {
+      if (auto state = weak.lock()) states.push_back(std::move(state));
+    }
+  }
+  for (const auto& state : states) {
+    std::lock_guard lock(state->mutex);
+    if (!state->IsIdle()) return false;
+  }
+  return true;
+}
+
 void JobQueue::ShutdownAll() { Registry().ShutdownRetired(); }
 
 }  // namespace brantic

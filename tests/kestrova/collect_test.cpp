@@ -26,8 +26,10 @@ class FakeTree : public bx3::TreeViewGadget {
   void SetLayout(const std::vector<bx3::TreeColumn>& columns) override { columns_ = columns; }
   std::vector<bx3::TreeColumn> GetLayout() const override { return columns_; }
   void Refresh() override { ++refreshes; }
+  void RedrawRows() override { ++redraws; }
   void ScrollTo(bx3::TreeItem) override {}
   int refreshes = 0;
+  int redraws = 0;
 
  private:
   std::vector<bx3::TreeColumn> columns_;

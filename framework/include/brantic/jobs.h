@@ -109,6 +109,8 @@ class JobQueue {
 
   // Blocks until every queue, including released ones that still drain, is idle.
   static void WaitAllIdle();
+  // True when no queue has a job pending or running (does not wait).
+  static bool AreAllIdle();
   // Drops the pending jobs of every released queue and joins its threads. The host calls it
   // at exit, after it released its own queues.
   static void ShutdownAll();

@@ -123,7 +123,10 @@ class TreeViewGadget {
   virtual void SetLayout(const std::vector<TreeColumn>& columns) = 0;
   // The columns in the order and widths the user arranged.
   virtual std::vector<TreeColumn> GetLayout() const = 0;
+  // The rows changed: walks the list again and redraws.
   virtual void Refresh() = 0;
+  // Only what the rows show changed: redraws the rows in view.
+  virtual void RedrawRows() = 0;
   virtual void ScrollTo(TreeItem item) = 0;
 };
 

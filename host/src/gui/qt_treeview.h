@@ -25,6 +25,7 @@ class TreeViewWidget final : public QAbstractScrollArea, public TreeViewGadget, 
   void SetLayout(const std::vector<TreeColumn>& columns) override;
   std::vector<TreeColumn> GetLayout() const override { return columns_; }
   void Refresh() override;
+  void RedrawRows() override { viewport()->update(); }
   void ScrollTo(TreeItem item) override;
 
   // --- what a user does, also for tests and batch runs

@@ -91,8 +91,9 @@ class KestrovaDialog : public bx3::GeDialog {
                                  const bx3::DescId& hostDescId, bool hostFlag, const brantic::NodePath& nodePath,
                                  const brantic::Id& nodeSpace, bx3::Take* take);
   void CompleteAssetEntry(KvAssetEntry& row, bx3::Document* document);
-  // Resolves every row again and counts the missing ones.
-  void UpdateResolvedPaths();
+  // Resolves every row again (each distinct path once) and counts the missing ones. Right
+  // after a collection its path cache answers instead of the disk.
+  void UpdateResolvedPaths(bool fromCollection = false);
   void UpdateStatusLine(const brantic::String& message);
   void RefreshTree();
   // Writes a probed row copy back (GUI thread). Only results of the current collection for a

@@ -40,7 +40,8 @@ void KestrovaDialog::RefreshAssets() {
   missingCount_ = 0;
   assets_.pathCache.clear();
   BuildAssetArray();
-  UpdateResolvedPaths();
+  // The collection has just resolved every distinct path: count from its cache.
+  UpdateResolvedPaths(true);
   RebuildViewGroups();
   UpdateStatusLine(brantic::String());
   RefreshTree();
@@ -191,26 +192,48 @@ void KestrovaDialog::CompleteAssetEntry(KvAssetEntry& row, bx3::Document* docume
   ClassifyAssetFile(row);
   row.resolvedUrl = brantic::Url();
   if (document) {
+    // The collection resolved this path a moment ago: once per distinct path is enough.
+    int32_t result = kResolveMissing;
     bx3::Filename resolved;
-    const int32_t result = ResolveAssetPath(document->GetFolder(), row.assetPath, nullptr, resolved, IsBitmapShader(owner));
+    if (const auto cached = assets_.pathCache.find(row.assetPath); cached != assets_.pathCache.end()) {
+      result = cached->second.resolveResult;
+      resolved = cached->second.resolvedPath;
+    } else {
+      result = ResolveAssetPath(document->GetFolder(), row.assetPath, nullptr, resolved, IsBitmapShader(owner));
+    }
     if (result != kResolveMissing && result != kResolvePaintTexture) row.resolvedUrl = resolved.GetUrl();
   }
 }
 
-void KestrovaDialog::UpdateResolvedPaths() {
+void KestrovaDialog::UpdateResolvedPaths(bool fromCollection) {
   bx3::Document* document = assets_.activeDocument;
   totalCount_ = int64_t(assets_.rows.size());
   missingCount_ = 0;
-  std::unordered_map<bx3::Filename, std::pair<int32_t, bx3::Filename>, bx3::FilenameHash> resolvedOnce;
+  // Each distinct path (and bitmap-shader flag) is looked up on disk once per pass.
+  struct Resolution {
+    int32_t result;
+    brantic::String path;
+  };
+  std::unordered_map<bx3::Filename, Resolution, bx3::FilenameHash> resolvedOnce[2];
+  const bx3::Filename folder = document ? document->GetFolder() : bx3::Filename();
   for (KvAssetEntry& row : assets_.rows) {
     if (!document) {
       row.resolveResult = kResolveMissing;
       row.resolvedPath = brantic::String();
     } else {
-      bx3::Filename resolved;
-      row.resolveResult = ResolveAssetPath(document->GetFolder(), row.assetPath, nullptr, resolved,
-                                           IsBitmapShader(row.ownerLink.Resolve(document)));
-      row.resolvedPath = resolved.GetString();
+      const bool bitmap = IsBitmapShader(row.ownerLink.Resolve(document));
+      auto [found, isNew] = resolvedOnce[bitmap ? 1 : 0].try_emplace(row.assetPath);
+      const auto cached = fromCollection ? assets_.pathCache.find(row.assetPath) : assets_.pathCache.end();
+      if (isNew && cached != assets_.pathCache.end()) {
+        found->second.result = cached->second.resolveResult;
+        found->second.path = cached->second.resolvedPath.GetString();
+      } else if (isNew) {
+        bx3::Filename resolved;
+        found->second.result = ResolveAssetPath(folder, row.assetPath, nullptr, resolved, bitmap);
+        found->second.path = resolved.GetString();
+      }
+      row.resolveResult = found->second.result;
+      row.resolvedPath = found->second.path;
     }
     if (row.resolveResult == kResolveMissing) ++missingCount_;
   }
@@ -268,7 +291,8 @@ void KestrovaDialog::StoreProbeResult(uint64_t generation, uint64_t rowIdentity,
     brantic::ExecuteOnMainThread([weak = GetWeakRef()] {
       if (auto dialog = weak.Lock()) {
         dialog->treeRefreshPosted_ = false;
-        dialog->RefreshTree();
+        // The rows stay the same rows: draw them again, no need to walk the list.
+        if (dialog->treeView_) dialog->treeView_->RedrawRows();
       }
     });
   }
