@@ -454,3 +454,20 @@ TEST_F(GuiTest, MainWindowShowsTheSceneCommandsAndAttributes) {
 }
 
 }  // namespace
+
+namespace {
+
+// What used to go wrong: a dialog destroyed with its window open left the window (deleted
+// later) pointing at the dialog's user area.
+TEST_F(GuiTest, ADialogDestroyedWithItsWindowOpenLeavesNothingBehind) {
+  auto dialog = std::make_unique<TestDialog>();
+  ASSERT_TRUE(dialog->Open(kDialogNonModal, 556, -1, -1, 300, 200));
+  auto* window = dialog->Window();
+  auto* widget = dynamic_cast<gui::UserAreaWidget*>(window->Gadget(kArea));
+  ASSERT_NE(widget, nullptr);
+  dialog.reset();
+  EXPECT_EQ(widget->Area(), nullptr);
+  ProcessGuiEvents();  // the window goes now
+}
+
+}  // namespace

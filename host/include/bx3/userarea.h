@@ -30,6 +30,8 @@ inline constexpr int32_t kDrawFocusLost = 0x624c4643;    // 'bLFC'
 // Answers of MouseDrag.
 enum DragResult : int32_t { kDragFinished = 1, kDragCancelled = 2, kDragContinue = 3 };
 
+class GeUserArea;
+
 // What the GUI library gives a user area: its size, a canvas while it draws, redraws and
 // mouse state.
 class UserAreaHost {
@@ -44,12 +46,16 @@ class UserAreaHost {
   virtual int32_t NextDragStep(double& dx, double& dy) = 0;
   virtual void LocalToScreen(int32_t& x, int32_t& y) const = 0;
   virtual void SetPointerPosition(int32_t screenX, int32_t screenY) = 0;
+  // The area is going away: the host must not call it again.
+  virtual void ForgetArea(GeUserArea& /*area*/) {}
 };
 
 class GeUserArea {
  public:
   GeUserArea() = default;
-  virtual ~GeUserArea() = default;
+  virtual ~GeUserArea() {
+    if (host_) host_->ForgetArea(*this);
+  }
   GeUserArea(const GeUserArea&) = delete;
   GeUserArea& operator=(const GeUserArea&) = delete;
 

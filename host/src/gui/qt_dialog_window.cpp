@@ -473,6 +473,8 @@ void DialogWindowWidget::closeEvent(QCloseEvent* event) {
     return;
   }
   timer_.stop();
+  // The window is deleted later; the dialog's user areas may be gone by then.
+  for (auto& [id, area] : userAreas_) area->Attach(nullptr);
   if (GeDialog* dialog = dialog_) {
     dialog_ = nullptr;
     dialog->DestroyWindow();

@@ -25,6 +25,9 @@ class UserAreaWidget final : public QWidget, public UserAreaHost {
   int32_t NextDragStep(double& dx, double& dy) override;
   void LocalToScreen(int32_t& x, int32_t& y) const override;
   void SetPointerPosition(int32_t screenX, int32_t screenY) override;
+  void ForgetArea(GeUserArea& area) override {
+    if (area_ == &area) area_ = nullptr;
+  }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
