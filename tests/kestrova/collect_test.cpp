@@ -8,6 +8,7 @@
 #include "brantic/mainthread.h"
 #include "bx3/dialog.h"
 #include "bx3/host.h"
+#include "bx3/prefs.h"
 #include "kvdialog.h"
 #include "kvids.h"
 #include "kvresources.h"
@@ -230,6 +231,34 @@ TEST_F(CollectTest, ResultsReachTheirRowsAndStaleOnesAreDropped) {
   EXPECT_EQ(Row(dialog, "First")->fileSize, 12345);
   EXPECT_EQ(Row(dialog, "First")->resolutionX, 0);  // not a picture any more
   dialog.Close();
+}
+
+TEST_F(CollectTest, ARearrangedColumnLayoutIsKept) {
+  bx3::Preferences::Get().Reset();
+  KestrovaDialog dialog;
+  ASSERT_TRUE(dialog.Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
+  auto* tree = dialog.GetWindow()->FindTreeView(kGadgetTree);
+  ASSERT_NE(tree, nullptr);
+  auto columns = tree->GetLayout();
+  ASSERT_GE(columns.size(), 3u);
+  EXPECT_EQ(columns.front().id, column::kStatus);
+  std::swap(columns[0], columns[2]);  // as dragging a header would
+  tree->SetLayout(columns);
+  bx3::Container result;
+  dialog.Message(bx3::Container(bx3::message::kLayoutChanged), result);
+  const bx3::Container* stored = bx3::Preferences::Get().Plugins().GetContainer(kMainCommandId);
+  ASSERT_NE(stored, nullptr);
+  ASSERT_NE(stored->GetContainer(kPrefsColumnLayout), nullptr);
+  EXPECT_EQ(bx3::ColumnLayoutFromContainer(*stored->GetContainer(kPrefsColumnLayout)), columns);
+
+  // Opened again, the window shows the columns in that order.
+  dialog.Close();
+  KestrovaDialog reopened;
+  ASSERT_TRUE(reopened.Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
+  EXPECT_EQ(reopened.GetWindow()->FindTreeView(kGadgetTree)->GetLayout().front().id, columns.front().id);
+  reopened.Close();
+  FinishJobs();
+  bx3::Preferences::Get().Reset();
 }
 
 TEST_F(CollectTest, ResultsForADestroyedDialogAreDropped) {

@@ -233,4 +233,13 @@ bool KestrovaDialog::InitValues() {
 
 void KestrovaDialog::DestroyWindow() { treeView_ = nullptr; }
 
+int32_t KestrovaDialog::Message(const bx3::Container& message, bx3::Container& result) {
+  // The user rearranged the tree's columns: keep the arrangement for the next time.
+  if (message.GetId() == bx3::message::kLayoutChanged && treeView_) {
+    SaveViewSettings();
+    return 1;
+  }
+  return GeDialog::Message(message, result);
+}
+
 }  // namespace kv

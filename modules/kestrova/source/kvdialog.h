@@ -74,6 +74,7 @@ class KestrovaDialog : public bx3::GeDialog {
   int32_t GroupMode() const { return view_.groupMode; }
   bool InitValues() override;
   void DestroyWindow() override;
+  int32_t Message(const bx3::Container& message, bx3::Container& result) override;
   int32_t StatusGadget() const override { return kGadgetStatus; }
   int32_t InfoGadget() const override { return kGadgetInfo; }
 
