@@ -190,29 +190,25 @@ const std::string& JobQueue::Name() const { return state_->name; }
 
 int32_t JobQueue::ThreadCount() const { return static_cast<int32_t>(state_->threads.size()); }
 
-void JobQueue::WaitAllIdle() {
-  std::vector<std::shared_ptr<State>> states;
-  {
-    std::lock_guard lock(Registry().mutex);
-    for (const auto& weak : Registry().live) {
-      if (auto state = weak.lock()) states.push_back(std::move(state));
-    }
+// Every queue that still exists, released ones that still drain included.
+static std::vector<std::shared_ptr<JobQueue::State>> LiveStates() {
+  std::vector<std::shared_ptr<JobQueue::State>> states;
+  std::lock_guard lock(Registry().mutex);
+  for (const auto& weak : Registry().live) {
+    if (auto state = weak.lock()) states.push_back(std::move(state));
   }
-  for (const auto& state : states) {
+  return states;
+}
+
+void JobQueue::WaitAllIdle() {
+  for (const auto& state : LiveStates()) {
     std::unique_lock lock(state->mutex);
     state->idle.wait(lock, [&] { return state->IsIdle(); });
   }
 }
 
 bool JobQueue::AreAllIdle() {
-  std::vector<std::shared_ptr<State>> states;
-  {
-    std::lock_guard lock(Registry().mutex);
-    for (const auto& weak : Registry().live) {
-      if (auto state = weak.lock()) states.push_back(std::move(state));
-    }
-  }
-  for (const auto& state : states) {
+  for (const auto& state : LiveStates()) {
     std::lock_guard lock(state->mutex);
     if (!state->IsIdle()) return false;
   }
