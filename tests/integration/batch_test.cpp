@@ -166,9 +166,11 @@ TEST(InspectorBatchTest, ListsTheDemoScene) {
     missing += icons[0] == 300000230;
   }
   EXPECT_EQ(missing, 3);
-  EXPECT_EQ(report["items"][0]["cells"]["asse"]["text"], "decal.png");
-  EXPECT_EQ(report["items"][5]["cells"]["asse"]["text"], "wood.jpg (2)");
-  EXPECT_EQ(report["items"][10]["cells"]["atyp"]["text"], "Movie");
+  // Sorted by file name.
+  EXPECT_EQ(report["items"][0]["cells"]["asse"]["text"], "crate.obj");
+  EXPECT_EQ(report["items"][3]["cells"]["asse"]["text"], "flame_[0001-0024].png");
+  EXPECT_EQ(report["items"][12]["cells"]["asse"]["text"], "wood.jpg (2)");
+  EXPECT_EQ(report["items"][6]["cells"]["atyp"]["text"], "Movie");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -228,8 +229,13 @@ TEST_F(CollectTest, ResultsReachTheirRowsAndStaleOnesAreDropped) {
   first_->SetParameter(bx3::param::kBitmapFile, Filename("tex/b.png"));
   dialog.RefreshAssets();
   FinishJobs();
-  EXPECT_EQ(Row(dialog, "First")->fileSize, 12345);
-  EXPECT_EQ(Row(dialog, "First")->resolutionX, 0);  // not a picture any more
+  // The shader's own file now; its take override keeps the first file.
+  const auto own = std::find_if(rows.begin(), rows.end(), [](const KvAssetEntry& row) {
+    return row.assetPath == Filename("tex/b.png");
+  });
+  ASSERT_NE(own, rows.end());
+  EXPECT_EQ(own->fileSize, 12345);
+  EXPECT_EQ(own->resolutionX, 0);  // not a picture any more
   dialog.Close();
 }
 

@@ -99,4 +99,7 @@ inline constexpr int32_t kRenderOutputFile = 1100;
 inline constexpr int32_t kRenderMultipassFile = 1101;
 }  // namespace param
 
+// The name of a material channel (0-13); empty for other numbers.
+std::string_view MaterialChannelName(int32_t channel);
+
 }  // namespace bx3

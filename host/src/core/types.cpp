@@ -112,6 +112,13 @@ const TypeInfo* FindTypeByName(std::string_view name) {
   return nullptr;
 }
 
+std::string_view MaterialChannelName(int32_t channel) {
+  static constexpr std::string_view kNames[] = {"Color",      "Diffusion", "Luminance", "Transparency", "Reflection",
+                                                "Environment", "Fog",      "Bump",      "Alpha",        "Specular",
+                                                "Specular Color", "Glow",  "Displacement", "Normal"};
+  return channel >= 0 && channel < int32_t(std::size(kNames)) ? kNames[channel] : std::string_view();
+}
+
 const ParamDescription* FindParamDescription(int32_t typeId, int32_t paramId) {
   for (const TypeInfo* type = FindType(typeId); type;
        type = type->base ? FindType(type->base) : nullptr) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "bx3/commands.h"
+#include "kvids.h"
 
 namespace kv {
 
@@ -54,47 +55,85 @@ KV_SUB_COMMAND(Kv_OpenFileInExplorer);
 KV_SUB_COMMAND(Kv_OpenFileInPictureViewer);
 KV_SUB_COMMAND(Kv_OpenFileInManager);
 KV_SUB_COMMAND(Kv_OpenElementInManager);
-KV_SUB_COMMAND(Kv_SelectAllCommand);
-KV_SUB_COMMAND(Kv_DeselectAllCommand);
-KV_SUB_COMMAND(Kv_SelectMissingCommand);
-KV_SUB_COMMAND(Kv_InvertSelectionCommand);
-KV_SUB_COMMAND(Kv_ShowSelectedCommand);
 KV_SUB_COMMAND(Kv_LocalizeCommand);
 KV_SUB_COMMAND(Kv_GlobalizeCommand);
 KV_SUB_COMMAND(Kv_RelinkTexturesCommand);
 KV_SUB_COMMAND(Kv_ReplaceTextureCommand);
 KV_SUB_COMMAND(Kv_ClearAssetsCommand);
 KV_SUB_COMMAND(Kv_ConsolidateCommand);
-KV_SUB_COMMAND(Kv_FilterbarCommand);
-KV_SUB_COMMAND(Kv_ViewAssetTypeCommand);
-KV_SUB_COMMAND(Kv_ViewAssetCommand);
-KV_SUB_COMMAND(Kv_ViewTexturePathCommand);
-KV_SUB_COMMAND(Kv_ViewGlobalPathCommand);
-KV_SUB_COMMAND(Kv_ViewNewPathCommand);
-KV_SUB_COMMAND(Kv_ViewElementTypeCommand);
-KV_SUB_COMMAND(Kv_ViewMaterialCommand);
-KV_SUB_COMMAND(Kv_ViewBreadcrumbCommand);
-KV_SUB_COMMAND(Kv_ViewLayerCommand);
-KV_SUB_COMMAND(Kv_ViewTakeCommand);
-KV_SUB_COMMAND(Kv_ViewNodeSpaceCommand);
-KV_SUB_COMMAND(Kv_ViewFormatCommand);
-KV_SUB_COMMAND(Kv_ViewFileSizeCommand);
-KV_SUB_COMMAND(Kv_ViewResolutionCommand);
-KV_SUB_COMMAND(Kv_ViewTypeImageCommand);
-KV_SUB_COMMAND(Kv_ViewTypeVideoCommand);
-KV_SUB_COMMAND(Kv_ViewTypeAudioCommand);
-KV_SUB_COMMAND(Kv_ViewTypeExternalCacheCommand);
-KV_SUB_COMMAND(Kv_ViewTypeReferenced3dCommand);
-KV_SUB_COMMAND(Kv_ViewTypeOtherCommand);
 
 #undef KV_SUB_COMMAND
 
-// Select Active is enabled whether or not there is a dialog.
-class Kv_SelectActiveCommand final : public KestrovaCommandData {
+// A command with its own Execute and CommandState.
+#define KV_COMMAND(Name)                                                                  \
+  class Name final : public KestrovaCommandData {                                         \
+   public:                                                                                \
+    using KestrovaCommandData::KestrovaCommandData;                                       \
+    bool Execute(bx3::Document* document, bx3::GeDialog* parentManager) override;         \
+    int32_t CommandState(bx3::Document* document, bx3::GeDialog* parentManager) override; \
+  }
+
+KV_COMMAND(Kv_SelectAllCommand);
+KV_COMMAND(Kv_DeselectAllCommand);
+KV_COMMAND(Kv_SelectMissingCommand);
+KV_COMMAND(Kv_InvertSelectionCommand);
+KV_COMMAND(Kv_SelectActiveCommand);
+KV_COMMAND(Kv_ShowSelectedCommand);
+KV_COMMAND(Kv_FilterbarCommand);
+
+#undef KV_COMMAND
+
+// Shows or hides a column of the tree.
+class KvColumnCommand : public KestrovaCommandData {
  public:
-  using KestrovaCommandData::KestrovaCommandData;
-  int32_t CommandState(bx3::Document*, bx3::GeDialog*) override { return bx3::kCmdEnabled; }
+  KvColumnCommand(KestrovaDialog* dialog, int32_t commandId) : KestrovaCommandData(dialog), commandId_(commandId) {}
+  bool Execute(bx3::Document* document, bx3::GeDialog* parentManager) override;
+  int32_t CommandState(bx3::Document* document, bx3::GeDialog* parentManager) override;
+
+ private:
+  int32_t commandId_;
 };
+
+// Shows or hides the rows of an asset type.
+class KvTypeFilterCommand : public KestrovaCommandData {
+ public:
+  KvTypeFilterCommand(KestrovaDialog* dialog, int32_t commandId)
+      : KestrovaCommandData(dialog), commandId_(commandId) {}
+  bool Execute(bx3::Document* document, bx3::GeDialog* parentManager) override;
+  int32_t CommandState(bx3::Document* document, bx3::GeDialog* parentManager) override;
+
+ private:
+  int32_t commandId_;
+};
+
+#define KV_VIEW_COMMAND(Name, Base, id)                             \
+  class Name final : public Base {                                  \
+   public:                                                          \
+    explicit Name(KestrovaDialog* dialog) : Base(dialog, id) {}     \
+  }
+
+KV_VIEW_COMMAND(Kv_ViewAssetTypeCommand, KvColumnCommand, kCmdViewAssetType);
+KV_VIEW_COMMAND(Kv_ViewAssetCommand, KvColumnCommand, kCmdViewAsset);
+KV_VIEW_COMMAND(Kv_ViewTexturePathCommand, KvColumnCommand, kCmdViewTexturePath);
+KV_VIEW_COMMAND(Kv_ViewGlobalPathCommand, KvColumnCommand, kCmdViewGlobalPath);
+KV_VIEW_COMMAND(Kv_ViewNewPathCommand, KvColumnCommand, kCmdViewNewPath);
+KV_VIEW_COMMAND(Kv_ViewElementTypeCommand, KvColumnCommand, kCmdViewElementType);
+KV_VIEW_COMMAND(Kv_ViewMaterialCommand, KvColumnCommand, kCmdViewMaterial);
+KV_VIEW_COMMAND(Kv_ViewBreadcrumbCommand, KvColumnCommand, kCmdViewBreadcrumb);
+KV_VIEW_COMMAND(Kv_ViewLayerCommand, KvColumnCommand, kCmdViewLayer);
+KV_VIEW_COMMAND(Kv_ViewTakeCommand, KvColumnCommand, kCmdViewTake);
+KV_VIEW_COMMAND(Kv_ViewNodeSpaceCommand, KvColumnCommand, kCmdViewNodeSpace);
+KV_VIEW_COMMAND(Kv_ViewFormatCommand, KvColumnCommand, kCmdViewFormat);
+KV_VIEW_COMMAND(Kv_ViewFileSizeCommand, KvColumnCommand, kCmdViewFileSize);
+KV_VIEW_COMMAND(Kv_ViewResolutionCommand, KvColumnCommand, kCmdViewResolution);
+KV_VIEW_COMMAND(Kv_ViewTypeImageCommand, KvTypeFilterCommand, kCmdViewTypeImage);
+KV_VIEW_COMMAND(Kv_ViewTypeVideoCommand, KvTypeFilterCommand, kCmdViewTypeVideo);
+KV_VIEW_COMMAND(Kv_ViewTypeAudioCommand, KvTypeFilterCommand, kCmdViewTypeAudio);
+KV_VIEW_COMMAND(Kv_ViewTypeExternalCacheCommand, KvTypeFilterCommand, kCmdViewTypeExternalCache);
+KV_VIEW_COMMAND(Kv_ViewTypeReferenced3dCommand, KvTypeFilterCommand, kCmdViewTypeReferenced3d);
+KV_VIEW_COMMAND(Kv_ViewTypeOtherCommand, KvTypeFilterCommand, kCmdViewTypeOther);
+
+#undef KV_VIEW_COMMAND
 
 // One object per group mode; its group mode is its command id.
 class Kv_ViewGroupModeByCommand final : public KestrovaCommandData {
@@ -102,6 +141,8 @@ class Kv_ViewGroupModeByCommand final : public KestrovaCommandData {
   Kv_ViewGroupModeByCommand(KestrovaDialog* dialog, int32_t groupMode)
       : KestrovaCommandData(dialog), groupMode_(groupMode) {}
   int32_t GroupMode() const { return groupMode_; }
+  bool Execute(bx3::Document* document, bx3::GeDialog* parentManager) override;
+  int32_t CommandState(bx3::Document* document, bx3::GeDialog* parentManager) override;
 
  private:
   int32_t groupMode_;

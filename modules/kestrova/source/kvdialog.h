@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "brantic/weakref.h"
@@ -10,6 +11,7 @@
 #include "bx3/document.h"
 #include "bx3/treeview.h"
 #include "kvassetentry.h"
+#include "kvsort.h"
 #include "kvviewsettings.h"
 
 
@@ -75,6 +77,8 @@ class KestrovaDialog : public bx3::GeDialog {
   bool InitValues() override;
   void DestroyWindow() override;
   int32_t Message(const bx3::Container& message, bx3::Container& result) override;
+  bool CoreMessage(int32_t id, const bx3::Container& message) override;
+  bool Command(int32_t id, const bx3::Container& message) override;
   int32_t StatusGadget() const override { return kGadgetStatus; }
   int32_t InfoGadget() const override { return kGadgetInfo; }
 
@@ -108,8 +112,51 @@ class KestrovaDialog : public bx3::GeDialog {
   int64_t TotalCount() const { return totalCount_; }
   int64_t MissingCount() const { return missingCount_; }
   int32_t SelectedCount() const { return selectedCount_; }
-  // Rebuilds the row index list and the view groups (in collection order, grouped by asset).
-  void RebuildViewGroups();
+  // Orders the rows by the sort column.
+  void SortRows();
+  // Rebuilds the row index list (through the filter bar when it is shown, and the type
+  // filter) and groups it by the group mode.
+  brantic::Result<void> RebuildViewGroups();
+  // Rebuilds the view groups and shows them, with an error note in the status line when
+  // that failed.
+  void RegroupAndShow();
+  // The filter bar's settings as its gadgets hold them now.
+  KvFilterBarState ReadFilterBarState() const;
+  // Enables the controls that need a selection and rewrites the status line; not quiet,
+  // it also tells the host that the selection changed.
+  void OnSelectionChanged(bool quiet);
+  // Sets a view flag from its command and checks its menu entry.
+  void SetViewFlag(int32_t commandId, bool value);
+  void SetGroupMode(int32_t groupMode) { view_.groupMode = groupMode; }
+  void SetFilterBarShown(bool shown);
+  void SetShowSelected(bool on) { showSelected_ = on; }
+  bool ShowSelected() const { return showSelected_; }
+  // Filter text and column as last stored from the filter bar.
+  const brantic::String& StoredFilterText() const { return filterText_; }
+  int32_t StoredFilterColumn() const { return filterColumn_; }
+  void StoreFilterBarGadgets();
+  void RestoreFilterBarGadgets();
+
+  // --- the view state the tree reads and changes
+  int32_t SortColumn() const { return sortColumn_; }
+  void SetSortColumn(int32_t column) { sortColumn_ = column; }
+  int64_t CurrentRow() const { return currentRow_; }
+  int64_t CurrentChild() const { return currentChild_; }
+  void SetCurrent(int64_t row, int64_t child) {
+    currentRow_ = row;
+    currentChild_ = child;
+  }
+  void SetSelectedCount(int32_t count) { selectedCount_ = count < 0 ? 0 : count; }
+  int32_t LastDoubleClickColumn() const { return lastDoubleClickColumn_; }
+  void SetLastDoubleClickColumn(int32_t column) {
+    lastDoubleClickColumn_ = column;
+    doubleClickRecorded_ = true;
+  }
+  // The number of listed assets: the view groups.
+  int64_t ListedCount() const { return int64_t(assets_.viewGroups.size()); }
+  bx3::TreeViewGadget* TreeView() const { return treeView_; }
+  // Whether any member of a view group is selected; remembered until the tree is refreshed.
+  bool GroupHasSelection(int64_t group) const;
   // Tells where each row identity now stands (after the rows were reordered).
   void IndexRowIdentities();
   brantic::WeakRef<KestrovaDialog> GetWeakRef() const { return anchor_.GetWeakRef(); }
@@ -137,6 +184,13 @@ class KestrovaDialog : public bx3::GeDialog {
   int64_t missingCount_ = 0;
   int32_t selectedCount_ = 0;
   bool treeRefreshPosted_ = false;
+  bool showSelected_ = false;
+  mutable std::unordered_map<int64_t, bool> groupSelection_;
+  int32_t sortColumn_ = column::kAsset;
+  int64_t currentRow_ = -1;
+  int64_t currentChild_ = -1;
+  int32_t lastDoubleClickColumn_ = 0;
+  bool doubleClickRecorded_ = false;
   brantic::WeakAnchor<KestrovaDialog> anchor_{this};
 };
 

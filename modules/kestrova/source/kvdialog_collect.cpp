@@ -42,8 +42,9 @@ void KestrovaDialog::RefreshAssets() {
   BuildAssetArray();
   // The collection has just resolved every distinct path: count from its cache.
   UpdateResolvedPaths(true);
-  RebuildViewGroups();
-  UpdateStatusLine(brantic::String());
+  SortRows();
+  const brantic::Result<void> grouped = RebuildViewGroups();
+  UpdateStatusLine(grouped ? brantic::String() : GetResourceString(10044));
   RefreshTree();
 }
 
@@ -250,19 +251,8 @@ void KestrovaDialog::UpdateStatusLine(const brantic::String& message) {
 }
 
 void KestrovaDialog::RefreshTree() {
+  groupSelection_.clear();
   if (treeView_) treeView_->Refresh();
-}
-
-void KestrovaDialog::RebuildViewGroups() {
-  assets_.rowIndexList.clear();
-  assets_.viewGroups.clear();
-  std::unordered_map<std::string_view, size_t> groupOfPath;
-  for (size_t i = 0; i < assets_.rows.size(); ++i) {
-    assets_.rowIndexList.push_back(int64_t(i));
-    const auto [found, isNew] = groupOfPath.try_emplace(assets_.rows[i].assetPath.View(), assets_.viewGroups.size());
-    if (isNew) assets_.viewGroups.emplace_back();
-    assets_.viewGroups[found->second].push_back(int64_t(i));
-  }
 }
 
 void KestrovaDialog::IndexRowIdentities() {

@@ -7,6 +7,7 @@
 #include "brantic/io.h"
 #include "bx3/host.h"
 #include "bx3/sound.h"
+#include "kvcelltext.h"
 #include "kvids.h"
 #include "kvresources.h"
 
@@ -23,18 +24,6 @@ constexpr const char* kMediaInputDiagnostic =
 String R(int32_t id) { return GetResourceString(id); }
 
 std::string Title(int32_t id, const char* ending) { return "<<" + R(id).Std() + ">>" + ending; }
-
-// The format column's text: the probed name, else the file's suffix, else "none".
-String FormatTextOf(const KvAssetEntry& entry) {
-  if (!entry.formatText.IsEmpty()) return entry.formatText;
-  const String suffix = entry.assetPath.GetSuffix();
-  return suffix.IsEmpty() ? R(10025) : suffix;
-}
-
-String LayerNameOf(const KvAssetEntry& entry) {
-  const bx3::Element* layer = entry.layerLink.Resolve(bx3::GetActiveDocument());
-  return layer ? layer->GetName() : R(10040);
-}
 
 // The bit depth as the information text writes it.
 std::string BitDepthText(const brantic::PixelFormat& format) {
@@ -73,12 +62,12 @@ std::optional<std::string> GroupText(const KvAssetEntry& entry, int32_t mode) {
     case kGroupByAssetType:
       return Title(10235, "\n\n") + R(10126).Std() + ": " + AssetTypeName(entry.assetType).Std();
     case kGroupByFormat:
-      return Title(10240, "\n\n") + R(10128).Std() + ": " + FormatTextOf(entry).Std() + "\n" + R(10126).Std() +
+      return Title(10240, "\n\n") + R(10128).Std() + ": " + FormatText(entry).Std() + "\n" + R(10126).Std() +
              ": " + AssetTypeName(entry.assetType).Std();
     case kGroupByElementType:
       return Title(10236, "\n\n") + R(10127).Std() + ": " + entry.elementName.Std();
     case kGroupByLayer:
-      return Title(10237, "\n\n") + R(10024).Std() + ": " + LayerNameOf(entry).Std();
+      return Title(10237, "\n\n") + R(10024).Std() + ": " + LayerText(entry, bx3::GetActiveDocument()).Std();
     case kGroupByTake:
       return Title(10238, "\n\n") + R(10125).Std() + ": " +
              (entry.takeName.IsEmpty() ? R(10025) : entry.takeName).Std();

@@ -1,11 +1,13 @@
 #include "kvtreefunctions.h"
 
-#include "brantic/string.h"
+#include <algorithm>
+
+#include "brantic/nodes.h"
+#include "bx3/commands.h"
 #include "bx3/host.h"
 #include "bx3/icons.h"
 #include "kvdialog.h"
 #include "kvids.h"
-#include "kvmediainfo.h"
 #include "kvresources.h"
 #include "kvviewsettings.h"
 
@@ -13,22 +15,20 @@ namespace kv {
 
 namespace {
 
-const KvAssetTable& Table(void* root) { return *static_cast<const KvAssetTable*>(root); }
-const KestrovaDialog& Dialog(void* userData) { return *static_cast<const KestrovaDialog*>(userData); }
+constexpr int32_t kResNone = 10025;
+constexpr int64_t kNotifySortChanged = 10095;
+constexpr int32_t kPrimaryButton = 1;
+constexpr int32_t kIconDrawFlags = 0x100;
+
+KvAssetTable& Table(void* root) { return *static_cast<KvAssetTable*>(root); }
+KestrovaDialog& Dialog(void* userData) { return *static_cast<KestrovaDialog*>(userData); }
 
 bool Grouped(const KestrovaDialog& dialog) { return dialog.GroupMode() != kGroupNone; }
 
-int32_t GroupingColumn(int32_t groupMode) {
-  switch (groupMode) {
-    case kGroupByAsset: return column::kAsset;
-    case kGroupByAssetType: return column::kAssetType;
-    case kGroupByElementType: return column::kElementType;
-    case kGroupByLayer: return column::kLayer;
-    case kGroupByTake: return column::kTake;
-    case kGroupByNodeSpace: return column::kNodeSpace;
-    case kGroupByFormat: return column::kFormat;
-    default: return 0;
-  }
+// The document the rows describe; asks the host when the table has none yet.
+const bx3::Document* DocumentOf(KvAssetTable& table) {
+  if (!table.activeDocument) table.activeDocument = bx3::GetActiveDocument();
+  return table.activeDocument;
 }
 
 int32_t HeaderResource(int32_t column) {
@@ -48,11 +48,99 @@ int32_t HeaderResource(int32_t column) {
     case column::kFormat: return 10128;
     case column::kSize: return 10130;
     case column::kResolution: return 10129;
-    default: return 10025;
+    default: return 0;
   }
 }
 
+bool IsCandidateRow(const KvAssetEntry& record, int64_t childIndex) {
+  return childIndex >= 1 && childIndex <= int64_t(record.relinkCandidates.size());
+}
+
+int32_t StatusIcon(int32_t resolveResult) {
+  switch (resolveResult) {
+    case 1:
+    case 2:
+    case 3: return bx3::icon::kStatusFoundElsewhere;
+    case 4: return bx3::icon::kStatusFound;
+    default: return bx3::icon::kStatusMissing;
+  }
+}
+
+int32_t AssetTypeIcon(const KvAssetEntry& record) {
+  const bool sequence = record.IsSequence();
+  switch (record.assetType) {
+    case ASSETTYPE_IMAGE: return sequence ? bx3::icon::kAssetImageSequence : bx3::icon::kAssetImage;
+    case ASSETTYPE_VIDEO: return bx3::icon::kAssetVideo;
+    case ASSETTYPE_AUDIO: return bx3::icon::kAssetAudio;
+    case ASSETTYPE_CACHE: return sequence ? bx3::icon::kAssetCacheSequence : bx3::icon::kAssetCache;
+    case ASSETTYPE_REFERENCED3D:
+      return sequence ? bx3::icon::kAssetReferenced3DSequence : bx3::icon::kAssetReferenced3D;
+    default: return bx3::icon::kAssetOther;
+  }
+}
+
+// Draws an icon centred vertically in the row, at `x`, over the row's background.
+void DrawIcon(bx3::GeUserArea& area, const bx3::BaseBitmap& icon, int32_t x, const bx3::TreeDrawInfo& info,
+              bx3::Rgb background, int32_t boxWidth = 0) {
+  const int32_t width = icon.GetBw();
+  const int32_t height = std::min(icon.GetBh(), bx3::kIconSize);
+  const int32_t y = info.y + (info.height - height) / 2;
+  const int32_t box = boxWidth > 0 ? boxWidth : width + 4;
+  area.SetClippingRegion(x - 4, y, box, height + 2);
+  area.DrawSetPen(background);
+  area.DrawBitmap(icon, x, y, std::min(width, box), height, 0, 0, width, icon.GetBh(),
+                  width > box ? kIconDrawFlags | 1 : kIconDrawFlags);
+}
+
+void DrawIconById(bx3::GeUserArea& area, int32_t iconId, int32_t x, const bx3::TreeDrawInfo& info,
+                  bx3::Rgb background) {
+  bx3::BaseBitmap icon;
+  if (bx3::GetIcon(iconId, icon)) DrawIcon(area, icon, x, info, background);
+}
+
+void DrawElementIcon(bx3::GeUserArea& area, const bx3::Element* element, int32_t fallbackIcon, int32_t x,
+                     const bx3::TreeDrawInfo& info, bx3::Rgb background) {
+  bx3::BaseBitmap icon;
+  if (element ? bx3::GetElementIcon(*element, icon) : bx3::GetIcon(fallbackIcon, icon)) {
+    DrawIcon(area, icon, x, info, background, 20);
+  }
+}
+
+// The text colour of a row by its selection and where the current row is.
+int32_t TextColor(const KestrovaDialog& dialog, const KvAssetEntry& record, bx3::TreeItem item,
+                  const CellPlace& place) {
+  const int64_t position = ItemPosition(item);
+  const bool grouped = Grouped(dialog);
+  if (IsCandidateRow(record, place.childIndex)) {
+    const bool chosen = record.relinkCandidates[size_t(place.childIndex - 1)].flags & kCandidateChosen;
+    if (!chosen) return bx3::color::kText;
+    const bool current = dialog.CurrentRow() == position && dialog.CurrentChild() == place.childIndex;
+    return current ? bx3::color::kTextCurrent : bx3::color::kTextSelected;
+  }
+  if (place.IsGroupRow()) {
+    if (record.selected) {
+      if (dialog.CurrentRow() == position && dialog.CurrentChild() == -1) return bx3::color::kTextCurrent;
+      if (dialog.CurrentChild() == -1 && dialog.CurrentRow() >= 0) return bx3::color::kTextSelected;
+    }
+    return dialog.GroupHasSelection(position) ? bx3::color::kTextPartlySelected : bx3::color::kText;
+  }
+  if (!record.selected) return bx3::color::kText;
+  const bool samePosition = dialog.CurrentRow() == position;
+  const bool onGroupRow = grouped && place.members > 1 && dialog.CurrentChild() == -1;
+  return samePosition && !onGroupRow ? bx3::color::kTextCurrent : bx3::color::kTextSelected;
+}
+
+// Whether a row shows the mark of an override ("*") in the take and node space columns.
+bool ShowsMark(const CellPlace& place, int32_t groupMode, int32_t modeOfColumn) {
+  return !place.IsGroupRow() || groupMode == modeOfColumn;
+}
+
 }  // namespace
+
+brantic::String KvTreeFunctions::HeaderText(int32_t column) {
+  const int32_t resource = HeaderResource(column);
+  return GetResourceString(resource ? resource : kResNone);
+}
 
 bx3::TreeItem KvTreeFunctions::FirstItem(void* root, void* userData) {
   if (!root || !userData) return 0;
@@ -70,13 +158,15 @@ bx3::TreeItem KvTreeFunctions::FirstChildItem(void* root, void* userData, bx3::T
 }
 
 bx3::TreeItem KvTreeFunctions::NextItem(void* root, void* userData, bx3::TreeItem item) {
-  if (!root || !userData) return 0;
+  if (!root || !userData || !item) return 0;
   const KvAssetTable& table = Table(root);
-  const int64_t next = ItemPosition(item) + 1;
+  const int64_t position = ItemPosition(item);
+  const int64_t next = position + 1;
   if (!Grouped(Dialog(userData))) return next < int64_t(table.rowIndexList.size()) ? MakeItem(next, 0) : 0;
+  if (position < 0 || position >= int64_t(table.viewGroups.size())) return 0;
   const int64_t child = ItemChild(item);
   if (child == 0) return next < int64_t(table.viewGroups.size()) ? MakeItem(next, 0) : 0;
-  const int64_t members = int64_t(table.viewGroups[size_t(ItemPosition(item))].size());
+  const int64_t members = int64_t(table.viewGroups[size_t(position)].size());
   return child < members ? item + 1 : 0;
 }
 
@@ -99,6 +189,11 @@ const KvAssetEntry* KvTreeFunctions::Resolve(const KvAssetTable& table, const Ke
   return index >= 0 && index < int64_t(table.rows.size()) ? &table.rows[size_t(index)] : nullptr;
 }
 
+CellPlace KvTreeFunctions::PlaceOf(const KestrovaDialog& dialog, bx3::TreeItem item, int64_t members,
+                                   bool undecorated) {
+  return CellPlace{ItemChild(item) - 1, members, dialog.GroupMode(), undecorated};
+}
+
 bool KvTreeFunctions::ItemOpen(void* root, void* userData, bx3::TreeItem item) {
   if (!root || !userData || !Grouped(Dialog(userData)) || ItemChild(item) != 0) return false;
   int64_t members = 0;
@@ -109,7 +204,12 @@ bool KvTreeFunctions::ItemOpen(void* root, void* userData, bx3::TreeItem item) {
 bool KvTreeFunctions::ItemSelected(void* root, void* userData, bx3::TreeItem item) {
   if (!root || !userData || !item) return false;
   const KvAssetEntry* record = Resolve(Table(root), Dialog(userData), item);
-  return record && record->selected;
+  if (!record) return false;
+  const int64_t childIndex = ItemChild(item) - 1;
+  if (IsCandidateRow(*record, childIndex)) {
+    return record->relinkCandidates[size_t(childIndex - 1)].flags & kCandidateChosen;
+  }
+  return record->selected;
 }
 
 int32_t KvTreeFunctions::RowHeight(void*, void*, bx3::TreeItem, int32_t, bx3::GeUserArea* area) {
@@ -117,94 +217,221 @@ int32_t KvTreeFunctions::RowHeight(void*, void*, bx3::TreeItem, int32_t, bx3::Ge
 }
 
 int32_t KvTreeFunctions::HeaderWidth(void*, void*, int32_t column, bx3::GeUserArea* area) {
-  if (!area) return 0;
+  if (!area || HeaderResource(column) == 0) return 0;
   const int32_t extra = column == column::kStatus || column == column::kAssetType ? 30 : 20;
-  return area->DrawGetTextWidth(GetResourceString(HeaderResource(column))) + extra;
+  return area->DrawGetTextWidth(HeaderText(column)) + extra;
 }
 
 bool KvTreeFunctions::RenderHeaderCell(void*, void*, int32_t column, bx3::TreeDrawInfo& info) {
   bx3::GeUserArea* area = info.area;
+  if (!area) return true;
   const bx3::Rgb ground = bx3::GetHostColor(bx3::color::kBackground);
+  const int32_t right = info.x + info.width - 1;
+  const int32_t bottom = info.y + info.height - 1;
   area->DrawSetPen(ground);
-  area->DrawRectangle(info.x, info.y, info.x + info.width - 1, info.y + info.height - 1);
-  area->DrawText(GetResourceString(HeaderResource(column)), info.x + 4,
-                 info.y + (info.height - area->DrawGetFontHeight()) / 2, bx3::GetHostColor(bx3::color::kHeaderText),
-                 ground);
+  area->DrawRectangle(info.x, info.y, right, bottom);
+  area->DrawText(HeaderText(column), info.x + 4, info.y + (info.height - area->DrawGetFontHeight()) / 2,
+                 bx3::GetHostColor(bx3::color::kHeaderText), ground);
+  // A text wider than its column must not run into the edge.
+  area->DrawSetPen(ground);
+  area->DrawRectangle(info.x + info.width - 3, info.y, info.x + info.width, bottom);
   area->DrawSetPen(bx3::GetHostColor(bx3::color::kEdgeLight));
-  area->DrawLine(info.x, info.y + info.height - 1, info.x, info.y);
-  area->DrawLine(info.x, info.y, info.x + info.width - 1, info.y);
+  area->DrawLine(info.x, bottom, info.x, info.y);
+  area->DrawLine(info.x, info.y, right, info.y);
   area->DrawSetPen(bx3::GetHostColor(bx3::color::kEdgeDark));
-  area->DrawLine(info.x + info.width - 1, info.y, info.x + info.width - 1, info.y + info.height - 1);
-  area->DrawLine(info.x, info.y + info.height - 1, info.x + info.width - 1, info.y + info.height - 1);
+  area->DrawLine(right, info.y, right, bottom);
+  area->DrawLine(info.x, bottom, right, bottom);
   return true;
-}
-
-brantic::String KvTreeFunctions::CellText(const KestrovaDialog& dialog, const KvAssetEntry& record, int32_t column,
-                                          int64_t childIndex, int64_t members) {
-  const bx3::Document* document = dialog.Assets().activeDocument;
-  std::string text;
-  switch (column) {
-    case column::kAsset: text = record.assetPath.GetFile().GetString().Std(); break;
-    case column::kPath: text = record.assetPath.GetString().Std(); break;
-    case column::kGlobalPath: text = record.resolvedPath.Std(); break;
-    case column::kNewPath: text = record.hasNewPath ? record.newPath.Std() : ""; break;
-    case column::kElementType: text = record.elementName.Std(); break;
-    case column::kElement: {
-      const bx3::Element* element = DescribedElement(record, document);
-      text = element ? element->GetName().Std() : GetResourceString(10025).Std();
-      break;
-    }
-    case column::kLayer: {
-      const bx3::Element* layer = record.layerLink.Resolve(document);
-      text = layer ? layer->GetName().Std() : GetResourceString(10040).Std();
-      break;
-    }
-    case column::kTake: text = record.takeName.IsEmpty() ? GetResourceString(10025).Std() : record.takeName.Std(); break;
-    case column::kNodeSpace: {
-      const brantic::String name = NodeSpaceName(record.nodeSpace);
-      text = name.IsEmpty() ? "-" : name.Std();
-      break;
-    }
-    case column::kFormat: text = record.formatText.Std(); break;
-    case column::kSize: text = brantic::MemorySizeToText(record.fileSize, false).Std(); break;
-    case column::kResolution:
-      text = record.resolutionX >= 1 && record.resolutionY >= 1
-                 ? std::to_string(record.resolutionX) + " x " + std::to_string(record.resolutionY)
-                 : "-";
-      break;
-    case column::kAssetType: text = AssetTypeName(record.assetType).Std(); break;
-    default: break;
-  }
-  // A group row shows how many rows it holds in its grouping column.
-  if (childIndex == -1 && members > 1 && column == GroupingColumn(dialog.GroupMode())) {
-    text += " (" + std::to_string(members) + ")";
-  }
-  return brantic::String(std::move(text));
 }
 
 void KvTreeFunctions::RenderCell(void* root, void* userData, bx3::TreeItem item, int32_t column,
                                  bx3::TreeDrawInfo& info, bx3::Rgb background) {
-  if (!root || !userData) return;
+  if (!root || !userData || !info.area) return;
+  KvAssetTable& table = Table(root);
+  const KestrovaDialog& dialog = Dialog(userData);
+  const bx3::Document* document = DocumentOf(table);
   int64_t members = 0;
-  const KvAssetEntry* record = Resolve(Table(root), Dialog(userData), item, &members);
-  if (!record) return;
-  bx3::GeUserArea* area = info.area;
-  const bx3::Rgb text = bx3::GetHostColor(record->selected ? bx3::color::kTextSelected : bx3::color::kText);
+  const KvAssetEntry* record = Resolve(table, dialog, item, &members);
+  if (!document || !record) return;
+  bx3::GeUserArea& area = *info.area;
+  const CellPlace place = PlaceOf(dialog, item, members, false);
+  const int32_t groupMode = dialog.GroupMode();
+  const bx3::Rgb textColor = bx3::GetHostColor(TextColor(dialog, *record, item, place));
+  const auto drawText = [&](const brantic::String& text, int32_t x) {
+    area.SetClippingRegion(info.x - 4, info.y, info.width + 4, info.height + 2);
+    area.DrawText(text, x, info.y, textColor, background);
+  };
+
+  if (IsCandidateRow(*record, place.childIndex)) {
+    if (column == column::kNewPath) drawText(record->relinkCandidates[size_t(place.childIndex - 1)].path, info.x);
+    return;
+  }
   if (column == column::kStatus) {
-    const int32_t icon = record->resolveResult == 4   ? bx3::icon::kStatusFound
-                         : record->resolveResult == 0 ? bx3::icon::kStatusMissing
-                                                      : bx3::icon::kStatusFoundElsewhere;
-    bx3::BaseBitmap bitmap;
-    if (bx3::GetIcon(icon, bitmap)) {
-      const int32_t x = info.x + (info.width - bitmap.GetBw()) / 2 - 2;
-      const int32_t y = info.y + (info.height - bitmap.GetBh()) / 2;
-      area->DrawBitmap(bitmap, x, y, bitmap.GetBw(), bitmap.GetBh(), 0, 0, bitmap.GetBw(), bitmap.GetBh(), 0x100);
+    bx3::BaseBitmap icon;
+    if (bx3::GetIcon(StatusIcon(record->resolveResult), icon)) {
+      DrawIcon(area, icon, info.x + (info.width - icon.GetBw()) / 2 - 2, info, background);
     }
     return;
   }
-  const int64_t childIndex = ItemChild(item) - 1;
-  area->DrawText(CellText(Dialog(userData), *record, column, childIndex, members), info.x + 2, info.y, text,
-                 background);
+
+  brantic::String text = CellText(document, record, column, place);
+  const bool groupRow = place.IsGroupRow();
+  const bool foldHere = groupRow && column == GroupingColumn(groupMode);
+  if (groupRow && text.IsEmpty() && !foldHere) return;
+  if (foldHere) DrawIconById(area, record->opened ? bx3::icon::kFoldOpen : bx3::icon::kFoldClosed, info.x, info,
+                             background);
+  int32_t offset = 0;
+  switch (column) {
+    case column::kAsset:
+    case column::kElementType:
+    case column::kFormat: offset = column == GroupingColumn(groupMode) ? 20 : 0; break;
+    case column::kAssetType: {
+      int32_t x = info.x;
+      if (groupMode == kGroupByAssetType && !groupRow) x += 26;
+      if (!(groupMode == kGroupByAssetType && groupRow)) DrawIconById(area, AssetTypeIcon(*record), x, info, background);
+      offset = x - info.x + 20;
+      break;
+    }
+    case column::kElement:
+      if (!groupRow) DrawElementIcon(area, DescribedElement(*record, document), bx3::icon::kNoLayer, info.x, info,
+                                     background);
+      offset = groupRow ? 0 : 20;
+      break;
+    case column::kLayer: {
+      const bool byLayer = groupMode == kGroupByLayer;
+      DrawElementIcon(area, record->layerLink.Resolve(document), bx3::icon::kNoLayer, info.x + (byLayer ? 16 : 0),
+                      info, background);
+      offset = byLayer ? 36 : 20;
+      break;
+    }
+    case column::kTake:
+      offset = groupMode == kGroupByTake ? 20 : 0;
+      if (record->takeOverride && ShowsMark(place, groupMode, kGroupByTake)) text = brantic::String(text.Std() + "*");
+      break;
+    case column::kNodeSpace:
+      offset = groupMode == kGroupByNodeSpace ? 20 : 0;
+      if (!record->nodeSpace.IsEmpty() && record->nodeSpace == brantic::GetActiveNodeSpace() &&
+          ShowsMark(place, groupMode, kGroupByNodeSpace)) {
+        text = brantic::String(text.Std() + "*");
+      }
+      break;
+    case column::kSize: offset = info.width - area.DrawGetTextWidth(text) - 3; break;
+    default: break;
+  }
+  drawText(text, info.x + offset);
+}
+
+brantic::String KvTreeFunctions::ItemText(void* root, void* userData, bx3::TreeItem item) {
+  const bool undecorated = undecoratedOnce_ != 0;
+  undecoratedOnce_ = 0;
+  if (!root || !userData) return GetResourceString(kResNone);
+  KvAssetTable& table = Table(root);
+  const KestrovaDialog& dialog = Dialog(userData);
+  const bx3::Document* document = DocumentOf(table);
+  int64_t members = 0;
+  const KvAssetEntry* record = Resolve(table, dialog, item, &members);
+  if (!document || !record) return GetResourceString(kResNone);
+  return CellText(document, record, dialog.LastDoubleClickColumn(), PlaceOf(dialog, item, members, undecorated));
+}
+
+brantic::String KvTreeFunctions::CellTooltip(void* root, void* userData, bx3::TreeItem item, int32_t column,
+                                             bx3::GeUserArea* area, int32_t width) {
+  if (!root || !userData || !item) return {};
+  switch (column) {
+    case column::kElement:
+    case column::kElementType:
+    case column::kAsset:
+    case column::kLayer:
+    case column::kResolution:
+    case column::kSize:
+    case column::kFormat: return {};
+    default: break;
+  }
+  KvAssetTable& table = Table(root);
+  const KestrovaDialog& dialog = Dialog(userData);
+  const bx3::Document* document = DocumentOf(table);
+  int64_t members = 0;
+  const KvAssetEntry* record = Resolve(table, dialog, item, &members);
+  if (!document || !record) return {};
+  const CellPlace place = PlaceOf(dialog, item, members, true);
+  const brantic::String text = CellText(document, record, column, place);
+  const auto noted = [&](bool applies) {
+    return applies ? brantic::String(text.Std() + " (" + GetResourceString(10133).Std() + ")") : brantic::String();
+  };
+  switch (column) {
+    case column::kBreadcrumb:
+    case column::kPath:
+    case column::kNewPath:
+    case column::kGlobalPath:
+      // Only a clipped text needs its tooltip.
+      return area && area->DrawGetTextWidth(text) > width ? text : brantic::String();
+    case column::kTake: return noted(record->takeOverride != 0);
+    case column::kNodeSpace:
+      return noted(!record->nodeSpace.IsEmpty() && record->nodeSpace == brantic::GetActiveNodeSpace());
+    case column::kAssetType:
+      return place.IsGroupRow() && place.groupMode == kGroupByAssetType ? brantic::String() : text;
+    default: return text;
+  }
+}
+
+int32_t KvTreeFunctions::CellContentWidth(void* root, void* userData, bx3::TreeItem item, int32_t column,
+                                          bx3::GeUserArea* area) {
+  if (!root || !userData || !area) return 10;
+  KvAssetTable& table = Table(root);
+  const KestrovaDialog& dialog = Dialog(userData);
+  const bx3::Document* document = DocumentOf(table);
+  if (!document) return 10;
+  int64_t members = 0;
+  const KvAssetEntry* record = Resolve(table, dialog, item, &members);
+  if (!record) return area->DrawGetTextWidth(brantic::String("0x88888888")) + 12;
+  const int32_t groupMode = dialog.GroupMode();
+  switch (column) {
+    case column::kStatus: return area->DrawGetTextWidth(GetResourceString(10017)) + 10;
+    case column::kAssetType:
+      if (groupMode != kGroupByAssetType) return area->DrawGetTextWidth(GetResourceString(10126)) + 10;
+      break;
+    case column::kLayer:
+    case column::kElement:
+    case column::kBreadcrumb:
+    case column::kAsset:
+    case column::kFormat:
+    case column::kElementType:
+    case column::kResolution:
+    case column::kSize:
+    case column::kTake:
+    case column::kNodeSpace:
+    case column::kPath:
+    case column::kGlobalPath:
+    case column::kNewPath: break;
+    default: return 60;
+  }
+  const bool realChild = column == column::kPath || column == column::kGlobalPath || column == column::kNewPath;
+  CellPlace place = PlaceOf(dialog, item, members, true);
+  if (!realChild) place.childIndex = 0;
+  const brantic::String text = CellText(document, record, column, place);
+  if (column == column::kNewPath && text.IsEmpty()) return area->DrawGetTextWidth(GetResourceString(10021)) + 20;
+  int32_t width =
+      area->DrawGetTextWidth(text) + (column == column::kLayer && groupMode == kGroupByLayer ? 36 : 20);
+  if (column == GroupingColumn(groupMode) && members > 1 && ItemChild(item) == 0) {
+    width += area->DrawGetTextWidth(brantic::String(" (" + std::to_string(members) + ")"));
+  }
+  return width;
+}
+
+int32_t KvTreeFunctions::SortArrow(void*, void* userData, int32_t column) {
+  if (!userData) return 0;
+  const int32_t sortColumn = Dialog(userData).SortColumn();
+  if (sortColumn == column) return -1;
+  if (sortColumn == -column) return 1;
+  return 0;
+}
+
+bool KvTreeFunctions::HeaderClicked(void*, void* userData, int32_t column, int32_t button, bool doubleClick) {
+  if (!userData || button != kPrimaryButton || doubleClick) return false;
+  KestrovaDialog& dialog = Dialog(userData);
+  dialog.SetSortColumn(dialog.SortColumn() == column ? -column : column);
+  bx3::SpecialEventAdd(kMainCommandId, kNotifySortChanged);
+  return true;
 }
 
 }  // namespace kv

@@ -3,6 +3,7 @@
 
 #include "bx3/treeview.h"
 #include "kvassetentry.h"
+#include "kvcelltext.h"
 
 namespace kv {
 
@@ -16,27 +17,47 @@ inline constexpr bx3::TreeItem MakeItem(int64_t position, int64_t child) {
 inline constexpr int64_t ItemPosition(bx3::TreeItem item) { return int64_t(item >> 16) - 1; }
 inline constexpr int64_t ItemChild(bx3::TreeItem item) { return int64_t(item & 0xffff); }
 
-// The callbacks receive the dialog's asset table as root and the dialog as user data.
+// The callbacks receive the dialog's asset table as root and the dialog as user data. They
+// keep nothing between calls but the one-shot flag that asks for an undecorated item text.
 class KvTreeFunctions : public bx3::TreeViewFunctions {
  public:
   bx3::TreeItem FirstItem(void* root, void* userData) override;
   bx3::TreeItem FirstChildItem(void* root, void* userData, bx3::TreeItem item) override;
   bx3::TreeItem NextItem(void* root, void* userData, bx3::TreeItem item) override;
-  bool ItemOpen(void* root, void* userData, bx3::TreeItem item) override;
-  bool ItemSelected(void* root, void* userData, bx3::TreeItem item) override;
-  int32_t RowHeight(void*, void*, bx3::TreeItem, int32_t, bx3::GeUserArea* area) override;
+  int32_t CellContentWidth(void* root, void* userData, bx3::TreeItem item, int32_t column,
+                           bx3::GeUserArea* area) override;
   int32_t HeaderWidth(void* root, void* userData, int32_t column, bx3::GeUserArea* area) override;
-  bool RenderHeaderCell(void* root, void* userData, int32_t column, bx3::TreeDrawInfo& info) override;
+  int32_t RowHeight(void*, void*, bx3::TreeItem, int32_t, bx3::GeUserArea* area) override;
   void RenderCell(void* root, void* userData, bx3::TreeItem item, int32_t column, bx3::TreeDrawInfo& info,
                   bx3::Rgb background) override;
+  bool RenderHeaderCell(void* root, void* userData, int32_t column, bx3::TreeDrawInfo& info) override;
+  bool ItemSelected(void* root, void* userData, bx3::TreeItem item) override;
+  bool ItemOpen(void* root, void* userData, bx3::TreeItem item) override;
+  // Folding is done by the module's own fold arrow.
+  void SetOpen(void*, void*, bx3::TreeItem, bool) override {}
+  brantic::String ItemText(void* root, void* userData, bx3::TreeItem item) override;
+  brantic::String CellTooltip(void* root, void* userData, bx3::TreeItem item, int32_t column, bx3::GeUserArea* area,
+                              int32_t width) override;
   int64_t ItemKey(void*, void*, bx3::TreeItem item) override { return item ? int64_t(item) : -1; }
+  // Nothing can be dragged.
+  int32_t DragKind(void*, void*, bx3::TreeItem) override { return -1; }
+  int32_t SortArrow(void* root, void* userData, int32_t column) override;
+  bool HeaderClicked(void* root, void* userData, int32_t column, int32_t button, bool doubleClick) override;
+
+  // The next ItemText answers without group decoration (set when a double click is handed
+  // back to the host for editing).
+  void SetUndecoratedOnce() { undecoratedOnce_ = 1; }
 
   // The record an item stands for, or null; the group's member count (0 flat) in `members`.
   static const KvAssetEntry* Resolve(const KvAssetTable& table, const KestrovaDialog& dialog, bx3::TreeItem item,
                                      int64_t* members = nullptr);
-  // The plain text of a cell (group rows carry the count of their members in their column).
-  static brantic::String CellText(const KestrovaDialog& dialog, const KvAssetEntry& record, int32_t column,
-                                  int64_t childIndex, int64_t members);
+  // Where the item's cells stand in the list (child index, group size, group mode).
+  static CellPlace PlaceOf(const KestrovaDialog& dialog, bx3::TreeItem item, int64_t members, bool undecorated);
+  // The header text of a column.
+  static brantic::String HeaderText(int32_t column);
+
+ private:
+  uint8_t undecoratedOnce_ = 0;
 };
 
 }  // namespace kv

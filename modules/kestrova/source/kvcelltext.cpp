@@ -1,0 +1,197 @@
+#include "kvcelltext.h"
+
+#include <string>
+
+#include "brantic/format.h"
+#include "bx3/document.h"
+#include "bx3/types.h"
+#include "kvids.h"
+#include "kvresources.h"
+#include "kvviewsettings.h"
+
+namespace kv {
+
+namespace {
+
+using brantic::String;
+
+constexpr int32_t kResNone = 10025;
+
+String R(int32_t id) { return GetResourceString(id); }
+
+// The columns a group row shows its text in, per group mode.
+bool GroupRowShows(int32_t groupMode, int32_t column) {
+  switch (groupMode) {
+    case kGroupByAsset:
+      return column != column::kElement && column != column::kElementType && column != column::kTake &&
+             column != column::kBreadcrumb && column != column::kNodeSpace && column != column::kLayer;
+    case kGroupByAssetType: return column == column::kAssetType;
+    case kGroupByFormat: return column == column::kFormat || column == column::kAssetType;
+    default: return column == GroupingColumn(groupMode);
+  }
+}
+
+std::string ZeroPadded(int64_t value, int32_t digits) {
+  std::string text = std::to_string(value < 0 ? -value : value);
+  if (int32_t(text.size()) < digits) text.insert(0, size_t(digits) - text.size(), '0');
+  return value < 0 ? "-" + text : text;
+}
+
+}  // namespace
+
+int32_t GroupingColumn(int32_t groupMode) {
+  switch (groupMode) {
+    case kGroupByAsset: return column::kAsset;
+    case kGroupByAssetType: return column::kAssetType;
+    case kGroupByElementType: return column::kElementType;
+    case kGroupByLayer: return column::kLayer;
+    case kGroupByTake: return column::kTake;
+    case kGroupByNodeSpace: return column::kNodeSpace;
+    case kGroupByFormat: return column::kFormat;
+    default: return 0;
+  }
+}
+
+String StatusText(int32_t resolveResult) {
+  switch (resolveResult) {
+    case 0: return R(10121);
+    case 1: return R(10123);
+    case 2: return R(10124);
+    case 3: return R(10241);
+    case 4: return R(10122);
+    default: return R(kResNone);
+  }
+}
+
+String AssetTypeText(const KvAssetEntry& record, bool undecorated) {
+  if (undecorated && record.IsSequence()) {
+    switch (record.assetType) {
+      case ASSETTYPE_IMAGE: return R(10134);
+      case ASSETTYPE_CACHE: return R(10135);
+      case ASSETTYPE_REFERENCED3D: return R(10136);
+      default: return R(10137);
+    }
+  }
+  switch (record.assetType) {
+    case ASSETTYPE_IMAGE: return R(10107);
+    case ASSETTYPE_VIDEO: return R(10108);
+    case ASSETTYPE_AUDIO: return R(10109);
+    case ASSETTYPE_CACHE: return R(10110);
+    case ASSETTYPE_REFERENCED3D: return R(10111);
+    default: return R(10112);
+  }
+}
+
+String SequenceName(const String& fileName, int32_t first, int32_t last, int32_t digitsPos, int32_t digitsLen) {
+  std::string name = fileName.Std();
+  if (digitsPos > int32_t(name.size())) return fileName;
+  if (digitsLen > 0 && digitsPos >= 0) name.erase(size_t(digitsPos), size_t(digitsLen));
+  if (digitsPos >= 0) {
+    name.insert(size_t(digitsPos), "[" + ZeroPadded(first, digitsLen) + "-" + ZeroPadded(last, digitsLen) + "]");
+  }
+  return String(std::move(name));
+}
+
+String AssetNameText(const KvAssetEntry& record) {
+  const bx3::Filename file = record.assetPath.GetFile();
+  if (!file.IsPopulated()) return R(10097);
+  if (!record.IsSequence() || IsVideoFile(file)) return file.GetString();
+  return SequenceName(file.GetString(), record.sequenceStart, record.sequenceEnd, record.frameDigitsPos,
+                      record.frameDigitsLen);
+}
+
+String FormatText(const KvAssetEntry& record) {
+  if (!record.formatText.IsEmpty()) return record.formatText;
+  const String suffix = record.assetPath.GetSuffix();
+  return suffix.IsEmpty() ? R(kResNone) : suffix;
+}
+
+String LayerText(const KvAssetEntry& record, const bx3::Document* document) {
+  const bx3::Element* layer = record.layerLink.Resolve(document);
+  return layer ? layer->GetName() : R(10040);
+}
+
+String TakeText(const KvAssetEntry& record) { return record.takeName.IsEmpty() ? R(kResNone) : record.takeName; }
+
+String NodeSpaceText(const KvAssetEntry& record) {
+  const String name = NodeSpaceName(record.nodeSpace);
+  return name.IsEmpty() ? String("-") : name;
+}
+
+String ElementText(const KvAssetEntry& record, const bx3::Document* document) {
+  const bx3::Element* element = DescribedElement(record, document);
+  if (!element) return R(kResNone);
+  if (element->GetType() == bx3::type::kDocument) {
+    const String file = static_cast<const bx3::Document*>(element)->GetFilename().GetFile().GetString();
+    return file.IsEmpty() ? R(kResNone) : file;
+  }
+  return element->GetName().IsEmpty() ? R(kResNone) : element->GetName();
+}
+
+String BreadcrumbText(const KvAssetEntry& record, const bx3::Document* document) {
+  const bx3::Element* owner = record.ownerLink.Resolve(document);
+  const bx3::Element* ownerMain = record.ownerMainLink.Resolve(document);
+  std::string chain;
+  // Upwards from the owner; the document and the lists that hold the top-level elements
+  // are not part of the chain.
+  for (const bx3::Element* element = owner; element && element->GetType() != bx3::type::kDocument &&
+                                            element->GetType() != bx3::type::kHead;
+       element = element->GetUp()) {
+    chain = chain.empty() ? element->GetName().Std() : element->GetName().Std() + "/" + chain;
+  }
+  if (owner && owner != ownerMain && !record.hostDescId.IsEmpty()) {
+    if (const bx3::ParamDescription* parameter = bx3::FindParamDescription(owner->GetType(), record.hostDescId[0].id)) {
+      chain += (chain.empty() ? "" : "/") + std::string(parameter->name);
+    }
+  }
+  if (!record.nodePath.IsEmpty()) chain += (chain.empty() ? "" : "/") + record.nodePath.Text().Std();
+  if (record.parameterId != -1) {
+    const std::string_view channel = bx3::MaterialChannelName(record.parameterId);
+    chain = (channel.empty() ? std::string("Other") : std::string(channel)) + "/" + chain;
+  }
+  return String(std::move(chain));
+}
+
+String ResolutionText(const KvAssetEntry& record) {
+  if (record.resolutionX < 1 || record.resolutionY < 1) return String("-");
+  return String(std::to_string(record.resolutionX) + " x " + std::to_string(record.resolutionY));
+}
+
+String CellText(const bx3::Document* document, const KvAssetEntry* record, int32_t column, const CellPlace& place) {
+  if (!record) return R(kResNone);
+  if (place.IsGroupRow() && !GroupRowShows(place.groupMode, column)) return String();
+  String text;
+  switch (column) {
+    case column::kStatus: text = StatusText(record->resolveResult); break;
+    case column::kAssetType: text = AssetTypeText(*record, place.undecorated); break;
+    case column::kAsset: text = AssetNameText(*record); break;
+    case column::kPath: text = record->assetPath.GetString(); break;
+    case column::kGlobalPath: text = record->resolvedPath; break;
+    case column::kNewPath:
+      if (!record->hasNewPath) break;
+      if (place.childIndex >= 1 && place.childIndex <= int64_t(record->relinkCandidates.size())) {
+        text = record->relinkCandidates[size_t(place.childIndex - 1)].path;
+      } else if (place.IsGroupRow() && place.groupMode == kGroupByAsset && !record->opened) {
+        text = record->newPath;
+      }
+      break;
+    case column::kElementType: text = record->elementName; break;
+    case column::kElement: text = ElementText(*record, document); break;
+    case column::kBreadcrumb: text = BreadcrumbText(*record, document); break;
+    case column::kLayer: text = LayerText(*record, document); break;
+    case column::kTake: text = TakeText(*record); break;
+    case column::kNodeSpace: text = NodeSpaceText(*record); break;
+    case column::kFormat: text = FormatText(*record); break;
+    case column::kSize: text = brantic::MemorySizeToText(record->fileSize, false); break;
+    case column::kResolution: text = ResolutionText(*record); break;
+    default: return R(kResNone);
+  }
+  // Decoration: a group row counts its members, its members are indented.
+  if (!place.undecorated && place.members > 1 && column == GroupingColumn(place.groupMode)) {
+    if (place.childIndex == -1) return String(text.Std() + " (" + std::to_string(place.members) + ")");
+    return String("   " + text.Std());
+  }
+  return text;
+}
+
+}  // namespace kv

@@ -1,0 +1,57 @@
+// The texts of the inspector's cells. Drawing, tooltips, column widths, editing, sorting and
+// filtering all use these, so a cell shows, sizes, sorts and edits by the same text.
+#pragma once
+
+#include <cstdint>
+
+#include "brantic/string.h"
+#include "kvassetentry.h"
+
+namespace bx3 {
+class Document;
+}
+
+namespace kv {
+
+// The column that a group mode groups by; 0 without grouping.
+int32_t GroupingColumn(int32_t groupMode);
+
+// Where a cell stands: the child index is -1 for a row or group row, 0.. for the members of a
+// group; `members` is the size of the row's group (0 without grouping).
+struct CellPlace {
+  int64_t childIndex = -1;
+  int64_t members = 0;
+  int32_t groupMode = 0;
+  bool undecorated = false;
+
+  bool IsGroupRow() const { return childIndex == -1 && members > 1; }
+};
+
+// The text of one cell; the "none" text without a record.
+brantic::String CellText(const bx3::Document* document, const KvAssetEntry* record, int32_t column,
+                         const CellPlace& place);
+
+// The parts the cell texts are made of, for the sort and filter keys.
+brantic::String StatusText(int32_t resolveResult);
+// The asset type; in the undecorated form sequences read as sequences.
+brantic::String AssetTypeText(const KvAssetEntry& record, bool undecorated);
+// The file name, with a sequence's frame digits replaced by its frame range.
+brantic::String AssetNameText(const KvAssetEntry& record);
+// The probed format, else the file's suffix, else "none".
+brantic::String FormatText(const KvAssetEntry& record);
+brantic::String LayerText(const KvAssetEntry& record, const bx3::Document* document);
+brantic::String TakeText(const KvAssetEntry& record);
+// The node space's display name, "-" when there is none.
+brantic::String NodeSpaceText(const KvAssetEntry& record);
+// The name of the element the row is about ("none" when neither link resolves).
+brantic::String ElementText(const KvAssetEntry& record, const bx3::Document* document);
+// Channel, then the owner chain from the outermost element down, parameter and node path.
+brantic::String BreadcrumbText(const KvAssetEntry& record, const bx3::Document* document);
+brantic::String ResolutionText(const KvAssetEntry& record);
+
+// A sequence's name: the frame digits at `digitsPos` replaced by "[first-last]" padded to
+// their length. Movies keep their name.
+brantic::String SequenceName(const brantic::String& fileName, int32_t first, int32_t last, int32_t digitsPos,
+                             int32_t digitsLen);
+
+}  // namespace kv

@@ -1,0 +1,173 @@
+// The inspector window's view: order, filters and groups of the rows, the filter bar's
+// gadgets, and the notifications the tree sends the dialog.
+#include <limits>
+
+#include "bx3/commands.h"
+#include "kvdialog.h"
+#include "kvids.h"
+#include "kvresources.h"
+
+namespace kv {
+
+namespace {
+
+// The inspector's own notifications, sent to the main command's id.
+constexpr int64_t kNotifyFoldChanged = 10093;
+constexpr int64_t kNotifySortChanged = 10095;
+constexpr int64_t kNotifySelectionChanged = 10096;
+// The host's message that the selection of something changed.
+constexpr int32_t kHostSelectionChanged = -1009;
+
+}  // namespace
+
+void KestrovaDialog::SortRows() {
+  SortAssetRows(assets_.rows, sortColumn_, assets_.activeDocument);
+  IndexRowIdentities();
+}
+
+bool KestrovaDialog::GroupHasSelection(int64_t group) const {
+  if (group < 0 || group >= int64_t(assets_.viewGroups.size())) return false;
+  const auto [memo, isNew] = groupSelection_.try_emplace(group, false);
+  if (isNew) {
+    for (int64_t position : assets_.viewGroups[size_t(group)]) {
+      if (assets_.rows[size_t(assets_.rowIndexList[size_t(position)])].selected) {
+        memo->second = true;
+        break;
+      }
+    }
+  }
+  return memo->second;
+}
+
+KvFilterBarState KestrovaDialog::ReadFilterBarState() const {
+  KvFilterBarState state;
+  state.column = filterColumn_;
+  GetInt32(kGadgetFilterColumn, state.column);
+  state.text = filterText_;
+  // A gadget that is not there (another filter column) leaves its default.
+  GetInt32(kGadgetStatusComparison, state.statusOption);
+  GetInt32(kGadgetSizeComparison, state.sizeOption);
+  GetFloat(kGadgetSizeValue, state.sizeValue);
+  GetInt32(kGadgetSizeUnit, state.sizeUnit);
+  GetInt32(kGadgetResolutionComparison, state.resolutionOption);
+  int32_t width = 0;
+  int32_t height = 0;
+  GetInt32(kGadgetResolutionWidth, width);
+  GetInt32(kGadgetResolutionHeight, height);
+  state.width = width;
+  state.height = height;
+  return state;
+}
+
+brantic::Result<void> KestrovaDialog::RebuildViewGroups() {
+  brantic::Result<void> listed;
+  if (view_.filterBar) {
+    auto filter = KvFilterBarFilter::Create(ReadFilterBarState(), assets_.activeDocument);
+    if (!filter) {
+      assets_.rowIndexList.clear();
+      assets_.viewGroups.clear();
+      return filter.GetError();
+    }
+    listed = BuildRowIndexList(assets_, view_, &*filter);
+    // Rows the filter bar hides lose their selection.
+    int32_t selected = 0;
+    for (const KvAssetEntry& row : assets_.rows) selected += row.selected ? 1 : 0;
+    selectedCount_ = selected;
+  } else {
+    listed = BuildRowIndexList(assets_, view_, nullptr);
+  }
+  if (!listed) return listed;
+  return GroupRows(assets_, view_.groupMode, assets_.activeDocument);
+}
+
+void KestrovaDialog::RegroupAndShow() {
+  const brantic::Result<void> grouped = RebuildViewGroups();
+  UpdateStatusLine(grouped ? brantic::String() : GetResourceString(10044));
+  RefreshTree();
+}
+
+void KestrovaDialog::OnSelectionChanged(bool quiet) {
+  brantic::String search;
+  GetString(kGadgetSearchText, search);
+  Enable(kGadgetApply, !search.IsEmpty() && selectedCount_ > 0);
+  UpdateStatusLine(brantic::String());
+  if (!quiet) bx3::SendCoreMessage(kHostSelectionChanged, bx3::Container());
+}
+
+void KestrovaDialog::SetViewFlag(int32_t commandId, bool value) {
+  view_.flags[commandId] = value;
+  MenuInitString(commandId, true, value);
+}
+
+void KestrovaDialog::SetFilterBarShown(bool shown) {
+  view_.filterBar = shown;
+  MenuInitString(kCmdFilterbar, true, shown);
+}
+
+void KestrovaDialog::StoreFilterBarGadgets() {
+  GetString(kGadgetFilterText, filterText_);
+  GetInt32(kGadgetFilterColumn, filterColumn_);
+}
+
+void KestrovaDialog::RestoreFilterBarGadgets() {
+  Activate(kGadgetFilterText);
+  SetString(kGadgetFilterText, filterText_);
+  SetInt32(kGadgetFilterColumn, filterColumn_, std::numeric_limits<int32_t>::min(),
+           std::numeric_limits<int32_t>::max(), 1);
+}
+
+bool KestrovaDialog::CoreMessage(int32_t id, const bx3::Container& message) {
+  if (id == kMainCommandId) {
+    OnSelectionChanged(true);
+    switch (message.GetInt64(bx3::kMessageValue1)) {
+      case kNotifySortChanged:
+        SortRows();
+        RegroupAndShow();
+        break;
+      case kNotifyFoldChanged:
+      case kNotifySelectionChanged:
+      default: break;
+    }
+    return true;
+  }
+  return GeDialog::CoreMessage(id, message);
+}
+
+bool KestrovaDialog::Command(int32_t id, const bx3::Container& message) {
+  switch (id) {
+    case kGadgetFilterColumn:
+      GetInt32(kGadgetFilterColumn, filterColumn_);
+      UpdateFilterBar(true);
+      [[fallthrough]];
+    case kGadgetFilterText:
+      StoreFilterBarGadgets();
+      RegroupAndShow();
+      break;
+    case kGadgetStatusComparison:
+    case kGadgetSizeComparison:
+    case kGadgetResolutionComparison:
+    case kGadgetSizeValue:
+    case kGadgetSizeUnit:
+    case kGadgetResolutionWidth:
+    case kGadgetResolutionHeight:
+      GetInt32(kGadgetFilterColumn, filterColumn_);
+      RegroupAndShow();
+      break;
+    case kGadgetFilterToggle: {
+      bool shown = false;
+      GetBool(kGadgetFilterToggle, shown);
+      if (!shown) StoreFilterBarGadgets();
+      SetFilterBarShown(shown);
+      UpdateFilterBar(false);
+      if (shown) RestoreFilterBarGadgets();
+      RegroupAndShow();
+      break;
+    }
+    default: return GeDialog::Command(id, message);
+  }
+  OnSelectionChanged(false);
+  bx3::EventAdd();
+  return true;
+}
+
+}  // namespace kv

@@ -1,0 +1,270 @@
+#include "kvsort.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <unordered_map>
+
+#include "bx3/document.h"
+#include "kvcelltext.h"
+#include "kvids.h"
+#include "kvresources.h"
+
+namespace kv {
+
+namespace {
+
+using brantic::String;
+
+// What a row sorts by: `first`, then `text`, then `second`. Rows marked `last` sort after
+// all others and among themselves in any order.
+struct SortKey {
+  int64_t first = 0;
+  String text;
+  int64_t second = 0;
+  bool last = false;
+};
+
+SortKey MakeSortKey(const KvAssetEntry& row, int32_t column, const bx3::Document* document) {
+  SortKey key;
+  switch (column) {
+    case column::kLayer:
+      if (const bx3::Element* layer = row.layerLink.Resolve(document)) {
+        key.text = layer->GetName();
+        key.second = int64_t(layer->GetUid());
+      } else {
+        key.last = true;
+      }
+      break;
+    case column::kElement:
+      if (const bx3::Element* main = row.ownerMainLink.Resolve(document)) {
+        key.text = main->GetName();
+      } else {
+        key.last = true;
+      }
+      break;
+    case column::kAssetType: key.text = AssetTypeText(row, true); break;
+    case column::kBreadcrumb: key.text = BreadcrumbText(row, document); break;
+    case column::kAsset: key.text = row.assetPath.GetFile().GetString(); break;
+    case column::kFormat: key.text = FormatText(row); break;
+    case column::kGlobalPath: key.text = row.resolvedPath; break;
+    case column::kElementType: key.text = row.elementName; break;
+    case column::kResolution:
+      key.first = row.resolutionX;
+      key.second = row.resolutionY;
+      break;
+    case column::kNodeSpace: key.text = NodeSpaceName(row.nodeSpace); break;
+    case column::kPath: key.text = row.assetPath.GetString(); break;
+    case column::kNewPath: key.text = row.newPath; break;
+    case column::kStatus: key.first = row.resolveResult; break;
+    case column::kTake:
+      key.first = row.takeOverride ? 1 : 0;
+      key.text = TakeText(row);
+      break;
+    case column::kSize: key.first = row.fileSize; break;
+    default: break;
+  }
+  return key;
+}
+
+bool KeyBefore(const SortKey& a, const SortKey& b) {
+  if (a.first != b.first) return a.first < b.first;
+  if (const int order = a.text.Compare(b.text); order != 0) return order < 0;
+  return a.second < b.second;
+}
+
+}  // namespace
+
+void SortAssetRows(std::vector<KvAssetEntry>& rows, int32_t sortColumn, const bx3::Document* document) {
+  if (rows.size() < 2) return;
+  const bool descending = sortColumn < 0;
+  const int32_t column = descending ? -sortColumn : sortColumn;
+  // One key per row instead of building texts in every comparison.
+  std::vector<SortKey> keys;
+  keys.reserve(rows.size());
+  for (const KvAssetEntry& row : rows) keys.push_back(MakeSortKey(row, column, document));
+  std::vector<uint32_t> order(rows.size());
+  std::iota(order.begin(), order.end(), 0u);
+  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+    const SortKey& left = keys[a];
+    const SortKey& right = keys[b];
+    if (left.last || right.last) return !left.last && right.last;
+    return descending ? KeyBefore(right, left) : KeyBefore(left, right);
+  });
+  std::vector<KvAssetEntry> sorted;
+  sorted.reserve(rows.size());
+  for (uint32_t index : order) sorted.push_back(std::move(rows[index]));
+  rows.swap(sorted);
+}
+
+bool PassesTypeFilter(const KvAssetEntry& row, const KvViewSettings& view) {
+  static constexpr std::pair<uint32_t, int32_t> kFilters[] = {
+      {ASSETTYPE_IMAGE, kCmdViewTypeImage},         {ASSETTYPE_VIDEO, kCmdViewTypeVideo},
+      {ASSETTYPE_AUDIO, kCmdViewTypeAudio},         {ASSETTYPE_CACHE, kCmdViewTypeExternalCache},
+      {ASSETTYPE_REFERENCED3D, kCmdViewTypeReferenced3d}, {ASSETTYPE_OTHER, kCmdViewTypeOther},
+  };
+  for (const auto& [bit, command] : kFilters) {
+    if ((row.assetType & bit) && view.Flag(command)) return true;
+  }
+  return false;
+}
+
+bool IsWildcardPattern(std::string_view text) { return text.find_first_of("*?#") != std::string_view::npos; }
+
+std::string WildcardToRegex(std::string_view pattern) {
+  std::string expression;
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    const char c = pattern[i];
+    if (c == '\\' && i + 1 < pattern.size()) {
+      expression += '\\';
+      expression += pattern[++i];
+    } else if (c == '*' && !(i > 0 && pattern[i - 1] == '[')) {
+      expression += "(.*)";
+    } else if (c == '?') {
+      expression += '.';
+    } else if (c == '#') {
+      expression += "([0-9]+)";
+    } else if (c == '(' || c == ')' || c == '|') {
+      expression += c;
+    } else {
+      // Everything else stands for itself, expression characters included.
+      if (std::string_view("\\^$.[]{}+*?").find(c) != std::string_view::npos) expression += '\\';
+      expression += c;
+    }
+  }
+  return expression;
+}
+
+int64_t SizeLimitInBytes(double value, int32_t unit) {
+  const double factor = unit == 0 ? 1'000'000.0 : unit == 1 ? 1'000.0 : 1.0;
+  const double limit = value * factor;
+  if (!(limit >= 0.0) || limit >= 9.2e18) return std::numeric_limits<int64_t>::max();
+  return int64_t(limit);
+}
+
+std::pair<int64_t, int64_t> CoarsenSizes(int64_t fileSize, int64_t limit, int32_t unit) {
+  // Truncated like the display rounds; kept inside 32 bits without wrapping.
+  const auto scaled = [](int64_t value, double factor) {
+    return int64_t(std::clamp(std::trunc(double(value) * factor), double(std::numeric_limits<int32_t>::min()),
+                              double(std::numeric_limits<int32_t>::max())));
+  };
+  if (unit == 0 && fileSize >= 1'000'000) return {scaled(fileSize, 0.0001), scaled(limit, 0.0001)};
+  if ((unit == 0 || unit == 1) && fileSize >= 1'000) return {scaled(fileSize, 0.1), scaled(limit, 0.1)};
+  return {fileSize, limit};
+}
+
+String FilterColumnText(const KvAssetEntry& row, int32_t filterColumn, const bx3::Document* document) {
+  switch (filterColumn) {
+    case 1: return row.assetPath.GetFile().GetString();
+    case 2: return row.assetPath.GetString();
+    case 3: return row.resolvedPath;
+    case 4: return row.elementName;
+    case 5: return ElementText(row, document);
+    case 6: return BreadcrumbText(row, document);
+    case 7: return LayerText(row, document);
+    case 8: return TakeText(row);
+    case 9: return NodeSpaceText(row);
+    case 10: return FormatText(row);
+    default: return String();
+  }
+}
+
+brantic::Result<KvFilterBarFilter> KvFilterBarFilter::Create(const KvFilterBarState& state,
+                                                             const bx3::Document* document) {
+  KvFilterBarFilter filter;
+  filter.state_ = state;
+  filter.document_ = document;
+  filter.sizeLimit_ = SizeLimitInBytes(state.sizeValue, state.sizeUnit);
+  if (state.column >= 1 && state.column <= 10 && IsWildcardPattern(state.text.View())) {
+    auto pattern = brantic::RegularExpression::Compile(WildcardToRegex(state.text.View()));
+    if (!pattern) return pattern.GetError();
+    filter.pattern_ = std::move(*pattern);
+  }
+  return filter;
+}
+
+bool KvFilterBarFilter::Keeps(const KvAssetEntry& row) const {
+  const auto compare = [](int32_t option, int64_t value, int64_t limit) {
+    return option == 0 ? value < limit : option == 1 ? value == limit : value > limit;
+  };
+  switch (state_.column) {
+    case 0:
+    case 100:
+      if (state_.statusOption == 0) return row.resolveResult == 0;
+      if (state_.statusOption == 1) return row.resolveResult >= 1 && row.resolveResult <= 3;
+      return row.resolveResult == 4;
+    case 11:
+    case 111: {
+      const auto [size, limit] = CoarsenSizes(row.fileSize, sizeLimit_, state_.sizeUnit);
+      return compare(state_.sizeOption, size, limit);
+    }
+    case 12:
+    case 112:
+      return (state_.width == 0 || compare(state_.resolutionOption, row.resolutionX, state_.width)) &&
+             (state_.height == 0 || compare(state_.resolutionOption, row.resolutionY, state_.height));
+    default: break;
+  }
+  if (state_.column < 1 || state_.column > 10 || state_.text.IsEmpty()) return true;
+  const String text = FilterColumnText(row, state_.column, document_);
+  if (text.IsEmpty()) return false;
+  return pattern_ ? pattern_->MatchesWhole(text.View()) : text.Contains(state_.text.View());
+}
+
+brantic::Result<void> BuildRowIndexList(KvAssetTable& table, const KvViewSettings& view,
+                                        const KvFilterBarFilter* filterBar) {
+  table.rowIndexList.clear();
+  table.viewGroups.clear();
+  try {
+    table.rowIndexList.reserve(table.rows.size());
+    for (size_t i = 0; i < table.rows.size(); ++i) {
+      KvAssetEntry& row = table.rows[i];
+      if (filterBar && !filterBar->Keeps(row)) {
+        row.selected = 0;
+        continue;
+      }
+      if (PassesTypeFilter(row, view)) table.rowIndexList.push_back(int64_t(i));
+    }
+  } catch (const std::bad_alloc&) {
+    return brantic::OutOfMemoryError();
+  }
+  return {};
+}
+
+String GroupKey(const KvAssetEntry& row, int32_t groupMode, const bx3::Document* document) {
+  switch (groupMode) {
+    case kGroupByNodeSpace: return NodeSpaceName(row.nodeSpace);
+    case kGroupByLayer: {
+      const bx3::Element* layer = row.layerLink.Resolve(document);
+      return layer ? String(std::to_string(layer->GetUid())) : String();
+    }
+    case kGroupByTake: return TakeText(row);
+    case kGroupByElementType: return row.elementName;
+    case kGroupByAssetType: return AssetTypeText(row, false);
+    case kGroupByFormat: return row.formatText;
+    default: return row.assetPath.GetString();
+  }
+}
+
+brantic::Result<void> GroupRows(KvAssetTable& table, int32_t groupMode, const bx3::Document* document) {
+  try {
+    // Keys are kept alive beside the map, which looks them up by view.
+    std::vector<String> keys;
+    keys.reserve(table.rowIndexList.size());
+    std::unordered_map<std::string_view, size_t> groupOfKey;
+    groupOfKey.max_load_factor(0.65f);
+    std::vector<std::vector<int64_t>> groups;
+    for (size_t position = 0; position < table.rowIndexList.size(); ++position) {
+      keys.push_back(GroupKey(table.rows[size_t(table.rowIndexList[position])], groupMode, document));
+      const auto [found, isNew] = groupOfKey.try_emplace(keys.back().View(), groups.size());
+      if (isNew) groups.emplace_back();
+      groups[found->second].push_back(int64_t(position));
+    }
+    table.viewGroups = std::move(groups);
+  } catch (const std::bad_alloc&) {
+    return brantic::OutOfMemoryError();
+  }
+  return {};
+}
+
+}  // namespace kv
