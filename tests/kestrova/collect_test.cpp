@@ -13,92 +13,13 @@
 #include "kvdialog.h"
 #include "kvids.h"
 #include "kvresources.h"
+#include "support/fake_dialog.h"
 #include "support/media_fixtures.h"
 
 using namespace kv;
 using bx3::Filename;
 
 namespace {
-
-// A window without a screen: keeps gadget values and gives the dialog a tree that counts
-// refreshes. Enough for the collection, which only needs a tree to exist.
-class FakeTree : public bx3::TreeViewGadget {
- public:
-  void SetRoot(void*, bx3::TreeViewFunctions*, void*) override {}
-  void SetLayout(const std::vector<bx3::TreeColumn>& columns) override { columns_ = columns; }
-  std::vector<bx3::TreeColumn> GetLayout() const override { return columns_; }
-  void Refresh() override { ++refreshes; }
-  void RedrawRows() override { ++redraws; }
-  void ScrollTo(bx3::TreeItem) override {}
-  int refreshes = 0;
-  int redraws = 0;
-
- private:
-  std::vector<bx3::TreeColumn> columns_;
-};
-
-class FakeWindow : public bx3::DialogWindow {
- public:
-  bool GroupBegin(int32_t, int32_t, int32_t, int32_t, const brantic::String&) override { return true; }
-  bool GroupEnd() override { return true; }
-  bool GroupBorderSpace(int32_t, int32_t, int32_t, int32_t) override { return true; }
-  bool AddGadget(const bx3::GadgetSpec& spec) override {
-    if (spec.kind == bx3::GadgetKind::TreeView) trees[spec.id] = std::make_unique<FakeTree>();
-    values[spec.id] = spec.text;
-    return true;
-  }
-  bool AddChild(int32_t, int32_t, const brantic::String&) override { return true; }
-  bool FlushGroup(int32_t) override { return true; }
-  bool LayoutChanged(int32_t) override { return true; }
-  bool AttachUserArea(bx3::GeUserArea&, int32_t) override { return true; }
-  bx3::TreeViewGadget* FindTreeView(int32_t id) override { return trees.count(id) ? trees[id].get() : nullptr; }
-  bool SetValue(int32_t id, const bx3::GadgetValue& value) override {
-    values[id] = value;
-    return true;
-  }
-  std::optional<bx3::GadgetValue> GetValue(int32_t id) const override {
-    const auto found = values.find(id);
-    return found == values.end() ? std::nullopt : std::optional<bx3::GadgetValue>(found->second);
-  }
-  bool SetLimits(int32_t, double, double, double) override { return true; }
-  bool Enable(int32_t, bool) override { return true; }
-  bool Focus(int32_t) override { return true; }
-  void SetTitle(const brantic::String&) override {}
-  void SetTimer(int32_t) override {}
-  bool SetGroupWeights(int32_t, const bx3::Container&) override { return true; }
-  bool GetGroupWeights(int32_t, bx3::Container&) const override { return true; }
-  void MenuFlushAll() override {}
-  void MenuSubBegin(const brantic::String&) override {}
-  void MenuSubEnd() override {}
-  void MenuAddCommand(int32_t) override {}
-  void MenuAddSeparator() override {}
-  void MenuFinished() override {}
-  void MenuSetState(int32_t, bool, bool) override {}
-
-  std::map<int32_t, bx3::GadgetValue> values;
-  std::map<int32_t, std::unique_ptr<FakeTree>> trees;
-};
-
-class FakeToolkit : public bx3::DialogToolkit {
- public:
-  bool OpenWindow(bx3::GeDialog& dialog, int32_t, int32_t pluginId, int32_t, int32_t, int32_t, int32_t, int32_t) override {
-    auto& window = windows[&dialog];
-    window = std::make_unique<FakeWindow>();
-    dialog.SetWindow(window.get());
-    if (!dialog.CreateLayout()) return false;
-    dialog.SetOpenState(true, pluginId);
-    return dialog.InitValues();
-  }
-  bool CloseWindow(bx3::GeDialog& dialog) override {
-    dialog.DestroyWindow();
-    dialog.SetWindow(nullptr);
-    dialog.SetOpenState(false, 0);
-    return true;
-  }
-  bool RestoreWindow(bx3::GeDialog&, int32_t, int32_t, const bx3::Container&) override { return false; }
-  bool FocusGadget(bx3::GeDialog&, int32_t) override { return true; }
-  std::map<bx3::GeDialog*, std::unique_ptr<FakeWindow>> windows;
-};
 
 class CollectTest : public ::testing::Test {
  protected:
@@ -155,7 +76,7 @@ class CollectTest : public ::testing::Test {
     brantic::DrainMainThreadQueue();
   }
 
-  FakeToolkit toolkit_;
+  kvtest::FakeToolkit toolkit_;
   kvtest::TempFolder folder_;
   bx3::Document* document_ = nullptr;
   bx3::Element* first_ = nullptr;

@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include "bx3/document.h"
+#include "bx3/host.h"
+#include "kvids.h"
+#include "kvresources.h"
+#include "kvsort.h"
+
+using namespace kv;
+using bx3::Filename;
+
+namespace {
+
+class SortTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(LoadModuleResources(KV_MODULE_SOURCE_DIR));
+    bx3::InitializeHost();
+  }
+  void TearDown() override { FreeModuleResources(); }
+
+  static KvAssetEntry Row(const char* path) {
+    KvAssetEntry row;
+    row.assetPath = Filename(path);
+    row.assetType = ASSETTYPE_IMAGE;
+    return row;
+  }
+  static std::vector<std::string> Paths(const std::vector<KvAssetEntry>& rows) {
+    std::vector<std::string> paths;
+    for (const KvAssetEntry& row : rows) paths.push_back(row.assetPath.GetString().Std());
+    return paths;
+  }
+};
+
+TEST_F(SortTest, ByFileNameBothWaysAndResolutionTies) {
+  std::vector<KvAssetEntry> rows = {Row("x/b.png"), Row("y/c.png"), Row("z/a.png")};
+  SortAssetRows(rows, column::kAsset, nullptr);
+  EXPECT_EQ(Paths(rows), (std::vector<std::string>{"z/a.png", "x/b.png", "y/c.png"}));
+  SortAssetRows(rows, -column::kAsset, nullptr);
+  EXPECT_EQ(Paths(rows), (std::vector<std::string>{"y/c.png", "x/b.png", "z/a.png"}));
+
+  rows[0].resolutionX = 100, rows[0].resolutionY = 50;
+  rows[1].resolutionX = 100, rows[1].resolutionY = 20;
+  rows[2].resolutionX = 30, rows[2].resolutionY = 900;
+  SortAssetRows(rows, column::kResolution, nullptr);
+  EXPECT_EQ(Paths(rows), (std::vector<std::string>{"z/a.png", "x/b.png", "y/c.png"}));
+  SortAssetRows(rows, -column::kResolution, nullptr);
+  EXPECT_EQ(Paths(rows), (std::vector<std::string>{"y/c.png", "x/b.png", "z/a.png"}));
+}
+
+TEST_F(SortTest, OverriddenTakesComeLastAscendingAndFirstDescending) {
+  std::vector<KvAssetEntry> rows;
+  for (const auto& [path, take, override] : std::vector<std::tuple<const char*, const char*, bool>>{
+           {"1", "Beta", true}, {"2", "Main", false}, {"3", "Alpha", true}, {"4", "", false}}) {
+    KvAssetEntry row = Row(path);
+    row.takeName = brantic::String(take);
+    row.takeOverride = override;
+    rows.push_back(row);
+  }
+  SortAssetRows(rows, column::kTake, nullptr);
+  // "(none)" stands for the empty name and sorts by that text.
+  const bool noneBeforeMain = GetResourceString(10025).Compare(brantic::String("Main")) < 0;
+  const std::vector<std::string> expected =
+      noneBeforeMain ? std::vector<std::string>{"4", "2", "3", "1"} : std::vector<std::string>{"2", "4", "3", "1"};
+  EXPECT_EQ(Paths(rows), expected);
+  SortAssetRows(rows, -column::kTake, nullptr);
+  EXPECT_EQ(Paths(rows)[0], "1");
+  EXPECT_EQ(Paths(rows)[1], "3");
+}
+
+TEST_F(SortTest, LayersWithTheSameNameSortAndGroupApart) {
+  bx3::Document document;
+  bx3::Element* first = document.InsertElement(bx3::Branch::Layers, bx3::CreateElement(bx3::type::kLayer, "Props"));
+  bx3::Element* second = document.InsertElement(bx3::Branch::Layers, bx3::CreateElement(bx3::type::kLayer, "Props"));
+  bx3::Element* other = document.InsertElement(bx3::Branch::Layers, bx3::CreateElement(bx3::type::kLayer, "Alpha"));
+  KvAssetTable table;
+  for (const auto& [path, layer] : std::vector<std::pair<const char*, bx3::Element*>>{
+           {"a", second}, {"b", first}, {"c", nullptr}, {"d", other}, {"e", second}}) {
+    KvAssetEntry row = Row(path);
+    if (layer) row.layerLink.Set(layer);
+    table.rows.push_back(row);
+  }
+  SortAssetRows(table.rows, column::kLayer, &document);
+  // By name, equal names by layer; the row without a layer last.
+  EXPECT_EQ(Paths(table.rows)[0], "d");
+  EXPECT_EQ(Paths(table.rows)[4], "c");
+  EXPECT_NE(table.rows[1].layerLink.GetUid(), table.rows[2].layerLink.GetUid());
+  EXPECT_EQ(table.rows[2].layerLink.GetUid(), table.rows[3].layerLink.GetUid());
+
+  ASSERT_TRUE(BuildRowIndexList(table, KvViewSettings::Defaults(), nullptr));
+  ASSERT_TRUE(GroupRows(table, kGroupByLayer, &document));
+  // Alpha, Props, the other Props, no layer.
+  EXPECT_EQ(table.viewGroups, (std::vector<std::vector<int64_t>>{{0}, {1}, {2, 3}, {4}}));
+}
+
+TEST_F(SortTest, GroupsFollowTheirFirstMemberAndTheTypeFilter) {
+  KvAssetTable table;
+  for (const char* path : {"a.png", "b.wav", "a.png", "c.mov", "b.wav", "a.png"}) table.rows.push_back(Row(path));
+  table.rows[1].assetType = table.rows[4].assetType = ASSETTYPE_AUDIO;
+  table.rows[3].assetType = ASSETTYPE_VIDEO;
+  KvViewSettings view = KvViewSettings::Defaults();
+  ASSERT_TRUE(BuildRowIndexList(table, view, nullptr));
+  ASSERT_TRUE(GroupRows(table, kGroupByAsset, nullptr));
+  EXPECT_EQ(table.viewGroups, (std::vector<std::vector<int64_t>>{{0, 2, 5}, {1, 4}, {3}}));
+  ASSERT_TRUE(GroupRows(table, kGroupByAssetType, nullptr));
+  EXPECT_EQ(table.viewGroups.size(), 3u);
+
+  view.flags[kCmdViewTypeAudio] = false;
+  ASSERT_TRUE(BuildRowIndexList(table, view, nullptr));
+  EXPECT_EQ(table.rowIndexList, (std::vector<int64_t>{0, 2, 3, 5}));
+  ASSERT_TRUE(GroupRows(table, kGroupByAsset, nullptr));
+  EXPECT_EQ(table.viewGroups, (std::vector<std::vector<int64_t>>{{0, 1, 3}, {2}}));
+}
+
+TEST_F(SortTest, WildcardTranslation) {
+  struct Case {
+    const char* pattern;
+    const char* expression;
+  };
+  const Case cases[] = {
+      {"*.png", "(.*)\\.png"},       {"wall_?", "wall_."},          {"frame#.exr", "frame([0-9]+)\\.exr"},
+      {"(a|b)*", "(a|b)(.*)"},       {"\\*x", "\\*x"},              {"end\\", "end\\\\"},
+      {"[*]", "\\[\\*\\]"},          {"a+b", "a\\+b"},              {"plain", "plain"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(WildcardToRegex(c.pattern), c.expression) << c.pattern;
+
+  struct Match {
+    const char* pattern;
+    const char* text;
+    bool matches;
+  };
+  const Match matches[] = {
+      {"*.png", "wood.png", true},  {"*.png", "wood.png.bak", false}, {"wall_?.png", "wall_1.png", true},
+      {"wall_?.png", "wall_12.png", false}, {"f#.exr", "f0012.exr", true}, {"f#.exr", "f.exr", false},
+      {"(wood|oak)*", "oak_2.jpg", true},   {"\\?*", "?x", true},          {"\\?*", "ax", false},
+  };
+  for (const Match& m : matches) {
+    KvFilterBarState state;
+    state.column = 1;
+    state.text = brantic::String(m.pattern);
+    auto filter = KvFilterBarFilter::Create(state, nullptr);
+    ASSERT_TRUE(filter) << m.pattern;
+    EXPECT_EQ(filter->Keeps(Row(m.text)), m.matches) << m.pattern << " on " << m.text;
+  }
+  // Without wildcards the text is searched for; an empty text keeps every row.
+  KvFilterBarState contains;
+  contains.column = 2;
+  contains.text = brantic::String("tex/");
+  EXPECT_TRUE(KvFilterBarFilter::Create(contains, nullptr)->Keeps(Row("a/tex/wood.png")));
+  EXPECT_FALSE(KvFilterBarFilter::Create(contains, nullptr)->Keeps(Row("a/wood.png")));
+  contains.text = brantic::String();
+  EXPECT_TRUE(KvFilterBarFilter::Create(contains, nullptr)->Keeps(Row("a/wood.png")));
+}
+
+TEST_F(SortTest, SizeFilterCoarsensByUnit) {
+  struct Case {
+    double value;
+    int32_t unit;
+    int32_t option;
+    int64_t size;
+    bool kept;
+  };
+  const Case cases[] = {
+      {1.0, 0, 1, 1'000'000, true},    // 1 MB equals 1,000,000 bytes
+      {1.0, 0, 1, 1'009'999, true},    // ... and anything in the same 10,000-byte step
+      {1.0, 0, 1, 1'010'000, false},
+      {2.0, 1, 1, 2'005, true},        // KB: 10-byte steps from 1,000 bytes on
+      {2.0, 1, 1, 2'010, false},
+      {2.0, 1, 0, 1'999, true},
+      {500.0, 2, 1, 500, true},        // bytes stay exact
+      {500.0, 2, 2, 501, true},
+      {500.0, 2, 0, 500, false},
+      {-1.0, 1, 0, 1'000'000'000, true},  // a negative limit is no limit
+  };
+  for (const Case& c : cases) {
+    KvFilterBarState state;
+    state.column = 11;
+    state.sizeValue = c.value;
+    state.sizeUnit = c.unit;
+    state.sizeOption = c.option;
+    KvAssetEntry row = Row("a.png");
+    row.fileSize = c.size;
+    EXPECT_EQ(KvFilterBarFilter::Create(state, nullptr)->Keeps(row), c.kept)
+        << c.value << " unit " << c.unit << " option " << c.option << " size " << c.size;
+  }
+}
+
+TEST_F(SortTest, StatusAndResolutionFilters) {
+  KvAssetTable table;
+  for (int32_t code : {0, 1, 3, 4}) {
+    KvAssetEntry row = Row("a.png");
+    row.resolveResult = code;
+    row.resolutionX = 100 * (code + 1);
+    row.resolutionY = 50;
+    row.selected = 1;
+    table.rows.push_back(row);
+  }
+  KvFilterBarState state;
+  state.column = 100;
+  state.statusOption = 1;
+  auto found = KvFilterBarFilter::Create(state, nullptr);
+  ASSERT_TRUE(BuildRowIndexList(table, KvViewSettings::Defaults(), &*found));
+  EXPECT_EQ(table.rowIndexList, (std::vector<int64_t>{1, 2}));
+  EXPECT_FALSE(table.rows[0].selected);  // hidden rows lose their selection
+  EXPECT_TRUE(table.rows[1].selected);
+
+  state.column = 12;
+  state.resolutionOption = 2;
+  state.width = 150;  // the height places no limit
+  auto wide = KvFilterBarFilter::Create(state, nullptr);
+  ASSERT_TRUE(BuildRowIndexList(table, KvViewSettings::Defaults(), &*wide));
+  EXPECT_EQ(table.rowIndexList, (std::vector<int64_t>{1, 2, 3}));
+  state.height = 50;
+  state.resolutionOption = 1;
+  state.width = 0;
+  auto exact = KvFilterBarFilter::Create(state, nullptr);
+  ASSERT_TRUE(BuildRowIndexList(table, KvViewSettings::Defaults(), &*exact));
+  EXPECT_EQ(table.rowIndexList.size(), 4u);
+}
+
+}  // namespace
