@@ -21,13 +21,17 @@ namespace kvtest {
 class FakeTree : public bx3::TreeViewGadget {
  public:
   void SetRoot(void*, bx3::TreeViewFunctions*, void*) override {}
-  void SetLayout(const std::vector<bx3::TreeColumn>& columns) override { columns_ = columns; }
+  void SetLayout(const std::vector<bx3::TreeColumn>& columns) override {
+    columns_ = columns;
+    ++layouts;
+  }
   std::vector<bx3::TreeColumn> GetLayout() const override { return columns_; }
   void Refresh() override { ++refreshes; }
   void RedrawRows() override { ++redraws; }
   void ScrollTo(bx3::TreeItem) override {}
   int refreshes = 0;
   int redraws = 0;
+  int layouts = 0;
 
  private:
   std::vector<bx3::TreeColumn> columns_;

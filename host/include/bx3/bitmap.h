@@ -14,6 +14,7 @@ namespace bx3 {
 
 struct Rgb {
   uint8_t r = 0, g = 0, b = 0;
+  bool operator==(const Rgb&) const = default;
 };
 
 // Answers of BaseBitmap::Init from a file.

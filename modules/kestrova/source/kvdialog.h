@@ -152,8 +152,8 @@ class KestrovaDialog : public bx3::GeDialog {
     lastDoubleClickColumn_ = column;
     doubleClickRecorded_ = true;
   }
-  // The number of listed assets: the view groups.
-  int64_t ListedCount() const { return int64_t(assets_.viewGroups.size()); }
+  // The number of rows in view.
+  int64_t ListedCount() const { return int64_t(assets_.rowIndexList.size()); }
   bx3::TreeViewGadget* TreeView() const { return treeView_; }
   // Whether any member of a view group is selected; remembered until the tree is refreshed.
   bool GroupHasSelection(int64_t group) const;

@@ -1,0 +1,157 @@
+#include "bx3/commands.h"
+#include "kestrova/inspector_fixture.h"
+#include "kvcommands.h"
+
+using namespace kv;
+
+namespace {
+
+class CommandsTest : public kvtest::InspectorFixture {
+ protected:
+  template <typename Command>
+  int32_t State() {
+    return Command(&dialog_).CommandState(document_, nullptr);
+  }
+  template <typename Command>
+  bool Run() {
+    return Command(&dialog_).Execute(document_, nullptr);
+  }
+  int32_t SelectedRows() {
+    int32_t count = 0;
+    for (const KvAssetEntry& row : dialog_.Assets().rows) count += row.selected;
+    return count;
+  }
+};
+
+TEST_F(CommandsTest, TheMainCommandIsCheckedWhileItsWindowIsOpen) {
+  Kestrova main;
+  EXPECT_FALSE(main.Execute(document_, nullptr));  // no dialog
+  main.SetDialog(std::make_unique<KestrovaDialog>());
+  EXPECT_EQ(main.CommandState(document_, nullptr), bx3::kCmdEnabled);
+  ASSERT_TRUE(main.Execute(document_, nullptr));
+  EXPECT_EQ(main.CommandState(document_, nullptr), bx3::kCmdEnabledChecked);
+  ASSERT_TRUE(main.Execute(document_, nullptr));  // open already: stays open
+  EXPECT_EQ(main.CommandState(document_, nullptr), bx3::kCmdEnabledChecked);
+  main.GetDialog()->Close();
+  EXPECT_EQ(main.CommandState(document_, nullptr), bx3::kCmdEnabled);
+  FinishJobs();
+}
+
+TEST_F(CommandsTest, SelectionCommandsOnAnEmptyList) {
+  bx3::CloseAllDocuments();
+  document_ = bx3::AddDocument(std::make_unique<bx3::Document>());
+  Open();
+  EXPECT_EQ(State<Kv_SelectAllCommand>(), bx3::kCmdDisabled);
+  EXPECT_EQ(State<Kv_SelectMissingCommand>(), bx3::kCmdDisabled);
+  EXPECT_EQ(State<Kv_InvertSelectionCommand>(), bx3::kCmdDisabled);
+  EXPECT_EQ(State<Kv_DeselectAllCommand>(), bx3::kCmdDisabled);
+  EXPECT_EQ(State<Kv_SelectActiveCommand>(), bx3::kCmdEnabled);
+  EXPECT_EQ(Kv_SelectActiveCommand(nullptr).CommandState(document_, nullptr), bx3::kCmdEnabled);
+  const int refreshes = Tree().refreshes;
+  EXPECT_TRUE(Run<Kv_SelectActiveCommand>());
+  EXPECT_GT(Tree().refreshes, refreshes);
+  EXPECT_EQ(dialog_.SelectedCount(), 0);
+}
+
+TEST_F(CommandsTest, SelectionCommandsKeepTheirCounts) {
+  Open();
+  ASSERT_EQ(dialog_.ListedCount(), 5);
+  ASSERT_TRUE(Run<Kv_SelectAllCommand>());
+  EXPECT_EQ(dialog_.SelectedCount(), 5);
+  EXPECT_EQ(SelectedRows(), 5);
+  EXPECT_GE(dialog_.CurrentRow(), 0);  // the first row that exists
+  EXPECT_EQ(State<Kv_SelectAllCommand>(), bx3::kCmdDisabled);
+  EXPECT_TRUE(Run<Kv_SelectAllCommand>());  // run anyway: no change
+  EXPECT_EQ(dialog_.SelectedCount(), 5);
+
+  // A selected row the count does not know of: inverting never counts below 0.
+  ASSERT_TRUE(Run<Kv_DeselectAllCommand>());
+  EXPECT_EQ(dialog_.SelectedCount(), 0);
+  dialog_.Assets().rows[0].selected = 1;
+  ASSERT_TRUE(Run<Kv_InvertSelectionCommand>());
+  EXPECT_EQ(dialog_.SelectedCount(), 4);
+  EXPECT_EQ(SelectedRows(), 4);
+
+  // Select Missing: only the missing file, and no current row.
+  ASSERT_TRUE(Run<Kv_SelectMissingCommand>());
+  EXPECT_EQ(dialog_.SelectedCount(), 1);
+  EXPECT_EQ(dialog_.CurrentRow(), -1);
+  for (const KvAssetEntry& row : dialog_.Assets().rows) EXPECT_EQ(bool(row.selected), row.resolveResult == 0);
+
+  // Select Active: the rows of the active material.
+  document_->SetActiveMaterial(materials_[3]);  // Steel, b.png
+  ASSERT_TRUE(Run<Kv_SelectActiveCommand>());
+  EXPECT_EQ(dialog_.SelectedCount(), 1);
+  for (const KvAssetEntry& row : dialog_.Assets().rows) {
+    EXPECT_EQ(bool(row.selected), row.assetPath == bx3::Filename("tex/b.png"));
+  }
+  brantic::String status;
+  ASSERT_TRUE(dialog_.GetString(kGadgetStatus, status));
+  EXPECT_EQ(status, "Listed: 3 (5) - Missing: 1 - Selected: 1");
+}
+
+TEST_F(CommandsTest, ColumnTypeAndGroupCommands) {
+  Open();
+  const auto hasColumn = [&](int32_t column) {
+    for (const bx3::TreeColumn& c : Tree().GetLayout()) {
+      if (c.id == column) return true;
+    }
+    return false;
+  };
+  EXPECT_FALSE(hasColumn(column::kGlobalPath));
+  EXPECT_EQ(State<Kv_ViewGlobalPathCommand>(), bx3::kCmdEnabled);
+  ASSERT_TRUE(Run<Kv_ViewGlobalPathCommand>());
+  EXPECT_TRUE(hasColumn(column::kGlobalPath));
+  EXPECT_EQ(State<Kv_ViewGlobalPathCommand>(), bx3::kCmdEnabledChecked);
+  EXPECT_EQ(Window().menus[kCmdViewGlobalPath], std::make_pair(true, true));
+  // Stored for the next run.
+  const bx3::Container* stored = bx3::Preferences::Get().Plugins().GetContainer(kMainCommandId);
+  ASSERT_NE(stored, nullptr);
+  EXPECT_TRUE(stored->GetBool(kCmdViewGlobalPath));
+
+  // Grouped by layer, the layer column is shown, checked and disabled, whatever its flag.
+  ASSERT_TRUE(Run<Kv_ViewLayerCommand>());
+  EXPECT_FALSE(hasColumn(column::kLayer));
+  int layouts = Tree().layouts;
+  ASSERT_TRUE(Kv_ViewGroupModeByCommand(&dialog_, kGroupByLayer).Execute(document_, nullptr));
+  EXPECT_GT(Tree().layouts, layouts);
+  EXPECT_TRUE(hasColumn(column::kLayer));
+  EXPECT_EQ(State<Kv_ViewLayerCommand>(), bx3::kCmdCheckedDisabled);
+  EXPECT_EQ(Kv_ViewGroupModeByCommand(&dialog_, kGroupByLayer).CommandState(document_, nullptr),
+            bx3::kCmdEnabledChecked);
+  EXPECT_EQ(Kv_ViewGroupModeByCommand(&dialog_, kGroupByAsset).CommandState(document_, nullptr), bx3::kCmdEnabled);
+  EXPECT_EQ(dialog_.Assets().viewGroups.size(), 1u);  // no element has a layer
+
+  // A type filter hides rows but leaves the columns alone.
+  layouts = Tree().layouts;
+  ASSERT_TRUE(Run<Kv_ViewTypeImageCommand>());
+  EXPECT_EQ(Tree().layouts, layouts);
+  EXPECT_EQ(State<Kv_ViewTypeImageCommand>(), bx3::kCmdEnabled);
+  EXPECT_EQ(dialog_.ListedCount(), 0);
+  ASSERT_TRUE(Run<Kv_ViewTypeImageCommand>());
+  EXPECT_EQ(dialog_.ListedCount(), 5);
+}
+
+TEST_F(CommandsTest, TheFilterBarKeepsItsTextWhileHidden) {
+  Open();
+  EXPECT_EQ(State<Kv_FilterbarCommand>(), bx3::kCmdEnabled);
+  ASSERT_TRUE(Run<Kv_FilterbarCommand>());
+  EXPECT_EQ(State<Kv_FilterbarCommand>(), bx3::kCmdEnabledChecked);
+  // Typing a wildcard into the filter field filters the file names.
+  ASSERT_TRUE(dialog_.SetString(kGadgetFilterText, brantic::String("?.png")));
+  ASSERT_TRUE(dialog_.SetInt32(kGadgetFilterColumn, 1));
+  dialog_.Command(kGadgetFilterText, bx3::Container());
+  EXPECT_EQ(dialog_.ListedCount(), 4);  // a.png three times, b.png
+
+  ASSERT_TRUE(Run<Kv_FilterbarCommand>());  // hidden: every row again
+  EXPECT_EQ(dialog_.ListedCount(), 5);
+  EXPECT_EQ(dialog_.StoredFilterText(), "?.png");
+  ASSERT_TRUE(dialog_.SetString(kGadgetFilterText, brantic::String()));
+  ASSERT_TRUE(Run<Kv_FilterbarCommand>());  // shown again: the text comes back
+  brantic::String text;
+  ASSERT_TRUE(dialog_.GetString(kGadgetFilterText, text));
+  EXPECT_EQ(text, "?.png");
+  EXPECT_EQ(dialog_.ListedCount(), 4);
+}
+
+}  // namespace

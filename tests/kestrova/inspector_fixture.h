@@ -1,0 +1,69 @@
+// A scene with a few file uses and an inspector window on it, without a screen.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "brantic/jobs.h"
+#include "brantic/mainthread.h"
+#include "bx3/document.h"
+#include "bx3/host.h"
+#include "bx3/prefs.h"
+#include "kvdialog.h"
+#include "kvids.h"
+#include "kvresources.h"
+#include "support/fake_dialog.h"
+#include "support/media_fixtures.h"
+#include "support/temp_folder.h"
+
+namespace kvtest {
+
+// Five uses: a.png by three materials, b.png by one, the missing gone.png by one.
+class InspectorFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(kv::LoadModuleResources(KV_MODULE_SOURCE_DIR));
+    bx3::InitializeHost();
+    bx3::Preferences::Get().Reset();
+    bx3::SetDialogToolkit(&toolkit_);
+    std::filesystem::create_directories(folder_ / "tex");
+    kvtest::ImageFile image;
+    for (const char* name : {"tex/a.png", "tex/b.png"}) ASSERT_TRUE(kvtest::WriteImage(folder_ / name, image));
+    auto document = std::make_unique<bx3::Document>();
+    document->SetFilename(bx3::Filename(folder_ / "scene.bx3"));
+    for (const auto& [material, file] : std::vector<std::pair<const char*, const char*>>{
+             {"Oak", "tex/a.png"}, {"Pine", "tex/a.png"}, {"Elm", "tex/a.png"}, {"Steel", "tex/b.png"},
+             {"Rust", "tex/gone.png"}}) {
+      bx3::Element* owner =
+          document->InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, material));
+      bx3::Element* shader = owner->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"));
+      shader->SetParameter(bx3::param::kBitmapFile, bx3::Filename(file));
+      materials_.push_back(owner);
+    }
+    document_ = bx3::AddDocument(std::move(document));
+  }
+  void TearDown() override {
+    if (dialog_.IsOpen()) dialog_.Close();
+    FinishJobs();
+    bx3::SetDialogToolkit(nullptr);
+    bx3::CloseAllDocuments();
+    bx3::Preferences::Get().Reset();
+    kv::FreeModuleResources();
+  }
+  void Open() { ASSERT_TRUE(dialog_.Open(bx3::kDialogNonModal, kv::kMainCommandId, -1, -1, 1200, 500)); }
+  static void FinishJobs() {
+    brantic::JobQueue::WaitAllIdle();
+    brantic::DrainMainThreadQueue();
+  }
+  kvtest::FakeWindow& Window() { return *static_cast<kvtest::FakeWindow*>(dialog_.GetWindow()); }
+  kvtest::FakeTree& Tree() { return *Window().trees.at(kv::kGadgetTree); }
+
+  kvtest::FakeToolkit toolkit_;
+  kvtest::TempFolder folder_;
+  bx3::Document* document_ = nullptr;
+  std::vector<bx3::Element*> materials_;
+  kv::KestrovaDialog dialog_;
+};
+
+}  // namespace kvtest
