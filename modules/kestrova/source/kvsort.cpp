@@ -92,10 +92,21 @@ void SortAssetRows(std::vector<KvAssetEntry>& rows, int32_t sortColumn, const bx
     if (left.last || right.last) return !left.last && right.last;
     return descending ? KeyBefore(right, left) : KeyBefore(left, right);
   });
-  std::vector<KvAssetEntry> sorted;
-  sorted.reserve(rows.size());
-  for (uint32_t index : order) sorted.push_back(std::move(rows[index]));
-  rows.swap(sorted);
+  // Moves the rows into place along the permutation's cycles: each row moves once and no
+  // second array of rows is needed.
+  for (size_t start = 0; start < order.size(); ++start) {
+    if (order[start] == start) continue;
+    KvAssetEntry held = std::move(rows[start]);
+    size_t target = start;
+    while (order[target] != start) {
+      const size_t source = order[target];
+      rows[target] = std::move(rows[source]);
+      order[target] = uint32_t(target);
+      target = source;
+    }
+    rows[target] = std::move(held);
+    order[target] = uint32_t(target);
+  }
 }
 
 bool PassesTypeFilter(const KvAssetEntry& row, const KvViewSettings& view) {

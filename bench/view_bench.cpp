@@ -1,0 +1,169 @@
+// Ordering, filtering and grouping 100,000 inspector rows, and drawing a screen of them.
+#include <benchmark/benchmark.h>
+
+#include "bx3/document.h"
+#include "bx3/host.h"
+#include "kvcommands.h"
+#include "kvdialog.h"
+#include "kvids.h"
+#include "kvresources.h"
+#include "kvsort.h"
+#include "kvtreefunctions.h"
+#include "support/fake_dialog.h"
+
+namespace {
+
+using namespace kv;
+
+constexpr int32_t kColumns[] = {column::kStatus,    column::kAssetType, column::kAsset,  column::kPath,
+                                column::kGlobalPath, column::kNewPath,  column::kElementType, column::kElement,
+                                column::kBreadcrumb, column::kLayer,    column::kTake,   column::kNodeSpace,
+                                column::kFormat,    column::kSize,      column::kResolution};
+constexpr int32_t kGroupModes[] = {kGroupNone,  kGroupByAsset,     kGroupByAssetType, kGroupByElementType,
+                                   kGroupByLayer, kGroupByTake, kGroupByNodeSpace, kGroupByFormat};
+
+// A document with 1,000 materials on 20 layers, and rows that use 20% distinct files.
+struct Rows {
+  bx3::Document* document = nullptr;
+  std::vector<KvAssetEntry> rows;
+
+  explicit Rows(int64_t count) {
+    static bool started = [] {
+      bx3::InitializeHost();
+      return LoadModuleResources(KV_MODULE_SOURCE_DIR);
+    }();
+    (void)started;
+    bx3::CloseAllDocuments();
+    auto scene = std::make_unique<bx3::Document>();
+    std::vector<bx3::Element*> layers, shaders;
+    for (int i = 0; i < 20; ++i) {
+      layers.push_back(scene->InsertElement(bx3::Branch::Layers,
+                                            bx3::CreateElement(bx3::type::kLayer, "Layer " + std::to_string(i % 15))));
+    }
+    for (int i = 0; i < 1000; ++i) {
+      bx3::Element* material = scene->InsertElement(
+          bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, "Material " + std::to_string(i)));
+      material->SetLayer(layers[size_t(i % 20)]);
+      shaders.push_back(material->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color")));
+    }
+    document = bx3::AddDocument(std::move(scene));
+    const char* suffixes[] = {"png", "exr", "jpg", "tif", "mov", "wav"};
+    const uint32_t types[] = {ASSETTYPE_IMAGE, ASSETTYPE_IMAGE, ASSETTYPE_IMAGE,
+                              ASSETTYPE_IMAGE, ASSETTYPE_VIDEO, ASSETTYPE_AUDIO};
+    rows.reserve(size_t(count));
+    uint64_t seed = 12345;
+    for (int64_t i = 0; i < count; ++i) {
+      seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+      const int64_t file = int64_t(seed >> 33) % (count / 5);
+      KvAssetEntry row;
+      row.assetPath = bx3::Filename("tex/sub_" + std::to_string(file % 37) + "/file_" + std::to_string(file) + "." +
+                                    suffixes[file % 6]);
+      row.assetType = types[file % 6];
+      row.resolveResult = file % 10 == 9 ? 0 : 4;
+      row.resolvedPath = row.resolveResult ? brantic::String("/scenes/" + row.assetPath.GetString().Std()) : brantic::String();
+      row.fileSize = (file * 7919) % 50'000'000;
+      row.resolutionX = 256 << (file % 5);
+      row.resolutionY = 128 << (file % 4);
+      row.formatText = brantic::String(suffixes[file % 6]);
+      row.takeName = brantic::String(file % 3 ? "Main" : "Alt");
+      row.takeOverride = file % 3 == 0;
+      bx3::Element* shader = shaders[size_t(i % 1000)];
+      row.ownerLink.Set(shader);
+      row.ownerMainLink.Set(shader->GetUp());
+      row.layerLink = shader->GetUp()->GetLayerLink();
+      row.elementName = shader->GetUp()->GetName();
+      row.parameterId = 0;
+      if (file % 50 == 0) {
+        row.sequenceStart = 1;
+        row.sequenceEnd = 24;
+      }
+      rows.push_back(std::move(row));
+    }
+  }
+};
+
+Rows& SharedRows() {
+  static Rows rows(100000);
+  return rows;
+}
+
+void BM_Sort(benchmark::State& state) {
+  Rows& shared = SharedRows();
+  const int32_t column = kColumns[state.range(0)];
+  std::vector<KvAssetEntry> rows;
+  for (auto _ : state) {
+    state.PauseTiming();
+    rows = shared.rows;
+    state.ResumeTiming();
+    SortAssetRows(rows, column, shared.document);
+    benchmark::DoNotOptimize(rows.data());
+  }
+  const char label[] = {char(column >> 24), char(column >> 16), char(column >> 8), char(column), 0};
+  state.SetLabel(label);
+}
+BENCHMARK(BM_Sort)->DenseRange(0, 14)->Unit(benchmark::kMillisecond);
+
+void BM_Filter(benchmark::State& state) {
+  Rows& shared = SharedRows();
+  KvAssetTable table;
+  table.rows = shared.rows;
+  KvFilterBarState filter;
+  filter.column = state.range(0) == 0 ? 2 : 1;
+  filter.text = brantic::String(state.range(0) == 0 ? "sub_12/" : "file_1#.*");
+  auto compiled = KvFilterBarFilter::Create(filter, shared.document);
+  const KvViewSettings view = KvViewSettings::Defaults();
+  for (auto _ : state) {
+    (void)BuildRowIndexList(table, view, &*compiled);
+    benchmark::DoNotOptimize(table.rowIndexList.data());
+  }
+  state.SetLabel(state.range(0) == 0 ? "text" : "wildcard");
+  state.counters["kept"] = double(table.rowIndexList.size());
+}
+BENCHMARK(BM_Filter)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+
+void BM_Group(benchmark::State& state) {
+  Rows& shared = SharedRows();
+  KvAssetTable table;
+  table.rows = shared.rows;
+  (void)BuildRowIndexList(table, KvViewSettings::Defaults(), nullptr);
+  const int32_t mode = kGroupModes[state.range(0)];
+  for (auto _ : state) {
+    (void)GroupRows(table, mode, shared.document);
+    benchmark::DoNotOptimize(table.viewGroups.data());
+  }
+  state.counters["groups"] = double(table.viewGroups.size());
+}
+BENCHMARK(BM_Group)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
+
+// A screen of 38 rows with every column, from the middle of the list,, drawn through the tree's callbacks.
+void BM_DrawScreen(benchmark::State& state) {
+  Rows rows(state.range(0));
+  KestrovaDialog dialog;
+  dialog.SetGroupMode(kGroupNone);  // one line per row: full screens at both sizes
+  KvAssetTable& table = dialog.Assets();
+  table.rows = std::move(rows.rows);
+  table.activeDocument = rows.document;
+  (void)BuildRowIndexList(table, KvViewSettings::Defaults(), nullptr);
+  (void)GroupRows(table, dialog.GroupMode(), rows.document);
+  KvTreeFunctions tree;
+  bx3::GeUserArea area;
+  kvtest::RecordingAreaHost host(area);
+  const bx3::TreeItem start = MakeItem(int64_t(table.rowIndexList.size()) / 2, 0);
+  for (auto _ : state) {
+    host.canvas = {};
+    bx3::TreeItem item = start;
+    for (int32_t line = 0; line < 38 && item; ++line) {
+      for (int32_t column : kColumns) {
+        bx3::TreeDrawInfo info{&area, 0, line * 17, 120, 17, line % 2};
+        tree.RenderCell(&table, &dialog, item, column, info, bx3::GetHostColor(bx3::color::kRow));
+      }
+      item = tree.NextItem(&table, &dialog, item);
+    }
+    benchmark::DoNotOptimize(host.canvas.texts.data());
+  }
+}
+BENCHMARK(BM_DrawScreen)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
