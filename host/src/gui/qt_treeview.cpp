@@ -113,8 +113,23 @@ void TreeViewWidget::Recount() {
   rowHeight_ = std::max(asked, fontMetrics().height() + 4);
 }
 
+void TreeViewWidget::MeasureColumns() {
+  contentWidths_.assign(columns_.size(), 0);
+  if (!functions_) return;
+  const std::vector<VisibleRow> rows = RowsInView();
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    if (columns_[i].width > 0) continue;
+    int32_t widest = functions_->HeaderWidth(root_, userData_, columns_[i].id, &cellArea_);
+    for (const VisibleRow& row : rows) {
+      widest = std::max(widest, functions_->CellContentWidth(root_, userData_, row.item, columns_[i].id, &cellArea_));
+    }
+    contentWidths_[i] = widest;
+  }
+}
+
 void TreeViewWidget::Refresh() {
   Recount();
+  MeasureColumns();
   const int32_t page = std::max(1, (viewport()->height() - HeaderHeight()) / rowHeight_);
   verticalScrollBar()->setRange(0, int(std::max<int64_t>(0, rowCount_ - page)));
   verticalScrollBar()->setPageStep(page);
@@ -154,9 +169,11 @@ std::vector<TreeViewWidget::VisibleRow> TreeViewWidget::RowsInView() const {
 int32_t TreeViewWidget::ColumnWidth(int32_t index) const {
   const TreeColumn& column = columns_[size_t(index)];
   if (column.width > 0) return column.width;
-  const int32_t asked = functions_ ? functions_->HeaderWidth(root_, userData_, column.id,
-                                                             const_cast<GeUserArea*>(&cellArea_))
-                                   : 0;
+  const int32_t measured = size_t(index) < contentWidths_.size() ? contentWidths_[size_t(index)] : 0;
+  const int32_t asked = measured > 0 ? measured
+                        : functions_ ? functions_->HeaderWidth(root_, userData_, column.id,
+                                                               const_cast<GeUserArea*>(&cellArea_))
+                                     : 0;
   return asked > 0 ? std::max(asked, 40) : kDefaultColumnWidth;
 }
 

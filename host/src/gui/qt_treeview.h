@@ -75,6 +75,8 @@ class TreeViewWidget final : public QAbstractScrollArea, public TreeViewGadget, 
   using WalkState = std::vector<TreeItem>;
   bool Advance(WalkState& state) const;
   void Recount();
+  // Widths of the columns sized by their content: the widest of the header and the rows in view.
+  void MeasureColumns();
   int32_t ColumnX(int32_t index) const;
   int32_t ColumnWidth(int32_t index) const;
   int32_t ColumnAt(int32_t x) const;
@@ -100,6 +102,7 @@ class TreeViewWidget final : public QAbstractScrollArea, public TreeViewGadget, 
   TreeViewFunctions* functions_ = nullptr;
   void* userData_ = nullptr;
   std::vector<TreeColumn> columns_;
+  std::vector<int32_t> contentWidths_;  // per column, measured at the last refresh
   int64_t rowCount_ = 0;
   std::vector<WalkState> checkpoints_;  // the walk state at every kCheckpointEvery-th row
   int32_t rowHeight_ = 17;

@@ -267,6 +267,8 @@ void KvTreeFunctions::RenderCell(void* root, void* userData, bx3::TreeItem item,
     return;
   }
   if (column == column::kStatus) {
+    // A group row shows a status only where its members share it: grouped by file.
+    if (place.IsGroupRow() && CellText(document, record, column, place).IsEmpty()) return;
     bx3::BaseBitmap icon;
     if (bx3::GetIcon(StatusIcon(record->resolveResult), icon)) {
       DrawIcon(area, icon, info.x + (info.width - icon.GetBw()) / 2 - 2, info, background);
