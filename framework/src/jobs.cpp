@@ -1,6 +1,8 @@
 #include "brantic/jobs.h"
 
 #include <pthread.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <deque>
@@ -105,6 +107,8 @@ QueueRegistry& Registry() {
 }
 
 void WorkerLoop(JobQueue::State* state) {
+  // Background work yields to the thread that draws the window.
+  setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
   std::unique_lock lock(state->mutex);
   for (;;) {
     state->workAvailable.wait(lock, [state] {
@@ -178,6 +182,19 @@ Result<void> JobQueue::Enqueue(std::shared_ptr<JobInterface> job) {
     state_->pending.push_back(std::move(job));
   }
   state_->workAvailable.notify_one();
+  return OK();
+}
+
+Result<void> JobQueue::EnqueueAll(std::vector<std::shared_ptr<JobInterface>> jobs) {
+  for (const auto& job : jobs) {
+    if (!job) return NullPointerError("no job to enqueue");
+  }
+  if (jobs.empty()) return OK();
+  {
+    std::lock_guard lock(state_->mutex);
+    for (auto& job : jobs) state_->pending.push_back(std::move(job));
+  }
+  state_->workAvailable.notify_all();
   return OK();
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <type_traits>
 #include <variant>
+#include <vector>
 
 #include "brantic/result.h"
 
@@ -102,6 +103,8 @@ class JobQueue {
   JobQueue& operator=(const JobQueue&) = delete;
 
   Result<void> Enqueue(std::shared_ptr<JobInterface> job);
+  // Enqueues many jobs at once, in order: one lock and one wake-up for all of them.
+  Result<void> EnqueueAll(std::vector<std::shared_ptr<JobInterface>> jobs);
   // Blocks until no job of this queue is pending or running.
   void WaitIdle() const;
   const std::string& Name() const;

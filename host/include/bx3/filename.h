@@ -28,11 +28,15 @@ class Filename {
 
   // The last path part: "b.png" of "a/b.png".
   Filename GetFile() const;
+  // The file part as a view into this name (no copy).
+  std::string_view GetFileView() const;
   // Everything before the last separator: "a" of "a/b.png", empty for "b.png".
   Filename GetDirectory() const;
   // The suffix without its dot ("png"); empty when the file part has none. A leading dot
   // (".profile") is not a suffix.
   brantic::String GetSuffix() const;
+  // The suffix as a view into this name (no copy); empty without one.
+  std::string_view GetSuffixView() const;
   // True when the suffix equals `suffix`, ignoring letter case.
   bool CheckSuffix(std::string_view suffix) const;
   // The name without its suffix and dot.

@@ -21,6 +21,11 @@ char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + '
 
 }  // namespace
 
+std::string_view Filename::GetFileView() const {
+  const std::string_view text = View();
+  return text.substr(FileStart(text));
+}
+
 Filename Filename::GetFile() const {
   const std::string_view text = View();
   return Filename(text.substr(FileStart(text)));
@@ -38,6 +43,12 @@ brantic::String Filename::GetSuffix() const {
   const std::string_view text = View();
   const size_t dot = SuffixDot(text);
   return dot == std::string_view::npos ? brantic::String() : brantic::String(text.substr(dot + 1));
+}
+
+std::string_view Filename::GetSuffixView() const {
+  const std::string_view text = View();
+  const size_t dot = SuffixDot(text);
+  return dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
 }
 
 bool Filename::CheckSuffix(std::string_view suffix) const {

@@ -1,5 +1,7 @@
 #include "bx3/types.h"
 
+#include <unordered_map>
+
 namespace bx3 {
 
 namespace {
@@ -99,10 +101,14 @@ const std::vector<TypeInfo>& GetTypes() {
 }
 
 const TypeInfo* FindType(int32_t id) {
-  for (const TypeInfo& type : GetTypes()) {
-    if (type.id == id) return &type;
-  }
-  return nullptr;
+  // Asked for on every instance test: an index instead of a walk over the table.
+  static const std::unordered_map<int32_t, const TypeInfo*> index = [] {
+    std::unordered_map<int32_t, const TypeInfo*> byId;
+    for (const TypeInfo& type : GetTypes()) byId.emplace(type.id, &type);
+    return byId;
+  }();
+  const auto found = index.find(id);
+  return found == index.end() ? nullptr : found->second;
 }
 
 const TypeInfo* FindTypeByName(std::string_view name) {

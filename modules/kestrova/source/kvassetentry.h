@@ -78,6 +78,7 @@ struct KvPathCacheEntry {
   bx3::Filename resolvedPath;
   int32_t resolveResult = 0;
   bx3::ElementLink owner;  // the element the path was first resolved for
+  brantic::Url resolvedUrl;  // the file to probe; empty when there is none to probe
 };
 
 // The rows of the active document and the lists the tree view reads them through.

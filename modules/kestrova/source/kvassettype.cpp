@@ -1,5 +1,7 @@
 #include "kvassettype.h"
 
+#include <cctype>
+
 #include <string_view>
 
 #include "brantic/enumeration.h"
@@ -28,10 +30,21 @@ constexpr std::string_view kReferenced3DSuffixes[] = {
 static_assert(std::size(kImageSuffixes) == 38 && std::size(kVideoSuffixes) == 14 &&
               std::size(kReferenced3DSuffixes) == 28);
 
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  }
+  return true;
+}
+
+// The host's suffix test, with the name's suffix found once for the whole list.
 template <size_t N>
 bool HasSuffixIn(const bx3::Filename& name, const std::string_view (&list)[N]) {
+  const std::string_view own = name.GetSuffixView();
+  if (own.empty()) return false;
   for (std::string_view suffix : list) {
-    if (name.CheckSuffix(suffix)) return true;
+    if (SameIgnoringCase(own, suffix)) return true;
   }
   return false;
 }
@@ -59,13 +72,13 @@ bool IsReferenced3DFile(const bx3::Filename& name) {
 }
 
 uint32_t ClassifyAssetName(const bx3::Filename& name) {
-  const bx3::Filename file = name.GetFile();
-  if (!file.IsPopulated()) return ASSETTYPE_OTHER;
-  if (IsImageFile(file)) return ASSETTYPE_IMAGE;
-  if (IsVideoFile(file)) return ASSETTYPE_VIDEO;
-  if (IsAudioFile(file)) return ASSETTYPE_AUDIO;
-  if (IsExternalCacheFile(file)) return ASSETTYPE_CACHE;
-  if (IsReferenced3DFile(file)) return ASSETTYPE_REFERENCED3D;
+  // The suffix of a name is that of its file part.
+  if (name.GetFileView().empty()) return ASSETTYPE_OTHER;
+  if (IsImageFile(name)) return ASSETTYPE_IMAGE;
+  if (IsVideoFile(name)) return ASSETTYPE_VIDEO;
+  if (IsAudioFile(name)) return ASSETTYPE_AUDIO;
+  if (IsExternalCacheFile(name)) return ASSETTYPE_CACHE;
+  if (IsReferenced3DFile(name)) return ASSETTYPE_REFERENCED3D;
   return ASSETTYPE_OTHER;
 }
 

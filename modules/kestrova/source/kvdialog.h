@@ -184,6 +184,7 @@ class KestrovaDialog : public bx3::GeDialog {
   int64_t missingCount_ = 0;
   int32_t selectedCount_ = 0;
   bool treeRefreshPosted_ = false;
+  bool collecting_ = false;  // inside BuildAssetArray: rows carry their cached resolution
   bool showSelected_ = false;
   mutable std::unordered_map<int64_t, bool> groupSelection_;
   int32_t sortColumn_ = column::kAsset;

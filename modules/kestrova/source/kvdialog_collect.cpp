@@ -32,6 +32,26 @@ bx3::Element* DescribedOf(bx3::Element* owner, bx3::Element* ownerMain) {
   return ownerMain ? ownerMain : owner;
 }
 
+// What a probing job copies of its row: what the probe reads, and the row's identity. The
+// job makes its full row from it on its own thread.
+struct ProbeInput {
+  bx3::Filename assetPath;
+  brantic::Url resolvedUrl;
+  brantic::String formatText;
+  uint32_t assetType = ASSETTYPE_OTHER;
+  uint64_t rowIdentity = 0;
+
+  KvAssetEntry MakeRow() const {
+    KvAssetEntry row;
+    row.assetPath = assetPath;
+    row.resolvedUrl = resolvedUrl;
+    row.formatText = formatText;
+    row.assetType = assetType;
+    row.rowIdentity = rowIdentity;
+    return row;
+  }
+};
+
 }  // namespace
 
 void KestrovaDialog::RefreshAssets() {
@@ -62,6 +82,7 @@ bool KestrovaDialog::BuildAssetArray() {
   std::vector<bx3::AssetUse> uses;
   bx3::GetAllAssets(document, false, bx3::Filename(), bx3::kAssetQueryAll, uses);
   assets_.rows.reserve(uses.size());
+  collecting_ = true;
   for (const bx3::AssetUse& use : uses) {
     bx3::Element* owner = use.element ? use.element : document;
     bx3::Element* ownerMain = OwnerMainOf(use.element, *document);
@@ -71,23 +92,29 @@ bool KestrovaDialog::BuildAssetArray() {
       CompleteAssetEntry(*row, document);
     }
   }
+  collecting_ = false;
   IndexRowIdentities();
 
   auto queue = brantic::JobQueue::Create("Kv Queue", 0);
   if (!queue) return false;
   const brantic::WeakRef<KestrovaDialog> weak = GetWeakRef();
+  std::vector<std::shared_ptr<brantic::JobInterface>> jobs;
+  jobs.reserve(assets_.rows.size());
   for (const KvAssetEntry& row : assets_.rows) {
     if (row.resolvedUrl.IsEmpty()) continue;
     // The job owns its copy of the row; only the GUI thread touches the dialog.
-    auto job = brantic::ClosureJob<void>::Create([weak, copy = row, generation = generation_]() mutable {
+    ProbeInput input{row.assetPath, row.resolvedUrl, row.formatText, row.assetType, row.rowIdentity};
+    auto job = brantic::ClosureJob<void>::Create([weak, input = std::move(input), generation = generation_] {
+      KvAssetEntry copy = input.MakeRow();
       ProbeAssetFile(copy);
       brantic::ExecuteOnMainThread([weak, copy = std::move(copy), generation] {
         if (auto dialog = weak.Lock()) dialog->StoreProbeResult(generation, copy.rowIdentity, copy);
       });
     });
-    if (!job || !(*queue)->Enqueue(*job)) return false;
+    if (!job) return false;
+    jobs.push_back(std::move(*job));
   }
-  return true;
+  return bool((*queue)->EnqueueAll(std::move(jobs)));
 }
 
 KvAssetEntry* KestrovaDialog::CreateAssetEntry(bx3::Document& document, bx3::Element* ownerMain,
@@ -158,16 +185,17 @@ KvAssetEntry* KestrovaDialog::CreateAssetEntry(bx3::Document& document, bx3::Ele
   auto [cached, isNew] = assets_.pathCache.try_emplace(assetPath);
   if (!isNew) {
     if (cached->second.owner.GetUid() == (owner ? owner->GetUid() : 0)) return nullptr;
-    row.resolveResult = cached->second.resolveResult;
-    row.resolvedPath = cached->second.resolvedPath.GetString();
   } else {
     bx3::Filename resolved;
-    cached->second.resolveResult = ResolveAssetPath(documentPath, assetPath, nullptr, resolved, IsBitmapShader(owner));
+    const int32_t result = ResolveAssetPath(documentPath, assetPath, nullptr, resolved, IsBitmapShader(owner));
+    cached->second.resolveResult = result;
     cached->second.resolvedPath = resolved;
     cached->second.owner.Set(owner);
-    row.resolveResult = cached->second.resolveResult;
-    row.resolvedPath = resolved.GetString();
+    if (result != kResolveMissing && result != kResolvePaintTexture) cached->second.resolvedUrl = resolved.GetUrl();
   }
+  row.resolveResult = cached->second.resolveResult;
+  row.resolvedPath = cached->second.resolvedPath.GetString();
+  row.resolvedUrl = cached->second.resolvedUrl;
 
   row.rowIdentity = nextRowIdentity_++;
   assets_.rowIndexList.push_back(int64_t(assets_.rows.size()));
@@ -191,17 +219,14 @@ void KestrovaDialog::CompleteAssetEntry(KvAssetEntry& row, bx3::Document* docume
   const brantic::String suffix = row.assetPath.GetSuffix();
   row.formatText = suffix.IsEmpty() ? GetResourceString(kResNone) : suffix;
   ClassifyAssetFile(row);
+  // A row of the collection has just been resolved through the path cache, once per
+  // distinct path; any other row is resolved here.
+  if (collecting_) return;
   row.resolvedUrl = brantic::Url();
   if (document) {
-    // The collection resolved this path a moment ago: once per distinct path is enough.
-    int32_t result = kResolveMissing;
     bx3::Filename resolved;
-    if (const auto cached = assets_.pathCache.find(row.assetPath); cached != assets_.pathCache.end()) {
-      result = cached->second.resolveResult;
-      resolved = cached->second.resolvedPath;
-    } else {
-      result = ResolveAssetPath(document->GetFolder(), row.assetPath, nullptr, resolved, IsBitmapShader(owner));
-    }
+    const int32_t result =
+        ResolveAssetPath(document->GetFolder(), row.assetPath, nullptr, resolved, IsBitmapShader(owner));
     if (result != kResolveMissing && result != kResolvePaintTexture) row.resolvedUrl = resolved.GetUrl();
   }
 }
@@ -218,17 +243,15 @@ void KestrovaDialog::UpdateResolvedPaths(bool fromCollection) {
   std::unordered_map<bx3::Filename, Resolution, bx3::FilenameHash> resolvedOnce[2];
   const bx3::Filename folder = document ? document->GetFolder() : bx3::Filename();
   for (KvAssetEntry& row : assets_.rows) {
-    if (!document) {
+    if (fromCollection) {
+      // The rows hold what the collection's path cache found a moment ago.
+    } else if (!document) {
       row.resolveResult = kResolveMissing;
       row.resolvedPath = brantic::String();
     } else {
       const bool bitmap = IsBitmapShader(row.ownerLink.Resolve(document));
       auto [found, isNew] = resolvedOnce[bitmap ? 1 : 0].try_emplace(row.assetPath);
-      const auto cached = fromCollection ? assets_.pathCache.find(row.assetPath) : assets_.pathCache.end();
-      if (isNew && cached != assets_.pathCache.end()) {
-        found->second.result = cached->second.resolveResult;
-        found->second.path = cached->second.resolvedPath.GetString();
-      } else if (isNew) {
+      if (isNew) {
         bx3::Filename resolved;
         found->second.result = ResolveAssetPath(folder, row.assetPath, nullptr, resolved, bitmap);
         found->second.path = resolved.GetString();

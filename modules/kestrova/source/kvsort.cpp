@@ -18,20 +18,26 @@ namespace {
 using brantic::String;
 
 // What a row sorts by: `first`, then `text`, then `second`. Rows marked `last` sort after
-// all others and among themselves in any order.
+// all others and among themselves in any order. `text` views the row's own strings or a
+// text kept in the sort's store.
 struct SortKey {
   int64_t first = 0;
-  String text;
+  std::string_view text;
   int64_t second = 0;
   bool last = false;
 };
 
-SortKey MakeSortKey(const KvAssetEntry& row, int32_t column, const bx3::Document* document) {
+SortKey MakeSortKey(const KvAssetEntry& row, int32_t column, const bx3::Document* document,
+                    std::vector<String>& store) {
   SortKey key;
+  const auto kept = [&store](String text) {
+    store.push_back(std::move(text));
+    return store.back().View();
+  };
   switch (column) {
     case column::kLayer:
       if (const bx3::Element* layer = row.layerLink.Resolve(document)) {
-        key.text = layer->GetName();
+        key.text = layer->GetName().View();
         key.second = int64_t(layer->GetUid());
       } else {
         key.last = true;
@@ -39,28 +45,28 @@ SortKey MakeSortKey(const KvAssetEntry& row, int32_t column, const bx3::Document
       break;
     case column::kElement:
       if (const bx3::Element* main = row.ownerMainLink.Resolve(document)) {
-        key.text = main->GetName();
+        key.text = main->GetName().View();
       } else {
         key.last = true;
       }
       break;
-    case column::kAssetType: key.text = AssetTypeText(row, true); break;
-    case column::kBreadcrumb: key.text = BreadcrumbText(row, document); break;
-    case column::kAsset: key.text = row.assetPath.GetFile().GetString(); break;
-    case column::kFormat: key.text = FormatText(row); break;
-    case column::kGlobalPath: key.text = row.resolvedPath; break;
-    case column::kElementType: key.text = row.elementName; break;
+    case column::kAssetType: key.text = kept(AssetTypeText(row, true)); break;
+    case column::kBreadcrumb: key.text = kept(BreadcrumbText(row, document)); break;
+    case column::kAsset: key.text = row.assetPath.GetFileView(); break;
+    case column::kFormat: key.text = kept(FormatText(row)); break;
+    case column::kGlobalPath: key.text = row.resolvedPath.View(); break;
+    case column::kElementType: key.text = row.elementName.View(); break;
     case column::kResolution:
       key.first = row.resolutionX;
       key.second = row.resolutionY;
       break;
-    case column::kNodeSpace: key.text = NodeSpaceName(row.nodeSpace); break;
-    case column::kPath: key.text = row.assetPath.GetString(); break;
-    case column::kNewPath: key.text = row.newPath; break;
+    case column::kNodeSpace: key.text = kept(NodeSpaceName(row.nodeSpace)); break;
+    case column::kPath: key.text = row.assetPath.View(); break;
+    case column::kNewPath: key.text = row.newPath.View(); break;
     case column::kStatus: key.first = row.resolveResult; break;
     case column::kTake:
       key.first = row.takeOverride ? 1 : 0;
-      key.text = TakeText(row);
+      key.text = kept(TakeText(row));
       break;
     case column::kSize: key.first = row.fileSize; break;
     default: break;
@@ -70,7 +76,7 @@ SortKey MakeSortKey(const KvAssetEntry& row, int32_t column, const bx3::Document
 
 bool KeyBefore(const SortKey& a, const SortKey& b) {
   if (a.first != b.first) return a.first < b.first;
-  if (const int order = a.text.Compare(b.text); order != 0) return order < 0;
+  if (const int order = a.text.compare(b.text); order != 0) return order < 0;
   return a.second < b.second;
 }
 
@@ -81,9 +87,11 @@ void SortAssetRows(std::vector<KvAssetEntry>& rows, int32_t sortColumn, const bx
   const bool descending = sortColumn < 0;
   const int32_t column = descending ? -sortColumn : sortColumn;
   // One key per row instead of building texts in every comparison.
+  std::vector<String> store;
+  store.reserve(rows.size());  // never grows past this: the keys' views stay valid
   std::vector<SortKey> keys;
   keys.reserve(rows.size());
-  for (const KvAssetEntry& row : rows) keys.push_back(MakeSortKey(row, column, document));
+  for (const KvAssetEntry& row : rows) keys.push_back(MakeSortKey(row, column, document, store));
   std::vector<uint32_t> order(rows.size());
   std::iota(order.begin(), order.end(), 0u);
   std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
