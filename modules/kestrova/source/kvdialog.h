@@ -185,6 +185,7 @@ class KestrovaDialog : public bx3::GeDialog {
   int32_t selectedCount_ = 0;
   bool treeRefreshPosted_ = false;
   bool collecting_ = false;  // inside BuildAssetArray: rows carry their cached resolution
+  brantic::Result<std::vector<brantic::Url>> searchFolders_ = std::vector<brantic::Url>();
   bool showSelected_ = false;
   mutable std::unordered_map<int64_t, bool> groupSelection_;
   int32_t sortColumn_ = column::kAsset;

@@ -5,6 +5,7 @@
 #include "brantic/format.h"
 #include "brantic/jobs.h"
 #include "brantic/mainthread.h"
+#include "brantic/searchpaths.h"
 #include "bx3/assets.h"
 #include "bx3/host.h"
 #include "kvcollect_rules.h"
@@ -82,6 +83,8 @@ bool KestrovaDialog::BuildAssetArray() {
   std::vector<bx3::AssetUse> uses;
   bx3::GetAllAssets(document, false, bx3::Filename(), bx3::kAssetQueryAll, uses);
   assets_.rows.reserve(uses.size());
+  // One list of search folders for all paths of this collection.
+  searchFolders_ = brantic::FillSearchPaths(documentPath.GetUrl());
   collecting_ = true;
   for (const bx3::AssetUse& use : uses) {
     bx3::Element* owner = use.element ? use.element : document;
@@ -97,24 +100,33 @@ bool KestrovaDialog::BuildAssetArray() {
 
   auto queue = brantic::JobQueue::Create("Kv Queue", 0);
   if (!queue) return false;
-  const brantic::WeakRef<KestrovaDialog> weak = GetWeakRef();
-  std::vector<std::shared_ptr<brantic::JobInterface>> jobs;
-  jobs.reserve(assets_.rows.size());
+  std::vector<ProbeInput> inputs;
+  inputs.reserve(assets_.rows.size());
   for (const KvAssetEntry& row : assets_.rows) {
-    if (row.resolvedUrl.IsEmpty()) continue;
-    // The job owns its copy of the row; only the GUI thread touches the dialog.
-    ProbeInput input{row.assetPath, row.resolvedUrl, row.formatText, row.assetType, row.rowIdentity};
-    auto job = brantic::ClosureJob<void>::Create([weak, input = std::move(input), generation = generation_] {
-      KvAssetEntry copy = input.MakeRow();
-      ProbeAssetFile(copy);
-      brantic::ExecuteOnMainThread([weak, copy = std::move(copy), generation] {
-        if (auto dialog = weak.Lock()) dialog->StoreProbeResult(generation, copy.rowIdentity, copy);
-      });
-    });
-    if (!job) return false;
-    jobs.push_back(std::move(*job));
+    if (!row.resolvedUrl.IsEmpty()) {
+      inputs.push_back({row.assetPath, row.resolvedUrl, row.formatText, row.assetType, row.rowIdentity});
+    }
   }
-  return bool((*queue)->EnqueueAll(std::move(jobs)));
+  if (inputs.empty()) return true;
+  // One job per row; a first job on the queue makes them, so that the window does not.
+  auto spawn = brantic::ClosureJob<void>::Create(
+      [queue = *queue, weak = GetWeakRef(), inputs = std::move(inputs), generation = generation_] {
+        std::vector<std::shared_ptr<brantic::JobInterface>> jobs;
+        jobs.reserve(inputs.size());
+        for (const ProbeInput& input : inputs) {
+          // The job owns its copy of the row; only the GUI thread touches the dialog.
+          auto job = brantic::ClosureJob<void>::Create([weak, input, generation] {
+            KvAssetEntry copy = input.MakeRow();
+            ProbeAssetFile(copy);
+            brantic::ExecuteOnMainThread([weak, copy = std::move(copy), generation] {
+              if (auto dialog = weak.Lock()) dialog->StoreProbeResult(generation, copy.rowIdentity, copy);
+            });
+          });
+          if (job) jobs.push_back(std::move(*job));
+        }
+        (void)queue->EnqueueAll(std::move(jobs));
+      });
+  return spawn && (*queue)->Enqueue(*spawn);
 }
 
 KvAssetEntry* KestrovaDialog::CreateAssetEntry(bx3::Document& document, bx3::Element* ownerMain,
@@ -187,7 +199,8 @@ KvAssetEntry* KestrovaDialog::CreateAssetEntry(bx3::Document& document, bx3::Ele
     if (cached->second.owner.GetUid() == (owner ? owner->GetUid() : 0)) return nullptr;
   } else {
     bx3::Filename resolved;
-    const int32_t result = ResolveAssetPath(documentPath, assetPath, nullptr, resolved, IsBitmapShader(owner));
+    const int32_t result = ResolveAssetPathIn(documentPath, searchFolders_ ? &*searchFolders_ : nullptr, assetPath,
+                                              resolved, IsBitmapShader(owner));
     cached->second.resolveResult = result;
     cached->second.resolvedPath = resolved;
     cached->second.owner.Set(owner);

@@ -9,13 +9,17 @@ namespace kv {
 
 int32_t ResolveAssetPath(const bx3::Filename& documentPath, const bx3::Filename& assetPath,
                          const void* /*unused*/, bx3::Filename& resolvedPath, bool isBitmapShader) {
+  auto folders = brantic::FillSearchPaths(documentPath.GetUrl());
+  return ResolveAssetPathIn(documentPath, folders ? &*folders : nullptr, assetPath, resolvedPath, isBitmapShader);
+}
+
+int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const std::vector<brantic::Url>* folders,
+                           const bx3::Filename& assetPath, bx3::Filename& resolvedPath, bool isBitmapShader) {
   const brantic::Url url = assetPath.GetUrl();
   if (!url.IsEmpty() && brantic::IsExistingFile(url)) {
     resolvedPath = bx3::Filename::FromUrl(url);
     return kResolveFound;
   }
-
-  auto folders = brantic::FillSearchPaths(documentPath.GetUrl());
   if (!folders) return kResolveMissing;
 
   if (url.IsRelative()) {

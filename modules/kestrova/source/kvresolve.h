@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "brantic/url.h"
 #include "bx3/filename.h"
 
 namespace kv {
@@ -23,5 +25,10 @@ enum KvResolveResult : int32_t {
 // ends in kResolveMissing.
 int32_t ResolveAssetPath(const bx3::Filename& documentPath, const bx3::Filename& assetPath,
                          const void* unused, bx3::Filename& resolvedPath, bool isBitmapShader);
+
+// The same with the document's search folders asked for once, for many paths of one
+// document. Null folders: the search folders could not be made (only the stored path counts).
+int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const std::vector<brantic::Url>* folders,
+                           const bx3::Filename& assetPath, bx3::Filename& resolvedPath, bool isBitmapShader);
 
 }  // namespace kv
