@@ -8,6 +8,7 @@
 
 #include "brantic/jobs.h"
 #include "brantic/mainthread.h"
+#include "brantic/thread.h"
 #include "bx3/automation.h"
 #include "bx3/commands.h"
 #include "bx3/dialog.h"
@@ -91,9 +92,11 @@ void WaitForQuiet() {
   // Background jobs post their results; results may start more work: until all is still.
   for (int round = 0; round < 1000; ++round) {
     brantic::JobQueue::WaitAllIdle();
+    brantic::ThreadInterface::WaitAllRuns();
     bx3::ProcessGuiEvents();
     if (!brantic::HasMainThreadWork()) {
       brantic::JobQueue::WaitAllIdle();
+      brantic::ThreadInterface::WaitAllRuns();
       if (!brantic::HasMainThreadWork()) return;
     }
   }

@@ -6,6 +6,40 @@
 
 namespace brantic {
 
+namespace {
+
+// How many runs of any thread object are going on, for WaitAllRuns.
+struct RunCount {
+  std::mutex mutex;
+  std::condition_variable none;
+  int64_t running = 0;
+};
+
+RunCount& Runs() {
+  static RunCount runs;
+  return runs;
+}
+
+void RunStarted() {
+  std::lock_guard lock(Runs().mutex);
+  ++Runs().running;
+}
+
+void RunEnded() {
+  {
+    std::lock_guard lock(Runs().mutex);
+    --Runs().running;
+  }
+  Runs().none.notify_all();
+}
+
+}  // namespace
+
+void ThreadInterface::WaitAllRuns() {
+  std::unique_lock lock(Runs().mutex);
+  Runs().none.wait(lock, [] { return Runs().running == 0; });
+}
+
 ThreadInterface::~ThreadInterface() {
   // A derived class whose Run reads its own members must wait in its own destructor;
   // this is the last line of defence against a thread outliving its object.
@@ -27,6 +61,7 @@ Result<void> ThreadInterface::Start() {
     std::lock_guard lock(mutex_);
     running_ = true;
   }
+  RunStarted();
   try {
     thread_ = std::thread([this] {
       Result<void> result = Run();
@@ -36,8 +71,10 @@ Result<void> ThreadInterface::Start() {
         lastResult_ = std::move(result);
       }
       finished_.notify_all();
+      RunEnded();
     });
   } catch (const std::system_error& error) {
+    RunEnded();
     std::lock_guard lock(mutex_);
     running_ = false;
     return IllegalStateError(std::string("cannot start a thread: ") + error.what());

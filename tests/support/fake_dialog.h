@@ -50,7 +50,8 @@ class FakeWindow : public bx3::DialogWindow {
   bool AddChild(int32_t, int32_t, const brantic::String&) override { return true; }
   bool FlushGroup(int32_t) override { return true; }
   bool LayoutChanged(int32_t) override { return true; }
-  bool AttachUserArea(bx3::GeUserArea&, int32_t) override { return true; }
+  // As the host does: an attached area is initialised.
+  bool AttachUserArea(bx3::GeUserArea& area, int32_t) override { return area.Init(); }
   bx3::TreeViewGadget* FindTreeView(int32_t id) override { return trees.count(id) ? trees[id].get() : nullptr; }
   bool SetValue(int32_t id, const bx3::GadgetValue& value) override {
     values[id] = value;

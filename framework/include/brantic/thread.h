@@ -38,6 +38,9 @@ class ThreadInterface {
   // The result of the last finished run.
   Result<void> LastResult() const;
 
+  // Waits until no run of any thread object is going on (batch runs and tests).
+  static void WaitAllRuns();
+
   // The thread's name ("Kv Preview Thread"): index 0 names the thread, others answer null.
   virtual const char* GetName(int index) const = 0;
 

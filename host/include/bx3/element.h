@@ -81,6 +81,7 @@ bool CompleteDescId(int32_t typeId, DescId& id);
 // Messages an element understands.
 enum ElementMessage : int32_t {
   kMsgUpdate = 7,  // the element's data changed; raises its change counter
+  kMsgGetParamBitmap = 27,  // data: ParamBitmapRequest; answered by elements that draw a parameter
 };
 
 // Flags for SetParameter.
@@ -88,6 +89,18 @@ enum SetFlags : int32_t {
   kSetFlagsNone = 0,
   kSetFlagsUserChange = 4,  // a change the user asked for (the same as any other here)
 };
+
+class BaseBitmap;
+
+// The picture an element draws of one of its parameters (a simulation draws its state, for
+// example), at a requested width. The element puts a new bitmap into `bitmap`.
+struct ParamBitmapRequest {
+  int32_t paramId = 0;
+  int32_t width = 0;
+  std::unique_ptr<BaseBitmap> bitmap;
+};
+// The parameter of a simulation that it draws as its preview.
+inline constexpr int32_t kParamSimulationPreview = 90000;
 
 class Element {
  public:

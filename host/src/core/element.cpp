@@ -1,7 +1,9 @@
 #include "bx3/element.h"
 
+#include <algorithm>
 #include <atomic>
 
+#include "bx3/bitmap.h"
 #include "bx3/document.h"
 
 namespace bx3 {
@@ -220,8 +222,31 @@ void Element::SetDirty() {
   if (document_) document_->NoteChange();
 }
 
-bool Element::Message(int32_t id, void* /*data*/) {
+bool Element::Message(int32_t id, void* data) {
   if (id == kMsgUpdate) SetDirty();
+  if (id == kMsgGetParamBitmap && data && IsInstanceOf(type::kSimulation)) {
+    // A simulation draws its preview parameter: a field of particles over a gradient, the
+    // same for the same element.
+    auto* request = static_cast<ParamBitmapRequest*>(data);
+    if (request->paramId != kParamSimulationPreview || request->width <= 0) return true;
+    auto bitmap = std::make_unique<BaseBitmap>();
+    const int32_t width = std::min(request->width, 4096);
+    const int32_t height = std::max(1, width / 2);
+    if (!bitmap->Init(width, height, 24)) return true;
+    for (int32_t y = 0; y < height; ++y) {
+      const uint8_t shade = uint8_t(40 + 120 * y / height);
+      bitmap->Fill(0, y, width - 1, y, 20, uint8_t(shade / 2), shade);
+    }
+    uint32_t seed = uint32_t(uid_) * 2654435761u + 1;
+    for (int32_t i = 0; i < width * height / 64; ++i) {
+      seed = seed * 1664525u + 1013904223u;
+      const int32_t x = int32_t(seed % uint32_t(width));
+      seed = seed * 1664525u + 1013904223u;
+      const int32_t y = int32_t(seed % uint32_t(height));
+      bitmap->Fill(x, y, std::min(width - 1, x + 1), std::min(height - 1, y + 1), 250, 220, 120);
+    }
+    request->bitmap = std::move(bitmap);
+  }
   return true;
 }
 

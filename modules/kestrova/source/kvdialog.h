@@ -11,6 +11,7 @@
 #include "bx3/document.h"
 #include "bx3/treeview.h"
 #include "kvassetentry.h"
+#include "kvpreviewarea.h"
 #include "kvsort.h"
 #include "kvviewsettings.h"
 
@@ -155,6 +156,9 @@ class KestrovaDialog : public bx3::GeDialog {
   // The number of rows in view.
   int64_t ListedCount() const { return int64_t(assets_.rowIndexList.size()); }
   bx3::TreeViewGadget* TreeView() const { return treeView_; }
+  AssetPreviewArea& PreviewArea() { return previewArea_; }
+  // Shows the selected row in the preview area and its information text beside it.
+  void RequestPreview();
   // Whether any member of a view group is selected; remembered until the tree is refreshed.
   bool GroupHasSelection(int64_t group) const;
   // Tells where each row identity now stands (after the rows were reordered).
@@ -173,7 +177,7 @@ class KestrovaDialog : public bx3::GeDialog {
   int32_t comparisonChoice_ = 1;
   int32_t comparisonWidth_ = 1000;
   int32_t comparisonHeight_ = 1000;
-  bx3::GeUserArea previewArea_;  // the preview area gadget; drawn by the preview issue
+  AssetPreviewArea previewArea_;
   bx3::TreeViewGadget* treeView_ = nullptr;
   std::unique_ptr<bx3::TreeViewFunctions> treeFunctions_;
   uint64_t generation_ = 0;

@@ -1,10 +1,13 @@
 // The inspector window's view: order, filters and groups of the rows, the filter bar's
 // gadgets, and the notifications the tree sends the dialog.
+#include <algorithm>
 #include <limits>
 
 #include "bx3/commands.h"
+#include "bx3/icons.h"
 #include "kvdialog.h"
 #include "kvids.h"
+#include "kvmediainfo.h"
 #include "kvresources.h"
 
 namespace kv {
@@ -37,6 +40,48 @@ bool KestrovaDialog::GroupHasSelection(int64_t group) const {
     }
   }
   return memo->second;
+}
+
+void KestrovaDialog::RequestPreview() {
+  AssetPreviewArea& area = previewArea_;
+  area.ResetPreview();
+  const KvAssetEntry* record = nullptr;
+  bool groupRow = false;
+  if (selectedCount_ > 0 && currentRow_ >= 0) {
+    const bool grouped = view_.groupMode != kGroupNone;
+    if (!grouped && currentRow_ < int64_t(assets_.rowIndexList.size())) {
+      record = &assets_.rows[size_t(assets_.rowIndexList[size_t(currentRow_)])];
+    } else if (grouped && currentRow_ < int64_t(assets_.viewGroups.size())) {
+      const auto& group = assets_.viewGroups[size_t(currentRow_)];
+      if (!group.empty()) {
+        const int64_t member = currentChild_ < 0 ? 0 : std::min(currentChild_, int64_t(group.size()) - 1);
+        record = &assets_.rows[size_t(assets_.rowIndexList[size_t(group[size_t(member)])])];
+        groupRow = currentChild_ == -1 && group.size() >= 2;
+      }
+    }
+  }
+  area.SetInfoText(brantic::String("<<" + GetResourceString(10157).Std() + ">>"));
+  if (!record) {
+    area.ClearPreview();
+    SetString(kGadgetInfo, area.InfoText());
+    return;
+  }
+  const bx3::Document* document = assets_.activeDocument;
+  const int32_t mode = view_.groupMode;
+  if (!groupRow || mode == kGroupByAsset) {
+    bx3::Element* element = DescribedElement(*record, document);
+    area.SetRequest(bx3::Filename(record->resolvedPath), element, record->assetType, false, -1,
+                    record->assetType & ASSETTYPE_AUDIO);
+  } else if (mode == kGroupByLayer) {
+    bx3::Element* layer = record->layerLink.Resolve(document);
+    area.SetRequest(bx3::Filename(), layer, 0, true, layer ? -1 : bx3::icon::kNoLayer, false);
+  } else {
+    area.SetRequest(bx3::Filename(), nullptr, mode == kGroupByAssetType ? record->assetType : 0, true, -1, false);
+  }
+  area.Redraw();
+  area.SetInfoText(BuildAssetInfoText(*record, groupRow ? mode : kGroupNone));
+  area.StartLoading(this);
+  SetString(kGadgetInfo, area.InfoText());
 }
 
 KvFilterBarState KestrovaDialog::ReadFilterBarState() const {
@@ -124,8 +169,8 @@ bool KestrovaDialog::CoreMessage(int32_t id, const bx3::Container& message) {
         SortRows();
         RegroupAndShow();
         break;
+      case kNotifySelectionChanged: RequestPreview(); break;
       case kNotifyFoldChanged:
-      case kNotifySelectionChanged:
       default: break;
     }
     return true;

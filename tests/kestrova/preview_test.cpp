@@ -1,0 +1,224 @@
+#include <fstream>
+
+#include "brantic/thread.h"
+#include "bx3/icons.h"
+#include "bx3/scenefile.h"
+#include "kestrova/inspector_fixture.h"
+#include "kvpreview_rules.h"
+
+using namespace kv;
+using Area = AssetPreviewArea;
+
+namespace {
+
+TEST(PreviewRulesTest, FittedRectangles) {
+  struct Case {
+    int32_t W, H, w, h;
+    bool sizeDependent;
+    PreviewRect expected;
+  };
+  const Case cases[] = {
+      {180, 120, 120, 80, false, {30, 20, 120, 80}},     // smaller: 1:1, centred
+      {400, 300, 2000, 1000, false, {0, 50, 400, 200}},  // landscape fit
+      {400, 300, 1000, 2000, false, {125, 0, 150, 300}},  // portrait fit
+      {180, 120, 181, 100, false, {0, 10, 180, 100}},    // one pixel wider counts as as wide
+      {180, 120, 180, 120, false, {0, 0, 180, 120}},
+      {300, 100, 40, 20, true, {0, 0, 300, 100}},        // wave forms are stretched
+      {180, 120, 0, 80, false, {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FittedRectangle(c.W, c.H, c.w, c.h, c.sizeDependent), c.expected) << c.w << "x" << c.h;
+  }
+}
+
+TEST(PreviewRulesTest, ReducedCopiesAndZoomBounds) {
+  EXPECT_EQ(ReducedCopySize(4000, 3000), (PreviewSize{900, 675}));
+  EXPECT_EQ(ReducedCopySize(1000, 2000), (PreviewSize{300, 600}));
+  EXPECT_EQ(ReducedCopySize(900, 600), std::nullopt);
+  EXPECT_EQ(ReducedCopySize(901, 10), (PreviewSize{900, 9}));
+  EXPECT_EQ(ClampZoom(170, 50, 180), 180);
+  EXPECT_EQ(ClampZoom(5, -20, 180), 0);
+  EXPECT_EQ(ClampZoom(90, 3, 180), 93);
+
+  // The 1:1 view of a large picture stays inside the picture at its edges.
+  const ZoomView corner = ComputeZoomView(400, 300, 2000, 1000, 0, 50);
+  EXPECT_EQ(corner.source, (PreviewRect{0, 0, 400, 300}));
+  const ZoomView far = ComputeZoomView(400, 300, 2000, 1000, 400, 250);
+  EXPECT_EQ(far.source, (PreviewRect{1600, 700, 400, 300}));
+  EXPECT_EQ(far.navigator.x + far.navigator.width, 390);
+  EXPECT_EQ(far.navigator.y + far.navigator.height, 290);
+}
+
+class PreviewTest : public kvtest::InspectorFixture {
+ protected:
+  static Area::Loaded Load(Area::Request request) {
+    Area::Loaded loaded;
+    EXPECT_TRUE(Area::KvPreviewThread::LoadPreview(request, loaded));
+    return loaded;
+  }
+  static Area::Request FileRequest(const std::string& file, uint32_t type) {
+    Area::Request request;
+    request.file = bx3::Filename(file);
+    request.assetType = type;
+    request.hasElement = true;
+    request.width = 180;
+    request.height = 120;
+    return request;
+  }
+  // Selects the row of a file and asks for its preview, as a click would.
+  void Select(int64_t group) {
+    dialog_.Assets().rows[size_t(dialog_.Assets().rowIndexList[size_t(dialog_.Assets().viewGroups[size_t(group)][0])])]
+        .selected = 1;
+    dialog_.SetSelectedCount(1);
+    dialog_.SetCurrent(group, -1);
+    dialog_.RequestPreview();
+  }
+  void FinishPreviews() {
+    brantic::ThreadInterface::WaitAllRuns();
+    brantic::DrainMainThreadQueue();
+  }
+};
+
+TEST_F(PreviewTest, TheDecisionChain) {
+  // Large pictures get a reduced copy; small ones are drawn themselves.
+  kvtest::ImageFile large;
+  large.width = 4000;
+  large.height = 3000;
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "large.jpg", large));
+  const Area::Loaded big = Load(FileRequest(folder_ / "large.jpg", ASSETTYPE_IMAGE));
+  EXPECT_TRUE(big.hasReducedCopy);
+  EXPECT_EQ(big.display.GetBw(), 900);
+  EXPECT_EQ(big.display.GetBh(), 675);
+  EXPECT_EQ(big.full.GetBw(), 4000);
+  EXPECT_FALSE(Load(FileRequest(folder_ / "tex/a.png", ASSETTYPE_IMAGE)).hasReducedCopy);
+
+  // A missing movie shows the movie placeholder; a folder is no file.
+  const Area::Loaded missing = Load(FileRequest(folder_ / "gone.mov", ASSETTYPE_VIDEO));
+  bx3::BaseBitmap placeholder;
+  ASSERT_EQ(placeholder.Init(bx3::Filename(std::string(KV_MODULE_SOURCE_DIR) + "/icons/video.tif")),
+            bx3::kImageResultOk);
+  EXPECT_EQ(missing.full, placeholder);
+  EXPECT_EQ(Load(FileRequest(folder_ / "tex", ASSETTYPE_VIDEO)).full, placeholder);
+
+  // A scene file shows its stored preview, or the placeholder of 3D references.
+  bx3::Document withPreview;
+  {
+    kvtest::ImageFile small;
+    small.width = 40;
+    small.height = 30;
+    ASSERT_TRUE(kvtest::WriteImage(folder_ / "preview.png", small));
+    std::ifstream in(folder_ / "preview.png", std::ios::binary);
+    withPreview.SetPreviewPng(std::string(std::istreambuf_iterator<char>(in), {}));
+  }
+  ASSERT_TRUE(bx3::SaveDocument(withPreview, folder_ / "with.bx3"));
+  bx3::Document withoutPreview;
+  ASSERT_TRUE(bx3::SaveDocument(withoutPreview, folder_ / "without.bx3"));
+  EXPECT_EQ(Load(FileRequest(folder_ / "with.bx3", ASSETTYPE_REFERENCED3D)).full.GetBw(), 40);
+  bx3::BaseBitmap reference;
+  ASSERT_EQ(reference.Init(bx3::Filename(std::string(KV_MODULE_SOURCE_DIR) + "/icons/referenced3d.tif")),
+            bx3::kImageResultOk);
+  EXPECT_EQ(Load(FileRequest(folder_ / "without.bx3", ASSETTYPE_REFERENCED3D)).full, reference);
+
+  // A layer group without a layer shows the host's no-layer icon.
+  Area::Request noLayer;
+  noLayer.iconId = bx3::icon::kNoLayer;
+  noLayer.noFileMode = true;
+  EXPECT_EQ(Load(std::move(noLayer)).full.GetIconId(), bx3::icon::kNoLayer);
+
+  // A group of no particular type has nothing to show.
+  Area::Request nothing;
+  nothing.noFileMode = true;
+  Area::Loaded none;
+  EXPECT_FALSE(Area::KvPreviewThread::LoadPreview(nothing, none));
+}
+
+TEST_F(PreviewTest, RapidReselectionEndsWithTheLastRow) {
+  // Two files of different sizes, so that the shown picture tells which one it is.
+  kvtest::ImageFile wide;
+  wide.width = 96;
+  wide.height = 40;
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "tex/b.png", wide));
+  Open();
+  FinishJobs();
+  for (int i = 0; i < 100; ++i) Select(i % 2);  // a.png, b.png, a.png, ...; b.png last
+  FinishPreviews();
+  const Area& area = dialog_.PreviewArea();
+  EXPECT_TRUE(area.PreviewReady());
+  EXPECT_EQ(area.PreviewFile().GetFileView(), "b.png");
+  EXPECT_EQ(area.FullBitmap().GetBw(), 96);
+  brantic::String info;
+  ASSERT_TRUE(dialog_.GetString(kGadgetInfo, info));
+  EXPECT_NE(info.Std().find("b.png"), std::string::npos);
+
+  // Nothing selected: an empty area and the note that nothing is selected.
+  dialog_.SetSelectedCount(0);
+  dialog_.RequestPreview();
+  EXPECT_FALSE(area.PreviewShown());
+  ASSERT_TRUE(dialog_.GetString(kGadgetInfo, info));
+  EXPECT_EQ(info, "<<" + GetResourceString(10157).Std() + ">>");
+}
+
+TEST_F(PreviewTest, ClosingDuringALoadIsSafe) {
+  kvtest::ImageFile large;
+  large.width = 3000;
+  large.height = 3000;
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "tex/b.png", large));
+  auto dialog = std::make_unique<KestrovaDialog>();
+  ASSERT_TRUE(dialog->Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
+  KvAssetTable& table = dialog->Assets();
+  table.rows[size_t(table.rowIndexList[size_t(table.viewGroups[1][0])])].selected = 1;
+  dialog->SetSelectedCount(1);
+  dialog->SetCurrent(1, -1);
+  dialog->RequestPreview();
+  dialog->Close();
+  dialog.reset();  // waits for the load; its completion finds no dialog
+  FinishPreviews();
+  FinishJobs();
+}
+
+// A user area host that plays back a drag.
+class DragHost : public kvtest::RecordingAreaHost {
+ public:
+  using RecordingAreaHost::RecordingAreaHost;
+  int32_t Width() const override { return 180; }
+  int32_t Height() const override { return 120; }
+  bool IsMouseButtonDown(int32_t) const override { return true; }
+  int32_t NextDragStep(double& dx, double& dy) override {
+    if (step >= steps.size()) return bx3::kDragFinished;
+    dx = steps[step].first;
+    dy = steps[step].second;
+    ++step;
+    return bx3::kDragContinue;
+  }
+  std::vector<std::pair<double, double>> steps;
+  size_t step = 0;
+};
+
+TEST_F(PreviewTest, ZoomTogglesAndDraggingStaysInside) {
+  Area area;
+  DragHost host(area);
+  ASSERT_TRUE(area.Init());
+  bx3::Container click(0);
+  click.SetInt32(bx3::input::kChannel, bx3::input::kMouseLeft);
+  click.SetBool(bx3::input::kDoubleClick, true);
+  click.SetInt32(bx3::input::kMouseX, 100);
+  click.SetInt32(bx3::input::kMouseY, 60);
+  ASSERT_TRUE(area.HandleInput(click));
+  EXPECT_TRUE(area.ZoomActive());
+  EXPECT_EQ(area.ZoomX(), 100);
+
+  bx3::Container press(0);
+  press.SetInt32(bx3::input::kChannel, bx3::input::kMouseLeft);
+  host.steps = {{50, -10}, {0, 0}, {500, -500}, {-30, 20}};
+  ASSERT_TRUE(area.HandleInput(press));
+  EXPECT_EQ(area.ZoomX(), 150);  // 100 + 50, then 180 at the edge, then 180 - 30
+  EXPECT_EQ(area.ZoomY(), 20);   // 60 - 10, then 0 at the edge, then 0 + 20
+
+  bx3::Container right(0);
+  right.SetInt32(bx3::input::kChannel, bx3::input::kMouseRight);
+  ASSERT_TRUE(area.HandleInput(right));
+  EXPECT_FALSE(area.ZoomActive());
+  EXPECT_EQ(area.ZoomX(), 0);
+}
+
+}  // namespace
