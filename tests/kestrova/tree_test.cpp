@@ -151,3 +151,37 @@ TEST_F(TreeTest, ItemTextIsUndecoratedOnceWhenAsked) {
 }
 
 }  // namespace
+
+namespace {
+
+class DanglingTest : public TreeTest {};
+
+TEST_F(DanglingTest, RowsWhoseElementsAreGoneStillSortGroupAndDraw) {
+  Open();
+  materials_[3]->Remove();  // Steel, the only user of b.png
+  bx3::GeUserArea area;
+  kvtest::RecordingAreaHost host(area);
+  for (int32_t column : {column::kStatus, column::kAssetType, column::kAsset, column::kPath, column::kGlobalPath,
+                         column::kNewPath, column::kElementType, column::kElement, column::kBreadcrumb, column::kLayer,
+                         column::kTake, column::kNodeSpace, column::kFormat, column::kSize, column::kResolution}) {
+    bx3::TreeDrawInfo info{&area, 0, 0, 120, 17, 0};
+    tree_.RenderCell(Root(), User(), MakeItem(1, 0), column, info, bx3::GetHostColor(bx3::color::kRow));
+    tree_.CellTooltip(Root(), User(), MakeItem(1, 0), column, &area, 10);
+    EXPECT_GT(tree_.CellContentWidth(Root(), User(), MakeItem(1, 0), column, &area), 0);
+  }
+  EXPECT_EQ(Text(MakeItem(1, 0), column::kElement), GetResourceString(10025));
+  for (int32_t sort : {column::kElement, -column::kElement, column::kLayer, column::kBreadcrumb}) {
+    dialog_.SetSortColumn(sort);
+    dialog_.SortRows();
+    ASSERT_TRUE(dialog_.RebuildViewGroups());
+    EXPECT_EQ(dialog_.Assets().rows.size(), 5u);
+  }
+  // The row of the element that is gone sorts after the others by element.
+  dialog_.SetSortColumn(column::kElement);
+  dialog_.SortRows();
+  EXPECT_EQ(dialog_.Assets().rows.back().assetPath.GetFileView(), "b.png");
+  ASSERT_TRUE(Kv_ViewGroupModeByCommand(&dialog_, kGroupByLayer).Execute(document_, nullptr));
+  EXPECT_EQ(dialog_.Assets().viewGroups.size(), 1u);
+}
+
+}  // namespace

@@ -83,6 +83,7 @@ bool KestrovaDialog::BuildAssetArray() {
   std::vector<bx3::AssetUse> uses;
   bx3::GetAllAssets(document, false, bx3::Filename(), bx3::kAssetQueryAll, uses);
   assets_.rows.reserve(uses.size());
+  assets_.pathCache.reserve(uses.size());
   // One list of search folders for all paths of this collection.
   searchFolders_ = brantic::FillSearchPaths(documentPath.GetUrl());
   collecting_ = true;

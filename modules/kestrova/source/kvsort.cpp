@@ -267,15 +267,29 @@ String GroupKey(const KvAssetEntry& row, int32_t groupMode, const bx3::Document*
 
 brantic::Result<void> GroupRows(KvAssetTable& table, int32_t groupMode, const bx3::Document* document) {
   try {
-    // Keys are kept alive beside the map, which looks them up by view.
-    std::vector<String> keys;
-    keys.reserve(table.rowIndexList.size());
+    // Keys that are a row's own text are looked up by view; built ones are kept alive here.
+    std::vector<String> built;
+    built.reserve(table.rowIndexList.size());
+    const auto keyOf = [&](const KvAssetEntry& row) -> std::string_view {
+      switch (groupMode) {
+        case kGroupByElementType: return row.elementName.View();
+        case kGroupByFormat: return row.formatText.View();
+        case kGroupByTake:
+          if (!row.takeName.IsEmpty()) return row.takeName.View();
+          break;
+        case kGroupByAsset:
+        case kGroupNone: return row.assetPath.View();
+        default: break;
+      }
+      built.push_back(GroupKey(row, groupMode, document));
+      return built.back().View();
+    };
     std::unordered_map<std::string_view, size_t> groupOfKey;
     groupOfKey.max_load_factor(0.65f);
     std::vector<std::vector<int64_t>> groups;
     for (size_t position = 0; position < table.rowIndexList.size(); ++position) {
-      keys.push_back(GroupKey(table.rows[size_t(table.rowIndexList[position])], groupMode, document));
-      const auto [found, isNew] = groupOfKey.try_emplace(keys.back().View(), groups.size());
+      const std::string_view key = keyOf(table.rows[size_t(table.rowIndexList[position])]);
+      const auto [found, isNew] = groupOfKey.try_emplace(key, groups.size());
       if (isNew) groups.emplace_back();
       groups[found->second].push_back(int64_t(position));
     }

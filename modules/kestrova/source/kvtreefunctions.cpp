@@ -101,7 +101,7 @@ void DrawIconById(bx3::GeUserArea& area, int32_t iconId, int32_t x, const bx3::T
 void DrawElementIcon(bx3::GeUserArea& area, const bx3::Element* element, int32_t fallbackIcon, int32_t x,
                      const bx3::TreeDrawInfo& info, bx3::Rgb background) {
   bx3::BaseBitmap icon;
-  if (element ? bx3::GetElementIcon(*element, icon) : bx3::GetIcon(fallbackIcon, icon)) {
+  if (element ? bx3::GetElementIcon(*element, icon) : fallbackIcon != 0 && bx3::GetIcon(fallbackIcon, icon)) {
     DrawIcon(area, icon, x, info, background, 20);
   }
 }
@@ -295,8 +295,7 @@ void KvTreeFunctions::RenderCell(void* root, void* userData, bx3::TreeItem item,
       break;
     }
     case column::kElement:
-      if (!groupRow) DrawElementIcon(area, DescribedElement(*record, document), bx3::icon::kNoLayer, info.x, info,
-                                     background);
+      if (!groupRow) DrawElementIcon(area, DescribedElement(*record, document), 0, info.x, info, background);
       offset = groupRow ? 0 : 20;
       break;
     case column::kLayer: {
