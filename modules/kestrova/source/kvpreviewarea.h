@@ -1,6 +1,7 @@
 // The preview area of the inspector window and the thread that loads its pictures.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -63,7 +64,8 @@ class AssetPreviewArea : public bx3::GeUserArea {
 
    private:
     AssetPreviewArea& area_;
-    KestrovaDialog* target_ = nullptr;
+    // Set by the GUI thread before each start; the run only asks whether there is one.
+    std::atomic<KestrovaDialog*> target_{nullptr};
   };
 
   AssetPreviewArea();
