@@ -6,6 +6,7 @@
 #include "bx3/document.h"
 #include "bx3/types.h"
 #include "kvids.h"
+#include "kvmediainfo.h"
 #include "kvresources.h"
 #include "kvviewsettings.h"
 
@@ -72,14 +73,7 @@ String AssetTypeText(const KvAssetEntry& record, bool undecorated) {
       default: return R(10137);
     }
   }
-  switch (record.assetType) {
-    case ASSETTYPE_IMAGE: return R(10107);
-    case ASSETTYPE_VIDEO: return R(10108);
-    case ASSETTYPE_AUDIO: return R(10109);
-    case ASSETTYPE_CACHE: return R(10110);
-    case ASSETTYPE_REFERENCED3D: return R(10111);
-    default: return R(10112);
-  }
+  return AssetTypeName(record.assetType);
 }
 
 String SequenceName(const String& fileName, int32_t first, int32_t last, int32_t digitsPos, int32_t digitsLen) {
