@@ -79,6 +79,8 @@ struct KvPathCacheEntry {
   int32_t resolveResult = 0;
   bx3::ElementLink owner;  // the element the path was first resolved for
   brantic::Url resolvedUrl;  // the file to probe; empty when there is none to probe
+  brantic::String formatText;  // the format the name tells (its suffix, or "none")
+  uint32_t assetType = ASSETTYPE_OTHER;  // the type the name tells
 };
 
 // The rows of the active document and the lists the tree view reads them through.

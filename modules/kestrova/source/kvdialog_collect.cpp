@@ -135,7 +135,12 @@ KvAssetEntry* KestrovaDialog::CreateAssetEntry(bx3::Document& document, bx3::Ele
                                                int32_t parameterId, bx3::Element* owner, const bx3::DescId& hostDescId,
                                                bool hostFlag, const brantic::NodePath& nodePath,
                                                const brantic::Id& nodeSpace, bx3::Take* take) {
-  KvAssetEntry row;
+  // Built in place; a use that gets no row takes it back.
+  KvAssetEntry& row = assets_.rows.emplace_back();
+  const auto noRow = [this]() -> KvAssetEntry* {
+    assets_.rows.pop_back();
+    return nullptr;
+  };
   row.ownerMainLink.Set(ownerMain);
   row.ownerLink.Set(owner);
   if (ownerMain) row.ownerMainStamp = int32_t(ownerMain->GetDirty(4));
@@ -174,10 +179,10 @@ KvAssetEntry* KestrovaDialog::CreateAssetEntry(bx3::Document& document, bx3::Ele
           const auto [firstPosition, firstLength] = TrailingDigits(first);
           if (firstPosition < 0 ||
               std::stoll(first.substr(size_t(firstPosition), size_t(std::min(firstLength, 18)))) != frame) {
-            return nullptr;
+            return noRow();
           }
         } else if (frame != row.sequenceStart) {
-          return nullptr;
+          return noRow();
         }
       }
     }
@@ -197,7 +202,7 @@ KvAssetEntry* KestrovaDialog::CreateAssetEntry(bx3::Document& document, bx3::Ele
   // reuses the first resolution.
   auto [cached, isNew] = assets_.pathCache.try_emplace(assetPath);
   if (!isNew) {
-    if (cached->second.owner.GetUid() == (owner ? owner->GetUid() : 0)) return nullptr;
+    if (cached->second.owner.GetUid() == (owner ? owner->GetUid() : 0)) return noRow();
   } else {
     bx3::Filename resolved;
     const int32_t result = ResolveAssetPathIn(documentPath, searchFolders_ ? &*searchFolders_ : nullptr, assetPath,
@@ -206,15 +211,20 @@ KvAssetEntry* KestrovaDialog::CreateAssetEntry(bx3::Document& document, bx3::Ele
     cached->second.resolvedPath = resolved;
     cached->second.owner.Set(owner);
     if (result != kResolveMissing && result != kResolvePaintTexture) cached->second.resolvedUrl = resolved.GetUrl();
+    const brantic::String suffix = assetPath.GetSuffix();
+    cached->second.formatText = suffix.IsEmpty() ? GetResourceString(kResNone) : suffix;
+    cached->second.assetType = ClassifyAssetName(assetPath);
   }
   row.resolveResult = cached->second.resolveResult;
   row.resolvedPath = cached->second.resolvedPath.GetString();
   row.resolvedUrl = cached->second.resolvedUrl;
+  // What the name tells, worked out once per path; CompleteAssetEntry keeps it.
+  row.formatText = cached->second.formatText;
+  row.assetType = cached->second.assetType;
 
   row.rowIdentity = nextRowIdentity_++;
-  assets_.rowIndexList.push_back(int64_t(assets_.rows.size()));
-  assets_.rows.push_back(std::move(row));
-  return &assets_.rows.back();
+  assets_.rowIndexList.push_back(int64_t(assets_.rows.size()) - 1);
+  return &row;
 }
 
 void KestrovaDialog::CompleteAssetEntry(KvAssetEntry& row, bx3::Document* document) {
@@ -230,12 +240,12 @@ void KestrovaDialog::CompleteAssetEntry(KvAssetEntry& row, bx3::Document* docume
   } else {
     row.elementName = described->GetName();
   }
+  // A row of the collection has its format, type and resolution from the path cache, worked
+  // out once per distinct path; any other row gets them here.
+  if (collecting_) return;
   const brantic::String suffix = row.assetPath.GetSuffix();
   row.formatText = suffix.IsEmpty() ? GetResourceString(kResNone) : suffix;
   ClassifyAssetFile(row);
-  // A row of the collection has just been resolved through the path cache, once per
-  // distinct path; any other row is resolved here.
-  if (collecting_) return;
   row.resolvedUrl = brantic::Url();
   if (document) {
     bx3::Filename resolved;
