@@ -119,6 +119,16 @@ TEST_F(PreviewTest, TheDecisionChain) {
             bx3::kImageResultOk);
   EXPECT_EQ(Load(FileRequest(folder_ / "without.bx3", ASSETTYPE_REFERENCED3D)).full, reference);
 
+  // A sound shows its wave form, drawn for the area's size.
+  ASSERT_TRUE(kvtest::WriteSound(folder_ / "hum.wav", 0x010002, 1, 8000, 800));
+  Area::Request sound = FileRequest(folder_ / "hum.wav", ASSETTYPE_AUDIO);
+  sound.sizeDependent = true;
+  sound.width = 300;
+  sound.height = 90;
+  const Area::Loaded wave = Load(std::move(sound));
+  EXPECT_EQ(wave.full.GetBw(), 300);
+  EXPECT_EQ(wave.full.GetBh(), 90);
+
   // A layer group without a layer shows the host's no-layer icon.
   Area::Request noLayer;
   noLayer.iconId = bx3::icon::kNoLayer;
