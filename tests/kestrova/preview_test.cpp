@@ -232,3 +232,19 @@ TEST_F(PreviewTest, ZoomTogglesAndDraggingStaysInside) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PreviewTest, AShownElementThatIsDeletedIsNotTouched) {
+  Open();
+  FinishJobs();
+  Select(1);  // b.png, used by Steel
+  FinishPreviews();
+  materials_[3]->Remove();
+  // A later load of the same request (a resize does this for sounds) finds the element gone.
+  ASSERT_TRUE(dialog_.PreviewArea().StartLoading(&dialog_));
+  FinishPreviews();
+  EXPECT_TRUE(dialog_.PreviewArea().PreviewReady());
+}
+
+}  // namespace

@@ -275,7 +275,7 @@ void AssetPreviewArea::ResetPreview() {
 void AssetPreviewArea::ClearPreview() {
   previewShown_ = false;
   previewFile_ = bx3::Filename();
-  previewElement_ = nullptr;
+  previewElement_.Clear();
   noFileMode_ = false;
   sizeDependent_ = false;
   Redraw();
@@ -285,7 +285,7 @@ void AssetPreviewArea::SetRequest(const bx3::Filename& file, bx3::Element* eleme
                                   bool noFileMode, int32_t iconId, bool sizeDependent) {
   previewShown_ = true;
   previewFile_ = file;
-  previewElement_ = element;
+  previewElement_.Set(element);
   previewAssetType_ = assetType;
   noFileMode_ = noFileMode;
   iconId_ = iconId;
@@ -312,14 +312,15 @@ AssetPreviewArea::Request AssetPreviewArea::MakeRequest() {
   request.reload = reloadRequested_;
   request.width = areaWidth_;
   request.height = areaHeight_;
-  request.hasElement = previewElement_ != nullptr;
+  const bx3::Element* element = previewElement_.Resolve(bx3::GetActiveDocument());
+  request.hasElement = element != nullptr;
   // The thread never touches the scene: it gets a copy of an element that draws itself and
   // a layer's icon.
-  if (previewElement_ && previewElement_->IsInstanceOf(bx3::type::kSimulation)) {
-    request.drawingElement = previewElement_->CloneData();
-  } else if (previewElement_ && previewElement_->GetType() == bx3::type::kLayer) {
+  if (element && element->IsInstanceOf(bx3::type::kSimulation)) {
+    request.drawingElement = element->CloneData();
+  } else if (element && element->GetType() == bx3::type::kLayer) {
     bx3::BaseBitmap icon;
-    if (bx3::GetElementIcon(*previewElement_, icon)) request.elementIcon = std::move(icon);
+    if (bx3::GetElementIcon(*element, icon)) request.elementIcon = std::move(icon);
   }
   return request;
 }

@@ -112,7 +112,8 @@ class AssetPreviewArea : public bx3::GeUserArea {
 
   std::unique_ptr<KvPreviewThread> previewThread_;
   bx3::Filename previewFile_;
-  bx3::Element* previewElement_ = nullptr;  // not owned
+  // The element by its identity: it may be deleted while its picture is shown.
+  bx3::ElementLink previewElement_;
   brantic::String infoText_;
   bool previewShown_ = false;
   bx3::BaseBitmap fullBitmap_;
