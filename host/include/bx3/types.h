@@ -73,6 +73,7 @@ struct TypeInfo {
   TypeCategory category;
   int32_t base;  // 0 for a root type
   std::vector<ParamDescription> params;  // own parameters; the bases' add to them
+  const TypeInfo* baseType = nullptr;    // the base's description, null for a root type
 
   bool IsInstanceOf(int32_t other) const;
 };

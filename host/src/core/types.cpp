@@ -89,14 +89,23 @@ std::vector<TypeInfo> BuildTypes() {
 }  // namespace
 
 bool TypeInfo::IsInstanceOf(int32_t other) const {
-  for (const TypeInfo* type = this; type; type = type->base ? FindType(type->base) : nullptr) {
+  for (const TypeInfo* type = this; type; type = type->baseType) {
     if (type->id == other) return true;
   }
   return false;
 }
 
 const std::vector<TypeInfo>& GetTypes() {
-  static const std::vector<TypeInfo> types = BuildTypes();
+  // Each type points at its base, so that instance tests walk pointers.
+  static const std::vector<TypeInfo> types = [] {
+    std::vector<TypeInfo> built = BuildTypes();
+    for (TypeInfo& type : built) {
+      for (const TypeInfo& base : built) {
+        if (type.base != 0 && base.id == type.base) type.baseType = &base;
+      }
+    }
+    return built;
+  }();
   return types;
 }
 

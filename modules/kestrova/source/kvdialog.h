@@ -188,7 +188,20 @@ class KestrovaDialog : public bx3::GeDialog {
   int64_t missingCount_ = 0;
   int32_t selectedCount_ = 0;
   bool treeRefreshPosted_ = false;
-  bool collecting_ = false;  // inside BuildAssetArray: rows carry their cached resolution
+  bool collecting_ = false;  // inside BuildAssetArray: rows are resolved once the walk is done
+  // New paths of the collection waiting to be resolved, and the path each new row uses.
+  struct UnresolvedPath {
+    const bx3::Filename* path;
+    KvPathCacheEntry* entry;
+    bool isBitmapShader;
+  };
+  std::vector<UnresolvedPath> unresolved_;
+  std::vector<const KvPathCacheEntry*> rowPaths_;
+  void ResolveInto(const bx3::Filename& documentPath, const bx3::Filename& assetPath, KvPathCacheEntry& entry,
+                   bool isBitmapShader) const;
+  static void CopyResolution(const KvPathCacheEntry& entry, KvAssetEntry& row);
+  // Resolves the collection's new paths on every core and gives each row its answer.
+  void ResolveCollectedPaths(const bx3::Filename& documentPath);
   brantic::Result<std::vector<brantic::Url>> searchFolders_ = std::vector<brantic::Url>();
   bool showSelected_ = false;
   mutable std::unordered_map<int64_t, bool> groupSelection_;

@@ -1,5 +1,6 @@
 // The collection: one row per use of a file in the active document, probed in background jobs.
 #include <algorithm>
+#include <thread>
 #include <unordered_map>
 
 #include "brantic/format.h"
@@ -86,6 +87,9 @@ bool KestrovaDialog::BuildAssetArray() {
   assets_.pathCache.reserve(uses.size());
   // One list of search folders for all paths of this collection.
   searchFolders_ = brantic::FillSearchPaths(documentPath.GetUrl());
+  unresolved_.clear();
+  rowPaths_.clear();
+  rowPaths_.reserve(uses.size());
   collecting_ = true;
   for (const bx3::AssetUse& use : uses) {
     bx3::Element* owner = use.element ? use.element : document;
@@ -97,6 +101,7 @@ bool KestrovaDialog::BuildAssetArray() {
     }
   }
   collecting_ = false;
+  ResolveCollectedPaths(documentPath);
   IndexRowIdentities();
 
   auto queue = brantic::JobQueue::Create("Kv Queue", 0);
@@ -204,20 +209,22 @@ KvAssetEntry* KestrovaDialog::CreateAssetEntry(bx3::Document& document, bx3::Ele
   if (!isNew) {
     if (cached->second.owner.GetUid() == (owner ? owner->GetUid() : 0)) return noRow();
   } else {
-    bx3::Filename resolved;
-    const int32_t result = ResolveAssetPathIn(documentPath, searchFolders_ ? &*searchFolders_ : nullptr, assetPath,
-                                              resolved, IsBitmapShader(owner));
-    cached->second.resolveResult = result;
-    cached->second.resolvedPath = resolved;
     cached->second.owner.Set(owner);
-    if (result != kResolveMissing && result != kResolvePaintTexture) cached->second.resolvedUrl = resolved.GetUrl();
     const brantic::String suffix = assetPath.GetSuffix();
     cached->second.formatText = suffix.IsEmpty() ? GetResourceString(kResNone) : suffix;
     cached->second.assetType = ClassifyAssetName(assetPath);
+    if (collecting_) {
+      // Resolved with the collection's other new paths, on every core, once the walk is done.
+      unresolved_.push_back({&cached->first, &cached->second, IsBitmapShader(owner)});
+    } else {
+      ResolveInto(documentPath, cached->first, cached->second, IsBitmapShader(owner));
+    }
   }
-  row.resolveResult = cached->second.resolveResult;
-  row.resolvedPath = cached->second.resolvedPath.GetString();
-  row.resolvedUrl = cached->second.resolvedUrl;
+  if (collecting_) {
+    rowPaths_.push_back(&cached->second);
+  } else {
+    CopyResolution(cached->second, row);
+  }
   // What the name tells, worked out once per path; CompleteAssetEntry keeps it.
   row.formatText = cached->second.formatText;
   row.assetType = cached->second.assetType;
@@ -225,6 +232,56 @@ KvAssetEntry* KestrovaDialog::CreateAssetEntry(bx3::Document& document, bx3::Ele
   row.rowIdentity = nextRowIdentity_++;
   assets_.rowIndexList.push_back(int64_t(assets_.rows.size()) - 1);
   return &row;
+}
+
+void KestrovaDialog::ResolveInto(const bx3::Filename& documentPath, const bx3::Filename& assetPath,
+                                 KvPathCacheEntry& entry, bool isBitmapShader) const {
+  bx3::Filename resolved;
+  entry.resolveResult = ResolveAssetPathIn(documentPath, searchFolders_ ? &*searchFolders_ : nullptr, assetPath,
+                                           resolved, isBitmapShader);
+  entry.resolvedPath = resolved;
+  entry.resolvedUrl = entry.resolveResult != kResolveMissing && entry.resolveResult != kResolvePaintTexture
+                          ? resolved.GetUrl()
+                          : brantic::Url();
+}
+
+void KestrovaDialog::CopyResolution(const KvPathCacheEntry& entry, KvAssetEntry& row) {
+  row.resolveResult = entry.resolveResult;
+  row.resolvedPath = entry.resolvedPath.GetString();
+  row.resolvedUrl = entry.resolvedUrl;
+}
+
+void KestrovaDialog::ResolveCollectedPaths(const bx3::Filename& documentPath) {
+  // The file system answers slowly and every path stands alone: the paths are shared out
+  // between this thread and workers, one share per core, and the rows take their answers.
+  const size_t shares = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 16);
+  const size_t perShare = (unresolved_.size() + shares - 1) / std::max<size_t>(shares, 1);
+  const auto resolveShare = [this, &documentPath](size_t first, size_t last) {
+    for (size_t i = first; i < last; ++i) {
+      ResolveInto(documentPath, *unresolved_[i].path, *unresolved_[i].entry, unresolved_[i].isBitmapShader);
+    }
+  };
+  std::vector<std::shared_ptr<brantic::ClosureJob<void>>> helpers;
+  if (shares > 1 && unresolved_.size() >= 256) {
+    if (auto queue = brantic::JobQueue::Create("Kv Resolve", int32_t(shares - 1))) {
+      for (size_t share = 1; share < shares; ++share) {
+        const size_t first = std::min(unresolved_.size(), share * perShare);
+        const size_t last = std::min(unresolved_.size(), first + perShare);
+        auto job = brantic::ClosureJob<void>::Create([resolveShare, first, last] { resolveShare(first, last); });
+        if (!job || !(*queue)->Enqueue(*job)) {
+          resolveShare(first, last);  // no helper: this thread does the share itself
+          continue;
+        }
+        helpers.push_back(std::move(*job));
+      }
+      resolveShare(0, std::min(unresolved_.size(), perShare));
+      for (const auto& job : helpers) job->Wait();
+    }
+  }
+  if (helpers.empty()) resolveShare(0, unresolved_.size());
+  for (size_t i = 0; i < assets_.rows.size() && i < rowPaths_.size(); ++i) CopyResolution(*rowPaths_[i], assets_.rows[i]);
+  unresolved_.clear();
+  rowPaths_.clear();
 }
 
 void KestrovaDialog::CompleteAssetEntry(KvAssetEntry& row, bx3::Document* document) {
