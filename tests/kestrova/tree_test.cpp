@@ -179,7 +179,9 @@ TEST_F(DanglingTest, RowsWhoseElementsAreGoneStillSortGroupAndDraw) {
   // The row of the element that is gone sorts after the others by element.
   dialog_.SetSortColumn(column::kElement);
   dialog_.SortRows();
-  EXPECT_EQ(dialog_.Assets().rows.back().assetPath.GetFileView(), "b.png");
+  ASSERT_TRUE(dialog_.RebuildViewGroups());
+  const KvAssetTable& table = dialog_.Assets();
+  EXPECT_EQ(table.rows[size_t(table.rowIndexList.back())].assetPath.GetFileView(), "b.png");
   ASSERT_TRUE(Kv_ViewGroupModeByCommand(&dialog_, kGroupByLayer).Execute(document_, nullptr));
   EXPECT_EQ(dialog_.Assets().viewGroups.size(), 1u);
 }

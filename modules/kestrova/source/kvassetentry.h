@@ -88,6 +88,9 @@ struct KvAssetTable {
   KvAssetTable() { pathCache.max_load_factor(0.65f); }
 
   std::vector<KvAssetEntry> rows;
+  // The rows' sorted order (indexes into `rows`); the rows themselves stay where the
+  // collection put them. Empty: their own order.
+  std::vector<uint32_t> displayOrder;
   // Indexes into `rows`, one per visible row in display order.
   std::vector<int64_t> rowIndexList;
   // Each group: positions in `rowIndexList`.
@@ -98,6 +101,7 @@ struct KvAssetTable {
 
   void Clear() {
     rows.clear();
+    displayOrder.clear();
     rowIndexList.clear();
     viewGroups.clear();
     pathCache.clear();

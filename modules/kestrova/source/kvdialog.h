@@ -113,7 +113,7 @@ class KestrovaDialog : public bx3::GeDialog {
   int64_t TotalCount() const { return totalCount_; }
   int64_t MissingCount() const { return missingCount_; }
   int32_t SelectedCount() const { return selectedCount_; }
-  // Orders the rows by the sort column.
+  // Orders the rows for display by the sort column (the rows themselves stay in place).
   void SortRows();
   // Rebuilds the row index list (through the filter bar when it is shown, and the type
   // filter) and groups it by the group mode.

@@ -78,6 +78,7 @@ bool KestrovaDialog::BuildAssetArray() {
   assets_.rowIndexList.clear();
   assets_.viewGroups.clear();
   assets_.rows.clear();
+  assets_.displayOrder.clear();
   ++generation_;
   firstIdentity_ = nextRowIdentity_;
 

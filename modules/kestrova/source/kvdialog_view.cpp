@@ -24,8 +24,8 @@ constexpr int32_t kHostSelectionChanged = -1009;
 }  // namespace
 
 void KestrovaDialog::SortRows() {
-  SortAssetRows(assets_.rows, sortColumn_, assets_.activeDocument);
-  IndexRowIdentities();
+  // The rows keep their places; the row index list is built in the sorted order.
+  assets_.displayOrder = SortedRowOrder(assets_.rows, sortColumn_, assets_.activeDocument);
 }
 
 bool KestrovaDialog::GroupHasSelection(int64_t group) const {

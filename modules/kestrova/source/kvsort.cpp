@@ -82,8 +82,11 @@ bool KeyBefore(const SortKey& a, const SortKey& b) {
 
 }  // namespace
 
-void SortAssetRows(std::vector<KvAssetEntry>& rows, int32_t sortColumn, const bx3::Document* document) {
-  if (rows.size() < 2) return;
+std::vector<uint32_t> SortedRowOrder(const std::vector<KvAssetEntry>& rows, int32_t sortColumn,
+                                     const bx3::Document* document) {
+  std::vector<uint32_t> order(rows.size());
+  std::iota(order.begin(), order.end(), 0u);
+  if (rows.size() < 2) return order;
   const bool descending = sortColumn < 0;
   const int32_t column = descending ? -sortColumn : sortColumn;
   // One key per row instead of building texts in every comparison.
@@ -92,14 +95,17 @@ void SortAssetRows(std::vector<KvAssetEntry>& rows, int32_t sortColumn, const bx
   std::vector<SortKey> keys;
   keys.reserve(rows.size());
   for (const KvAssetEntry& row : rows) keys.push_back(MakeSortKey(row, column, document, store));
-  std::vector<uint32_t> order(rows.size());
-  std::iota(order.begin(), order.end(), 0u);
   std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
     const SortKey& left = keys[a];
     const SortKey& right = keys[b];
     if (left.last || right.last) return !left.last && right.last;
     return descending ? KeyBefore(right, left) : KeyBefore(left, right);
   });
+  return order;
+}
+
+void SortAssetRows(std::vector<KvAssetEntry>& rows, int32_t sortColumn, const bx3::Document* document) {
+  std::vector<uint32_t> order = SortedRowOrder(rows, sortColumn, document);
   // Moves the rows into place along the permutation's cycles: each row moves once and no
   // second array of rows is needed.
   for (size_t start = 0; start < order.size(); ++start) {
@@ -236,7 +242,9 @@ brantic::Result<void> BuildRowIndexList(KvAssetTable& table, const KvViewSetting
   table.viewGroups.clear();
   try {
     table.rowIndexList.reserve(table.rows.size());
-    for (size_t i = 0; i < table.rows.size(); ++i) {
+    const bool sorted = table.displayOrder.size() == table.rows.size();
+    for (size_t position = 0; position < table.rows.size(); ++position) {
+      const size_t i = sorted ? table.displayOrder[position] : position;
       KvAssetEntry& row = table.rows[i];
       if (filterBar && !filterBar->Keeps(row)) {
         row.selected = 0;

@@ -18,8 +18,11 @@ class Document;
 
 namespace kv {
 
-// Sorts the rows by a signed column id (negative: descending). Rows whose layer or element
-// no longer resolves come last when sorting by that column.
+// The order of the rows by a signed column id (negative: descending), as indices into
+// `rows`. Rows whose layer or element no longer resolves come last when sorting by that column.
+std::vector<uint32_t> SortedRowOrder(const std::vector<KvAssetEntry>& rows, int32_t sortColumn,
+                                     const bx3::Document* document);
+// Puts the rows themselves into that order.
 void SortAssetRows(std::vector<KvAssetEntry>& rows, int32_t sortColumn, const bx3::Document* document);
 
 // The row filter: some type bit of the row is one the view shows.
@@ -66,8 +69,9 @@ std::pair<int64_t, int64_t> CoarsenSizes(int64_t fileSize, int64_t limit, int32_
 // The text of a row for a text filter column (1..10); empty for other columns.
 brantic::String FilterColumnText(const KvAssetEntry& row, int32_t filterColumn, const bx3::Document* document);
 
-// Rebuilds the row index list: the rows in order that the filter bar (when given) keeps and
-// the type filter passes. Rows the filter bar drops lose their selection.
+// Rebuilds the row index list: the rows in display order (the table's sorted order, else
+// their own) that the filter bar (when given) keeps and the type filter passes. Rows the
+// filter bar drops lose their selection.
 brantic::Result<void> BuildRowIndexList(KvAssetTable& table, const KvViewSettings& view,
                                         const KvFilterBarFilter* filterBar);
 
