@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "brantic/weakref.h"
+#include "bx3/assets.h"
 #include "bx3/dialog.h"
 #include "bx3/document.h"
 #include "bx3/treeview.h"
@@ -196,6 +197,7 @@ class KestrovaDialog : public bx3::GeDialog {
     bool isBitmapShader;
   };
   std::vector<UnresolvedPath> unresolved_;
+  std::vector<bx3::AssetUse> assetUses_;
   std::vector<const KvPathCacheEntry*> rowPaths_;
   void ResolveInto(const bx3::Filename& documentPath, const bx3::Filename& assetPath, KvPathCacheEntry& entry,
                    bool isBitmapShader) const;

@@ -82,7 +82,8 @@ bool KestrovaDialog::BuildAssetArray() {
   ++generation_;
   firstIdentity_ = nextRowIdentity_;
 
-  std::vector<bx3::AssetUse> uses;
+  // The list keeps its room from one collection to the next.
+  std::vector<bx3::AssetUse>& uses = assetUses_;
   bx3::GetAllAssets(document, false, bx3::Filename(), bx3::kAssetQueryAll, uses);
   assets_.rows.reserve(uses.size());
   assets_.pathCache.reserve(uses.size());
@@ -102,6 +103,7 @@ bool KestrovaDialog::BuildAssetArray() {
     }
   }
   collecting_ = false;
+  uses.clear();  // the uses point at elements: they are not kept
   ResolveCollectedPaths(documentPath);
   IndexRowIdentities();
 

@@ -294,6 +294,7 @@ brantic::Result<void> GroupRows(KvAssetTable& table, int32_t groupMode, const bx
     };
     std::unordered_map<std::string_view, size_t> groupOfKey;
     groupOfKey.max_load_factor(0.65f);
+    groupOfKey.reserve(table.rowIndexList.size() / 4 + 16);
     std::vector<std::vector<int64_t>> groups;
     for (size_t position = 0; position < table.rowIndexList.size(); ++position) {
       const std::string_view key = keyOf(table.rows[size_t(table.rowIndexList[position])]);
