@@ -4,15 +4,18 @@
 
 namespace kv {
 
+bool IsDescribedOwnType(const bx3::Element& element) {
+  return element.IsInstanceOf(bx3::type::kObjectBase) || element.IsInstanceOf(bx3::type::kMaterialBase) ||
+         element.IsInstanceOf(bx3::type::kTagBase) || element.IsInstanceOf(bx3::type::kSceneEffectBase);
+}
+
+bx3::Element* DescribedElementOf(bx3::Element* owner, bx3::Element* ownerMain) {
+  if (owner && (!ownerMain || IsDescribedOwnType(*owner))) return owner;
+  return ownerMain;
+}
+
 bx3::Element* DescribedElement(const KvAssetEntry& entry, const bx3::Document* document) {
-  bx3::Element* owner = entry.ownerLink.Resolve(document);
-  bx3::Element* main = entry.ownerMainLink.Resolve(document);
-  if (owner && (!main || owner->IsInstanceOf(bx3::type::kObjectBase) ||
-                owner->IsInstanceOf(bx3::type::kMaterialBase) || owner->IsInstanceOf(bx3::type::kTagBase) ||
-                owner->IsInstanceOf(bx3::type::kSceneEffectBase))) {
-    return owner;
-  }
-  return main;
+  return DescribedElementOf(entry.ownerLink.Resolve(document), entry.ownerMainLink.Resolve(document));
 }
 
 brantic::String NodeSpaceName(const brantic::Id& nodeSpace) {

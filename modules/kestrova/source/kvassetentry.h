@@ -115,6 +115,9 @@ namespace kv {
 // The element a row is about: the owner when it is an object, material, tag or effect (or
 // when there is no owner main), else the owner main. Null when neither link resolves.
 bx3::Element* DescribedElement(const KvAssetEntry& entry, const bx3::Document* document);
+bx3::Element* DescribedElementOf(bx3::Element* owner, bx3::Element* ownerMain);
+// Objects, materials, tags and effects describe themselves.
+bool IsDescribedOwnType(const bx3::Element& element);
 
 // The display name of a node space; empty for an empty or unknown identifier.
 brantic::String NodeSpaceName(const brantic::Id& nodeSpace);

@@ -11,8 +11,6 @@ namespace kv {
 
 namespace {
 
-constexpr int64_t kNotifySelectionChanged = 10096;
-
 // Shows the busy pointer for as long as it lives.
 class BusyPointer {
  public:
@@ -31,14 +29,24 @@ const KvViewFlag* FindViewFlag(int32_t commandId) {
   return nullptr;
 }
 
-// After the selection changed: redraw, update the controls and tell the window.
-void FinishSelection(KestrovaDialog& dialog) {
-  dialog.RefreshTree();
-  dialog.OnSelectionChanged(false);
+// Tells the window (and whoever listens to the main command) that the selection changed.
+void BroadcastSelectionChanged() {
   bx3::Container message;
   message.SetInt64(bx3::kMessageValue1, kNotifySelectionChanged);
   message.SetInt64(bx3::kMessageValue2, 0);
   bx3::SendCoreMessage(kMainCommandId, message);
+}
+
+// After the selection changed: redraw, update the controls and tell the window.
+void FinishSelection(KestrovaDialog& dialog) {
+  dialog.RefreshTree();
+  dialog.OnSelectionChanged(false);
+  BroadcastSelectionChanged();
+}
+
+// Enabled while the list shows rows.
+int32_t EnabledWhenListed(const KestrovaDialog* dialog) {
+  return dialog && dialog->ListedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
 }
 
 // Visits the rows in view, in display order, with their position.
@@ -61,10 +69,7 @@ const bx3::Element* DecidingElement(const KvAssetEntry& row, const bx3::Document
   const bx3::Element* main = row.ownerMainLink.Resolve(document);
   const bx3::Element* owner = row.ownerLink.Resolve(document);
   if (main && main->IsInstanceOf(bx3::type::kMaterialBase)) return main;
-  if (owner && (owner->IsInstanceOf(bx3::type::kObjectBase) || owner->IsInstanceOf(bx3::type::kMaterialBase) ||
-                owner->IsInstanceOf(bx3::type::kTagBase) || owner->IsInstanceOf(bx3::type::kSceneEffectBase))) {
-    return owner;
-  }
+  if (owner && IsDescribedOwnType(*owner)) return owner;
   return main ? main : owner;
 }
 
@@ -112,7 +117,7 @@ bool Kv_InvertSelectionCommand::Execute(bx3::Document*, bx3::GeDialog*) {
 }
 
 int32_t Kv_InvertSelectionCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
-  return dialog_ && dialog_->ListedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
+  return EnabledWhenListed(dialog_);
 }
 
 bool Kv_SelectMissingCommand::Execute(bx3::Document*, bx3::GeDialog*) {
@@ -129,7 +134,7 @@ bool Kv_SelectMissingCommand::Execute(bx3::Document*, bx3::GeDialog*) {
 }
 
 int32_t Kv_SelectMissingCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
-  return dialog_ && dialog_->ListedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
+  return EnabledWhenListed(dialog_);
 }
 
 bool Kv_SelectActiveCommand::Execute(bx3::Document*, bx3::GeDialog*) {
@@ -168,10 +173,7 @@ bool Kv_DeselectAllCommand::Execute(bx3::Document*, bx3::GeDialog*) {
     if (bx3::Document* document = bx3::GetActiveDocument()) document->SetActiveMaterial(nullptr);
     bx3::EventAdd(0);
   }
-  bx3::Container message;
-  message.SetInt64(bx3::kMessageValue1, kNotifySelectionChanged);
-  message.SetInt64(bx3::kMessageValue2, 0);
-  bx3::SendCoreMessage(kMainCommandId, message);
+  BroadcastSelectionChanged();
   return true;
 }
 

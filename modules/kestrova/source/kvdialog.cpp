@@ -6,6 +6,7 @@
 #include "bx3/icons.h"
 #include "bx3/prefs.h"
 #include "kvids.h"
+#include "kvmediainfo.h"
 #include "kvresources.h"
 #include "kvtreefunctions.h"
 
@@ -188,7 +189,7 @@ bool KestrovaDialog::InitValues() {
   EnableMainGroup(false);
   SetInt32(kGadgetFilterColumn, filterColumn_);
   SetInt32(kGadgetReplaceMode, kReplaceWholePath);
-  SetString(kGadgetInfo, brantic::String("<<" + R(10157).Std() + ">>"));
+  SetString(kGadgetInfo, NothingSelectedText());
   if (treeView_) {
     treeView_->SetRoot(&assets_, treeFunctions_.get(), this);
     RefreshAssets();

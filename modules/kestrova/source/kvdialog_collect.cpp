@@ -23,16 +23,6 @@ constexpr int32_t kResNone = 10025;
 
 bool IsBitmapShader(const bx3::Element* element) { return element && element->GetType() == bx3::type::kBitmapShader; }
 
-// The element a row describes for its element name and parameter remapping: the owner when
-// it is an object, material, tag or effect, else the owner main (the one that exists).
-bx3::Element* DescribedOf(bx3::Element* owner, bx3::Element* ownerMain) {
-  if (owner && (!ownerMain || owner->IsInstanceOf(bx3::type::kObjectBase) ||
-                owner->IsInstanceOf(bx3::type::kMaterialBase) || owner->IsInstanceOf(bx3::type::kTagBase) ||
-                owner->IsInstanceOf(bx3::type::kSceneEffectBase))) {
-    return owner;
-  }
-  return ownerMain ? ownerMain : owner;
-}
 
 // What a probing job copies of its row: what the probe reads, and the row's identity. The
 // job makes its full row from it on its own thread.
@@ -197,7 +187,7 @@ KvAssetEntry* KestrovaDialog::CreateAssetEntry(bx3::Document& document, bx3::Ele
   }
 
   // The parameter the attribute editor shows.
-  bx3::Element* described = DescribedOf(owner, ownerMain);
+  bx3::Element* described = DescribedElementOf(owner, ownerMain);
   if (described && !hostDescId.IsEmpty()) {
     bx3::DescId completed = hostDescId;
     if (bx3::CompleteDescId(described->GetType(), completed)) {
@@ -290,7 +280,7 @@ void KestrovaDialog::ResolveCollectedPaths(const bx3::Filename& documentPath) {
 void KestrovaDialog::CompleteAssetEntry(KvAssetEntry& row, bx3::Document* document) {
   bx3::Element* owner = row.ownerLink.Resolve(document);
   bx3::Element* ownerMain = row.ownerMainLink.Resolve(document);
-  const bx3::Element* described = DescribedOf(owner, ownerMain);
+  const bx3::Element* described = DescribedElementOf(owner, ownerMain);
   if (!described) {
     row.elementName = GetResourceString(kResNone);
   } else if (described->GetType() == bx3::type::kProjectSettings) {

@@ -14,10 +14,6 @@ namespace kv {
 
 namespace {
 
-// The inspector's own notifications, sent to the main command's id.
-constexpr int64_t kNotifyFoldChanged = 10093;
-constexpr int64_t kNotifySortChanged = 10095;
-constexpr int64_t kNotifySelectionChanged = 10096;
 // The host's message that the selection of something changed.
 constexpr int32_t kHostSelectionChanged = -1009;
 
@@ -60,7 +56,7 @@ void KestrovaDialog::RequestPreview() {
       }
     }
   }
-  area.SetInfoText(brantic::String("<<" + GetResourceString(10157).Std() + ">>"));
+  area.SetInfoText(NothingSelectedText());
   if (!record) {
     area.ClearPreview();
     SetString(kGadgetInfo, area.InfoText());

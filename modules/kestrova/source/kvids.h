@@ -59,6 +59,12 @@ inline constexpr int32_t kGroupByTake = 1051437;
 inline constexpr int32_t kGroupByNodeSpace = 1051438;
 inline constexpr int32_t kGroupByFormat = 1051539;
 
+// What the inspector tells itself through the main command's core messages (the value
+// under the message's first key).
+inline constexpr int64_t kNotifyFoldChanged = 10093;
+inline constexpr int64_t kNotifySortChanged = 10095;
+inline constexpr int64_t kNotifySelectionChanged = 10096;
+
 // Host command ids that the selection commands stand for.
 inline constexpr int32_t kHostCmdSelectAll = 12112;
 inline constexpr int32_t kHostCmdDeselectAll = 12113;

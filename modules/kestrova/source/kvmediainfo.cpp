@@ -97,6 +97,8 @@ void AppendSound(const KvAssetEntry& entry, std::string& text) {
 
 }  // namespace
 
+String NothingSelectedText() { return String("<<" + R(10157).Std() + ">>"); }
+
 brantic::TimeValue SoundDuration(const bx3::SoundInformation& info) {
   if (info.sampleRate == 0.0) return {};
   return brantic::TimeValue::FromSeconds(double(info.sampleCount) / info.sampleRate);

@@ -22,6 +22,9 @@ brantic::Result<bool> AppendImageMediaInfo(const KvAssetEntry& entry, std::strin
                                            const brantic::Url& url,
                                            const brantic::FileFormatHandler& handler);
 
+// The information text when no row is selected.
+brantic::String NothingSelectedText();
+
 // The worker half of the collection, on a row's own copy: file size, type refinement,
 // format text and resolution. Reads headers only; never touches the dialog.
 void ProbeAssetFile(KvAssetEntry& entry);

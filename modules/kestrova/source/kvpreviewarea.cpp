@@ -24,7 +24,6 @@ namespace {
 constexpr int32_t kMinimumWidth = 180;
 constexpr int32_t kMinimumHeight = 120;
 
-brantic::String NothingSelectedText() { return brantic::String("<<" + GetResourceString(10157).Std() + ">>"); }
 
 bool IsRegularFile(const bx3::Filename& file) {
   struct stat info {};

@@ -16,7 +16,6 @@ namespace kv {
 namespace {
 
 constexpr int32_t kResNone = 10025;
-constexpr int64_t kNotifySortChanged = 10095;
 constexpr int32_t kPrimaryButton = 1;
 constexpr int32_t kIconDrawFlags = 0x100;
 
