@@ -40,6 +40,7 @@ void JobInterface::Execute(bool drop) {
 
 struct JobQueue::State {
   std::string name;
+  JobPriority priority = JobPriority::Background;
   mutable std::mutex mutex;
   std::condition_variable workAvailable;
   mutable std::condition_variable idle;
@@ -108,7 +109,7 @@ QueueRegistry& Registry() {
 
 void WorkerLoop(JobQueue::State* state) {
   // Background work yields to the thread that draws the window.
-  setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+  if (state->priority == JobPriority::Background) setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
   std::unique_lock lock(state->mutex);
   for (;;) {
     state->workAvailable.wait(lock, [state] {
@@ -132,7 +133,7 @@ void WorkerLoop(JobQueue::State* state) {
 
 }  // namespace
 
-Result<std::shared_ptr<JobQueue>> JobQueue::Create(std::string name, int32_t threadCount) {
+Result<std::shared_ptr<JobQueue>> JobQueue::Create(std::string name, int32_t threadCount, JobPriority priority) {
   if (threadCount < 0) return IllegalArgumentError("negative thread count");
   Registry().ReapFinished();
   if (threadCount == 0) {
@@ -140,6 +141,7 @@ Result<std::shared_ptr<JobQueue>> JobQueue::Create(std::string name, int32_t thr
   }
   auto state = std::make_shared<State>();
   state->name = std::move(name);
+  state->priority = priority;
   state->threadsLeft = threadCount;
   try {
     for (int32_t i = 0; i < threadCount; ++i) {

@@ -12,6 +12,8 @@
 #include "bx3/prefs.h"
 #include "kvdialog.h"
 #include "kvids.h"
+#include "kvprobejobs.h"
+#include "kvresolve.h"
 #include "kvresources.h"
 #include "support/fake_dialog.h"
 #include "support/media_fixtures.h"
@@ -200,6 +202,65 @@ TEST_F(CollectTest, ResultsForADestroyedDialogAreDropped) {
   kept.Close();
   FinishJobs();
   EXPECT_GT(Row(kept, "First")->fileSize, 0);
+}
+
+TEST_F(CollectTest, ALargeSceneIsResolvedWhileItIsWalked) {
+  // Enough uses for helper threads to resolve the paths while the scene is walked; five uses
+  // per path, every fifth path missing.
+  kvtest::ImageFile image;
+  for (int file = 0; file < 60; ++file) {
+    if (file % 5 == 4) continue;
+    ASSERT_TRUE(kvtest::WriteImage(folder_ / ("tex/many_" + std::to_string(file) + ".png"), image));
+  }
+  for (int use = 0; use < 300; ++use) {
+    const int file = use % 60;
+    const std::string path = std::string(file % 5 == 4 ? "tex/gone_" : "tex/many_") + std::to_string(file) + ".png";
+    AddBitmap(*document_, ("Many " + std::to_string(use)).c_str(), path.c_str());
+  }
+  KestrovaDialog dialog;
+  ASSERT_TRUE(dialog.Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
+  FinishJobs();
+  const auto& rows = dialog.Assets().rows;
+  ASSERT_EQ(rows.size(), 306u);
+  EXPECT_EQ(dialog.MissingCount(), 61);
+  for (const KvAssetEntry& row : rows) {
+    Filename resolved;
+    const int32_t result = ResolveAssetPath(document_->GetFolder(), row.assetPath, nullptr, resolved, true);
+    EXPECT_EQ(row.resolveResult, result) << row.assetPath.GetString().Std();
+    EXPECT_EQ(row.resolvedPath, result ? resolved.GetString() : brantic::String()) << row.assetPath.GetString().Std();
+    if (row.assetPath.GetString().Contains("many_")) {
+      EXPECT_EQ(row.resolutionX, 64) << row.assetPath.GetString().Std();  // each use has its own probe result
+      EXPECT_EQ(row.formatText, "PNG");
+    }
+  }
+
+  // Collected again without emptying the path cache, with one new file: the rows of the
+  // paths the cache knew and of the new one each get the results of their own file.
+  kvtest::WriteBytes(folder_ / "tex/extra.png", std::string(777, 'x'));
+  AddBitmap(*document_, "Extra", "tex/extra.png");
+  ASSERT_TRUE(dialog.BuildAssetArray());
+  FinishJobs();
+  ASSERT_GT(rows.size(), 200u);
+  for (const KvAssetEntry& row : rows) {
+    if (row.resolvedPath.IsEmpty()) continue;
+    EXPECT_EQ(row.fileSize, int64_t(std::filesystem::file_size(row.resolvedPath.Std()))) << row.resolvedPath.Std();
+  }
+  dialog.Close();
+}
+
+TEST_F(CollectTest, JobsOfAnUnwantedCollectionSkipTheirProbe) {
+  auto batch = std::make_shared<KvProbeBatch>();
+  batch->files.push_back({Filename("tex/a.png"), Filename(folder_ / "tex/a.png").GetUrl(), "png", ASSETTYPE_IMAGE});
+  batch->rows = {{1, 0}, {2, 0}};
+  auto live = std::make_shared<std::atomic<uint64_t>>(7);
+  for (const uint64_t generation : {uint64_t{6}, uint64_t{7}}) {
+    auto queue = brantic::JobQueue::Create("Kv Queue", 1);
+    ASSERT_TRUE(queue);
+    ASSERT_TRUE(StartProbeJobs(*queue, batch, brantic::WeakRef<KestrovaDialog>(), generation, live));
+    brantic::JobQueue::WaitAllIdle();
+    // Only the wanted collection's jobs probe and hand a result back.
+    EXPECT_EQ(brantic::DrainMainThreadQueue(), generation == 7 ? 2 : 0) << generation;
+  }
 }
 
 }  // namespace

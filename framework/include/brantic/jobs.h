@@ -94,10 +94,15 @@ class ClosureJob final : public JobInterface {
   std::conditional_t<std::is_void_v<R>, std::monostate, std::optional<R>> result_;
 };
 
+// Background workers run at a lower priority so that the window stays responsive; workers
+// that help the GUI thread finish what it waits for keep its priority.
+enum class JobPriority { Background, Interactive };
+
 class JobQueue {
  public:
   // `threadCount` 0 starts one worker per processor core.
-  static Result<std::shared_ptr<JobQueue>> Create(std::string name, int32_t threadCount);
+  static Result<std::shared_ptr<JobQueue>> Create(std::string name, int32_t threadCount,
+                                                  JobPriority priority = JobPriority::Background);
   ~JobQueue();
   JobQueue(const JobQueue&) = delete;
   JobQueue& operator=(const JobQueue&) = delete;

@@ -81,6 +81,7 @@ struct KvPathCacheEntry {
   brantic::Url resolvedUrl;  // the file to probe; empty when there is none to probe
   brantic::String formatText;  // the format the name tells (its suffix, or "none")
   uint32_t assetType = ASSETTYPE_OTHER;  // the type the name tells
+  uint32_t collectionItem = UINT32_MAX;  // its place among the new paths of the collection
 };
 
 // The rows of the active document and the lists the tree view reads them through.

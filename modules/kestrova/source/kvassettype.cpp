@@ -1,7 +1,5 @@
 #include "kvassettype.h"
 
-#include <cctype>
-
 #include <string_view>
 
 #include "brantic/enumeration.h"
@@ -30,10 +28,13 @@ constexpr std::string_view kReferenced3DSuffixes[] = {
 static_assert(std::size(kImageSuffixes) == 38 && std::size(kVideoSuffixes) == 14 &&
               std::size(kReferenced3DSuffixes) == 28);
 
+// Suffixes are ASCII: case is folded without the locale.
+constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
   }
   return true;
 }

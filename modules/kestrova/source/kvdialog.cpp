@@ -21,8 +21,9 @@ brantic::String R(int32_t id) { return GetResourceString(id); }
 KestrovaDialog::KestrovaDialog() : treeFunctions_(std::make_unique<KvTreeFunctions>()) {}
 
 KestrovaDialog::~KestrovaDialog() {
-  // Results that arrive from now on find no dialog.
+  // Results that arrive from now on find no dialog; jobs not yet run skip their work.
   anchor_.Invalidate();
+  liveGeneration_->store(0, std::memory_order_relaxed);
 }
 
 void KestrovaDialog::LoadViewSettings() {

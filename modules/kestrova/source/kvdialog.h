@@ -1,6 +1,7 @@
 // The inspector window.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -12,7 +13,10 @@
 #include "bx3/document.h"
 #include "bx3/treeview.h"
 #include "kvassetentry.h"
+#include "kvpathindex.h"
+#include "kvpathresolver.h"
 #include "kvpreviewarea.h"
+#include "kvprobejobs.h"
 #include "kvsort.h"
 #include "kvviewsettings.h"
 
@@ -182,6 +186,8 @@ class KestrovaDialog : public bx3::GeDialog {
   bx3::TreeViewGadget* treeView_ = nullptr;
   std::unique_ptr<bx3::TreeViewFunctions> treeFunctions_;
   uint64_t generation_ = 0;
+  // The generation whose probing results are still wanted, shared with the probing jobs.
+  std::shared_ptr<std::atomic<uint64_t>> liveGeneration_ = std::make_shared<std::atomic<uint64_t>>(0);
   uint64_t nextRowIdentity_ = 1;
   std::vector<int64_t> rowOfIdentity_;  // identity - first identity of the generation -> row
   uint64_t firstIdentity_ = 1;
@@ -189,21 +195,21 @@ class KestrovaDialog : public bx3::GeDialog {
   int64_t missingCount_ = 0;
   int32_t selectedCount_ = 0;
   bool treeRefreshPosted_ = false;
-  bool collecting_ = false;  // inside BuildAssetArray: rows are resolved once the walk is done
-  // New paths of the collection waiting to be resolved, and the path each new row uses.
-  struct UnresolvedPath {
-    const bx3::Filename* path;
-    KvPathCacheEntry* entry;
-    bool isBitmapShader;
-  };
-  std::vector<UnresolvedPath> unresolved_;
+  // Running while BuildAssetArray walks the scene: it resolves the new paths on helper
+  // threads meanwhile; the rows take their answers once the walk is done.
+  KvPathResolver pathResolver_;
+  KvPathIndex pathIndex_;  // finds the path cache's entries during the walk
   std::vector<bx3::AssetUse> assetUses_;
-  std::vector<const KvPathCacheEntry*> rowPaths_;
+  std::vector<const KvPathCacheEntry*> rowPaths_;  // the path each row of the walk uses
   void ResolveInto(const bx3::Filename& documentPath, const bx3::Filename& assetPath, KvPathCacheEntry& entry,
                    bool isBitmapShader) const;
   static void CopyResolution(const KvPathCacheEntry& entry, KvAssetEntry& row);
-  // Resolves the collection's new paths on every core and gives each row its answer.
-  void ResolveCollectedPaths(const bx3::Filename& documentPath);
+  // The format texts of the probing results, one string per format for all rows: the rows
+  // hold no string of a worker thread's making, and dropping them stays quick.
+  std::vector<brantic::String> formatTexts_;
+  const brantic::String& SharedFormatText(const brantic::String& text);
+  // What the probing jobs of this collection read: the files of its paths, once each.
+  std::shared_ptr<KvProbeBatch> MakeProbeBatch() const;
   brantic::Result<std::vector<brantic::Url>> searchFolders_ = std::vector<brantic::Url>();
   bool showSelected_ = false;
   mutable std::unordered_map<int64_t, bool> groupSelection_;

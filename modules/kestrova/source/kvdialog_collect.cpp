@@ -1,6 +1,5 @@
 // The collection: one row per use of a file in the active document, probed in background jobs.
 #include <algorithm>
-#include <thread>
 #include <unordered_map>
 
 #include "brantic/format.h"
@@ -11,6 +10,7 @@
 #include "bx3/host.h"
 #include "kvcollect_rules.h"
 #include "kvdialog.h"
+#include "kvhelpers.h"
 #include "kvmediainfo.h"
 #include "kvresolve.h"
 #include "kvresources.h"
@@ -20,29 +20,12 @@ namespace kv {
 namespace {
 
 constexpr int32_t kResNone = 10025;
+// Below this many uses, starting helper threads costs more than it saves.
+constexpr size_t kHelpedCollection = 256;
+
+using PathCacheItem = std::pair<const bx3::Filename, KvPathCacheEntry>;
 
 bool IsBitmapShader(const bx3::Element* element) { return element && element->GetType() == bx3::type::kBitmapShader; }
-
-
-// What a probing job copies of its row: what the probe reads, and the row's identity. The
-// job makes its full row from it on its own thread.
-struct ProbeInput {
-  bx3::Filename assetPath;
-  brantic::Url resolvedUrl;
-  brantic::String formatText;
-  uint32_t assetType = ASSETTYPE_OTHER;
-  uint64_t rowIdentity = 0;
-
-  KvAssetEntry MakeRow() const {
-    KvAssetEntry row;
-    row.assetPath = assetPath;
-    row.resolvedUrl = resolvedUrl;
-    row.formatText = formatText;
-    row.assetType = assetType;
-    row.rowIdentity = rowIdentity;
-    return row;
-  }
-};
 
 }  // namespace
 
@@ -70,6 +53,7 @@ bool KestrovaDialog::BuildAssetArray() {
   assets_.rows.clear();
   assets_.displayOrder.clear();
   ++generation_;
+  liveGeneration_->store(generation_, std::memory_order_relaxed);
   firstIdentity_ = nextRowIdentity_;
 
   // The list keeps its room from one collection to the next.
@@ -79,10 +63,15 @@ bool KestrovaDialog::BuildAssetArray() {
   assets_.pathCache.reserve(uses.size());
   // One list of search folders for all paths of this collection.
   searchFolders_ = brantic::FillSearchPaths(documentPath.GetUrl());
-  unresolved_.clear();
   rowPaths_.clear();
   rowPaths_.reserve(uses.size());
-  collecting_ = true;
+  pathIndex_.Reset(uses.size() / 8);
+  // New paths are resolved on helper threads while the walk goes on.
+  const size_t helpers = uses.size() >= kHelpedCollection ? CoreCount() - 1 : 0;
+  pathResolver_.Start(uses.size(), helpers,
+                      [this, documentPath](const bx3::Filename& path, KvPathCacheEntry& entry, bool isBitmapShader) {
+                        ResolveInto(documentPath, path, entry, isBitmapShader);
+                      });
   for (const bx3::AssetUse& use : uses) {
     bx3::Element* owner = use.element ? use.element : document;
     bx3::Element* ownerMain = OwnerMainOf(use.element, *document);
@@ -92,40 +81,46 @@ bool KestrovaDialog::BuildAssetArray() {
       CompleteAssetEntry(*row, document);
     }
   }
-  collecting_ = false;
   uses.clear();  // the uses point at elements: they are not kept
-  ResolveCollectedPaths(documentPath);
+  pathIndex_.Reset(0);
+  pathResolver_.Finish();
+  for (size_t i = 0; i < assets_.rows.size() && i < rowPaths_.size(); ++i) CopyResolution(*rowPaths_[i], assets_.rows[i]);
   IndexRowIdentities();
 
   auto queue = brantic::JobQueue::Create("Kv Queue", 0);
   if (!queue) return false;
-  std::vector<ProbeInput> inputs;
-  inputs.reserve(assets_.rows.size());
-  for (const KvAssetEntry& row : assets_.rows) {
-    if (!row.resolvedUrl.IsEmpty()) {
-      inputs.push_back({row.assetPath, row.resolvedUrl, row.formatText, row.assetType, row.rowIdentity});
-    }
+  std::shared_ptr<KvProbeBatch> batch = MakeProbeBatch();
+  rowPaths_.clear();
+  return StartProbeJobs(*queue, std::move(batch), GetWeakRef(), generation_, liveGeneration_).HasValue();
+}
+
+std::shared_ptr<KvProbeBatch> KestrovaDialog::MakeProbeBatch() const {
+  auto batch = std::make_shared<KvProbeBatch>();
+  const std::vector<KvPathResolver::Item>& items = pathResolver_.Items();
+  // Each new path with a file to probe becomes one file of the batch.
+  std::vector<uint32_t> fileOfItem(items.size(), KvPathResolver::kNoItem);
+  batch->files.reserve(items.size());
+  for (size_t item = 0; item < items.size(); ++item) {
+    const KvPathCacheEntry& entry = *items[item].entry;
+    if (entry.resolvedUrl.IsEmpty()) continue;
+    fileOfItem[item] = uint32_t(batch->files.size());
+    batch->files.push_back({*items[item].path, entry.resolvedUrl, entry.formatText, entry.assetType});
   }
-  if (inputs.empty()) return true;
-  // One job per row; a first job on the queue makes them, so that the window does not.
-  auto spawn = brantic::ClosureJob<void>::Create(
-      [queue = *queue, weak = GetWeakRef(), inputs = std::move(inputs), generation = generation_] {
-        std::vector<std::shared_ptr<brantic::JobInterface>> jobs;
-        jobs.reserve(inputs.size());
-        for (const ProbeInput& input : inputs) {
-          // The job owns its copy of the row; only the GUI thread touches the dialog.
-          auto job = brantic::ClosureJob<void>::Create([weak, input, generation] {
-            KvAssetEntry copy = input.MakeRow();
-            ProbeAssetFile(copy);
-            brantic::ExecuteOnMainThread([weak, copy = std::move(copy), generation] {
-              if (auto dialog = weak.Lock()) dialog->StoreProbeResult(generation, copy.rowIdentity, copy);
-            });
-          });
-          if (job) jobs.push_back(std::move(*job));
-        }
-        (void)queue->EnqueueAll(std::move(jobs));
-      });
-  return spawn && (*queue)->Enqueue(*spawn);
+  batch->rows.reserve(assets_.rows.size());
+  for (size_t i = 0; i < assets_.rows.size(); ++i) {
+    const KvAssetEntry& row = assets_.rows[i];
+    if (row.resolvedUrl.IsEmpty()) continue;
+    // A path the cache knew before this collection has no item of this one.
+    const KvPathCacheEntry* entry = i < rowPaths_.size() ? rowPaths_[i] : nullptr;
+    const uint32_t item = entry ? entry->collectionItem : KvPathResolver::kNoItem;
+    uint32_t file = item < items.size() && items[item].entry == entry ? fileOfItem[item] : KvPathResolver::kNoItem;
+    if (file == KvPathResolver::kNoItem) {  // a file of its own
+      file = uint32_t(batch->files.size());
+      batch->files.push_back({row.assetPath, row.resolvedUrl, row.formatText, row.assetType});
+    }
+    batch->rows.push_back({row.rowIdentity, file});
+  }
+  return batch;
 }
 
 KvAssetEntry* KestrovaDialog::CreateAssetEntry(bx3::Document& document, bx3::Element* ownerMain,
@@ -155,7 +150,6 @@ KvAssetEntry* KestrovaDialog::CreateAssetEntry(bx3::Document& document, bx3::Ele
     row.takeName = GetResourceString(kResNone);
   }
   if (ownerMain) row.layerLink = ownerMain->GetLayerLink();
-  row.assetPath = assetPath;
   row.parameterId = parameterId;
   row.hostDescId = hostDescId;
   row.hostFlag = hostFlag;
@@ -198,7 +192,16 @@ KvAssetEntry* KestrovaDialog::CreateAssetEntry(bx3::Document& document, bx3::Ele
 
   // The same file used again by the same element is listed once; by another element it
   // reuses the first resolution.
-  auto [cached, isNew] = assets_.pathCache.try_emplace(assetPath);
+  const bool collecting = pathResolver_.IsRunning();
+  const size_t hash = bx3::FilenameHash()(assetPath);
+  auto* cached = collecting ? static_cast<PathCacheItem*>(pathIndex_.Find(assetPath.View(), hash)) : nullptr;
+  bool isNew = false;
+  if (!cached) {
+    const auto [item, inserted] = assets_.pathCache.try_emplace(assetPath);
+    cached = &*item;
+    isNew = inserted;
+    if (collecting) pathIndex_.Insert(assetPath.View(), hash, cached);
+  }
   if (!isNew) {
     if (cached->second.owner.GetUid() == (owner ? owner->GetUid() : 0)) return noRow();
   } else {
@@ -206,14 +209,15 @@ KvAssetEntry* KestrovaDialog::CreateAssetEntry(bx3::Document& document, bx3::Ele
     const brantic::String suffix = assetPath.GetSuffix();
     cached->second.formatText = suffix.IsEmpty() ? GetResourceString(kResNone) : suffix;
     cached->second.assetType = ClassifyAssetName(assetPath);
-    if (collecting_) {
-      // Resolved with the collection's other new paths, on every core, once the walk is done.
-      unresolved_.push_back({&cached->first, &cached->second, IsBitmapShader(owner)});
-    } else {
+    // During a collection, helper threads resolve it while the walk goes on.
+    cached->second.collectionItem = pathResolver_.Add(&cached->first, &cached->second, IsBitmapShader(owner));
+    if (cached->second.collectionItem == KvPathResolver::kNoItem) {
       ResolveInto(documentPath, cached->first, cached->second, IsBitmapShader(owner));
     }
   }
-  if (collecting_) {
+  // The rows of a path share one text: dropping them later touches one string per path.
+  row.assetPath = cached->first;
+  if (collecting) {
     rowPaths_.push_back(&cached->second);
   } else {
     CopyResolution(cached->second, row);
@@ -244,39 +248,6 @@ void KestrovaDialog::CopyResolution(const KvPathCacheEntry& entry, KvAssetEntry&
   row.resolvedUrl = entry.resolvedUrl;
 }
 
-void KestrovaDialog::ResolveCollectedPaths(const bx3::Filename& documentPath) {
-  // The file system answers slowly and every path stands alone: the paths are shared out
-  // between this thread and workers, one share per core, and the rows take their answers.
-  const size_t shares = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 16);
-  const size_t perShare = (unresolved_.size() + shares - 1) / std::max<size_t>(shares, 1);
-  const auto resolveShare = [this, &documentPath](size_t first, size_t last) {
-    for (size_t i = first; i < last; ++i) {
-      ResolveInto(documentPath, *unresolved_[i].path, *unresolved_[i].entry, unresolved_[i].isBitmapShader);
-    }
-  };
-  std::vector<std::shared_ptr<brantic::ClosureJob<void>>> helpers;
-  if (shares > 1 && unresolved_.size() >= 256) {
-    if (auto queue = brantic::JobQueue::Create("Kv Resolve", int32_t(shares - 1))) {
-      for (size_t share = 1; share < shares; ++share) {
-        const size_t first = std::min(unresolved_.size(), share * perShare);
-        const size_t last = std::min(unresolved_.size(), first + perShare);
-        auto job = brantic::ClosureJob<void>::Create([resolveShare, first, last] { resolveShare(first, last); });
-        if (!job || !(*queue)->Enqueue(*job)) {
-          resolveShare(first, last);  // no helper: this thread does the share itself
-          continue;
-        }
-        helpers.push_back(std::move(*job));
-      }
-      resolveShare(0, std::min(unresolved_.size(), perShare));
-      for (const auto& job : helpers) job->Wait();
-    }
-  }
-  if (helpers.empty()) resolveShare(0, unresolved_.size());
-  for (size_t i = 0; i < assets_.rows.size() && i < rowPaths_.size(); ++i) CopyResolution(*rowPaths_[i], assets_.rows[i]);
-  unresolved_.clear();
-  rowPaths_.clear();
-}
-
 void KestrovaDialog::CompleteAssetEntry(KvAssetEntry& row, bx3::Document* document) {
   bx3::Element* owner = row.ownerLink.Resolve(document);
   bx3::Element* ownerMain = row.ownerMainLink.Resolve(document);
@@ -292,7 +263,7 @@ void KestrovaDialog::CompleteAssetEntry(KvAssetEntry& row, bx3::Document* docume
   }
   // A row of the collection has its format, type and resolution from the path cache, worked
   // out once per distinct path; any other row gets them here.
-  if (collecting_) return;
+  if (pathResolver_.IsRunning()) return;
   const brantic::String suffix = row.assetPath.GetSuffix();
   row.formatText = suffix.IsEmpty() ? GetResourceString(kResNone) : suffix;
   ClassifyAssetFile(row);
@@ -360,6 +331,14 @@ void KestrovaDialog::IndexRowIdentities() {
   }
 }
 
+const brantic::String& KestrovaDialog::SharedFormatText(const brantic::String& text) {
+  // A scene has a handful of formats: a short list finds them.
+  for (const brantic::String& known : formatTexts_) {
+    if (known == text) return known;
+  }
+  return formatTexts_.emplace_back(text);
+}
+
 void KestrovaDialog::StoreProbeResult(uint64_t generation, uint64_t rowIdentity, const KvAssetEntry& probed) {
   if (generation != generation_ || rowIdentity < firstIdentity_ || rowIdentity >= nextRowIdentity_) return;
   const int64_t index = rowOfIdentity_[size_t(rowIdentity - firstIdentity_)];
@@ -370,7 +349,7 @@ void KestrovaDialog::StoreProbeResult(uint64_t generation, uint64_t rowIdentity,
   row.fileSize = probed.fileSize;
   row.resolutionX = probed.resolutionX;
   row.resolutionY = probed.resolutionY;
-  row.formatText = probed.formatText;
+  row.formatText = SharedFormatText(probed.formatText);
   row.assetType = probed.assetType;
   // Many results arrive together: one tree refresh for all of them.
   if (!treeRefreshPosted_) {

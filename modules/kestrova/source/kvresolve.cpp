@@ -1,5 +1,8 @@
 #include "kvresolve.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "brantic/io.h"
 #include "brantic/searchpaths.h"
 #include "bx3/host.h"
@@ -22,12 +25,17 @@ int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const std::vector<
   }
   if (!folders) return kResolveMissing;
 
+  // Files already looked at are not asked for again by name ("tex/a.png" below the
+  // document's folder is "a.png" in its "tex" folder).
+  std::vector<brantic::Url> tried;
   if (url.IsRelative()) {
+    tried.reserve(folders->size());
     for (const brantic::Url& folder : *folders) {
       auto candidate = folder.Append(url);
       if (!candidate) return kResolveMissing;
       candidate = candidate->Normalize(brantic::kNormalizeResolveDots);
       if (!candidate) return kResolveMissing;
+      tried.push_back(*candidate);
       if (brantic::IsExistingFile(*candidate)) {
         resolvedPath = bx3::Filename::FromUrl(*candidate);
         return kResolveFound;
@@ -51,6 +59,7 @@ int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const std::vector<
   for (const brantic::Url& folder : *folders) {
     auto candidate = folder.Append(name.View());
     if (!candidate) return kResolveMissing;
+    if (std::find(tried.begin(), tried.end(), *candidate) != tried.end()) continue;
     if (brantic::IsExistingFile(*candidate)) {
       resolvedPath = bx3::Filename::FromUrl(*candidate);
       return kResolveFoundByName;

@@ -1,0 +1,51 @@
+// The probing jobs of one collection: one job per row with a file to probe, each on a copy of
+// what its row's probe reads, with the result handed back to the dialog on the GUI thread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "brantic/jobs.h"
+#include "brantic/result.h"
+#include "brantic/weakref.h"
+#include "kvassetentry.h"
+
+namespace kv {
+
+class KestrovaDialog;
+
+// What the jobs read: each file once, and for every row with a file its identity and file.
+// The rows of one file share its entry instead of each carrying copies of the same texts.
+struct KvProbeBatch {
+  struct File {
+    bx3::Filename assetPath;
+    brantic::Url resolvedUrl;
+    brantic::String formatText;
+    uint32_t assetType = ASSETTYPE_OTHER;
+  };
+  struct Row {
+    uint64_t identity = 0;
+    uint32_t file = 0;
+  };
+  std::vector<File> files;
+  std::vector<Row> rows;
+
+  // The row copy the probe of `rows[index]` works on.
+  KvAssetEntry MakeRow(size_t index) const;
+};
+
+// The collection whose rows are still wanted; 0 when none is. Jobs of another one skip their
+// probe: their results would be dropped.
+using KvLiveGeneration = std::shared_ptr<const std::atomic<uint64_t>>;
+
+// Queues one job per row of `batch` on `queue`, made by a first job on the queue so that the
+// calling thread does not spend its time on them. Each result goes to the dialog's
+// StoreProbeResult with `generation`, unless the dialog is gone. Any thread.
+brantic::Result<void> StartProbeJobs(const std::shared_ptr<brantic::JobQueue>& queue,
+                                     std::shared_ptr<const KvProbeBatch> batch,
+                                     brantic::WeakRef<KestrovaDialog> dialog, uint64_t generation,
+                                     KvLiveGeneration liveGeneration);
+
+}  // namespace kv
