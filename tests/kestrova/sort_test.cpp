@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
+#include <optional>
+
 #include "bx3/document.h"
 #include "bx3/host.h"
 #include "kvids.h"
@@ -93,6 +97,48 @@ TEST_F(SortTest, LayersWithTheSameNameSortAndGroupApart) {
   EXPECT_EQ(table.viewGroups, (std::vector<std::vector<int64_t>>{{0}, {1}, {2, 3}, {4}}));
 }
 
+TEST_F(SortTest, LongListsSortedInPartsComeOutInOneOrder) {
+  // Enough rows to be sorted in parts on helper threads and merged.
+  bx3::Document document;
+  bx3::Element* layers[3];
+  for (int i = 0; i < 3; ++i) {
+    layers[i] = document.InsertElement(bx3::Branch::Layers, bx3::CreateElement(bx3::type::kLayer, std::string(1, char('C' - i))));
+  }
+  std::vector<KvAssetEntry> rows;
+  uint32_t seed = 12345;
+  for (int i = 0; i < 50000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    KvAssetEntry row = Row(("f/" + std::to_string((seed >> 8) % 7000) + ".png").c_str());
+    if (i % 10 != 0) row.layerLink.Set(layers[i % 3]);  // every tenth row has no layer
+    rows.push_back(row);
+  }
+  const auto layerName = [&](const KvAssetEntry& row) {
+    const bx3::Element* layer = row.layerLink.Resolve(&document);
+    return layer ? std::optional<std::string>(layer->GetName().Std()) : std::nullopt;
+  };
+  for (const int32_t column : {column::kAsset, -column::kAsset, column::kLayer, -column::kLayer}) {
+    const std::vector<uint32_t> order = SortedRowOrder(rows, column, &document);
+    std::vector<uint32_t> everyRow = order;
+    std::sort(everyRow.begin(), everyRow.end());
+    std::vector<uint32_t> expected(rows.size());
+    std::iota(expected.begin(), expected.end(), 0u);
+    ASSERT_EQ(everyRow, expected) << "each row once, column " << column;
+    for (size_t i = 1; i < order.size(); ++i) {
+      const KvAssetEntry& earlier = rows[order[i - 1]];
+      const KvAssetEntry& later = rows[order[i]];
+      if (column == column::kAsset || column == -column::kAsset) {
+        const int compared = earlier.assetPath.GetFileView().compare(later.assetPath.GetFileView());
+        ASSERT_TRUE(column > 0 ? compared <= 0 : compared >= 0) << "column " << column << " at " << i;
+      } else {
+        // Rows without a layer come last either way.
+        const auto a = layerName(earlier);
+        const auto b = layerName(later);
+        ASSERT_TRUE(!a ? !b : !b || (column > 0 ? *a <= *b : *a >= *b)) << "column " << column << " at " << i;
+      }
+    }
+  }
+}
+
 TEST_F(SortTest, GroupsFollowTheirFirstMemberAndTheTypeFilter) {
   KvAssetTable table;
   for (const char* path : {"a.png", "b.wav", "a.png", "c.mov", "b.wav", "a.png"}) table.rows.push_back(Row(path));
@@ -104,6 +150,12 @@ TEST_F(SortTest, GroupsFollowTheirFirstMemberAndTheTypeFilter) {
   EXPECT_EQ(table.viewGroups, (std::vector<std::vector<int64_t>>{{0, 2, 5}, {1, 4}, {3}}));
   ASSERT_TRUE(GroupRows(table, kGroupByAssetType, nullptr));
   EXPECT_EQ(table.viewGroups.size(), 3u);
+  // Neighbours with the same key and the same key again after another.
+  KvAssetTable neighbours;
+  for (const char* path : {"a.png", "a.png", "b.png", "a.png", "b.png", "b.png"}) neighbours.rows.push_back(Row(path));
+  ASSERT_TRUE(BuildRowIndexList(neighbours, view, nullptr));
+  ASSERT_TRUE(GroupRows(neighbours, kGroupByAsset, nullptr));
+  EXPECT_EQ(neighbours.viewGroups, (std::vector<std::vector<int64_t>>{{0, 1, 3}, {2, 4, 5}}));
 
   view.flags[kCmdViewTypeAudio] = false;
   ASSERT_TRUE(BuildRowIndexList(table, view, nullptr));

@@ -8,6 +8,7 @@
 
 #include "bx3/document.h"
 #include "kvcelltext.h"
+#include "kvhelpers.h"
 #include "kvids.h"
 #include "kvresources.h"
 
@@ -16,6 +17,9 @@ namespace kv {
 namespace {
 
 using brantic::String;
+
+// From this many rows on, sorting in parts on helper threads saves more than it costs.
+constexpr size_t kSortInPartsFrom = 20000;
 
 // What a row sorts by: `first`, then `text`, then `second`. Rows marked `last` sort after
 // all others and among themselves in any order. `text` views the row's own strings or a
@@ -95,12 +99,21 @@ std::vector<uint32_t> SortedRowOrder(const std::vector<KvAssetEntry>& rows, int3
   std::vector<SortKey> keys;
   keys.reserve(rows.size());
   for (const KvAssetEntry& row : rows) keys.push_back(MakeSortKey(row, column, document, store));
-  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+  const auto before = [&keys, descending](uint32_t a, uint32_t b) {
     const SortKey& left = keys[a];
     const SortKey& right = keys[b];
     if (left.last || right.last) return !left.last && right.last;
     return descending ? KeyBefore(right, left) : KeyBefore(left, right);
-  });
+  };
+  // Long lists are sorted in parts on helper threads, then merged.
+  const size_t parts = rows.size() >= kSortInPartsFrom ? std::min<size_t>(CoreCount(), 4) : 1;
+  const auto bound = [&order, parts](size_t part) { return order.begin() + ptrdiff_t(order.size() * part / parts); };
+  {
+    KvHelperThreads helpers("Kv Sort", parts - 1, [&](size_t part) { std::sort(bound(part), bound(part + 1), before); });
+    std::sort(bound(0), bound(1), before);
+    for (size_t part = helpers.Started() + 1; part < parts; ++part) std::sort(bound(part), bound(part + 1), before);
+  }  // the helpers are done
+  for (size_t part = 1; part < parts; ++part) std::inplace_merge(bound(0), bound(part), bound(part + 1), before);
   return order;
 }
 
@@ -292,16 +305,30 @@ brantic::Result<void> GroupRows(KvAssetTable& table, int32_t groupMode, const bx
       built.push_back(GroupKey(row, groupMode, document));
       return built.back().View();
     };
-    std::unordered_map<std::string_view, size_t> groupOfKey;
+    std::unordered_map<std::string_view, uint32_t> groupOfKey;
     groupOfKey.max_load_factor(0.65f);
     groupOfKey.reserve(table.rowIndexList.size() / 4 + 16);
-    std::vector<std::vector<int64_t>> groups;
+    // Each position's group first, then groups of their exact sizes.
+    std::vector<uint32_t> groupOf(table.rowIndexList.size());
+    std::vector<uint32_t> sizes;
+    std::string_view previousKey;
     for (size_t position = 0; position < table.rowIndexList.size(); ++position) {
       const std::string_view key = keyOf(table.rows[size_t(table.rowIndexList[position])]);
-      const auto [found, isNew] = groupOfKey.try_emplace(key, groups.size());
-      if (isNew) groups.emplace_back();
-      groups[found->second].push_back(int64_t(position));
+      // The rows of a group often follow each other in the sorted order: the previous
+      // row's group is tried before the map.
+      if (position == 0 || key != previousKey) {
+        const auto [found, isNew] = groupOfKey.try_emplace(key, uint32_t(sizes.size()));
+        if (isNew) sizes.push_back(0);
+        groupOf[position] = found->second;
+      } else {
+        groupOf[position] = groupOf[position - 1];
+      }
+      ++sizes[groupOf[position]];
+      previousKey = key;
     }
+    std::vector<std::vector<int64_t>> groups(sizes.size());
+    for (size_t group = 0; group < groups.size(); ++group) groups[group].reserve(sizes[group]);
+    for (size_t position = 0; position < groupOf.size(); ++position) groups[groupOf[position]].push_back(int64_t(position));
     table.viewGroups = std::move(groups);
   } catch (const std::bad_alloc&) {
     return brantic::OutOfMemoryError();
