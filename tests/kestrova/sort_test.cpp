@@ -97,6 +97,36 @@ TEST_F(SortTest, LayersWithTheSameNameSortAndGroupApart) {
   EXPECT_EQ(table.viewGroups, (std::vector<std::vector<int64_t>>{{0}, {1}, {2, 3}, {4}}));
 }
 
+TEST_F(SortTest, TextsThatShareLongPrefixesOrEndEarly) {
+  // Texts equal up to 16 bytes and beyond, prefixes of one another, a zero byte, empty names,
+  // and names that all share a prefix, one of them being just that prefix.
+  const std::vector<std::vector<std::string>> nameSets = {
+      {"abcdefghijklmnopq", "abcdefghijklmnop", "abcdefghijklmnopa", "ab", "abc", std::string("ab\0", 3), "",
+       "abcdefghijklmnop", "b", "abcdefghijklmnopqrstuvwxyz0", "abcdefghijklmnopqrstuvwxyz", "abcdefghzz", "abcdefghaa"},
+      {"shot_010_v2.exr", "", "shot_", "shot_010_v10.exr", "shot_", "shot_009.exr", ""}};
+  for (const std::vector<std::string>& names : nameSets) {
+    for (const std::string& folder : {std::string("x/"), std::string("/a/long/folder/that/every/path/shares/")}) {
+      std::vector<KvAssetEntry> rows;
+      for (const std::string& name : names) {
+        rows.push_back(Row(""));
+        rows.back().assetPath = Filename(folder + name);
+      }
+      for (const int32_t column : {column::kPath, -column::kPath, column::kAsset, -column::kAsset}) {
+        const auto text = [column](const KvAssetEntry& row) {
+          return std::string(std::abs(column) == column::kPath ? row.assetPath.View() : row.assetPath.GetFileView());
+        };
+        std::vector<std::string> expected;
+        for (const KvAssetEntry& row : rows) expected.push_back(text(row));
+        std::sort(expected.begin(), expected.end());
+        if (column < 0) std::reverse(expected.begin(), expected.end());
+        std::vector<std::string> sorted;
+        for (const uint32_t index : SortedRowOrder(rows, column, nullptr)) sorted.push_back(text(rows[index]));
+        EXPECT_EQ(sorted, expected) << folder << " column " << column;
+      }
+    }
+  }
+}
+
 TEST_F(SortTest, LongListsSortedInPartsComeOutInOneOrder) {
   // Enough rows to be sorted in parts on helper threads and merged.
   bx3::Document document;

@@ -23,13 +23,22 @@ constexpr size_t kSortInPartsFrom = 20000;
 
 // What a row sorts by: `first`, then `text`, then `second`. Rows marked `last` sort after
 // all others and among themselves in any order. `text` views the row's own strings or a
-// text kept in the sort's store.
+// text kept in the sort's store. `head` and `tail` hold the 16 bytes of the text that follow
+// the prefix every text that is not empty shares, as big-endian numbers, so that most
+// comparisons need not read the text; `restLength` is the text's length after that prefix
+// (kLongRest past 16).
 struct SortKey {
   int64_t first = 0;
+  uint64_t head = 0;
+  uint64_t tail = 0;
   std::string_view text;
   int64_t second = 0;
+  uint32_t row = 0;
+  uint16_t restLength = 0;
   bool last = false;
+  bool hasText = false;
 };
+constexpr uint16_t kLongRest = UINT16_MAX;
 
 SortKey MakeSortKey(const KvAssetEntry& row, int32_t column, const bx3::Document* document,
                     std::vector<String>& store) {
@@ -78,9 +87,46 @@ SortKey MakeSortKey(const KvAssetEntry& row, int32_t column, const bx3::Document
   return key;
 }
 
+uint64_t BigEndianBytes(std::string_view text) {
+  uint64_t value = 0;
+  for (size_t i = 0; i < 8; ++i) value = (value << 8) | (i < text.size() ? uint8_t(text[i]) : 0u);
+  return value;
+}
+
+// Fills in the packed parts of the keys' texts.
+void PackTexts(std::vector<SortKey>& keys) {
+  std::string_view shared;
+  bool any = false;
+  for (const SortKey& key : keys) {
+    if (key.last || key.text.empty()) continue;
+    if (!any) {
+      shared = key.text;
+      any = true;
+    } else {
+      shared = shared.substr(0, size_t(std::mismatch(shared.begin(), shared.end(), key.text.begin(), key.text.end()).first -
+                                       shared.begin()));
+    }
+  }
+  for (SortKey& key : keys) {
+    if (key.last || key.text.empty()) continue;
+    key.hasText = true;
+    const std::string_view rest = key.text.substr(shared.size());
+    key.head = BigEndianBytes(rest);
+    key.tail = rest.size() > 8 ? BigEndianBytes(rest.substr(8)) : 0;
+    key.restLength = rest.size() <= 16 ? uint16_t(rest.size()) : kLongRest;
+  }
+}
+
 bool KeyBefore(const SortKey& a, const SortKey& b) {
   if (a.first != b.first) return a.first < b.first;
-  if (const int order = a.text.compare(b.text); order != 0) return order < 0;
+  if (a.hasText != b.hasText) return b.hasText;  // the empty text first
+  if (a.head != b.head) return a.head < b.head;
+  if (a.tail != b.tail) return a.tail < b.tail;
+  if (a.restLength == kLongRest || b.restLength == kLongRest) {
+    if (const int order = a.text.compare(b.text); order != 0) return order < 0;
+  } else if (a.restLength != b.restLength) {
+    return a.restLength < b.restLength;  // the shorter text is a prefix of the other
+  }
   return a.second < b.second;
 }
 
@@ -93,27 +139,41 @@ std::vector<uint32_t> SortedRowOrder(const std::vector<KvAssetEntry>& rows, int3
   if (rows.size() < 2) return order;
   const bool descending = sortColumn < 0;
   const int32_t column = descending ? -sortColumn : sortColumn;
-  // One key per row instead of building texts in every comparison.
+  // One key per row instead of building texts in every comparison; the keys themselves are
+  // sorted, so that comparisons read neighbouring memory.
   std::vector<String> store;
   store.reserve(rows.size());  // never grows past this: the keys' views stay valid
   std::vector<SortKey> keys;
   keys.reserve(rows.size());
-  for (const KvAssetEntry& row : rows) keys.push_back(MakeSortKey(row, column, document, store));
-  const auto before = [&keys, descending](uint32_t a, uint32_t b) {
-    const SortKey& left = keys[a];
-    const SortKey& right = keys[b];
-    if (left.last || right.last) return !left.last && right.last;
-    return descending ? KeyBefore(right, left) : KeyBefore(left, right);
+  for (const KvAssetEntry& row : rows) {
+    keys.push_back(MakeSortKey(row, column, document, store));
+    keys.back().row = uint32_t(keys.size() - 1);
+  }
+  PackTexts(keys);
+  const auto before = [descending](const SortKey& a, const SortKey& b) {
+    if (a.last || b.last) return !a.last && b.last;
+    return descending ? KeyBefore(b, a) : KeyBefore(a, b);
   };
-  // Long lists are sorted in parts on helper threads, then merged.
+  // Long lists are sorted in parts on helper threads; the parts' fronts are merged straight
+  // into the order.
   const size_t parts = rows.size() >= kSortInPartsFrom ? std::min<size_t>(CoreCount(), 4) : 1;
-  const auto bound = [&order, parts](size_t part) { return order.begin() + ptrdiff_t(order.size() * part / parts); };
+  const auto bound = [&keys, parts](size_t part) { return keys.begin() + ptrdiff_t(keys.size() * part / parts); };
   {
     KvHelperThreads helpers("Kv Sort", parts - 1, [&](size_t part) { std::sort(bound(part), bound(part + 1), before); });
     std::sort(bound(0), bound(1), before);
     for (size_t part = helpers.Started() + 1; part < parts; ++part) std::sort(bound(part), bound(part + 1), before);
   }  // the helpers are done
-  for (size_t part = 1; part < parts; ++part) std::inplace_merge(bound(0), bound(part), bound(part + 1), before);
+  std::vector<std::pair<std::vector<SortKey>::const_iterator, std::vector<SortKey>::const_iterator>> fronts;
+  for (size_t part = 0; part < parts; ++part) fronts.emplace_back(bound(part), bound(part + 1));
+  for (uint32_t& next : order) {
+    size_t best = parts;
+    for (size_t part = 0; part < parts; ++part) {
+      if (fronts[part].first == fronts[part].second) continue;
+      if (best == parts || before(*fronts[part].first, *fronts[best].first)) best = part;
+    }
+    next = fronts[best].first->row;
+    ++fronts[best].first;
+  }
   return order;
 }
 
