@@ -1,5 +1,6 @@
 #include "brantic/mainthread.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -51,19 +52,37 @@ void ExecuteOnMainThread(std::function<void()> closure) {
   if (wakeUp) wakeUp();
 }
 
+namespace {
+
+// Runs the front closure; false when there was none.
+bool RunOneClosure() {
+  std::function<void()> closure;
+  {
+    std::lock_guard lock(Queue().mutex);
+    if (Queue().closures.empty()) return false;
+    closure = std::move(Queue().closures.front());
+    Queue().closures.pop_front();
+  }
+  closure();
+  return true;
+}
+
+}  // namespace
+
 int64_t DrainMainThreadQueue() {
   int64_t count = 0;
-  for (;;) {
-    std::function<void()> closure;
-    {
-      std::lock_guard lock(Queue().mutex);
-      if (Queue().closures.empty()) return count;
-      closure = std::move(Queue().closures.front());
-      Queue().closures.pop_front();
-    }
-    closure();
+  while (RunOneClosure()) ++count;
+  return count;
+}
+
+int64_t DrainMainThreadQueueFor(double budgetSeconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(std::max(budgetSeconds, 0.0));
+  int64_t count = 0;
+  while (RunOneClosure()) {
     ++count;
+    if (std::chrono::steady_clock::now() >= end) break;
   }
+  return count;
 }
 
 bool HasMainThreadWork() {

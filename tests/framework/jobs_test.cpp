@@ -91,6 +91,18 @@ TEST(MainThreadQueueTest, WorkersPostAndTheMainThreadDrains) {
   EXPECT_FALSE(brantic::WaitForMainThreadWork(0.0));
 }
 
+TEST(MainThreadQueueTest, ADrainWithABudgetStopsWhenItIsSpent) {
+  std::vector<int> order;
+  for (int i = 0; i < 3; ++i) brantic::ExecuteOnMainThread([&order, i] { order.push_back(i); });
+  // Nothing left to spend: one closure per drain, in order.
+  EXPECT_EQ(brantic::DrainMainThreadQueueFor(0.0), 1);
+  EXPECT_EQ(brantic::DrainMainThreadQueueFor(-1.0), 1);
+  EXPECT_EQ(order, (std::vector<int>{0, 1}));
+  EXPECT_EQ(brantic::DrainMainThreadQueueFor(60.0), 1);
+  EXPECT_EQ(brantic::DrainMainThreadQueueFor(60.0), 0);
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
+}
+
 class CountingThread : public brantic::ThreadInterfaceTemplate<CountingThread> {
  public:
   ~CountingThread() override {

@@ -6,7 +6,9 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 #include <gtest/gtest.h>
 
 #include "brantic/mainthread.h"
@@ -207,6 +209,25 @@ class GuiTest : public ::testing::Test {
 
   TestDialog dialog_;
 };
+
+TEST_F(GuiTest, ClosuresFromWorkersRunFromTheEventLoop) {
+  // Many posts wake the loop; it runs them in slices until none is left, with no explicit drain.
+  std::atomic<int> posted{0};
+  int ran = 0;
+  std::thread worker([&] {
+    for (int i = 0; i < 2000; ++i) {
+      brantic::ExecuteOnMainThread([&ran] { ++ran; });
+      posted.fetch_add(1);
+    }
+  });
+  for (int round = 0; round < 100000 && (posted.load() < 2000 || ran < 2000); ++round) {
+    QApplication::processEvents(QEventLoop::AllEvents);
+  }
+  worker.join();
+  QApplication::processEvents(QEventLoop::AllEvents);
+  EXPECT_EQ(ran, 2000);
+  EXPECT_FALSE(brantic::HasMainThreadWork());
+}
 
 TEST_F(GuiTest, MenusShowCommandStates) {
   ASSERT_TRUE(dialog_.IsOpen());

@@ -22,6 +22,11 @@ void ExecuteOnMainThread(std::function<void()> closure);
 // empty. Answers how many ran.
 int64_t DrainMainThreadQueue();
 
+// Main thread only: like DrainMainThreadQueue, but stops once `budgetSeconds` have passed
+// (after at least one closure), so that an event loop stays responsive while many closures
+// arrive. Answers how many ran.
+int64_t DrainMainThreadQueueFor(double budgetSeconds);
+
 // True when closures are waiting.
 bool HasMainThreadWork();
 

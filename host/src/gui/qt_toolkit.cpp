@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QScreen>
 #include <QStandardPaths>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -87,6 +88,25 @@ GuiState*& State() {
   return state;
 }
 
+// Closures from workers run in slices of the event loop, so that input and painting get
+// their turn between slices however many results arrive. One slice is pending at a time.
+constexpr double kDrainSliceSeconds = 0.008;
+std::atomic<bool> drainSlicePending{false};
+
+void PostDrainSlice();
+
+void RunDrainSlice() {
+  // Cleared first: a closure posted from here on posts the next slice.
+  drainSlicePending.store(false);
+  brantic::DrainMainThreadQueueFor(kDrainSliceSeconds);
+  if (brantic::HasMainThreadWork()) PostDrainSlice();
+}
+
+void PostDrainSlice() {
+  if (drainSlicePending.exchange(true)) return;
+  QMetaObject::invokeMethod(qApp, RunDrainSlice, Qt::QueuedConnection);
+}
+
 }  // namespace
 
 bool InitializeGui(int& argc, char** argv) {
@@ -121,9 +141,9 @@ bool InitializeGui(int& argc, char** argv) {
     if (pointer == kMousePointerBusy) QApplication::setOverrideCursor(Qt::WaitCursor);
   });
   // Closures posted from worker threads wake the event loop, which runs them.
-  brantic::SetMainThreadWakeUp([] {
-    QMetaObject::invokeMethod(qApp, [] { brantic::DrainMainThreadQueue(); }, Qt::QueuedConnection);
-  });
+  drainSlicePending.store(false);
+  brantic::SetMainThreadWakeUp(PostDrainSlice);
+  if (brantic::HasMainThreadWork()) PostDrainSlice();
   return true;
 }
 
