@@ -113,10 +113,10 @@ void TreeViewWidget::Recount() {
   rowHeight_ = std::max(asked, fontMetrics().height() + 4);
 }
 
-void TreeViewWidget::MeasureColumns() {
+void TreeViewWidget::MeasureColumns(int32_t viewHeight) {
   contentWidths_.assign(columns_.size(), 0);
   if (!functions_) return;
-  const std::vector<VisibleRow> rows = RowsInView();
+  const std::vector<VisibleRow> rows = RowsInView(viewHeight);
   for (size_t i = 0; i < columns_.size(); ++i) {
     if (columns_[i].width > 0) continue;
     int32_t widest = functions_->HeaderWidth(root_, userData_, columns_[i].id, &cellArea_);
@@ -128,16 +128,48 @@ void TreeViewWidget::MeasureColumns() {
 }
 
 void TreeViewWidget::Refresh() {
+  // Showing or hiding a scroll bar resizes the viewport, whose resize event would refresh
+  // again: that resize is this refresh's own doing and is not followed.
+  if (refreshing_) return;
+  refreshing_ = true;
   Recount();
-  MeasureColumns();
-  const int32_t page = std::max(1, (viewport()->height() - HeaderHeight()) / rowHeight_);
+  UpdateScrollBars();
+  refreshing_ = false;
+  viewport()->update();
+}
+
+void TreeViewWidget::UpdateScrollBars() {
+  // Which bars are needed is worked out for the area without bars, so that the answer does
+  // not depend on the bars shown now. A bar once needed stays (each can only turn on once).
+  const QSize area = size() - QSize(2 * frameWidth(), 2 * frameWidth());
+  const int32_t barWidth = verticalScrollBar()->sizeHint().width();
+  const int32_t barHeight = horizontalScrollBar()->sizeHint().height();
+  bool vertical = false;
+  bool horizontal = false;
+  int32_t width = area.width();
+  int32_t height = area.height();
+  int32_t page = 1;
+  int32_t total = 0;
+  for (int pass = 0; pass < 3; ++pass) {
+    width = area.width() - (vertical ? barWidth : 0);
+    height = area.height() - (horizontal ? barHeight : 0);
+    page = std::max(1, (height - HeaderHeight()) / rowHeight_);
+    MeasureColumns(height);
+    total = 0;
+    for (size_t i = 0; i < columns_.size(); ++i) total += ColumnWidth(int32_t(i));
+    const bool needVertical = vertical || rowCount_ > page;
+    const bool needHorizontal = horizontal || total > width;
+    if (needVertical == vertical && needHorizontal == horizontal) break;
+    vertical = needVertical;
+    horizontal = needHorizontal;
+  }
+  const auto policy = [](bool on) { return on ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff; };
+  if (verticalScrollBarPolicy() != policy(vertical)) setVerticalScrollBarPolicy(policy(vertical));
+  if (horizontalScrollBarPolicy() != policy(horizontal)) setHorizontalScrollBarPolicy(policy(horizontal));
   verticalScrollBar()->setRange(0, int(std::max<int64_t>(0, rowCount_ - page)));
   verticalScrollBar()->setPageStep(page);
-  int32_t total = 0;
-  for (size_t i = 0; i < columns_.size(); ++i) total += ColumnWidth(int32_t(i));
-  horizontalScrollBar()->setRange(0, std::max(0, total - viewport()->width()));
-  horizontalScrollBar()->setPageStep(viewport()->width());
-  viewport()->update();
+  horizontalScrollBar()->setRange(0, std::max(0, total - width));
+  horizontalScrollBar()->setPageStep(width);
 }
 
 TreeItem TreeViewWidget::ItemAtRow(int64_t row, int32_t* depth) const {
@@ -150,10 +182,12 @@ TreeItem TreeViewWidget::ItemAtRow(int64_t row, int32_t* depth) const {
   return state.empty() ? 0 : state.back();
 }
 
-std::vector<TreeViewWidget::VisibleRow> TreeViewWidget::RowsInView() const {
+std::vector<TreeViewWidget::VisibleRow> TreeViewWidget::RowsInView() const { return RowsInView(viewport()->height()); }
+
+std::vector<TreeViewWidget::VisibleRow> TreeViewWidget::RowsInView(int32_t viewHeight) const {
   std::vector<VisibleRow> rows;
   const int64_t first = verticalScrollBar()->value();
-  const int64_t count = (viewport()->height() - HeaderHeight()) / rowHeight_ + 1;
+  const int64_t count = (viewHeight - HeaderHeight()) / rowHeight_ + 1;
   if (first >= rowCount_ || checkpoints_.empty()) return rows;
   WalkState state = checkpoints_[size_t(first / kCheckpointEvery)];
   for (int64_t at = first / kCheckpointEvery * kCheckpointEvery; at < first; ++at) {
@@ -283,7 +317,7 @@ void TreeViewWidget::paintEvent(QPaintEvent*) {
 
 void TreeViewWidget::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
-  Refresh();
+  Refresh();  // ignored while a refresh shows or hides the scroll bars
 }
 
 void TreeViewWidget::ClickRow(int64_t row, int32_t columnIndex, int32_t mode, bool rightButton) {

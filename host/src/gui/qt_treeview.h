@@ -75,8 +75,12 @@ class TreeViewWidget final : public QAbstractScrollArea, public TreeViewGadget, 
   using WalkState = std::vector<TreeItem>;
   bool Advance(WalkState& state) const;
   void Recount();
-  // Widths of the columns sized by their content: the widest of the header and the rows in view.
-  void MeasureColumns();
+  std::vector<VisibleRow> RowsInView(int32_t viewHeight) const;
+  // Widths of the columns sized by their content: the widest of the header and the rows
+  // that a viewport of `viewHeight` shows.
+  void MeasureColumns(int32_t viewHeight);
+  // Sets the scroll bars and their ranges for the area's size.
+  void UpdateScrollBars();
   int32_t ColumnX(int32_t index) const;
   int32_t ColumnWidth(int32_t index) const;
   int32_t ColumnAt(int32_t x) const;
@@ -112,6 +116,7 @@ class TreeViewWidget final : public QAbstractScrollArea, public TreeViewGadget, 
   TreeItem editedItem_ = 0;
   int32_t pressedHeader_ = -1;
   int32_t resizingColumn_ = -1;
+  bool refreshing_ = false;
 };
 
 }  // namespace bx3::gui

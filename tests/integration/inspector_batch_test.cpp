@@ -1,0 +1,93 @@
+// The inspector driven by bx3 --batch as a process: every view command on the demo and on a
+// generated scene of 100,000 uses ends, with bounds that catch a hang, not a speed.
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "run_bx3.h"
+#include "support/big_scene.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using kvtest::RunBx3;
+
+// Sanitizer builds run several times slower; the bounds only catch a hang.
+#ifdef KV_SLOW_BUILD
+constexpr int kSlowdown = 6;
+#else
+constexpr int kSlowdown = 1;
+#endif
+
+// The columns that are off in a new window first: each one makes the list wider.
+constexpr int32_t kColumnCommands[] = {1029827, 1050586, 1050882, 1050850, 1029826, 1050849, 1029824,
+                                       1029825, 1029828, 1029829, 1029830, 1050557, 1050848, 1051186};
+constexpr int32_t kGroupModes[] = {1051540, 1051433, 1051534, 1051435, 1051436, 1051437, 1051438, 1051539};
+
+nlohmann::json ReadJson(const std::string& path) {
+  std::ifstream file(path);
+  return nlohmann::json::parse(file, nullptr, false);
+}
+
+class InspectorViewCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::copy(std::string(KV_SOURCE_DIR) + "/examples/demo", folder_ / "demo",
+                          std::filesystem::copy_options::recursive);
+  }
+  // Opens the inspector on the demo with fresh preferences and runs `actions`.
+  kvtest::ProcessRun Inspect(const std::string& actions) {
+    std::filesystem::remove_all(folder_ / "prefs");
+    return RunBx3("--batch --prefs " + folder_ / "prefs" + " " + folder_ / "demo/demo.bx3 --command 1029486 --wait " +
+                      actions,
+                  false, 30 * kSlowdown);
+  }
+  std::string Report(int32_t command) { return " --report json " + folder_ / std::to_string(command); }
+  nlohmann::json ReadReport(int32_t command) { return ReadJson(folder_ / std::to_string(command)); }
+  kvtest::TempFolder folder_;
+};
+
+// What used to go wrong: showing one more column in the window's first layout made the
+// tree's scroll bars refresh the tree again and again, and the run never ended.
+TEST_F(InspectorViewCommandsTest, EachViewCommandOnTheDemoReports) {
+  for (int32_t command : {1029827, 1050586, 1050882, 1050850, 1029826, 1050849, 1051540, 1051534, 1051435, 1051436,
+                          1051437, 1051438, 1051539}) {
+    const kvtest::ProcessRun run = Inspect("--command " + std::to_string(command) + Report(command));
+    ASSERT_EQ(run.exitCode, 0) << command << "\n" << run.output;
+    EXPECT_FALSE(ReadReport(command)["items"].empty()) << command;
+  }
+}
+
+TEST_F(InspectorViewCommandsTest, EveryColumnAndGroupModeOnTheDemoInOneRun) {
+  std::string actions;
+  for (int32_t command : kColumnCommands) actions += " --command " + std::to_string(command) + Report(command);
+  for (int32_t mode : kGroupModes) actions += " --command " + std::to_string(mode) + Report(mode);
+  const kvtest::ProcessRun run = Inspect(actions);
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  for (int32_t command : kColumnCommands) EXPECT_EQ(ReadReport(command)["items"].size(), 13u) << command;
+  const auto flat = ReadReport(1051540);
+  EXPECT_EQ(flat["items"].size(), 16u);
+  // Each command turned its column round: the status column and those that were off are left.
+  EXPECT_EQ(flat["columns"], nlohmann::json::array({"stat", "npat", "etyp", "size", "reso", "gpat", "form"}));
+  for (int32_t mode : kGroupModes) EXPECT_FALSE(ReadReport(mode)["items"].empty()) << mode;
+}
+
+TEST(InspectorBigSceneTest, EveryViewCommandOnAHundredThousandUsesEnds) {
+  kvtest::TempFolder folder;
+  const std::string scene = kvtest::WriteBigScene(folder.Path());
+  std::string actions = "--command 1029486 --wait --command 1051540 --header stat";
+  for (int32_t command : kColumnCommands) actions += " --command " + std::to_string(command);
+  for (int32_t mode : kGroupModes) actions += " --command " + std::to_string(mode);
+  actions += " --command 1029813 --command 1029817 --wait --report json " + folder / "report.json";
+  const kvtest::ProcessRun run =
+      RunBx3("--batch --prefs " + folder / "prefs" + " " + scene + " " + actions, false, 30 * kSlowdown);
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const auto report = ReadJson(folder / "report.json");
+  ASSERT_FALSE(report.is_discarded());
+  // Grouped by format at the end: the probed pictures, and the missing files by their suffix.
+  ASSERT_EQ(report["items"].size(), 2u);
+  EXPECT_EQ(report["status"], "Listed: 2 (100000) - Missing: 85000 - Selected: 0");
+}
+
+}  // namespace
