@@ -203,6 +203,8 @@ TEST_F(SortTest, WildcardTranslation) {
       {"*.png", "(.*)\\.png"},       {"wall_?", "wall_."},          {"frame#.exr", "frame([0-9]+)\\.exr"},
       {"(a|b)*", "(a|b)(.*)"},       {"\\*x", "\\*x"},              {"end\\", "end\\\\"},
       {"[*]", "\\[\\*\\]"},          {"a+b", "a\\+b"},              {"plain", "plain"},
+      // An escaped letter or digit is that letter or digit, never a class or back-reference.
+      {"\\d\\w\\s\\b", "dwsb"},       {"\\1*", "1(.*)"},           {"\\(\\|", "\\(\\|"},
   };
   for (const Case& c : cases) EXPECT_EQ(WildcardToRegex(c.pattern), c.expression) << c.pattern;
 
@@ -215,6 +217,9 @@ TEST_F(SortTest, WildcardTranslation) {
       {"*.png", "wood.png", true},  {"*.png", "wood.png.bak", false}, {"wall_?.png", "wall_1.png", true},
       {"wall_?.png", "wall_12.png", false}, {"f#.exr", "f0012.exr", true}, {"f#.exr", "f.exr", false},
       {"(wood|oak)*", "oak_2.jpg", true},   {"\\?*", "?x", true},          {"\\?*", "ax", false},
+      {"\\d*", "desk.png", true},          {"\\d*", "12.png", false},       {"\\w\\s*", "ws_2.png", true},
+      {"\\w\\s*", "a .png", false},        {"(a)\\1#.tif", "a12.tif", true}, {"(a)\\1#.tif", "aa12.tif", false},
+      {"\\b*", "bark.exr", true},          {"\\b*", "wall.exr", false},
   };
   for (const Match& m : matches) {
     KvFilterBarState state;

@@ -211,12 +211,16 @@ bool PassesTypeFilter(const KvAssetEntry& row, const KvViewSettings& view) {
 bool IsWildcardPattern(std::string_view text) { return text.find_first_of("*?#") != std::string_view::npos; }
 
 std::string WildcardToRegex(std::string_view pattern) {
+  // Only the expression language's own characters are escaped: a backslash before a letter
+  // or digit would make a class ("\\d") or a back-reference ("\\1") of it.
+  constexpr std::string_view kSpecial = "\\^$.[]{}()|+*?";
   std::string expression;
   for (size_t i = 0; i < pattern.size(); ++i) {
     const char c = pattern[i];
     if (c == '\\' && i + 1 < pattern.size()) {
-      expression += '\\';
-      expression += pattern[++i];
+      const char literal = pattern[++i];
+      if (kSpecial.find(literal) != std::string_view::npos) expression += '\\';
+      expression += literal;
     } else if (c == '*' && !(i > 0 && pattern[i - 1] == '[')) {
       expression += "(.*)";
     } else if (c == '?') {
@@ -227,7 +231,7 @@ std::string WildcardToRegex(std::string_view pattern) {
       expression += c;
     } else {
       // Everything else stands for itself, expression characters included.
-      if (std::string_view("\\^$.[]{}+*?").find(c) != std::string_view::npos) expression += '\\';
+      if (kSpecial.find(c) != std::string_view::npos) expression += '\\';
       expression += c;
     }
   }
