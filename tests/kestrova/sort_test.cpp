@@ -127,6 +127,40 @@ TEST_F(SortTest, TextsThatShareLongPrefixesOrEndEarly) {
   }
 }
 
+// What used to go wrong: rows that sort alike came out in an order that depended on how
+// many parts (cores) the list was sorted in.
+TEST_F(SortTest, RowsThatSortAlikeKeepTheirCollectionOrder) {
+  bx3::Document document;
+  bx3::Element* layer = document.InsertElement(bx3::Branch::Layers, bx3::CreateElement(bx3::type::kLayer, "L"));
+  std::vector<KvAssetEntry> rows;
+  for (int i = 0; i < 30000; ++i) {
+    KvAssetEntry row = Row(("f/" + std::to_string(i % 50) + ".png").c_str());
+    row.resolveResult = i % 3 == 0 ? 0 : 4;
+    if (i % 7 != 0) row.layerLink.Set(layer);  // the others sort last, among themselves too
+    rows.push_back(row);
+  }
+  for (const int32_t column : {column::kAsset, -column::kAsset, column::kStatus, -column::kStatus, column::kLayer,
+                               -column::kLayer, column::kSize, column::kNewPath}) {
+    const std::vector<uint32_t> whole = SortedRowOrder(rows, column, &document, 1);
+    EXPECT_EQ(SortedRowOrder(rows, column, &document, 4), whole) << "column " << column;
+    EXPECT_EQ(SortedRowOrder(rows, column, &document, 3), whole) << "column " << column;
+    // Within a run of rows that sort alike, the collection order.
+    const auto key = [&](uint32_t i) {
+      switch (std::abs(column)) {
+        case column::kAsset: return std::string(rows[i].assetPath.GetFileView());
+        case column::kStatus: return std::to_string(rows[i].resolveResult);
+        case column::kLayer: return std::string(rows[i].layerLink.Resolve(&document) ? "L" : "");
+        default: return std::string();
+      }
+    };
+    for (size_t i = 1; i < whole.size(); ++i) {
+      if (key(whole[i - 1]) == key(whole[i])) {
+        ASSERT_LT(whole[i - 1], whole[i]) << "column " << column << " at " << i;
+      }
+    }
+  }
+}
+
 TEST_F(SortTest, LongListsSortedInPartsComeOutInOneOrder) {
   // Enough rows to be sorted in parts on helper threads and merged.
   bx3::Document document;

@@ -21,8 +21,8 @@ using brantic::String;
 // From this many rows on, sorting in parts on helper threads saves more than it costs.
 constexpr size_t kSortInPartsFrom = 20000;
 
-// What a row sorts by: `first`, then `text`, then `second`. Rows marked `last` sort after
-// all others and among themselves in any order. `text` views the row's own strings or a
+// What a row sorts by: `first`, then `text`, then `second`, then the row's place in the
+// collection. Rows marked `last` sort after all others, among themselves by their place. `text` views the row's own strings or a
 // text kept in the sort's store. `head` and `tail` hold the 16 bytes of the text that follow
 // the prefix every text that is not empty shares, as big-endian numbers, so that most
 // comparisons need not read the text; `restLength` is the text's length after that prefix
@@ -117,23 +117,25 @@ void PackTexts(std::vector<SortKey>& keys) {
   }
 }
 
-bool KeyBefore(const SortKey& a, const SortKey& b) {
-  if (a.first != b.first) return a.first < b.first;
-  if (a.hasText != b.hasText) return b.hasText;  // the empty text first
-  if (a.head != b.head) return a.head < b.head;
-  if (a.tail != b.tail) return a.tail < b.tail;
+// Negative when `a` sorts before `b`, positive after, zero when they sort alike.
+int KeyCompare(const SortKey& a, const SortKey& b) {
+  const auto sign = [](auto x, auto y) { return x < y ? -1 : 1; };
+  if (a.first != b.first) return sign(a.first, b.first);
+  if (a.hasText != b.hasText) return a.hasText ? 1 : -1;  // the empty text first
+  if (a.head != b.head) return sign(a.head, b.head);
+  if (a.tail != b.tail) return sign(a.tail, b.tail);
   if (a.restLength == kLongRest || b.restLength == kLongRest) {
-    if (const int order = a.text.compare(b.text); order != 0) return order < 0;
+    if (const int order = a.text.compare(b.text); order != 0) return order;
   } else if (a.restLength != b.restLength) {
-    return a.restLength < b.restLength;  // the shorter text is a prefix of the other
+    return sign(a.restLength, b.restLength);  // the shorter text is a prefix of the other
   }
-  return a.second < b.second;
+  return a.second == b.second ? 0 : sign(a.second, b.second);
 }
 
 }  // namespace
 
 std::vector<uint32_t> SortedRowOrder(const std::vector<KvAssetEntry>& rows, int32_t sortColumn,
-                                     const bx3::Document* document) {
+                                     const bx3::Document* document, size_t parts) {
   std::vector<uint32_t> order(rows.size());
   std::iota(order.begin(), order.end(), 0u);
   if (rows.size() < 2) return order;
@@ -151,12 +153,14 @@ std::vector<uint32_t> SortedRowOrder(const std::vector<KvAssetEntry>& rows, int3
   }
   PackTexts(keys);
   const auto before = [descending](const SortKey& a, const SortKey& b) {
-    if (a.last || b.last) return !a.last && b.last;
-    return descending ? KeyBefore(b, a) : KeyBefore(a, b);
+    if (a.last != b.last) return b.last;
+    const int order = a.last ? 0 : descending ? KeyCompare(b, a) : KeyCompare(a, b);
+    return order != 0 ? order < 0 : a.row < b.row;  // alike: in collection order
   };
   // Long lists are sorted in parts on helper threads; the parts' fronts are merged straight
   // into the order.
-  const size_t parts = rows.size() >= kSortInPartsFrom ? std::min<size_t>(CoreCount(), 4) : 1;
+  if (parts == 0) parts = rows.size() >= kSortInPartsFrom ? std::min<size_t>(CoreCount(), 4) : 1;
+  parts = std::clamp<size_t>(parts, 1, rows.size());
   const auto bound = [&keys, parts](size_t part) { return keys.begin() + ptrdiff_t(keys.size() * part / parts); };
   {
     KvHelperThreads helpers("Kv Sort", parts - 1, [&](size_t part) { std::sort(bound(part), bound(part + 1), before); });
