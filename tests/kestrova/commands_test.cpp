@@ -1,3 +1,5 @@
+#include <functional>
+
 #include "bx3/commands.h"
 #include "kestrova/inspector_fixture.h"
 #include "kvcommands.h"
@@ -88,6 +90,54 @@ TEST_F(CommandsTest, SelectionCommandsKeepTheirCounts) {
   brantic::String status;
   ASSERT_TRUE(dialog_.GetString(kGadgetStatus, status));
   EXPECT_EQ(status, "Listed: 3 (5) - Missing: 1 - Selected: 1");
+}
+
+// What used to go wrong: in grouped views the selection commands made a position of the
+// row list the current row, where the window reads a group: the information text then
+// described another file than the one selected (or nothing).
+TEST_F(CommandsTest, SelectionCommandsMakeASelectedRowCurrentInEveryGroupMode) {
+  Open();
+  FinishJobs();
+  // Elm uses a.png, the third of its three uses; Steel uses b.png.
+  for (const int32_t mode : {kGroupNone, kGroupByAsset, kGroupByAssetType, kGroupByElementType, kGroupByLayer,
+                             kGroupByTake, kGroupByNodeSpace, kGroupByFormat}) {
+    ASSERT_TRUE(Kv_ViewGroupModeByCommand(&dialog_, mode).Execute(document_, nullptr));
+    struct Step {
+      const char* name;
+      std::function<void()> run;
+    };
+    const Step steps[] = {
+        {"select active Elm",
+         [&] {
+           document_->SetActiveMaterial(materials_[2]);
+           Run<Kv_SelectActiveCommand>();
+         }},
+        {"select active Steel",
+         [&] {
+           document_->SetActiveMaterial(materials_[3]);
+           Run<Kv_SelectActiveCommand>();
+         }},
+        {"select all", [&] { Run<Kv_DeselectAllCommand>(), Run<Kv_SelectAllCommand>(); }},
+        {"invert",
+         [&] {
+           Run<Kv_DeselectAllCommand>();
+           dialog_.Assets().rows[0].selected = 1;
+           Run<Kv_InvertSelectionCommand>();
+         }},
+    };
+    for (const Step& step : steps) {
+      step.run();
+      brantic::String info;
+      ASSERT_TRUE(dialog_.GetString(kGadgetInfo, info));
+      // The file the text describes is one that a selected row uses.
+      bool describesSelected = false;
+      for (const KvAssetEntry& row : dialog_.Assets().rows) {
+        describesSelected |= row.selected && !row.resolvedPath.IsEmpty() &&
+                             info.Contains(std::string("Full Path: ") + row.resolvedPath.Std() + "\n");
+      }
+      EXPECT_TRUE(describesSelected) << "mode " << mode << ", " << step.name << ":\n" << info.Std();
+    }
+  }
 }
 
 TEST_F(CommandsTest, ColumnTypeAndGroupCommands) {

@@ -61,7 +61,7 @@ void ForEachVisibleRow(KestrovaDialog& dialog, Visit visit) {
 void Select(KestrovaDialog& dialog, KvAssetEntry& row, int64_t position) {
   row.selected = 1;
   dialog.SetSelectedCount(dialog.SelectedCount() + 1);
-  if (dialog.CurrentRow() == -1 && row.resolveResult != 0) dialog.SetCurrent(position, dialog.CurrentChild());
+  if (dialog.CurrentRow() == -1 && row.resolveResult != 0) dialog.SetCurrentToPosition(position);
 }
 
 // The element whose active state decides whether Select Active selects a row.

@@ -152,6 +152,9 @@ class KestrovaDialog : public bx3::GeDialog {
     currentRow_ = row;
     currentChild_ = child;
   }
+  // Makes the row at `position` of the row index list the current one: in grouped views its
+  // group, and its place in the group when the group shows its members.
+  void SetCurrentToPosition(int64_t position);
   void SetSelectedCount(int32_t count) { selectedCount_ = count < 0 ? 0 : count; }
   int32_t LastDoubleClickColumn() const { return lastDoubleClickColumn_; }
   void SetLastDoubleClickColumn(int32_t column) {

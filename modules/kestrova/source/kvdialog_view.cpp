@@ -24,6 +24,23 @@ void KestrovaDialog::SortRows() {
   assets_.displayOrder = SortedRowOrder(assets_.rows, sortColumn_, assets_.activeDocument);
 }
 
+void KestrovaDialog::SetCurrentToPosition(int64_t position) {
+  if (view_.groupMode == kGroupNone) {
+    SetCurrent(position, -1);
+    return;
+  }
+  // Each group holds its positions in ascending order.
+  for (size_t group = 0; group < assets_.viewGroups.size(); ++group) {
+    const std::vector<int64_t>& members = assets_.viewGroups[group];
+    const auto found = std::lower_bound(members.begin(), members.end(), position);
+    if (found != members.end() && *found == position) {
+      SetCurrent(int64_t(group), members.size() >= 2 ? int64_t(found - members.begin()) : -1);
+      return;
+    }
+  }
+  SetCurrent(-1, -1);
+}
+
 bool KestrovaDialog::GroupHasSelection(int64_t group) const {
   if (group < 0 || group >= int64_t(assets_.viewGroups.size())) return false;
   const auto [memo, isNew] = groupSelection_.try_emplace(group, false);
