@@ -35,6 +35,8 @@ const char* const kBatchUsage =
     "  --header COLUMN            click a column header\n"
     "  --wait                     wait until background work and posted work are done\n"
     "  --undo, --redo             undo or redo on the scene\n"
+    "  --open FILE                open another scene in place of this one\n"
+    "  --revert                   load the scene's file again, dropping unsaved changes\n"
     "  --save [FILE]              save the scene (atomically)\n"
     "  --report text|json [FILE]  report the open dialog's tree, status and information\n"
     "  --screenshot PLUGIN FILE   write a PNG of an open dialog\n";
@@ -53,6 +55,7 @@ constexpr ActionShape kActions[] = {
     {"--press", 1, 1},   {"--click", 1, 1},       {"--click-add", 1, 1}, {"--click-remove", 1, 1},
     {"--double-click", 2, 2}, {"--edit", 3, 3},   {"--context", 3, 3},  {"--key", 1, 1},
     {"--header", 1, 1},  {"--wait", 0, 0},        {"--undo", 0, 0},     {"--redo", 0, 0},
+    {"--open", 1, 1},    {"--revert", 0, 0},
     {"--save", 0, 1},    {"--report", 1, 2},      {"--screenshot", 2, 2},
 };
 
@@ -218,6 +221,15 @@ std::string Run(const BatchAction& action) {
     bx3::EventAdd();
     bx3::ProcessGuiEvents();
     return done ? "" : std::string("nothing to ") + (name == "--undo" ? "undo" : "redo");
+  }
+  if (name == "--open" || name == "--revert") {
+    if (name == "--revert" && !document) return "no scene";
+    const std::string path = name == "--open" ? args[0] : document->GetFilename().GetString().Std();
+    auto opened = bx3::OpenDocumentInPlace(path);
+    if (!opened) return opened.GetError().Message();
+    bx3::EventAdd();
+    bx3::ProcessGuiEvents();
+    return "";
   }
   if (name == "--save") {
     if (!document) return "no scene";

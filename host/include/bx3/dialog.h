@@ -222,6 +222,9 @@ GeDialog* LastOpenedDialog();
 
 // Delivers a core message to every open dialog (used by the event functions).
 void DeliverCoreMessage(int32_t messageId, const Container& message);
+// Delivers a core message to every dialog, open or not: for news that a dialog must hear
+// even while its window is closed, such as a document that goes away.
+void DeliverCoreMessageToAll(int32_t messageId, const Container& message);
 
 // Mouse pointers of SetMousePointer.
 inline constexpr int32_t kMousePointerNormal = 2;

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "brantic/result.h"
 #include "brantic/url.h"
+#include "bx3/container.h"
 #include "bx3/document.h"
 
 namespace bx3 {
@@ -21,11 +23,20 @@ inline constexpr int32_t kHostApiVersion = 23150;
 // .bx3 scene files). Call once at start, on the main thread.
 void InitializeHost();
 
+// Core message to every dialog, open or not, just before a document is freed: whatever
+// holds the document or its elements lets go of them. kMessageDocument holds the document's
+// element identity (Element::GetUid).
+inline constexpr int32_t kCoreMessageDocumentClosing = FourCC("dcls");
+inline constexpr int32_t kMessageDocument = FourCC("docu");
+
 // Takes ownership of `document` and makes it active.
 Document* AddDocument(std::unique_ptr<Document> document);
-// Closes a document; the next one becomes active.
+// Closes a document (announcing it first); the next one becomes active.
 void CloseDocument(Document* document);
 void CloseAllDocuments();
+// Loads the scene file at `path` and puts it in place of every open document, as File >
+// Open and Revert do. A file that cannot be loaded leaves the open documents as they are.
+brantic::Result<Document*> OpenDocumentInPlace(const std::string& path);
 Document* GetActiveDocument();
 void SetActiveDocument(Document* document);
 const std::vector<std::unique_ptr<Document>>& GetDocuments();

@@ -247,15 +247,23 @@ GeDialog* FindOpenDialog(int32_t pluginId) {
   return nullptr;
 }
 
-void DeliverCoreMessage(int32_t messageId, const Container& message) {
+namespace {
+
+void Deliver(int32_t messageId, const Container& message, bool closedToo) {
   // A dialog may close or open others while handling the message: walk a copy and skip
   // dialogs that went away meanwhile.
   const std::vector<GeDialog*> dialogs = LiveDialogs();
   for (GeDialog* dialog : dialogs) {
     const auto& live = LiveDialogs();
     if (std::find(live.begin(), live.end(), dialog) == live.end()) continue;
-    if (dialog->IsOpen()) dialog->CoreMessage(messageId, message);
+    if (closedToo || dialog->IsOpen()) dialog->CoreMessage(messageId, message);
   }
 }
+
+}  // namespace
+
+void DeliverCoreMessage(int32_t messageId, const Container& message) { Deliver(messageId, message, false); }
+
+void DeliverCoreMessageToAll(int32_t messageId, const Container& message) { Deliver(messageId, message, true); }
 
 }  // namespace bx3

@@ -8,6 +8,7 @@
 #include "brantic/nodes.h"
 #include "brantic/searchpaths.h"
 #include "bx3/bitmap.h"
+#include "bx3/dialog.h"
 #include "bx3/prefs.h"
 #include "bx3/scenefile.h"
 
@@ -53,20 +54,43 @@ Document* AddDocument(std::unique_ptr<Document> document) {
   return State().active;
 }
 
+namespace {
+
+void AnnounceClosing(const Document& document) {
+  Container message(kCoreMessageDocumentClosing);
+  message.SetInt64(kMessageDocument, int64_t(document.GetUid()));
+  DeliverCoreMessageToAll(kCoreMessageDocumentClosing, message);
+}
+
+}  // namespace
+
 void CloseDocument(Document* document) {
   auto& documents = State().documents;
   const auto found = std::find_if(documents.begin(), documents.end(),
                                   [document](const auto& d) { return d.get() == document; });
   if (found == documents.end()) return;
-  documents.erase(found);
+  AnnounceClosing(*document);
+  // The list may have changed while the dialogs heard of it.
+  const auto closing = std::find_if(documents.begin(), documents.end(),
+                                    [document](const auto& d) { return d.get() == document; });
+  if (closing == documents.end()) return;
+  std::unique_ptr<Document> owned = std::move(*closing);
+  documents.erase(closing);
   if (State().active == document) {
     State().active = documents.empty() ? nullptr : documents.back().get();
   }
 }
 
 void CloseAllDocuments() {
+  while (!State().documents.empty()) CloseDocument(State().documents.back().get());
   State().active = nullptr;
-  State().documents.clear();
+}
+
+brantic::Result<Document*> OpenDocumentInPlace(const std::string& path) {
+  auto loaded = LoadDocument(path);
+  if (!loaded) return loaded.GetError();
+  CloseAllDocuments();
+  return AddDocument(std::move(*loaded));
 }
 
 Document* GetActiveDocument() { return State().active; }

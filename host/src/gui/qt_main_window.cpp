@@ -170,9 +170,8 @@ void MainWindow::BuildMenus() {
         MessageDialog(kMessageYesNo, "Throw away the changes to this scene?") != kAnswerYes) {
       return;
     }
-    const std::string path = document->GetFilename().GetString().Std();
-    CloseDocument(document);
-    OpenScene(path);
+    // The file is read before the document goes: a file that cannot be read keeps it.
+    OpenScene(document->GetFilename().GetString().Std());
   });
   recent_ = file->addMenu("Recent files");
   connect(recent_, &QMenu::aboutToShow, this, [this] {
@@ -286,13 +285,11 @@ bool MainWindow::ConfirmDiscard() {
 }
 
 void MainWindow::OpenScene(const std::string& path) {
-  auto document = LoadDocument(path);
+  auto document = OpenDocumentInPlace(path);
   if (!document) {
     MessageDialog(kMessageInformation, document.GetError().Message());
     return;
   }
-  CloseAllDocuments();
-  AddDocument(std::move(*document));
   // Remember it first among the recent files.
   Container& prefs = MainWindowPrefs();
   std::vector<std::string> recent{path};

@@ -132,6 +132,7 @@ void TreeViewWidget::Refresh() {
   // again: that resize is this refresh's own doing and is not followed.
   if (refreshing_) return;
   refreshing_ = true;
+  ++refreshCount_;
   Recount();
   UpdateScrollBars();
   refreshing_ = false;

@@ -36,6 +36,8 @@ class TreeViewWidget final : public QAbstractScrollArea, public TreeViewGadget, 
   // The rows in view, top to bottom (walking only those).
   std::vector<VisibleRow> RowsInView() const;
   int64_t RowCount() const { return rowCount_; }
+  // How many refreshes ran, to tell a window that settles from one that does not.
+  int64_t RefreshCount() const { return refreshCount_; }
   int32_t RowHeight() const { return rowHeight_; }
   int32_t HeaderHeight() const;
   // Clicks the cell of row `row` (0 = the first row of the tree) and `column` index.
@@ -117,6 +119,7 @@ class TreeViewWidget final : public QAbstractScrollArea, public TreeViewGadget, 
   int32_t pressedHeader_ = -1;
   int32_t resizingColumn_ = -1;
   bool refreshing_ = false;
+  int64_t refreshCount_ = 0;
 };
 
 }  // namespace bx3::gui

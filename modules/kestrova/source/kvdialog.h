@@ -106,6 +106,9 @@ class KestrovaDialog : public bx3::GeDialog {
   // after a collection its path cache answers instead of the disk.
   void UpdateResolvedPaths(bool fromCollection = false);
   void UpdateStatusLine(const brantic::String& message);
+  // Lets go of the rows and of the document they came from (the document goes away);
+  // probing results still on their way are dropped.
+  void ForgetDocument();
   void RefreshTree();
   // Writes a probed row copy back (GUI thread). Only results of the current collection for a
   // row that still exists are taken.

@@ -309,6 +309,25 @@ void KestrovaDialog::UpdateResolvedPaths(bool fromCollection) {
   UpdateStatusLine(brantic::String());
 }
 
+void KestrovaDialog::ForgetDocument() {
+  ++generation_;
+  liveGeneration_->store(generation_, std::memory_order_relaxed);
+  firstIdentity_ = nextRowIdentity_;
+  rowOfIdentity_.clear();
+  assets_.Clear();
+  assets_.activeDocument = nullptr;
+  selectedCount_ = 0;
+  totalCount_ = 0;
+  missingCount_ = 0;
+  SetCurrent(-1, -1);
+  previewArea_.ResetPreview();
+  previewArea_.ClearPreview();
+  previewArea_.SetInfoText(NothingSelectedText());
+  SetString(kGadgetInfo, previewArea_.InfoText());
+  UpdateStatusLine(brantic::String());
+  RefreshTree();
+}
+
 void KestrovaDialog::UpdateStatusLine(const brantic::String& message) {
   std::string text = GetResourceString(10041).Std() + ": " + std::to_string(assets_.viewGroups.size()) + " (" +
                      std::to_string(totalCount_) + ") - " + GetResourceString(10042).Std() + ": " +

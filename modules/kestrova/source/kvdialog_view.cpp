@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "bx3/commands.h"
+#include "bx3/host.h"
 #include "bx3/icons.h"
 #include "kvdialog.h"
 #include "kvids.h"
@@ -175,6 +176,11 @@ void KestrovaDialog::RestoreFilterBarGadgets() {
 }
 
 bool KestrovaDialog::CoreMessage(int32_t id, const bx3::Container& message) {
+  if (id == bx3::kCoreMessageDocumentClosing) {
+    const bx3::Document* document = assets_.activeDocument;
+    if (document && int64_t(document->GetUid()) == message.GetInt64(bx3::kMessageDocument)) ForgetDocument();
+    return true;
+  }
   if (id == kMainCommandId) {
     OnSelectionChanged(true);
     switch (message.GetInt64(bx3::kMessageValue1)) {

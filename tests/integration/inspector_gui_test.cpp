@@ -1,0 +1,171 @@
+// The built module in bx3's own Qt window, off screen, on a copy of the demo scene: what a
+// user does to the inspector window in one process, painted as the screen would be.
+#include <QApplication>
+#include <QImage>
+#include <QWidget>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "../../host/src/gui/qt_treeview.h"
+#include "brantic/jobs.h"
+#include "brantic/mainthread.h"
+#include "brantic/thread.h"
+#include "bx3/automation.h"
+#include "bx3/commands.h"
+#include "bx3/dialog.h"
+#include "bx3/host.h"
+#include "bx3/module.h"
+#include "bx3/prefs.h"
+#include "bx3/qtgui.h"
+#include "bx3/scenefile.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+constexpr int32_t kInspector = 1029486;
+constexpr int32_t kColumnCommands[] = {1029827, 1050586, 1050882, 1050850, 1029826, 1050849, 1029824,
+                                       1029825, 1029828, 1029829, 1029830, 1050557, 1050848, 1051186};
+constexpr int32_t kGroupModes[] = {1051540, 1051433, 1051534, 1051435, 1051436, 1051437, 1051438, 1051539};
+constexpr int32_t kSelectAll = 1029813;
+constexpr int32_t kGroupByAsset = 1051433;
+
+class InspectorGuiTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "inspector_gui_tests";
+    static char* argv[] = {name, nullptr};
+    ASSERT_TRUE(bx3::InitializeGui(argc, argv));
+    bx3::InitializeHost();
+    auto module = bx3::LoadedModule::Load(KV_MODULE);
+    ASSERT_TRUE(module.HasValue()) << module.GetError().Message();
+    module_ = std::move(*module).release();
+  }
+  static void TearDownTestSuite() {
+    WaitForQuiet();
+    bx3::FreeRegisteredCommands();
+    bx3::ProcessGuiEvents();
+    delete module_;
+    bx3::CloseAllDocuments();
+    brantic::JobQueue::ShutdownAll();
+    bx3::ShutdownGui();
+  }
+  void SetUp() override {
+    bx3::Preferences::Get().Reset();
+    std::filesystem::copy(std::string(KV_SOURCE_DIR) + "/examples/demo", folder_ / "demo",
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::copy(folder_ / "demo", folder_ / "other", std::filesystem::copy_options::recursive);
+    ASSERT_TRUE(bx3::OpenDocumentInPlace(folder_ / "demo/demo.bx3").HasValue());
+  }
+  void TearDown() override {
+    if (bx3::GeDialog* dialog = bx3::FindOpenDialog(kInspector)) dialog->Close();
+    WaitForQuiet();
+    bx3::CloseAllDocuments();
+  }
+  static void WaitForQuiet() {
+    for (int round = 0; round < 100; ++round) {
+      brantic::JobQueue::WaitAllIdle();
+      brantic::ThreadInterface::WaitAllRuns();
+      bx3::ProcessGuiEvents();
+      if (!brantic::HasMainThreadWork() && brantic::JobQueue::AreAllIdle()) return;
+    }
+  }
+  static bx3::GeDialog* OpenInspector() {
+    EXPECT_TRUE(bx3::CallCommand(kInspector));
+    WaitForQuiet();
+    return bx3::FindOpenDialog(kInspector);
+  }
+  static QWidget* Window(bx3::GeDialog& dialog) { return dynamic_cast<QWidget*>(dialog.GetWindow()); }
+  static bx3::gui::TreeViewWidget* Tree(bx3::GeDialog& dialog) {
+    return Window(dialog)->findChild<bx3::gui::TreeViewWidget*>();
+  }
+  // Draws the window as the screen would (every visible cell asks the module).
+  static QImage Paint(bx3::GeDialog& dialog) {
+    bx3::ProcessGuiEvents();
+    return Window(dialog)->grab().toImage();
+  }
+  static bx3::DialogReport Report(bx3::GeDialog& dialog) {
+    bx3::DialogReport report;
+    EXPECT_TRUE(bx3::ReportDialog(dialog, report));
+    return report;
+  }
+
+  kvtest::TempFolder folder_;
+  static bx3::LoadedModule* module_;
+};
+
+bx3::LoadedModule* InspectorGuiTest::module_ = nullptr;
+
+// What used to go wrong: at some window sizes, showing a column made the tree's scroll bars
+// resize its viewport, which refreshed the tree, which changed the scroll bars again.
+TEST_F(InspectorGuiTest, EveryViewCommandSettlesAtEveryWindowSize) {
+  bx3::GeDialog* dialog = OpenInspector();
+  ASSERT_NE(dialog, nullptr);
+  bx3::gui::TreeViewWidget* tree = Tree(*dialog);
+  ASSERT_NE(tree, nullptr);
+  // The window's first size, then others.
+  for (int size = 0; size < 6; ++size) {
+    if (size > 0) Window(*dialog)->resize(700 + 97 * size, 380 + 23 * size);
+    for (const auto& commands : {std::begin(kColumnCommands), std::begin(kGroupModes)}) {
+      const bool columns = commands == std::begin(kColumnCommands);
+      for (auto command = commands; command != (columns ? std::end(kColumnCommands) : std::end(kGroupModes));
+           ++command) {
+        ASSERT_TRUE(bx3::CallCommand(*command)) << *command;
+        bx3::ProcessGuiEvents();
+        const int64_t refreshes = tree->RefreshCount();
+        for (int round = 0; round < 5; ++round) QApplication::processEvents(QEventLoop::AllEvents);
+        ASSERT_EQ(tree->RefreshCount(), refreshes) << "command " << *command << " at size " << size;
+        ASSERT_FALSE(Report(*dialog).rows.empty()) << *command;
+      }
+    }
+  }
+}
+
+// What used to go wrong: File > Open and Revert freed the document while the inspector kept
+// its rows, and the next paint resolved their links through the freed document.
+TEST_F(InspectorGuiTest, AnotherSceneInPlaceOfTheInspectedOneLeavesNoRowsBehind) {
+  bx3::GeDialog* dialog = OpenInspector();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(bx3::CallCommand(kGroupByAsset));
+  ASSERT_TRUE(bx3::CallCommand(kSelectAll));
+  ASSERT_EQ(Report(*dialog).rows.size(), 13u);
+
+  struct Step {
+    const char* name;
+    std::string path;
+  };
+  const Step steps[] = {{"open another scene", folder_ / "other/demo.bx3"},
+                        {"revert", folder_ / "other/demo.bx3"}};
+  for (const Step& step : steps) {
+    ASSERT_TRUE(bx3::OpenDocumentInPlace(step.path).HasValue()) << step.name;
+    EXPECT_FALSE(Paint(*dialog).isNull());
+    const bx3::DialogReport report = Report(*dialog);
+    EXPECT_TRUE(report.rows.empty()) << step.name;
+    EXPECT_EQ(report.status, "Listed: 0 (0) - Missing: 0 - Selected: 0") << step.name;
+    EXPECT_EQ(report.info, "<<Nothing selected>>") << step.name;
+    // The new scene is listed once asked for again.
+    dialog->Close();
+    dialog = OpenInspector();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(bx3::CallCommand(kSelectAll));
+    EXPECT_EQ(Report(*dialog).rows.size(), 13u) << step.name;
+  }
+
+  // The window closed meanwhile: the dialog keeps its rows, but not those of a freed scene.
+  dialog->Close();
+  WaitForQuiet();
+  ASSERT_TRUE(bx3::OpenDocumentInPlace(folder_ / "demo/demo.bx3").HasValue());
+  EXPECT_TRUE(bx3::CallCommand(kSelectAll));  // commands run with the window closed
+  EXPECT_TRUE(bx3::CallCommand(1029816));     // select active: reads the rows' elements
+  dialog = OpenInspector();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_FALSE(Paint(*dialog).isNull());
+  EXPECT_EQ(Report(*dialog).rows.size(), 13u);
+
+  // A scene that cannot be loaded leaves the inspected one as it was.
+  std::filesystem::remove(folder_ / "other/demo.bx3");
+  EXPECT_FALSE(bx3::OpenDocumentInPlace(folder_ / "other/demo.bx3").HasValue());
+  EXPECT_EQ(Report(*dialog).rows.size(), 13u);
+}
+
+}  // namespace
