@@ -539,3 +539,33 @@ TEST_F(GuiTest, ADialogDestroyedWithItsWindowOpenLeavesNothingBehind) {
 }
 
 }  // namespace
+
+#include "../../host/src/gui/qt_picture_viewer.h"
+#include <QLabel>
+
+namespace {
+
+// What used to go wrong: the picture viewer's window lived in a function-static object and
+// was deleted at exit, after the application object it belonged to.
+TEST(GuiShutdownTest, ThePictureViewerWindowGoesBeforeTheApplication) {
+  static int argc = 1;
+  static char name[] = "gui_tests";
+  static char* argv[] = {name, nullptr};
+  ASSERT_TRUE(InitializeGui(argc, argv));
+  const std::string path = std::filesystem::temp_directory_path() / "kv_viewer_test.png";
+  QImage picture(8, 6, QImage::Format_RGB32);
+  picture.fill(Qt::red);
+  ASSERT_TRUE(picture.save(QString::fromStdString(path)));
+  gui::PictureViewerWindow* viewer = gui::SharedPictureViewer();
+  ASSERT_NE(viewer, nullptr);
+  ASSERT_TRUE(viewer->LoadFile(Filename(path)));
+  ASSERT_TRUE(viewer->Show());
+  bool windowDeleted = false;
+  QObject::connect(viewer->Window(), &QObject::destroyed, [&windowDeleted] { windowDeleted = true; });
+  ShutdownGui();
+  EXPECT_TRUE(windowDeleted);
+  EXPECT_EQ(gui::SharedPictureViewer(), nullptr);
+  std::filesystem::remove(path);
+}
+
+}  // namespace

@@ -6,7 +6,6 @@
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QLabel>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QTreeWidget>
@@ -21,6 +20,7 @@
 #include "bx3/qtgui.h"
 #include "bx3/scenefile.h"
 #include "qt_canvas.h"
+#include "qt_picture_viewer.h"
 
 namespace bx3::gui {
 
@@ -57,42 +57,6 @@ QString ValueText(const ParamValue& value) {
   return std::visit(Visitor{}, value);
 }
 
-// The real picture viewer: one window that shows one picture.
-class ViewerWindow final : public PictureViewer {
- public:
-  bool LoadFile(const Filename& file) override {
-    BaseBitmap bitmap;
-    if (bitmap.Init(file) != kImageResultOk) return false;
-    if (!label_) {
-      label_ = new QLabel;
-      label_->setAttribute(Qt::WA_DeleteOnClose, false);
-      label_->setAlignment(Qt::AlignCenter);
-      label_->setMinimumSize(320, 240);
-    }
-    label_->setPixmap(QPixmap::fromImage(ToQImage(bitmap)));
-    label_->setWindowTitle(ToQString(file.GetFile().GetString()));
-    loaded_ = file;
-    return true;
-  }
-  bool Show() override {
-    if (!label_) return false;
-    label_->show();
-    label_->raise();
-    return true;
-  }
-  Filename LoadedFile() const override { return loaded_; }
-  ~ViewerWindow() override { delete label_; }
-
- private:
-  QLabel* label_ = nullptr;
-  Filename loaded_;
-};
-
-ViewerWindow& Viewer() {
-  static ViewerWindow viewer;
-  return viewer;
-}
-
 Container& MainWindowPrefs() {
   Container& plugins = Preferences::Get().Plugins();
   if (!plugins.GetContainer(kPrefsMainWindow)) plugins.SetContainer(kPrefsMainWindow, Container(kPrefsMainWindow));
@@ -127,7 +91,7 @@ MainWindow::MainWindow() {
         // The desktop's launcher opens the file, or shows its folder.
         return QDesktopServices::openUrl(QUrl::fromLocalFile(open ? info.absoluteFilePath() : info.absolutePath()));
       },
-      [] { return static_cast<PictureViewer*>(&Viewer()); },
+      [] { return static_cast<PictureViewer*>(SharedPictureViewer()); },
       [this] {
         const AttributeManagerState& state = GetAttributeManagerState();
         ShowAttributes(state.element.Resolve(GetActiveDocument()), state.focus.IsEmpty() ? 0 : state.focus[0].id);

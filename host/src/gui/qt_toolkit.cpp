@@ -12,6 +12,7 @@
 #include "bx3/dialog.h"
 #include "bx3/qtgui.h"
 #include "qt_dialog_window.h"
+#include "qt_picture_viewer.h"
 
 namespace bx3 {
 
@@ -81,6 +82,8 @@ struct GuiState {
   std::unique_ptr<QApplication> application;
   QtDialogToolkit toolkit;
   std::string runtimeFolder;
+  // Its window must go before the application object does.
+  std::unique_ptr<gui::PictureViewerWindow> pictureViewer;
 };
 
 GuiState*& State() {
@@ -156,6 +159,7 @@ void ShutdownGui() {
   QApplication::closeAllWindows();
   QApplication::processEvents();
   SetDialogToolkit(nullptr);
+  state->pictureViewer.reset();
   state->application.reset();
   if (!state->runtimeFolder.empty()) QDir(QString::fromStdString(state->runtimeFolder)).removeRecursively();
   delete state;
@@ -163,6 +167,13 @@ void ShutdownGui() {
 }
 
 bool IsGuiInitialized() { return State() != nullptr; }
+
+gui::PictureViewerWindow* gui::SharedPictureViewer() {
+  GuiState* state = State();
+  if (!state) return nullptr;
+  if (!state->pictureViewer) state->pictureViewer = std::make_unique<PictureViewerWindow>();
+  return state->pictureViewer.get();
+}
 
 void ProcessGuiEvents() {
   if (!State()) {
