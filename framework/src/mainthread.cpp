@@ -17,7 +17,8 @@ struct MainQueue {
   std::condition_variable posted;
   std::deque<std::function<void()>> closures;
   std::function<void()> wakeUp;
-  std::thread::id mainThread = std::this_thread::get_id();
+  // Read without the lock: main-thread checks run at many entry points.
+  std::atomic<std::thread::id> mainThread{std::this_thread::get_id()};
 };
 
 MainQueue& Queue() {
@@ -30,15 +31,9 @@ MainQueue& Queue() {
 
 }  // namespace
 
-void SetMainThread() {
-  std::lock_guard lock(Queue().mutex);
-  Queue().mainThread = std::this_thread::get_id();
-}
+void SetMainThread() { Queue().mainThread.store(std::this_thread::get_id()); }
 
-bool IsMainThread() {
-  std::lock_guard lock(Queue().mutex);
-  return Queue().mainThread == std::this_thread::get_id();
-}
+bool IsMainThread() { return Queue().mainThread.load(std::memory_order_relaxed) == std::this_thread::get_id(); }
 
 void ExecuteOnMainThread(std::function<void()> closure) {
   if (!closure) return;

@@ -1,4 +1,7 @@
+#include <array>
 #include <fstream>
+#include <set>
+#include <thread>
 
 #include "brantic/thread.h"
 #include "bx3/icons.h"
@@ -51,9 +54,13 @@ TEST(PreviewRulesTest, ReducedCopiesAndZoomBounds) {
 
 class PreviewTest : public kvtest::InspectorFixture {
  protected:
+  // Loads on a thread of its own, as the preview thread does: a host function for the GUI
+  // thread only stops a debug build.
   static Area::Loaded Load(Area::Request request) {
     Area::Loaded loaded;
-    EXPECT_TRUE(Area::KvPreviewThread::LoadPreview(request, loaded));
+    bool done = false;
+    std::thread([&] { done = Area::KvPreviewThread::LoadPreview(request, loaded); }).join();
+    EXPECT_TRUE(done);
     return loaded;
   }
   static Area::Request FileRequest(const std::string& file, uint32_t type) {
@@ -125,9 +132,21 @@ TEST_F(PreviewTest, TheDecisionChain) {
   sound.sizeDependent = true;
   sound.width = 300;
   sound.height = 90;
+  sound.waveColor = bx3::Rgb{1, 2, 3};
+  sound.waveBackground = bx3::Rgb{4, 5, 6};
   const Area::Loaded wave = Load(std::move(sound));
   EXPECT_EQ(wave.full.GetBw(), 300);
   EXPECT_EQ(wave.full.GetBh(), 90);
+  // Drawn in the colours the request brought from the GUI thread.
+  std::set<std::array<uint8_t, 3>> colours;
+  for (int32_t y = 0; y < 90; ++y) {
+    for (int32_t x = 0; x < 300; ++x) {
+      std::array<uint8_t, 3> c{};
+      wave.full.GetPixel(x, y, c[0], c[1], c[2]);
+      colours.insert(c);
+    }
+  }
+  EXPECT_EQ(colours, (std::set<std::array<uint8_t, 3>>{{1, 2, 3}, {4, 5, 6}}));
 
   // A layer group without a layer shows the host's no-layer icon.
   Area::Request noLayer;

@@ -1,4 +1,5 @@
-// The host application's state: open documents and the active one. Main thread only.
+// The host application's state: open documents and the active one. Main thread only, but
+// where a function says otherwise; in debug builds the others stop a call from another thread.
 #pragma once
 
 #include <memory>
@@ -46,7 +47,7 @@ const std::vector<std::unique_ptr<Document>>& GetDocuments();
 brantic::Result<std::vector<brantic::Url>> GetTextureSearchFolders(const brantic::Url& documentFolder);
 
 // The host's texture-path builder: the file named like the last part of `relative` inside
-// `folder`. True, with `result`, when that file exists (one file-system query).
+// `folder`. True, with `result`, when that file exists (one file-system query). Any thread.
 bool GenerateTexturePath(const Filename& folder, const Filename& relative, Filename& result);
 
 // The textures that open documents hold open for painting, document by document, in the
@@ -54,8 +55,8 @@ bool GenerateTexturePath(const Filename& folder, const Filename& relative, Filen
 std::vector<Filename> GetPaintTextures();
 
 class BaseBitmap;
-// Loads the scene file `file` (not as an open document) and decodes its stored preview
-// picture into `bitmap`. False when the file cannot be loaded or has no preview.
+// Reads the stored preview picture of the scene file `file` into `bitmap`, without making a
+// document of it. False when the file is not a scene or has no preview. Any thread.
 bool LoadScenePreview(const Filename& file, BaseBitmap& bitmap);
 
 }  // namespace bx3

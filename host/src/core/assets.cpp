@@ -1,4 +1,5 @@
 #include "bx3/assets.h"
+#include "main_thread_check.h"
 
 namespace bx3 {
 
@@ -90,6 +91,7 @@ class AssetCollector {
 
 bool GetAllAssets(const Document* document, bool /*allowDialogs*/, const Filename& /*lastPath*/,
                   int32_t flags, std::vector<AssetUse>& uses) {
+  BX3_MAIN_THREAD_ONLY();
   uses.clear();
   if (!document) return false;
   AssetCollector collector(flags, uses);

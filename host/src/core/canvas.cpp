@@ -1,8 +1,10 @@
 #include "bx3/canvas.h"
+#include "main_thread_check.h"
 
 namespace bx3 {
 
 Rgb GetHostColor(int32_t id) {
+  BX3_MAIN_THREAD_ONLY();
   // One dark theme: light text on dark greys, a blue for the current row.
   switch (id) {
     case color::kBackground: return {43, 43, 46};

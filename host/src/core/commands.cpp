@@ -3,6 +3,7 @@
 #include "brantic/mainthread.h"
 #include "bx3/dialog.h"
 #include "bx3/host.h"
+#include "main_thread_check.h"
 
 namespace bx3 {
 
@@ -77,6 +78,7 @@ CommandData* FindCommand(int32_t id) {
 }
 
 bool CallCommand(int32_t id, int32_t subId) {
+  BX3_MAIN_THREAD_ONLY();
   CommandData* command = FindCommand(id);
   if (!command) return false;
   Document* document = GetActiveDocument();
@@ -84,6 +86,7 @@ bool CallCommand(int32_t id, int32_t subId) {
 }
 
 int32_t GetCommandState(int32_t id) {
+  BX3_MAIN_THREAD_ONLY();
   CommandData* command = FindCommand(id);
   return command ? command->CommandState(GetActiveDocument(), nullptr) : kCmdDisabled;
 }
@@ -105,10 +108,12 @@ void SpecialEventAdd(int32_t messageId, int64_t p1, int64_t p2) {
 }
 
 void SendCoreMessage(int32_t messageId, const Container& message) {
+  BX3_MAIN_THREAD_ONLY();
   DeliverCoreMessage(messageId, message);
 }
 
 void EventAdd(int32_t /*flags*/) {
+  BX3_MAIN_THREAD_ONLY();
   ++UpdateCount();
   if (UpdateHandler()) UpdateHandler()();
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "main_thread_check.h"
+
 namespace bx3 {
 
 namespace {
@@ -41,6 +43,7 @@ GeDialog::~GeDialog() {
 
 bool GeDialog::Open(int32_t type, int32_t pluginId, int32_t x, int32_t y, int32_t width,
                     int32_t height, int32_t subId) {
+  BX3_MAIN_THREAD_ONLY();
   DialogToolkit* toolkit = Toolkit();
   return toolkit && toolkit->OpenWindow(*this, type, pluginId, x, y, width, height, subId);
 }
@@ -262,8 +265,14 @@ void Deliver(int32_t messageId, const Container& message, bool closedToo) {
 
 }  // namespace
 
-void DeliverCoreMessage(int32_t messageId, const Container& message) { Deliver(messageId, message, false); }
+void DeliverCoreMessage(int32_t messageId, const Container& message) {
+  BX3_MAIN_THREAD_ONLY();
+  Deliver(messageId, message, false);
+}
 
-void DeliverCoreMessageToAll(int32_t messageId, const Container& message) { Deliver(messageId, message, true); }
+void DeliverCoreMessageToAll(int32_t messageId, const Container& message) {
+  BX3_MAIN_THREAD_ONLY();
+  Deliver(messageId, message, true);
+}
 
 }  // namespace bx3

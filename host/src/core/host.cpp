@@ -1,6 +1,8 @@
 #include "bx3/host.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "brantic/io.h"
 #include "brantic/mainthread.h"
@@ -11,6 +13,7 @@
 #include "bx3/dialog.h"
 #include "bx3/prefs.h"
 #include "bx3/scenefile.h"
+#include "main_thread_check.h"
 
 namespace bx3 {
 
@@ -27,6 +30,12 @@ HostState& State() {
 }
 
 }  // namespace
+
+void ExpectMainThread(const char* function) {
+  if (brantic::IsMainThread()) return;
+  std::fprintf(stderr, "bx3: %s is for the main thread only, but was called from another thread\n", function);
+  std::abort();
+}
 
 void InitializeHost() {
   brantic::SetMainThread();
@@ -48,6 +57,7 @@ void InitializeHost() {
 }
 
 Document* AddDocument(std::unique_ptr<Document> document) {
+  BX3_MAIN_THREAD_ONLY();
   if (!document) return nullptr;
   State().documents.push_back(std::move(document));
   State().active = State().documents.back().get();
@@ -65,6 +75,7 @@ void AnnounceClosing(const Document& document) {
 }  // namespace
 
 void CloseDocument(Document* document) {
+  BX3_MAIN_THREAD_ONLY();
   auto& documents = State().documents;
   const auto found = std::find_if(documents.begin(), documents.end(),
                                   [document](const auto& d) { return d.get() == document; });
@@ -87,24 +98,33 @@ void CloseAllDocuments() {
 }
 
 brantic::Result<Document*> OpenDocumentInPlace(const std::string& path) {
+  BX3_MAIN_THREAD_ONLY();
   auto loaded = LoadDocument(path);
   if (!loaded) return loaded.GetError();
   CloseAllDocuments();
   return AddDocument(std::move(*loaded));
 }
 
-Document* GetActiveDocument() { return State().active; }
+Document* GetActiveDocument() {
+  BX3_MAIN_THREAD_ONLY();
+  return State().active;
+}
 
 void SetActiveDocument(Document* document) {
+  BX3_MAIN_THREAD_ONLY();
   const auto& documents = State().documents;
   const bool known = std::any_of(documents.begin(), documents.end(),
                                  [document](const auto& d) { return d.get() == document; });
   if (known || !document) State().active = document;
 }
 
-const std::vector<std::unique_ptr<Document>>& GetDocuments() { return State().documents; }
+const std::vector<std::unique_ptr<Document>>& GetDocuments() {
+  BX3_MAIN_THREAD_ONLY();
+  return State().documents;
+}
 
 brantic::Result<std::vector<brantic::Url>> GetTextureSearchFolders(const brantic::Url& documentFolder) {
+  BX3_MAIN_THREAD_ONLY();
   std::vector<brantic::Url> folders;
   if (!documentFolder.IsEmpty()) {
     folders.push_back(documentFolder);
@@ -128,18 +148,13 @@ bool GenerateTexturePath(const Filename& folder, const Filename& relative, Filen
 }
 
 std::vector<Filename> GetPaintTextures() {
+  BX3_MAIN_THREAD_ONLY();
   std::vector<Filename> textures;
   for (const auto& document : State().documents) {
     const auto& own = document->GetPaintTextures();
     textures.insert(textures.end(), own.begin(), own.end());
   }
   return textures;
-}
-
-bool LoadScenePreview(const Filename& file, BaseBitmap& bitmap) {
-  auto document = LoadDocument(file.GetString().Std());
-  if (!document || (*document)->GetPreviewPng().empty()) return false;
-  return bitmap.InitFromMemory((*document)->GetPreviewPng()) == kImageResultOk;
 }
 
 }  // namespace bx3

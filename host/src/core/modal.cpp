@@ -4,6 +4,8 @@
 #include <deque>
 #include <variant>
 
+#include "main_thread_check.h"
+
 namespace bx3 {
 
 namespace {
@@ -29,6 +31,7 @@ int64_t QueuedAnswerCount() { return static_cast<int64_t>(State().answers.size()
 void SetModalPresenter(ModalPresenter* presenter) { State().presenter = presenter; }
 
 int32_t MessageDialog(int32_t style, const brantic::String& text) {
+  BX3_MAIN_THREAD_ONLY();
   auto& answers = State().answers;
   if (!answers.empty() && std::holds_alternative<int32_t>(answers.front())) {
     const int32_t answer = std::get<int32_t>(answers.front());
@@ -41,6 +44,7 @@ int32_t MessageDialog(int32_t style, const brantic::String& text) {
 }
 
 bool FileSelect(Filename& result, FileSelectMode mode, const brantic::String& title, const Filename& start) {
+  BX3_MAIN_THREAD_ONLY();
   auto& answers = State().answers;
   if (!answers.empty() && std::holds_alternative<std::optional<Filename>>(answers.front())) {
     const std::optional<Filename> answer = std::get<std::optional<Filename>>(answers.front());

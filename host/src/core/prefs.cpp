@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "bx3/scenefile.h"
+#include "main_thread_check.h"
 
 namespace bx3 {
 
@@ -54,6 +55,7 @@ Container ContainerFromJson(const Json& json) {
 }  // namespace
 
 Preferences& Preferences::Get() {
+  BX3_MAIN_THREAD_ONLY();
   static Preferences preferences;
   return preferences;
 }

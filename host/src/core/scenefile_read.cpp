@@ -12,6 +12,7 @@
 
 #include "bx3/scenefile.h"
 #include "scenefile_common.h"
+#include "main_thread_check.h"
 
 namespace bx3 {
 
@@ -435,6 +436,7 @@ brantic::Result<std::unique_ptr<Document>> ParseDocument(std::string_view text,
 }
 
 brantic::Result<std::unique_ptr<Document>> LoadDocument(const std::string& path) {
+  BX3_MAIN_THREAD_ONLY();
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return brantic::IoError(path + ": no such file");
   if (!S_ISREG(info.st_mode)) return brantic::IoError(path + ": not a regular file");

@@ -10,6 +10,7 @@
 
 #include "bx3/scenefile.h"
 #include "scenefile_common.h"
+#include "main_thread_check.h"
 
 namespace bx3 {
 
@@ -181,6 +182,7 @@ std::string SerializeDocument(const Document& document) {
 }
 
 brantic::Result<void> SaveDocument(Document& document, const std::string& path) {
+  BX3_MAIN_THREAD_ONLY();
   auto written = WriteFileAtomically(path, SerializeDocument(document));
   if (!written) return written;
   document.SetFilename(Filename(path));

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "bx3/bitmap.h"
+#include "main_thread_check.h"
 
 namespace bx3 {
 
@@ -49,6 +50,7 @@ void AttributesChanged() {
 void SetServiceHandlers(ServiceHandlers handlers) { State().handlers = std::move(handlers); }
 
 bool ShowInFileBrowser(const Filename& path, bool open) {
+  BX3_MAIN_THREAD_ONLY();
   if (!path.IsPopulated()) return false;
   if (State().handlers.showInFileBrowser) return State().handlers.showInFileBrowser(path, open);
   std::printf("bx3: file browser %s %s\n", open ? "opens" : "shows", path.GetString().CStr());
@@ -57,6 +59,7 @@ bool ShowInFileBrowser(const Filename& path, bool open) {
 }
 
 PictureViewer* GetPictureViewer(int32_t /*index*/) {
+  BX3_MAIN_THREAD_ONLY();
   if (State().handlers.pictureViewer) return State().handlers.pictureViewer();
   return &State().printingViewer;
 }
@@ -64,12 +67,14 @@ PictureViewer* GetPictureViewer(int32_t /*index*/) {
 void AttributeManagerRelease() { State().attributes.element.Clear(); }
 
 void AttributeManagerSetMode(int32_t mode, bool open) {
+  BX3_MAIN_THREAD_ONLY();
   State().attributes.mode = mode;
   if (open) State().attributes.open = true;
   AttributesChanged();
 }
 
 void AttributeManagerShow(const Element* element, int32_t flags, const DescId& focus) {
+  BX3_MAIN_THREAD_ONLY();
   AttributeManagerState& state = State().attributes;
   state.element.Set(element);
   state.flags = flags;

@@ -216,7 +216,10 @@ class KestrovaDialog : public bx3::GeDialog {
   const brantic::String& SharedFormatText(const brantic::String& text);
   // What the probing jobs of this collection read: the files of its paths, once each.
   std::shared_ptr<KvProbeBatch> MakeProbeBatch() const;
+  // What the resolution asks the host for, taken on the GUI thread once per collection:
+  // helper threads resolve from these.
   brantic::Result<std::vector<brantic::Url>> searchFolders_ = std::vector<brantic::Url>();
+  std::vector<bx3::Filename> paintTextures_;
   bool showSelected_ = false;
   mutable std::unordered_map<int64_t, bool> groupSelection_;
   int32_t sortColumn_ = column::kAsset;

@@ -63,6 +63,7 @@ bool KestrovaDialog::BuildAssetArray() {
   assets_.pathCache.reserve(uses.size());
   // One list of search folders for all paths of this collection.
   searchFolders_ = brantic::FillSearchPaths(documentPath.GetUrl());
+  paintTextures_ = bx3::GetPaintTextures();
   rowPaths_.clear();
   rowPaths_.reserve(uses.size());
   pathIndex_.Reset(uses.size() / 8);
@@ -234,8 +235,8 @@ KvAssetEntry* KestrovaDialog::CreateAssetEntry(bx3::Document& document, bx3::Ele
 void KestrovaDialog::ResolveInto(const bx3::Filename& documentPath, const bx3::Filename& assetPath,
                                  KvPathCacheEntry& entry, bool isBitmapShader) const {
   bx3::Filename resolved;
-  entry.resolveResult = ResolveAssetPathIn(documentPath, searchFolders_ ? &*searchFolders_ : nullptr, assetPath,
-                                           resolved, isBitmapShader);
+  const KvResolveContext context{searchFolders_ ? &*searchFolders_ : nullptr, &paintTextures_};
+  entry.resolveResult = ResolveAssetPathIn(documentPath, context, assetPath, resolved, isBitmapShader);
   entry.resolvedPath = resolved;
   entry.resolvedUrl = entry.resolveResult != kResolveMissing && entry.resolveResult != kResolvePaintTexture
                           ? resolved.GetUrl()

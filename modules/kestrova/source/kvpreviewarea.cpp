@@ -117,8 +117,8 @@ bool AssetPreviewArea::KvPreviewThread::LoadPreview(const Request& request, Load
       bx3::BaseSound sound;
       if (sound.Load(request.file) && full.Init(std::max(1, request.width), std::max(1, request.height), 24)) {
         const bx3::SoundInformation info = sound.GetSoundInfo();
-        if (!sound.GetBitmap(full, brantic::TimeValue(), SoundDuration(info), bx3::GetHostColor(bx3::color::kWaveForm),
-                             bx3::GetHostColor(bx3::color::kBackground))) {
+        if (!sound.GetBitmap(full, brantic::TimeValue(), SoundDuration(info), request.waveColor,
+                             request.waveBackground)) {
           return false;
         }
         return true;
@@ -311,6 +311,8 @@ AssetPreviewArea::Request AssetPreviewArea::MakeRequest() {
   request.reload = reloadRequested_;
   request.width = areaWidth_;
   request.height = areaHeight_;
+  request.waveColor = bx3::GetHostColor(bx3::color::kWaveForm);
+  request.waveBackground = bx3::GetHostColor(bx3::color::kBackground);
   const bx3::Element* element = previewElement_.Resolve(bx3::GetActiveDocument());
   request.hasElement = element != nullptr;
   // The thread never touches the scene: it gets a copy of an element that draws itself and

@@ -38,6 +38,9 @@ class AssetPreviewArea : public bx3::GeUserArea {
     bool reload = true;
     bool hasElement = false;
     int32_t width = 0, height = 0;
+    // The wave form's colours, from the host on the GUI thread.
+    bx3::Rgb waveColor{};
+    bx3::Rgb waveBackground{};
     // The element's own picture: a copy of a drawing element, or a layer's icon.
     std::unique_ptr<bx3::Element> drawingElement;
     std::optional<bx3::BaseBitmap> elementIcon;

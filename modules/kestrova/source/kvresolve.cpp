@@ -13,11 +13,14 @@ namespace kv {
 int32_t ResolveAssetPath(const bx3::Filename& documentPath, const bx3::Filename& assetPath,
                          const void* /*unused*/, bx3::Filename& resolvedPath, bool isBitmapShader) {
   auto folders = brantic::FillSearchPaths(documentPath.GetUrl());
-  return ResolveAssetPathIn(documentPath, folders ? &*folders : nullptr, assetPath, resolvedPath, isBitmapShader);
+  const std::vector<bx3::Filename> paintTextures = bx3::GetPaintTextures();
+  return ResolveAssetPathIn(documentPath, KvResolveContext{folders ? &*folders : nullptr, &paintTextures}, assetPath,
+                            resolvedPath, isBitmapShader);
 }
 
-int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const std::vector<brantic::Url>* folders,
+int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveContext& context,
                            const bx3::Filename& assetPath, bx3::Filename& resolvedPath, bool isBitmapShader) {
+  const std::vector<brantic::Url>* folders = context.searchFolders;
   const brantic::Url url = assetPath.GetUrl();
   if (!url.IsEmpty() && brantic::IsExistingFile(url)) {
     resolvedPath = bx3::Filename::FromUrl(url);
@@ -66,8 +69,8 @@ int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const std::vector<
     }
   }
 
-  if (IsImageFile(assetPath)) {
-    for (const bx3::Filename& texture : bx3::GetPaintTextures()) {
+  if (context.paintTextures && IsImageFile(assetPath)) {
+    for (const bx3::Filename& texture : *context.paintTextures) {
       if (texture.IsEqual(assetPath)) return kResolvePaintTexture;
     }
   }
