@@ -29,13 +29,29 @@ bool JobInterface::IsDone() const {
 
 void JobInterface::Execute(bool drop) {
   const bool run = !drop && !IsCancelled();
-  if (run) Run();
+  // Nothing a job throws leaves its worker thread: the job counts as failed.
+  std::optional<std::string> failure;
+  if (run) {
+    try {
+      Run();
+    } catch (const std::exception& error) {
+      failure = error.what();
+    } catch (...) {
+      failure = "an unknown exception";
+    }
+  }
   {
     std::lock_guard lock(mutex_);
     done_ = true;
     ran_ = run;
+    failure_ = std::move(failure);
   }
   doneCondition_.notify_all();
+}
+
+std::optional<std::string> JobInterface::Failure() const {
+  std::lock_guard lock(mutex_);
+  return failure_;
 }
 
 struct JobQueue::State {

@@ -64,7 +64,15 @@ Result<void> ThreadInterface::Start() {
   RunStarted();
   try {
     thread_ = std::thread([this] {
-      Result<void> result = Run();
+      // Nothing a run throws leaves the thread: it becomes the run's result.
+      Result<void> result;
+      try {
+        result = Run();
+      } catch (const std::exception& error) {
+        result = IllegalStateError(std::string("the thread's run failed: ") + error.what());
+      } catch (...) {
+        result = IllegalStateError("the thread's run failed");
+      }
       {
         std::lock_guard lock(mutex_);
         running_ = false;

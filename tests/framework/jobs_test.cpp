@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <new>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -139,6 +141,37 @@ TEST(ThreadTest, CancelResetAndRestart) {
   thread.Wait(1e30);
   EXPECT_EQ(thread.runs.load(), 2);
   EXPECT_TRUE(thread.LastResult().HasValue());
+}
+
+class ThrowingThread : public brantic::ThreadInterfaceTemplate<ThrowingThread> {
+ public:
+  ~ThrowingThread() override { Wait(1e30); }
+  brantic::Result<void> operator()() { throw std::bad_alloc(); }
+  const char* GetName(int) const override { return nullptr; }
+};
+
+// What used to go wrong: an exception thrown by a job or a thread's run (a damaged file
+// made the image library run out of memory) ended the program.
+TEST(ThreadTest, NothingThrownLeavesAJobOrAThread) {
+  auto queue = brantic::JobQueue::Create("Throwing", 1);
+  ASSERT_TRUE(queue);
+  auto job = brantic::ClosureJob<int>::Create([]() -> int { throw std::runtime_error("broken file"); });
+  ASSERT_TRUE(job);
+  ASSERT_TRUE((*queue)->Enqueue(*job));
+  (*job)->Wait();
+  const auto result = (*job)->GetResult();
+  ASSERT_FALSE(result);
+  EXPECT_NE(result.GetError().Message().find("broken file"), std::string::npos);
+  // The queue goes on with the next job.
+  auto next = brantic::ClosureJob<int>::Create([] { return 5; });
+  ASSERT_TRUE((*queue)->Enqueue(*next));
+  (*next)->Wait();
+  EXPECT_EQ(*(*next)->GetResult(), 5);
+
+  ThrowingThread thread;
+  ASSERT_TRUE(thread.Start());
+  thread.Wait(1e30);
+  EXPECT_FALSE(thread.LastResult());
 }
 
 struct Target {

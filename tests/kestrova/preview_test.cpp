@@ -187,6 +187,63 @@ TEST_F(PreviewTest, RapidReselectionEndsWithTheLastRow) {
   EXPECT_EQ(info, "<<" + GetResourceString(10157).Std() + ">>");
 }
 
+// What used to go wrong: a picture whose header asked for more memory than there is took the
+// program down, and one that could not be read left the area empty without a word.
+TEST_F(PreviewTest, AnUnreadablePictureShowsThePlaceholderAndSaysSo) {
+  kvtest::ImageFile tiled;
+  tiled.width = tiled.height = 64;
+  tiled.tileWidth = tiled.tileHeight = 16;
+  tiled.format = "half";
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "tex/b.exr", tiled));
+  ASSERT_TRUE(kvtest::PatchExrAttribute(folder_ / "tex/b.exr", "tiles",
+                                        kvtest::LittleEndian32({65536, 65536}) + std::string(1, '\0')));
+  materials_[3]->GetChildren().front()->SetParameter(bx3::param::kBitmapFile, bx3::Filename("tex/b.exr"));
+  const Area::Loaded loaded = Load(FileRequest(folder_ / "tex/b.exr", ASSETTYPE_IMAGE));
+  EXPECT_TRUE(loaded.unreadable);
+  bx3::BaseBitmap placeholder;
+  ASSERT_EQ(placeholder.Init(bx3::Filename(std::string(KV_MODULE_SOURCE_DIR) + "/icons/image.tif")),
+            bx3::kImageResultOk);
+  EXPECT_EQ(loaded.full, placeholder);
+
+  Open();
+  FinishJobs();
+  Select(1);  // b.exr
+  FinishPreviews();
+  EXPECT_TRUE(dialog_.PreviewArea().PreviewReady());
+  brantic::String info;
+  ASSERT_TRUE(dialog_.GetString(kGadgetInfo, info));
+  EXPECT_EQ(info.Std().rfind(GetResourceString(kResPictureUnreadable).Std() + "\n\n", 0), 0u) << info.Std();
+  EXPECT_NE(info.Std().find("b.exr"), std::string::npos) << info.Std();
+}
+
+TEST_F(PreviewTest, AHugePictureIsReducedWhileItIsRead) {
+  kvtest::ImageFile wide;
+  wide.width = 1800;
+  wide.height = 300;
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "wide.png", wide));
+  const auto request = [&](int64_t wholePicturePixels) {
+    Area::Request made = FileRequest(folder_ / "wide.png", ASSETTYPE_IMAGE);
+    made.wholePicturePixels = wholePicturePixels;
+    return made;
+  };
+  // Treated as a picture far larger than 8K would be: only the reduced copy is made, and it
+  // is the picture, also for the 1:1 view.
+  const Area::Loaded reduced = Load(request(100000));
+  EXPECT_FALSE(reduced.hasReducedCopy);
+  EXPECT_EQ(reduced.full.GetBw(), 900);
+  EXPECT_EQ(reduced.full.GetBh(), 150);
+  EXPECT_TRUE(reduced.display.IsEmpty());
+  // The same copy as the whole picture scaled down.
+  const Area::Loaded whole = Load(request(kWholePreviewPixels));
+  EXPECT_TRUE(whole.hasReducedCopy);
+  EXPECT_EQ(whole.full.GetBw(), 1800);
+  EXPECT_EQ(whole.display.Pixels(), reduced.full.Pixels());
+  // A newer request stops such a read.
+  Area::Loaded stopped;
+  EXPECT_TRUE(Area::KvPreviewThread::LoadPreview(request(100000), stopped, [] { return true; }));
+  EXPECT_TRUE(stopped.stopped);
+}
+
 TEST_F(PreviewTest, ClosingDuringALoadIsSafe) {
   kvtest::ImageFile large;
   large.width = 3000;

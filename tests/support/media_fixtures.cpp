@@ -1,9 +1,11 @@
 #include "media_fixtures.h"
 
+#include <OpenImageIO/deepdata.h>
 #include <OpenImageIO/imageio.h>
 #include <sndfile.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -31,6 +33,13 @@ bool WriteImage(const std::string& path, const ImageFile& image) {
     spec.attribute("ICCProfile", OIIO::TypeDesc(OIIO::TypeDesc::UINT8, image.iccProfile.size()),
                    image.iccProfile.data());
   }
+  spec.x = spec.full_x = image.originX;
+  spec.y = spec.full_y = image.originY;
+  if (image.tileWidth > 0) {
+    spec.tile_width = image.tileWidth;
+    spec.tile_height = image.tileHeight;
+  }
+  if (image.mipmap) spec.attribute("textureformat", "Plain Texture");  // MIP-mapped levels
   std::vector<float> pixels(size_t(image.width) * image.height * channels);
   for (int y = 0; y < image.height; ++y) {
     for (int x = 0; x < image.width; ++x) {
@@ -39,7 +48,135 @@ bool WriteImage(const std::string& path, const ImageFile& image) {
       }
     }
   }
-  return output->open(path, spec) && output->write_image(OIIO::TypeDesc::FLOAT, pixels.data()) && output->close();
+  if (!image.mipmap) {
+    return output->open(path, spec) && output->write_image(OIIO::TypeDesc::FLOAT, pixels.data()) && output->close();
+  }
+  // Each level halves the one before (a box of 2 × 2), down to 1 × 1.
+  if (!output->open(path, spec, OIIO::ImageOutput::Create)) return false;
+  OIIO::ImageSpec level = spec;
+  for (;;) {
+    if (!output->write_image(OIIO::TypeDesc::FLOAT, pixels.data())) return false;
+    if (level.width == 1 && level.height == 1) break;
+    const int width = std::max(1, level.width / 2), height = std::max(1, level.height / 2);
+    std::vector<float> smaller(size_t(width) * height * channels);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        for (int c = 0; c < channels; ++c) {
+          float sum = 0;
+          for (int dy = 0; dy < 2; ++dy) {
+            for (int dx = 0; dx < 2; ++dx) {
+              const int sx = std::min(2 * x + dx, level.width - 1), sy = std::min(2 * y + dy, level.height - 1);
+              sum += pixels[(size_t(sy) * level.width + sx) * channels + c];
+            }
+          }
+          smaller[(size_t(y) * width + x) * channels + c] = sum / 4;
+        }
+      }
+    }
+    pixels = std::move(smaller);
+    level.width = level.full_width = width;
+    level.height = level.full_height = height;
+    if (!output->open(path, level, OIIO::ImageOutput::AppendMIPLevel)) return false;
+  }
+  return output->close();
+}
+
+bool WriteDeepImage(const std::string& path, int width, int height) {
+  auto output = OIIO::ImageOutput::create(path);
+  if (!output) return false;
+  OIIO::ImageSpec spec(width, height, 5, OIIO::TypeDesc::FLOAT);
+  spec.channelnames = {"R", "G", "B", "A", "Z"};
+  spec.alpha_channel = 3;
+  spec.z_channel = 4;
+  spec.deep = true;
+  OIIO::DeepData deep(spec);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const int64_t pixel = int64_t(y) * width + x;
+      deep.set_samples(pixel, x == width - 1 ? 0 : x % 2 == 1 ? 2 : 1);
+    }
+  }
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x + 1 < width; ++x) {
+      const int64_t pixel = int64_t(y) * width + x;
+      // The opaque surface at depth 5; the grey veil in front of it, stored last.
+      const float surface[5] = {0.8f, 0.4f, 0.2f, 1.0f, 5.0f};
+      for (int c = 0; c < 5; ++c) deep.set_deep_value(pixel, c, 0, surface[c]);
+      if (x % 2 == 1) {
+        const float veil[5] = {0.25f, 0.25f, 0.25f, 0.5f, 1.0f};
+        for (int c = 0; c < 5; ++c) deep.set_deep_value(pixel, c, 1, veil[c]);
+      }
+    }
+  }
+  return output->open(path, spec) && output->write_deep_image(deep) && output->close();
+}
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+uint32_t ReadLE(const std::string& bytes, size_t at, int size) {
+  uint32_t value = 0;
+  for (int i = size - 1; i >= 0; --i) value = (value << 8) | uint8_t(bytes[at + size_t(i)]);
+  return value;
+}
+
+}  // namespace
+
+std::string LittleEndian32(std::initializer_list<uint32_t> values) {
+  std::string bytes;
+  for (uint32_t value : values) {
+    for (int i = 0; i < 4; ++i) bytes += char((value >> (8 * i)) & 0xff);
+  }
+  return bytes;
+}
+
+bool PatchExrAttribute(const std::string& path, const std::string& name, const std::string& value) {
+  std::string bytes = ReadAll(path);
+  // After the magic number and version: name, type, size, value; an empty name ends the header.
+  size_t at = 8;
+  while (at < bytes.size() && bytes[at] != '\0') {
+    const size_t nameEnd = bytes.find('\0', at);
+    const size_t typeEnd = bytes.find('\0', nameEnd + 1);
+    if (nameEnd == std::string::npos || typeEnd == std::string::npos || typeEnd + 5 > bytes.size()) return false;
+    const uint32_t size = ReadLE(bytes, typeEnd + 1, 4);
+    const size_t valueAt = typeEnd + 5;
+    if (bytes.compare(at, nameEnd - at, name) == 0) {
+      if (size != value.size()) return false;
+      bytes.replace(valueAt, size, value);
+      WriteBytes(path, bytes);
+      return true;
+    }
+    at = valueAt + size;
+  }
+  return false;
+}
+
+bool PatchTiffTag(const std::string& path, uint16_t tag, uint32_t value) {
+  std::string bytes = ReadAll(path);
+  if (bytes.size() < 8 || bytes.compare(0, 2, "II") != 0) return false;
+  const size_t directory = ReadLE(bytes, 4, 4);
+  if (directory + 2 > bytes.size()) return false;
+  const uint32_t entries = ReadLE(bytes, directory, 2);
+  for (uint32_t i = 0; i < entries; ++i) {
+    const size_t entry = directory + 2 + 12 * size_t(i);
+    if (entry + 12 > bytes.size()) return false;
+    if (ReadLE(bytes, entry, 2) != tag) continue;
+    const uint32_t type = ReadLE(bytes, entry + 2, 2);  // 3 SHORT, 4 LONG
+    const uint32_t count = ReadLE(bytes, entry + 4, 4);
+    // One value sits in the entry; several are elsewhere: all of them are set.
+    const size_t size = type == 3 ? 2 : 4;
+    const size_t at = count * size <= 4 ? entry + 8 : ReadLE(bytes, entry + 8, 4);
+    for (uint32_t k = 0; k < count && at + (k + 1) * size <= bytes.size(); ++k) {
+      for (size_t b = 0; b < size; ++b) bytes[at + k * size + b] = char((value >> (8 * b)) & 0xff);
+    }
+    WriteBytes(path, bytes);
+    return true;
+  }
+  return false;
 }
 
 namespace {

@@ -3,11 +3,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "support/temp_folder.h"
-
 
 namespace kvtest {
 
@@ -19,10 +19,27 @@ struct ImageFile {
   int alphaChannel = -1;
   float dpi = 0.0f;                 // written as XResolution/YResolution in inches
   std::vector<uint8_t> iccProfile;  // written as the embedded profile
+  int tileWidth = 0;                // > 0: tiled, with tiles of this size
+  int tileHeight = 0;
+  bool mipmap = false;              // tiled files: every MIP level down to 1 × 1
+  int originX = 0;                  // where the pixels start (OpenEXR's data window)
+  int originY = 0;
 };
 
 // Writes a picture of gradients through the image library; false when it cannot.
 bool WriteImage(const std::string& path, const ImageFile& image);
+// A deep scanline OpenEXR of `width` × `height` (channels R, G, B, A, Z): one sample per
+// pixel of colour (0.8, 0.4, 0.2), opaque, but pixels whose x is odd, which hold a
+// half-transparent grey sample before the opaque one, and the last column, which is empty.
+bool WriteDeepImage(const std::string& path, int width, int height);
+// Overwrites the value of a header attribute of an OpenEXR file (found by its name) with
+// `value`; false when the file has no such attribute or the value's size differs.
+bool PatchExrAttribute(const std::string& path, const std::string& name, const std::string& value);
+// Overwrites the value of a tag of the first directory of a little-endian TIFF file (one
+// SHORT or LONG); false when there is no such tag.
+bool PatchTiffTag(const std::string& path, uint16_t tag, uint32_t value);
+// Little-endian bytes of 32-bit numbers, for patched values.
+std::string LittleEndian32(std::initializer_list<uint32_t> values);
 // A minimal ICC profile whose description is `description`.
 std::vector<uint8_t> MakeIccProfile(const std::string& description);
 // A 16-bit BMP with 1-bit alpha (A1R5G5B5 masks), `width` × `height`.

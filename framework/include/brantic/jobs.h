@@ -47,6 +47,7 @@ class JobInterface {
   mutable std::condition_variable doneCondition_;
   bool done_ = false;
   bool ran_ = false;
+  std::optional<std::string> failure_;
   std::atomic<bool> cancelled_{false};
 
  protected:
@@ -54,6 +55,8 @@ class JobInterface {
     std::lock_guard lock(mutex_);
     return ran_;
   }
+  // What the job's Run threw, when it threw (the worker caught it).
+  std::optional<std::string> Failure() const;
 };
 
 template <typename R>
@@ -70,6 +73,7 @@ class ClosureJob final : public JobInterface {
   // Call after Wait().
   Result<R> GetResult() const {
     if (!IsDone() || !HasRun()) return Error(ErrorKind::Cancelled, "the job did not run");
+    if (std::optional<std::string> failure = Failure()) return IllegalStateError("the job failed: " + *failure);
     if constexpr (std::is_void_v<R>) {
       return OK();
     } else {

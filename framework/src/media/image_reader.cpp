@@ -57,13 +57,6 @@ bool IsExcludedPlugin(std::string_view name) {
   return name == "ffmpeg" || name == "null" || name == "term" || name == "openvdb";
 }
 
-void ConfigureOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    OIIO::attribute("openexr:core", 1);  // much faster header reads
-  });
-}
-
 std::vector<String> SuffixesOf(std::string_view plugin) {
   static std::once_flag once;
   static std::string extensions;
@@ -193,8 +186,9 @@ String ColorProfileOf(const OIIO::ImageSpec& spec) {
 
 }  // namespace
 
-std::optional<FileFormatHandler> DescribeWithImageLibrary(const std::string& path) {
-  ConfigureOnce();
+namespace {
+
+std::optional<FileFormatHandler> Describe(const std::string& path) {
   auto input = OIIO::ImageInput::open(path);
   if (!input) {
     (void)OIIO::geterror();  // keep the library's per-thread error text from growing
@@ -232,6 +226,27 @@ std::optional<FileFormatHandler> DescribeWithImageLibrary(const std::string& pat
   const String formatName = texture->formatName;
   return FileFormatHandler(FileFormatHandlerType::MediaInput, formatName, SuffixesOf(plugin),
                            properties, std::move(texture));
+}
+
+}  // namespace
+
+void ConfigureImageLibrary() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    OIIO::attribute("openexr:core", 1);  // much faster header reads
+  });
+}
+
+std::optional<FileFormatHandler> DescribeWithImageLibrary(const std::string& path) {
+  ConfigureImageLibrary();
+  // A damaged header can make the image library throw (out of memory, say): such a file is
+  // no picture it can read.
+  try {
+    return Describe(path);
+  } catch (const std::exception&) {
+    (void)OIIO::geterror();
+    return std::nullopt;
+  }
 }
 
 }  // namespace brantic::media

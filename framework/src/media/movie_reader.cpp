@@ -17,6 +17,7 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -218,7 +219,7 @@ constexpr int kMaxPackets = 500;
 
 }  // namespace
 
-Result<Picture> DecodeFirstVideoFrame(const std::string& path) {
+Result<Picture> DecodeFirstVideoFrame(const std::string& path, const PictureFit& fit) {
   ConfigureOnce();
   FormatContext input;
   if (avformat_open_input(&input.context, path.c_str(), nullptr, nullptr) < 0) {
@@ -231,7 +232,7 @@ Result<Picture> DecodeFirstVideoFrame(const std::string& path) {
   const int streamIndex = av_find_best_stream(input.context, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
   if (streamIndex < 0 || !decoder) return IllegalArgumentError(path + ": no video to decode");
   const AVCodecParameters* parameters = input.context->streams[streamIndex]->codecpar;
-  if (int64_t(parameters->width) * parameters->height > kMaxPicturePixels) {
+  if (int64_t(parameters->width) * parameters->height > kMaxPicturePixels && !fit.reducedSize) {
     return IllegalArgumentError(path + ": the picture is too large to load");
   }
   CodecContext codec;
@@ -262,18 +263,28 @@ Result<Picture> DecodeFirstVideoFrame(const std::string& path) {
     return IllegalArgumentError(path + ": no frame could be decoded");
   }
   Picture picture;
-  picture.width = frame.frame->width;
-  picture.height = frame.frame->height;
+  picture.sourceWidth = frame.frame->width;
+  picture.sourceHeight = frame.frame->height;
+  picture.width = picture.sourceWidth;
+  picture.height = picture.sourceHeight;
+  // A large frame is converted straight into its reduced copy.
+  const bool reduce = int64_t(picture.width) * picture.height > std::min(fit.wholeUpTo, kMaxPicturePixels);
+  if (reduce) {
+    if (!fit.reducedSize) return IllegalArgumentError(path + ": the picture is too large to load");
+    const PictureSize size = fit.reducedSize(picture.width, picture.height);
+    picture.width = std::clamp(size.width, 1, picture.width);
+    picture.height = std::clamp(size.height, 1, picture.height);
+  }
   picture.channels = 3;
   picture.pixels.resize(size_t(picture.width) * picture.height * 3);
   Scaler scaler;
-  scaler.context = sws_getContext(picture.width, picture.height, static_cast<AVPixelFormat>(frame.frame->format),
-                                  picture.width, picture.height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr,
-                                  nullptr);
+  scaler.context = sws_getContext(picture.sourceWidth, picture.sourceHeight,
+                                  static_cast<AVPixelFormat>(frame.frame->format), picture.width, picture.height,
+                                  AV_PIX_FMT_RGB24, reduce ? SWS_AREA : SWS_BILINEAR, nullptr, nullptr, nullptr);
   if (!scaler.context) return IllegalArgumentError(path + ": cannot convert the frame");
   uint8_t* target[1] = {picture.pixels.data()};
   const int targetStride[1] = {picture.width * 3};
-  sws_scale(scaler.context, frame.frame->data, frame.frame->linesize, 0, picture.height, target, targetStride);
+  sws_scale(scaler.context, frame.frame->data, frame.frame->linesize, 0, picture.sourceHeight, target, targetStride);
   return picture;
 }
 

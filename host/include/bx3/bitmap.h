@@ -23,6 +23,7 @@ enum ImageResult : int32_t {
   kImageResultNotExisting = -1,
   kImageResultWrongType = -2,
   kImageResultOutOfMemory = -3,
+  kImageResultCancelled = -4,  // the fit's stop answered true
 };
 
 class BaseBitmap {
@@ -31,8 +32,9 @@ class BaseBitmap {
 
   // A blank 24-bit (or 32-bit) bitmap of that size; false for a bad size.
   bool Init(int32_t width, int32_t height, int32_t bitsPerPixel = 24);
-  // Loads the first picture or movie frame of `file`.
-  ImageResult Init(const Filename& file);
+  // Loads the first picture or movie frame of `file`; a large picture is reduced while it is
+  // read as `fit` says (see brantic::LoadPicture).
+  ImageResult Init(const Filename& file, const brantic::PictureFit& fit = {});
   // Decodes a picture held in memory (a scene's stored preview).
   ImageResult InitFromMemory(std::string_view bytes);
   // Frees the pixels; the bitmap is 0 × 0 afterwards.
@@ -44,6 +46,8 @@ class BaseBitmap {
   bool IsEmpty() const { return width_ == 0 || height_ == 0; }
   const std::vector<uint8_t>& Pixels() const { return pixels_; }
   int32_t Channels() const { return channels_; }
+  // True when the last load reduced the file's picture while reading it.
+  bool WasReduced() const { return reduced_; }
 
   // Pixel access; out of range is ignored (Set) or black (Get).
   void SetPixel(int32_t x, int32_t y, uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255);
@@ -66,6 +70,7 @@ class BaseBitmap {
   int32_t height_ = 0;
   int32_t channels_ = 3;
   int32_t iconId_ = 0;
+  bool reduced_ = false;
   std::vector<uint8_t> pixels_;
 };
 

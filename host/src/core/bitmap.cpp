@@ -23,29 +23,38 @@ bool BaseBitmap::Init(int32_t width, int32_t height, int32_t bitsPerPixel) {
   height_ = height;
   channels_ = bitsPerPixel / 8;
   iconId_ = 0;
+  reduced_ = false;
   return true;
 }
 
-ImageResult BaseBitmap::Init(const Filename& file) {
+ImageResult BaseBitmap::Init(const Filename& file, const brantic::PictureFit& fit) {
   const brantic::Url url = file.GetUrl();
   if (brantic::DetectIo(url) != brantic::IoDetect::File) return kImageResultNotExisting;
-  return Take(brantic::LoadPicture(url));
+  return Take(brantic::LoadPicture(url, fit));
 }
 
 ImageResult BaseBitmap::InitFromMemory(std::string_view bytes) { return Take(brantic::DecodePicture(bytes)); }
 
 ImageResult BaseBitmap::Take(brantic::Result<brantic::Picture> picture) {
-  if (!picture) return kImageResultWrongType;
+  if (!picture) {
+    switch (picture.GetError().Kind()) {
+      case brantic::ErrorKind::OutOfMemory: return kImageResultOutOfMemory;
+      case brantic::ErrorKind::Cancelled: return kImageResultCancelled;
+      default: return kImageResultWrongType;
+    }
+  }
   width_ = picture->width;
   height_ = picture->height;
   channels_ = picture->channels;
   pixels_ = std::move(picture->pixels);
   iconId_ = 0;
+  reduced_ = picture->width != picture->sourceWidth || picture->height != picture->sourceHeight;
   return kImageResultOk;
 }
 
 void BaseBitmap::FlushAll() {
   width_ = height_ = iconId_ = 0;
+  reduced_ = false;
   channels_ = 3;
   std::vector<uint8_t>().swap(pixels_);
 }

@@ -27,6 +27,10 @@ struct PreviewSize {
 };
 std::optional<PreviewSize> ReducedCopySize(int32_t width, int32_t height);
 
+// Pictures of up to this many pixels (an 8K frame) are held whole for the 1:1 view; larger
+// ones are reduced to their reduced copy while they are read and never held whole.
+inline constexpr int64_t kWholePreviewPixels = int64_t{1} << 25;
+
 // The 1:1 view of a picture larger than the area: which part of the bitmap shows, centred
 // on the zoom point (area coordinates of the fitted picture), and the navigator.
 struct ZoomView {

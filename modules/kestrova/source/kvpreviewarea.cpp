@@ -65,10 +65,12 @@ brantic::Result<void> AssetPreviewArea::KvPreviewThread::operator()() {
   while (std::optional<Request> request = area_.TakeRequest()) {
     if (IsCancelled()) continue;
     Loaded loaded;
-    if (!LoadPreview(*request, loaded)) {
+    // A large picture read strip by strip gives way to a newer request.
+    if (!LoadPreview(*request, loaded, [this] { return IsCancelled() || area_.HasPendingRequest(); })) {
       result = brantic::OutOfMemoryError("the preview could not be loaded");
       continue;
     }
+    if (loaded.stopped) continue;
     result = brantic::OK();
     brantic::ExecuteOnMainThread([target = request->target, serial = request->serial,
                                   loaded = std::move(loaded)]() mutable {
@@ -78,7 +80,8 @@ brantic::Result<void> AssetPreviewArea::KvPreviewThread::operator()() {
   return result;
 }
 
-bool AssetPreviewArea::KvPreviewThread::LoadPreview(const Request& request, Loaded& loaded) {
+bool AssetPreviewArea::KvPreviewThread::LoadPreview(const Request& request, Loaded& loaded,
+                                                     const std::function<bool()>& stop) {
   if (!request.reload && !request.sizeDependent) {
     loaded.keepCurrent = true;
     return true;
@@ -93,7 +96,24 @@ bool AssetPreviewArea::KvPreviewThread::LoadPreview(const Request& request, Load
   }
   if (!fallBack && fileExists &&
       (IsImageFile(request.file) || IsVideoFile(request.file) || request.file.CheckSuffix("ies"))) {
-    if (full.Init(request.file) != bx3::kImageResultOk) return false;
+    brantic::PictureFit fit;
+    fit.wholeUpTo = request.wholePicturePixels;
+    fit.reducedSize = [](int32_t width, int32_t height) {
+      const std::optional<PreviewSize> reduced = ReducedCopySize(width, height);
+      return reduced ? brantic::PictureSize{reduced->width, reduced->height} : brantic::PictureSize{width, height};
+    };
+    fit.stop = stop;
+    switch (full.Init(request.file, fit)) {
+      case bx3::kImageResultOk: break;
+      case bx3::kImageResultCancelled: loaded.stopped = true; return true;
+      default:
+        // A damaged or unreadable picture: its type's placeholder, and a note in the text.
+        full.FlushAll();
+        loaded.unreadable = true;
+        return LoadPlaceholder(request.assetType, full);
+    }
+    // Too large to hold whole: the copy read is all there is, also for the 1:1 view.
+    if (full.WasReduced()) return true;
     const std::optional<PreviewSize> reduced = ReducedCopySize(full.GetBw(), full.GetBh());
     if (!reduced) return true;
     if (!loaded.display.Init(reduced->width, reduced->height, 24)) return false;
@@ -144,6 +164,10 @@ void AssetPreviewArea::KvPreviewThread::FinishPreview(const brantic::WeakRef<Kes
     area.fullBitmap_ = std::move(loaded.full);
     area.displayBitmap_ = std::move(loaded.display);
     area.hasReducedCopy_ = loaded.hasReducedCopy;
+  }
+  if (loaded.unreadable) {
+    area.infoText_ = brantic::String(GetResourceString(kResPictureUnreadable).Std() + "\n\n" + area.infoText_.Std());
+    dialog->SetString(kGadgetInfo, area.infoText_);
   }
   area.reloadRequested_ = false;
   // A wave form keeps showing, stretched, while the next one is drawn for a new size.
@@ -350,6 +374,11 @@ std::optional<AssetPreviewArea::Request> AssetPreviewArea::TakeRequest() {
   std::optional<Request> request = std::move(pending_);
   pending_.reset();
   return request;
+}
+
+bool AssetPreviewArea::HasPendingRequest() {
+  std::lock_guard lock(requestMutex_);
+  return pending_.has_value();
 }
 
 void AssetPreviewArea::WaitForLoads() {

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "bx3/element.h"
 #include "bx3/filename.h"
 #include "bx3/userarea.h"
+#include "kvpreview_rules.h"
 
 namespace kv {
 
@@ -38,6 +40,8 @@ class AssetPreviewArea : public bx3::GeUserArea {
     bool reload = true;
     bool hasElement = false;
     int32_t width = 0, height = 0;
+    // Larger pictures are reduced while they are read, for the area only.
+    int64_t wholePicturePixels = kWholePreviewPixels;
     // The wave form's colours, from the host on the GUI thread.
     bx3::Rgb waveColor{};
     bx3::Rgb waveBackground{};
@@ -51,6 +55,8 @@ class AssetPreviewArea : public bx3::GeUserArea {
     bx3::BaseBitmap display;
     bool hasReducedCopy = false;
     bool keepCurrent = false;  // nothing to reload: the pictures shown stay valid
+    bool unreadable = false;   // the picture file could not be read: a placeholder stands for it
+    bool stopped = false;      // a newer request came while a large picture was read
   };
 
   class KvPreviewThread : public brantic::ThreadInterfaceTemplate<KvPreviewThread> {
@@ -60,8 +66,9 @@ class AssetPreviewArea : public bx3::GeUserArea {
     brantic::Result<void> operator()();
     const char* GetName(int index) const override { return index == 0 ? "Kv Preview Thread" : nullptr; }
     void SetTarget(KestrovaDialog* target) { target_ = target; }
-    // Loads what stands for a request; false when nothing could be loaded.
-    static bool LoadPreview(const Request& request, Loaded& loaded);
+    // Loads what stands for a request; false when nothing could be loaded. A large picture
+    // stops between strips when `stop` answers true.
+    static bool LoadPreview(const Request& request, Loaded& loaded, const std::function<bool()>& stop = {});
     // Takes a load's pictures to the area of `target` unless a newer request came meanwhile.
     static void FinishPreview(const brantic::WeakRef<KestrovaDialog>& target, uint64_t serial, Loaded loaded);
 
@@ -105,6 +112,8 @@ class AssetPreviewArea : public bx3::GeUserArea {
   int32_t IconId() const { return iconId_; }
   // Waits until the thread has nothing more to load (tests and batch runs).
   void WaitForLoads();
+  // Whether a request waits for the thread (any thread).
+  bool HasPendingRequest();
 
  private:
   friend class KvPreviewThread;

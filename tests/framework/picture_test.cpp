@@ -1,0 +1,203 @@
+// Pictures read in strips: whole, reduced while read, deep, stopped, and damaged files that
+// must be refused without the image library asking for more memory than there is.
+#include <OpenImageIO/imageio.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "brantic/imagetexture.h"
+#include "brantic/picture.h"
+#include "support/media_fixtures.h"
+
+using namespace brantic;
+
+namespace {
+
+// The picture as the image library reads it whole into 8-bit RGB(A): what strips must add up to.
+Picture ReadWhole(const std::string& path, int level = 0) {
+  auto input = OIIO::ImageInput::open(path);
+  EXPECT_TRUE(input) << path;
+  if (!input) return {};
+  input->seek_subimage(0, level);
+  const OIIO::ImageSpec& spec = input->spec();
+  Picture picture;
+  picture.width = picture.sourceWidth = spec.width;
+  picture.height = picture.sourceHeight = spec.height;
+  picture.channels = spec.nchannels >= 4 && spec.alpha_channel >= 0 ? 4 : 3;
+  picture.pixels.assign(size_t(spec.width) * spec.height * picture.channels, 0);
+  const int channels = std::min(spec.nchannels, picture.channels);
+  EXPECT_TRUE(input->read_image(0, level, 0, channels, OIIO::TypeDesc::UINT8, picture.pixels.data(),
+                                picture.channels));
+  if (channels < 3) {
+    for (size_t i = 0; i < picture.pixels.size(); i += 3) picture.pixels[i + 1] = picture.pixels[i + 2] = picture.pixels[i];
+  }
+  return picture;
+}
+
+PictureFit ReduceTo(int32_t width, int32_t height) {
+  PictureFit fit;
+  fit.wholeUpTo = 100;
+  fit.reducedSize = [width, height](int32_t, int32_t) { return PictureSize{width, height}; };
+  return fit;
+}
+
+bool Same(const Picture& a, const Picture& b) {
+  return a.width == b.width && a.height == b.height && a.channels == b.channels && a.pixels == b.pixels;
+}
+
+TEST(PictureTest, StripsAddUpToTheWholePictureAndToItsReducedCopy) {
+  kvtest::TempFolder folder;
+  struct Case {
+    const char* name;
+    kvtest::ImageFile image;
+  };
+  kvtest::ImageFile scanlines;
+  scanlines.width = 300;
+  scanlines.height = 700;  // more than one strip of 256 rows
+  scanlines.format = "half";
+  kvtest::ImageFile tiled = scanlines;
+  tiled.tileWidth = 64;  // tiles that do not divide the picture
+  tiled.tileHeight = 48;
+  kvtest::ImageFile offset = scanlines;
+  offset.originX = -20;
+  offset.originY = 35;
+  kvtest::ImageFile rgba = scanlines;
+  rgba.channels = {"R", "G", "B", "A"};
+  rgba.alphaChannel = 3;
+  kvtest::ImageFile grey;
+  grey.width = 90;
+  grey.height = 61;
+  grey.channels = {"Y"};
+  const Case cases[] = {{"scanlines.exr", scanlines}, {"tiled.exr", tiled}, {"offset.exr", offset},
+                        {"rgba.exr", rgba},           {"grey.png", grey},   {"tiled.tif", tiled}};
+  for (const Case& c : cases) {
+    const std::string path = folder / c.name;
+    ASSERT_TRUE(kvtest::WriteImage(path, c.image)) << c.name;
+    const Picture reference = ReadWhole(path);
+    auto whole = LoadPicture(Url::FromSystemPath(path));
+    ASSERT_TRUE(whole) << c.name << ": " << whole.GetError().Message();
+    EXPECT_TRUE(Same(*whole, reference)) << c.name;
+    auto reduced = LoadPicture(Url::FromSystemPath(path), ReduceTo(c.image.width / 7, c.image.height / 6));
+    ASSERT_TRUE(reduced) << c.name << ": " << reduced.GetError().Message();
+    EXPECT_TRUE(Same(*reduced, ScalePicture(reference, c.image.width / 7, c.image.height / 6))) << c.name;
+    EXPECT_EQ(reduced->sourceWidth, c.image.width) << c.name;
+    EXPECT_EQ(reduced->sourceHeight, c.image.height) << c.name;
+  }
+
+  // A MIP-mapped file is reduced from its smallest level that is still large enough.
+  kvtest::ImageFile mipmapped = tiled;
+  mipmapped.width = 320;
+  mipmapped.height = 200;
+  mipmapped.mipmap = true;
+  ASSERT_TRUE(kvtest::WriteImage(folder / "mip.exr", mipmapped));
+  auto fromLevel = LoadPicture(Url::FromSystemPath(folder / "mip.exr"), ReduceTo(70, 45));
+  ASSERT_TRUE(fromLevel) << fromLevel.GetError().Message();
+  EXPECT_TRUE(Same(*fromLevel, ScalePicture(ReadWhole(folder / "mip.exr", 2), 70, 45)));  // 80 × 50
+  EXPECT_EQ(fromLevel->sourceWidth, 320);
+
+  // A reader that is no longer wanted stops between strips.
+  PictureFit stopped = ReduceTo(10, 10);
+  stopped.stop = [] { return true; };
+  auto stop = LoadPicture(Url::FromSystemPath(folder / "scanlines.exr"), stopped);
+  ASSERT_FALSE(stop);
+  EXPECT_EQ(stop.GetError().Kind(), ErrorKind::Cancelled);
+  // Without a reduced size a large picture is refused.
+  PictureFit small;
+  small.wholeUpTo = 100;
+  EXPECT_FALSE(LoadPicture(Url::FromSystemPath(folder / "scanlines.exr"), small));
+}
+
+TEST(PictureTest, DeepPicturesAreMadeFlat) {
+  kvtest::TempFolder folder;
+  ASSERT_TRUE(kvtest::WriteDeepImage(folder / "deep.exr", 7, 3));
+  auto flat = LoadPicture(Url::FromSystemPath(folder / "deep.exr"));
+  ASSERT_TRUE(flat) << flat.GetError().Message();
+  ASSERT_EQ(flat->width, 7);
+  ASSERT_EQ(flat->channels, 4);
+  const auto pixel = [&](int x) { return std::vector<int>(flat->pixels.begin() + 4 * x, flat->pixels.begin() + 4 * x + 4); };
+  EXPECT_EQ(pixel(0), (std::vector<int>{204, 102, 51, 255}));  // the surface alone
+  EXPECT_EQ(pixel(1), (std::vector<int>{166, 115, 89, 255}));  // the veil over it, whatever their stored order
+  EXPECT_EQ(pixel(6), (std::vector<int>{0, 0, 0, 0}));         // no sample
+  // Reduced while read, as the flat picture would be.
+  ASSERT_TRUE(kvtest::WriteDeepImage(folder / "wide.exr", 600, 9));
+  auto whole = LoadPicture(Url::FromSystemPath(folder / "wide.exr"));
+  auto reduced = LoadPicture(Url::FromSystemPath(folder / "wide.exr"), ReduceTo(150, 2));
+  ASSERT_TRUE(whole && reduced);
+  EXPECT_TRUE(Same(*reduced, ScalePicture(*whole, 150, 2)));
+}
+
+// What used to go wrong: a damaged header made the image library ask for more memory than
+// the machine has (a tile of 65,536 × 65,536 pixels in a picture of 64 × 64), and the
+// allocation failure took the program down.
+TEST(PictureTest, DamagedPicturesAreRefusedNotThrown) {
+  kvtest::TempFolder folder;
+  kvtest::ImageFile exr;
+  exr.width = exr.height = 64;
+  exr.format = "half";
+  kvtest::ImageFile tiledExr = exr;
+  tiledExr.tileWidth = tiledExr.tileHeight = 16;
+  kvtest::ImageFile tiff = exr;
+  tiff.format = "uint8";
+  kvtest::ImageFile tiledTiff = tiff;
+  tiledTiff.tileWidth = tiledTiff.tileHeight = 16;
+  ASSERT_TRUE(kvtest::WriteImage(folder / "plain.exr", exr));
+  ASSERT_TRUE(kvtest::WriteImage(folder / "tiled.exr", tiledExr));
+  ASSERT_TRUE(kvtest::WriteImage(folder / "plain.tif", tiff));
+  ASSERT_TRUE(kvtest::WriteImage(folder / "tiled.tif", tiledTiff));
+  using kvtest::LittleEndian32;
+  struct Damage {
+    const char* name;
+    const char* from;
+    std::function<bool(const std::string&)> apply;
+    bool refused;  // some damage leaves a picture the library still reads
+  };
+  const auto exrField = [](const char* field, std::string value) {
+    return [field, value](const std::string& path) { return kvtest::PatchExrAttribute(path, field, value); };
+  };
+  const auto tiffTag = [](uint16_t tag, uint32_t value) {
+    return [tag, value](const std::string& path) { return kvtest::PatchTiffTag(path, tag, value); };
+  };
+  const auto truncate = [](size_t bytes) {
+    return [bytes](const std::string& path) {
+      std::filesystem::resize_file(path, bytes);
+      return true;
+    };
+  };
+  const Damage damages[] = {
+      {"huge-tiles.exr", "tiled.exr", exrField("tiles", LittleEndian32({65536, 65536}) + std::string(1, '\0')), true},
+      {"huge-ripmap.exr", "tiled.exr", exrField("tiles", LittleEndian32({40000, 40000}) + std::string(1, '\2')), true},
+      {"huge-window.exr", "plain.exr", exrField("dataWindow", LittleEndian32({0, 0, 0x3fffffff, 0x3fffffff})), true},
+      {"wide-window.exr", "plain.exr", exrField("dataWindow", LittleEndian32({0, 0, 200000000, 63})), true},
+      {"odd-window.exr", "plain.exr", exrField("dataWindow", LittleEndian32({0x80000000, 0, 63, 63})), true},
+      {"cut.exr", "plain.exr", truncate(400), true},
+      {"cut-tiles.exr", "tiled.exr", truncate(700), true},
+      {"wide.tif", "plain.tif", tiffTag(256, 0xffff), false},
+      {"tall.tif", "plain.tif", tiffTag(257, 0xffff), false},
+      {"huge-tiles.tif", "tiled.tif",
+       [&](const std::string& path) { return tiffTag(322, 0xfff0)(path) && tiffTag(323, 0xfff0)(path); }, true},
+      {"long-strips.tif", "plain.tif", tiffTag(279, 0x7fffffff), false},
+      {"no-rows.tif", "plain.tif", tiffTag(278, 0), false},
+      {"cut.tif", "plain.tif", truncate(300), false},
+  };
+  for (const Damage& damage : damages) {
+    const std::string path = folder / damage.name;
+    std::filesystem::copy_file(folder / damage.from, path);
+    ASSERT_TRUE(damage.apply(path)) << damage.name;
+    auto picture = LoadPicture(Url::FromSystemPath(path));
+    if (damage.refused) {
+      EXPECT_FALSE(picture) << damage.name;
+    } else if (picture) {
+      EXPECT_EQ(picture->pixels.size(), size_t(picture->width) * picture->height * picture->channels);
+    }
+    PictureFit fit = ReduceTo(8, 8);
+    (void)LoadPicture(Url::FromSystemPath(path), fit);
+    (void)LoadImageTexture(Url::FromSystemPath(path));  // the header alone
+  }
+  auto tiles = LoadPicture(Url::FromSystemPath(folder / "huge-tiles.exr"));
+  ASSERT_FALSE(tiles);
+  EXPECT_NE(tiles.GetError().Message().find("too large to read"), std::string::npos) << tiles.GetError().Message();
+}
+
+}  // namespace
