@@ -2,10 +2,13 @@
 // user does to the inspector window in one process, painted as the screen would be.
 #include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
+#include <QSplitter>
 #include <QWidget>
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "../../host/src/gui/qt_dialog_window.h"
 #include "../../host/src/gui/qt_treeview.h"
 #include "brantic/jobs.h"
 #include "brantic/mainthread.h"
@@ -77,7 +80,7 @@ class InspectorGuiTest : public ::testing::Test {
   }
   static QWidget* Window(bx3::GeDialog& dialog) { return dynamic_cast<QWidget*>(dialog.GetWindow()); }
   static bx3::gui::TreeViewWidget* Tree(bx3::GeDialog& dialog) {
-    return Window(dialog)->findChild<bx3::gui::TreeViewWidget*>();
+    return dynamic_cast<bx3::gui::DialogWindowWidget*>(dialog.GetWindow())->FirstTree();
   }
   // Draws the window as the screen would (every visible cell asks the module).
   static QImage Paint(bx3::GeDialog& dialog) {
@@ -166,6 +169,45 @@ TEST_F(InspectorGuiTest, AnotherSceneInPlaceOfTheInspectedOneLeavesNoRowsBehind)
   std::filesystem::remove(folder_ / "other/demo.bx3");
   EXPECT_FALSE(bx3::OpenDocumentInPlace(folder_ / "other/demo.bx3").HasValue());
   EXPECT_EQ(Report(*dialog).rows.size(), 13u);
+}
+
+// What used to go wrong: the window's group weights were kept but not applied, so the list
+// showed about ten rows beside a large empty detail row, and nothing could be dragged.
+TEST_F(InspectorGuiTest, TheListTakesTheWindowsHeightAndTheDividerMoves) {
+  bx3::GeDialog* dialog = OpenInspector();
+  ASSERT_NE(dialog, nullptr);
+  bx3::ProcessGuiEvents();
+  bx3::gui::TreeViewWidget* tree = Tree(*dialog);
+  auto* window = dynamic_cast<bx3::gui::DialogWindowWidget*>(dialog->GetWindow());
+  QWidget* preview = window->Gadget(10052);
+  ASSERT_TRUE(tree && preview);
+  EXPECT_EQ(Window(*dialog)->height(), 500);
+  // The list takes what the filter row, the detail row (at its own height) and the status
+  // line leave: room for every row of the demo.
+  EXPECT_EQ(preview->height(), 120);
+  EXPECT_GE(tree->height(), 280);
+  EXPECT_GE((tree->viewport()->height() - tree->HeaderHeight()) / tree->RowHeight(), 13);
+
+  // Dragging the divider above the detail row up gives the preview that room.
+  auto* splitter = qobject_cast<QSplitter*>(tree->parentWidget()->parentWidget());  // of the tree group
+  ASSERT_NE(splitter, nullptr);
+  QSplitterHandle* handle = splitter->handle(2);
+  ASSERT_TRUE(handle->isEnabled());
+  EXPECT_FALSE(splitter->handle(1)->isEnabled());  // beside the filter row, of fixed height
+  const QPoint start(handle->width() / 2, handle->height() / 2);
+  const auto mouse = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, at, handle->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(handle, &event);
+  };
+  mouse(QEvent::MouseButtonPress, start, Qt::LeftButton);
+  mouse(QEvent::MouseMove, start - QPoint(0, 100), Qt::LeftButton);
+  mouse(QEvent::MouseButtonRelease, start - QPoint(0, 100), Qt::NoButton);
+  bx3::ProcessGuiEvents();
+  EXPECT_EQ(preview->height(), 220);
+  bx3::Container weights;
+  ASSERT_TRUE(dialog->GetGroupWeights(10045, weights));
+  EXPECT_EQ(weights.GetInt32(bx3::kWeightRows), 3);
+  EXPECT_GT(weights.GetFloat(bx3::kWeightRows + 3), 0.4);  // the detail row's share now
 }
 
 }  // namespace

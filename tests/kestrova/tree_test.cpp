@@ -150,6 +150,22 @@ TEST_F(TreeTest, ItemTextIsUndecoratedOnceWhenAsked) {
   EXPECT_EQ(tree_.ItemText(Root(), User(), MakeItem(0, 0)), "a.png (3)");
 }
 
+// What used to go wrong: the type column was as wide as its header, which clipped
+// "3D Reference" beside its icon.
+TEST_F(TreeTest, TheTypeColumnFitsTheLongestTypeBesideItsIcon) {
+  Open();
+  dialog_.Assets().rows[0].assetType = ASSETTYPE_REFERENCED3D;
+  bx3::GeUserArea area;
+  kvtest::RecordingAreaHost host(area);
+  int32_t widest = 0;
+  for (const bx3::TreeItem item : {MakeItem(0, 0), MakeItem(0, 1), MakeItem(0, 2), MakeItem(1, 0), MakeItem(2, 0)}) {
+    widest = std::max(widest, tree_.CellContentWidth(Root(), User(), item, column::kAssetType, &area));
+  }
+  const int32_t text = area.DrawGetTextWidth(GetResourceString(10111));
+  EXPECT_GE(widest, text + 20);  // the text starts 20 pixels in, after the icon
+  EXPECT_GE(widest, area.DrawGetTextWidth(GetResourceString(10126)) + 10);
+}
+
 }  // namespace
 
 namespace {

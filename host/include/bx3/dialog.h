@@ -67,6 +67,10 @@ inline constexpr int32_t kHelpId = FourCC("hlid");
 inline constexpr int32_t kGadget = FourCC("gdid");       // the gadget a message concerns
 }  // namespace message
 
+// Keys of group weights: the count of row or column values; the values follow it.
+inline constexpr int32_t kWeightColumns = 2000;
+inline constexpr int32_t kWeightRows = 3000;
+
 // Key codes of the navigation keys in key messages.
 namespace key {
 inline constexpr int32_t kUp = 0x101, kDown = 0x102, kLeft = 0x103, kRight = 0x104;
@@ -95,7 +99,7 @@ class DialogWindow {
   virtual bool Focus(int32_t id) = 0;
   virtual void SetTitle(const brantic::String& title) = 0;
   virtual void SetTimer(int32_t milliseconds) = 0;
-  // Group weights: the relative sizes of a group's columns or rows.
+  // Group weights (see GeDialog::SetGroupWeights).
   virtual bool SetGroupWeights(int32_t id, const Container& weights) = 0;
   virtual bool GetGroupWeights(int32_t id, Container& weights) const = 0;
   // Menus: entries are registered commands; their state comes from CommandState.
@@ -191,6 +195,14 @@ class GeDialog {
   void SetTitle(const brantic::String& title);
   // Calls Timer every `milliseconds`; 0 stops it.
   void SetTimer(int32_t milliseconds);
+  // Group weights: the sizes of a one-column group's rows (count under kWeightRows, values
+  // under the keys after it) or of a one-row group's columns (kWeightColumns). Value i is for
+  // row (column) i of the group; the rows with a value are divided by handles the user can
+  // drag. A positive value is the row's share of the length the others leave it; a row whose
+  // gadgets cannot grow in that direction keeps its natural size. Zero or a negative value:
+  // the row starts at its natural size and keeps it as the window grows. Rows past the count
+  // keep their natural size, without a handle. GetGroupWeights answers the shares as they
+  // stand now (after dragging), in the same form.
   bool SetGroupWeights(int32_t id, const Container& weights);
   bool GetGroupWeights(int32_t id, Container& weights) const;
 

@@ -23,7 +23,9 @@ gui::DialogWindowWidget* WindowOf(GeDialog& dialog) {
 
 gui::TreeViewWidget* TreeOf(GeDialog& dialog) {
   gui::DialogWindowWidget* window = WindowOf(dialog);
-  return window ? window->findChild<gui::TreeViewWidget*>() : nullptr;
+  // Not findChild: the tree widget has no meta-object of its own, so that would take any
+  // scroll area (a multi-line text) for it.
+  return window ? window->FirstTree() : nullptr;
 }
 
 bool ParseNumber(const std::string& text, double& value) {

@@ -12,6 +12,7 @@ class QAction;
 class QGridLayout;
 class QMenu;
 class QMenuBar;
+class QSplitter;
 class QVBoxLayout;
 
 namespace bx3::gui {
@@ -33,6 +34,8 @@ class DialogWindowWidget final : public QWidget, public DialogWindow {
   // Tells the dialog a tree's columns were rearranged.
   void ReportLayoutChange(int32_t treeId);
   QWidget* Gadget(int32_t id) const;
+  // The tree view gadget of the lowest id; null when there is none.
+  TreeViewWidget* FirstTree() const;
 
   // DialogWindow
   bool GroupBegin(int32_t id, int32_t flags, int32_t columns, int32_t rows, const brantic::String& title) override;
@@ -78,9 +81,13 @@ class DialogWindowWidget final : public QWidget, public DialogWindow {
     int32_t count = 0;  // gadgets placed so far
     int32_t flags = 0;
     Container weights;
+    // With weights: the rows (or columns) they cover, divided by handles.
+    QSplitter* splitter = nullptr;
   };
 
   void Place(QWidget* widget, int32_t flags);
+  // Puts the rows or columns a group's weights cover into a splitter, and sizes them.
+  void ApplyWeights(Group& group);
   void SendCommand(int32_t id);
 
   GeDialog* dialog_;

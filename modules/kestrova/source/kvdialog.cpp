@@ -98,10 +98,11 @@ bool KestrovaDialog::CreateLayout() {
     MenuInitString(mode, true, mode == view_.groupMode);
   }
 
-  GroupBegin(0, bx3::kFitHorizontal, 1, 0);
+  // The filter toggle with the filter bar beside it: the window's first row.
+  GroupBegin(0, bx3::kFitHorizontal, 2, 0);
   AddBitmapButton(kGadgetFilterToggle, bx3::kToggle | bx3::kNoBorder, bx3::icon::kFilterHidden, bx3::icon::kFilterShown);
-  GroupEnd();
   GroupBegin(kGadgetFilterBar, bx3::kFitHorizontal, 3, 0);
+  GroupEnd();
   GroupEnd();
   GroupBegin(kGadgetTreeGroup, bx3::kFit, 1, 0);
   bx3::Container settings;

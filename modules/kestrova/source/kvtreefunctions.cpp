@@ -385,10 +385,12 @@ int32_t KvTreeFunctions::CellContentWidth(void* root, void* userData, bx3::TreeI
   const KvAssetEntry* record = Resolve(table, dialog, item, &members);
   if (!record) return area->DrawGetTextWidth(brantic::String("0x88888888")) + 12;
   const int32_t groupMode = dialog.GroupMode();
+  int32_t least = 0;
   switch (column) {
     case column::kStatus: return area->DrawGetTextWidth(GetResourceString(10017)) + 10;
     case column::kAssetType:
-      if (groupMode != kGroupByAssetType) return area->DrawGetTextWidth(GetResourceString(10126)) + 10;
+      // At least as wide as its header, and wide enough for the longest type beside its icon.
+      if (groupMode != kGroupByAssetType) least = area->DrawGetTextWidth(GetResourceString(10126)) + 10;
       break;
     case column::kLayer:
     case column::kElement:
@@ -415,7 +417,9 @@ int32_t KvTreeFunctions::CellContentWidth(void* root, void* userData, bx3::TreeI
   if (column == GroupingColumn(groupMode) && members > 1 && ItemChild(item) == 0) {
     width += area->DrawGetTextWidth(brantic::String(" (" + std::to_string(members) + ")"));
   }
-  return width;
+  // Members of a type group are shifted right beside their icons.
+  if (column == column::kAssetType && groupMode == kGroupByAssetType && !place.IsGroupRow()) width += 26;
+  return std::max(width, least);
 }
 
 int32_t KvTreeFunctions::SortArrow(void*, void* userData, int32_t column) {
