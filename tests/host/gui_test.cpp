@@ -378,6 +378,28 @@ TEST_F(GuiTest, TreeScrollBarsSettleWhenTheirOwnSizeChangesWhatIsInView) {
   EXPECT_TRUE(tree->horizontalScrollBar()->isVisible());
 }
 
+// Cells that measure their text as drawn.
+class MeasuredTree : public CountingTree {
+ public:
+  using CountingTree::CountingTree;
+  int32_t CellContentWidth(void*, void*, TreeItem, int32_t, GeUserArea* area) override {
+    return area->DrawGetTextWidth("MMMMMMMMMMMM");
+  }
+};
+
+// What used to go wrong: outside painting, texts were measured at a guessed seven pixels a
+// letter, so columns sized by their content clipped wide texts.
+TEST_F(GuiTest, TreeColumnsAreSizedByTheirTextsInTheViewsFont) {
+  MeasuredTree functions(20);
+  dialog_.tree->SetLayout({{kColumnA, kTreeColumnUser, 0}});
+  dialog_.tree->SetRoot(nullptr, &functions, nullptr);
+  gui::TreeViewWidget* tree = Tree();
+  tree->Refresh();
+  const int expected = tree->fontMetrics().horizontalAdvance("MMMMMMMMMMMM");
+  EXPECT_NE(expected, 12 * 7);
+  EXPECT_EQ(tree->AutoSizeColumn(0), expected);
+}
+
 TEST_F(GuiTest, TreeClicksEditsMenusAndColumns) {
   CountingTree functions(50);
   dialog_.tree->SetLayout({{kColumnA, kTreeColumnUser, 80}, {kColumnB, kTreeColumnUser, 80},

@@ -151,7 +151,7 @@ TEST_F(TreeTest, ItemTextIsUndecoratedOnceWhenAsked) {
 }
 
 // What used to go wrong: the type column was as wide as its header, which clipped
-// "3D Reference" beside its icon.
+// "3D Reference" beside its icon, and texts after an icon ran into the next column.
 TEST_F(TreeTest, TheTypeColumnFitsTheLongestTypeBesideItsIcon) {
   Open();
   dialog_.Assets().rows[0].assetType = ASSETTYPE_REFERENCED3D;
@@ -162,8 +162,11 @@ TEST_F(TreeTest, TheTypeColumnFitsTheLongestTypeBesideItsIcon) {
     widest = std::max(widest, tree_.CellContentWidth(Root(), User(), item, column::kAssetType, &area));
   }
   const int32_t text = area.DrawGetTextWidth(GetResourceString(10111));
-  EXPECT_GE(widest, text + 20);  // the text starts 20 pixels in, after the icon
+  EXPECT_GE(widest, text + 20 + 6);  // the text starts 20 pixels in, after the icon, and keeps a margin
   EXPECT_GE(widest, area.DrawGetTextWidth(GetResourceString(10126)) + 10);
+  // So does a using element's name beside its icon.
+  const int32_t element = tree_.CellContentWidth(Root(), User(), MakeItem(1, 0), column::kElement, &area);
+  EXPECT_EQ(element, area.DrawGetTextWidth(materials_[3]->GetName()) + 20 + 6);
 }
 
 }  // namespace

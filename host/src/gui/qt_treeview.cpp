@@ -47,10 +47,36 @@ class RecordingCanvas final : public Canvas {
   QFontMetrics metrics_;
 };
 
+// Draws nothing; measures texts in the view's font. The cells' area answers with it outside
+// painting, so that widths measured for sizing and tooltips are those the painting will use.
+class MeasuringCanvas final : public Canvas {
+ public:
+  explicit MeasuringCanvas(const QFontMetrics& metrics) : metrics_(metrics) {}
+  void SetPen(Rgb) override {}
+  void FillRect(int32_t, int32_t, int32_t, int32_t) override {}
+  void DrawLine(int32_t, int32_t, int32_t, int32_t, double) override {}
+  void DrawText(const brantic::String&, int32_t, int32_t, Rgb, Rgb) override {}
+  void DrawBitmap(const BaseBitmap&, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+                  int32_t) override {}
+  void SetClip(int32_t, int32_t, int32_t, int32_t) override {}
+  void ClearClip() override {}
+  int32_t FontHeight() const override { return metrics_.height(); }
+  int32_t TextWidth(const brantic::String& text) const override {
+    return metrics_.horizontalAdvance(QString::fromUtf8(text.View().data(), int(text.Length())));
+  }
+
+ private:
+  QFontMetrics metrics_;
+};
+
 }  // namespace
 
 TreeViewWidget::TreeViewWidget(DialogWindowWidget& owner, int32_t id, const Container& settings, QWidget* parent)
-    : QAbstractScrollArea(parent), owner_(owner), id_(id), settings_(settings) {
+    : QAbstractScrollArea(parent),
+      owner_(owner),
+      id_(id),
+      settings_(settings),
+      measuring_(std::make_unique<MeasuringCanvas>(fontMetrics())) {
   cellArea_.SetHost(this);
   viewport()->setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <memory>
 #include <vector>
 
 #include "bx3/automation.h"
@@ -92,7 +93,7 @@ class TreeViewWidget final : public QAbstractScrollArea, public TreeViewGadget, 
   // UserAreaHost for the cell drawing area
   int32_t Width() const override { return viewport()->width(); }
   int32_t Height() const override { return viewport()->height(); }
-  Canvas* CurrentCanvas() override { return canvas_; }
+  Canvas* CurrentCanvas() override { return canvas_ ? canvas_ : measuring_.get(); }
   void Redraw() override { viewport()->update(); }
   bool IsMouseButtonDown(int32_t) const override { return false; }
   int32_t NextDragStep(double&, double&) override { return kDragFinished; }
@@ -113,7 +114,8 @@ class TreeViewWidget final : public QAbstractScrollArea, public TreeViewGadget, 
   std::vector<WalkState> checkpoints_;  // the walk state at every kCheckpointEvery-th row
   int32_t rowHeight_ = 17;
   GeUserArea cellArea_;
-  Canvas* canvas_ = nullptr;
+  Canvas* canvas_ = nullptr;  // while painting or reporting
+  std::unique_ptr<Canvas> measuring_;  // otherwise
   QLineEdit* editor_ = nullptr;
   TreeItem editedItem_ = 0;
   int32_t pressedHeader_ = -1;

@@ -129,6 +129,26 @@ int32_t TextColor(const KestrovaDialog& dialog, const KvAssetEntry& record, bx3:
   return samePosition && !onGroupRow ? bx3::color::kTextCurrent : bx3::color::kTextSelected;
 }
 
+// Room kept after a text that follows an icon, before the next column.
+constexpr int32_t kTextMargin = 6;
+
+// Where a column's text starts in its cell, after the icons and fold arrows drawn before it
+// (the size column, right-aligned, is placed by its drawing).
+int32_t TextOffset(int32_t column, int32_t groupMode, const CellPlace& place) {
+  const bool groupRow = place.IsGroupRow();
+  switch (column) {
+    case column::kAsset:
+    case column::kElementType:
+    case column::kFormat:
+    case column::kTake:
+    case column::kNodeSpace: return column == GroupingColumn(groupMode) ? 20 : 0;
+    case column::kAssetType: return (groupMode == kGroupByAssetType && !groupRow ? 26 : 0) + 20;
+    case column::kElement: return groupRow ? 0 : 20;
+    case column::kLayer: return groupMode == kGroupByLayer ? 36 : 20;
+    default: return 0;
+  }
+}
+
 // Whether a row shows the mark of an override ("*") in the take and node space columns.
 bool ShowsMark(const CellPlace& place, int32_t groupMode, int32_t modeOfColumn) {
   return !place.IsGroupRow() || groupMode == modeOfColumn;
@@ -281,35 +301,24 @@ void KvTreeFunctions::RenderCell(void* root, void* userData, bx3::TreeItem item,
   if (groupRow && text.IsEmpty() && !foldHere) return;
   if (foldHere) DrawIconById(area, record->opened ? bx3::icon::kFoldOpen : bx3::icon::kFoldClosed, info.x, info,
                              background);
-  int32_t offset = 0;
+  int32_t offset = TextOffset(column, groupMode, place);
   switch (column) {
-    case column::kAsset:
-    case column::kElementType:
-    case column::kFormat: offset = column == GroupingColumn(groupMode) ? 20 : 0; break;
-    case column::kAssetType: {
-      int32_t x = info.x;
-      if (groupMode == kGroupByAssetType && !groupRow) x += 26;
-      if (!(groupMode == kGroupByAssetType && groupRow)) DrawIconById(area, AssetTypeIcon(*record), x, info, background);
-      offset = x - info.x + 20;
+    case column::kAssetType:
+      if (!(groupMode == kGroupByAssetType && groupRow)) {
+        DrawIconById(area, AssetTypeIcon(*record), info.x + offset - 20, info, background);
+      }
       break;
-    }
     case column::kElement:
       if (!groupRow) DrawElementIcon(area, DescribedElement(*record, document), 0, info.x, info, background);
-      offset = groupRow ? 0 : 20;
       break;
-    case column::kLayer: {
-      const bool byLayer = groupMode == kGroupByLayer;
-      DrawElementIcon(area, record->layerLink.Resolve(document), bx3::icon::kNoLayer, info.x + (byLayer ? 16 : 0),
-                      info, background);
-      offset = byLayer ? 36 : 20;
+    case column::kLayer:
+      DrawElementIcon(area, record->layerLink.Resolve(document), bx3::icon::kNoLayer,
+                      info.x + (groupMode == kGroupByLayer ? 16 : 0), info, background);
       break;
-    }
     case column::kTake:
-      offset = groupMode == kGroupByTake ? 20 : 0;
       if (record->takeOverride && ShowsMark(place, groupMode, kGroupByTake)) text = brantic::String(text.Std() + "*");
       break;
     case column::kNodeSpace:
-      offset = groupMode == kGroupByNodeSpace ? 20 : 0;
       if (!record->nodeSpace.IsEmpty() && record->nodeSpace == brantic::GetActiveNodeSpace() &&
           ShowsMark(place, groupMode, kGroupByNodeSpace)) {
         text = brantic::String(text.Std() + "*");
@@ -412,14 +421,13 @@ int32_t KvTreeFunctions::CellContentWidth(void* root, void* userData, bx3::TreeI
   if (!realChild) place.childIndex = 0;
   const brantic::String text = CellText(document, record, column, place);
   if (column == column::kNewPath && text.IsEmpty()) return area->DrawGetTextWidth(GetResourceString(10021)) + 20;
-  int32_t width =
-      area->DrawGetTextWidth(text) + (column == column::kLayer && groupMode == kGroupByLayer ? 36 : 20);
+  int32_t textWidth = area->DrawGetTextWidth(text);
   if (column == GroupingColumn(groupMode) && members > 1 && ItemChild(item) == 0) {
-    width += area->DrawGetTextWidth(brantic::String(" (" + std::to_string(members) + ")"));
+    textWidth += area->DrawGetTextWidth(brantic::String(" (" + std::to_string(members) + ")"));
   }
-  // Members of a type group are shifted right beside their icons.
-  if (column == column::kAssetType && groupMode == kGroupByAssetType && !place.IsGroupRow()) width += 26;
-  return std::max(width, least);
+  const int32_t width = textWidth + (column == column::kLayer && groupMode == kGroupByLayer ? 36 : 20);
+  // A text drawn after an icon or a fold arrow keeps a margin before the next column.
+  return std::max({width, TextOffset(column, groupMode, place) + textWidth + kTextMargin, least});
 }
 
 int32_t KvTreeFunctions::SortArrow(void*, void* userData, int32_t column) {
