@@ -20,36 +20,9 @@ QString ToQString(const brantic::String& text) { return QString::fromUtf8(text.V
 constexpr int32_t kDefaultColumnWidth = 100;
 constexpr int32_t kResizeGrip = 4;
 
-// Records what cells draw instead of drawing it.
-class RecordingCanvas final : public Canvas {
- public:
-  explicit RecordingCanvas(const QFontMetrics& metrics) : metrics_(metrics) {}
-  void SetPen(Rgb) override {}
-  void FillRect(int32_t, int32_t, int32_t, int32_t) override {}
-  void DrawLine(int32_t, int32_t, int32_t, int32_t, double) override {}
-  void DrawText(const brantic::String& text, int32_t, int32_t, Rgb, Rgb) override {
-    if (text.IsEmpty()) return;
-    cell.text = cell.text.IsEmpty() ? text : brantic::String(cell.text.Std() + " " + text.Std());
-  }
-  void DrawBitmap(const BaseBitmap& bitmap, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-                  int32_t) override {
-    if (bitmap.GetIconId() != 0) cell.icons.push_back(bitmap.GetIconId());
-  }
-  void SetClip(int32_t, int32_t, int32_t, int32_t) override {}
-  void ClearClip() override {}
-  int32_t FontHeight() const override { return metrics_.height(); }
-  int32_t TextWidth(const brantic::String& text) const override {
-    return metrics_.horizontalAdvance(QString::fromUtf8(text.View().data(), int(text.Length())));
-  }
-  TreeReportCell cell;
-
- private:
-  QFontMetrics metrics_;
-};
-
 // Draws nothing; measures texts in the view's font. The cells' area answers with it outside
 // painting, so that widths measured for sizing and tooltips are those the painting will use.
-class MeasuringCanvas final : public Canvas {
+class MeasuringCanvas : public Canvas {
  public:
   explicit MeasuringCanvas(const QFontMetrics& metrics) : metrics_(metrics) {}
   void SetPen(Rgb) override {}
@@ -61,12 +34,25 @@ class MeasuringCanvas final : public Canvas {
   void SetClip(int32_t, int32_t, int32_t, int32_t) override {}
   void ClearClip() override {}
   int32_t FontHeight() const override { return metrics_.height(); }
-  int32_t TextWidth(const brantic::String& text) const override {
-    return metrics_.horizontalAdvance(QString::fromUtf8(text.View().data(), int(text.Length())));
-  }
+  int32_t TextWidth(const brantic::String& text) const override { return metrics_.horizontalAdvance(ToQString(text)); }
 
  private:
   QFontMetrics metrics_;
+};
+
+// Records what cells draw instead of drawing it.
+class RecordingCanvas final : public MeasuringCanvas {
+ public:
+  using MeasuringCanvas::MeasuringCanvas;
+  void DrawText(const brantic::String& text, int32_t, int32_t, Rgb, Rgb) override {
+    if (text.IsEmpty()) return;
+    cell.text = cell.text.IsEmpty() ? text : brantic::String(cell.text.Std() + " " + text.Std());
+  }
+  void DrawBitmap(const BaseBitmap& bitmap, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+                  int32_t) override {
+    if (bitmap.GetIconId() != 0) cell.icons.push_back(bitmap.GetIconId());
+  }
+  TreeReportCell cell;
 };
 
 }  // namespace
