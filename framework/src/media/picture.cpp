@@ -24,6 +24,7 @@ namespace {
 // chunks of 16, 32 and 256 rows all divide it, so no chunk is decoded twice.
 constexpr uint64_t kStripBytes = uint64_t{32} << 20;
 constexpr int32_t kMaxStripRows = 256;
+constexpr uint64_t kMaxDeepRowBytes = uint64_t{64} << 20;
 
 // a × b × ..., or UINT64_MAX when it does not fit.
 uint64_t Product(std::initializer_list<uint64_t> factors) {
@@ -120,28 +121,42 @@ void FlattenPixel(const OIIO::DeepData& deep, int64_t pixel, const DeepChannels&
   if (outChannels == 4) out[3] = ToByte(alpha);
 }
 
-Result<void> ReadDeepRows(OIIO::ImageInput& input, int level, int32_t channels, media::PictureRows& rows,
-                          const std::string& name, const PictureFit& fit) {
+// The source row (or column) in the middle of those that target row `index` stands for.
+int32_t Middle(int32_t index, int32_t source, int32_t target) {
+  const int32_t begin = int32_t(int64_t(index) * source / target);
+  const int32_t end = std::max(begin + 1, int32_t(int64_t(index + 1) * source / target));
+  return (begin + end - 1) / 2;
+}
+
+// Deep pictures are made flat row by row. Reduced, each pixel of the copy is the source pixel
+// in the middle of those it stands for: a deep row can hold millions of samples, so only the
+// rows the copy shows are read, and only the pixels it shows are made flat.
+Result<void> ReadDeepPicture(OIIO::ImageInput& input, int level, Picture& picture, const std::string& name,
+                             const PictureFit& fit) {
   const OIIO::ImageSpec spec = input.spec();
   if (spec.tile_width > 0) return IllegalArgumentError(name + ": deep tiled pictures are not read");
+  // The image library reads a deep row whole and holds several times its samples meanwhile:
+  // rows of more than kMaxDeepRowBytes at one sample a pixel are not read.
+  if (Product({uint64_t(spec.width), uint64_t(spec.pixel_bytes(true)) + 4}) > kMaxDeepRowBytes) {
+    return IllegalArgumentError(name + ": the picture's deep rows are too large to read");
+  }
   const DeepChannels found = FindDeepChannels(spec);
-  // Each pixel has a sample count beside its samples; the strip's rows are read together.
-  const uint64_t rowBytes = Product({uint64_t(spec.width), uint64_t(spec.pixel_bytes(true)) + 4});
-  const int32_t strip = int32_t(std::clamp<uint64_t>(kStripBytes / std::max<uint64_t>(rowBytes, 1), 1, 16));
-  std::vector<uint8_t> flat(Product({uint64_t(strip), uint64_t(spec.width), uint64_t(channels)}));
+  const bool whole = picture.width == spec.width && picture.height == spec.height;
+  const int32_t channels = picture.channels;
   OIIO::DeepData deep;
   std::vector<int> order;
-  for (int32_t y = 0; y < spec.height; y += strip) {
+  for (int32_t row = 0; row < picture.height; ++row) {
     if (fit.stop && fit.stop()) return Error(ErrorKind::Cancelled, name + ": no longer wanted");
-    const int32_t count = std::min(strip, spec.height - y);
-    if (!input.read_native_deep_scanlines(0, level, spec.y + y, spec.y + y + count, spec.z, 0, spec.nchannels,
+    const int32_t source = whole ? row : Middle(row, spec.height, picture.height);
+    if (!input.read_native_deep_scanlines(0, level, spec.y + source, spec.y + source + 1, spec.z, 0, spec.nchannels,
                                           deep)) {
       return IoError(name + ": cannot read the pixels: " + input.geterror());
     }
-    for (int64_t pixel = 0; pixel < int64_t(count) * spec.width; ++pixel) {
-      FlattenPixel(deep, pixel, found, flat.data() + size_t(pixel) * size_t(channels), channels, order);
+    uint8_t* out = picture.pixels.data() + size_t(row) * size_t(picture.width) * size_t(channels);
+    for (int32_t column = 0; column < picture.width; ++column) {
+      const int64_t pixel = whole ? column : Middle(column, spec.width, picture.width);
+      FlattenPixel(deep, pixel, found, out + size_t(column) * size_t(channels), channels, order);
     }
-    rows.Add(count, flat.data(), size_t(spec.width) * size_t(channels));
   }
   return OK();
 }
@@ -212,10 +227,13 @@ Result<Picture> ReadPicture(OIIO::ImageInput& input, const std::string& name, co
   picture.sourceWidth = sourceWidth;
   picture.sourceHeight = sourceHeight;
   picture.pixels.assign(size_t(picture.width) * size_t(picture.height) * size_t(picture.channels), 0);
+  if (spec.deep) {
+    const Result<void> read = ReadDeepPicture(input, level, picture, name, fit);
+    if (!read) return read.GetError();
+    return picture;
+  }
   media::PictureRows rows(spec.width, spec.height, picture);
-  const Result<void> read =
-      spec.deep ? ReadDeepRows(input, level, picture.channels, rows, name, fit)
-                : ReadRows(input, level, picture.channels, rows, name, fit);
+  const Result<void> read = ReadRows(input, level, picture.channels, rows, name, fit);
   if (!read) return read.GetError();
   return picture;
 }
