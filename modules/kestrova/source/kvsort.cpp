@@ -21,9 +21,9 @@ using brantic::String;
 // From this many rows on, sorting in parts on helper threads saves more than it costs.
 constexpr size_t kSortInPartsFrom = 20000;
 
-// What a row sorts by: `first`, then `text`, then `second`, then the row's place in the
-// collection. Rows marked `last` sort after all others, among themselves by their place. `text` views the row's own strings or a
-// text kept in the sort's store. `head` and `tail` hold the 16 bytes of the text that follow
+// What a row sorts by: `first`, then `text`, then `second`; rows alike in all three keep
+// their place in the collection. Rows marked `last` sort after all others, in their places.
+// `text` views the row's own strings or a text kept in the sort's store. `head` and `tail` hold the 16 bytes of the text that follow
 // the prefix every text that is not empty shares, as big-endian numbers, so that most
 // comparisons need not read the text; `restLength` is the text's length after that prefix
 // (kLongRest past 16).
@@ -154,18 +154,19 @@ std::vector<uint32_t> SortedRowOrder(const std::vector<KvAssetEntry>& rows, int3
   PackTexts(keys);
   const auto before = [descending](const SortKey& a, const SortKey& b) {
     if (a.last != b.last) return b.last;
-    const int order = a.last ? 0 : descending ? KeyCompare(b, a) : KeyCompare(a, b);
-    return order != 0 ? order < 0 : a.row < b.row;  // alike: in collection order
+    return !a.last && (descending ? KeyCompare(b, a) : KeyCompare(a, b)) < 0;
   };
   // Long lists are sorted in parts on helper threads; the parts' fronts are merged straight
-  // into the order.
+  // into the order. Rows that sort alike keep their collection order: the keys stand in it,
+  // each part is sorted stably, and the merge takes from the earlier part on a tie.
   if (parts == 0) parts = rows.size() >= kSortInPartsFrom ? std::min<size_t>(CoreCount(), 4) : 1;
   parts = std::clamp<size_t>(parts, 1, rows.size());
   const auto bound = [&keys, parts](size_t part) { return keys.begin() + ptrdiff_t(keys.size() * part / parts); };
   {
-    KvHelperThreads helpers("Kv Sort", parts - 1, [&](size_t part) { std::sort(bound(part), bound(part + 1), before); });
-    std::sort(bound(0), bound(1), before);
-    for (size_t part = helpers.Started() + 1; part < parts; ++part) std::sort(bound(part), bound(part + 1), before);
+    const auto sortPart = [&](size_t part) { std::stable_sort(bound(part), bound(part + 1), before); };
+    KvHelperThreads helpers("Kv Sort", parts - 1, sortPart);
+    sortPart(0);
+    for (size_t part = helpers.Started() + 1; part < parts; ++part) sortPart(part);
   }  // the helpers are done
   std::vector<std::pair<std::vector<SortKey>::const_iterator, std::vector<SortKey>::const_iterator>> fronts;
   for (size_t part = 0; part < parts; ++part) fronts.emplace_back(bound(part), bound(part + 1));
