@@ -54,5 +54,9 @@ Result<Picture> DecodePicture(std::string_view bytes);
 // A copy scaled to `width` × `height` with a box filter (each target pixel averages the
 // source pixels it covers).
 Picture ScalePicture(const Picture& source, int32_t width, int32_t height);
+// The same for pixels held elsewhere (`channels` bytes a pixel, rows one after another),
+// without copying them first.
+Picture ScalePixels(const uint8_t* pixels, int32_t sourceWidth, int32_t sourceHeight, int32_t channels,
+                    int32_t width, int32_t height);
 
 }  // namespace brantic

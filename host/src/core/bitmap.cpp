@@ -92,8 +92,8 @@ void BaseBitmap::Fill(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint8_t r,
 
 void BaseBitmap::ScaleTo(BaseBitmap& target) const {
   if (IsEmpty() || target.IsEmpty()) return;
-  brantic::Picture source{width_, height_, channels_, pixels_};
-  brantic::Picture scaled = brantic::ScalePicture(source, target.width_, target.height_);
+  brantic::Picture scaled =
+      brantic::ScalePixels(pixels_.data(), width_, height_, channels_, target.width_, target.height_);
   if (scaled.channels != target.channels_) {
     // Convert between RGB and RGBA while copying.
     for (int32_t y = 0; y < target.height_; ++y) {

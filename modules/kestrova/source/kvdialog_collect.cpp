@@ -288,6 +288,12 @@ void KestrovaDialog::UpdateResolvedPaths(bool fromCollection) {
   };
   std::unordered_map<bx3::Filename, Resolution, bx3::FilenameHash> resolvedOnce[2];
   const bx3::Filename folder = document ? document->GetFolder() : bx3::Filename();
+  // What the host knows is asked for once for the pass, not once a path.
+  auto folders = !fromCollection && document ? brantic::FillSearchPaths(folder.GetUrl())
+                                             : brantic::Result<std::vector<brantic::Url>>(std::vector<brantic::Url>());
+  const std::vector<bx3::Filename> paintTextures =
+      !fromCollection && document ? bx3::GetPaintTextures() : std::vector<bx3::Filename>();
+  const KvResolveContext context{folders ? &*folders : nullptr, &paintTextures};
   for (KvAssetEntry& row : assets_.rows) {
     if (fromCollection) {
       // The rows hold what the collection's path cache found a moment ago.
@@ -299,7 +305,7 @@ void KestrovaDialog::UpdateResolvedPaths(bool fromCollection) {
       auto [found, isNew] = resolvedOnce[bitmap ? 1 : 0].try_emplace(row.assetPath);
       if (isNew) {
         bx3::Filename resolved;
-        found->second.result = ResolveAssetPath(folder, row.assetPath, nullptr, resolved, bitmap);
+        found->second.result = ResolveAssetPathIn(folder, context, row.assetPath, resolved, bitmap);
         found->second.path = resolved.GetString();
       }
       row.resolveResult = found->second.result;
