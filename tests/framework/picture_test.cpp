@@ -156,26 +156,16 @@ TEST(PictureTest, DamagedPicturesAreRefusedNotThrown) {
   exr.format = "half";
   kvtest::ImageFile tiledExr = exr;
   tiledExr.tileWidth = tiledExr.tileHeight = 16;
-  kvtest::ImageFile tiff = exr;
-  tiff.format = "uint8";
-  kvtest::ImageFile tiledTiff = tiff;
-  tiledTiff.tileWidth = tiledTiff.tileHeight = 16;
   ASSERT_TRUE(kvtest::WriteImage(folder / "plain.exr", exr));
   ASSERT_TRUE(kvtest::WriteImage(folder / "tiled.exr", tiledExr));
-  ASSERT_TRUE(kvtest::WriteImage(folder / "plain.tif", tiff));
-  ASSERT_TRUE(kvtest::WriteImage(folder / "tiled.tif", tiledTiff));
   using kvtest::LittleEndian32;
   struct Damage {
     const char* name;
     const char* from;
     std::function<bool(const std::string&)> apply;
-    bool refused;  // some damage leaves a picture the library still reads
   };
   const auto exrField = [](const char* field, std::string value) {
     return [field, value](const std::string& path) { return kvtest::PatchExrAttribute(path, field, value); };
-  };
-  const auto tiffTag = [](uint16_t tag, uint32_t value) {
-    return [tag, value](const std::string& path) { return kvtest::PatchTiffTag(path, tag, value); };
   };
   const auto truncate = [](size_t bytes) {
     return [bytes](const std::string& path) {
@@ -184,33 +174,20 @@ TEST(PictureTest, DamagedPicturesAreRefusedNotThrown) {
     };
   };
   const Damage damages[] = {
-      {"huge-tiles.exr", "tiled.exr", exrField("tiles", LittleEndian32({65536, 65536}) + std::string(1, '\0')), true},
-      {"huge-ripmap.exr", "tiled.exr", exrField("tiles", LittleEndian32({40000, 40000}) + std::string(1, '\2')), true},
-      {"huge-window.exr", "plain.exr", exrField("dataWindow", LittleEndian32({0, 0, 0x3fffffff, 0x3fffffff})), true},
-      {"wide-window.exr", "plain.exr", exrField("dataWindow", LittleEndian32({0, 0, 200000000, 63})), true},
-      {"odd-window.exr", "plain.exr", exrField("dataWindow", LittleEndian32({0x80000000, 0, 63, 63})), true},
-      {"cut.exr", "plain.exr", truncate(400), true},
-      {"cut-tiles.exr", "tiled.exr", truncate(700), true},
-      {"wide.tif", "plain.tif", tiffTag(256, 0xffff), false},
-      {"tall.tif", "plain.tif", tiffTag(257, 0xffff), false},
-      {"huge-tiles.tif", "tiled.tif",
-       [&](const std::string& path) { return tiffTag(322, 0xfff0)(path) && tiffTag(323, 0xfff0)(path); }, true},
-      {"long-strips.tif", "plain.tif", tiffTag(279, 0x7fffffff), false},
-      {"no-rows.tif", "plain.tif", tiffTag(278, 0), false},
-      {"cut.tif", "plain.tif", truncate(300), false},
+      {"huge-tiles.exr", "tiled.exr", exrField("tiles", LittleEndian32({65536, 65536}) + std::string(1, '\0'))},
+      {"huge-ripmap.exr", "tiled.exr", exrField("tiles", LittleEndian32({40000, 40000}) + std::string(1, '\2'))},
+      {"huge-window.exr", "plain.exr", exrField("dataWindow", LittleEndian32({0, 0, 0x3fffffff, 0x3fffffff}))},
+      {"wide-window.exr", "plain.exr", exrField("dataWindow", LittleEndian32({0, 0, 200000000, 63}))},
+      {"odd-window.exr", "plain.exr", exrField("dataWindow", LittleEndian32({0x80000000, 0, 63, 63}))},
+      {"cut.exr", "plain.exr", truncate(400)},
+      {"cut-tiles.exr", "tiled.exr", truncate(700)},
   };
   for (const Damage& damage : damages) {
     const std::string path = folder / damage.name;
     std::filesystem::copy_file(folder / damage.from, path);
     ASSERT_TRUE(damage.apply(path)) << damage.name;
-    auto picture = LoadPicture(Url::FromSystemPath(path));
-    if (damage.refused) {
-      EXPECT_FALSE(picture) << damage.name;
-    } else if (picture) {
-      EXPECT_EQ(picture->pixels.size(), size_t(picture->width) * picture->height * picture->channels);
-    }
-    PictureFit fit = ReduceTo(8, 8);
-    (void)LoadPicture(Url::FromSystemPath(path), fit);
+    EXPECT_FALSE(LoadPicture(Url::FromSystemPath(path))) << damage.name;
+    EXPECT_FALSE(LoadPicture(Url::FromSystemPath(path), ReduceTo(8, 8))) << damage.name;
     (void)LoadImageTexture(Url::FromSystemPath(path));  // the header alone
   }
   auto tiles = LoadPicture(Url::FromSystemPath(folder / "huge-tiles.exr"));

@@ -6,7 +6,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScrollBar>
 #include <atomic>
 #include <filesystem>
 #include <thread>
@@ -330,52 +329,6 @@ TEST_F(GuiTest, TreeAsksOnlyForRowsInView) {
   EXPECT_EQ(tree->ItemAtRow(10), (TreeItem(10) << 8 | 1));
   tree->ItemAtRow(11, &depth);
   EXPECT_EQ(depth, 1);
-}
-
-// Rows from `wideFrom` on are wide in every column: with them in view the columns need a
-// horizontal scroll bar, which then hides them.
-class WideRowsTree : public CountingTree {
- public:
-  using CountingTree::CountingTree;
-  int32_t CellContentWidth(void*, void*, TreeItem item, int32_t, GeUserArea*) override {
-    return int64_t(item >> 8) > wideFrom ? 2000 : 40;
-  }
-  int32_t HeaderWidth(void*, void*, int32_t, GeUserArea*) override {
-    ++measures;
-    return 40;
-  }
-  int64_t wideFrom = 0;
-  int64_t measures = 0;
-};
-
-// What used to go wrong: showing the horizontal scroll bar hid the wide rows, which hid the
-// bar again, and every resize refreshed the tree again: the window never settled.
-TEST_F(GuiTest, TreeScrollBarsSettleWhenTheirOwnSizeChangesWhatIsInView) {
-  WideRowsTree functions(200);
-  dialog_.tree->SetLayout({{kColumnA, kTreeColumnUser, 0}, {kColumnB, kTreeColumnUser, 0}});
-  dialog_.tree->SetRoot(nullptr, &functions, nullptr);
-  gui::TreeViewWidget* tree = Tree();
-  const int32_t bar = tree->horizontalScrollBar()->sizeHint().height();
-  const auto rowsShown = [&](int32_t height) { return (height - tree->HeaderHeight()) / tree->RowHeight() + 1; };
-  // A window height where the bar takes at least one row out of view.
-  for (int step = 0; step < 40; ++step) {
-    const int32_t height = tree->height() - 2 * tree->frameWidth();
-    if (rowsShown(height - bar) < rowsShown(height)) {
-      functions.wideFrom = rowsShown(height - bar);
-      break;
-    }
-    dialog_.Window()->resize(dialog_.Window()->width(), dialog_.Window()->height() + 1);
-    ProcessGuiEvents();
-  }
-  ASSERT_GT(functions.wideFrom, 0);
-  tree->Refresh();
-  for (int round = 0; round < 20; ++round) QApplication::processEvents(QEventLoop::AllEvents);
-  const int64_t settled = functions.measures;
-  for (int round = 0; round < 20; ++round) QApplication::processEvents(QEventLoop::AllEvents);
-  EXPECT_EQ(functions.measures, settled);
-  EXPECT_TRUE(tree->verticalScrollBar()->isVisible());
-  // The bar stays once needed: the wide rows are reached by scrolling.
-  EXPECT_TRUE(tree->horizontalScrollBar()->isVisible());
 }
 
 // Cells that measure their text as drawn.

@@ -59,20 +59,6 @@ TEST_F(InspectorViewCommandsTest, EachViewCommandOnTheDemoReports) {
   }
 }
 
-TEST_F(InspectorViewCommandsTest, EveryColumnAndGroupModeOnTheDemoInOneRun) {
-  std::string actions;
-  for (int32_t command : kColumnCommands) actions += " --command " + std::to_string(command) + Report(command);
-  for (int32_t mode : kGroupModes) actions += " --command " + std::to_string(mode) + Report(mode);
-  const kvtest::ProcessRun run = Inspect(actions);
-  ASSERT_EQ(run.exitCode, 0) << run.output;
-  for (int32_t command : kColumnCommands) EXPECT_EQ(ReadReport(command)["items"].size(), 13u) << command;
-  const auto flat = ReadReport(1051540);
-  EXPECT_EQ(flat["items"].size(), 16u);
-  // Each command turned its column round: the status column and those that were off are left.
-  EXPECT_EQ(flat["columns"], nlohmann::json::array({"stat", "npat", "etyp", "size", "reso", "gpat", "form"}));
-  for (int32_t mode : kGroupModes) EXPECT_FALSE(ReadReport(mode)["items"].empty()) << mode;
-}
-
 TEST(InspectorBigSceneTest, EveryViewCommandOnAHundredThousandUsesEnds) {
   kvtest::TempFolder folder;
   const std::string scene = kvtest::WriteBigScene(folder.Path());

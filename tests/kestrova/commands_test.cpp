@@ -1,5 +1,3 @@
-#include <functional>
-
 #include "bx3/commands.h"
 #include "kestrova/inspector_fixture.h"
 #include "kvcommands.h"
@@ -98,45 +96,32 @@ TEST_F(CommandsTest, SelectionCommandsKeepTheirCounts) {
 TEST_F(CommandsTest, SelectionCommandsMakeASelectedRowCurrentInEveryGroupMode) {
   Open();
   FinishJobs();
-  // Elm uses a.png, the third of its three uses; Steel uses b.png.
+  // The file the information text describes is one that a selected row uses.
+  const auto describesSelected = [&] {
+    brantic::String info;
+    dialog_.GetString(kGadgetInfo, info);
+    for (const KvAssetEntry& row : dialog_.Assets().rows) {
+      if (row.selected && !row.resolvedPath.IsEmpty() && info.Contains("Full Path: " + row.resolvedPath.Std() + "\n")) {
+        return true;
+      }
+    }
+    return false;
+  };
   for (const int32_t mode : {kGroupNone, kGroupByAsset, kGroupByAssetType, kGroupByElementType, kGroupByLayer,
                              kGroupByTake, kGroupByNodeSpace, kGroupByFormat}) {
     ASSERT_TRUE(Kv_ViewGroupModeByCommand(&dialog_, mode).Execute(document_, nullptr));
-    struct Step {
-      const char* name;
-      std::function<void()> run;
-    };
-    const Step steps[] = {
-        {"select active Elm",
-         [&] {
-           document_->SetActiveMaterial(materials_[2]);
-           Run<Kv_SelectActiveCommand>();
-         }},
-        {"select active Steel",
-         [&] {
-           document_->SetActiveMaterial(materials_[3]);
-           Run<Kv_SelectActiveCommand>();
-         }},
-        {"select all", [&] { Run<Kv_DeselectAllCommand>(), Run<Kv_SelectAllCommand>(); }},
-        {"invert",
-         [&] {
-           Run<Kv_DeselectAllCommand>();
-           dialog_.Assets().rows[0].selected = 1;
-           Run<Kv_InvertSelectionCommand>();
-         }},
-    };
-    for (const Step& step : steps) {
-      step.run();
-      brantic::String info;
-      ASSERT_TRUE(dialog_.GetString(kGadgetInfo, info));
-      // The file the text describes is one that a selected row uses.
-      bool describesSelected = false;
-      for (const KvAssetEntry& row : dialog_.Assets().rows) {
-        describesSelected |= row.selected && !row.resolvedPath.IsEmpty() &&
-                             info.Contains(std::string("Full Path: ") + row.resolvedPath.Std() + "\n");
-      }
-      EXPECT_TRUE(describesSelected) << "mode " << mode << ", " << step.name << ":\n" << info.Std();
+    for (bx3::Element* active : {materials_[2], materials_[3]}) {  // Elm: the third use of a.png; Steel: b.png
+      document_->SetActiveMaterial(active);
+      Run<Kv_SelectActiveCommand>();
+      EXPECT_TRUE(describesSelected()) << "mode " << mode << ", select active " << active->GetName().Std();
     }
+    Run<Kv_DeselectAllCommand>();
+    Run<Kv_SelectAllCommand>();
+    EXPECT_TRUE(describesSelected()) << "mode " << mode << ", select all";
+    Run<Kv_DeselectAllCommand>();
+    dialog_.Assets().rows[0].selected = 1;
+    Run<Kv_InvertSelectionCommand>();
+    EXPECT_TRUE(describesSelected()) << "mode " << mode << ", invert";
   }
 }
 

@@ -155,30 +155,6 @@ bool PatchExrAttribute(const std::string& path, const std::string& name, const s
   return false;
 }
 
-bool PatchTiffTag(const std::string& path, uint16_t tag, uint32_t value) {
-  std::string bytes = ReadAll(path);
-  if (bytes.size() < 8 || bytes.compare(0, 2, "II") != 0) return false;
-  const size_t directory = ReadLE(bytes, 4, 4);
-  if (directory + 2 > bytes.size()) return false;
-  const uint32_t entries = ReadLE(bytes, directory, 2);
-  for (uint32_t i = 0; i < entries; ++i) {
-    const size_t entry = directory + 2 + 12 * size_t(i);
-    if (entry + 12 > bytes.size()) return false;
-    if (ReadLE(bytes, entry, 2) != tag) continue;
-    const uint32_t type = ReadLE(bytes, entry + 2, 2);  // 3 SHORT, 4 LONG
-    const uint32_t count = ReadLE(bytes, entry + 4, 4);
-    // One value sits in the entry; several are elsewhere: all of them are set.
-    const size_t size = type == 3 ? 2 : 4;
-    const size_t at = count * size <= 4 ? entry + 8 : ReadLE(bytes, entry + 8, 4);
-    for (uint32_t k = 0; k < count && at + (k + 1) * size <= bytes.size(); ++k) {
-      for (size_t b = 0; b < size; ++b) bytes[at + k * size + b] = char((value >> (8 * b)) & 0xff);
-    }
-    WriteBytes(path, bytes);
-    return true;
-  }
-  return false;
-}
-
 namespace {
 
 void Put32(std::string& out, uint32_t value) {

@@ -35,9 +35,6 @@ bool WriteDeepImage(const std::string& path, int width, int height);
 // Overwrites the value of a header attribute of an OpenEXR file (found by its name) with
 // `value`; false when the file has no such attribute or the value's size differs.
 bool PatchExrAttribute(const std::string& path, const std::string& name, const std::string& value);
-// Overwrites the value of a tag of the first directory of a little-endian TIFF file (one
-// SHORT or LONG); false when there is no such tag.
-bool PatchTiffTag(const std::string& path, uint16_t tag, uint32_t value);
 // Little-endian bytes of 32-bit numbers, for patched values.
 std::string LittleEndian32(std::initializer_list<uint32_t> values);
 // A minimal ICC profile whose description is `description`.
