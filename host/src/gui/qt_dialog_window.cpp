@@ -25,13 +25,12 @@
 #include "qt_canvas.h"
 #include "qt_treeview.h"
 #include "qt_userarea.h"
+#include "qt_text.h"
 
 namespace bx3::gui {
 
 namespace {
 
-QString ToQString(const brantic::String& text) { return QString::fromUtf8(text.View().data(), int(text.Length())); }
-brantic::String FromQString(const QString& text) { return brantic::String(text.toStdString()); }
 
 QIcon HostIcon(int32_t id) {
   BaseBitmap bitmap;

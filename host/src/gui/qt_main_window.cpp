@@ -21,6 +21,7 @@
 #include "bx3/scenefile.h"
 #include "qt_canvas.h"
 #include "qt_picture_viewer.h"
+#include "qt_text.h"
 
 namespace bx3::gui {
 
@@ -31,7 +32,6 @@ constexpr int32_t kPrefsRecent = 1;            // recent files: a container of t
 constexpr int32_t kPrefsDialogs = 2;           // open dialogs: plug-in id -> layout container
 constexpr int kMaxRecent = 8;
 
-QString ToQString(const brantic::String& text) { return QString::fromUtf8(text.View().data(), int(text.Length())); }
 
 QIcon IconOf(const Element& element) {
   BaseBitmap bitmap;

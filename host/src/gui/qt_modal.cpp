@@ -4,12 +4,12 @@
 #include <QMessageBox>
 
 #include "bx3/modal.h"
+#include "qt_text.h"
 
 namespace bx3::gui {
 
 namespace {
 
-QString ToQString(const brantic::String& text) { return QString::fromUtf8(text.View().data(), int(text.Length())); }
 
 class QtModalPresenter final : public ModalPresenter {
  public:

@@ -10,12 +10,12 @@
 
 #include "qt_canvas.h"
 #include "qt_dialog_window.h"
+#include "qt_text.h"
 
 namespace bx3::gui {
 
 namespace {
 
-QString ToQString(const brantic::String& text) { return QString::fromUtf8(text.View().data(), int(text.Length())); }
 
 constexpr int32_t kDefaultColumnWidth = 100;
 constexpr int32_t kResizeGrip = 4;
