@@ -89,7 +89,7 @@ void BM_RefreshAssets(benchmark::State& state) {
     dialog.RefreshAssets();
     const auto refreshed = Clock::now();
     bytes = int64_t(mallinfo2().uordblks) - int64_t(before);
-    rows = int64_t(dialog.Assets().rows.size());
+    rows = int64_t(dialog.Collection().Rows().size());
     // Results arrive as the event loop drains; each drain is one GUI-thread slice.
     for (;;) {
       const bool jobsDone = brantic::JobQueue::AreAllIdle();

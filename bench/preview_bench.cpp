@@ -55,7 +55,7 @@ void BM_PreviewRequestToReady(benchmark::State& state) {
     for (auto _ : state) {
       area.ResetPreview();
       area.SetRequest(bx3::Filename(file), nullptr, kv::ASSETTYPE_IMAGE, false, -1, false);
-      area.StartLoading(&dialog);
+      area.StartLoading();
       brantic::ThreadInterface::WaitAllRuns();
       brantic::DrainMainThreadQueue();
       if (!area.PreviewReady()) state.SkipWithError("the preview did not load");

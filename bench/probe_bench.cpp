@@ -14,7 +14,8 @@ extern "C" {
 
 #include "bx3/host.h"
 #include "kvassettype.h"
-#include "kvmediainfo.h"
+#include "kvinfotext.h"
+#include "kvprobe.h"
 #include "support/media_fixtures.h"
 
 namespace {

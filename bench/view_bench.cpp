@@ -6,21 +6,28 @@
 #include "kvcommands.h"
 #include "kvdialog.h"
 #include "kvids.h"
+#include "kvfilter.h"
+#include "kvgroup.h"
 #include "kvresources.h"
 #include "kvsort.h"
 #include "kvtreefunctions.h"
+#include "kvviewstate.h"
 #include "support/fake_dialog.h"
 
 namespace {
 
 using namespace kv;
 
+// Rows and the lists the view reads them through.
+struct KvRowsAndLists {
+  std::vector<KvAssetEntry> rows;
+  KvViewLists lists;
+};
+
 constexpr int32_t kColumns[] = {column::kStatus,    column::kAssetType, column::kAsset,  column::kPath,
                                 column::kGlobalPath, column::kNewPath,  column::kElementType, column::kElement,
                                 column::kBreadcrumb, column::kLayer,    column::kTake,   column::kNodeSpace,
                                 column::kFormat,    column::kSize,      column::kResolution};
-constexpr int32_t kGroupModes[] = {kGroupNone,  kGroupByAsset,     kGroupByAssetType, kGroupByElementType,
-                                   kGroupByLayer, kGroupByTake, kGroupByNodeSpace, kGroupByFormat};
 
 // A document with 1,000 materials on 20 layers, and rows that use 20% distinct files.
 struct Rows {
@@ -102,7 +109,7 @@ BENCHMARK(BM_Sort)->DenseRange(0, 14)->Unit(benchmark::kMillisecond);
 
 void BM_Filter(benchmark::State& state) {
   Rows& shared = SharedRows();
-  KvAssetTable table;
+  KvRowsAndLists table;
   table.rows = shared.rows;
   KvFilterBarState filter;
   filter.column = state.range(0) == 0 ? 2 : 1;
@@ -110,25 +117,25 @@ void BM_Filter(benchmark::State& state) {
   auto compiled = KvFilterBarFilter::Create(filter, shared.document);
   const KvViewSettings view = KvViewSettings::Defaults();
   for (auto _ : state) {
-    (void)BuildRowIndexList(table, view, &*compiled);
-    benchmark::DoNotOptimize(table.rowIndexList.data());
+    (void)BuildRowIndexList(table.rows, table.lists, view, &*compiled);
+    benchmark::DoNotOptimize(table.lists.rowIndexList.data());
   }
   state.SetLabel(state.range(0) == 0 ? "text" : "wildcard");
-  state.counters["kept"] = double(table.rowIndexList.size());
+  state.counters["kept"] = double(table.lists.rowIndexList.size());
 }
 BENCHMARK(BM_Filter)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 
 void BM_Group(benchmark::State& state) {
   Rows& shared = SharedRows();
-  KvAssetTable table;
+  KvRowsAndLists table;
   table.rows = shared.rows;
-  (void)BuildRowIndexList(table, KvViewSettings::Defaults(), nullptr);
+  (void)BuildRowIndexList(table.rows, table.lists, KvViewSettings::Defaults(), nullptr);
   const int32_t mode = kGroupModes[state.range(0)];
   for (auto _ : state) {
-    (void)GroupRows(table, mode, shared.document);
-    benchmark::DoNotOptimize(table.viewGroups.data());
+    (void)GroupRows(table.rows, table.lists, mode, shared.document);
+    benchmark::DoNotOptimize(table.lists.viewGroups.data());
   }
-  state.counters["groups"] = double(table.viewGroups.size());
+  state.counters["groups"] = double(table.lists.viewGroups.size());
 }
 BENCHMARK(BM_Group)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
 
@@ -137,24 +144,25 @@ void BM_DrawScreen(benchmark::State& state) {
   Rows rows(state.range(0));
   KestrovaDialog dialog;
   dialog.SetGroupMode(kGroupNone);  // one line per row: full screens at both sizes
-  KvAssetTable& table = dialog.Assets();
-  table.rows = std::move(rows.rows);
-  table.activeDocument = rows.document;
-  (void)BuildRowIndexList(table, KvViewSettings::Defaults(), nullptr);
-  (void)GroupRows(table, dialog.GroupMode(), rows.document);
+  KvCollection& collection = dialog.Collection();
+  KvViewLists& lists = dialog.View().Lists();
+  collection.Rows() = std::move(rows.rows);
+  collection.SetActiveDocument(rows.document);
+  (void)BuildRowIndexList(collection.Rows(), lists, KvViewSettings::Defaults(), nullptr);
+  (void)GroupRows(collection.Rows(), lists, dialog.View().GroupMode(), rows.document);
   KvTreeFunctions tree;
   bx3::GeUserArea area;
   kvtest::RecordingAreaHost host(area);
-  const bx3::TreeItem start = MakeItem(int64_t(table.rowIndexList.size()) / 2, 0);
+  const bx3::TreeItem start = MakeItem(int64_t(lists.rowIndexList.size()) / 2, 0);
   for (auto _ : state) {
     host.canvas = {};
     bx3::TreeItem item = start;
     for (int32_t line = 0; line < 38 && item; ++line) {
       for (int32_t column : kColumns) {
         bx3::TreeDrawInfo info{&area, 0, line * 17, 120, 17, line % 2};
-        tree.RenderCell(&table, &dialog, item, column, info, bx3::GetHostColor(bx3::color::kRow));
+        tree.RenderCell(&collection, &dialog.View(), item, column, info, bx3::GetHostColor(bx3::color::kRow));
       }
-      item = tree.NextItem(&table, &dialog, item);
+      item = tree.NextItem(&collection, &dialog.View(), item);
     }
     benchmark::DoNotOptimize(host.canvas.texts.data());
   }

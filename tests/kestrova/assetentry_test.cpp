@@ -88,16 +88,5 @@ TEST(AssetEntryTest, CopiesShareStringsAndPointAtTheSameElements) {
   EXPECT_FALSE(changed == entry);
 }
 
-TEST(AssetTableTest, ContainersStartEmptyAndClear) {
-  KvAssetTable table;
-  EXPECT_FLOAT_EQ(table.pathCache.max_load_factor(), 0.65f);
-  table.rows.push_back(KvAssetEntry());
-  table.rowIndexList.push_back(0);
-  table.viewGroups.push_back({0});
-  table.pathCache[bx3::Filename("a.png")] = KvPathCacheEntry{bx3::Filename("/x/a.png"), 4, {}, {}, {}, ASSETTYPE_OTHER};
-  table.Clear();
-  EXPECT_TRUE(table.rows.empty() && table.rowIndexList.empty() && table.viewGroups.empty() &&
-              table.pathCache.empty());
-}
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST_F(CellTextTest, SequenceNames) {
   single.frameDigitsPos = 5;
   single.frameDigitsLen = 4;
   EXPECT_EQ(AssetNameText(single), "wall_0001.png");
-  EXPECT_EQ(AssetNameText(Row("")), GetResourceString(10097));
+  EXPECT_EQ(AssetNameText(Row("")), GetResourceString(res::kNoFileName));
 }
 
 TEST_F(CellTextTest, ResolutionSizeFormatAndStatus) {
@@ -73,15 +73,15 @@ TEST_F(CellTextTest, ResolutionSizeFormatAndStatus) {
   row.formatText = brantic::String("PNG");
   EXPECT_EQ(CellText(nullptr, &row, column::kFormat, flat), "PNG");
   KvAssetEntry bare = Row("tex/noSuffix");
-  EXPECT_EQ(CellText(nullptr, &bare, column::kFormat, flat), GetResourceString(10025));
+  EXPECT_EQ(CellText(nullptr, &bare, column::kFormat, flat), GetResourceString(res::kNone));
 
   const int32_t statusResources[] = {10121, 10123, 10124, 10241, 10122, 10025};
   for (int32_t code = 0; code <= 5; ++code) {
     row.resolveResult = code;
     EXPECT_EQ(CellText(nullptr, &row, column::kStatus, flat), GetResourceString(statusResources[code]));
   }
-  EXPECT_EQ(CellText(nullptr, nullptr, column::kAsset, flat), GetResourceString(10025));
-  EXPECT_EQ(CellText(nullptr, &row, bx3::FourCC("zzzz"), flat), GetResourceString(10025));
+  EXPECT_EQ(CellText(nullptr, nullptr, column::kAsset, flat), GetResourceString(res::kNone));
+  EXPECT_EQ(CellText(nullptr, &row, bx3::FourCC("zzzz"), flat), GetResourceString(res::kNone));
 }
 
 TEST_F(CellTextTest, GroupDecorationAndUndecoratedTexts) {
@@ -102,18 +102,18 @@ TEST_F(CellTextTest, GroupDecorationAndUndecoratedTexts) {
 
   const CellPlace byType{-1, 3, kGroupByAssetType, false};
   row.assetType = ASSETTYPE_IMAGE;
-  EXPECT_EQ(CellText(nullptr, &row, column::kAssetType, byType), GetResourceString(10107).Std() + " (3)");
+  EXPECT_EQ(CellText(nullptr, &row, column::kAssetType, byType), GetResourceString(res::kTypeImage).Std() + " (3)");
   EXPECT_EQ(CellText(nullptr, &row, column::kAsset, byType), "");
   const CellPlace byFormat{-1, 3, kGroupByFormat, false};
-  EXPECT_EQ(CellText(nullptr, &row, column::kAssetType, byFormat), GetResourceString(10107));
+  EXPECT_EQ(CellText(nullptr, &row, column::kAssetType, byFormat), GetResourceString(res::kTypeImage));
 
   // Sequences read as sequences only in the undecorated form.
   row.sequenceStart = 1;
   row.sequenceEnd = 4;
   const CellPlace plain{-1, 0, kGroupNone, false};
   const CellPlace plainUndecorated{-1, 0, kGroupNone, true};
-  EXPECT_EQ(CellText(nullptr, &row, column::kAssetType, plain), GetResourceString(10107));
-  EXPECT_EQ(CellText(nullptr, &row, column::kAssetType, plainUndecorated), GetResourceString(10134));
+  EXPECT_EQ(CellText(nullptr, &row, column::kAssetType, plain), GetResourceString(res::kTypeImage));
+  EXPECT_EQ(CellText(nullptr, &row, column::kAssetType, plainUndecorated), GetResourceString(res::kTypeImageSequence));
 }
 
 TEST_F(CellTextTest, LinksThatNoLongerResolveFallBack) {
@@ -134,11 +134,11 @@ TEST_F(CellTextTest, LinksThatNoLongerResolveFallBack) {
   EXPECT_EQ(CellText(&document, &row, column::kBreadcrumb, flat).Std().rfind("Other/", 0), 0u);
 
   material->Remove();  // the links now point at nothing
-  EXPECT_EQ(CellText(&document, &row, column::kElement, flat), GetResourceString(10025));
-  EXPECT_EQ(CellText(&document, &row, column::kLayer, flat), GetResourceString(10040));
+  EXPECT_EQ(CellText(&document, &row, column::kElement, flat), GetResourceString(res::kNone));
+  EXPECT_EQ(CellText(&document, &row, column::kLayer, flat), GetResourceString(res::kNoLayer));
   EXPECT_EQ(CellText(&document, &row, column::kBreadcrumb, flat), "Other/");
   EXPECT_EQ(CellText(&document, &row, column::kNodeSpace, flat), "-");
-  EXPECT_EQ(CellText(&document, &row, column::kTake, flat), GetResourceString(10025));
+  EXPECT_EQ(CellText(&document, &row, column::kTake, flat), GetResourceString(res::kNone));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <vector>
 
-#include "kvpathindex.h"
 #include "kvpathresolver.h"
 
 using namespace kv;
@@ -77,32 +76,6 @@ TEST(PathResolverTest, RestartsAndEndsWithoutFinish) {
   // Not started: nothing is taken.
   KvPathResolver idle;
   EXPECT_EQ(idle.Add(&paths.paths[0], &paths.entries[0], false), KvPathResolver::kNoItem);
-}
-
-TEST(PathIndexTest, FindsWhatWasInsertedThroughCollisionsAndGrowth) {
-  KvPathIndex index;
-  EXPECT_EQ(index.Find("a", 1), nullptr);  // never reset: empty
-  index.Reset(2);
-  int values[3000];
-  // Texts that share a hash, a text that is a prefix of another, and enough texts to grow.
-  const std::pair<std::string, size_t> colliding[] = {{"tex/a.png", 7}, {"tex/b.png", 7}, {"tex/a.pn", 7}, {"", 7}};
-  for (size_t i = 0; i < std::size(colliding); ++i) index.Insert(colliding[i].first, colliding[i].second, &values[i]);
-  for (size_t i = 4; i < std::size(values); ++i) {
-    const std::string text = "tex/file_" + std::to_string(i) + ".png";
-    index.Insert(text, std::hash<std::string_view>()(text), &values[i]);
-  }
-  EXPECT_EQ(index.Size(), std::size(values));
-  for (size_t i = 0; i < std::size(colliding); ++i) {
-    EXPECT_EQ(index.Find(colliding[i].first, colliding[i].second), &values[i]) << colliding[i].first;
-  }
-  EXPECT_EQ(index.Find("tex/c.png", 7), nullptr);
-  for (size_t i = 4; i < std::size(values); ++i) {
-    const std::string text = "tex/file_" + std::to_string(i) + ".png";
-    ASSERT_EQ(index.Find(text, std::hash<std::string_view>()(text)), &values[i]) << text;
-  }
-  index.Reset(0);
-  EXPECT_EQ(index.Size(), 0u);
-  EXPECT_EQ(index.Find("tex/a.png", 7), nullptr);
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ class CollectTest : public ::testing::Test {
     return shader;
   }
   const KvAssetEntry* Row(const KestrovaDialog& dialog, const std::string& materialOfShader) {
-    for (const KvAssetEntry& row : dialog.Assets().rows) {
+    for (const KvAssetEntry& row : dialog.Collection().Rows()) {
       const bx3::Element* owner = row.ownerLink.Resolve(document_);
       if (owner && owner->GetName() == materialOfShader + " color") return &row;
     }
@@ -90,7 +90,7 @@ TEST_F(CollectTest, OneRowPerUseWithItsRules) {
   EXPECT_FALSE(dialog.BuildAssetArray());  // the window is closed
   ASSERT_TRUE(dialog.Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
   FinishJobs();
-  const auto& rows = dialog.Assets().rows;
+  const auto& rows = dialog.Collection().Rows();
   ASSERT_EQ(rows.size(), 6u);  // the shader's repeat and the later frame get no rows
 
   const KvAssetEntry* sequence = Row(dialog, "Sequence");
@@ -136,9 +136,9 @@ TEST_F(CollectTest, ResultsReachTheirRowsAndStaleOnesAreDropped) {
   ASSERT_TRUE(dialog.Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
   brantic::JobQueue::WaitAllIdle();  // the results wait on the main-thread queue
   // The rows are reordered before any result is stored.
-  auto& rows = dialog.Assets().rows;
+  auto& rows = dialog.Collection().Rows();
   std::reverse(rows.begin(), rows.end());
-  dialog.IndexRowIdentities();
+  dialog.Collection().IndexRowIdentities();
   brantic::DrainMainThreadQueue();
   for (const KvAssetEntry& row : rows) {
     if (row.resolvedPath.IsEmpty()) continue;
@@ -223,9 +223,9 @@ TEST_F(CollectTest, ALargeSceneIsResolvedWhileItIsWalked) {
   KestrovaDialog dialog;
   ASSERT_TRUE(dialog.Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
   FinishJobs();
-  const auto& rows = dialog.Assets().rows;
+  const auto& rows = dialog.Collection().Rows();
   ASSERT_EQ(rows.size(), 306u);
-  EXPECT_EQ(dialog.MissingCount(), 56);
+  EXPECT_EQ(dialog.Collection().MissingCount(), 56);
   EXPECT_EQ(Row(dialog, "Many 4")->resolveResult, kResolvePaintTexture);
   for (const KvAssetEntry& row : rows) {
     Filename resolved;
@@ -260,7 +260,7 @@ TEST_F(CollectTest, JobsOfAnUnwantedCollectionSkipTheirProbe) {
   for (const uint64_t generation : {uint64_t{6}, uint64_t{7}}) {
     auto queue = brantic::JobQueue::Create("Kv Queue", 1);
     ASSERT_TRUE(queue);
-    ASSERT_TRUE(StartProbeJobs(*queue, batch, brantic::WeakRef<KestrovaDialog>(), generation, live));
+    ASSERT_TRUE(StartProbeJobs(*queue, batch, brantic::WeakRef<KvCollection>(), generation, live));
     brantic::JobQueue::WaitAllIdle();
     // Only the wanted collection's jobs probe and hand a result back.
     EXPECT_EQ(brantic::DrainMainThreadQueue(), generation == 7 ? 2 : 0) << generation;

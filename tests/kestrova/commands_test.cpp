@@ -18,7 +18,7 @@ class CommandsTest : public kvtest::InspectorFixture {
   }
   int32_t SelectedRows() {
     int32_t count = 0;
-    for (const KvAssetEntry& row : dialog_.Assets().rows) count += row.selected;
+    for (const KvAssetEntry& row : dialog_.Collection().Rows()) count += row.selected;
     return count;
   }
 };
@@ -50,39 +50,39 @@ TEST_F(CommandsTest, SelectionCommandsOnAnEmptyList) {
   const int refreshes = Tree().refreshes;
   EXPECT_TRUE(Run<Kv_SelectActiveCommand>());
   EXPECT_GT(Tree().refreshes, refreshes);
-  EXPECT_EQ(dialog_.SelectedCount(), 0);
+  EXPECT_EQ(dialog_.View().SelectedCount(), 0);
 }
 
 TEST_F(CommandsTest, SelectionCommandsKeepTheirCounts) {
   Open();
-  ASSERT_EQ(dialog_.ListedCount(), 5);
+  ASSERT_EQ(dialog_.View().ListedCount(), 5);
   ASSERT_TRUE(Run<Kv_SelectAllCommand>());
-  EXPECT_EQ(dialog_.SelectedCount(), 5);
+  EXPECT_EQ(dialog_.View().SelectedCount(), 5);
   EXPECT_EQ(SelectedRows(), 5);
-  EXPECT_GE(dialog_.CurrentRow(), 0);  // the first row that exists
+  EXPECT_GE(dialog_.View().CurrentRow(), 0);  // the first row that exists
   EXPECT_EQ(State<Kv_SelectAllCommand>(), bx3::kCmdDisabled);
   EXPECT_TRUE(Run<Kv_SelectAllCommand>());  // run anyway: no change
-  EXPECT_EQ(dialog_.SelectedCount(), 5);
+  EXPECT_EQ(dialog_.View().SelectedCount(), 5);
 
   // A selected row the count does not know of: inverting never counts below 0.
   ASSERT_TRUE(Run<Kv_DeselectAllCommand>());
-  EXPECT_EQ(dialog_.SelectedCount(), 0);
-  dialog_.Assets().rows[0].selected = 1;
+  EXPECT_EQ(dialog_.View().SelectedCount(), 0);
+  dialog_.Collection().Rows()[0].selected = 1;
   ASSERT_TRUE(Run<Kv_InvertSelectionCommand>());
-  EXPECT_EQ(dialog_.SelectedCount(), 4);
+  EXPECT_EQ(dialog_.View().SelectedCount(), 4);
   EXPECT_EQ(SelectedRows(), 4);
 
   // Select Missing: only the missing file, and no current row.
   ASSERT_TRUE(Run<Kv_SelectMissingCommand>());
-  EXPECT_EQ(dialog_.SelectedCount(), 1);
-  EXPECT_EQ(dialog_.CurrentRow(), -1);
-  for (const KvAssetEntry& row : dialog_.Assets().rows) EXPECT_EQ(bool(row.selected), row.resolveResult == 0);
+  EXPECT_EQ(dialog_.View().SelectedCount(), 1);
+  EXPECT_EQ(dialog_.View().CurrentRow(), -1);
+  for (const KvAssetEntry& row : dialog_.Collection().Rows()) EXPECT_EQ(bool(row.selected), row.resolveResult == 0);
 
   // Select Active: the rows of the active material.
   document_->SetActiveMaterial(materials_[3]);  // Steel, b.png
   ASSERT_TRUE(Run<Kv_SelectActiveCommand>());
-  EXPECT_EQ(dialog_.SelectedCount(), 1);
-  for (const KvAssetEntry& row : dialog_.Assets().rows) {
+  EXPECT_EQ(dialog_.View().SelectedCount(), 1);
+  for (const KvAssetEntry& row : dialog_.Collection().Rows()) {
     EXPECT_EQ(bool(row.selected), row.assetPath == bx3::Filename("tex/b.png"));
   }
   brantic::String status;
@@ -100,7 +100,7 @@ TEST_F(CommandsTest, SelectionCommandsMakeASelectedRowCurrentInEveryGroupMode) {
   const auto describesSelected = [&] {
     brantic::String info;
     dialog_.GetString(kGadgetInfo, info);
-    for (const KvAssetEntry& row : dialog_.Assets().rows) {
+    for (const KvAssetEntry& row : dialog_.Collection().Rows()) {
       if (row.selected && !row.resolvedPath.IsEmpty() && info.Contains("Full Path: " + row.resolvedPath.Std() + "\n")) {
         return true;
       }
@@ -119,7 +119,7 @@ TEST_F(CommandsTest, SelectionCommandsMakeASelectedRowCurrentInEveryGroupMode) {
     Run<Kv_SelectAllCommand>();
     EXPECT_TRUE(describesSelected()) << "mode " << mode << ", select all";
     Run<Kv_DeselectAllCommand>();
-    dialog_.Assets().rows[0].selected = 1;
+    dialog_.Collection().Rows()[0].selected = 1;
     Run<Kv_InvertSelectionCommand>();
     EXPECT_TRUE(describesSelected()) << "mode " << mode << ", invert";
   }
@@ -155,16 +155,16 @@ TEST_F(CommandsTest, ColumnTypeAndGroupCommands) {
   EXPECT_EQ(Kv_ViewGroupModeByCommand(&dialog_, kGroupByLayer).CommandState(document_, nullptr),
             bx3::kCmdEnabledChecked);
   EXPECT_EQ(Kv_ViewGroupModeByCommand(&dialog_, kGroupByAsset).CommandState(document_, nullptr), bx3::kCmdEnabled);
-  EXPECT_EQ(dialog_.Assets().viewGroups.size(), 1u);  // no element has a layer
+  EXPECT_EQ(dialog_.View().Lists().viewGroups.size(), 1u);  // no element has a layer
 
   // A type filter hides rows but leaves the columns alone.
   layouts = Tree().layouts;
   ASSERT_TRUE(Run<Kv_ViewTypeImageCommand>());
   EXPECT_EQ(Tree().layouts, layouts);
   EXPECT_EQ(State<Kv_ViewTypeImageCommand>(), bx3::kCmdEnabled);
-  EXPECT_EQ(dialog_.ListedCount(), 0);
+  EXPECT_EQ(dialog_.View().ListedCount(), 0);
   ASSERT_TRUE(Run<Kv_ViewTypeImageCommand>());
-  EXPECT_EQ(dialog_.ListedCount(), 5);
+  EXPECT_EQ(dialog_.View().ListedCount(), 5);
 }
 
 TEST_F(CommandsTest, TheFilterBarKeepsItsTextWhileHidden) {
@@ -176,17 +176,17 @@ TEST_F(CommandsTest, TheFilterBarKeepsItsTextWhileHidden) {
   ASSERT_TRUE(dialog_.SetString(kGadgetFilterText, brantic::String("?.png")));
   ASSERT_TRUE(dialog_.SetInt32(kGadgetFilterColumn, 1));
   dialog_.Command(kGadgetFilterText, bx3::Container());
-  EXPECT_EQ(dialog_.ListedCount(), 4);  // a.png three times, b.png
+  EXPECT_EQ(dialog_.View().ListedCount(), 4);  // a.png three times, b.png
 
   ASSERT_TRUE(Run<Kv_FilterbarCommand>());  // hidden: every row again
-  EXPECT_EQ(dialog_.ListedCount(), 5);
-  EXPECT_EQ(dialog_.StoredFilterText(), "?.png");
+  EXPECT_EQ(dialog_.View().ListedCount(), 5);
+  EXPECT_EQ(dialog_.View().FilterBar().text, "?.png");
   ASSERT_TRUE(dialog_.SetString(kGadgetFilterText, brantic::String()));
   ASSERT_TRUE(Run<Kv_FilterbarCommand>());  // shown again: the text comes back
   brantic::String text;
   ASSERT_TRUE(dialog_.GetString(kGadgetFilterText, text));
   EXPECT_EQ(text, "?.png");
-  EXPECT_EQ(dialog_.ListedCount(), 4);
+  EXPECT_EQ(dialog_.View().ListedCount(), 4);
 }
 
 }  // namespace

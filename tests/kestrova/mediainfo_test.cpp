@@ -7,7 +7,8 @@
 #include "bx3/document.h"
 #include "bx3/host.h"
 #include "kvids.h"
-#include "kvmediainfo.h"
+#include "kvinfotext.h"
+#include "kvprobe.h"
 #include "kvresources.h"
 #include "support/media_fixtures.h"
 

@@ -74,10 +74,10 @@ class PreviewTest : public kvtest::InspectorFixture {
   }
   // Selects the row of a file and asks for its preview, as a click would.
   void Select(int64_t group) {
-    dialog_.Assets().rows[size_t(dialog_.Assets().rowIndexList[size_t(dialog_.Assets().viewGroups[size_t(group)][0])])]
+    dialog_.Collection().Rows()[size_t(dialog_.View().Lists().rowIndexList[size_t(dialog_.View().Lists().viewGroups[size_t(group)][0])])]
         .selected = 1;
-    dialog_.SetSelectedCount(1);
-    dialog_.SetCurrent(group, -1);
+    dialog_.View().SetSelectedCount(1);
+    dialog_.View().SetCurrent(group, -1);
     dialog_.RequestPreview();
   }
   void FinishPreviews() {
@@ -180,11 +180,11 @@ TEST_F(PreviewTest, RapidReselectionEndsWithTheLastRow) {
   EXPECT_NE(info.Std().find("b.png"), std::string::npos);
 
   // Nothing selected: an empty area and the note that nothing is selected.
-  dialog_.SetSelectedCount(0);
+  dialog_.View().SetSelectedCount(0);
   dialog_.RequestPreview();
   EXPECT_FALSE(area.PreviewShown());
   ASSERT_TRUE(dialog_.GetString(kGadgetInfo, info));
-  EXPECT_EQ(info, "<<" + GetResourceString(10157).Std() + ">>");
+  EXPECT_EQ(info, "<<" + GetResourceString(res::kNothingSelected).Std() + ">>");
 }
 
 // What used to go wrong: a picture whose header asked for more memory than there is took the
@@ -212,7 +212,7 @@ TEST_F(PreviewTest, AnUnreadablePictureShowsThePlaceholderAndSaysSo) {
   EXPECT_TRUE(dialog_.PreviewArea().PreviewReady());
   brantic::String info;
   ASSERT_TRUE(dialog_.GetString(kGadgetInfo, info));
-  EXPECT_EQ(info.Std().rfind(GetResourceString(kResPictureUnreadable).Std() + "\n\n", 0), 0u) << info.Std();
+  EXPECT_EQ(info.Std().rfind(GetResourceString(res::kPictureUnreadable).Std() + "\n\n", 0), 0u) << info.Std();
   EXPECT_NE(info.Std().find("b.exr"), std::string::npos) << info.Std();
 }
 
@@ -251,10 +251,11 @@ TEST_F(PreviewTest, ClosingDuringALoadIsSafe) {
   ASSERT_TRUE(kvtest::WriteImage(folder_ / "tex/b.png", large));
   auto dialog = std::make_unique<KestrovaDialog>();
   ASSERT_TRUE(dialog->Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
-  KvAssetTable& table = dialog->Assets();
-  table.rows[size_t(table.rowIndexList[size_t(table.viewGroups[1][0])])].selected = 1;
-  dialog->SetSelectedCount(1);
-  dialog->SetCurrent(1, -1);
+  auto& rows = dialog->Collection().Rows();
+  const KvViewLists& lists = dialog->View().Lists();
+  rows[size_t(lists.rowIndexList[size_t(lists.viewGroups[1][0])])].selected = 1;
+  dialog->View().SetSelectedCount(1);
+  dialog->View().SetCurrent(1, -1);
   dialog->RequestPreview();
   dialog->Close();
   dialog.reset();  // waits for the load; its completion finds no dialog
@@ -318,7 +319,7 @@ TEST_F(PreviewTest, AShownElementThatIsDeletedIsNotTouched) {
   FinishPreviews();
   materials_[3]->Remove();
   // A later load of the same request (a resize does this for sounds) finds the element gone.
-  ASSERT_TRUE(dialog_.PreviewArea().StartLoading(&dialog_));
+  ASSERT_TRUE(dialog_.PreviewArea().StartLoading());
   FinishPreviews();
   EXPECT_TRUE(dialog_.PreviewArea().PreviewReady());
 }

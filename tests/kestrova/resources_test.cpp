@@ -17,7 +17,7 @@ const char* const kModuleFolder = KV_MODULE_SOURCE_DIR;
 TEST(ResourcesTest, EveryResourceTheModuleUsesExists) {
   auto table = bx3::StringTable::Load(kModuleFolder);
   ASSERT_TRUE(table.HasValue()) << table.GetError().Message();
-  std::set<int32_t> used{kv::kResTitle};
+  std::set<int32_t> used{kv::res::kTitle};
   size_t count = 0;
   const kv::SubCommandEntry* entries = kv::SubCommandTable(count);
   for (size_t i = 0; i < count; ++i) {

@@ -8,12 +8,21 @@
 #include "bx3/host.h"
 #include "kvids.h"
 #include "kvresources.h"
+#include "kvfilter.h"
+#include "kvgroup.h"
 #include "kvsort.h"
+#include "kvviewstate.h"
 
 using namespace kv;
 using bx3::Filename;
 
 namespace {
+
+// Rows and the lists the view reads them through.
+struct KvRowsAndLists {
+  std::vector<KvAssetEntry> rows;
+  KvViewLists lists;
+};
 
 class SortTest : public ::testing::Test {
  protected:
@@ -63,7 +72,7 @@ TEST_F(SortTest, OverriddenTakesComeLastAscendingAndFirstDescending) {
   }
   SortAssetRows(rows, column::kTake, nullptr);
   // "(none)" stands for the empty name and sorts by that text.
-  const bool noneBeforeMain = GetResourceString(10025).Compare(brantic::String("Main")) < 0;
+  const bool noneBeforeMain = GetResourceString(res::kNone).Compare(brantic::String("Main")) < 0;
   const std::vector<std::string> expected =
       noneBeforeMain ? std::vector<std::string>{"4", "2", "3", "1"} : std::vector<std::string>{"2", "4", "3", "1"};
   EXPECT_EQ(Paths(rows), expected);
@@ -77,7 +86,7 @@ TEST_F(SortTest, LayersWithTheSameNameSortAndGroupApart) {
   bx3::Element* first = document.InsertElement(bx3::Branch::Layers, bx3::CreateElement(bx3::type::kLayer, "Props"));
   bx3::Element* second = document.InsertElement(bx3::Branch::Layers, bx3::CreateElement(bx3::type::kLayer, "Props"));
   bx3::Element* other = document.InsertElement(bx3::Branch::Layers, bx3::CreateElement(bx3::type::kLayer, "Alpha"));
-  KvAssetTable table;
+  KvRowsAndLists table;
   for (const auto& [path, layer] : std::vector<std::pair<const char*, bx3::Element*>>{
            {"a", second}, {"b", first}, {"c", nullptr}, {"d", other}, {"e", second}}) {
     KvAssetEntry row = Row(path);
@@ -91,10 +100,10 @@ TEST_F(SortTest, LayersWithTheSameNameSortAndGroupApart) {
   EXPECT_NE(table.rows[1].layerLink.GetUid(), table.rows[2].layerLink.GetUid());
   EXPECT_EQ(table.rows[2].layerLink.GetUid(), table.rows[3].layerLink.GetUid());
 
-  ASSERT_TRUE(BuildRowIndexList(table, KvViewSettings::Defaults(), nullptr));
-  ASSERT_TRUE(GroupRows(table, kGroupByLayer, &document));
+  ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, KvViewSettings::Defaults(), nullptr));
+  ASSERT_TRUE(GroupRows(table.rows, table.lists, kGroupByLayer, &document));
   // Alpha, Props, the other Props, no layer.
-  EXPECT_EQ(table.viewGroups, (std::vector<std::vector<int64_t>>{{0}, {1}, {2, 3}, {4}}));
+  EXPECT_EQ(table.lists.viewGroups, (std::vector<std::vector<int64_t>>{{0}, {1}, {2, 3}, {4}}));
 }
 
 TEST_F(SortTest, TextsThatShareLongPrefixesOrEndEarly) {
@@ -204,28 +213,28 @@ TEST_F(SortTest, LongListsSortedInPartsComeOutInOneOrder) {
 }
 
 TEST_F(SortTest, GroupsFollowTheirFirstMemberAndTheTypeFilter) {
-  KvAssetTable table;
+  KvRowsAndLists table;
   for (const char* path : {"a.png", "b.wav", "a.png", "c.mov", "b.wav", "a.png"}) table.rows.push_back(Row(path));
   table.rows[1].assetType = table.rows[4].assetType = ASSETTYPE_AUDIO;
   table.rows[3].assetType = ASSETTYPE_VIDEO;
   KvViewSettings view = KvViewSettings::Defaults();
-  ASSERT_TRUE(BuildRowIndexList(table, view, nullptr));
-  ASSERT_TRUE(GroupRows(table, kGroupByAsset, nullptr));
-  EXPECT_EQ(table.viewGroups, (std::vector<std::vector<int64_t>>{{0, 2, 5}, {1, 4}, {3}}));
-  ASSERT_TRUE(GroupRows(table, kGroupByAssetType, nullptr));
-  EXPECT_EQ(table.viewGroups.size(), 3u);
+  ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, view, nullptr));
+  ASSERT_TRUE(GroupRows(table.rows, table.lists, kGroupByAsset, nullptr));
+  EXPECT_EQ(table.lists.viewGroups, (std::vector<std::vector<int64_t>>{{0, 2, 5}, {1, 4}, {3}}));
+  ASSERT_TRUE(GroupRows(table.rows, table.lists, kGroupByAssetType, nullptr));
+  EXPECT_EQ(table.lists.viewGroups.size(), 3u);
   // Neighbours with the same key and the same key again after another.
-  KvAssetTable neighbours;
+  KvRowsAndLists neighbours;
   for (const char* path : {"a.png", "a.png", "b.png", "a.png", "b.png", "b.png"}) neighbours.rows.push_back(Row(path));
-  ASSERT_TRUE(BuildRowIndexList(neighbours, view, nullptr));
-  ASSERT_TRUE(GroupRows(neighbours, kGroupByAsset, nullptr));
-  EXPECT_EQ(neighbours.viewGroups, (std::vector<std::vector<int64_t>>{{0, 1, 3}, {2, 4, 5}}));
+  ASSERT_TRUE(BuildRowIndexList(neighbours.rows, neighbours.lists, view, nullptr));
+  ASSERT_TRUE(GroupRows(neighbours.rows, neighbours.lists, kGroupByAsset, nullptr));
+  EXPECT_EQ(neighbours.lists.viewGroups, (std::vector<std::vector<int64_t>>{{0, 1, 3}, {2, 4, 5}}));
 
   view.flags[kCmdViewTypeAudio] = false;
-  ASSERT_TRUE(BuildRowIndexList(table, view, nullptr));
-  EXPECT_EQ(table.rowIndexList, (std::vector<int64_t>{0, 2, 3, 5}));
-  ASSERT_TRUE(GroupRows(table, kGroupByAsset, nullptr));
-  EXPECT_EQ(table.viewGroups, (std::vector<std::vector<int64_t>>{{0, 1, 3}, {2}}));
+  ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, view, nullptr));
+  EXPECT_EQ(table.lists.rowIndexList, (std::vector<int64_t>{0, 2, 3, 5}));
+  ASSERT_TRUE(GroupRows(table.rows, table.lists, kGroupByAsset, nullptr));
+  EXPECT_EQ(table.lists.viewGroups, (std::vector<std::vector<int64_t>>{{0, 1, 3}, {2}}));
 }
 
 TEST_F(SortTest, WildcardTranslation) {
@@ -307,7 +316,7 @@ TEST_F(SortTest, SizeFilterCoarsensByUnit) {
 }
 
 TEST_F(SortTest, StatusAndResolutionFilters) {
-  KvAssetTable table;
+  KvRowsAndLists table;
   for (int32_t code : {0, 1, 3, 4}) {
     KvAssetEntry row = Row("a.png");
     row.resolveResult = code;
@@ -320,8 +329,8 @@ TEST_F(SortTest, StatusAndResolutionFilters) {
   state.column = 100;
   state.statusOption = 1;
   auto found = KvFilterBarFilter::Create(state, nullptr);
-  ASSERT_TRUE(BuildRowIndexList(table, KvViewSettings::Defaults(), &*found));
-  EXPECT_EQ(table.rowIndexList, (std::vector<int64_t>{1, 2}));
+  ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, KvViewSettings::Defaults(), &*found));
+  EXPECT_EQ(table.lists.rowIndexList, (std::vector<int64_t>{1, 2}));
   EXPECT_FALSE(table.rows[0].selected);  // hidden rows lose their selection
   EXPECT_TRUE(table.rows[1].selected);
 
@@ -329,14 +338,14 @@ TEST_F(SortTest, StatusAndResolutionFilters) {
   state.resolutionOption = 2;
   state.width = 150;  // the height places no limit
   auto wide = KvFilterBarFilter::Create(state, nullptr);
-  ASSERT_TRUE(BuildRowIndexList(table, KvViewSettings::Defaults(), &*wide));
-  EXPECT_EQ(table.rowIndexList, (std::vector<int64_t>{1, 2, 3}));
+  ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, KvViewSettings::Defaults(), &*wide));
+  EXPECT_EQ(table.lists.rowIndexList, (std::vector<int64_t>{1, 2, 3}));
   state.height = 50;
   state.resolutionOption = 1;
   state.width = 0;
   auto exact = KvFilterBarFilter::Create(state, nullptr);
-  ASSERT_TRUE(BuildRowIndexList(table, KvViewSettings::Defaults(), &*exact));
-  EXPECT_EQ(table.rowIndexList.size(), 4u);
+  ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, KvViewSettings::Defaults(), &*exact));
+  EXPECT_EQ(table.lists.rowIndexList.size(), 4u);
 }
 
 }  // namespace

@@ -10,23 +10,23 @@ namespace {
 
 class TreeTest : public kvtest::InspectorFixture {
  protected:
-  void* Root() { return &dialog_.Assets(); }
-  void* User() { return &dialog_; }
+  void* Root() { return &dialog_.Collection(); }
+  void* User() { return &dialog_.View(); }
   std::string Text(bx3::TreeItem item, int32_t column) {
     int64_t members = 0;
-    const KvAssetEntry* record = KvTreeFunctions::Resolve(dialog_.Assets(), dialog_, item, &members);
-    return CellText(document_, record, column, KvTreeFunctions::PlaceOf(dialog_, item, members, false)).Std();
+    const KvAssetEntry* record = KvTreeFunctions::Resolve(dialog_.Collection(), dialog_.View(), item, &members);
+    return CellText(document_, record, column, KvTreeFunctions::PlaceOf(dialog_.View(), item, members, false)).Std();
   }
   KvTreeFunctions tree_;
 };
 
 TEST_F(TreeTest, HandlesInAndOutOfRange) {
   KvTreeFunctions empty;
-  KvAssetTable none;
-  EXPECT_EQ(empty.FirstItem(&none, &dialog_), 0u);
+  KvCollection none;
+  EXPECT_EQ(empty.FirstItem(&none, &dialog_.View()), 0u);
 
   Open();
-  ASSERT_EQ(dialog_.GroupMode(), kGroupByAsset);
+  ASSERT_EQ(dialog_.View().GroupMode(), kGroupByAsset);
   // Groups by file name: a.png (3 uses), b.png, gone.png.
   const bx3::TreeItem first = tree_.FirstItem(Root(), User());
   EXPECT_EQ(first, MakeItem(0, 0));
@@ -45,10 +45,10 @@ TEST_F(TreeTest, HandlesInAndOutOfRange) {
 
   // Out of range: nothing, never a record.
   for (const bx3::TreeItem item : {MakeItem(3, 0), MakeItem(99, 1), MakeItem(-1, 0), bx3::TreeItem(0)}) {
-    EXPECT_EQ(KvTreeFunctions::Resolve(dialog_.Assets(), dialog_, item), nullptr) << item;
+    EXPECT_EQ(KvTreeFunctions::Resolve(dialog_.Collection(), dialog_.View(), item), nullptr) << item;
     EXPECT_FALSE(tree_.ItemSelected(Root(), User(), item));
     EXPECT_EQ(tree_.NextItem(Root(), User(), item), 0u);
-    EXPECT_EQ(tree_.ItemText(Root(), User(), item), GetResourceString(10025));
+    EXPECT_EQ(tree_.ItemText(Root(), User(), item), GetResourceString(res::kNone));
   }
 
   // Without grouping: one row per use.
@@ -66,12 +66,12 @@ TEST_F(TreeTest, HeaderClicksToggleTheSortAndTheDialogSortsAgain) {
   EXPECT_FALSE(tree_.HeaderClicked(Root(), User(), column::kAsset, 2, false));  // another button
   EXPECT_FALSE(tree_.HeaderClicked(Root(), User(), column::kAsset, 1, true));   // a double click
   ASSERT_TRUE(tree_.HeaderClicked(Root(), User(), column::kAsset, 1, false));
-  EXPECT_EQ(dialog_.SortColumn(), -column::kAsset);
+  EXPECT_EQ(dialog_.View().SortColumn(), -column::kAsset);
   EXPECT_EQ(tree_.SortArrow(Root(), User(), column::kAsset), 1);
   brantic::DrainMainThreadQueue();  // the dialog hears of it and sorts
   EXPECT_EQ(Text(MakeItem(0, 0), column::kAsset), "gone.png");
   ASSERT_TRUE(tree_.HeaderClicked(Root(), User(), column::kStatus, 1, false));
-  EXPECT_EQ(dialog_.SortColumn(), column::kStatus);
+  EXPECT_EQ(dialog_.View().SortColumn(), column::kStatus);
   brantic::DrainMainThreadQueue();
   EXPECT_EQ(Text(MakeItem(0, 0), column::kAsset), "gone.png");  // missing first
 }
@@ -86,10 +86,11 @@ TEST_F(TreeTest, OnlyClippedPathsHaveTooltips) {
   EXPECT_EQ(tree_.CellTooltip(Root(), User(), row, column::kPath, &area, width - 1), "tex/b.png");
   EXPECT_EQ(tree_.CellTooltip(Root(), User(), row, column::kAsset, &area, 1), "");
   EXPECT_EQ(tree_.CellTooltip(Root(), User(), row, column::kTake, &area, 1), "");  // no override
-  KvAssetTable& table = dialog_.Assets();
-  table.rows[size_t(table.rowIndexList[size_t(table.viewGroups[1][0])])].takeOverride = 1;
+  auto& rows = dialog_.Collection().Rows();
+  const KvViewLists& lists = dialog_.View().Lists();
+  rows[size_t(lists.rowIndexList[size_t(lists.viewGroups[1][0])])].takeOverride = 1;
   EXPECT_EQ(tree_.CellTooltip(Root(), User(), row, column::kTake, &area, 1),
-            GetResourceString(10025).Std() + " (" + GetResourceString(10133).Std() + ")");
+            GetResourceString(res::kNone).Std() + " (" + GetResourceString(res::kOverriddenInTake).Std() + ")");
   // The group row's tooltip shows the text without the count.
   EXPECT_EQ(tree_.CellTooltip(Root(), User(), MakeItem(0, 0), column::kPath, &area, 1), "tex/a.png");
 }
@@ -129,13 +130,14 @@ TEST_F(TreeTest, CellsDrawIconsFoldArrowsAndColours) {
 
   // Colours: plain, then selected as the current row, then a group with a selected member.
   EXPECT_EQ(draw(MakeItem(1, 0), column::kPath).texts[0].color, bx3::GetHostColor(bx3::color::kText));
-  KvAssetTable& table = dialog_.Assets();
-  table.rows[size_t(table.rowIndexList[size_t(table.viewGroups[1][0])])].selected = 1;
-  dialog_.SetCurrent(1, -1);
+  auto& rows = dialog_.Collection().Rows();
+  const KvViewLists& lists = dialog_.View().Lists();
+  rows[size_t(lists.rowIndexList[size_t(lists.viewGroups[1][0])])].selected = 1;
+  dialog_.View().SetCurrent(1, -1);
   EXPECT_EQ(draw(MakeItem(1, 0), column::kPath).texts[0].color, bx3::GetHostColor(bx3::color::kTextCurrent));
-  dialog_.SetCurrent(2, -1);
+  dialog_.View().SetCurrent(2, -1);
   EXPECT_EQ(draw(MakeItem(1, 0), column::kPath).texts[0].color, bx3::GetHostColor(bx3::color::kTextSelected));
-  table.rows[size_t(table.rowIndexList[size_t(table.viewGroups[0][2])])].selected = 1;
+  rows[size_t(lists.rowIndexList[size_t(lists.viewGroups[0][2])])].selected = 1;
   dialog_.RefreshTree();
   EXPECT_EQ(draw(MakeItem(0, 0), column::kAsset).texts[0].color,
             bx3::GetHostColor(bx3::color::kTextPartlySelected));
@@ -143,7 +145,7 @@ TEST_F(TreeTest, CellsDrawIconsFoldArrowsAndColours) {
 
 TEST_F(TreeTest, ItemTextIsUndecoratedOnceWhenAsked) {
   Open();
-  dialog_.SetLastDoubleClickColumn(column::kAsset);
+  dialog_.View().SetLastDoubleClickColumn(column::kAsset);
   EXPECT_EQ(tree_.ItemText(Root(), User(), MakeItem(0, 0)), "a.png (3)");
   tree_.SetUndecoratedOnce();
   EXPECT_EQ(tree_.ItemText(Root(), User(), MakeItem(0, 0)), "a.png");
@@ -154,16 +156,16 @@ TEST_F(TreeTest, ItemTextIsUndecoratedOnceWhenAsked) {
 // "3D Reference" beside its icon, and texts after an icon ran into the next column.
 TEST_F(TreeTest, TheTypeColumnFitsTheLongestTypeBesideItsIcon) {
   Open();
-  dialog_.Assets().rows[0].assetType = ASSETTYPE_REFERENCED3D;
+  dialog_.Collection().Rows()[0].assetType = ASSETTYPE_REFERENCED3D;
   bx3::GeUserArea area;
   kvtest::RecordingAreaHost host(area);
   int32_t widest = 0;
   for (const bx3::TreeItem item : {MakeItem(0, 0), MakeItem(0, 1), MakeItem(0, 2), MakeItem(1, 0), MakeItem(2, 0)}) {
     widest = std::max(widest, tree_.CellContentWidth(Root(), User(), item, column::kAssetType, &area));
   }
-  const int32_t text = area.DrawGetTextWidth(GetResourceString(10111));
+  const int32_t text = area.DrawGetTextWidth(GetResourceString(res::kTypeReference3d));
   EXPECT_GE(widest, text + 20 + 6);  // the text starts 20 pixels in, after the icon, and keeps a margin
-  EXPECT_GE(widest, area.DrawGetTextWidth(GetResourceString(10126)) + 10);
+  EXPECT_GE(widest, area.DrawGetTextWidth(GetResourceString(res::kColumnType)) + 10);
   // So does a using element's name beside its icon.
   const int32_t element = tree_.CellContentWidth(Root(), User(), MakeItem(1, 0), column::kElement, &area);
   EXPECT_EQ(element, area.DrawGetTextWidth(materials_[3]->GetName()) + 20 + 6);
@@ -188,21 +190,22 @@ TEST_F(DanglingTest, RowsWhoseElementsAreGoneStillSortGroupAndDraw) {
     tree_.CellTooltip(Root(), User(), MakeItem(1, 0), column, &area, 10);
     EXPECT_GT(tree_.CellContentWidth(Root(), User(), MakeItem(1, 0), column, &area), 0);
   }
-  EXPECT_EQ(Text(MakeItem(1, 0), column::kElement), GetResourceString(10025));
+  EXPECT_EQ(Text(MakeItem(1, 0), column::kElement), GetResourceString(res::kNone));
   for (int32_t sort : {column::kElement, -column::kElement, column::kLayer, column::kBreadcrumb}) {
-    dialog_.SetSortColumn(sort);
+    dialog_.View().SetSortColumn(sort);
     dialog_.SortRows();
     ASSERT_TRUE(dialog_.RebuildViewGroups());
-    EXPECT_EQ(dialog_.Assets().rows.size(), 5u);
+    EXPECT_EQ(dialog_.Collection().Rows().size(), 5u);
   }
   // The row of the element that is gone sorts after the others by element.
-  dialog_.SetSortColumn(column::kElement);
+  dialog_.View().SetSortColumn(column::kElement);
   dialog_.SortRows();
   ASSERT_TRUE(dialog_.RebuildViewGroups());
-  const KvAssetTable& table = dialog_.Assets();
-  EXPECT_EQ(table.rows[size_t(table.rowIndexList.back())].assetPath.GetFileView(), "b.png");
+  const auto& rows = dialog_.Collection().Rows();
+  const KvViewLists& lists = dialog_.View().Lists();
+  EXPECT_EQ(rows[size_t(lists.rowIndexList.back())].assetPath.GetFileView(), "b.png");
   ASSERT_TRUE(Kv_ViewGroupModeByCommand(&dialog_, kGroupByLayer).Execute(document_, nullptr));
-  EXPECT_EQ(dialog_.Assets().viewGroups.size(), 1u);
+  EXPECT_EQ(dialog_.View().Lists().viewGroups.size(), 1u);
 }
 
 }  // namespace

@@ -18,6 +18,15 @@ class Document;
 
 namespace kv {
 
+// Where a row's path was found: the result codes of the path resolution (a row's resolveResult).
+enum KvResolveResult : int32_t {
+  kResolveMissing = 0,
+  kResolveFoundByName = 1,     // found by file name alone in a search folder
+  kResolvePaintTexture = 2,    // a texture the host holds open for painting
+  kResolveBuiltByHost = 3,     // built by the host from a search folder inside the document folder
+  kResolveFound = 4,           // at the stored path, or as the relative path below a search folder
+};
+
 // A file the relink search found for a row; bit 0 of `flags` marks the chosen one.
 struct KvRelinkCandidate {
   brantic::String path;
@@ -42,7 +51,7 @@ struct KvAssetEntry {
   brantic::Id nodeSpace;
   bx3::ElementLink layerLink;
   bx3::ElementLink takeLink;
-  int32_t resolveResult = 0;
+  int32_t resolveResult = kResolveMissing;
   int32_t parameterId = -1;
   bx3::DescId hostDescId;
   uint8_t hostFlag = 0;
@@ -69,14 +78,14 @@ struct KvAssetEntry {
   uint64_t rowIdentity = 0;
 
   bool IsSequence() const { return sequenceStart != sequenceEnd; }
-  bool IsMissing() const { return resolveResult == 0; }
+  bool IsMissing() const { return resolveResult == kResolveMissing; }
   bool operator==(const KvAssetEntry&) const = default;
 };
 
 // What the path cache remembers of a path within one collection.
 struct KvPathCacheEntry {
   bx3::Filename resolvedPath;
-  int32_t resolveResult = 0;
+  int32_t resolveResult = kResolveMissing;
   bx3::ElementLink owner;  // the element the path was first resolved for
   brantic::Url resolvedUrl;  // the file to probe; empty when there is none to probe
   brantic::String formatText;  // the format the name tells (its suffix, or "none")

@@ -5,6 +5,7 @@
 #include "brantic/enumeration.h"
 #include "bx3/filename.h"
 #include "kvassetentry.h"
+#include "kvresources.h"
 
 namespace kv {
 
@@ -91,6 +92,17 @@ uint32_t RefineAssetType(uint32_t type, const bx3::Filename& name, const KvMedia
   if (support.image && !name.CheckSuffix("ies")) return ASSETTYPE_IMAGE;
   if (support.audio) return ASSETTYPE_AUDIO;
   return type;
+}
+
+brantic::String AssetTypeName(uint32_t assetType) {
+  switch (assetType) {
+    case ASSETTYPE_IMAGE: return GetResourceString(res::kTypeImage);
+    case ASSETTYPE_VIDEO: return GetResourceString(res::kTypeMovie);
+    case ASSETTYPE_AUDIO: return GetResourceString(res::kTypeSound);
+    case ASSETTYPE_CACHE: return GetResourceString(res::kTypeCache);
+    case ASSETTYPE_REFERENCED3D: return GetResourceString(res::kTypeReference3d);
+    default: return GetResourceString(res::kTypeOther);
+  }
 }
 
 }  // namespace kv

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "brantic/result.h"
+#include "brantic/string.h"
 
 namespace bx3 {
 class Filename;
@@ -57,5 +58,8 @@ struct KvMediaSupport {
 // "ies" light profiles), then audio; otherwise unchanged. Cache and 3D reference rows are
 // never refined.
 uint32_t RefineAssetType(uint32_t type, const bx3::Filename& name, const KvMediaSupport& support);
+
+// The name of a type as the type column shows it without sequence distinction.
+brantic::String AssetTypeName(uint32_t assetType);
 
 }  // namespace kv

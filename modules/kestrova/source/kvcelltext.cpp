@@ -6,7 +6,6 @@
 #include "bx3/document.h"
 #include "bx3/types.h"
 #include "kvids.h"
-#include "kvmediainfo.h"
 #include "kvresources.h"
 #include "kvviewsettings.h"
 
@@ -16,7 +15,6 @@ namespace {
 
 using brantic::String;
 
-constexpr int32_t kResNone = 10025;
 
 String R(int32_t id) { return GetResourceString(id); }
 
@@ -55,22 +53,22 @@ int32_t GroupingColumn(int32_t groupMode) {
 
 String StatusText(int32_t resolveResult) {
   switch (resolveResult) {
-    case 0: return R(10121);
-    case 1: return R(10123);
-    case 2: return R(10124);
-    case 3: return R(10241);
-    case 4: return R(10122);
-    default: return R(kResNone);
+    case kResolveMissing: return R(res::kStatusMissing);
+    case kResolveFoundByName: return R(res::kStatusFoundInSearchFolder);
+    case kResolvePaintTexture: return R(res::kStatusOpenForPainting);
+    case kResolveBuiltByHost: return R(res::kStatusBuiltFromSearchFolder);
+    case kResolveFound: return R(res::kStatusFound);
+    default: return R(res::kNone);
   }
 }
 
 String AssetTypeText(const KvAssetEntry& record, bool undecorated) {
   if (undecorated && record.IsSequence()) {
     switch (record.assetType) {
-      case ASSETTYPE_IMAGE: return R(10134);
-      case ASSETTYPE_CACHE: return R(10135);
-      case ASSETTYPE_REFERENCED3D: return R(10136);
-      default: return R(10137);
+      case ASSETTYPE_IMAGE: return R(res::kTypeImageSequence);
+      case ASSETTYPE_CACHE: return R(res::kTypeCacheSequence);
+      case ASSETTYPE_REFERENCED3D: return R(res::kTypeReference3dSequence);
+      default: return R(res::kTypeSequence);
     }
   }
   return AssetTypeName(record.assetType);
@@ -88,7 +86,7 @@ String SequenceName(const String& fileName, int32_t first, int32_t last, int32_t
 
 String AssetNameText(const KvAssetEntry& record) {
   const bx3::Filename file = record.assetPath.GetFile();
-  if (!file.IsPopulated()) return R(10097);
+  if (!file.IsPopulated()) return R(res::kNoFileName);
   if (!record.IsSequence() || IsVideoFile(file)) return file.GetString();
   return SequenceName(file.GetString(), record.sequenceStart, record.sequenceEnd, record.frameDigitsPos,
                       record.frameDigitsLen);
@@ -97,15 +95,15 @@ String AssetNameText(const KvAssetEntry& record) {
 String FormatText(const KvAssetEntry& record) {
   if (!record.formatText.IsEmpty()) return record.formatText;
   const String suffix = record.assetPath.GetSuffix();
-  return suffix.IsEmpty() ? R(kResNone) : suffix;
+  return suffix.IsEmpty() ? R(res::kNone) : suffix;
 }
 
 String LayerText(const KvAssetEntry& record, const bx3::Document* document) {
   const bx3::Element* layer = record.layerLink.Resolve(document);
-  return layer ? layer->GetName() : R(10040);
+  return layer ? layer->GetName() : R(res::kNoLayer);
 }
 
-String TakeText(const KvAssetEntry& record) { return record.takeName.IsEmpty() ? R(kResNone) : record.takeName; }
+String TakeText(const KvAssetEntry& record) { return record.takeName.IsEmpty() ? R(res::kNone) : record.takeName; }
 
 String NodeSpaceText(const KvAssetEntry& record) {
   const String name = NodeSpaceName(record.nodeSpace);
@@ -114,12 +112,12 @@ String NodeSpaceText(const KvAssetEntry& record) {
 
 String ElementText(const KvAssetEntry& record, const bx3::Document* document) {
   const bx3::Element* element = DescribedElement(record, document);
-  if (!element) return R(kResNone);
+  if (!element) return R(res::kNone);
   if (element->GetType() == bx3::type::kDocument) {
     const String file = static_cast<const bx3::Document*>(element)->GetFilename().GetFile().GetString();
-    return file.IsEmpty() ? R(kResNone) : file;
+    return file.IsEmpty() ? R(res::kNone) : file;
   }
-  return element->GetName().IsEmpty() ? R(kResNone) : element->GetName();
+  return element->GetName().IsEmpty() ? R(res::kNone) : element->GetName();
 }
 
 String BreadcrumbText(const KvAssetEntry& record, const bx3::Document* document) {
@@ -152,7 +150,7 @@ String ResolutionText(const KvAssetEntry& record) {
 }
 
 String CellText(const bx3::Document* document, const KvAssetEntry* record, int32_t column, const CellPlace& place) {
-  if (!record) return R(kResNone);
+  if (!record) return R(res::kNone);
   if (place.IsGroupRow() && !GroupRowShows(place.groupMode, column)) return String();
   String text;
   switch (column) {
@@ -178,7 +176,7 @@ String CellText(const bx3::Document* document, const KvAssetEntry* record, int32
     case column::kFormat: text = FormatText(*record); break;
     case column::kSize: text = brantic::MemorySizeToText(record->fileSize, false); break;
     case column::kResolution: text = ResolutionText(*record); break;
-    default: return R(kResNone);
+    default: return R(res::kNone);
   }
   // Decoration: a group row counts its members, its members are indented.
   if (!place.undecorated && place.members > 1 && column == GroupingColumn(place.groupMode)) {

@@ -2,13 +2,14 @@
 
 #include "bx3/module.h"
 #include "kvdialog.h"
+#include "kvgadgets.h"
 #include "kvids.h"
+#include "kvresourceids.h"
 
 namespace kv {
 
 namespace {
 
-inline constexpr int32_t kFilterFieldGadget = 10087;
 
 template <typename Command>
 std::unique_ptr<KestrovaCommandData> Make(KestrovaDialog* dialog, int32_t) {
@@ -20,52 +21,52 @@ std::unique_ptr<KestrovaCommandData> MakeGroupMode(KestrovaDialog* dialog, int32
 }
 
 const SubCommandEntry kSubCommands[] = {
-    {kCmdShowFileInExplorer, 10098, 10207, &Make<Kv_ShowFileInExplorer>},
-    {kCmdOpenFileInExplorer, 10099, 10208, &Make<Kv_OpenFileInExplorer>},
-    {kCmdOpenFileInPictureViewer, 10100, 10209, &Make<Kv_OpenFileInPictureViewer>},
-    {kCmdOpenFileInManager, 10102, 10210, &Make<Kv_OpenFileInManager>},
-    {kCmdOpenElementInManager, 10103, 10211, &Make<Kv_OpenElementInManager>},
-    {kCmdSelectAll, 10002, 0, &Make<Kv_SelectAllCommand>},
-    {kCmdDeselectAll, 10003, 0, &Make<Kv_DeselectAllCommand>},
-    {kCmdSelectMissing, 10004, 0, &Make<Kv_SelectMissingCommand>},
-    {kCmdSelectActive, 10005, 10186, &Make<Kv_SelectActiveCommand>},
-    {kCmdInvertSelection, 10007, 0, &Make<Kv_InvertSelectionCommand>},
-    {kCmdShowSelected, 10006, 0, &Make<Kv_ShowSelectedCommand>},
-    {kCmdLocalize, 10008, 10187, &Make<Kv_LocalizeCommand>},
-    {kCmdGlobalize, 10009, 10188, &Make<Kv_GlobalizeCommand>},
-    {kCmdRelinkTextures, 10010, 10189, &Make<Kv_RelinkTexturesCommand>},
-    {kCmdReplaceTexture, 10013, 10190, &Make<Kv_ReplaceTextureCommand>},
-    {kCmdClearAssets, 10101, 10191, &Make<Kv_ClearAssetsCommand>},
-    {kCmdConsolidate, 10115, 10192, &Make<Kv_ConsolidateCommand>},
-    {kCmdFilterbar, 10016, 0, &Make<Kv_FilterbarCommand>},
-    {kCmdViewAssetType, 10126, 10202, &Make<Kv_ViewAssetTypeCommand>},
-    {kCmdViewAsset, 10018, 10193, &Make<Kv_ViewAssetCommand>},
-    {kCmdViewTexturePath, 10019, 10194, &Make<Kv_ViewTexturePathCommand>},
-    {kCmdViewGlobalPath, 10020, 10195, &Make<Kv_ViewGlobalPathCommand>},
-    {kCmdViewNewPath, 10021, 10196, &Make<Kv_ViewNewPathCommand>},
-    {kCmdViewElementType, 10127, 10203, &Make<Kv_ViewElementTypeCommand>},
-    {kCmdViewMaterial, 10022, 10197, &Make<Kv_ViewMaterialCommand>},
-    {kCmdViewBreadcrumb, 10023, 10198, &Make<Kv_ViewBreadcrumbCommand>},
-    {kCmdViewLayer, 10024, 10199, &Make<Kv_ViewLayerCommand>},
-    {kCmdViewTake, 10125, 10200, &Make<Kv_ViewTakeCommand>},
-    {kCmdViewNodeSpace, 10145, 10201, &Make<Kv_ViewNodeSpaceCommand>},
-    {kCmdViewFormat, 10128, 10204, &Make<Kv_ViewFormatCommand>},
-    {kCmdViewFileSize, 10130, 10206, &Make<Kv_ViewFileSizeCommand>},
-    {kCmdViewResolution, 10129, 10205, &Make<Kv_ViewResolutionCommand>},
-    {kCmdViewTypeImage, 10107, 10212, &Make<Kv_ViewTypeImageCommand>},
-    {kCmdViewTypeVideo, 10108, 10213, &Make<Kv_ViewTypeVideoCommand>},
-    {kCmdViewTypeAudio, 10109, 10214, &Make<Kv_ViewTypeAudioCommand>},
-    {kCmdViewTypeExternalCache, 10110, 10215, &Make<Kv_ViewTypeExternalCacheCommand>},
-    {kCmdViewTypeReferenced3d, 10111, 10216, &Make<Kv_ViewTypeReferenced3dCommand>},
-    {kCmdViewTypeOther, 10112, 10217, &Make<Kv_ViewTypeOtherCommand>},
-    {kGroupNone, 10219, 10226, &MakeGroupMode},
-    {kGroupByAsset, 10185, 10218, &MakeGroupMode},
-    {kGroupByAssetType, 10220, 10227, &MakeGroupMode},
-    {kGroupByElementType, 10221, 10228, &MakeGroupMode},
-    {kGroupByLayer, 10222, 10229, &MakeGroupMode},
-    {kGroupByTake, 10223, 10230, &MakeGroupMode},
-    {kGroupByNodeSpace, 10224, 10231, &MakeGroupMode},
-    {kGroupByFormat, 10225, 10232, &MakeGroupMode},
+    {kCmdShowFileInExplorer, res::kShowInFileBrowser, res::kShowInFileBrowserHelp, &Make<Kv_ShowFileInExplorer>},
+    {kCmdOpenFileInExplorer, res::kOpenWithSystem, res::kOpenWithSystemHelp, &Make<Kv_OpenFileInExplorer>},
+    {kCmdOpenFileInPictureViewer, res::kOpenInPictureViewer, res::kOpenInPictureViewerHelp, &Make<Kv_OpenFileInPictureViewer>},
+    {kCmdOpenFileInManager, res::kShowFileParameter, res::kShowFileParameterHelp, &Make<Kv_OpenFileInManager>},
+    {kCmdOpenElementInManager, res::kShowElement, res::kShowElementHelp, &Make<Kv_OpenElementInManager>},
+    {kCmdSelectAll, res::kSelectAll, 0, &Make<Kv_SelectAllCommand>},
+    {kCmdDeselectAll, res::kSelectNone, 0, &Make<Kv_DeselectAllCommand>},
+    {kCmdSelectMissing, res::kSelectMissing, 0, &Make<Kv_SelectMissingCommand>},
+    {kCmdSelectActive, res::kSelectActive, res::kSelectActiveHelp, &Make<Kv_SelectActiveCommand>},
+    {kCmdInvertSelection, res::kInvertSelection, 0, &Make<Kv_InvertSelectionCommand>},
+    {kCmdShowSelected, res::kFollowSelection, 0, &Make<Kv_ShowSelectedCommand>},
+    {kCmdLocalize, res::kMakeRelative, res::kMakeRelativeHelp, &Make<Kv_LocalizeCommand>},
+    {kCmdGlobalize, res::kMakeAbsolute, res::kMakeAbsoluteHelp, &Make<Kv_GlobalizeCommand>},
+    {kCmdRelinkTextures, res::kRelink, res::kRelinkHelp, &Make<Kv_RelinkTexturesCommand>},
+    {kCmdReplaceTexture, res::kReplaceFile, res::kReplaceFileHelp, &Make<Kv_ReplaceTextureCommand>},
+    {kCmdClearAssets, res::kClearAssets, res::kClearAssetsHelp, &Make<Kv_ClearAssetsCommand>},
+    {kCmdConsolidate, res::kCollectFiles, res::kCollectFilesHelp, &Make<Kv_ConsolidateCommand>},
+    {kCmdFilterbar, res::kFilterBar, 0, &Make<Kv_FilterbarCommand>},
+    {kCmdViewAssetType, res::kColumnType, res::kShowTypeHelp, &Make<Kv_ViewAssetTypeCommand>},
+    {kCmdViewAsset, res::kColumnAsset, res::kShowAssetHelp, &Make<Kv_ViewAssetCommand>},
+    {kCmdViewTexturePath, res::kColumnPath, res::kShowPathHelp, &Make<Kv_ViewTexturePathCommand>},
+    {kCmdViewGlobalPath, res::kColumnFullPath, res::kShowFullPathHelp, &Make<Kv_ViewGlobalPathCommand>},
+    {kCmdViewNewPath, res::kColumnProposedPath, res::kShowProposedPathHelp, &Make<Kv_ViewNewPathCommand>},
+    {kCmdViewElementType, res::kColumnElementType, res::kShowElementTypeHelp, &Make<Kv_ViewElementTypeCommand>},
+    {kCmdViewMaterial, res::kColumnElement, res::kShowElementColumnHelp, &Make<Kv_ViewMaterialCommand>},
+    {kCmdViewBreadcrumb, res::kColumnLocation, res::kShowLocationHelp, &Make<Kv_ViewBreadcrumbCommand>},
+    {kCmdViewLayer, res::kColumnLayer, res::kShowLayerHelp, &Make<Kv_ViewLayerCommand>},
+    {kCmdViewTake, res::kColumnTake, res::kShowTakeHelp, &Make<Kv_ViewTakeCommand>},
+    {kCmdViewNodeSpace, res::kColumnNodeSpace, res::kShowNodeSpaceHelp, &Make<Kv_ViewNodeSpaceCommand>},
+    {kCmdViewFormat, res::kColumnFormat, res::kShowFormatHelp, &Make<Kv_ViewFormatCommand>},
+    {kCmdViewFileSize, res::kColumnFileSize, res::kShowFileSizeHelp, &Make<Kv_ViewFileSizeCommand>},
+    {kCmdViewResolution, res::kColumnResolution, res::kShowResolutionHelp, &Make<Kv_ViewResolutionCommand>},
+    {kCmdViewTypeImage, res::kTypeImage, res::kListImagesHelp, &Make<Kv_ViewTypeImageCommand>},
+    {kCmdViewTypeVideo, res::kTypeMovie, res::kListMoviesHelp, &Make<Kv_ViewTypeVideoCommand>},
+    {kCmdViewTypeAudio, res::kTypeSound, res::kListSoundsHelp, &Make<Kv_ViewTypeAudioCommand>},
+    {kCmdViewTypeExternalCache, res::kTypeCache, res::kListCachesHelp, &Make<Kv_ViewTypeExternalCacheCommand>},
+    {kCmdViewTypeReferenced3d, res::kTypeReference3d, res::kListReferences3dHelp, &Make<Kv_ViewTypeReferenced3dCommand>},
+    {kCmdViewTypeOther, res::kTypeOther, res::kListOthersHelp, &Make<Kv_ViewTypeOtherCommand>},
+    {kGroupNone, res::kGroupNone, res::kGroupNoneHelp, &MakeGroupMode},
+    {kGroupByAsset, res::kGroupByAsset, res::kGroupByAssetHelp, &MakeGroupMode},
+    {kGroupByAssetType, res::kGroupByType, res::kGroupByTypeHelp, &MakeGroupMode},
+    {kGroupByElementType, res::kGroupByElementType, res::kGroupByElementTypeHelp, &MakeGroupMode},
+    {kGroupByLayer, res::kGroupByLayer, res::kGroupByLayerHelp, &MakeGroupMode},
+    {kGroupByTake, res::kGroupByTake, res::kGroupByTakeHelp, &MakeGroupMode},
+    {kGroupByNodeSpace, res::kGroupByNodeSpace, res::kGroupByNodeSpaceHelp, &MakeGroupMode},
+    {kGroupByFormat, res::kGroupByFormat, res::kGroupByFormatHelp, &MakeGroupMode},
 };
 
 }  // namespace
@@ -86,7 +87,7 @@ bool Kestrova::Execute(bx3::Document*, bx3::GeDialog*) {
   // command's state unchecked.
   dialog_->Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500, 0);
   if (wasOpen) return true;
-  dialog_->Activate(kFilterFieldGadget);
+  dialog_->Activate(kGadgetFilterText);
   return true;
 }
 

@@ -46,22 +46,21 @@ void FinishSelection(KestrovaDialog& dialog) {
 
 // Enabled while the list shows rows.
 int32_t EnabledWhenListed(const KestrovaDialog* dialog) {
-  return dialog && dialog->ListedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
+  return dialog && dialog->View().ListedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
 }
 
 // Visits the rows in view, in display order, with their position.
 template <typename Visit>
 void ForEachVisibleRow(KestrovaDialog& dialog, Visit visit) {
-  KvAssetTable& table = dialog.Assets();
-  for (size_t position = 0; position < table.rowIndexList.size(); ++position) {
-    visit(table.rows[size_t(table.rowIndexList[position])], int64_t(position));
-  }
+  std::vector<KvAssetEntry>& rows = dialog.Collection().Rows();
+  const std::vector<int64_t>& listed = dialog.View().Lists().rowIndexList;
+  for (size_t position = 0; position < listed.size(); ++position) visit(rows[size_t(listed[position])], int64_t(position));
 }
 
-void Select(KestrovaDialog& dialog, KvAssetEntry& row, int64_t position) {
+void Select(KvViewState& view, KvAssetEntry& row, int64_t position) {
   row.selected = 1;
-  dialog.SetSelectedCount(dialog.SelectedCount() + 1);
-  if (dialog.CurrentRow() == -1 && row.resolveResult != 0) dialog.SetCurrentToPosition(position);
+  view.SetSelectedCount(view.SelectedCount() + 1);
+  if (view.CurrentRow() == -1 && !row.IsMissing()) view.SetCurrentToPosition(position);
 }
 
 // The element whose active state decides whether Select Active selects a row.
@@ -86,9 +85,10 @@ bool Regroup(KestrovaDialog& dialog) {
 
 bool Kv_SelectAllCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;
+  KvViewState& view = dialog_->View();
   BusyPointer busy;
   ForEachVisibleRow(*dialog_, [&](KvAssetEntry& row, int64_t position) {
-    if (!row.selected) Select(*dialog_, row, position);
+    if (!row.selected) Select(view, row, position);
   });
   FinishSelection(*dialog_);
   return true;
@@ -96,20 +96,21 @@ bool Kv_SelectAllCommand::Execute(bx3::Document*, bx3::GeDialog*) {
 
 int32_t Kv_SelectAllCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return bx3::kCmdDisabled;
-  const int64_t listed = dialog_->ListedCount();
-  return listed >= 1 && listed != dialog_->SelectedCount() ? bx3::kCmdEnabled : bx3::kCmdDisabled;
+  const int64_t listed = dialog_->View().ListedCount();
+  return listed >= 1 && listed != dialog_->View().SelectedCount() ? bx3::kCmdEnabled : bx3::kCmdDisabled;
 }
 
 bool Kv_InvertSelectionCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;
+  KvViewState& view = dialog_->View();
   BusyPointer busy;
-  dialog_->SetCurrent(-1, -1);
+  view.SetCurrent(-1, -1);
   ForEachVisibleRow(*dialog_, [&](KvAssetEntry& row, int64_t position) {
     if (!row.selected) {
-      Select(*dialog_, row, position);
+      Select(view, row, position);
     } else {
       row.selected = 0;
-      dialog_->SetSelectedCount(dialog_->SelectedCount() - 1);
+      view.SetSelectedCount(view.SelectedCount() - 1);
     }
   });
   FinishSelection(*dialog_);
@@ -122,12 +123,13 @@ int32_t Kv_InvertSelectionCommand::CommandState(bx3::Document*, bx3::GeDialog*) 
 
 bool Kv_SelectMissingCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;
+  KvViewState& view = dialog_->View();
   BusyPointer busy;
-  dialog_->SetSelectedCount(0);
-  dialog_->SetCurrent(-1, -1);
+  view.SetSelectedCount(0);
+  view.SetCurrent(-1, -1);
   ForEachVisibleRow(*dialog_, [&](KvAssetEntry& row, int64_t) {
-    row.selected = row.resolveResult == 0 ? 1 : 0;
-    if (row.selected) dialog_->SetSelectedCount(dialog_->SelectedCount() + 1);
+    row.selected = row.IsMissing() ? 1 : 0;
+    if (row.selected) view.SetSelectedCount(view.SelectedCount() + 1);
   });
   FinishSelection(*dialog_);
   return true;
@@ -139,14 +141,15 @@ int32_t Kv_SelectMissingCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
 
 bool Kv_SelectActiveCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;
+  KvViewState& view = dialog_->View();
   BusyPointer busy;
-  dialog_->SetSelectedCount(0);
-  dialog_->SetCurrent(-1, -1);
-  const bx3::Document* document = dialog_->Assets().activeDocument;
+  view.SetSelectedCount(0);
+  view.SetCurrent(-1, -1);
+  const bx3::Document* document = dialog_->Collection().ActiveDocument();
   ForEachVisibleRow(*dialog_, [&](KvAssetEntry& row, int64_t position) {
     row.selected = 0;
     const bx3::Element* deciding = DecidingElement(row, document);
-    if (deciding && document && document->IsActive(deciding)) Select(*dialog_, row, position);
+    if (deciding && document && document->IsActive(deciding)) Select(view, row, position);
   });
   FinishSelection(*dialog_);
   return true;
@@ -156,9 +159,10 @@ int32_t Kv_SelectActiveCommand::CommandState(bx3::Document*, bx3::GeDialog*) { r
 
 bool Kv_DeselectAllCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;
+  KvViewState& view = dialog_->View();
   BusyPointer busy;
-  dialog_->SetSelectedCount(0);
-  dialog_->SetCurrent(-1, -1);
+  view.SetSelectedCount(0);
+  view.SetCurrent(-1, -1);
   ForEachVisibleRow(*dialog_, [](KvAssetEntry& row, int64_t) {
     row.selected = 0;
     row.newPath = brantic::String();
@@ -169,7 +173,7 @@ bool Kv_DeselectAllCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   });
   dialog_->RefreshTree();
   dialog_->OnSelectionChanged(false);
-  if (dialog_->ShowSelected()) {
+  if (dialog_->View().ShowSelected()) {
     if (bx3::Document* document = bx3::GetActiveDocument()) document->SetActiveMaterial(nullptr);
     bx3::EventAdd(0);
   }
@@ -178,18 +182,18 @@ bool Kv_DeselectAllCommand::Execute(bx3::Document*, bx3::GeDialog*) {
 }
 
 int32_t Kv_DeselectAllCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
-  return dialog_ && dialog_->SelectedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
+  return dialog_ && dialog_->View().SelectedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
 }
 
 bool Kv_ShowSelectedCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;
-  dialog_->SetShowSelected(!dialog_->ShowSelected());
-  if (dialog_->ShowSelected()) bx3::CallCommand(kCmdOpenFileInManager);
+  dialog_->View().SetShowSelected(!dialog_->View().ShowSelected());
+  if (dialog_->View().ShowSelected()) bx3::CallCommand(kCmdOpenFileInManager);
   return true;
 }
 
 int32_t Kv_ShowSelectedCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
-  return dialog_ ? CheckedState(dialog_->ShowSelected()) : bx3::kCmdDisabled;
+  return dialog_ ? CheckedState(dialog_->View().ShowSelected()) : bx3::kCmdDisabled;
 }
 
 // --- view
@@ -197,23 +201,19 @@ int32_t Kv_ShowSelectedCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
 bool Kv_FilterbarCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;
   BusyPointer busy;
-  const bool shown = !dialog_->ViewSettings().filterBar;
-  if (!shown) dialog_->StoreFilterBarGadgets();
-  dialog_->SetFilterBarShown(shown);
-  dialog_->UpdateFilterBar(false);
-  if (shown) dialog_->RestoreFilterBarGadgets();
+  dialog_->FilterBar().Show(!dialog_->View().Settings().filterBar);
   const bool result = Regroup(*dialog_);
   dialog_->RefreshTree();
   return result;
 }
 
 int32_t Kv_FilterbarCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
-  return dialog_ ? CheckedState(dialog_->ViewSettings().filterBar) : bx3::kCmdDisabled;
+  return dialog_ ? CheckedState(dialog_->View().Settings().filterBar) : bx3::kCmdDisabled;
 }
 
 bool KvColumnCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;
-  dialog_->SetViewFlag(commandId_, !dialog_->ViewSettings().Flag(commandId_));
+  dialog_->SetViewFlag(commandId_, !dialog_->View().Settings().Flag(commandId_));
   dialog_->BuildColumnLayout();
   dialog_->RefreshTree();
   dialog_->SaveViewSettings();
@@ -224,13 +224,13 @@ int32_t KvColumnCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return bx3::kCmdDisabled;
   const KvViewFlag* flag = FindViewFlag(commandId_);
   // The column the window groups by is always shown.
-  if (flag && flag->forcedBy != 0 && flag->forcedBy == dialog_->GroupMode()) return bx3::kCmdCheckedDisabled;
-  return CheckedState(dialog_->ViewSettings().Flag(commandId_));
+  if (flag && flag->forcedBy != 0 && flag->forcedBy == dialog_->View().GroupMode()) return bx3::kCmdCheckedDisabled;
+  return CheckedState(dialog_->View().Settings().Flag(commandId_));
 }
 
 bool KvTypeFilterCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;
-  dialog_->SetViewFlag(commandId_, !dialog_->ViewSettings().Flag(commandId_));
+  dialog_->SetViewFlag(commandId_, !dialog_->View().Settings().Flag(commandId_));
   if (!Regroup(*dialog_)) return false;
   dialog_->RefreshTree();
   dialog_->SaveViewSettings();
@@ -238,16 +238,12 @@ bool KvTypeFilterCommand::Execute(bx3::Document*, bx3::GeDialog*) {
 }
 
 int32_t KvTypeFilterCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
-  return dialog_ ? CheckedState(dialog_->ViewSettings().Flag(commandId_)) : bx3::kCmdDisabled;
+  return dialog_ ? CheckedState(dialog_->View().Settings().Flag(commandId_)) : bx3::kCmdDisabled;
 }
 
 bool Kv_ViewGroupModeByCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;
   dialog_->SetGroupMode(groupMode_);
-  for (int32_t mode : {kGroupNone, kGroupByAsset, kGroupByAssetType, kGroupByElementType, kGroupByLayer,
-                       kGroupByTake, kGroupByNodeSpace, kGroupByFormat}) {
-    dialog_->MenuInitString(mode, true, mode == groupMode_);
-  }
   if (!Regroup(*dialog_)) return false;
   dialog_->BuildColumnLayout();
   dialog_->RefreshTree();
@@ -256,7 +252,7 @@ bool Kv_ViewGroupModeByCommand::Execute(bx3::Document*, bx3::GeDialog*) {
 }
 
 int32_t Kv_ViewGroupModeByCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
-  return dialog_ ? CheckedState(dialog_->GroupMode() == groupMode_) : bx3::kCmdDisabled;
+  return dialog_ ? CheckedState(dialog_->View().GroupMode() == groupMode_) : bx3::kCmdDisabled;
 }
 
 }  // namespace kv

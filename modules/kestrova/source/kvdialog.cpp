@@ -6,7 +6,7 @@
 #include "bx3/icons.h"
 #include "bx3/prefs.h"
 #include "kvids.h"
-#include "kvmediainfo.h"
+#include "kvinfotext.h"
 #include "kvresources.h"
 #include "kvtreefunctions.h"
 
@@ -18,85 +18,39 @@ brantic::String R(int32_t id) { return GetResourceString(id); }
 
 }  // namespace
 
-KestrovaDialog::KestrovaDialog() : treeFunctions_(std::make_unique<KvTreeFunctions>()) {}
-
-KestrovaDialog::~KestrovaDialog() {
-  // Results that arrive from now on find no dialog; jobs not yet run skip their work.
-  anchor_.Invalidate();
-  liveGeneration_->store(0, std::memory_order_relaxed);
+KestrovaDialog::KestrovaDialog() : treeFunctions_(std::make_unique<KvTreeFunctions>()) {
+  // Probing results change rows in place: draw them again, no need to walk the list.
+  collection_.SetRowsProbedCallback([this] {
+    if (treeView_) treeView_->RedrawRows();
+  });
+  previewArea_.SetInfoTextSink([this](const brantic::String& text) { SetString(kGadgetInfo, text); });
 }
+
+KestrovaDialog::~KestrovaDialog() = default;
 
 void KestrovaDialog::LoadViewSettings() {
   const bx3::Container* stored = bx3::Preferences::Get().Plugins().GetContainer(kMainCommandId);
-  view_.Load(stored);
+  view_.Settings().Load(stored);
 }
 
 void KestrovaDialog::SaveViewSettings() {
-  if (treeView_) view_.columnLayout = bx3::ColumnLayoutToContainer(treeView_->GetLayout());
-  bx3::Preferences::Get().Plugins().SetContainer(kMainCommandId, view_.Save());
+  if (treeView_) view_.Settings().columnLayout = bx3::ColumnLayoutToContainer(treeView_->GetLayout());
+  bx3::Preferences::Get().Plugins().SetContainer(kMainCommandId, view_.Settings().Save());
 }
 
 void KestrovaDialog::BuildColumnLayout() {
-  if (treeView_) treeView_->SetLayout(kv::BuildColumnLayout(view_));
+  if (treeView_) treeView_->SetLayout(kv::BuildColumnLayout(view_.Settings()));
 }
 
 void KestrovaDialog::EnableMainGroup(bool enable) { Enable(kGadgetMainGroup, enable); }
 
 bool KestrovaDialog::CreateLayout() {
-  SetTitle(R(kResTitle));
+  SetTitle(R(res::kTitle));
   LoadViewSettings();
   GroupBegin(kGadgetMainGroup, bx3::kFit, 1, 0);
   GroupBorderSpace(4, 4, 4, 4);
 
-  MenuFlushAll();
-  MenuSubBegin(R(10001));
-  for (int32_t id : {kCmdShowFileInExplorer, kCmdOpenFileInExplorer, kCmdOpenFileInPictureViewer,
-                     kCmdOpenFileInManager, kCmdOpenElementInManager}) {
-    MenuAddCommand(id);
-  }
-  MenuAddSeparator();
-  MenuAddCommand(kCmdShowSelected);
-  MenuAddSeparator();
-  for (int32_t id : {kCmdSelectAll, kCmdDeselectAll, kCmdSelectMissing, kCmdInvertSelection, kCmdSelectActive}) {
-    MenuAddCommand(id);
-  }
-  MenuSubEnd();
-  MenuSubBegin(R(10015));
-  MenuSubBegin(R(10233));
-  MenuAddCommand(kGroupNone);
-  MenuAddSeparator();
-  for (int32_t id : {kGroupByAsset, kGroupByAssetType, kGroupByElementType, kGroupByLayer, kGroupByTake,
-                     kGroupByNodeSpace, kGroupByFormat}) {
-    MenuAddCommand(id);
-  }
-  MenuSubEnd();
-  MenuAddSeparator();
-  for (const KvViewFlag& flag : ViewFlagTable()) {
-    if (flag.columnId != 0) MenuAddCommand(flag.commandId);
-  }
-  MenuSubEnd();
-  MenuSubBegin(R(10113));
-  for (int32_t id : {kCmdLocalize, kCmdGlobalize, kCmdReplaceTexture, kCmdRelinkTextures, kCmdClearAssets,
-                     kCmdConsolidate}) {
-    MenuAddCommand(id);
-  }
-  MenuAddSeparator();
-  MenuAddCommand(kHostCmdSearchPaths);
-  MenuSubEnd();
-  MenuSubBegin(R(10114));
-  MenuAddCommand(kCmdFilterbar);
-  MenuAddSeparator();
-  for (const KvViewFlag& flag : ViewFlagTable()) {
-    if (flag.columnId == 0) MenuAddCommand(flag.commandId);
-  }
-  MenuSubEnd();
-  MenuFinished();
-  for (const KvViewFlag& flag : ViewFlagTable()) MenuInitString(flag.commandId, true, view_.Flag(flag.commandId));
-  MenuInitString(kCmdFilterbar, true, view_.filterBar);
-  for (int32_t mode : {kGroupNone, kGroupByAsset, kGroupByAssetType, kGroupByElementType, kGroupByLayer,
-                       kGroupByTake, kGroupByNodeSpace, kGroupByFormat}) {
-    MenuInitString(mode, true, mode == view_.groupMode);
-  }
+  BuildMenus();
 
   // The filter toggle with the filter bar beside it: the window's first row.
   GroupBegin(0, bx3::kFitHorizontal, 2, 0);
@@ -120,18 +74,18 @@ bool KestrovaDialog::CreateLayout() {
   AttachUserArea(previewArea_, kGadgetPreview);
   AddMultiLineEditText(kGadgetInfo, bx3::kFit, 300, 120, true);
   GroupBegin(kGadgetSearchGroup, bx3::kFitHorizontal, 3, 0);
-  AddStaticText(kGadgetSearchLabel, 0, 0, 0, R(10037));
+  AddStaticText(kGadgetSearchLabel, 0, 0, 0, R(res::kFind));
   AddButton(kGadgetClearSearch, 0, 0, 0, "x");
   AddEditText(kGadgetSearchText, bx3::kFitHorizontal, 200);
-  AddStaticText(kGadgetReplaceLabel, 0, 0, 0, R(10038));
+  AddStaticText(kGadgetReplaceLabel, 0, 0, 0, R(res::kReplaceWith));
   AddButton(kGadgetClearReplace, 0, 0, 0, "x");
   AddEditText(kGadgetReplaceText, bx3::kFitHorizontal, 200);
   GroupBegin(kGadgetReplaceGroup, bx3::kFitHorizontal, 2, 0);
   AddComboBox(kGadgetReplaceMode, 0);
-  AddChild(kGadgetReplaceMode, kReplaceWholePath, R(10034));
-  AddChild(kGadgetReplaceMode, kReplaceFolderPart, R(10035));
-  AddChild(kGadgetReplaceMode, kReplaceFileName, R(10036));
-  AddButton(kGadgetApply, 0, 0, 0, R(10039));
+  AddChild(kGadgetReplaceMode, kReplaceWholePath, R(res::kReplaceWholePath));
+  AddChild(kGadgetReplaceMode, kReplaceFolderPart, R(res::kReplaceFolderPart));
+  AddChild(kGadgetReplaceMode, kReplaceFileName, R(res::kReplaceFileName));
+  AddButton(kGadgetApply, 0, 0, 0, R(res::kApply));
   GroupEnd();
   GroupEnd();
   GroupEnd();
@@ -141,82 +95,69 @@ bool KestrovaDialog::CreateLayout() {
   GroupEnd();
   GroupEnd();
   BuildColumnLayout();
-  UpdateFilterBar(true);
+  filterBar_.Update(true);
   return true;
 }
 
-void KestrovaDialog::UpdateFilterBar(bool force) {
-  if (view_.filterBar == lastShownFilterBar_ && !force) return;
-  SetBool(kGadgetFilterToggle, view_.filterBar);
-  lastShownFilterBar_ = view_.filterBar;
-  FlushGroup(kGadgetFilterBar);
-  if (view_.filterBar) {
-    AddStaticText(kGadgetFilterLabel, 0, 0, 0, R(10026));
-    AddComboBox(kGadgetFilterColumn, 0);
-    static constexpr int32_t kLabels[] = {10017, 10018, 10019, 10020, 10127, 10022, 10023,
-                                          10024, 10125, 10145, 10128, 10130, 10129};
-    for (int32_t i = 0; i < int32_t(std::size(kLabels)); ++i) AddChild(kGadgetFilterColumn, i, R(kLabels[i]));
-    SetInt32(kGadgetFilterColumn, filterColumn_);
-    const int32_t base = filterColumn_ % 100;
-    if (base == 0) {
-      AddComboBox(kGadgetStatusComparison, 0);
-      AddChild(kGadgetStatusComparison, 0, R(10169));
-      AddChild(kGadgetStatusComparison, 1, R(10170));
-      AddChild(kGadgetStatusComparison, 2, R(10168));
-    } else if (base == 11) {
-      AddComboBox(kGadgetSizeComparison, 0);
-      AddChild(kGadgetSizeComparison, 0, R(10171));
-      AddChild(kGadgetSizeComparison, 1, R(10172));
-      AddChild(kGadgetSizeComparison, 2, R(10173));
-      AddStaticText(kGadgetSizeLabel, 0, 0, 0, R(10174));
-      AddEditNumber(kGadgetSizeValue, 0, 70);
-      AddComboBox(kGadgetSizeUnit, 0);
-      AddChild(kGadgetSizeUnit, 0, R(10178));
-      AddChild(kGadgetSizeUnit, 1, R(10179));
-      AddChild(kGadgetSizeUnit, 2, R(10180));
-    } else if (base == 12) {
-      AddComboBox(kGadgetResolutionComparison, 0);
-      AddChild(kGadgetResolutionComparison, 0, R(10171));
-      AddChild(kGadgetResolutionComparison, 1, R(10172));
-      AddChild(kGadgetResolutionComparison, 2, R(10173));
-      AddEditNumber(kGadgetResolutionWidth, 0, 70);
-      AddEditNumber(kGadgetResolutionHeight, 0, 70);
-    }
-    AddEditText(kGadgetFilterText, bx3::kFitHorizontal, 200);
+void KestrovaDialog::BuildMenus() {
+  MenuFlushAll();
+  MenuSubBegin(R(res::kMenuSelect));
+  for (int32_t id : {kCmdShowFileInExplorer, kCmdOpenFileInExplorer, kCmdOpenFileInPictureViewer,
+                     kCmdOpenFileInManager, kCmdOpenElementInManager}) {
+    MenuAddCommand(id);
   }
-  LayoutChanged(kGadgetFilterBar);
+  MenuAddSeparator();
+  MenuAddCommand(kCmdShowSelected);
+  MenuAddSeparator();
+  for (int32_t id : {kCmdSelectAll, kCmdDeselectAll, kCmdSelectMissing, kCmdInvertSelection, kCmdSelectActive}) {
+    MenuAddCommand(id);
+  }
+  MenuSubEnd();
+  MenuSubBegin(R(res::kMenuView));
+  MenuSubBegin(R(res::kMenuGroup));
+  for (int32_t mode : kGroupModes) {
+    MenuAddCommand(mode);
+    if (mode == kGroupNone) MenuAddSeparator();
+  }
+  MenuSubEnd();
+  MenuAddSeparator();
+  for (const KvViewFlag& flag : ViewFlagTable()) {
+    if (flag.columnId != 0) MenuAddCommand(flag.commandId);
+  }
+  MenuSubEnd();
+  MenuSubBegin(R(res::kMenuPaths));
+  for (int32_t id : {kCmdLocalize, kCmdGlobalize, kCmdReplaceTexture, kCmdRelinkTextures, kCmdClearAssets,
+                     kCmdConsolidate}) {
+    MenuAddCommand(id);
+  }
+  MenuAddSeparator();
+  MenuAddCommand(kHostCmdSearchPaths);
+  MenuSubEnd();
+  MenuSubBegin(R(res::kMenuFilter));
+  MenuAddCommand(kCmdFilterbar);
+  MenuAddSeparator();
+  for (const KvViewFlag& flag : ViewFlagTable()) {
+    if (flag.columnId == 0) MenuAddCommand(flag.commandId);
+  }
+  MenuSubEnd();
+  MenuFinished();
+  for (const KvViewFlag& flag : ViewFlagTable()) MenuInitString(flag.commandId, true, view_.Settings().Flag(flag.commandId));
+  MenuInitString(kCmdFilterbar, true, view_.Settings().filterBar);
+  for (int32_t mode : kGroupModes) MenuInitString(mode, true, mode == view_.GroupMode());
 }
 
 bool KestrovaDialog::InitValues() {
   EnableMainGroup(false);
-  SetInt32(kGadgetFilterColumn, filterColumn_);
+  SetInt32(kGadgetFilterColumn, view_.FilterBar().column);
   SetInt32(kGadgetReplaceMode, kReplaceWholePath);
   SetString(kGadgetInfo, NothingSelectedText());
   if (treeView_) {
-    treeView_->SetRoot(&assets_, treeFunctions_.get(), this);
+    treeView_->SetRoot(&collection_, treeFunctions_.get(), &view_);
     RefreshAssets();
   }
   EnableMainGroup(true);
   Enable(kGadgetApply, false);
-  Activate(kGadgetFilterText);
-  if (!filterText_.IsEmpty()) SetString(kGadgetFilterText, filterText_);
-  switch (filterColumn_) {
-    case 0:
-    case 100: SetInt32(kGadgetStatusComparison, comparisonMode_); break;
-    case 11:
-    case 111:
-      SetInt32(kGadgetSizeComparison, comparisonMode_);
-      SetFloat(kGadgetSizeValue, comparisonNumber_);
-      SetInt32(kGadgetSizeUnit, comparisonChoice_);
-      break;
-    case 12:
-    case 112:
-      SetInt32(kGadgetResolutionComparison, comparisonMode_);
-      SetInt32(kGadgetResolutionWidth, comparisonWidth_);
-      SetInt32(kGadgetResolutionHeight, comparisonHeight_);
-      break;
-    default: break;
-  }
+  filterBar_.InitValues();
   bx3::Container mainWeights;
   mainWeights.SetInt32(3000, 3);
   mainWeights.SetFloat(3001, 0.3);
@@ -232,17 +173,6 @@ bool KestrovaDialog::InitValues() {
   SetGroupWeights(kGadgetDetailGroup, detailWeights);
   bx3::EventAdd();
   return true;
-}
-
-void KestrovaDialog::DestroyWindow() { treeView_ = nullptr; }
-
-int32_t KestrovaDialog::Message(const bx3::Container& message, bx3::Container& result) {
-  // The user rearranged the tree's columns: keep the arrangement for the next time.
-  if (message.GetId() == bx3::message::kLayoutChanged && treeView_) {
-    SaveViewSettings();
-    return 1;
-  }
-  return GeDialog::Message(message, result);
 }
 
 }  // namespace kv

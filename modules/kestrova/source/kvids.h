@@ -58,6 +58,9 @@ inline constexpr int32_t kGroupByLayer = 1051436;
 inline constexpr int32_t kGroupByTake = 1051437;
 inline constexpr int32_t kGroupByNodeSpace = 1051438;
 inline constexpr int32_t kGroupByFormat = 1051539;
+// Every group mode in menu order.
+inline constexpr int32_t kGroupModes[] = {kGroupNone,   kGroupByAsset,     kGroupByAssetType, kGroupByElementType,
+                                          kGroupByLayer, kGroupByTake,     kGroupByNodeSpace, kGroupByFormat};
 
 // What the inspector tells itself through the main command's core messages (the value
 // under the message's first key).
@@ -69,5 +72,7 @@ inline constexpr int64_t kNotifySelectionChanged = 10096;
 inline constexpr int32_t kHostCmdSelectAll = 12112;
 inline constexpr int32_t kHostCmdDeselectAll = 12113;
 inline constexpr int32_t kHostCmdInvertSelection = 12374;
+// A host command in the window's Paths menu: the texture search paths.
+inline constexpr int32_t kHostCmdSearchPaths = 200000273;
 
 }  // namespace kv

@@ -1,4 +1,4 @@
-// The information text of the selected row, and the probe that reads a row's file.
+// The information text of the selected row.
 #pragma once
 
 #include <cstdint>
@@ -25,14 +25,7 @@ brantic::Result<bool> AppendImageMediaInfo(const KvAssetEntry& entry, std::strin
 // The information text when no row is selected.
 brantic::String NothingSelectedText();
 
-// The worker half of the collection, on a row's own copy: file size, type refinement,
-// format text and resolution. Reads headers only; never touches the dialog.
-void ProbeAssetFile(KvAssetEntry& entry);
-
 // A sound's length: its sample count over its sample rate; 0 for a rate of 0.
 brantic::TimeValue SoundDuration(const bx3::SoundInformation& info);
-
-// The name of a type as the type column shows it without sequence distinction.
-brantic::String AssetTypeName(uint32_t assetType);
 
 }  // namespace kv

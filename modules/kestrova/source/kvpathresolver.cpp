@@ -14,7 +14,7 @@ void KvPathResolver::Start(size_t capacity, size_t helpers, ResolveFunction reso
   next_.store(0, std::memory_order_relaxed);
   running_ = true;
   if (helpers > 0 && capacity_ > 0) {
-    helpers_.emplace("Kv Resolve", helpers, [this](size_t) { Work(true); });
+    helpers_.emplace(helpers, [this](size_t) { Work(true); });
   }
 }
 
@@ -31,7 +31,7 @@ void KvPathResolver::Finish() {
   published_.fetch_or(kFinished, std::memory_order_release);
   published_.notify_all();
   Work(false);
-  helpers_.reset();  // waits for the helpers
+  helpers_.reset();  // waits for the helpers that started
   items_.resize(added_);
   running_ = false;
 }

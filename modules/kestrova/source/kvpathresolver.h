@@ -10,9 +10,9 @@
 #include <optional>
 #include <vector>
 
+#include "brantic/parallel.h"
 #include "bx3/filename.h"
 #include "kvassetentry.h"
-#include "kvhelpers.h"
 
 namespace kv {
 
@@ -32,7 +32,7 @@ class KvPathResolver {
   KvPathResolver(const KvPathResolver&) = delete;
   KvPathResolver& operator=(const KvPathResolver&) = delete;
 
-  // Takes up to `capacity` paths; `helpers` threads start resolving them as they are added.
+  // Takes up to `capacity` paths; up to `helpers` helper threads resolve them as they are added.
   // The path and entry of every item must stay in place until Finish returns.
   void Start(size_t capacity, size_t helpers, ResolveFunction resolve);
   bool IsRunning() const { return running_; }
@@ -54,7 +54,7 @@ class KvPathResolver {
   uint32_t added_ = 0;
   std::atomic<uint32_t> published_{0};  // items ready to claim, or'ed with kFinished at the end
   std::atomic<uint32_t> next_{0};       // the next item to claim
-  std::optional<KvHelperThreads> helpers_;
+  std::optional<brantic::HelperTeam> helpers_;
   bool running_ = false;
 };
 

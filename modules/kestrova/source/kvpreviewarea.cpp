@@ -12,8 +12,7 @@
 #include "bx3/sound.h"
 #include "bx3/types.h"
 #include "kvassettype.h"
-#include "kvdialog.h"
-#include "kvmediainfo.h"
+#include "kvinfotext.h"
 #include "kvpreview_rules.h"
 #include "kvresources.h"
 
@@ -56,10 +55,6 @@ AssetPreviewArea::KvPreviewThread::~KvPreviewThread() {
 }
 
 brantic::Result<void> AssetPreviewArea::KvPreviewThread::operator()() {
-  if (!target_) {
-    (void)area_.TakeRequest();  // ends the loading state
-    return brantic::NullPointerError("the preview thread has no target");
-  }
   brantic::Result<void> result;
   // Requests that came while a load ran are taken one after another; only the newest is kept.
   while (std::optional<Request> request = area_.TakeRequest()) {
@@ -72,9 +67,9 @@ brantic::Result<void> AssetPreviewArea::KvPreviewThread::operator()() {
     }
     if (loaded.stopped) continue;
     result = brantic::OK();
-    brantic::ExecuteOnMainThread([target = request->target, serial = request->serial,
+    brantic::ExecuteOnMainThread([area = request->area, serial = request->serial,
                                   loaded = std::move(loaded)]() mutable {
-      FinishPreview(target, serial, std::move(loaded));
+      FinishPreview(area, serial, std::move(loaded));
     });
   }
   return result;
@@ -153,11 +148,11 @@ bool AssetPreviewArea::KvPreviewThread::LoadPreview(const Request& request, Load
   return LoadPlaceholder(request.assetType, full);
 }
 
-void AssetPreviewArea::KvPreviewThread::FinishPreview(const brantic::WeakRef<KestrovaDialog>& target, uint64_t serial,
+void AssetPreviewArea::KvPreviewThread::FinishPreview(const brantic::WeakRef<AssetPreviewArea>& target, uint64_t serial,
                                                       Loaded loaded) {
-  auto dialog = target.Lock();
-  if (!dialog) return;
-  AssetPreviewArea& area = dialog->PreviewArea();
+  auto locked = target.Lock();
+  if (!locked) return;
+  AssetPreviewArea& area = *locked.Get();
   // The pictures of an earlier request never show for a later one.
   if (serial != area.serial_) return;
   if (!loaded.keepCurrent) {
@@ -166,8 +161,8 @@ void AssetPreviewArea::KvPreviewThread::FinishPreview(const brantic::WeakRef<Kes
     area.hasReducedCopy_ = loaded.hasReducedCopy;
   }
   if (loaded.unreadable) {
-    area.infoText_ = brantic::String(GetResourceString(kResPictureUnreadable).Std() + "\n\n" + area.infoText_.Std());
-    dialog->SetString(kGadgetInfo, area.infoText_);
+    area.infoText_ = brantic::String(GetResourceString(res::kPictureUnreadable).Std() + "\n\n" + area.infoText_.Std());
+    if (area.infoTextSink_) area.infoTextSink_(area.infoText_);
   }
   area.reloadRequested_ = false;
   // A wave form keeps showing, stretched, while the next one is drawn for a new size.
@@ -181,11 +176,12 @@ void AssetPreviewArea::KvPreviewThread::FinishPreview(const brantic::WeakRef<Kes
 AssetPreviewArea::AssetPreviewArea() = default;
 
 AssetPreviewArea::~AssetPreviewArea() {
+  anchor_.Invalidate();
   {
     std::lock_guard lock(requestMutex_);
     pending_.reset();
   }
-  // The thread finishes the load it is in, then ends; its completion finds no dialog.
+  // The thread finishes the load it is in, then ends; its completion finds no area.
   previewThread_.reset();
 }
 
@@ -315,18 +311,16 @@ void AssetPreviewArea::SetRequest(const bx3::Filename& file, bx3::Element* eleme
   sizeDependent_ = sizeDependent;
 }
 
-bool AssetPreviewArea::StartLoading(KestrovaDialog* target) {
+bool AssetPreviewArea::StartLoading() {
   if (!previewThread_) return false;
-  target_ = target;
-  previewThread_->SetTarget(target);
   return Submit(MakeRequest());
 }
 
 AssetPreviewArea::Request AssetPreviewArea::MakeRequest() {
   Request request;
   request.serial = ++serial_;
-  // Taken here, on the GUI thread: the thread never touches the dialog.
-  if (target_) request.target = target_->GetWeakRef();
+  // Taken here, on the GUI thread: the thread never touches the window.
+  request.area = anchor_.GetWeakRef();
   request.file = previewFile_;
   request.iconId = iconId_;
   request.assetType = previewAssetType_;

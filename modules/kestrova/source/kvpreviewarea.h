@@ -19,8 +19,6 @@
 
 namespace kv {
 
-class KestrovaDialog;
-
 // Shows a picture of the selected row: the file itself fitted into the area, a sound's wave
 // form, a scene file's stored preview, a picture the using element draws, a host icon, or a
 // placeholder for the asset type. A double click shows the picture 1:1; dragging pans it.
@@ -31,7 +29,7 @@ class AssetPreviewArea : public bx3::GeUserArea {
   // change them while a load runs.
   struct Request {
     uint64_t serial = 0;
-    brantic::WeakRef<KestrovaDialog> target;  // who takes the pictures
+    brantic::WeakRef<AssetPreviewArea> area;  // who takes the pictures
     bx3::Filename file;
     int32_t iconId = -1;
     uint32_t assetType = 0;
@@ -65,17 +63,14 @@ class AssetPreviewArea : public bx3::GeUserArea {
     ~KvPreviewThread() override;
     brantic::Result<void> operator()();
     const char* GetName(int index) const override { return index == 0 ? "Kv Preview Thread" : nullptr; }
-    void SetTarget(KestrovaDialog* target) { target_ = target; }
     // Loads what stands for a request; false when nothing could be loaded. A large picture
     // stops between strips when `stop` answers true.
     static bool LoadPreview(const Request& request, Loaded& loaded, const std::function<bool()>& stop = {});
-    // Takes a load's pictures to the area of `target` unless a newer request came meanwhile.
-    static void FinishPreview(const brantic::WeakRef<KestrovaDialog>& target, uint64_t serial, Loaded loaded);
+    // Takes a load's pictures to the area unless a newer request came meanwhile.
+    static void FinishPreview(const brantic::WeakRef<AssetPreviewArea>& area, uint64_t serial, Loaded loaded);
 
    private:
     AssetPreviewArea& area_;
-    // Set by the GUI thread before each start; the run only asks whether there is one.
-    std::atomic<KestrovaDialog*> target_{nullptr};
   };
 
   AssetPreviewArea();
@@ -94,8 +89,10 @@ class AssetPreviewArea : public bx3::GeUserArea {
   void ClearPreview();
   void SetRequest(const bx3::Filename& file, bx3::Element* element, uint32_t assetType, bool noFileMode, int32_t iconId,
                   bool sizeDependent);
-  // Starts loading what the request names, for `target` (the dialog that owns the area).
-  bool StartLoading(KestrovaDialog* target);
+  // Starts loading what the request names.
+  bool StartLoading();
+  // Where the information text goes when a load changes it (the window's text gadget).
+  void SetInfoTextSink(std::function<void(const brantic::String&)> sink) { infoTextSink_ = std::move(sink); }
 
   const brantic::String& InfoText() const { return infoText_; }
   void SetInfoText(brantic::String text) { infoText_ = std::move(text); }
@@ -142,7 +139,7 @@ class AssetPreviewArea : public bx3::GeUserArea {
   bool sizeDependent_ = false;
   bool previewReady_ = false;
   bool hasReducedCopy_ = false;
-  KestrovaDialog* target_ = nullptr;
+  std::function<void(const brantic::String&)> infoTextSink_;
 
   // Requests travel to the thread through one slot: a newer request replaces one not yet
   // taken, and the thread takes them one after another while it runs.
@@ -150,6 +147,7 @@ class AssetPreviewArea : public bx3::GeUserArea {
   std::optional<Request> pending_;
   bool loading_ = false;
   uint64_t serial_ = 0;  // of the newest request; older loads are dropped
+  brantic::WeakAnchor<AssetPreviewArea> anchor_{this};
 };
 
 }  // namespace kv

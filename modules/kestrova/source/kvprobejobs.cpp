@@ -1,8 +1,8 @@
 #include "kvprobejobs.h"
 
 #include "brantic/mainthread.h"
-#include "kvdialog.h"
-#include "kvmediainfo.h"
+#include "kvcollection.h"
+#include "kvprobe.h"
 
 namespace kv {
 
@@ -20,20 +20,20 @@ KvAssetEntry KvProbeBatch::MakeRow(size_t index) const {
 
 brantic::Result<void> StartProbeJobs(const std::shared_ptr<brantic::JobQueue>& queue,
                                      std::shared_ptr<const KvProbeBatch> batch,
-                                     brantic::WeakRef<KestrovaDialog> dialog, uint64_t generation,
+                                     brantic::WeakRef<KvCollection> collection, uint64_t generation,
                                      KvLiveGeneration liveGeneration) {
   if (!batch || batch->rows.empty() || !liveGeneration) return {};
-  auto spawn = brantic::ClosureJob<void>::Create([queue, batch, dialog, generation, live = std::move(liveGeneration)] {
+  auto spawn = brantic::ClosureJob<void>::Create([queue, batch, collection, generation, live = std::move(liveGeneration)] {
     std::vector<std::shared_ptr<brantic::JobInterface>> jobs;
     jobs.reserve(batch->rows.size());
     for (size_t index = 0; index < batch->rows.size(); ++index) {
-      // The job owns its copy of the row; only the GUI thread touches the dialog.
-      auto job = brantic::ClosureJob<void>::Create([batch, index, dialog, generation, live] {
+      // The job owns its copy of the row; only the GUI thread touches the collection.
+      auto job = brantic::ClosureJob<void>::Create([batch, index, collection, generation, live] {
         if (live->load(std::memory_order_relaxed) != generation) return;
         KvAssetEntry copy = batch->MakeRow(index);
         ProbeAssetFile(copy);
-        brantic::ExecuteOnMainThread([dialog, copy = std::move(copy), generation] {
-          if (auto locked = dialog.Lock()) locked->StoreProbeResult(generation, copy.rowIdentity, copy);
+        brantic::ExecuteOnMainThread([collection, copy = std::move(copy), generation] {
+          if (auto locked = collection.Lock()) locked->StoreProbeResult(generation, copy.rowIdentity, copy);
         });
       });
       if (!job) break;  // later rows stay without size and resolution

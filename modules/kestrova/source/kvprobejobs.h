@@ -1,5 +1,5 @@
 // The probing jobs of one collection: one job per row with a file to probe, each on a copy of
-// what its row's probe reads, with the result handed back to the dialog on the GUI thread.
+// what its row's probe reads, with the result handed back to the collection on the GUI thread.
 #pragma once
 
 #include <atomic>
@@ -14,7 +14,7 @@
 
 namespace kv {
 
-class KestrovaDialog;
+class KvCollection;
 
 // What the jobs read: each file once, and for every row with a file its identity and file.
 // The rows of one file share its entry instead of each carrying copies of the same texts.
@@ -41,11 +41,11 @@ struct KvProbeBatch {
 using KvLiveGeneration = std::shared_ptr<const std::atomic<uint64_t>>;
 
 // Queues one job per row of `batch` on `queue`, made by a first job on the queue so that the
-// calling thread does not spend its time on them. Each result goes to the dialog's
-// StoreProbeResult with `generation`, unless the dialog is gone. Any thread.
+// calling thread does not spend its time on them. Each result goes to the collection's
+// StoreProbeResult with `generation`, unless the collection is gone. Any thread.
 brantic::Result<void> StartProbeJobs(const std::shared_ptr<brantic::JobQueue>& queue,
                                      std::shared_ptr<const KvProbeBatch> batch,
-                                     brantic::WeakRef<KestrovaDialog> dialog, uint64_t generation,
+                                     brantic::WeakRef<KvCollection> collection, uint64_t generation,
                                      KvLiveGeneration liveGeneration);
 
 }  // namespace kv

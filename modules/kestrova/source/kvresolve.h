@@ -6,17 +6,9 @@
 
 #include "brantic/url.h"
 #include "bx3/filename.h"
+#include "kvassetentry.h"
 
 namespace kv {
-
-// Result codes of ResolveAssetPath (a row's resolveResult).
-enum KvResolveResult : int32_t {
-  kResolveMissing = 0,
-  kResolveFoundByName = 1,     // found by file name alone in a search folder
-  kResolvePaintTexture = 2,    // a texture the host holds open for painting
-  kResolveBuiltByHost = 3,     // built by the host from a search folder inside the document folder
-  kResolveFound = 4,           // at the stored path, or as the relative path below a search folder
-};
 
 // Resolves `assetPath` as stored in a scene element for a document whose folder is
 // `documentPath`. Writes `resolvedPath` for the results 4, 3 and 1 only. `isBitmapShader`

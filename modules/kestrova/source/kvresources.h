@@ -6,13 +6,9 @@
 #include <string_view>
 
 #include "brantic/string.h"
+#include "kvresourceids.h"
 
 namespace kv {
-
-// Resource ids used outside the command table.
-inline constexpr int32_t kResTitle = 10000;
-// The note above the information text of a picture that could not be read.
-inline constexpr int32_t kResPictureUnreadable = 10242;
 
 // Loads <moduleFolder>/res/strings.json; false when it cannot be read.
 bool LoadModuleResources(const std::string& moduleFolder);

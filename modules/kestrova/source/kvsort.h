@@ -1,16 +1,10 @@
-// Ordering, filtering and grouping the inspector's rows for the tree.
+// The order of the inspector's rows by a column.
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <string>
 #include <vector>
 
-#include "brantic/regex.h"
-#include "brantic/result.h"
-#include "brantic/string.h"
 #include "kvassetentry.h"
-#include "kvviewsettings.h"
 
 namespace bx3 {
 class Document;
@@ -27,60 +21,5 @@ std::vector<uint32_t> SortedRowOrder(const std::vector<KvAssetEntry>& rows, int3
                                      const bx3::Document* document, size_t parts = 0);
 // Puts the rows themselves into that order.
 void SortAssetRows(std::vector<KvAssetEntry>& rows, int32_t sortColumn, const bx3::Document* document);
-
-// The row filter: some type bit of the row is one the view shows.
-bool PassesTypeFilter(const KvAssetEntry& row, const KvViewSettings& view);
-
-// What the filter bar asks for, read from its gadgets.
-struct KvFilterBarState {
-  int32_t column = 1;  // 0/100 status, 1..10 text columns, 11/111 size, 12/112 resolution
-  brantic::String text;
-  int32_t statusOption = 0;      // 0 missing, 1 found elsewhere, 2 found
-  int32_t sizeOption = 0;        // 0 below, 1 equal, 2 above
-  double sizeValue = 0.0;
-  int32_t sizeUnit = 1;          // 0 MB, 1 KB, 2 bytes
-  int32_t resolutionOption = 0;  // 0 below, 1 equal, 2 above
-  int64_t width = 0;             // 0: any
-  int64_t height = 0;
-};
-
-// The filter bar's test of one row, prepared once per filtering.
-class KvFilterBarFilter {
- public:
-  // Fails when a wildcard pattern does not make a valid expression.
-  static brantic::Result<KvFilterBarFilter> Create(const KvFilterBarState& state, const bx3::Document* document);
-  bool Keeps(const KvAssetEntry& row) const;
-
- private:
-  KvFilterBarState state_;
-  const bx3::Document* document_ = nullptr;
-  int64_t sizeLimit_ = 0;
-  std::optional<brantic::RegularExpression> pattern_;
-};
-
-// True when the text is a wildcard pattern ("*", "?" or "#").
-bool IsWildcardPattern(std::string_view text);
-// A wildcard pattern as a regular expression: "*" any run, "?" any character, "#" a run of
-// digits, "(", ")" and "|" as in expressions, "\" takes the next character literally.
-std::string WildcardToRegex(std::string_view pattern);
-// The size limit in bytes for a value and unit (0 MB, 1 KB, 2 bytes); negative results
-// become the largest size.
-int64_t SizeLimitInBytes(double value, int32_t unit);
-// File size and limit as the size filter compares them: in coarser steps for larger files.
-std::pair<int64_t, int64_t> CoarsenSizes(int64_t fileSize, int64_t limit, int32_t unit);
-
-// The text of a row for a text filter column (1..10); empty for other columns.
-brantic::String FilterColumnText(const KvAssetEntry& row, int32_t filterColumn, const bx3::Document* document);
-
-// Rebuilds the row index list: the rows in display order (the table's sorted order, else
-// their own) that the filter bar (when given) keeps and the type filter passes. Rows the
-// filter bar drops lose their selection.
-brantic::Result<void> BuildRowIndexList(KvAssetTable& table, const KvViewSettings& view,
-                                        const KvFilterBarFilter* filterBar);
-
-// The key of a row in a group mode.
-brantic::String GroupKey(const KvAssetEntry& row, int32_t groupMode, const bx3::Document* document);
-// Gathers the row index list into groups, in the order of each group's first row.
-brantic::Result<void> GroupRows(KvAssetTable& table, int32_t groupMode, const bx3::Document* document);
 
 }  // namespace kv

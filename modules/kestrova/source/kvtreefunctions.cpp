@@ -6,47 +6,44 @@
 #include "bx3/commands.h"
 #include "bx3/host.h"
 #include "bx3/icons.h"
-#include "kvdialog.h"
+#include "kvcollection.h"
 #include "kvids.h"
 #include "kvresources.h"
 #include "kvviewsettings.h"
+#include "kvviewstate.h"
 
 namespace kv {
 
 namespace {
 
-constexpr int32_t kResNone = 10025;
 constexpr int32_t kPrimaryButton = 1;
 constexpr int32_t kIconDrawFlags = 0x100;
 
-KvAssetTable& Table(void* root) { return *static_cast<KvAssetTable*>(root); }
-KestrovaDialog& Dialog(void* userData) { return *static_cast<KestrovaDialog*>(userData); }
+KvCollection& Collection(void* root) { return *static_cast<KvCollection*>(root); }
+KvViewState& View(void* userData) { return *static_cast<KvViewState*>(userData); }
 
-bool Grouped(const KestrovaDialog& dialog) { return dialog.GroupMode() != kGroupNone; }
-
-// The document the rows describe; asks the host when the table has none yet.
-const bx3::Document* DocumentOf(KvAssetTable& table) {
-  if (!table.activeDocument) table.activeDocument = bx3::GetActiveDocument();
-  return table.activeDocument;
+// The document the rows describe; the host's active one before the first collection.
+const bx3::Document* DocumentOf(const KvCollection& collection) {
+  return collection.ActiveDocument() ? collection.ActiveDocument() : bx3::GetActiveDocument();
 }
 
 int32_t HeaderResource(int32_t column) {
   switch (column) {
-    case column::kStatus: return 10017;
-    case column::kAssetType: return 10126;
-    case column::kAsset: return 10018;
-    case column::kPath: return 10019;
-    case column::kGlobalPath: return 10020;
-    case column::kNewPath: return 10021;
-    case column::kElementType: return 10127;
-    case column::kElement: return 10022;
-    case column::kBreadcrumb: return 10023;
-    case column::kLayer: return 10024;
-    case column::kTake: return 10125;
-    case column::kNodeSpace: return 10145;
-    case column::kFormat: return 10128;
-    case column::kSize: return 10130;
-    case column::kResolution: return 10129;
+    case column::kStatus: return res::kColumnStatus;
+    case column::kAssetType: return res::kColumnType;
+    case column::kAsset: return res::kColumnAsset;
+    case column::kPath: return res::kColumnPath;
+    case column::kGlobalPath: return res::kColumnFullPath;
+    case column::kNewPath: return res::kColumnProposedPath;
+    case column::kElementType: return res::kColumnElementType;
+    case column::kElement: return res::kColumnElement;
+    case column::kBreadcrumb: return res::kColumnLocation;
+    case column::kLayer: return res::kColumnLayer;
+    case column::kTake: return res::kColumnTake;
+    case column::kNodeSpace: return res::kColumnNodeSpace;
+    case column::kFormat: return res::kColumnFormat;
+    case column::kSize: return res::kColumnFileSize;
+    case column::kResolution: return res::kColumnResolution;
     default: return 0;
   }
 }
@@ -57,10 +54,10 @@ bool IsCandidateRow(const KvAssetEntry& record, int64_t childIndex) {
 
 int32_t StatusIcon(int32_t resolveResult) {
   switch (resolveResult) {
-    case 1:
-    case 2:
-    case 3: return bx3::icon::kStatusFoundElsewhere;
-    case 4: return bx3::icon::kStatusFound;
+    case kResolveFoundByName:
+    case kResolvePaintTexture:
+    case kResolveBuiltByHost: return bx3::icon::kStatusFoundElsewhere;
+    case kResolveFound: return bx3::icon::kStatusFound;
     default: return bx3::icon::kStatusMissing;
   }
 }
@@ -106,26 +103,26 @@ void DrawElementIcon(bx3::GeUserArea& area, const bx3::Element* element, int32_t
 }
 
 // The text colour of a row by its selection and where the current row is.
-int32_t TextColor(const KestrovaDialog& dialog, const KvAssetEntry& record, bx3::TreeItem item,
+int32_t TextColor(const KvViewState& view, const std::vector<KvAssetEntry>& rows, const KvAssetEntry& record, bx3::TreeItem item,
                   const CellPlace& place) {
   const int64_t position = ItemPosition(item);
-  const bool grouped = Grouped(dialog);
+  const bool grouped = view.Grouped();
   if (IsCandidateRow(record, place.childIndex)) {
     const bool chosen = record.relinkCandidates[size_t(place.childIndex - 1)].flags & kCandidateChosen;
     if (!chosen) return bx3::color::kText;
-    const bool current = dialog.CurrentRow() == position && dialog.CurrentChild() == place.childIndex;
+    const bool current = view.CurrentRow() == position && view.CurrentChild() == place.childIndex;
     return current ? bx3::color::kTextCurrent : bx3::color::kTextSelected;
   }
   if (place.IsGroupRow()) {
     if (record.selected) {
-      if (dialog.CurrentRow() == position && dialog.CurrentChild() == -1) return bx3::color::kTextCurrent;
-      if (dialog.CurrentChild() == -1 && dialog.CurrentRow() >= 0) return bx3::color::kTextSelected;
+      if (view.CurrentRow() == position && view.CurrentChild() == -1) return bx3::color::kTextCurrent;
+      if (view.CurrentChild() == -1 && view.CurrentRow() >= 0) return bx3::color::kTextSelected;
     }
-    return dialog.GroupHasSelection(position) ? bx3::color::kTextPartlySelected : bx3::color::kText;
+    return view.GroupHasSelection(rows, position) ? bx3::color::kTextPartlySelected : bx3::color::kText;
   }
   if (!record.selected) return bx3::color::kText;
-  const bool samePosition = dialog.CurrentRow() == position;
-  const bool onGroupRow = grouped && place.members > 1 && dialog.CurrentChild() == -1;
+  const bool samePosition = view.CurrentRow() == position;
+  const bool onGroupRow = grouped && place.members > 1 && view.CurrentChild() == -1;
   return samePosition && !onGroupRow ? bx3::color::kTextCurrent : bx3::color::kTextSelected;
 }
 
@@ -158,19 +155,19 @@ bool ShowsMark(const CellPlace& place, int32_t groupMode, int32_t modeOfColumn) 
 
 brantic::String KvTreeFunctions::HeaderText(int32_t column) {
   const int32_t resource = HeaderResource(column);
-  return GetResourceString(resource ? resource : kResNone);
+  return GetResourceString(resource ? resource : res::kNone);
 }
 
 bx3::TreeItem KvTreeFunctions::FirstItem(void* root, void* userData) {
   if (!root || !userData) return 0;
-  const KvAssetTable& table = Table(root);
-  const bool any = Grouped(Dialog(userData)) ? !table.viewGroups.empty() : !table.rowIndexList.empty();
+  const KvViewLists& lists = View(userData).Lists();
+  const bool any = View(userData).Grouped() ? !lists.viewGroups.empty() : !lists.rowIndexList.empty();
   return any ? MakeItem(0, 0) : 0;
 }
 
 bx3::TreeItem KvTreeFunctions::FirstChildItem(void* root, void* userData, bx3::TreeItem item) {
-  if (!root || !userData || !Grouped(Dialog(userData)) || ItemChild(item) != 0) return 0;
-  const auto& groups = Table(root).viewGroups;
+  if (!root || !userData || !View(userData).Grouped() || ItemChild(item) != 0) return 0;
+  const auto& groups = View(userData).Lists().viewGroups;
   const int64_t position = ItemPosition(item);
   if (position < 0 || position >= int64_t(groups.size()) || groups[size_t(position)].size() < 2) return 0;
   return MakeItem(position, 1);
@@ -178,51 +175,54 @@ bx3::TreeItem KvTreeFunctions::FirstChildItem(void* root, void* userData, bx3::T
 
 bx3::TreeItem KvTreeFunctions::NextItem(void* root, void* userData, bx3::TreeItem item) {
   if (!root || !userData || !item) return 0;
-  const KvAssetTable& table = Table(root);
+  const KvViewState& view = View(userData);
+  const KvViewLists& lists = view.Lists();
   const int64_t position = ItemPosition(item);
   const int64_t next = position + 1;
-  if (!Grouped(Dialog(userData))) return next < int64_t(table.rowIndexList.size()) ? MakeItem(next, 0) : 0;
-  if (position < 0 || position >= int64_t(table.viewGroups.size())) return 0;
+  if (!view.Grouped()) return next < int64_t(lists.rowIndexList.size()) ? MakeItem(next, 0) : 0;
+  if (position < 0 || position >= int64_t(lists.viewGroups.size())) return 0;
   const int64_t child = ItemChild(item);
-  if (child == 0) return next < int64_t(table.viewGroups.size()) ? MakeItem(next, 0) : 0;
-  const int64_t members = int64_t(table.viewGroups[size_t(position)].size());
+  if (child == 0) return next < int64_t(lists.viewGroups.size()) ? MakeItem(next, 0) : 0;
+  const int64_t members = int64_t(lists.viewGroups[size_t(position)].size());
   return child < members ? item + 1 : 0;
 }
 
-const KvAssetEntry* KvTreeFunctions::Resolve(const KvAssetTable& table, const KestrovaDialog& dialog,
+const KvAssetEntry* KvTreeFunctions::Resolve(const KvCollection& collection, const KvViewState& view,
                                              bx3::TreeItem item, int64_t* members) {
   const int64_t position = ItemPosition(item);
   if (members) *members = 0;
   if (!item || position < 0) return nullptr;
+  const KvViewLists& lists = view.Lists();
+  const std::vector<KvAssetEntry>& rows = collection.Rows();
   int64_t listPosition = position;
-  if (Grouped(dialog)) {
-    if (position >= int64_t(table.viewGroups.size())) return nullptr;
-    const auto& group = table.viewGroups[size_t(position)];
+  if (view.Grouped()) {
+    if (position >= int64_t(lists.viewGroups.size())) return nullptr;
+    const auto& group = lists.viewGroups[size_t(position)];
     if (group.empty()) return nullptr;
     const int64_t member = std::clamp<int64_t>(ItemChild(item) - 1, 0, int64_t(group.size()) - 1);
     listPosition = group[size_t(member)];
     if (members) *members = int64_t(group.size());
   }
-  if (listPosition < 0 || listPosition >= int64_t(table.rowIndexList.size())) return nullptr;
-  const int64_t index = table.rowIndexList[size_t(listPosition)];
-  return index >= 0 && index < int64_t(table.rows.size()) ? &table.rows[size_t(index)] : nullptr;
+  if (listPosition < 0 || listPosition >= int64_t(lists.rowIndexList.size())) return nullptr;
+  const int64_t index = lists.rowIndexList[size_t(listPosition)];
+  return index >= 0 && index < int64_t(rows.size()) ? &rows[size_t(index)] : nullptr;
 }
 
-CellPlace KvTreeFunctions::PlaceOf(const KestrovaDialog& dialog, bx3::TreeItem item, int64_t members,
+CellPlace KvTreeFunctions::PlaceOf(const KvViewState& view, bx3::TreeItem item, int64_t members,
                                    bool undecorated) {
-  return CellPlace{ItemChild(item) - 1, members, dialog.GroupMode(), undecorated};
+  return CellPlace{ItemChild(item) - 1, members, view.GroupMode(), undecorated};
 }
 
 bool KvTreeFunctions::ItemOpen(void* root, void* userData, bx3::TreeItem item) {
-  if (!root || !userData || !Grouped(Dialog(userData)) || ItemChild(item) != 0) return false;
+  if (!root || !userData || !View(userData).Grouped() || ItemChild(item) != 0) return false;
   int64_t members = 0;
-  const KvAssetEntry* record = Resolve(Table(root), Dialog(userData), item, &members);
+  const KvAssetEntry* record = Resolve(Collection(root), View(userData), item, &members);
   return record && members >= 2 && record->opened;
 }
 
 bool KvTreeFunctions::ItemSelected(void* root, void* userData, bx3::TreeItem item) {
   if (!root || !userData || !item) return false;
-  const KvAssetEntry* record = Resolve(Table(root), Dialog(userData), item);
+  const KvAssetEntry* record = Resolve(Collection(root), View(userData), item);
   if (!record) return false;
   const int64_t childIndex = ItemChild(item) - 1;
   if (IsCandidateRow(*record, childIndex)) {
@@ -266,16 +266,16 @@ bool KvTreeFunctions::RenderHeaderCell(void*, void*, int32_t column, bx3::TreeDr
 void KvTreeFunctions::RenderCell(void* root, void* userData, bx3::TreeItem item, int32_t column,
                                  bx3::TreeDrawInfo& info, bx3::Rgb background) {
   if (!root || !userData || !info.area) return;
-  KvAssetTable& table = Table(root);
-  const KestrovaDialog& dialog = Dialog(userData);
-  const bx3::Document* document = DocumentOf(table);
+  KvCollection& collection = Collection(root);
+  const KvViewState& view = View(userData);
+  const bx3::Document* document = DocumentOf(collection);
   int64_t members = 0;
-  const KvAssetEntry* record = Resolve(table, dialog, item, &members);
+  const KvAssetEntry* record = Resolve(collection, view, item, &members);
   if (!document || !record) return;
   bx3::GeUserArea& area = *info.area;
-  const CellPlace place = PlaceOf(dialog, item, members, false);
-  const int32_t groupMode = dialog.GroupMode();
-  const bx3::Rgb textColor = bx3::GetHostColor(TextColor(dialog, *record, item, place));
+  const CellPlace place = PlaceOf(view, item, members, false);
+  const int32_t groupMode = view.GroupMode();
+  const bx3::Rgb textColor = bx3::GetHostColor(TextColor(view, collection.Rows(), *record, item, place));
   const auto drawText = [&](const brantic::String& text, int32_t x) {
     area.SetClippingRegion(info.x - 4, info.y, info.width + 4, info.height + 2);
     area.DrawText(text, x, info.y, textColor, background);
@@ -333,14 +333,14 @@ void KvTreeFunctions::RenderCell(void* root, void* userData, bx3::TreeItem item,
 brantic::String KvTreeFunctions::ItemText(void* root, void* userData, bx3::TreeItem item) {
   const bool undecorated = undecoratedOnce_ != 0;
   undecoratedOnce_ = 0;
-  if (!root || !userData) return GetResourceString(kResNone);
-  KvAssetTable& table = Table(root);
-  const KestrovaDialog& dialog = Dialog(userData);
-  const bx3::Document* document = DocumentOf(table);
+  if (!root || !userData) return GetResourceString(res::kNone);
+  KvCollection& collection = Collection(root);
+  const KvViewState& view = View(userData);
+  const bx3::Document* document = DocumentOf(collection);
   int64_t members = 0;
-  const KvAssetEntry* record = Resolve(table, dialog, item, &members);
-  if (!document || !record) return GetResourceString(kResNone);
-  return CellText(document, record, dialog.LastDoubleClickColumn(), PlaceOf(dialog, item, members, undecorated));
+  const KvAssetEntry* record = Resolve(collection, view, item, &members);
+  if (!document || !record) return GetResourceString(res::kNone);
+  return CellText(document, record, view.LastDoubleClickColumn(), PlaceOf(view, item, members, undecorated));
 }
 
 brantic::String KvTreeFunctions::CellTooltip(void* root, void* userData, bx3::TreeItem item, int32_t column,
@@ -356,16 +356,16 @@ brantic::String KvTreeFunctions::CellTooltip(void* root, void* userData, bx3::Tr
     case column::kFormat: return {};
     default: break;
   }
-  KvAssetTable& table = Table(root);
-  const KestrovaDialog& dialog = Dialog(userData);
-  const bx3::Document* document = DocumentOf(table);
+  KvCollection& collection = Collection(root);
+  const KvViewState& view = View(userData);
+  const bx3::Document* document = DocumentOf(collection);
   int64_t members = 0;
-  const KvAssetEntry* record = Resolve(table, dialog, item, &members);
+  const KvAssetEntry* record = Resolve(collection, view, item, &members);
   if (!document || !record) return {};
-  const CellPlace place = PlaceOf(dialog, item, members, true);
+  const CellPlace place = PlaceOf(view, item, members, true);
   const brantic::String text = CellText(document, record, column, place);
   const auto noted = [&](bool applies) {
-    return applies ? brantic::String(text.Std() + " (" + GetResourceString(10133).Std() + ")") : brantic::String();
+    return applies ? brantic::String(text.Std() + " (" + GetResourceString(res::kOverriddenInTake).Std() + ")") : brantic::String();
   };
   switch (column) {
     case column::kBreadcrumb:
@@ -386,20 +386,20 @@ brantic::String KvTreeFunctions::CellTooltip(void* root, void* userData, bx3::Tr
 int32_t KvTreeFunctions::CellContentWidth(void* root, void* userData, bx3::TreeItem item, int32_t column,
                                           bx3::GeUserArea* area) {
   if (!root || !userData || !area) return 10;
-  KvAssetTable& table = Table(root);
-  const KestrovaDialog& dialog = Dialog(userData);
-  const bx3::Document* document = DocumentOf(table);
+  KvCollection& collection = Collection(root);
+  const KvViewState& view = View(userData);
+  const bx3::Document* document = DocumentOf(collection);
   if (!document) return 10;
   int64_t members = 0;
-  const KvAssetEntry* record = Resolve(table, dialog, item, &members);
+  const KvAssetEntry* record = Resolve(collection, view, item, &members);
   if (!record) return area->DrawGetTextWidth(brantic::String("0x88888888")) + 12;
-  const int32_t groupMode = dialog.GroupMode();
+  const int32_t groupMode = view.GroupMode();
   int32_t least = 0;
   switch (column) {
-    case column::kStatus: return area->DrawGetTextWidth(GetResourceString(10017)) + 10;
+    case column::kStatus: return area->DrawGetTextWidth(GetResourceString(res::kColumnStatus)) + 10;
     case column::kAssetType:
       // At least as wide as its header, and wide enough for the longest type beside its icon.
-      if (groupMode != kGroupByAssetType) least = area->DrawGetTextWidth(GetResourceString(10126)) + 10;
+      if (groupMode != kGroupByAssetType) least = area->DrawGetTextWidth(GetResourceString(res::kColumnType)) + 10;
       break;
     case column::kLayer:
     case column::kElement:
@@ -417,10 +417,10 @@ int32_t KvTreeFunctions::CellContentWidth(void* root, void* userData, bx3::TreeI
     default: return 60;
   }
   const bool realChild = column == column::kPath || column == column::kGlobalPath || column == column::kNewPath;
-  CellPlace place = PlaceOf(dialog, item, members, true);
+  CellPlace place = PlaceOf(view, item, members, true);
   if (!realChild) place.childIndex = 0;
   const brantic::String text = CellText(document, record, column, place);
-  if (column == column::kNewPath && text.IsEmpty()) return area->DrawGetTextWidth(GetResourceString(10021)) + 20;
+  if (column == column::kNewPath && text.IsEmpty()) return area->DrawGetTextWidth(GetResourceString(res::kColumnProposedPath)) + 20;
   int32_t textWidth = area->DrawGetTextWidth(text);
   if (column == GroupingColumn(groupMode) && members > 1 && ItemChild(item) == 0) {
     textWidth += area->DrawGetTextWidth(brantic::String(" (" + std::to_string(members) + ")"));
@@ -432,7 +432,7 @@ int32_t KvTreeFunctions::CellContentWidth(void* root, void* userData, bx3::TreeI
 
 int32_t KvTreeFunctions::SortArrow(void*, void* userData, int32_t column) {
   if (!userData) return 0;
-  const int32_t sortColumn = Dialog(userData).SortColumn();
+  const int32_t sortColumn = View(userData).SortColumn();
   if (sortColumn == column) return -1;
   if (sortColumn == -column) return 1;
   return 0;
@@ -440,8 +440,8 @@ int32_t KvTreeFunctions::SortArrow(void*, void* userData, int32_t column) {
 
 bool KvTreeFunctions::HeaderClicked(void*, void* userData, int32_t column, int32_t button, bool doubleClick) {
   if (!userData || button != kPrimaryButton || doubleClick) return false;
-  KestrovaDialog& dialog = Dialog(userData);
-  dialog.SetSortColumn(dialog.SortColumn() == column ? -column : column);
+  KvViewState& view = View(userData);
+  view.SetSortColumn(view.SortColumn() == column ? -column : column);
   bx3::SpecialEventAdd(kMainCommandId, kNotifySortChanged);
   return true;
 }

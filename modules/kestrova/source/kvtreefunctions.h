@@ -7,7 +7,8 @@
 
 namespace kv {
 
-class KestrovaDialog;
+class KvCollection;
+class KvViewState;
 
 // Item handles: (position + 1) << 16 | child number. The position is a row of the row index
 // list without grouping, a group with grouping; child 0 is the row or group row itself.
@@ -17,7 +18,7 @@ inline constexpr bx3::TreeItem MakeItem(int64_t position, int64_t child) {
 inline constexpr int64_t ItemPosition(bx3::TreeItem item) { return int64_t(item >> 16) - 1; }
 inline constexpr int64_t ItemChild(bx3::TreeItem item) { return int64_t(item & 0xffff); }
 
-// The callbacks receive the dialog's asset table as root and the dialog as user data. They
+// The callbacks receive the collection as root and the view state as user data. They
 // keep nothing between calls but the one-shot flag that asks for an undecorated item text.
 class KvTreeFunctions : public bx3::TreeViewFunctions {
  public:
@@ -49,10 +50,10 @@ class KvTreeFunctions : public bx3::TreeViewFunctions {
   void SetUndecoratedOnce() { undecoratedOnce_ = 1; }
 
   // The record an item stands for, or null; the group's member count (0 flat) in `members`.
-  static const KvAssetEntry* Resolve(const KvAssetTable& table, const KestrovaDialog& dialog, bx3::TreeItem item,
+  static const KvAssetEntry* Resolve(const KvCollection& collection, const KvViewState& view, bx3::TreeItem item,
                                      int64_t* members = nullptr);
   // Where the item's cells stand in the list (child index, group size, group mode).
-  static CellPlace PlaceOf(const KestrovaDialog& dialog, bx3::TreeItem item, int64_t members, bool undecorated);
+  static CellPlace PlaceOf(const KvViewState& view, bx3::TreeItem item, int64_t members, bool undecorated);
   // The header text of a column.
   static brantic::String HeaderText(int32_t column);
 

@@ -8,6 +8,7 @@
 
 #include "bx3/container.h"
 #include "bx3/treeview.h"
+#include "kvgadgets.h"
 
 namespace kv {
 
@@ -46,7 +47,8 @@ const std::vector<KvViewFlag>& ViewFlagTable();
 const std::vector<int32_t>& DefaultColumnOrder();
 
 inline constexpr int32_t kPrefsGroupMode = 1051540;
-inline constexpr int32_t kPrefsColumnLayout = 10089;
+// The tree's column layout is stored under the tree's gadget id.
+inline constexpr int32_t kPrefsColumnLayout = kGadgetTree;
 
 struct KvViewSettings {
   std::map<int32_t, bool> flags;  // by command id

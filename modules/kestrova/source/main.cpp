@@ -37,7 +37,7 @@ bool ModuleStart() {
   KestrovaDialog* shared = dialog.get();
   main->SetDialog(std::move(dialog));
 
-  const brantic::String title = GetResourceString(kResTitle);
+  const brantic::String title = GetResourceString(res::kTitle);
   if (!bx3::RegisterCommandPlugin(kMainCommandId, brantic::String(title.Std() + "..."),
                                   bx3::kCmdFlagModuleCommand, nullptr, brantic::String(),
                                   std::move(main))) {

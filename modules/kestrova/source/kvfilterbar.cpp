@@ -1,0 +1,158 @@
+#include "kvfilterbar.h"
+
+#include <iterator>
+#include <limits>
+
+#include "kvgadgets.h"
+#include "kvids.h"
+#include "kvresources.h"
+
+namespace kv {
+
+namespace {
+
+brantic::String R(int32_t id) { return GetResourceString(id); }
+
+}  // namespace
+
+void KvFilterBarGadgets::Update(bool force) {
+  const bool shown = view_.Settings().filterBar;
+  if (shown == lastShown_ && !force) return;
+  bx3::GeDialog& d = dialog_;
+  d.SetBool(kGadgetFilterToggle, shown);
+  lastShown_ = shown;
+  d.FlushGroup(kGadgetFilterBar);
+  if (shown) {
+    const int32_t column = view_.FilterBar().column;
+    d.AddStaticText(kGadgetFilterLabel, 0, 0, 0, R(res::kFilterBy));
+    d.AddComboBox(kGadgetFilterColumn, 0);
+    static constexpr int32_t kLabels[] = {
+        res::kColumnStatus,  res::kColumnAsset,       res::kColumnPath,    res::kColumnFullPath, res::kColumnElementType,
+        res::kColumnElement, res::kColumnLocation,    res::kColumnLayer,   res::kColumnTake,     res::kColumnNodeSpace,
+        res::kColumnFormat,  res::kColumnFileSize,    res::kColumnResolution};
+    for (int32_t i = 0; i < int32_t(std::size(kLabels)); ++i) d.AddChild(kGadgetFilterColumn, i, R(kLabels[i]));
+    d.SetInt32(kGadgetFilterColumn, column);
+    switch (FilterComparison(column)) {
+      case kFilterStatus:
+        d.AddComboBox(kGadgetStatusComparison, 0);
+        d.AddChild(kGadgetStatusComparison, 0, R(res::kCompareMissing));
+        d.AddChild(kGadgetStatusComparison, 1, R(res::kCompareFoundElsewhere));
+        d.AddChild(kGadgetStatusComparison, 2, R(res::kCompareFound));
+        break;
+      case kFilterSize:
+        d.AddComboBox(kGadgetSizeComparison, 0);
+        d.AddChild(kGadgetSizeComparison, 0, R(res::kSmallerThan));
+        d.AddChild(kGadgetSizeComparison, 1, R(res::kEqualTo));
+        d.AddChild(kGadgetSizeComparison, 2, R(res::kLargerThan));
+        d.AddStaticText(kGadgetSizeLabel, 0, 0, 0, R(res::kValue));
+        d.AddEditNumber(kGadgetSizeValue, 0, 70);
+        d.AddComboBox(kGadgetSizeUnit, 0);
+        d.AddChild(kGadgetSizeUnit, 0, R(res::kUnitMegabytes));
+        d.AddChild(kGadgetSizeUnit, 1, R(res::kUnitKilobytes));
+        d.AddChild(kGadgetSizeUnit, 2, R(res::kUnitBytes));
+        break;
+      case kFilterResolution:
+        d.AddComboBox(kGadgetResolutionComparison, 0);
+        d.AddChild(kGadgetResolutionComparison, 0, R(res::kSmallerThan));
+        d.AddChild(kGadgetResolutionComparison, 1, R(res::kEqualTo));
+        d.AddChild(kGadgetResolutionComparison, 2, R(res::kLargerThan));
+        d.AddEditNumber(kGadgetResolutionWidth, 0, 70);
+        d.AddEditNumber(kGadgetResolutionHeight, 0, 70);
+        break;
+      default: break;
+    }
+    d.AddEditText(kGadgetFilterText, bx3::kFitHorizontal, 200);
+  }
+  d.LayoutChanged(kGadgetFilterBar);
+}
+
+void KvFilterBarGadgets::InitValues() {
+  const KvFilterBarMemory& stored = view_.FilterBar();
+  bx3::GeDialog& d = dialog_;
+  d.Activate(kGadgetFilterText);
+  if (!stored.text.IsEmpty()) d.SetString(kGadgetFilterText, stored.text);
+  switch (FilterComparison(stored.column)) {
+    case kFilterStatus: d.SetInt32(kGadgetStatusComparison, stored.comparisonMode); break;
+    case kFilterSize:
+      d.SetInt32(kGadgetSizeComparison, stored.comparisonMode);
+      d.SetFloat(kGadgetSizeValue, stored.comparisonNumber);
+      d.SetInt32(kGadgetSizeUnit, stored.comparisonChoice);
+      break;
+    case kFilterResolution:
+      d.SetInt32(kGadgetResolutionComparison, stored.comparisonMode);
+      d.SetInt32(kGadgetResolutionWidth, stored.comparisonWidth);
+      d.SetInt32(kGadgetResolutionHeight, stored.comparisonHeight);
+      break;
+    default: break;
+  }
+}
+
+void KvFilterBarGadgets::Show(bool shown) {
+  if (!shown) Store();
+  view_.Settings().filterBar = shown;
+  dialog_.MenuInitString(kCmdFilterbar, true, shown);
+  Update(false);
+  if (shown) Restore();
+}
+
+KvFilterBarState KvFilterBarGadgets::Read() const {
+  const KvFilterBarMemory& stored = view_.FilterBar();
+  KvFilterBarState state;
+  state.column = stored.column;
+  dialog_.GetInt32(kGadgetFilterColumn, state.column);
+  state.text = stored.text;
+  // A gadget that is not there (another filter column) leaves its default.
+  dialog_.GetInt32(kGadgetStatusComparison, state.statusOption);
+  dialog_.GetInt32(kGadgetSizeComparison, state.sizeOption);
+  dialog_.GetFloat(kGadgetSizeValue, state.sizeValue);
+  dialog_.GetInt32(kGadgetSizeUnit, state.sizeUnit);
+  dialog_.GetInt32(kGadgetResolutionComparison, state.resolutionOption);
+  int32_t width = 0;
+  int32_t height = 0;
+  dialog_.GetInt32(kGadgetResolutionWidth, width);
+  dialog_.GetInt32(kGadgetResolutionHeight, height);
+  state.width = width;
+  state.height = height;
+  return state;
+}
+
+bool KvFilterBarGadgets::HandleCommand(int32_t id) {
+  KvFilterBarMemory& stored = view_.FilterBar();
+  switch (id) {
+    case kGadgetFilterColumn:
+      dialog_.GetInt32(kGadgetFilterColumn, stored.column);
+      Update(true);
+      Store();
+      return true;
+    case kGadgetFilterText: Store(); return true;
+    case kGadgetStatusComparison:
+    case kGadgetSizeComparison:
+    case kGadgetResolutionComparison:
+    case kGadgetSizeValue:
+    case kGadgetSizeUnit:
+    case kGadgetResolutionWidth:
+    case kGadgetResolutionHeight: dialog_.GetInt32(kGadgetFilterColumn, stored.column); return true;
+    case kGadgetFilterToggle: {
+      bool shown = false;
+      dialog_.GetBool(kGadgetFilterToggle, shown);
+      Show(shown);
+      return true;
+    }
+    default: return false;
+  }
+}
+
+void KvFilterBarGadgets::Store() {
+  dialog_.GetString(kGadgetFilterText, view_.FilterBar().text);
+  dialog_.GetInt32(kGadgetFilterColumn, view_.FilterBar().column);
+}
+
+void KvFilterBarGadgets::Restore() {
+  const KvFilterBarMemory& stored = view_.FilterBar();
+  dialog_.Activate(kGadgetFilterText);
+  dialog_.SetString(kGadgetFilterText, stored.text);
+  dialog_.SetInt32(kGadgetFilterColumn, stored.column, std::numeric_limits<int32_t>::min(),
+                   std::numeric_limits<int32_t>::max(), 1);
+}
+
+}  // namespace kv

@@ -1,0 +1,16 @@
+// The worker half of the collection: what a row's file is, read from its header.
+#pragma once
+
+#include "kvassetentry.h"
+
+namespace kv {
+
+// Written to the error stream when a media input cannot be made to ask what it reads.
+inline constexpr const char* kMediaInputDiagnostic =
+    "Assertion failed: MediaInputRef must be creatable with empty Url() to check MEDIAINPUTPROPERTIES.";
+
+// Fills in a row's own copy: file size, type refinement, format text and resolution. Reads
+// headers only and touches nothing shared, so any thread may run it.
+void ProbeAssetFile(KvAssetEntry& entry);
+
+}  // namespace kv

@@ -1,0 +1,47 @@
+// The walk over the files a document uses: every use, in the host's stable order, with the
+// elements it belongs to. What is done with each use is the visitor's: the collection makes
+// rows of them, and path operations can walk the same way.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "brantic/nodes.h"
+#include "bx3/assets.h"
+#include "bx3/document.h"
+
+namespace kv {
+
+// One use of one file.
+struct KvUse {
+  bx3::Element* owner = nullptr;      // the element that uses the file; the document for its own
+  bx3::Element* ownerMain = nullptr;  // the element the use is shown under
+  const bx3::Filename* file = nullptr;
+  int32_t parameterId = -1;  // the material channel a shader feeds; -1 otherwise
+  bx3::DescId hostDescId;    // the parameter that holds the file
+  bool hostFlag = false;     // the element writes this file
+  const brantic::NodePath* nodePath = nullptr;
+  const brantic::Id* nodeSpace = nullptr;
+  bx3::Take* take = nullptr;  // the take that sets the file, for take overrides
+};
+
+class KvUseVisitor {
+ public:
+  virtual ~KvUseVisitor() = default;
+  // Before the first use: how many uses follow.
+  virtual void Begin(size_t /*uses*/) {}
+  virtual void Visit(bx3::Document& document, const KvUse& use) = 0;
+};
+
+// Keeps the list of uses' room from one walk to the next. GUI thread.
+class KvSceneWalk {
+ public:
+  // Hands every file use of `document` to `visitor`, in order; the number of uses.
+  size_t Run(bx3::Document& document, KvUseVisitor& visitor);
+
+ private:
+  std::vector<bx3::AssetUse> uses_;
+};
+
+}  // namespace kv

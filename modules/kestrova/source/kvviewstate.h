@@ -1,0 +1,111 @@
+// What the tree shows of the rows and how: their order, which are listed, their groups, the
+// sort column, the stored filter bar, the selection count, the current row and the view
+// settings. The tree functions and the commands read and change the view through it; the
+// rows themselves belong to the collection.
+#pragma once
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "brantic/result.h"
+#include "brantic/string.h"
+#include "kvassetentry.h"
+#include "kvfilter.h"
+#include "kvids.h"
+#include "kvviewsettings.h"
+
+namespace bx3 {
+class Document;
+}
+
+namespace kv {
+
+// The lists the tree reads the rows through.
+struct KvViewLists {
+  // The rows' sorted order (indexes into the rows); the rows themselves stay where the
+  // collection put them. Empty: their own order.
+  std::vector<uint32_t> displayOrder;
+  // Indexes into the rows, one per listed row in display order.
+  std::vector<int64_t> rowIndexList;
+  // Each group: positions in `rowIndexList`.
+  std::vector<std::vector<int64_t>> viewGroups;
+};
+
+// The filter bar's last values, kept while the bar is hidden and between openings.
+struct KvFilterBarMemory {
+  int32_t column = kFilterAsset;
+  brantic::String text;
+  // The comparison state: mode, number, second choice, width, height.
+  int32_t comparisonMode = 0;
+  double comparisonNumber = 1000.0;
+  int32_t comparisonChoice = 1;
+  int32_t comparisonWidth = 1000;
+  int32_t comparisonHeight = 1000;
+};
+
+class KvViewState {
+ public:
+  KvViewSettings& Settings() { return settings_; }
+  const KvViewSettings& Settings() const { return settings_; }
+  int32_t GroupMode() const { return settings_.groupMode; }
+  bool Grouped() const { return settings_.groupMode != kGroupNone; }
+  KvViewLists& Lists() { return lists_; }
+  const KvViewLists& Lists() const { return lists_; }
+  KvFilterBarMemory& FilterBar() { return filterBar_; }
+  // The number of rows listed.
+  int64_t ListedCount() const { return int64_t(lists_.rowIndexList.size()); }
+
+  // Orders the rows for display by the sort column (the rows themselves stay in place).
+  void Sort(const std::vector<KvAssetEntry>& rows, const bx3::Document* document);
+  // Lists the rows that pass the type filter and the filter bar (when given; the rows it
+  // drops lose their selection, and the selection is counted again) and groups them.
+  brantic::Result<void> Rebuild(std::vector<KvAssetEntry>& rows, const bx3::Document* document,
+                                const KvFilterBarState* filterBar);
+  // Nothing listed, selected or current.
+  void Reset();
+
+  int32_t SortColumn() const { return sortColumn_; }
+  void SetSortColumn(int32_t column) { sortColumn_ = column; }
+  int32_t SelectedCount() const { return selectedCount_; }
+  void SetSelectedCount(int32_t count) { selectedCount_ = count < 0 ? 0 : count; }
+  bool ShowSelected() const { return showSelected_; }
+  void SetShowSelected(bool on) { showSelected_ = on; }
+
+  // The current row: a position of the row index list without grouping, a group with
+  // grouping; the child is the member of the group (-1: the row or group row itself).
+  int64_t CurrentRow() const { return currentRow_; }
+  int64_t CurrentChild() const { return currentChild_; }
+  void SetCurrent(int64_t row, int64_t child) {
+    currentRow_ = row;
+    currentChild_ = child;
+  }
+  // Makes the row at `position` of the row index list the current one: in grouped views its
+  // group, and its place in the group when the group shows its members.
+  void SetCurrentToPosition(int64_t position);
+  // The record of the current row (a group's first member, or its current one), or null;
+  // `groupRow` tells whether it stands for a whole group.
+  const KvAssetEntry* CurrentRecord(const std::vector<KvAssetEntry>& rows, bool& groupRow) const;
+
+  // Whether any member of a view group is selected; remembered until ForgetGroupSelection.
+  bool GroupHasSelection(const std::vector<KvAssetEntry>& rows, int64_t group) const;
+  void ForgetGroupSelection() { groupSelection_.clear(); }
+
+  // The column of the last double click, which the next item text is asked for.
+  int32_t LastDoubleClickColumn() const { return lastDoubleClickColumn_; }
+  void SetLastDoubleClickColumn(int32_t column) { lastDoubleClickColumn_ = column; }
+
+ private:
+  KvViewSettings settings_ = KvViewSettings::Defaults();
+  KvViewLists lists_;
+  KvFilterBarMemory filterBar_;
+  int32_t sortColumn_ = column::kAsset;
+  int32_t selectedCount_ = 0;
+  bool showSelected_ = false;
+  int64_t currentRow_ = -1;
+  int64_t currentChild_ = -1;
+  mutable std::unordered_map<int64_t, bool> groupSelection_;
+  int32_t lastDoubleClickColumn_ = 0;
+};
+
+}  // namespace kv
