@@ -34,9 +34,8 @@ void BM_JobRoundTrip(benchmark::State& state) {
   for (auto _ : state) {
     int64_t stored = 0;
     for (int64_t i = 0; i < jobs; ++i) {
-      auto job = brantic::ClosureJob<void>::Create([&stored] {
-        brantic::ExecuteOnMainThread([&stored] { ++stored; });
-      });
+      auto job =
+          brantic::ClosureJob<void>::Create([&stored] { brantic::ExecuteOnMainThread([&stored] { ++stored; }); });
       (void)(*queue)->Enqueue(*job);
     }
     (*queue)->WaitIdle();

@@ -78,7 +78,8 @@ void BM_ProbeAssetFile(benchmark::State& state) {
     }
   }
   benchmark::DoNotOptimize(pixels);
-  state.counters["files/s"] = benchmark::Counter(double(state.iterations() * files.Count()), benchmark::Counter::kIsRate);
+  state.counters["files/s"] =
+      benchmark::Counter(double(state.iterations() * files.Count()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ProbeAssetFile)->Unit(benchmark::kMillisecond)->MinTime(5.0);
 
@@ -103,7 +104,8 @@ void BM_BareHeaderReads(benchmark::State& state) {
     }
   }
   benchmark::DoNotOptimize(pixels);
-  state.counters["files/s"] = benchmark::Counter(double(state.iterations() * files.Count()), benchmark::Counter::kIsRate);
+  state.counters["files/s"] =
+      benchmark::Counter(double(state.iterations() * files.Count()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_BareHeaderReads)->Unit(benchmark::kMillisecond)->MinTime(5.0);
 

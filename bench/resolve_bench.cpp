@@ -77,8 +77,8 @@ void BM_ResolveAssetPath(benchmark::State& state) {
   }
   benchmark::DoNotOptimize(found);
   state.SetItemsProcessed(state.iterations() * kPaths);
-  state.counters["paths/s"] = benchmark::Counter(static_cast<double>(state.iterations() * kPaths),
-                                                 benchmark::Counter::kIsRate);
+  state.counters["paths/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * kPaths), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ResolveAssetPath)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
@@ -94,8 +94,8 @@ void BM_BareStatOfCandidates(benchmark::State& state) {
   }
   benchmark::DoNotOptimize(found);
   state.SetItemsProcessed(state.iterations() * kPaths);
-  state.counters["paths/s"] = benchmark::Counter(static_cast<double>(state.iterations() * kPaths),
-                                                 benchmark::Counter::kIsRate);
+  state.counters["paths/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * kPaths), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_BareStatOfCandidates)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 

@@ -1,14 +1,14 @@
 // A full redraw of the tree view at 100 and 100,000 items: the cost depends on the rows in
 // view, not on the length of the list.
+#include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
-#include <benchmark/benchmark.h>
 
+#include "../host/src/gui/qt_treeview.h"
 #include "bx3/dialog.h"
 #include "bx3/qtgui.h"
 #include "bx3/treeview.h"
-#include "../host/src/gui/qt_treeview.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include "bx3/host.h"
 #include "kvcommands.h"
 #include "kvdialog.h"
-#include "kvids.h"
 #include "kvfilter.h"
 #include "kvgroup.h"
+#include "kvids.h"
 #include "kvresources.h"
 #include "kvsort.h"
 #include "kvtreefunctions.h"
@@ -24,10 +24,10 @@ struct KvRowsAndLists {
   KvViewLists lists;
 };
 
-constexpr int32_t kColumns[] = {column::kStatus,    column::kAssetType, column::kAsset,  column::kPath,
-                                column::kGlobalPath, column::kNewPath,  column::kElementType, column::kElement,
-                                column::kBreadcrumb, column::kLayer,    column::kTake,   column::kNodeSpace,
-                                column::kFormat,    column::kSize,      column::kResolution};
+constexpr int32_t kColumns[] = {column::kStatus,     column::kAssetType, column::kAsset,       column::kPath,
+                                column::kGlobalPath, column::kNewPath,   column::kElementType, column::kElement,
+                                column::kBreadcrumb, column::kLayer,     column::kTake,        column::kNodeSpace,
+                                column::kFormat,     column::kSize,      column::kResolution};
 
 // A document with 1,000 materials on 20 layers, and rows that use 20% distinct files.
 struct Rows {
@@ -67,7 +67,8 @@ struct Rows {
                                     suffixes[file % 6]);
       row.assetType = types[file % 6];
       row.resolveResult = file % 10 == 9 ? 0 : 4;
-      row.resolvedPath = row.resolveResult ? brantic::String("/scenes/" + row.assetPath.GetString().Std()) : brantic::String();
+      row.resolvedPath =
+          row.resolveResult ? brantic::String("/scenes/" + row.assetPath.GetString().Std()) : brantic::String();
       row.fileSize = (file * 7919) % 50'000'000;
       row.resolutionX = 256 << (file % 5);
       row.resolutionY = 128 << (file % 4);

@@ -51,12 +51,12 @@ struct ActionShape {
 };
 
 constexpr ActionShape kActions[] = {
-    {"--command", 1, 1}, {"--answer", 1, 1},      {"--choose", 1, 1},   {"--gadget", 1, 1},
-    {"--press", 1, 1},   {"--click", 1, 1},       {"--click-add", 1, 1}, {"--click-remove", 1, 1},
-    {"--double-click", 2, 2}, {"--edit", 3, 3},   {"--context", 3, 3},  {"--key", 1, 1},
-    {"--header", 1, 1},  {"--wait", 0, 0},        {"--undo", 0, 0},     {"--redo", 0, 0},
-    {"--open", 1, 1},    {"--revert", 0, 0},
-    {"--save", 0, 1},    {"--report", 1, 2},      {"--screenshot", 2, 2},
+    {"--command", 1, 1},      {"--answer", 1, 1}, {"--choose", 1, 1},    {"--gadget", 1, 1},
+    {"--press", 1, 1},        {"--click", 1, 1},  {"--click-add", 1, 1}, {"--click-remove", 1, 1},
+    {"--double-click", 2, 2}, {"--edit", 3, 3},   {"--context", 3, 3},   {"--key", 1, 1},
+    {"--header", 1, 1},       {"--wait", 0, 0},   {"--undo", 0, 0},      {"--redo", 0, 0},
+    {"--open", 1, 1},         {"--revert", 0, 0}, {"--save", 0, 1},      {"--report", 1, 2},
+    {"--screenshot", 2, 2},
 };
 
 const ActionShape* FindShape(const std::string& name) {
@@ -74,7 +74,9 @@ bool ToInt(const std::string& text, int64_t& value) {
 }
 
 // The dialog the tree actions mean: the one opened last that is still open.
-bx3::GeDialog* CurrentDialog() { return bx3::LastOpenedDialog(); }
+bx3::GeDialog* CurrentDialog() {
+  return bx3::LastOpenedDialog();
+}
 
 // "1029486:10087=text" -> plug-in, gadget, value.
 bool SplitGadget(const std::string& text, int32_t& plugin, int32_t& gadget, std::string* value) {
@@ -82,7 +84,8 @@ bool SplitGadget(const std::string& text, int32_t& plugin, int32_t& gadget, std:
   const size_t equals = value ? text.find('=', colon) : std::string::npos;
   if (colon == std::string::npos || (value && equals == std::string::npos)) return false;
   int64_t p = 0, g = 0;
-  if (!ToInt(text.substr(0, colon), p) || !ToInt(text.substr(colon + 1, value ? equals - colon - 1 : std::string::npos), g)) {
+  if (!ToInt(text.substr(0, colon), p) ||
+      !ToInt(text.substr(colon + 1, value ? equals - colon - 1 : std::string::npos), g)) {
     return false;
   }
   plugin = int32_t(p);
@@ -135,8 +138,11 @@ std::string ReportJson(const bx3::DialogReport& report) {
     }
     items.push_back({{"depth", row.depth}, {"selected", row.selected}, {"cells", std::move(cells)}});
   }
-  Json root = {{"dialog", report.pluginId}, {"columns", std::move(columns)}, {"items", std::move(items)},
-               {"status", report.status.Std()}, {"info", report.info.Std()}};
+  Json root = {{"dialog", report.pluginId},
+               {"columns", std::move(columns)},
+               {"items", std::move(items)},
+               {"status", report.status.Std()},
+               {"info", report.info.Std()}};
   return root.dump(2) + "\n";
 }
 
@@ -178,12 +184,15 @@ std::string Run(const BatchAction& action) {
     SplitGadget(args[0], plugin, gadget, name == "--gadget" ? &value : nullptr);
     bx3::GeDialog* dialog = bx3::FindOpenDialog(plugin);
     if (!dialog) return "no open dialog " + std::to_string(plugin);
-    const bool done = name == "--gadget" ? bx3::SetGadgetFromText(*dialog, gadget, value) : bx3::PressGadget(*dialog, gadget);
+    const bool done =
+        name == "--gadget" ? bx3::SetGadgetFromText(*dialog, gadget, value) : bx3::PressGadget(*dialog, gadget);
     return done ? "" : "cannot use gadget " + args[0];
   }
   if (name == "--click" || name == "--click-add" || name == "--click-remove") {
     bx3::GeDialog* dialog = needDialog();
-    const int32_t mode = name == "--click" ? bx3::kSelectReplace : name == "--click-add" ? bx3::kSelectAdd : bx3::kSelectRemove;
+    const int32_t mode = name == "--click"       ? bx3::kSelectReplace
+                         : name == "--click-add" ? bx3::kSelectAdd
+                                                 : bx3::kSelectRemove;
     ToInt(args[0], number);
     return dialog && bx3::ClickTreeRow(*dialog, number, mode) ? "" : "no tree row " + args[0];
   }
@@ -291,7 +300,8 @@ brantic::Result<BatchPlan> ParseBatchArguments(const std::vector<std::string>& a
       return brantic::IllegalArgumentError("--answer takes yes, no or cancel, not " + args[0]);
     }
     if ((name == "--click" || name == "--click-add" || name == "--click-remove" || name == "--double-click" ||
-         name == "--edit" || name == "--context") && (!ToInt(args[0], number) || number < 0)) {
+         name == "--edit" || name == "--context") &&
+        (!ToInt(args[0], number) || number < 0)) {
       return brantic::IllegalArgumentError(name + " needs a row number, not " + args[0]);
     }
     if ((name == "--double-click" || name == "--edit" || name == "--context") && !bx3::ParseColumnId(args[1], column)) {

@@ -6,10 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <optional>
+#include <string>
 #include <vector>
 
+#include "batch.h"
 #include "brantic/jobs.h"
 #include "brantic/mainthread.h"
 #include "bx3/assets.h"
@@ -19,7 +20,6 @@
 #include "bx3/prefs.h"
 #include "bx3/qtgui.h"
 #include "bx3/scenefile.h"
-#include "batch.h"
 
 namespace {
 
@@ -55,8 +55,10 @@ std::string ApplicationFolder(const char* argv0) {
 
 std::string ValueText(const bx3::AssetUse& use) {
   std::string text = use.file.GetString().Std();
-  if (use.element) text += "\t" + use.element->GetName().Std();
-  else text += "\t(document)";
+  if (use.element)
+    text += "\t" + use.element->GetName().Std();
+  else
+    text += "\t(document)";
   text += "\t" + std::to_string(use.channelId);
   if (!use.nodePath.IsEmpty()) text += "\t" + use.nodeSpace.Std() + ":" + use.nodePath.Text().Std();
   if (use.take) text += "\ttake " + use.take->GetName().Std();
@@ -112,8 +114,7 @@ int main(int argc, char** argv) {
     } else if (scenePath.empty()) {
       scenePath = argument;
     } else {
-      std::fprintf(stderr, "bx3: only one scene can be given (%s and %s)\n", scenePath.c_str(),
-                   argument.c_str());
+      std::fprintf(stderr, "bx3: only one scene can be given (%s and %s)\n", scenePath.c_str(), argument.c_str());
       return kExitBadArguments;
     }
   }

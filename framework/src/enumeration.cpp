@@ -36,8 +36,7 @@ Result<void> RegisterEnumeration(std::string_view typeName, int32_t width,
   const uint64_t limit = width == 8 ? UINT64_MAX : (uint64_t{1} << (8 * width)) - 1;
   for (const EnumerationValue& value : values) {
     if (value.value > limit) {
-      return IllegalArgumentError(std::string(value.name) + " does not fit " +
-                                  std::to_string(width) + " bytes");
+      return IllegalArgumentError(std::string(value.name) + " does not fit " + std::to_string(width) + " bytes");
     }
     enumeration.values.emplace_back(value.value, std::string(value.name));
   }

@@ -128,9 +128,8 @@ void WorkerLoop(JobQueue::State* state) {
   if (state->priority == JobPriority::Background) setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
   std::unique_lock lock(state->mutex);
   for (;;) {
-    state->workAvailable.wait(lock, [state] {
-      return !state->pending.empty() || state->retiring || state->dropPending;
-    });
+    state->workAvailable.wait(lock,
+                              [state] { return !state->pending.empty() || state->retiring || state->dropPending; });
     if (state->pending.empty()) break;  // released or shut down, and nothing left
     std::shared_ptr<JobInterface> job = std::move(state->pending.front());
     state->pending.pop_front();
@@ -162,8 +161,7 @@ Result<std::shared_ptr<JobQueue>> JobQueue::Create(std::string name, int32_t thr
   try {
     for (int32_t i = 0; i < threadCount; ++i) {
       state->threads.emplace_back([raw = state.get()] { WorkerLoop(raw); });
-      pthread_setname_np(state->threads.back().native_handle(),
-                         state->name.substr(0, 15).c_str());
+      pthread_setname_np(state->threads.back().native_handle(), state->name.substr(0, 15).c_str());
     }
   } catch (const std::system_error& error) {
     // Stop the workers that did start before reporting the failure.
@@ -221,9 +219,13 @@ void JobQueue::WaitIdle() const {
   state_->idle.wait(lock, [this] { return state_->IsIdle(); });
 }
 
-const std::string& JobQueue::Name() const { return state_->name; }
+const std::string& JobQueue::Name() const {
+  return state_->name;
+}
 
-int32_t JobQueue::ThreadCount() const { return static_cast<int32_t>(state_->threads.size()); }
+int32_t JobQueue::ThreadCount() const {
+  return static_cast<int32_t>(state_->threads.size());
+}
 
 // Every queue that still exists, released ones that still drain included.
 static std::vector<std::shared_ptr<JobQueue::State>> LiveStates() {
@@ -250,6 +252,8 @@ bool JobQueue::AreAllIdle() {
   return true;
 }
 
-void JobQueue::ShutdownAll() { Registry().ShutdownRetired(); }
+void JobQueue::ShutdownAll() {
+  Registry().ShutdownRetired();
+}
 
 }  // namespace brantic

@@ -132,10 +132,11 @@ bool NodeGraph::NodesEqual(const NodeGraph& other) const {
   return true;
 }
 
-GraphTransaction NodeGraph::BeginTransaction() { return GraphTransaction(*this); }
+GraphTransaction NodeGraph::BeginTransaction() {
+  return GraphTransaction(*this);
+}
 
-Result<void> GraphTransaction::SetPortValue(const NodePath& node, const Id& port,
-                                            PortValue value) {
+Result<void> GraphTransaction::SetPortValue(const NodePath& node, const Id& port, PortValue value) {
   if (committed_) return IllegalStateError("the transaction was committed");
   if (!graph_->FindNode(node)) {
     return IllegalArgumentError("no node at " + node.Text().Std());

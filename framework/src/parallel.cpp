@@ -16,8 +16,7 @@ namespace {
 // for them.
 JobQueue* HelperPool() {
   static const std::shared_ptr<JobQueue> pool = [] {
-    auto queue = JobQueue::Create("Helpers", int32_t(std::max<size_t>(CoreCount() - 1, 1)),
-                                  JobPriority::Interactive);
+    auto queue = JobQueue::Create("Helpers", int32_t(std::max<size_t>(CoreCount() - 1, 1)), JobPriority::Interactive);
     return queue ? std::move(*queue) : std::shared_ptr<JobQueue>();
   }();
   return pool.get();
@@ -25,7 +24,9 @@ JobQueue* HelperPool() {
 
 }  // namespace
 
-size_t CoreCount() { return std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 16); }
+size_t CoreCount() {
+  return std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 16);
+}
 
 struct HelperTeam::State {
   std::function<void(size_t)> work;
@@ -36,8 +37,7 @@ struct HelperTeam::State {
   std::exception_ptr failure;
 };
 
-HelperTeam::HelperTeam(size_t count, std::function<void(size_t helper)> work)
-    : state_(std::make_shared<State>()) {
+HelperTeam::HelperTeam(size_t count, std::function<void(size_t helper)> work) : state_(std::make_shared<State>()) {
   state_->work = std::move(work);
   JobQueue* pool = count > 0 ? HelperPool() : nullptr;
   if (!pool) return;

@@ -16,15 +16,13 @@ Result<RegularExpression> RegularExpression::Compile(std::string_view pattern, b
     compiled->regex = std::regex(pattern.begin(), pattern.end(), flags);
     return RegularExpression(std::move(compiled));
   } catch (const std::regex_error& error) {
-    return IllegalArgumentError("bad regular expression \"" + std::string(pattern) +
-                                "\": " + error.what());
+    return IllegalArgumentError("bad regular expression \"" + std::string(pattern) + "\": " + error.what());
   } catch (const std::bad_alloc&) {
     return OutOfMemoryError();
   }
 }
 
-std::optional<RegexMatch> RegularExpression::FindFirst(std::string_view text,
-                                                       int64_t start) const {
+std::optional<RegexMatch> RegularExpression::FindFirst(std::string_view text, int64_t start) const {
   if (start < 0 || start > static_cast<int64_t>(text.size())) return std::nullopt;
   std::match_results<std::string_view::const_iterator> match;
   auto flags = std::regex_constants::match_default;
@@ -37,12 +35,10 @@ std::optional<RegexMatch> RegularExpression::FindFirst(std::string_view text,
     // Pathological patterns can exhaust the matcher's stack or complexity budget.
     return std::nullopt;
   }
-  return RegexMatch{start + static_cast<int64_t>(match.position(0)),
-                    static_cast<int64_t>(match.length(0))};
+  return RegexMatch{start + static_cast<int64_t>(match.position(0)), static_cast<int64_t>(match.length(0))};
 }
 
-std::optional<RegexMatch> RegularExpression::FindNext(std::string_view text,
-                                                      const RegexMatch& previous) const {
+std::optional<RegexMatch> RegularExpression::FindNext(std::string_view text, const RegexMatch& previous) const {
   const int64_t start = previous.position + (previous.length > 0 ? previous.length : 1);
   return FindFirst(text, start);
 }

@@ -27,8 +27,7 @@ String String::Substring(int64_t start, int64_t count) const {
   if (start < 0) start = 0;
   if (start >= length || count <= 0) return String();
   const int64_t available = length - start;
-  return String(View().substr(static_cast<size_t>(start),
-                              static_cast<size_t>(count < available ? count : available)));
+  return String(View().substr(static_cast<size_t>(start), static_cast<size_t>(count < available ? count : available)));
 }
 
 String String::Replace(std::string_view what, std::string_view with) const {
@@ -36,8 +35,7 @@ String String::Replace(std::string_view what, std::string_view with) const {
   const std::string_view text = View();
   std::string out;
   size_t from = 0;
-  for (size_t pos = text.find(what); pos != std::string_view::npos;
-       pos = text.find(what, from)) {
+  for (size_t pos = text.find(what); pos != std::string_view::npos; pos = text.find(what, from)) {
     out.append(text, from, pos - from).append(with);
     from = pos + what.size();
   }

@@ -33,8 +33,7 @@ TEST(ResultTest, ErrorsCarryKindAndLocation) {
   ASSERT_FALSE(result.HasValue());
   EXPECT_EQ(result.GetError().Kind(), brantic::ErrorKind::IllegalState);
   EXPECT_GT(result.GetError().Line(), 0);
-  EXPECT_NE(result.GetError().ToText().find("illegal state: not ready (format_test.cpp:"),
-            std::string::npos);
+  EXPECT_NE(result.GetError().ToText().find("illegal state: not ready (format_test.cpp:"), std::string::npos);
   EXPECT_EQ(brantic::Result<int>(4).ValueOr(9), 4);
   EXPECT_EQ(brantic::Result<int>(brantic::NullPointerError()).ValueOr(9), 9);
 }

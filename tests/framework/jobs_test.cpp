@@ -36,7 +36,9 @@ TEST(JobQueueTest, CancelledJobsNeverRun) {
   auto queue = brantic::JobQueue::Create("cancel", 1);
   std::atomic<bool> release{false};
   std::atomic<int> ran{0};
-  auto blocker = *brantic::ClosureJob<void>::Create([&] { while (!release) std::this_thread::yield(); });
+  auto blocker = *brantic::ClosureJob<void>::Create([&] {
+    while (!release) std::this_thread::yield();
+  });
   auto victim = *brantic::ClosureJob<void>::Create([&] { ++ran; });
   ASSERT_TRUE((*queue)->Enqueue(blocker).HasValue());
   ASSERT_TRUE((*queue)->Enqueue(victim).HasValue());
@@ -197,11 +199,13 @@ TEST(WeakRefTest, LocksToNothingAfterDestruction) {
   auto target = std::make_unique<Target>();
   brantic::WeakRef<Target> ref = target->anchor.GetWeakRef();
   auto queue = brantic::JobQueue::Create("weak", 1);
-  ASSERT_TRUE((*queue)->Enqueue(*brantic::ClosureJob<void>::Create([ref, &stored] {
-    brantic::ExecuteOnMainThread([ref, &stored] {
-      if (auto locked = ref.Lock()) stored = locked->value;
-    });
-  })).HasValue());
+  ASSERT_TRUE((*queue)
+                  ->Enqueue(*brantic::ClosureJob<void>::Create([ref, &stored] {
+                    brantic::ExecuteOnMainThread([ref, &stored] {
+                      if (auto locked = ref.Lock()) stored = locked->value;
+                    });
+                  }))
+                  .HasValue());
   (*queue)->WaitIdle();
   target.reset();
   brantic::DrainMainThreadQueue();

@@ -25,15 +25,16 @@ struct Detected {
 
 Detected Detect(const std::string& path) {
   Detected detected;
-  auto result = DetectFileFormats(Url::FromSystemPath(path), [&](const Url&, const FileFormatHandler& handler) -> Result<bool> {
-    ++detected.handlers;
-    detected.type = handler.GetHandlerType();
-    auto input = handler.CreateMediaInput(Url());
-    if (input) detected.properties = input->Properties();
-    detected.name = handler.GetFormatName();
-    detected.description = handler.Description();
-    return true;
-  });
+  auto result =
+      DetectFileFormats(Url::FromSystemPath(path), [&](const Url&, const FileFormatHandler& handler) -> Result<bool> {
+        ++detected.handlers;
+        detected.type = handler.GetHandlerType();
+        auto input = handler.CreateMediaInput(Url());
+        if (input) detected.properties = input->Properties();
+        detected.name = handler.GetFormatName();
+        detected.description = handler.Description();
+        return true;
+      });
   EXPECT_TRUE(result.HasValue()) << path;
   return detected;
 }
@@ -158,9 +159,9 @@ TEST(MediaTest, BadMedia) {
   kvtest::WriteBytes(folder / "corrupt.exr", "v/1\x01" + std::string(200, '\x7f'));
   kvtest::WriteBytes(folder / "noise.mov", std::string(4096, '\x42'));
   ::mkfifo((folder / "pipe.png").c_str(), 0644);
-  for (const std::string& path : {folder / "empty.png", folder / "truncated.png", folder / "corrupt.exr",
-                                  folder / "noise.mov", folder / "pipe.png", folder.Path(),
-                                  std::string("/dev/zero"), folder / "missing.png"}) {
+  for (const std::string& path :
+       {folder / "empty.png", folder / "truncated.png", folder / "corrupt.exr", folder / "noise.mov",
+        folder / "pipe.png", folder.Path(), std::string("/dev/zero"), folder / "missing.png"}) {
     EXPECT_EQ(Detect(path).handlers, 0) << path;
     EXPECT_FALSE(LoadImageTexture(Url::FromSystemPath(path)).HasValue()) << path;
     EXPECT_FALSE(LoadPicture(Url::FromSystemPath(path)).HasValue()) << path;

@@ -15,7 +15,8 @@ TEST(ParallelForTest, RunsEveryPartOnceWhateverTheHelpers) {
   for (const size_t parts : {0u, 1u, 2u, 7u, 1000u}) {
     for (const size_t helpers : {size_t(0), size_t(1), SIZE_MAX}) {
       std::vector<std::atomic<int>> runs(parts);
-      brantic::ParallelFor(parts, [&](size_t part) { runs[part].fetch_add(1); }, helpers);
+      brantic::ParallelFor(
+          parts, [&](size_t part) { runs[part].fetch_add(1); }, helpers);
       for (size_t part = 0; part < parts; ++part) {
         ASSERT_EQ(runs[part].load(), 1) << parts << " parts, " << helpers << " helpers, part " << part;
       }

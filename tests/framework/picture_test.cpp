@@ -29,10 +29,10 @@ Picture ReadWhole(const std::string& path, int level = 0) {
   picture.channels = spec.nchannels >= 4 && spec.alpha_channel >= 0 ? 4 : 3;
   picture.pixels.assign(size_t(spec.width) * spec.height * picture.channels, 0);
   const int channels = std::min(spec.nchannels, picture.channels);
-  EXPECT_TRUE(input->read_image(0, level, 0, channels, OIIO::TypeDesc::UINT8, picture.pixels.data(),
-                                picture.channels));
+  EXPECT_TRUE(input->read_image(0, level, 0, channels, OIIO::TypeDesc::UINT8, picture.pixels.data(), picture.channels));
   if (channels < 3) {
-    for (size_t i = 0; i < picture.pixels.size(); i += 3) picture.pixels[i + 1] = picture.pixels[i + 2] = picture.pixels[i];
+    for (size_t i = 0; i < picture.pixels.size(); i += 3)
+      picture.pixels[i + 1] = picture.pixels[i + 2] = picture.pixels[i];
   }
   return picture;
 }
@@ -117,7 +117,9 @@ TEST(PictureTest, DeepPicturesAreMadeFlat) {
   ASSERT_TRUE(flat) << flat.GetError().Message();
   ASSERT_EQ(flat->width, 7);
   ASSERT_EQ(flat->channels, 4);
-  const auto pixel = [&](int x) { return std::vector<int>(flat->pixels.begin() + 4 * x, flat->pixels.begin() + 4 * x + 4); };
+  const auto pixel = [&](int x) {
+    return std::vector<int>(flat->pixels.begin() + 4 * x, flat->pixels.begin() + 4 * x + 4);
+  };
   EXPECT_EQ(pixel(0), (std::vector<int>{204, 102, 51, 255}));  // the surface alone
   EXPECT_EQ(pixel(1), (std::vector<int>{166, 115, 89, 255}));  // the veil over it, whatever their stored order
   EXPECT_EQ(pixel(6), (std::vector<int>{0, 0, 0, 0}));         // no sample
@@ -134,13 +136,14 @@ TEST(PictureTest, DeepPicturesAreMadeFlat) {
     for (int32_t column = 0; column < 150; ++column) {
       const size_t at = (size_t(row) * 150 + column) * 4;
       const size_t from = (size_t(row == 0 ? 1 : 6) * 600 + size_t(column * 4 + 1)) * 4;  // of rows 0-3 and 4-8
-      ASSERT_TRUE(std::equal(reduced->pixels.begin() + at, reduced->pixels.begin() + at + 4,
-                             whole->pixels.begin() + from))
+      ASSERT_TRUE(
+          std::equal(reduced->pixels.begin() + at, reduced->pixels.begin() + at + 4, whole->pixels.begin() + from))
           << row << ", " << column;
     }
   }
   // A header that makes a deep row millions of pixels wide is not read.
-  ASSERT_TRUE(kvtest::PatchExrAttribute(folder / "deep.exr", "dataWindow", kvtest::LittleEndian32({0, 0, 8166271, 22})));
+  ASSERT_TRUE(
+      kvtest::PatchExrAttribute(folder / "deep.exr", "dataWindow", kvtest::LittleEndian32({0, 0, 8166271, 22})));
   auto huge = LoadPicture(Url::FromSystemPath(folder / "deep.exr"), ReduceTo(900, 1));
   ASSERT_FALSE(huge);
   EXPECT_NE(huge.GetError().Message().find("too large to read"), std::string::npos) << huge.GetError().Message();

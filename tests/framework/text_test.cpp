@@ -28,8 +28,12 @@ TEST(StringTest, IntegerConversions) {
     bool ok;
     int64_t value;
   };
-  const Case cases[] = {{"42", true, 42},   {" -7 ", true, -7}, {"+3", true, 3},
-                        {"", false, 0},     {"4x", false, 0},   {"99999999999999999999", false, 0},
+  const Case cases[] = {{"42", true, 42},
+                        {" -7 ", true, -7},
+                        {"+3", true, 3},
+                        {"", false, 0},
+                        {"4x", false, 0},
+                        {"99999999999999999999", false, 0},
                         {"-9223372036854775808", true, INT64_MIN}};
   for (const Case& c : cases) {
     auto value = String(c.text).ToInt64();
@@ -50,20 +54,16 @@ TEST(StringTest, MemorySizeToText) {
     bool binary;
     const char* text;
   };
-  const Case cases[] = {{0, false, "0 B"},           {999, false, "999 B"},
-                        {1000, false, "1 KB"},       {1500, false, "1.5 KB"},
-                        {999960, false, "1 MB"},     {123456789, false, "123 MB"},
-                        {1024, true, "1 KiB"},       {-5, false, "0 B"},
-                        {5000000000LL, false, "5 GB"}};
+  const Case cases[] = {{0, false, "0 B"},       {999, false, "999 B"},   {1000, false, "1 KB"},
+                        {1500, false, "1.5 KB"}, {999960, false, "1 MB"}, {123456789, false, "123 MB"},
+                        {1024, true, "1 KiB"},   {-5, false, "0 B"},      {5000000000LL, false, "5 GB"}};
   for (const Case& c : cases) {
     EXPECT_EQ(brantic::MemorySizeToText(c.bytes, c.binary), c.text) << c.bytes;
   }
 }
 
 TEST(EnumerationTest, NamesFlagSetsAndErrors) {
-  ASSERT_TRUE(brantic::RegisterEnumeration("TESTKIND", 4,
-                                           {{0, "NONE"}, {1, "A"}, {2, "B"}, {4, "C"}})
-                  .HasValue());
+  ASSERT_TRUE(brantic::RegisterEnumeration("TESTKIND", 4, {{0, "NONE"}, {1, "A"}, {2, "B"}, {4, "C"}}).HasValue());
   EXPECT_EQ(*brantic::EnumerationToText("TESTKIND", 2), "B");
   EXPECT_EQ(*brantic::EnumerationToText("TESTKIND", 0), "NONE");
   EXPECT_EQ(*brantic::EnumerationToText("TESTKIND", 5), "A|C");

@@ -22,8 +22,7 @@ class CountingCommand : public CommandData {
 // Opens windows without a screen: enough to test what the host sends to open dialogs.
 class HeadlessToolkit : public DialogToolkit {
  public:
-  bool OpenWindow(GeDialog& dialog, int32_t, int32_t pluginId, int32_t, int32_t, int32_t, int32_t,
-                  int32_t) override {
+  bool OpenWindow(GeDialog& dialog, int32_t, int32_t pluginId, int32_t, int32_t, int32_t, int32_t, int32_t) override {
     if (!dialog.IsOpen() && (!dialog.CreateLayout() || !dialog.InitValues())) return false;
     dialog.SetOpenState(true, pluginId);
     return true;

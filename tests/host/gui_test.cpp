@@ -1,4 +1,5 @@
 // The Qt toolkit, off screen: a small dialog with every kind of gadget and a tree.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -9,17 +10,16 @@
 #include <atomic>
 #include <filesystem>
 #include <thread>
-#include <gtest/gtest.h>
 
+#include "../../host/src/gui/qt_dialog_window.h"
+#include "../../host/src/gui/qt_treeview.h"
+#include "../../host/src/gui/qt_userarea.h"
 #include "brantic/mainthread.h"
 #include "bx3/commands.h"
 #include "bx3/dialog.h"
 #include "bx3/qtgui.h"
 #include "bx3/treeview.h"
 #include "bx3/userarea.h"
-#include "../../host/src/gui/qt_dialog_window.h"
-#include "../../host/src/gui/qt_treeview.h"
-#include "../../host/src/gui/qt_userarea.h"
 
 using namespace bx3;
 
@@ -27,8 +27,8 @@ namespace {
 
 constexpr int32_t kCheckedCommand = 7001;
 constexpr int32_t kDisabledCommand = 7002;
-constexpr int32_t kTree = 100, kArea = 101, kText = 102, kCombo = 103, kNumber = 104, kToggle = 105,
-                  kInfo = 106, kLabel = 107, kGroup = 108;
+constexpr int32_t kTree = 100, kArea = 101, kText = 102, kCombo = 103, kNumber = 104, kToggle = 105, kInfo = 106,
+                  kLabel = 107, kGroup = 108;
 constexpr int32_t kColumnA = FourCC("cola"), kColumnB = FourCC("colb"), kColumnC = FourCC("colc");
 
 int32_t g_checkedState = kCmdEnabledChecked;
@@ -69,7 +69,9 @@ class CountingTree : public TreeViewFunctions {
     selected = item;
     lastMode = mode;
   }
-  brantic::String ItemText(void*, void*, TreeItem item) override { return brantic::String::FromInt(int64_t(item >> 8)); }
+  brantic::String ItemText(void*, void*, TreeItem item) override {
+    return brantic::String::FromInt(int64_t(item >> 8));
+  }
   void ApplyEditedText(void*, void*, TreeItem item, const brantic::String& text) override {
     editedItem = item;
     editedText = text;
@@ -190,8 +192,10 @@ class GuiTest : public ::testing::Test {
     static char name[] = "gui_tests";
     static char* argv[] = {name, nullptr};
     ASSERT_TRUE(InitializeGui(argc, argv));
-    RegisterCommandPlugin(kCheckedCommand, "Checked thing", 0, nullptr, "", std::make_unique<StateCommand>(&g_checkedState));
-    RegisterCommandPlugin(kDisabledCommand, "Disabled thing", 0, nullptr, "", std::make_unique<StateCommand>(&kDisabled));
+    RegisterCommandPlugin(kCheckedCommand, "Checked thing", 0, nullptr, "",
+                          std::make_unique<StateCommand>(&g_checkedState));
+    RegisterCommandPlugin(kDisabledCommand, "Disabled thing", 0, nullptr, "",
+                          std::make_unique<StateCommand>(&kDisabled));
   }
   static void TearDownTestSuite() {
     FreeRegisteredCommands();
@@ -355,8 +359,8 @@ TEST_F(GuiTest, TreeColumnsAreSizedByTheirTextsInTheViewsFont) {
 
 TEST_F(GuiTest, TreeClicksEditsMenusAndColumns) {
   CountingTree functions(50);
-  dialog_.tree->SetLayout({{kColumnA, kTreeColumnUser, 80}, {kColumnB, kTreeColumnUser, 80},
-                           {kColumnC, kTreeColumnUser, 80}});
+  dialog_.tree->SetLayout(
+      {{kColumnA, kTreeColumnUser, 80}, {kColumnB, kTreeColumnUser, 80}, {kColumnC, kTreeColumnUser, 80}});
   dialog_.tree->SetRoot(nullptr, &functions, nullptr);
   gui::TreeViewWidget* tree = Tree();
 
@@ -450,13 +454,13 @@ TEST_F(GuiTest, ScreenshotShowsTheWindow) {
 
 }  // namespace
 
+#include <QMenu>
+#include <QTreeWidget>
 #include "../../host/src/gui/qt_main_window.h"
 #include "bx3/host.h"
 #include "bx3/modal.h"
 #include "bx3/services.h"
 #include "host/test_scene.h"
-#include <QMenu>
-#include <QTreeWidget>
 
 namespace {
 
@@ -515,8 +519,8 @@ TEST_F(GuiTest, ADialogDestroyedWithItsWindowOpenLeavesNothingBehind) {
 
 }  // namespace
 
-#include "../../host/src/gui/qt_picture_viewer.h"
 #include <QLabel>
+#include "../../host/src/gui/qt_picture_viewer.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <sndfile.h>
+#include <fstream>
+#include <iterator>
 
 #include "bx3/bitmap.h"
 #include "bx3/host.h"
@@ -104,9 +104,23 @@ TEST(SoundTest, InformationAndWaveForm) {
 }
 
 TEST(IconTest, EveryIconTheInspectorDrawsExists) {
-  const int32_t ids[] = {icon::kStatusFound, icon::kStatusMissing, icon::kStatusFoundElsewhere, icon::kFoldClosed,
-                         icon::kFoldOpen, icon::kNoLayer, icon::kFilterShown, icon::kFilterHidden,
-                         1051235, 1051236, 1051237, 1051238, 1051239, 1051240, 1051241, 1051242, 1051243};
+  const int32_t ids[] = {icon::kStatusFound,
+                         icon::kStatusMissing,
+                         icon::kStatusFoundElsewhere,
+                         icon::kFoldClosed,
+                         icon::kFoldOpen,
+                         icon::kNoLayer,
+                         icon::kFilterShown,
+                         icon::kFilterHidden,
+                         1051235,
+                         1051236,
+                         1051237,
+                         1051238,
+                         1051239,
+                         1051240,
+                         1051241,
+                         1051242,
+                         1051243};
   for (int32_t id : ids) {
     BaseBitmap bitmap;
     ASSERT_TRUE(GetIcon(id, bitmap)) << id;

@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 
 #include "brantic/searchpaths.h"
 #include "bx3/host.h"

@@ -1,9 +1,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <sstream>
 
 #include "bx3/scenefile.h"
@@ -40,18 +40,23 @@ TEST_F(SceneFileTest, BadFilesAreRefusedWithFilePositionAndProblem) {
       {R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 1, "type": "teapot"}]})",
        "/objects/0/type: unknown element type \"teapot\""},
       {R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 1, "type": "object.null",
-          "params": {"5": {"int": "five"}}}]})", "/objects/0/params/5/int: must be a 32-bit integer"},
+          "params": {"5": {"int": "five"}}}]})",
+       "/objects/0/params/5/int: must be a 32-bit integer"},
       {R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 1, "type": "object.null",
-          "params": {"x": {"int": 5}}}]})", "/objects/0/params/x: parameter keys are 32-bit integers"},
+          "params": {"x": {"int": 5}}}]})",
+       "/objects/0/params/x: parameter keys are 32-bit integers"},
       {R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 1, "type": "object.null", "layer": 7}]})",
        "/objects/0/layer: dangling link to element 7"},
       {R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 1, "type": "object.null",
-          "children": [{"id": 1, "type": "object.null"}]}]})", "/objects/0/children/0/id: duplicate id 1"},
+          "children": [{"id": 1, "type": "object.null"}]}]})",
+       "/objects/0/children/0/id: duplicate id 1"},
       {R"({"format": "bx3-scene", "version": 1, "takes": [{"id": 1, "name": "Main"},
-          {"id": 2, "parent": 3}, {"id": 3, "parent": 2}]})", "/takes/1/parent: the take hierarchy has a cycle"},
+          {"id": 2, "parent": 3}, {"id": 3, "parent": 2}]})",
+       "/takes/1/parent: the take hierarchy has a cycle"},
       {R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 1, "type": "object.null"}],
           "layers": [{"id": 2, "type": "layer"}], "materials": [{"id": 3, "type": "material.standard",
-          "layer": 1}]})", "/materials/0/layer: links to an element that is no layer"},
+          "layer": 1}]})",
+       "/materials/0/layer: links to an element that is no layer"},
       {R"({"format": "bx3-scene", "version": 1, "activeMaterial": 5})", "/activeMaterial: no element with id 5"},
   };
   for (const Case& c : cases) {
@@ -62,7 +67,8 @@ TEST_F(SceneFileTest, BadFilesAreRefusedWithFilePositionAndProblem) {
   }
   // Element trees are read recursively: a file nesting them without limit would exhaust the stack.
   std::string deep;
-  for (int i = 1; i <= 1500; ++i) deep += R"({"id": )" + std::to_string(i) + R"(, "type": "object.null", "children": [)";
+  for (int i = 1; i <= 1500; ++i)
+    deep += R"({"id": )" + std::to_string(i) + R"(, "type": "object.null", "children": [)";
   for (int i = 1; i <= 1500; ++i) deep += "]}";
   auto nested = ParseDocument(R"({"format": "bx3-scene", "version": 1, "objects": [)" + deep + "]}", "deep.bx3");
   ASSERT_FALSE(nested.HasValue());
@@ -116,8 +122,8 @@ TEST_F(SceneFileTest, SaveIsAtomic) {
 }
 
 TEST(Base64Test, RoundTripAndErrors) {
-  for (const std::string& bytes : {std::string(), std::string("a"), std::string("ab"),
-                                  std::string("abc"), std::string("\0\xff\x10", 3)}) {
+  for (const std::string& bytes :
+       {std::string(), std::string("a"), std::string("ab"), std::string("abc"), std::string("\0\xff\x10", 3)}) {
     EXPECT_EQ(*DecodeBase64(EncodeBase64(bytes)), bytes);
   }
   EXPECT_EQ(EncodeBase64("hello"), "aGVsbG8=");

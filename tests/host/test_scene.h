@@ -29,11 +29,11 @@ struct TestScene {
     bitmap->SetParameter(param::kShaderChannel, int32_t{0});
     bitmap->SetParameter(param::kBitmapFile, Filename("tex/wood.jpg"));
     brantic::NodeGraph graph(brantic::Id("test.space"));
-    (void)graph.AddNode({*brantic::NodePath::FromText("tex1"), brantic::Id("texture"),
+    (void)graph.AddNode({*brantic::NodePath::FromText("tex1"),
+                         brantic::Id("texture"),
                          {{brantic::Id("file"), brantic::Url::FromSystemPath("/maps/bark.exr")}}});
     material->SetNodeGraph(std::move(graph));
-    settings = document->InsertElement(Branch::RenderSettings,
-                                       CreateElement(type::kRenderSettings, "Final"));
+    settings = document->InsertElement(Branch::RenderSettings, CreateElement(type::kRenderSettings, "Final"));
     settings->SetParameter(param::kRenderOutputFile, Filename("render/final.exr"));
     Element* main = document->InsertElement(Branch::Takes, std::make_unique<Take>("Main"));
     closeUp = static_cast<Take*>(main->InsertChild(std::make_unique<Take>("Close-up")));

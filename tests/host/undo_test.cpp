@@ -82,6 +82,6 @@ TEST(UndoTest, StepsGroupRecordsAndRefuseStrayOnes) {
   EXPECT_EQ(addedLink.Resolve(&doc), nullptr);
   ASSERT_TRUE(doc.Redo());
   EXPECT_NE(addedLink.Resolve(&doc), nullptr);
-  EXPECT_EQ(std::get<Filename>(scene.closeUp->FindOverride(scene.bitmap, param::kBitmapFile)->value)
-                .GetString(), "c.jpg");
+  EXPECT_EQ(std::get<Filename>(scene.closeUp->FindOverride(scene.bitmap, param::kBitmapFile)->value).GetString(),
+            "c.jpg");
 }

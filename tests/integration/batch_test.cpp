@@ -1,8 +1,8 @@
 // bx3 --batch as a process, with the test module: commands, queued answers, undo, saves,
 // tree clicks and edits, reports and screenshots.
+#include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -21,8 +21,8 @@ class BatchTest : public ::testing::Test {
       {"id": 2, "type": "object.speaker", "name": "Radio"}]})";
   }
   kvtest::ProcessRun Batch(const std::string& actions, bool stdoutOnly = false) {
-    return RunBx3("--batch --prefs " + folder_ / "prefs" + " --modules " + KV_TEST_MODULES + " " + folder_ / "scene.bx3" +
-                      " " + actions,
+    return RunBx3("--batch --prefs " + folder_ / "prefs" + " --modules " + KV_TEST_MODULES + " " +
+                      folder_ / "scene.bx3" + " " + actions,
                   stdoutOnly);
   }
   std::string Scene() {
@@ -92,8 +92,8 @@ TEST_F(BatchTest, TreeClicksEditsAndReports) {
   ASSERT_EQ(Batch("--command 7103 --edit 0 name Desk --save").exitCode, 0);
   EXPECT_NE(Scene().find("\"Desk\""), std::string::npos);
 
-  const kvtest::ProcessRun text = Batch("--command 7103 --report text " + folder_ / "report.txt" +
-                                        " --screenshot 7103 " + folder_ / "shot.png");
+  const kvtest::ProcessRun text =
+      Batch("--command 7103 --report text " + folder_ / "report.txt" + " --screenshot 7103 " + folder_ / "shot.png");
   ASSERT_EQ(text.exitCode, 0) << text.output;
   std::ifstream reportFile(folder_ / "report.txt");
   std::stringstream content;
@@ -101,18 +101,22 @@ TEST_F(BatchTest, TreeClicksEditsAndReports) {
   EXPECT_NE(content.str().find("Desk | object.null"), std::string::npos) << content.str();
   EXPECT_GT(std::filesystem::file_size(folder_ / "shot.png"), 1000u);
 
-  EXPECT_EQ(Batch("--command 7103 --click 5").exitCode, 1);         // no such row
+  EXPECT_EQ(Batch("--command 7103 --click 5").exitCode, 1);           // no such row
   EXPECT_EQ(Batch("--command 7103 --edit 0 nope Desk").exitCode, 1);  // no such column
-  EXPECT_EQ(Batch("--report json").exitCode, 1);                     // nothing open
+  EXPECT_EQ(Batch("--report json").exitCode, 1);                      // nothing open
 }
 
 TEST_F(BatchTest, BadArgumentsExitWithTwo) {
   const std::string scene = folder_ / "scene.bx3";
-  const std::vector<std::string> bad = {
-       std::string("--batch"), "--batch --command 1", "--batch " + scene + " --fly", "--batch " + scene + " --click x",
-        "--batch " + scene + " --answer maybe", "--batch " + scene + " --report xml",
-        "--batch " + scene + " --gadget 1029486", "--batch " + folder_ / "missing.bx3",
-        "--batch " + folder_ / "broken.bx3"};
+  const std::vector<std::string> bad = {std::string("--batch"),
+                                        "--batch --command 1",
+                                        "--batch " + scene + " --fly",
+                                        "--batch " + scene + " --click x",
+                                        "--batch " + scene + " --answer maybe",
+                                        "--batch " + scene + " --report xml",
+                                        "--batch " + scene + " --gadget 1029486",
+                                        "--batch " + folder_ / "missing.bx3",
+                                        "--batch " + folder_ / "broken.bx3"};
   std::ofstream(folder_ / "broken.bx3") << R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 1}]})";
   for (const std::string& arguments : bad) {
     const kvtest::ProcessRun run = RunBx3("--prefs " + folder_ / "prefs " + arguments);
@@ -126,8 +130,8 @@ TEST(BatchDemoTest, EditsACopyOfTheDemoScene) {
   kvtest::TempFolder folder;
   std::filesystem::copy(std::string(KV_SOURCE_DIR) + "/examples/demo", folder.Path(),
                         std::filesystem::copy_options::recursive);
-  const std::string batch = "--batch --prefs " + folder / "prefs" + " --modules " + KV_TEST_MODULES + " " +
-                            folder / "demo.bx3 ";
+  const std::string batch =
+      "--batch --prefs " + folder / "prefs" + " --modules " + KV_TEST_MODULES + " " + folder / "demo.bx3 ";
   const kvtest::ProcessRun report = RunBx3(batch + "--command 7103 --wait --report json", true);
   ASSERT_EQ(report.exitCode, 0) << report.output;
   const auto json = nlohmann::json::parse(report.output);
@@ -179,10 +183,10 @@ namespace {
 
 nlohmann::json InspectDemo(const std::string& actions) {
   kvtest::TempFolder prefs;
-  const kvtest::ProcessRun run = RunBx3("--batch --prefs " + prefs.Path() + " " + KV_SOURCE_DIR +
-                                            "/examples/demo/demo.bx3 --command 1029486 --wait " + actions +
-                                            " --wait --report json",
-                                        true);
+  const kvtest::ProcessRun run =
+      RunBx3("--batch --prefs " + prefs.Path() + " " + KV_SOURCE_DIR +
+                 "/examples/demo/demo.bx3 --command 1029486 --wait " + actions + " --wait --report json",
+             true);
   EXPECT_EQ(run.exitCode, 0) << run.output;
   return run.exitCode == 0 ? nlohmann::json::parse(run.output) : nlohmann::json();
 }

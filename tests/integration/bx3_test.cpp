@@ -1,11 +1,11 @@
 // Runs the built bx3 as a process, the way pipelines do.
 #include <sys/wait.h>
 
+#include <gtest/gtest.h>
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <sstream>
 #include <string>
 
@@ -70,7 +70,6 @@ TEST_F(Bx3Test, ExitCodes) {
 }
 
 }  // namespace
-
 
 namespace {
 

@@ -2,10 +2,10 @@
 // every row selected, compared with the reports kept in ref/. A change in any cell, status or
 // information text shows up here and in review. After an intended change, write them anew:
 //   KV_UPDATE_GOLDEN=1 build/default/tests/integration_tests --gtest_filter='Golden*'
+#include <gtest/gtest.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -23,8 +23,8 @@ constexpr int kSlowdown = 1;
 // The columns a new window hides: shown, so that every cell is compared.
 constexpr int32_t kHiddenColumns[] = {1029826, 1029827, 1050586, 1050849, 1050882, 1050850};
 constexpr std::pair<int32_t, const char*> kGroupModes[] = {
-    {1051540, "none"},         {1051433, "asset"}, {1051534, "asset_type"},  {1051435, "element_type"},
-    {1051436, "layer"},        {1051437, "take"},  {1051438, "node_space"},  {1051539, "format"}};
+    {1051540, "none"},  {1051433, "asset"}, {1051534, "asset_type"}, {1051435, "element_type"},
+    {1051436, "layer"}, {1051437, "take"},  {1051438, "node_space"}, {1051539, "format"}};
 
 // Every text with the demo's folder in it names it "<demo>" instead: the rest is the same on
 // any machine.
@@ -54,10 +54,10 @@ TEST(GoldenReportTest, TheDemoInEveryGroupMode) {
     std::filesystem::remove_all(folder / "prefs");
     std::string actions = " --command 1029486 --wait";
     for (int32_t column : kHiddenColumns) actions += " --command " + std::to_string(column);
-    actions += " --command " + std::to_string(mode) + " --command 1029813 --wait --report json " + folder / "report.json";
-    const kvtest::ProcessRun run =
-        kvtest::RunBx3("--batch --prefs " + folder / "prefs" + " " + folder / "demo/demo.bx3" + actions, false,
-                       30 * kSlowdown);
+    actions +=
+        " --command " + std::to_string(mode) + " --command 1029813 --wait --report json " + folder / "report.json";
+    const kvtest::ProcessRun run = kvtest::RunBx3(
+        "--batch --prefs " + folder / "prefs" + " " + folder / "demo/demo.bx3" + actions, false, 30 * kSlowdown);
     ASSERT_EQ(run.exitCode, 0) << name << "\n" << run.output;
     nlohmann::json report = ReadJson(folder / "report.json");
     ASSERT_FALSE(report.is_discarded()) << name;

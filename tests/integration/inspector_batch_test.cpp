@@ -1,8 +1,8 @@
 // The inspector driven by bx3 --batch as a process: every view command on the demo and on a
 // generated scene of 100,000 uses ends, with bounds that catch a hang, not a speed.
+#include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include "run_bx3.h"
@@ -39,9 +39,9 @@ class InspectorViewCommandsTest : public ::testing::Test {
   // Opens the inspector on the demo with fresh preferences and runs `actions`.
   kvtest::ProcessRun Inspect(const std::string& actions) {
     std::filesystem::remove_all(folder_ / "prefs");
-    return RunBx3("--batch --prefs " + folder_ / "prefs" + " " + folder_ / "demo/demo.bx3 --command 1029486 --wait " +
-                      actions,
-                  false, 30 * kSlowdown);
+    return RunBx3(
+        "--batch --prefs " + folder_ / "prefs" + " " + folder_ / "demo/demo.bx3 --command 1029486 --wait " + actions,
+        false, 30 * kSlowdown);
   }
   std::string Report(int32_t command) { return " --report json " + folder_ / std::to_string(command); }
   nlohmann::json ReadReport(int32_t command) { return ReadJson(folder_ / std::to_string(command)); }

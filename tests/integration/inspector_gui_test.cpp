@@ -1,12 +1,12 @@
 // The built module in bx3's own Qt window, off screen, on a copy of the demo scene: what a
 // user does to the inspector window in one process, painted as the screen would be.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QWidget>
 #include <filesystem>
-#include <gtest/gtest.h>
 
 #include "../../host/src/gui/qt_dialog_window.h"
 #include "../../host/src/gui/qt_treeview.h"
@@ -137,8 +137,7 @@ TEST_F(InspectorGuiTest, AnotherSceneInPlaceOfTheInspectedOneLeavesNoRowsBehind)
     const char* name;
     std::string path;
   };
-  const Step steps[] = {{"open another scene", folder_ / "other/demo.bx3"},
-                        {"revert", folder_ / "other/demo.bx3"}};
+  const Step steps[] = {{"open another scene", folder_ / "other/demo.bx3"}, {"revert", folder_ / "other/demo.bx3"}};
   for (const Step& step : steps) {
     ASSERT_TRUE(bx3::OpenDocumentInPlace(step.path).HasValue()) << step.name;
     EXPECT_FALSE(Paint(*dialog).isNull());

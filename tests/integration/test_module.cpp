@@ -43,7 +43,8 @@ class ObjectTree : public TreeViewFunctions {
   void RenderCell(void*, void*, TreeItem item, int32_t column, TreeDrawInfo& info, Rgb) override {
     Element* element = Object(int64_t(item) - 1);
     if (!element) return;
-    const brantic::String text = column == kNameColumn ? element->GetName() : brantic::String(element->GetTypeInfo()->name);
+    const brantic::String text =
+        column == kNameColumn ? element->GetName() : brantic::String(element->GetTypeInfo()->name);
     info.area->DrawText(text, info.x, info.y, GetHostColor(color::kText), GetHostColor(color::kRow));
   }
   bool ItemSelected(void*, void*, TreeItem item) override { return item == selected; }
@@ -90,15 +91,19 @@ class Command : public CommandData {
   explicit Command(int32_t id) : id_(id) {}
   bool Execute(Document*, GeDialog*) override {
     switch (id_) {
-      case kAsk: return MessageDialog(kMessageYesNo, "Go on?") == kAnswerYes;
+      case kAsk:
+        return MessageDialog(kMessageYesNo, "Go on?") == kAnswerYes;
       case kChoose: {
         Filename chosen;
         if (!FileSelect(chosen, FileSelectMode::Load, "Pick a name")) return false;
         return RenameWithUndo(Object(0), chosen.GetFile().GetString());
       }
-      case kRename: return RenameWithUndo(Object(0), "Renamed");
-      case kOpenTree: return dialog.Open(kDialogNonModal, kOpenTree, -1, -1, 400, 300);
-      default: return false;
+      case kRename:
+        return RenameWithUndo(Object(0), "Renamed");
+      case kOpenTree:
+        return dialog.Open(kDialogNonModal, kOpenTree, -1, -1, 400, 300);
+      default:
+        return false;
     }
   }
   TreeDialog dialog;
@@ -113,7 +118,8 @@ int32_t g_starts = 0;
 
 extern "C" __attribute__((visibility("default"))) int32_t bx3_main(int32_t action, intptr_t, intptr_t p2, intptr_t p3) {
   switch (action) {
-    case kModuleStart: return ++g_starts, p3 ? 1 : -3;
+    case kModuleStart:
+      return ++g_starts, p3 ? 1 : -3;
     case kModuleMessage: {
       auto* request = reinterpret_cast<ResourceRequest*>(p2);
       if (request && request->state) request->state->pending = 0;
@@ -123,12 +129,14 @@ extern "C" __attribute__((visibility("default"))) int32_t bx3_main(int32_t actio
       const unsigned char record[kManagerRecordSize] = {};
       bool ok = RegisterPlugin(kPluginKindManager, kOpenTree, "Objects", record, kManagerRecordSize);
       for (int32_t id : {kAsk, kChoose, kRename, kOpenTree}) {
-        ok = ok && RegisterCommandPlugin(id, brantic::String("Test " + brantic::String::FromInt(id).Std()), 0,
-                                         nullptr, "", std::make_unique<Command>(id));
+        ok = ok && RegisterCommandPlugin(id, brantic::String("Test " + brantic::String::FromInt(id).Std()), 0, nullptr,
+                                         "", std::make_unique<Command>(id));
       }
       return ok ? 1 : 0;
     }
-    case kModuleEnd: return --g_starts, 1;
-    default: return -1;
+    case kModuleEnd:
+      return --g_starts, 1;
+    default:
+      return -1;
   }
 }

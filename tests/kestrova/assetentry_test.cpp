@@ -88,5 +88,4 @@ TEST(AssetEntryTest, CopiesShareStringsAndPointAtTheSameElements) {
   EXPECT_FALSE(changed == entry);
 }
 
-
 }  // namespace

@@ -13,13 +13,13 @@ TEST(AssetTypeTest, ClassificationByName) {
   };
   const Case cases[] = {
       {"", ASSETTYPE_OTHER},
-      {"/textures/", ASSETTYPE_OTHER},          // no file part
+      {"/textures/", ASSETTYPE_OTHER},  // no file part
       {"noext", ASSETTYPE_OTHER},
-      {".png", ASSETTYPE_OTHER},                // a hidden file, not a suffix
+      {".png", ASSETTYPE_OTHER},  // a hidden file, not a suffix
       {"/a/wood.jpg", ASSETTYPE_IMAGE},
-      {"texture.TIF", ASSETTYPE_IMAGE},         // the host's suffix test ignores case
+      {"texture.TIF", ASSETTYPE_IMAGE},  // the host's suffix test ignores case
       {"plate.exr", ASSETTYPE_IMAGE},
-      {"shot.qt", ASSETTYPE_IMAGE},             // listed as image, not as video
+      {"shot.qt", ASSETTYPE_IMAGE},  // listed as image, not as video
       {"clip.mov", ASSETTYPE_VIDEO},
       {"clip.M4V", ASSETTYPE_VIDEO},
       {"song.mp3", ASSETTYPE_AUDIO},
@@ -32,7 +32,7 @@ TEST(AssetTypeTest, ClassificationByName) {
       {"part.CATPart", ASSETTYPE_REFERENCED3D},
       {"part.catpart", ASSETTYPE_REFERENCED3D},
       {"light.ies", ASSETTYPE_OTHER},
-      {"dir.png/file", ASSETTYPE_OTHER},         // only the file part counts
+      {"dir.png/file", ASSETTYPE_OTHER},  // only the file part counts
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ClassifyAssetName(bx3::Filename(c.path)), c.type) << c.path;
@@ -45,14 +45,14 @@ TEST(AssetTypeTest, ClassificationByName) {
 }
 
 TEST(AssetTypeTest, SuffixListsDoNotOverlap) {
-  const char* const samples[] = {"bmp", "hdr", "pic", "jpg", "psd", "png", "gif", "rgb", "iff", "tif",
-                                 "qt",  "dpx", "exr", "tga", "dds", "avi", "mov", "mp4", "mpeg", "ts",
-                                 "wav", "mp3", "aiff", "gi2", "wqn", "bx3", "abc", "xml", "fbx", "stl",
-                                 "vdb", "obj", "SLDPrt", "p21"};
+  const char* const samples[] = {"bmp",  "hdr", "pic", "jpg", "psd",  "png",    "gif", "rgb", "iff",
+                                 "tif",  "qt",  "dpx", "exr", "tga",  "dds",    "avi", "mov", "mp4",
+                                 "mpeg", "ts",  "wav", "mp3", "aiff", "gi2",    "wqn", "bx3", "abc",
+                                 "xml",  "fbx", "stl", "vdb", "obj",  "SLDPrt", "p21"};
   for (const char* suffix : samples) {
     const bx3::Filename name(std::string("file.") + suffix);
-    const int lists = IsImageFile(name) + IsVideoFile(name) + IsAudioFile(name) +
-                      IsExternalCacheFile(name) + IsReferenced3DFile(name);
+    const int lists = IsImageFile(name) + IsVideoFile(name) + IsAudioFile(name) + IsExternalCacheFile(name) +
+                      IsReferenced3DFile(name);
     EXPECT_EQ(lists, 1) << suffix;
   }
 }

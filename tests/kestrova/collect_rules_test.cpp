@@ -41,19 +41,22 @@ TEST(CollectRulesTest, OwnerMainTakesAndFrameRanges) {
   const auto range = OwnerFrameRange(*tag, document, Filename("c.pc2"), {}, {});
   ASSERT_TRUE(range.has_value());
   EXPECT_EQ(*range, std::make_pair(24, 48));
-  bx3::Element* volumes = document.InsertElement(bx3::Branch::Objects,
-                                                 bx3::CreateElement(bx3::type::kVolumeSequenceObject, "Smoke"));
+  bx3::Element* volumes =
+      document.InsertElement(bx3::Branch::Objects, bx3::CreateElement(bx3::type::kVolumeSequenceObject, "Smoke"));
   volumes->SetParameter(6003, int32_t{3});
   volumes->SetParameter(6004, int32_t{9});
   EXPECT_EQ(*OwnerFrameRange(*volumes, document, Filename("s.vdb"), {}, {}), std::make_pair(3, 9));
   EXPECT_FALSE(OwnerFrameRange(*cube, document, Filename("x.png"), {}, {}).has_value());
 
   // Node materials: the texture node's frame ports.
-  bx3::Element* material = document.InsertElement(bx3::Branch::Materials,
-                                                  bx3::CreateElement(bx3::type::kStandardMaterial, "Nodes"));
+  bx3::Element* material =
+      document.InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, "Nodes"));
   brantic::NodeGraph graph(brantic::Id(bx3::kNodeSpaceStandard));
-  ASSERT_TRUE(graph.AddNode({*brantic::NodePath::FromText("tex"), brantic::Id("texture"),
-                             {{brantic::Id("start"), int64_t{5}}, {brantic::Id("end"), int64_t{8}}}}).HasValue());
+  ASSERT_TRUE(graph
+                  .AddNode({*brantic::NodePath::FromText("tex"),
+                            brantic::Id("texture"),
+                            {{brantic::Id("start"), int64_t{5}}, {brantic::Id("end"), int64_t{8}}}})
+                  .HasValue());
   material->SetNodeGraph(std::move(graph));
   EXPECT_EQ(*OwnerFrameRange(*material, document, Filename("n.png"), *brantic::NodePath::FromText("tex"),
                              brantic::Id(bx3::kNodeSpaceStandard)),

@@ -31,7 +31,8 @@ class CollectTest : public ::testing::Test {
     bx3::SetDialogToolkit(&toolkit_);
     std::filesystem::create_directories(folder_ / "tex");
     kvtest::ImageFile image;
-    for (const char* name : {"tex/a.png", "tex/b.png", "tex/tex_0010.png"}) ASSERT_TRUE(kvtest::WriteImage(folder_ / name, image));
+    for (const char* name : {"tex/a.png", "tex/b.png", "tex/tex_0010.png"})
+      ASSERT_TRUE(kvtest::WriteImage(folder_ / name, image));
     ASSERT_TRUE(kvtest::WriteSound(folder_ / "tex/clip.wav", 0x010002, 1, 8000, 800));
     kvtest::WriteBytes(folder_ / "tex/clip.mov", std::string(100, 'x'));
 
@@ -49,7 +50,7 @@ class CollectTest : public ::testing::Test {
     AddBitmap(*document, "Sound", "tex/clip.wav");
     bx3::Element* main = document->InsertElement(bx3::Branch::Takes, std::make_unique<bx3::Take>("Main"));
     auto* take = static_cast<bx3::Take*>(main->InsertChild(std::make_unique<bx3::Take>("Alt")));
-    take->SetOverride(first_, bx3::param::kBitmapFile, Filename("tex/a.png"));           // again by the same shader
+    take->SetOverride(first_, bx3::param::kBitmapFile, Filename("tex/a.png"));            // again by the same shader
     take->SetOverride(sequence_, bx3::param::kBitmapFile, Filename("tex/tex_0011.png"));  // a later frame
     document_ = bx3::AddDocument(std::move(document));
   }
@@ -61,8 +62,10 @@ class CollectTest : public ::testing::Test {
     FreeModuleResources();
   }
   static bx3::Element* AddBitmap(bx3::Document& document, const char* material, const char* file) {
-    bx3::Element* owner = document.InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, material));
-    bx3::Element* shader = owner->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, brantic::String(std::string(material) + " color")));
+    bx3::Element* owner =
+        document.InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, material));
+    bx3::Element* shader = owner->InsertChild(
+        bx3::CreateElement(bx3::type::kBitmapShader, brantic::String(std::string(material) + " color")));
     shader->SetParameter(bx3::param::kBitmapFile, Filename(file));
     return shader;
   }
@@ -153,9 +156,8 @@ TEST_F(CollectTest, ResultsReachTheirRowsAndStaleOnesAreDropped) {
   dialog.RefreshAssets();
   FinishJobs();
   // The shader's own file now; its take override keeps the first file.
-  const auto own = std::find_if(rows.begin(), rows.end(), [](const KvAssetEntry& row) {
-    return row.assetPath == Filename("tex/b.png");
-  });
+  const auto own = std::find_if(rows.begin(), rows.end(),
+                                [](const KvAssetEntry& row) { return row.assetPath == Filename("tex/b.png"); });
   ASSERT_NE(own, rows.end());
   EXPECT_EQ(own->fileSize, 12345);
   EXPECT_EQ(own->resolutionX, 0);  // not a picture any more

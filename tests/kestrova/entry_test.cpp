@@ -28,8 +28,8 @@ class EntryTest : public ::testing::Test {
     state.pending = 1;
     bx3::ResourceRequest request{};
     request.state = &state;
-    const int32_t answer = bx3_main(bx3::kModuleMessage, bx3::kModuleMessageLoadResources,
-                                    reinterpret_cast<intptr_t>(&request), 0);
+    const int32_t answer =
+        bx3_main(bx3::kModuleMessage, bx3::kModuleMessageLoadResources, reinterpret_cast<intptr_t>(&request), 0);
     resourcesCleared_ = state.pending == 0;
     return answer;
   }

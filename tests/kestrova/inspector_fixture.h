@@ -32,9 +32,11 @@ class InspectorFixture : public ::testing::Test {
     for (const char* name : {"tex/a.png", "tex/b.png"}) ASSERT_TRUE(kvtest::WriteImage(folder_ / name, image));
     auto document = std::make_unique<bx3::Document>();
     document->SetFilename(bx3::Filename(folder_ / "scene.bx3"));
-    for (const auto& [material, file] : std::vector<std::pair<const char*, const char*>>{
-             {"Oak", "tex/a.png"}, {"Pine", "tex/a.png"}, {"Elm", "tex/a.png"}, {"Steel", "tex/b.png"},
-             {"Rust", "tex/gone.png"}}) {
+    for (const auto& [material, file] : std::vector<std::pair<const char*, const char*>>{{"Oak", "tex/a.png"},
+                                                                                         {"Pine", "tex/a.png"},
+                                                                                         {"Elm", "tex/a.png"},
+                                                                                         {"Steel", "tex/b.png"},
+                                                                                         {"Rust", "tex/gone.png"}}) {
       bx3::Element* owner =
           document->InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, material));
       bx3::Element* shader = owner->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"));

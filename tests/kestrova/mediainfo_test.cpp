@@ -90,8 +90,9 @@ TEST_F(MediaInfoTest, Pictures) {
   KvAssetEntry sequence = Row(folder_ / "rgb.png", ASSETTYPE_IMAGE);
   sequence.sequenceStart = 1;
   sequence.sequenceEnd = 100;
-  EXPECT_NE(BuildAssetInfoText(sequence, kGroupNone).Std().find("Colour profile: sRGB IEC61966-2.1\nDuration: 100 F\n\n"),
-            std::string::npos);
+  EXPECT_NE(
+      BuildAssetInfoText(sequence, kGroupNone).Std().find("Colour profile: sRGB IEC61966-2.1\nDuration: 100 F\n\n"),
+      std::string::npos);
 }
 
 TEST_F(MediaInfoTest, MovieSoundLightProfileAndMissingFile) {
@@ -146,9 +147,8 @@ TEST_F(MediaInfoTest, GroupModes) {
       {kGroupByLayer, "<<Layer group>>\n\nLayer: (no layer)"},
       {kGroupByTake, "<<Take group>>\n\nTake: Main"},
       {kGroupByNodeSpace, "<<Node space group>>\n\nNode Space: Test Renderer"},
-      {kGroupByAsset,
-       "<<File group>>\n\n\nFull Path: " + folder_ / "missing.png" +
-           "\nFile Size: 1.5 KB\nTake: Main\nNode Space: Test Renderer\n"},
+      {kGroupByAsset, "<<File group>>\n\n\nFull Path: " + folder_ / "missing.png" +
+                          "\nFile Size: 1.5 KB\nTake: Main\nNode Space: Test Renderer\n"},
   };
   for (const Case& c : cases) EXPECT_EQ(BuildAssetInfoText(entry, c.mode), c.text) << c.mode;
   entry.takeName = brantic::String();

@@ -21,12 +21,12 @@ TEST(PreviewRulesTest, FittedRectangles) {
     PreviewRect expected;
   };
   const Case cases[] = {
-      {180, 120, 120, 80, false, {30, 20, 120, 80}},     // smaller: 1:1, centred
-      {400, 300, 2000, 1000, false, {0, 50, 400, 200}},  // landscape fit
+      {180, 120, 120, 80, false, {30, 20, 120, 80}},      // smaller: 1:1, centred
+      {400, 300, 2000, 1000, false, {0, 50, 400, 200}},   // landscape fit
       {400, 300, 1000, 2000, false, {125, 0, 150, 300}},  // portrait fit
-      {180, 120, 181, 100, false, {0, 10, 180, 100}},    // one pixel wider counts as as wide
+      {180, 120, 181, 100, false, {0, 10, 180, 100}},     // one pixel wider counts as as wide
       {180, 120, 180, 120, false, {0, 0, 180, 120}},
-      {300, 100, 40, 20, true, {0, 0, 300, 100}},        // wave forms are stretched
+      {300, 100, 40, 20, true, {0, 0, 300, 100}},  // wave forms are stretched
       {180, 120, 0, 80, false, {}},
   };
   for (const Case& c : cases) {
@@ -74,7 +74,9 @@ class PreviewTest : public kvtest::InspectorFixture {
   }
   // Selects the row of a file and asks for its preview, as a click would.
   void Select(int64_t group) {
-    dialog_.Collection().Rows()[size_t(dialog_.View().Lists().rowIndexList[size_t(dialog_.View().Lists().viewGroups[size_t(group)][0])])]
+    dialog_.Collection()
+        .Rows()[size_t(
+            dialog_.View().Lists().rowIndexList[size_t(dialog_.View().Lists().viewGroups[size_t(group)][0])])]
         .selected = 1;
     dialog_.View().SetSelectedCount(1);
     dialog_.View().SetCurrent(group, -1);

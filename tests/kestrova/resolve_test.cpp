@@ -1,9 +1,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 
 #include "bx3/host.h"
 #include "bx3/prefs.h"
@@ -26,9 +26,8 @@ class ResolveTest : public ::testing::Test {
     for (const char* folder : {"/proj/tex/maps", "/lib1", "/lib2", "/lib2/sub"}) {
       std::filesystem::create_directories(root_ + folder);
     }
-    for (const char* file : {"/proj/wood.jpg", "/proj/tex/wood.jpg", "/proj/tex/maps/stone.jpg",
-                             "/proj/tex/bark.jpg", "/lib1/metal.png", "/lib2/metal.png",
-                             "/lib2/only2.png", "/proj/caf\xe9\xff.png"}) {
+    for (const char* file : {"/proj/wood.jpg", "/proj/tex/wood.jpg", "/proj/tex/maps/stone.jpg", "/proj/tex/bark.jpg",
+                             "/lib1/metal.png", "/lib2/metal.png", "/lib2/only2.png", "/proj/caf\xe9\xff.png"}) {
       std::ofstream(root_ + file) << "x";
     }
     ::symlink("missing-target.png", (project_ + "/dangling.png").c_str());
@@ -62,7 +61,7 @@ TEST_F(ResolveTest, ResultCodes) {
   const std::string lib2 = root_ + "/lib2";
   const Case cases[] = {
       {project_ + "/wood.jpg", false, kResolveFound, project_ + "/wood.jpg"},
-      {"wood.jpg", false, kResolveFound, project_ + "/wood.jpg"},            // below the first folder
+      {"wood.jpg", false, kResolveFound, project_ + "/wood.jpg"},                  // below the first folder
       {"maps/stone.jpg", false, kResolveFound, project_ + "/tex/maps/stone.jpg"},  // below the second
       {"tex/../wood.jpg", false, kResolveFound, project_ + "/wood.jpg"},
       {"/gone/metal.png", false, kResolveFoundByName, lib1 + "/metal.png"},  // first folder that has it
@@ -72,9 +71,9 @@ TEST_F(ResolveTest, ResultCodes) {
       {"/elsewhere/bark.jpg", true, kResolveFoundByName, project_ + "/tex/bark.jpg"},  // only relative paths are built
       {"", false, kResolveMissing, ""},
       {"missing.png", false, kResolveMissing, ""},
-      {"sub", false, kResolveMissing, ""},                                   // lib2/sub is a folder
-      {project_ + "/tex", false, kResolveMissing, ""},                       // a folder is never a file
-      {"tex/wood.jpg/", false, kResolveMissing, ""},                         // a trailing separator names a folder
+      {"sub", false, kResolveMissing, ""},              // lib2/sub is a folder
+      {project_ + "/tex", false, kResolveMissing, ""},  // a folder is never a file
+      {"tex/wood.jpg/", false, kResolveMissing, ""},    // a trailing separator names a folder
       {"..", false, kResolveMissing, ""},
       {"dangling.png", false, kResolveMissing, ""},
       {"loop.png", false, kResolveMissing, ""},
@@ -105,8 +104,7 @@ TEST_F(ResolveTest, UnsavedDocumentsUseThePreferenceFoldersOnly) {
   EXPECT_EQ(ResolveAssetPath(Filename(), Filename("metal.png"), nullptr, resolved, true), kResolveFound);
   EXPECT_EQ(resolved.GetString(), root_ + "/lib1/metal.png");
   // Nothing lies inside the folder of an unsaved document, so the host builds nothing.
-  EXPECT_EQ(ResolveAssetPath(Filename(), Filename("x/only2.png"), nullptr, resolved, true),
-            kResolveFoundByName);
+  EXPECT_EQ(ResolveAssetPath(Filename(), Filename("x/only2.png"), nullptr, resolved, true), kResolveFoundByName);
   EXPECT_EQ(ResolveAssetPath(Filename(), Filename("wood.jpg"), nullptr, resolved, false), kResolveMissing);
 }
 

@@ -6,10 +6,10 @@
 
 #include "bx3/document.h"
 #include "bx3/host.h"
-#include "kvids.h"
-#include "kvresources.h"
 #include "kvfilter.h"
 #include "kvgroup.h"
+#include "kvids.h"
+#include "kvresources.h"
 #include "kvsort.h"
 #include "kvviewstate.h"
 
@@ -111,7 +111,8 @@ TEST_F(SortTest, TextsThatShareLongPrefixesOrEndEarly) {
   // and names that all share a prefix, one of them being just that prefix.
   const std::vector<std::vector<std::string>> nameSets = {
       {"abcdefghijklmnopq", "abcdefghijklmnop", "abcdefghijklmnopa", "ab", "abc", std::string("ab\0", 3), "",
-       "abcdefghijklmnop", "b", "abcdefghijklmnopqrstuvwxyz0", "abcdefghijklmnopqrstuvwxyz", "abcdefghzz", "abcdefghaa"},
+       "abcdefghijklmnop", "b", "abcdefghijklmnopqrstuvwxyz0", "abcdefghijklmnopqrstuvwxyz", "abcdefghzz",
+       "abcdefghaa"},
       {"shot_010_v2.exr", "", "shot_", "shot_010_v10.exr", "shot_", "shot_009.exr", ""}};
   for (const std::vector<std::string>& names : nameSets) {
     for (const std::string& folder : {std::string("x/"), std::string("/a/long/folder/that/every/path/shares/")}) {
@@ -156,10 +157,14 @@ TEST_F(SortTest, RowsThatSortAlikeKeepTheirCollectionOrder) {
     // Within a run of rows that sort alike, the collection order.
     const auto key = [&](uint32_t i) {
       switch (std::abs(column)) {
-        case column::kAsset: return std::string(rows[i].assetPath.GetFileView());
-        case column::kStatus: return std::to_string(rows[i].resolveResult);
-        case column::kLayer: return std::string(rows[i].layerLink.Resolve(&document) ? "L" : "");
-        default: return std::string();
+        case column::kAsset:
+          return std::string(rows[i].assetPath.GetFileView());
+        case column::kStatus:
+          return std::to_string(rows[i].resolveResult);
+        case column::kLayer:
+          return std::string(rows[i].layerLink.Resolve(&document) ? "L" : "");
+        default:
+          return std::string();
       }
     };
     for (size_t i = 1; i < whole.size(); ++i) {
@@ -175,7 +180,8 @@ TEST_F(SortTest, LongListsSortedInPartsComeOutInOneOrder) {
   bx3::Document document;
   bx3::Element* layers[3];
   for (int i = 0; i < 3; ++i) {
-    layers[i] = document.InsertElement(bx3::Branch::Layers, bx3::CreateElement(bx3::type::kLayer, std::string(1, char('C' - i))));
+    layers[i] = document.InsertElement(bx3::Branch::Layers,
+                                       bx3::CreateElement(bx3::type::kLayer, std::string(1, char('C' - i))));
   }
   std::vector<KvAssetEntry> rows;
   uint32_t seed = 12345;
@@ -243,11 +249,19 @@ TEST_F(SortTest, WildcardTranslation) {
     const char* expression;
   };
   const Case cases[] = {
-      {"*.png", "(.*)\\.png"},       {"wall_?", "wall_."},          {"frame#.exr", "frame([0-9]+)\\.exr"},
-      {"(a|b)*", "(a|b)(.*)"},       {"\\*x", "\\*x"},              {"end\\", "end\\\\"},
-      {"[*]", "\\[\\*\\]"},          {"a+b", "a\\+b"},              {"plain", "plain"},
+      {"*.png", "(.*)\\.png"},
+      {"wall_?", "wall_."},
+      {"frame#.exr", "frame([0-9]+)\\.exr"},
+      {"(a|b)*", "(a|b)(.*)"},
+      {"\\*x", "\\*x"},
+      {"end\\", "end\\\\"},
+      {"[*]", "\\[\\*\\]"},
+      {"a+b", "a\\+b"},
+      {"plain", "plain"},
       // An escaped letter or digit is that letter or digit, never a class or back-reference.
-      {"\\d\\w\\s\\b", "dwsb"},       {"\\1*", "1(.*)"},           {"\\(\\|", "\\(\\|"},
+      {"\\d\\w\\s\\b", "dwsb"},
+      {"\\1*", "1(.*)"},
+      {"\\(\\|", "\\(\\|"},
   };
   for (const Case& c : cases) EXPECT_EQ(WildcardToRegex(c.pattern), c.expression) << c.pattern;
 
@@ -257,12 +271,23 @@ TEST_F(SortTest, WildcardTranslation) {
     bool matches;
   };
   const Match matches[] = {
-      {"*.png", "wood.png", true},  {"*.png", "wood.png.bak", false}, {"wall_?.png", "wall_1.png", true},
-      {"wall_?.png", "wall_12.png", false}, {"f#.exr", "f0012.exr", true}, {"f#.exr", "f.exr", false},
-      {"(wood|oak)*", "oak_2.jpg", true},   {"\\?*", "?x", true},          {"\\?*", "ax", false},
-      {"\\d*", "desk.png", true},          {"\\d*", "12.png", false},       {"\\w\\s*", "ws_2.png", true},
-      {"\\w\\s*", "a .png", false},        {"(a)\\1#.tif", "a12.tif", true}, {"(a)\\1#.tif", "aa12.tif", false},
-      {"\\b*", "bark.exr", true},          {"\\b*", "wall.exr", false},
+      {"*.png", "wood.png", true},
+      {"*.png", "wood.png.bak", false},
+      {"wall_?.png", "wall_1.png", true},
+      {"wall_?.png", "wall_12.png", false},
+      {"f#.exr", "f0012.exr", true},
+      {"f#.exr", "f.exr", false},
+      {"(wood|oak)*", "oak_2.jpg", true},
+      {"\\?*", "?x", true},
+      {"\\?*", "ax", false},
+      {"\\d*", "desk.png", true},
+      {"\\d*", "12.png", false},
+      {"\\w\\s*", "ws_2.png", true},
+      {"\\w\\s*", "a .png", false},
+      {"(a)\\1#.tif", "a12.tif", true},
+      {"(a)\\1#.tif", "aa12.tif", false},
+      {"\\b*", "bark.exr", true},
+      {"\\b*", "wall.exr", false},
   };
   for (const Match& m : matches) {
     KvFilterBarState state;
@@ -291,15 +316,12 @@ TEST_F(SortTest, SizeFilterCoarsensByUnit) {
     bool kept;
   };
   const Case cases[] = {
-      {1.0, 0, 1, 1'000'000, true},    // 1 MB equals 1,000,000 bytes
-      {1.0, 0, 1, 1'009'999, true},    // ... and anything in the same 10,000-byte step
-      {1.0, 0, 1, 1'010'000, false},
-      {2.0, 1, 1, 2'005, true},        // KB: 10-byte steps from 1,000 bytes on
-      {2.0, 1, 1, 2'010, false},
-      {2.0, 1, 0, 1'999, true},
-      {500.0, 2, 1, 500, true},        // bytes stay exact
-      {500.0, 2, 2, 501, true},
-      {500.0, 2, 0, 500, false},
+      {1.0, 0, 1, 1'000'000, true},                                 // 1 MB equals 1,000,000 bytes
+      {1.0, 0, 1, 1'009'999, true},                                 // ... and anything in the same 10,000-byte step
+      {1.0, 0, 1, 1'010'000, false},     {2.0, 1, 1, 2'005, true},  // KB: 10-byte steps from 1,000 bytes on
+      {2.0, 1, 1, 2'010, false},         {2.0, 1, 0, 1'999, true},
+      {500.0, 2, 1, 500, true},  // bytes stay exact
+      {500.0, 2, 2, 501, true},          {500.0, 2, 0, 500, false},
       {-1.0, 1, 0, 1'000'000'000, true},  // a negative limit is no limit
   };
   for (const Case& c : cases) {

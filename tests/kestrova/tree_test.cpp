@@ -139,8 +139,7 @@ TEST_F(TreeTest, CellsDrawIconsFoldArrowsAndColours) {
   EXPECT_EQ(draw(MakeItem(1, 0), column::kPath).texts[0].color, bx3::GetHostColor(bx3::color::kTextSelected));
   rows[size_t(lists.rowIndexList[size_t(lists.viewGroups[0][2])])].selected = 1;
   dialog_.RefreshTree();
-  EXPECT_EQ(draw(MakeItem(0, 0), column::kAsset).texts[0].color,
-            bx3::GetHostColor(bx3::color::kTextPartlySelected));
+  EXPECT_EQ(draw(MakeItem(0, 0), column::kAsset).texts[0].color, bx3::GetHostColor(bx3::color::kTextPartlySelected));
 }
 
 TEST_F(TreeTest, ItemTextIsUndecoratedOnceWhenAsked) {

@@ -56,9 +56,9 @@ TEST(ViewSettingsTest, ColumnLayoutRules) {
 
   // A column order the user arranged comes first; a column switched on later goes last.
   settings.flags[kCmdViewAsset] = settings.flags[kCmdViewTexturePath] = true;
-  settings.columnLayout = bx3::ColumnLayoutToContainer(
-      {{column::kPath, bx3::kTreeColumnUser, 150}, {column::kStatus, bx3::kTreeColumnUser, 30},
-       {column::kAsset, bx3::kTreeColumnUser, 90}});
+  settings.columnLayout = bx3::ColumnLayoutToContainer({{column::kPath, bx3::kTreeColumnUser, 150},
+                                                        {column::kStatus, bx3::kTreeColumnUser, 30},
+                                                        {column::kAsset, bx3::kTreeColumnUser, 90}});
   settings.flags[kCmdViewFormat] = true;
   const auto layout = BuildColumnLayout(settings);
   EXPECT_EQ(Ids(layout), (std::vector<int32_t>{column::kPath, column::kStatus, column::kAsset, column::kFormat}));

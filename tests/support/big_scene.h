@@ -45,9 +45,9 @@ inline std::string WriteBigScene(const std::string& folder, const BigSceneShape&
           << R"(", "children": [)";
     for (int64_t shader = 0; shader < shape.shadersPerMaterial && use < shape.uses; ++shader, ++use) {
       const int64_t file = use % shape.distinctFiles;
-      const std::string folderPart = file < shape.presentFiles ? "maps/" : file < shape.presentFiles + shape.foundByName
-                                                                                  ? "lost/"
-                                                                                  : "missing/";
+      const std::string folderPart = file < shape.presentFiles                       ? "maps/"
+                                     : file < shape.presentFiles + shape.foundByName ? "lost/"
+                                                                                     : "missing/";
       scene << (shader ? ", " : "") << R"({"id": )" << id++ << R"(, "type": "shader.bitmap", "name": "S", "params": )"
             << R"({"100": {"int": )" << shader % 14 << R"(}, "1000": {"file": ")" << folderPart << fileName(file)
             << R"("}}})";

@@ -83,7 +83,8 @@ class FakeWindow : public bx3::DialogWindow {
 
 class FakeToolkit : public bx3::DialogToolkit {
  public:
-  bool OpenWindow(bx3::GeDialog& dialog, int32_t, int32_t pluginId, int32_t, int32_t, int32_t, int32_t, int32_t) override {
+  bool OpenWindow(bx3::GeDialog& dialog, int32_t, int32_t pluginId, int32_t, int32_t, int32_t, int32_t,
+                  int32_t) override {
     auto& window = windows[&dialog];
     window = std::make_unique<FakeWindow>();
     dialog.SetWindow(window.get());

@@ -263,8 +263,10 @@ bool WriteSound(const std::string& path, int format, int channels, int sampleRat
 
 bool WriteMovie(const std::string& path) {
   if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) return false;
-  const std::string command = "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=64x48:rate=25 -t 1 "
-                              "-c:v mpeg4 -pix_fmt yuv420p '" + path + "'";
+  const std::string command =
+      "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=64x48:rate=25 -t 1 "
+      "-c:v mpeg4 -pix_fmt yuv420p '" +
+      path + "'";
   return std::system(command.c_str()) == 0;
 }
 

@@ -21,8 +21,8 @@ struct ImageFile {
   std::vector<uint8_t> iccProfile;  // written as the embedded profile
   int tileWidth = 0;                // > 0: tiled, with tiles of this size
   int tileHeight = 0;
-  bool mipmap = false;              // tiled files: every MIP level down to 1 × 1
-  int originX = 0;                  // where the pixels start (OpenEXR's data window)
+  bool mipmap = false;  // tiled files: every MIP level down to 1 × 1
+  int originX = 0;      // where the pixels start (OpenEXR's data window)
   int originY = 0;
 };
 

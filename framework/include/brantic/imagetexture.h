@@ -16,7 +16,18 @@ class FileFormatHandler;
 
 // How the channels of a pixel are laid out.
 enum class PixelFormatGroup : int32_t {
-  Alpha, Grey, GreyAlpha, RGB, RGBA, BGR, BGRX, ARGB, BGRA, Indexed, RGBX, Other,
+  Alpha,
+  Grey,
+  GreyAlpha,
+  RGB,
+  RGBA,
+  BGR,
+  BGRX,
+  ARGB,
+  BGRA,
+  Indexed,
+  RGBX,
+  Other,
 };
 
 // 16-bit pixels that pack all channels into one: 5 bits per colour with a 1-bit alpha, or
@@ -44,9 +55,9 @@ struct ImagePicture {
 
 struct ImageTexture {
   std::vector<ImagePicture> pictures;  // the image level; empty for files without pictures
-  TimeValue duration;                   // movies; 0 for still pictures
+  TimeValue duration;                  // movies; 0 for still pictures
   double framesPerSecond = 0.0;
-  String formatName;                    // "PNG", "OpenEXR", "QuickTime / MOV", ...
+  String formatName;  // "PNG", "OpenEXR", "QuickTime / MOV", ...
 
   const ImagePicture* FirstPicture() const { return pictures.empty() ? nullptr : &pictures.front(); }
 };
@@ -57,8 +68,7 @@ enum ImageLoadFlags : int32_t { kImageLoadDescriptionOnly = 1 };
 // Reads the description of the picture or movie at `url` at `time` (only time 0 is
 // supported), without pixels. Fails for files without a picture (sounds). When `handler`
 // came from detecting the same URL, its header is used and the file is not read again.
-Result<ImageTexture> LoadImageTexture(const Url& url, TimeValue time = {},
-                                      int32_t flags = kImageLoadDescriptionOnly,
+Result<ImageTexture> LoadImageTexture(const Url& url, TimeValue time = {}, int32_t flags = kImageLoadDescriptionOnly,
                                       const FileFormatHandler* handler = nullptr);
 
 // The colour profile pictures without their own profile are taken to have.

@@ -12,7 +12,7 @@ namespace brantic {
 // What a URL names. A URL "exists" as a file exactly when detection answers File.
 enum class IoDetect : int32_t {
   NotFound = 0,
-  Other = 1,      // exists, but is neither a folder nor a regular file (pipe, device, socket)
+  Other = 1,  // exists, but is neither a folder nor a regular file (pipe, device, socket)
   Directory = 2,
   File = 3,
 };
@@ -42,7 +42,9 @@ const IoHandler* GetIoHandler(const Url& url);
 
 // Exactly one file-system query per call.
 IoDetect DetectIo(const Url& url);
-inline bool IsExistingFile(const Url& url) { return DetectIo(url) == IoDetect::File; }
+inline bool IsExistingFile(const Url& url) {
+  return DetectIo(url) == IoDetect::File;
+}
 
 // Opens a regular file for reading. Folders, pipes and devices are refused without
 // blocking.

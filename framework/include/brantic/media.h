@@ -49,10 +49,12 @@ class MediaInput {
 class FileFormatHandler {
  public:
   FileFormatHandler(FileFormatHandlerType type, String formatName, std::vector<String> suffixes,
-                    MediaInputProperties properties = {},
-                    std::shared_ptr<const ImageTexture> description = nullptr)
-      : type_(type), formatName_(std::move(formatName)), suffixes_(std::move(suffixes)),
-        properties_(properties), description_(std::move(description)) {}
+                    MediaInputProperties properties = {}, std::shared_ptr<const ImageTexture> description = nullptr)
+      : type_(type),
+        formatName_(std::move(formatName)),
+        suffixes_(std::move(suffixes)),
+        properties_(properties),
+        description_(std::move(description)) {}
 
   FileFormatHandlerType GetHandlerType() const { return type_; }
   const String& GetFormatName() const { return formatName_; }

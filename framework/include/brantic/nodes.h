@@ -87,9 +87,7 @@ class NodeGraph {
   uint32_t ChangeCount() const { return changeCount_; }
 
   GraphTransaction BeginTransaction();
-  bool operator==(const NodeGraph& other) const {
-    return nodeSpace_ == other.nodeSpace_ && NodesEqual(other);
-  }
+  bool operator==(const NodeGraph& other) const { return nodeSpace_ == other.nodeSpace_ && NodesEqual(other); }
 
  private:
   friend class GraphTransaction;

@@ -56,7 +56,8 @@ void ParallelStableSort(std::vector<T>& items, Less less, size_t parts) {
   const auto bound = [&items, parts](size_t part) {
     return items.begin() + std::ptrdiff_t(items.size() * part / parts);
   };
-  ParallelFor(parts, [&](size_t part) { std::stable_sort(bound(part), bound(part + 1), less); }, parts - 1);
+  ParallelFor(
+      parts, [&](size_t part) { std::stable_sort(bound(part), bound(part + 1), less); }, parts - 1);
   if (parts == 1) return;
   // One pass over the parts' fronts; on a tie the earlier part goes first.
   using Iterator = typename std::vector<T>::iterator;

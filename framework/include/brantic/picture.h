@@ -14,7 +14,7 @@ namespace brantic {
 struct Picture {
   int32_t width = 0;
   int32_t height = 0;
-  int32_t channels = 0;  // 3 (RGB) or 4 (RGBA)
+  int32_t channels = 0;         // 3 (RGB) or 4 (RGBA)
   std::vector<uint8_t> pixels;  // rows top to bottom, channels interleaved
   // The size the file gives: larger than width × height when it was reduced while read.
   int32_t sourceWidth = 0;
@@ -56,7 +56,7 @@ Result<Picture> DecodePicture(std::string_view bytes);
 Picture ScalePicture(const Picture& source, int32_t width, int32_t height);
 // The same for pixels held elsewhere (`channels` bytes a pixel, rows one after another),
 // without copying them first.
-Picture ScalePixels(const uint8_t* pixels, int32_t sourceWidth, int32_t sourceHeight, int32_t channels,
-                    int32_t width, int32_t height);
+Picture ScalePixels(const uint8_t* pixels, int32_t sourceWidth, int32_t sourceHeight, int32_t channels, int32_t width,
+                    int32_t height);
 
 }  // namespace brantic

@@ -30,8 +30,7 @@ class RegularExpression {
 
  private:
   struct Compiled;
-  explicit RegularExpression(std::shared_ptr<const Compiled> compiled)
-      : compiled_(std::move(compiled)) {}
+  explicit RegularExpression(std::shared_ptr<const Compiled> compiled) : compiled_(std::move(compiled)) {}
   std::shared_ptr<const Compiled> compiled_;
 };
 

@@ -28,9 +28,10 @@ const char* ErrorKindName(ErrorKind kind);
 
 class Error {
  public:
-  Error(ErrorKind kind, std::string message,
-        std::source_location where = std::source_location::current())
-      : kind_(kind), message_(std::move(message)), file_(where.file_name()),
+  Error(ErrorKind kind, std::string message, std::source_location where = std::source_location::current())
+      : kind_(kind),
+        message_(std::move(message)),
+        file_(where.file_name()),
         line_(static_cast<int32_t>(where.line())) {}
 
   ErrorKind Kind() const { return kind_; }
@@ -55,16 +56,13 @@ inline Error OutOfMemoryError(std::string message = "out of memory",
                               std::source_location where = std::source_location::current()) {
   return Error(ErrorKind::OutOfMemory, std::move(message), where);
 }
-inline Error IllegalStateError(std::string message,
-                               std::source_location where = std::source_location::current()) {
+inline Error IllegalStateError(std::string message, std::source_location where = std::source_location::current()) {
   return Error(ErrorKind::IllegalState, std::move(message), where);
 }
-inline Error IllegalArgumentError(std::string message,
-                                  std::source_location where = std::source_location::current()) {
+inline Error IllegalArgumentError(std::string message, std::source_location where = std::source_location::current()) {
   return Error(ErrorKind::IllegalArgument, std::move(message), where);
 }
-inline Error IoError(std::string message,
-                     std::source_location where = std::source_location::current()) {
+inline Error IoError(std::string message, std::source_location where = std::source_location::current()) {
   return Error(ErrorKind::Io, std::move(message), where);
 }
 
@@ -106,6 +104,8 @@ class [[nodiscard]] Result<void> {
   std::optional<Error> error_;
 };
 
-inline Result<void> OK() { return {}; }
+inline Result<void> OK() {
+  return {};
+}
 
 }  // namespace brantic

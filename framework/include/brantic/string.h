@@ -17,10 +17,8 @@ class String {
 
   String() = default;
   String(const char* text) : String(std::string_view(text ? text : "")) {}
-  String(std::string_view text)
-      : text_(text.empty() ? nullptr : std::make_shared<const std::string>(text)) {}
-  String(std::string&& text)
-      : text_(text.empty() ? nullptr : std::make_shared<const std::string>(std::move(text))) {}
+  String(std::string_view text) : text_(text.empty() ? nullptr : std::make_shared<const std::string>(text)) {}
+  String(std::string&& text) : text_(text.empty() ? nullptr : std::make_shared<const std::string>(std::move(text))) {}
   String(const std::string& text) : String(std::string_view(text)) {}
 
   bool IsEmpty() const { return !text_; }

@@ -40,14 +40,30 @@ struct FormatNames {
 };
 
 constexpr FormatNames kFormatNames[] = {
-    {"png", "PNG"},           {"openexr", "OpenEXR"},      {"tiff", "TIFF"},
-    {"jpeg", "JPEG"},         {"bmp", "BMP"},              {"dds", "DDS"},
-    {"dpx", "DPX"},           {"gif", "GIF"},              {"hdr", "Radiance HDR"},
-    {"psd", "Photoshop"},     {"targa", "Targa"},          {"sgi", "SGI"},
-    {"iff", "IFF"},           {"rla", "RLA"},              {"jpeg2000", "JPEG 2000"},
-    {"heif", "HEIF"},         {"webp", "WebP"},            {"pnm", "PNM"},
-    {"fits", "FITS"},         {"ico", "ICO"},              {"cineon", "Cineon"},
-    {"softimage", "Softimage PIC"}, {"raw", "Camera RAW"}, {"dicom", "DICOM"},
+    {"png", "PNG"},
+    {"openexr", "OpenEXR"},
+    {"tiff", "TIFF"},
+    {"jpeg", "JPEG"},
+    {"bmp", "BMP"},
+    {"dds", "DDS"},
+    {"dpx", "DPX"},
+    {"gif", "GIF"},
+    {"hdr", "Radiance HDR"},
+    {"psd", "Photoshop"},
+    {"targa", "Targa"},
+    {"sgi", "SGI"},
+    {"iff", "IFF"},
+    {"rla", "RLA"},
+    {"jpeg2000", "JPEG 2000"},
+    {"heif", "HEIF"},
+    {"webp", "WebP"},
+    {"pnm", "PNM"},
+    {"fits", "FITS"},
+    {"ico", "ICO"},
+    {"cineon", "Cineon"},
+    {"softimage", "Softimage PIC"},
+    {"raw", "Camera RAW"},
+    {"dicom", "DICOM"},
     {"zfile", "Zfile"},
 };
 
@@ -140,15 +156,25 @@ PixelFormat PixelFormatOf(const OIIO::ImageSpec& spec, std::string_view plugin, 
   }
   const auto name = [&](int i) { return spec.channelnames.size() > size_t(i) ? spec.channelnames[i] : ""; };
   switch (spec.nchannels) {
-    case 1: format.group = name(0) == "A" ? PixelFormatGroup::Alpha : PixelFormatGroup::Grey; break;
-    case 2: format.group = spec.alpha_channel >= 0 ? PixelFormatGroup::GreyAlpha : PixelFormatGroup::Other; break;
-    case 3: format.group = PixelFormatGroup::RGB; break;
-    case 4:
-      if (spec.alpha_channel == 3) format.group = PixelFormatGroup::RGBA;
-      else if (spec.alpha_channel == 0) format.group = PixelFormatGroup::ARGB;
-      else if (spec.alpha_channel < 0) format.group = PixelFormatGroup::RGBX;
+    case 1:
+      format.group = name(0) == "A" ? PixelFormatGroup::Alpha : PixelFormatGroup::Grey;
       break;
-    default: break;
+    case 2:
+      format.group = spec.alpha_channel >= 0 ? PixelFormatGroup::GreyAlpha : PixelFormatGroup::Other;
+      break;
+    case 3:
+      format.group = PixelFormatGroup::RGB;
+      break;
+    case 4:
+      if (spec.alpha_channel == 3)
+        format.group = PixelFormatGroup::RGBA;
+      else if (spec.alpha_channel == 0)
+        format.group = PixelFormatGroup::ARGB;
+      else if (spec.alpha_channel < 0)
+        format.group = PixelFormatGroup::RGBX;
+      break;
+    default:
+      break;
   }
   return format;
 }
@@ -166,14 +192,19 @@ double DotsPerInch(const OIIO::ImageSpec& spec) {
   // Some readers (BMP) store the resolution as an integer.
   const OIIO::ParamValue* value = spec.find_attribute("XResolution");
   float resolution = 0.0f;
-  if (value && value->type() == OIIO::TypeInt) resolution = float(value->get_int());
-  else if (value) resolution = value->get_float(0.0f);
+  if (value && value->type() == OIIO::TypeInt)
+    resolution = float(value->get_int());
+  else if (value)
+    resolution = value->get_float(0.0f);
   if (resolution <= 0.0f) return 0.0;
   const std::string unit = spec.get_string_attribute("ResolutionUnit", "in");
   double dpi = resolution;
-  if (unit == "cm") dpi = resolution * 2.54;
-  else if (unit == "m") dpi = resolution * 0.0254;
-  else if (unit != "in" && unit != "inch") return 0.0;  // no unit: an aspect, not a density
+  if (unit == "cm")
+    dpi = resolution * 2.54;
+  else if (unit == "m")
+    dpi = resolution * 0.0254;
+  else if (unit != "in" && unit != "inch")
+    return 0.0;  // no unit: an aspect, not a density
   return std::round(dpi * 100.0) / 100.0;
 }
 
@@ -224,8 +255,8 @@ std::optional<FileFormatHandler> Describe(const std::string& path) {
   MediaInputProperties properties;
   properties.supportsImage = true;
   const String formatName = texture->formatName;
-  return FileFormatHandler(FileFormatHandlerType::MediaInput, formatName, SuffixesOf(plugin),
-                           properties, std::move(texture));
+  return FileFormatHandler(FileFormatHandlerType::MediaInput, formatName, SuffixesOf(plugin), properties,
+                           std::move(texture));
 }
 
 }  // namespace

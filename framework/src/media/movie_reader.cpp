@@ -54,8 +54,8 @@ PixelFormat PixelFormatOf(int format) {
   result.channelCount = components;
   result.bitsPerPixel = components * descriptor->comp[0].depth;
   auto starts = [&](std::string_view prefix) { return name.substr(0, prefix.size()) == prefix; };
-  if (starts("rgb555") || starts("bgr555") || starts("rgb565") || starts("bgr565") ||
-      starts("rgb444") || starts("bgr444")) {
+  if (starts("rgb555") || starts("bgr555") || starts("rgb565") || starts("bgr565") || starts("rgb444") ||
+      starts("bgr444")) {
     result.channelCount = 1;
     result.bitsPerPixel = 16;
   } else if (descriptor->flags & AV_PIX_FMT_FLAG_PAL) {
@@ -109,9 +109,8 @@ std::vector<String> SuffixesOf(const AVInputFormat* format, const std::string& p
 
 bool IsMovieLibrarySuffix(std::string_view suffix) {
   static constexpr std::string_view kSuffixes[] = {
-      "avi", "mov", "mkv", "mp4", "m4v", "flv", "divx", "mpg", "mpeg", "wmv", "vob", "m2ts", "mts",
-      "ts", "webm", "ogv", "3gp", "mxf", "wav", "mp3", "aiff", "aif", "flac", "ogg", "m4a", "aac",
-      "wma", "opus"};
+      "avi",  "mov", "mkv", "mp4", "m4v", "flv", "divx", "mpg", "mpeg", "wmv", "vob", "m2ts", "mts", "ts",
+      "webm", "ogv", "3gp", "mxf", "wav", "mp3", "aiff", "aif", "flac", "ogg", "m4a", "aac",  "wma", "opus"};
   std::string lower(suffix);
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   for (std::string_view known : kSuffixes) {
@@ -181,8 +180,8 @@ std::optional<FileFormatHandler> DescribeWithMovieLibrary(const std::string& pat
     texture->duration = TimeValue(input.context->duration, AV_TIME_BASE);
   }
   const String formatName = texture->formatName;
-  return FileFormatHandler(FileFormatHandlerType::MediaInput, formatName, SuffixesOf(format, path),
-                           properties, std::move(texture));
+  return FileFormatHandler(FileFormatHandlerType::MediaInput, formatName, SuffixesOf(format, path), properties,
+                           std::move(texture));
 }
 
 }  // namespace brantic::media

@@ -89,7 +89,9 @@ DeepChannels FindDeepChannels(const OIIO::ImageSpec& spec) {
   return found;
 }
 
-uint8_t ToByte(float value) { return uint8_t(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f)); }
+uint8_t ToByte(float value) {
+  return uint8_t(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f));
+}
 
 // One pixel of a deep picture made flat: its samples nearest first, each over what lies
 // behind it (by alpha), or the nearest sample alone when there is no alpha.
@@ -99,7 +101,8 @@ void FlattenPixel(const OIIO::DeepData& deep, int64_t pixel, const DeepChannels&
   if (samples <= 1 || channels.color[0] < 0) {  // most pixels: nothing, or one surface
     const bool one = samples == 1 && channels.color[0] >= 0;
     for (int k = 0; k < 3; ++k) out[k] = one ? ToByte(deep.deep_value(pixel, channels.color[k], 0)) : 0;
-    if (outChannels == 4) out[3] = one ? ToByte(channels.alpha >= 0 ? deep.deep_value(pixel, channels.alpha, 0) : 1.0f) : 0;
+    if (outChannels == 4)
+      out[3] = one ? ToByte(channels.alpha >= 0 ? deep.deep_value(pixel, channels.alpha, 0) : 1.0f) : 0;
     return;
   }
   order.resize(size_t(samples));
@@ -190,12 +193,11 @@ Result<void> ReadRows(OIIO::ImageInput& input, int level, int32_t channels, medi
   for (int32_t y = 0; y < spec.height; y += strip) {
     if (fit.stop && fit.stop()) return Error(ErrorKind::Cancelled, name + ": no longer wanted");
     const int32_t count = std::min(strip, spec.height - y);
-    const bool read =
-        tiled ? input.read_tiles(0, level, spec.x, spec.x + spec.width, spec.y + y, spec.y + y + count, spec.z,
-                                 spec.z + std::max(spec.depth, 1), 0, sourceChannels, OIIO::TypeDesc::UINT8,
-                                 buffer.data(), pixelStride, rowStride)
-              : input.read_scanlines(0, level, spec.y + y, spec.y + y + count, spec.z, 0, sourceChannels,
-                                     OIIO::TypeDesc::UINT8, buffer.data(), pixelStride, rowStride);
+    const bool read = tiled ? input.read_tiles(0, level, spec.x, spec.x + spec.width, spec.y + y, spec.y + y + count,
+                                               spec.z, spec.z + std::max(spec.depth, 1), 0, sourceChannels,
+                                               OIIO::TypeDesc::UINT8, buffer.data(), pixelStride, rowStride)
+                            : input.read_scanlines(0, level, spec.y + y, spec.y + y + count, spec.z, 0, sourceChannels,
+                                                   OIIO::TypeDesc::UINT8, buffer.data(), pixelStride, rowStride);
     if (!read) return IoError(name + ": cannot read the pixels: " + input.geterror());
     if (sourceChannels < 3) {  // grey (with or without a second channel): grey in all three
       for (size_t i = 0; i < size_t(count) * size_t(spec.width); ++i) {
@@ -300,8 +302,8 @@ Picture ScalePicture(const Picture& source, int32_t width, int32_t height) {
   return target;
 }
 
-Picture ScalePixels(const uint8_t* pixels, int32_t sourceWidth, int32_t sourceHeight, int32_t channels,
-                    int32_t width, int32_t height) {
+Picture ScalePixels(const uint8_t* pixels, int32_t sourceWidth, int32_t sourceHeight, int32_t channels, int32_t width,
+                    int32_t height) {
   Picture target;
   if (width <= 0 || height <= 0 || sourceWidth <= 0 || sourceHeight <= 0) return target;
   target.width = width;

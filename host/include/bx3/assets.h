@@ -19,10 +19,10 @@ enum AssetQueryFlags : int32_t {
 
 struct AssetUse {
   Filename file;
-  int32_t parameterId = -1;  // the material channel (0-13) a shader feeds; -1 otherwise
+  int32_t parameterId = -1;    // the material channel (0-13) a shader feeds; -1 otherwise
   Element* element = nullptr;  // null for files of the document itself
-  bool flag = false;  // the element writes this file (a render output)
-  int32_t channelId = 0;  // id of the parameter that holds the file
+  bool flag = false;           // the element writes this file (a render output)
+  int32_t channelId = 0;       // id of the parameter that holds the file
   brantic::NodePath nodePath;
   brantic::Id nodeSpace;
   Take* take = nullptr;  // the take that sets the file, for take overrides
@@ -33,7 +33,7 @@ struct AssetUse {
 // (an element's parameters, then its children, then its node graphs), then take overrides.
 // Empty file parameters are not listed. `allowDialogs` and `lastPath` are accepted for the
 // host protocol; this host never asks and never remembers a path.
-bool GetAllAssets(const Document* document, bool allowDialogs, const Filename& lastPath,
-                  int32_t flags, std::vector<AssetUse>& uses);
+bool GetAllAssets(const Document* document, bool allowDialogs, const Filename& lastPath, int32_t flags,
+                  std::vector<AssetUse>& uses);
 
 }  // namespace bx3

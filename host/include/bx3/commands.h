@@ -27,8 +27,12 @@ inline constexpr int32_t kCmdEnabledChecked = 0x7fffffff;
 inline constexpr int32_t kCmdCheckedDisabled = 0x3fffffff;
 
 // Reads a command state word.
-inline bool IsCommandEnabled(int32_t state) { return (state & kCmdEnabled) != 0; }
-inline bool IsCommandChecked(int32_t state) { return (state & kCmdCheckedDisabled) == kCmdCheckedDisabled; }
+inline bool IsCommandEnabled(int32_t state) {
+  return (state & kCmdEnabled) != 0;
+}
+inline bool IsCommandChecked(int32_t state) {
+  return (state & kCmdCheckedDisabled) == kCmdCheckedDisabled;
+}
 
 // Flags of a registered command (kept and shown, with no further meaning here).
 inline constexpr int32_t kCmdFlagModuleCommand = 0x10000000;
@@ -56,16 +60,14 @@ struct RegisteredCommand {
 
 // Registers a command; the host owns it from now on. Fails (and destroys `command`) for a
 // null command or an id that is already registered.
-bool RegisterCommandPlugin(int32_t id, const brantic::String& name, int32_t flags,
-                           const void* icon, const brantic::String& help,
-                           std::unique_ptr<CommandData> command);
+bool RegisterCommandPlugin(int32_t id, const brantic::String& name, int32_t flags, const void* icon,
+                           const brantic::String& help, std::unique_ptr<CommandData> command);
 
 // The generic registration of other plug-in kinds. Only kind 21 (a manager: a window the
 // host lists among its managers) is known; its record must be 768 bytes.
 inline constexpr int32_t kPluginKindManager = 21;
 inline constexpr int32_t kManagerRecordSize = 768;
-bool RegisterPlugin(int32_t kind, int32_t id, const brantic::String& name, const void* record,
-                    int32_t recordSize);
+bool RegisterPlugin(int32_t kind, int32_t id, const brantic::String& name, const void* record, int32_t recordSize);
 
 struct RegisteredManager {
   int32_t id;

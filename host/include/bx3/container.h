@@ -22,8 +22,7 @@ constexpr int32_t FourCC(const char (&code)[5]) {
 
 class Container {
  public:
-  using Value = std::variant<bool, int32_t, int64_t, double, brantic::String,
-                             std::shared_ptr<Container>>;
+  using Value = std::variant<bool, int32_t, int64_t, double, brantic::String, std::shared_ptr<Container>>;
 
   explicit Container(int32_t id = 0) : id_(id) {}
   Container(const Container& other);

@@ -36,8 +36,17 @@ enum LayoutFlags : int32_t {
 };
 
 enum class GadgetKind : int32_t {
-  StaticText, EditText, MultiLineText, Button, ComboBox, EditNumber, Checkbox, BitmapButton,
-  UserArea, TreeView, Separator,
+  StaticText,
+  EditText,
+  MultiLineText,
+  Button,
+  ComboBox,
+  EditNumber,
+  Checkbox,
+  BitmapButton,
+  UserArea,
+  TreeView,
+  Separator,
 };
 
 struct GadgetSpec {
@@ -57,14 +66,14 @@ using GadgetValue = std::variant<bool, int32_t, double, brantic::String>;
 
 // Window messages a dialog receives in Message (the container's id is the kind).
 namespace message {
-inline constexpr int32_t kKey = FourCC("bKey");          // input::kChannel holds a key code
-inline constexpr int32_t kHelp = FourCC("cinf");         // answer the help id under kHelpId
-inline constexpr int32_t kActivate = FourCC("bACG");     // kActive: the window became active
+inline constexpr int32_t kKey = FourCC("bKey");            // input::kChannel holds a key code
+inline constexpr int32_t kHelp = FourCC("cinf");           // answer the help id under kHelpId
+inline constexpr int32_t kActivate = FourCC("bACG");       // kActive: the window became active
 inline constexpr int32_t kLayoutChanged = FourCC("inte");  // a tree's columns were rearranged
 inline constexpr int32_t kGroupChanged = FourCC("gpch");
 inline constexpr int32_t kActive = FourCC("actv");
 inline constexpr int32_t kHelpId = FourCC("hlid");
-inline constexpr int32_t kGadget = FourCC("gdid");       // the gadget a message concerns
+inline constexpr int32_t kGadget = FourCC("gdid");  // the gadget a message concerns
 }  // namespace message
 
 // Keys of group weights: the count of row or column values; the values follow it.
@@ -117,11 +126,10 @@ class DialogToolkit {
  public:
   virtual ~DialogToolkit() = default;
   // Makes (or raises) the dialog's window; calls CreateLayout and InitValues when it is new.
-  virtual bool OpenWindow(GeDialog& dialog, int32_t type, int32_t pluginId, int32_t x, int32_t y,
-                          int32_t width, int32_t height, int32_t subId) = 0;
+  virtual bool OpenWindow(GeDialog& dialog, int32_t type, int32_t pluginId, int32_t x, int32_t y, int32_t width,
+                          int32_t height, int32_t subId) = 0;
   virtual bool CloseWindow(GeDialog& dialog) = 0;
-  virtual bool RestoreWindow(GeDialog& dialog, int32_t pluginId, int32_t subId,
-                             const Container& layout) = 0;
+  virtual bool RestoreWindow(GeDialog& dialog, int32_t pluginId, int32_t subId, const Container& layout) = 0;
   virtual bool FocusGadget(GeDialog& dialog, int32_t gadgetId) = 0;
 };
 
@@ -137,8 +145,7 @@ class GeDialog {
   GeDialog& operator=(const GeDialog&) = delete;
 
   // Opens the window (or brings it up when open). False without a toolkit.
-  bool Open(int32_t type, int32_t pluginId, int32_t x, int32_t y, int32_t width, int32_t height,
-            int32_t subId = 0);
+  bool Open(int32_t type, int32_t pluginId, int32_t x, int32_t y, int32_t width, int32_t height, int32_t subId = 0);
   bool IsOpen() const { return open_; }
   bool Close();
   bool RestoreLayout(int32_t pluginId, int32_t subId, const Container& layout);

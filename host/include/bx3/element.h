@@ -44,8 +44,8 @@ class ElementLink {
   ElementUid uid_ = 0;
 };
 
-using ParamValue = std::variant<std::monostate, bool, int32_t, double, brantic::TimeValue,
-                                brantic::String, Filename, ElementLink, brantic::Url>;
+using ParamValue = std::variant<std::monostate, bool, int32_t, double, brantic::TimeValue, brantic::String, Filename,
+                                ElementLink, brantic::Url>;
 
 // The data type a value is stored as (kDataTypeNone for an empty value).
 int32_t DataTypeOf(const ParamValue& value);
@@ -80,7 +80,7 @@ bool CompleteDescId(int32_t typeId, DescId& id);
 
 // Messages an element understands.
 enum ElementMessage : int32_t {
-  kMsgUpdate = 7,  // the element's data changed; raises its change counter
+  kMsgUpdate = 7,           // the element's data changed; raises its change counter
   kMsgGetParamBitmap = 27,  // data: ParamBitmapRequest; answered by elements that draw a parameter
 };
 

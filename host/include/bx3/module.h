@@ -84,7 +84,6 @@ class LoadedModule {
 
 // Loads every <folder>/<name>/<library>.so in name order. Modules that fail are reported
 // in `problems` and skipped.
-std::vector<std::unique_ptr<LoadedModule>> LoadModules(const std::string& folder,
-                                                       std::vector<std::string>& problems);
+std::vector<std::unique_ptr<LoadedModule>> LoadModules(const std::string& folder, std::vector<std::string>& problems);
 
 }  // namespace bx3

@@ -16,8 +16,7 @@ namespace bx3 {
 
 brantic::Result<std::unique_ptr<Document>> LoadDocument(const std::string& path);
 // Parses scene text; `sourceName` names the text in error messages.
-brantic::Result<std::unique_ptr<Document>> ParseDocument(std::string_view text,
-                                                         std::string_view sourceName);
+brantic::Result<std::unique_ptr<Document>> ParseDocument(std::string_view text, std::string_view sourceName);
 
 brantic::Result<void> SaveDocument(Document& document, const std::string& path);
 std::string SerializeDocument(const Document& document);

@@ -36,7 +36,7 @@ struct AttributeManagerState {
   int32_t mode = 0;
   bool open = false;
   ElementLink element;
-  DescId focus;      // the parameter scrolled to
+  DescId focus;  // the parameter scrolled to
   int32_t flags = 0;
   int64_t shows = 0;  // how many times an element was shown
 };

@@ -69,7 +69,7 @@ struct TreeDrawInfo {
 };
 
 struct TreeMouseInfo {
-  int32_t x = 0, y = 0;  // relative to the cell's left and top
+  int32_t x = 0, y = 0;   // relative to the cell's left and top
   int32_t qualifier = 0;  // input::kQualifierControl etc.
 };
 

@@ -56,7 +56,16 @@ enum DataType : int32_t {
 };
 
 enum class TypeCategory {
-  Document, Head, Object, Tag, Material, Shader, SceneEffect, RenderSettings, Layer, Take,
+  Document,
+  Head,
+  Object,
+  Tag,
+  Material,
+  Shader,
+  SceneEffect,
+  RenderSettings,
+  Layer,
+  Take,
 };
 
 struct ParamDescription {
@@ -68,10 +77,10 @@ struct ParamDescription {
 
 struct TypeInfo {
   int32_t id;
-  std::string_view name;  // the name in scene files: "shader.bitmap"
+  std::string_view name;   // the name in scene files: "shader.bitmap"
   std::string_view label;  // what a user reads: "Bitmap"
   TypeCategory category;
-  int32_t base;  // 0 for a root type
+  int32_t base;                          // 0 for a root type
   std::vector<ParamDescription> params;  // own parameters; the bases' add to them
   const TypeInfo* baseType = nullptr;    // the base's description, null for a root type
 

@@ -89,15 +89,14 @@ class AssetCollector {
 
 }  // namespace
 
-bool GetAllAssets(const Document* document, bool /*allowDialogs*/, const Filename& /*lastPath*/,
-                  int32_t flags, std::vector<AssetUse>& uses) {
+bool GetAllAssets(const Document* document, bool /*allowDialogs*/, const Filename& /*lastPath*/, int32_t flags,
+                  std::vector<AssetUse>& uses) {
   BX3_MAIN_THREAD_ONLY();
   uses.clear();
   if (!document) return false;
   AssetCollector collector(flags, uses);
   collector.Parameters(*document, nullptr);
-  for (Branch branch : {Branch::Objects, Branch::Materials, Branch::RenderSettings,
-                        Branch::SceneEffects}) {
+  for (Branch branch : {Branch::Objects, Branch::Materials, Branch::RenderSettings, Branch::SceneEffects}) {
     collector.Tree(*document->GetBranch(branch));
   }
   if (flags & kAssetQueryTakeOverrides) collector.TakeOverrides(*document);

@@ -33,14 +33,19 @@ ImageResult BaseBitmap::Init(const Filename& file, const brantic::PictureFit& fi
   return Take(brantic::LoadPicture(url, fit));
 }
 
-ImageResult BaseBitmap::InitFromMemory(std::string_view bytes) { return Take(brantic::DecodePicture(bytes)); }
+ImageResult BaseBitmap::InitFromMemory(std::string_view bytes) {
+  return Take(brantic::DecodePicture(bytes));
+}
 
 ImageResult BaseBitmap::Take(brantic::Result<brantic::Picture> picture) {
   if (!picture) {
     switch (picture.GetError().Kind()) {
-      case brantic::ErrorKind::OutOfMemory: return kImageResultOutOfMemory;
-      case brantic::ErrorKind::Cancelled: return kImageResultCancelled;
-      default: return kImageResultWrongType;
+      case brantic::ErrorKind::OutOfMemory:
+        return kImageResultOutOfMemory;
+      case brantic::ErrorKind::Cancelled:
+        return kImageResultCancelled;
+      default:
+        return kImageResultWrongType;
     }
   }
   width_ = picture->width;
@@ -79,8 +84,7 @@ void BaseBitmap::GetPixel(int32_t x, int32_t y, uint8_t& r, uint8_t& g, uint8_t&
   b = pixel[2];
 }
 
-void BaseBitmap::Fill(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint8_t r, uint8_t g, uint8_t b,
-                      uint8_t a) {
+void BaseBitmap::Fill(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
   x1 = std::max(x1, 0);
   y1 = std::max(y1, 0);
   x2 = std::min(x2, width_ - 1);
@@ -107,6 +111,8 @@ void BaseBitmap::ScaleTo(BaseBitmap& target) const {
   target.pixels_ = std::move(scaled.pixels);
 }
 
-void BaseBitmap::CopyTo(BaseBitmap& target) const { target = *this; }
+void BaseBitmap::CopyTo(BaseBitmap& target) const {
+  target = *this;
+}
 
 }  // namespace bx3

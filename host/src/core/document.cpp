@@ -73,8 +73,7 @@ struct Document::UndoRecord {
 Document::Document() : Element(type::kDocument, brantic::String("Untitled")) {
   document_ = this;
   Register(*this);
-  static const char* const kHeadNames[] = {"Objects",  "Materials", "Render settings",
-                                           "Effects",  "Layers",    "Takes"};
+  static const char* const kHeadNames[] = {"Objects", "Materials", "Render settings", "Effects", "Layers", "Takes"};
   for (size_t i = 0; i < heads_.size(); ++i) {
     auto head = std::unique_ptr<Element>(new Element(type::kHead, brantic::String(kHeadNames[i])));
     heads_[i] = InsertChild(std::move(head));
@@ -87,8 +86,7 @@ Document::~Document() {
   children_.clear();
 }
 
-Element* Document::InsertElement(Branch branch, std::unique_ptr<Element> element, Element* parent,
-                                 int64_t index) {
+Element* Document::InsertElement(Branch branch, std::unique_ptr<Element> element, Element* parent, int64_t index) {
   if (!element) return nullptr;
   Element* target = parent ? parent : GetBranch(branch);
   if (target->GetDocument() != this) return nullptr;
@@ -100,7 +98,9 @@ Element* Document::FindByUid(ElementUid uid) const {
   return found == byUid_.end() ? nullptr : found->second;
 }
 
-void Document::Register(Element& element) { byUid_[element.GetUid()] = &element; }
+void Document::Register(Element& element) {
+  byUid_[element.GetUid()] = &element;
+}
 
 void Document::Unregister(Element& element) {
   const auto found = byUid_.find(element.GetUid());
@@ -143,7 +143,8 @@ void Document::SetActiveObject(const Element* object, int32_t mode) {
 }
 
 bool Document::IsActive(const Element* element) const {
-  return element && std::find(activeElements_.begin(), activeElements_.end(), element->GetUid()) != activeElements_.end();
+  return element &&
+         std::find(activeElements_.begin(), activeElements_.end(), element->GetUid()) != activeElements_.end();
 }
 
 Element* Document::GetActiveRenderSettings() const {
@@ -165,7 +166,9 @@ std::vector<Take*> Document::GetTakes() const {
   return takes;
 }
 
-void Document::StartUndo() { ++undoDepth_; }
+void Document::StartUndo() {
+  ++undoDepth_;
+}
 
 bool Document::AddUndo(UndoKind kind, Element* element) {
   if (undoDepth_ == 0 || !element || element->GetDocument() != this || element == this) {
@@ -174,7 +177,9 @@ bool Document::AddUndo(UndoKind kind, Element* element) {
   UndoRecord record{kind, element->GetUid(), 0, element->IndexInParent(), nullptr};
   if (Element* parent = element->GetParent()) record.parentUid = parent->GetUid();
   switch (kind) {
-    case kUndoChange: record.data = element->CloneData(); break;
+    case kUndoChange:
+      record.data = element->CloneData();
+      break;
     case kUndoDelete:
       if (!element->GetParent()) return false;
       record.data = element->CloneTree();
@@ -182,7 +187,8 @@ bool Document::AddUndo(UndoKind kind, Element* element) {
     case kUndoNew:
       if (!element->GetParent()) return false;
       break;
-    default: return false;
+    default:
+      return false;
   }
   openStep_.push_back(std::move(record));
   return true;

@@ -43,7 +43,8 @@ void InitializeHost() {
   // The host's node spaces and its texture node.
   (void)brantic::RegisterNodeSpace(brantic::Id(kNodeSpaceStandard), brantic::String("Standard"));
   (void)brantic::RegisterNodeSpace(brantic::Id(kNodeSpaceLumen), brantic::String("Lumen"));
-  (void)brantic::RegisterNodeType({brantic::Id("texture"), brantic::Id("file"), brantic::Id("start"), brantic::Id("end")});
+  (void)brantic::RegisterNodeType(
+      {brantic::Id("texture"), brantic::Id("file"), brantic::Id("start"), brantic::Id("end")});
   static bool detectorRegistered = false;
   if (!detectorRegistered) {
     detectorRegistered = true;
@@ -77,13 +78,13 @@ void AnnounceClosing(const Document& document) {
 void CloseDocument(Document* document) {
   BX3_MAIN_THREAD_ONLY();
   auto& documents = State().documents;
-  const auto found = std::find_if(documents.begin(), documents.end(),
-                                  [document](const auto& d) { return d.get() == document; });
+  const auto found =
+      std::find_if(documents.begin(), documents.end(), [document](const auto& d) { return d.get() == document; });
   if (found == documents.end()) return;
   AnnounceClosing(*document);
   // The list may have changed while the dialogs heard of it.
-  const auto closing = std::find_if(documents.begin(), documents.end(),
-                                    [document](const auto& d) { return d.get() == document; });
+  const auto closing =
+      std::find_if(documents.begin(), documents.end(), [document](const auto& d) { return d.get() == document; });
   if (closing == documents.end()) return;
   std::unique_ptr<Document> owned = std::move(*closing);
   documents.erase(closing);
@@ -113,8 +114,8 @@ Document* GetActiveDocument() {
 void SetActiveDocument(Document* document) {
   BX3_MAIN_THREAD_ONLY();
   const auto& documents = State().documents;
-  const bool known = std::any_of(documents.begin(), documents.end(),
-                                 [document](const auto& d) { return d.get() == document; });
+  const bool known =
+      std::any_of(documents.begin(), documents.end(), [document](const auto& d) { return d.get() == document; });
   if (known || !document) State().active = document;
 }
 

@@ -41,8 +41,8 @@ brantic::Result<std::unique_ptr<LoadedModule>> LoadedModule::Load(const std::str
   state.pending = 1;
   ResourceRequest request{};
   request.state = &state;
-  const int32_t loaded = module->Call(kModuleMessage, kModuleMessageLoadResources,
-                                      reinterpret_cast<intptr_t>(&request));
+  const int32_t loaded =
+      module->Call(kModuleMessage, kModuleMessageLoadResources, reinterpret_cast<intptr_t>(&request));
   if (loaded != 1 || state.pending != 0) {
     return brantic::IllegalStateError(path + ": cannot load its string resources");
   }
@@ -52,8 +52,7 @@ brantic::Result<std::unique_ptr<LoadedModule>> LoadedModule::Load(const std::str
   return module;
 }
 
-std::vector<std::unique_ptr<LoadedModule>> LoadModules(const std::string& folder,
-                                                       std::vector<std::string>& problems) {
+std::vector<std::unique_ptr<LoadedModule>> LoadModules(const std::string& folder, std::vector<std::string>& problems) {
   std::vector<std::string> libraries;
   if (DIR* modules = ::opendir(folder.c_str())) {
     while (const dirent* entry = ::readdir(modules)) {

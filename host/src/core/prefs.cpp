@@ -20,12 +20,18 @@ Json ContainerToJson(const Container& container) {
   Json values = Json::object();
   for (const auto& [key, value] : container.Values()) {
     Json entry;
-    if (const auto* v = std::get_if<bool>(&value)) entry = {{"bool", *v}};
-    else if (const auto* v = std::get_if<int32_t>(&value)) entry = {{"int", *v}};
-    else if (const auto* v = std::get_if<int64_t>(&value)) entry = {{"int64", *v}};
-    else if (const auto* v = std::get_if<double>(&value)) entry = {{"float", *v}};
-    else if (const auto* v = std::get_if<brantic::String>(&value)) entry = {{"string", v->Std()}};
-    else if (const auto* v = std::get_if<std::shared_ptr<Container>>(&value)) entry = {{"container", ContainerToJson(**v)}};
+    if (const auto* v = std::get_if<bool>(&value))
+      entry = {{"bool", *v}};
+    else if (const auto* v = std::get_if<int32_t>(&value))
+      entry = {{"int", *v}};
+    else if (const auto* v = std::get_if<int64_t>(&value))
+      entry = {{"int64", *v}};
+    else if (const auto* v = std::get_if<double>(&value))
+      entry = {{"float", *v}};
+    else if (const auto* v = std::get_if<brantic::String>(&value))
+      entry = {{"string", v->Std()}};
+    else if (const auto* v = std::get_if<std::shared_ptr<Container>>(&value))
+      entry = {{"container", ContainerToJson(**v)}};
     values[std::to_string(key)] = std::move(entry);
   }
   return {{"id", container.GetId()}, {"values", std::move(values)}};
@@ -41,13 +47,20 @@ Container ContainerFromJson(const Json& json) {
     const auto only = entry.begin();
     const std::string kind = only.key();
     const auto& value = only.value();
-    if (kind == "bool") container.SetBool(id, value.get<bool>());
-    else if (kind == "int") container.SetInt32(id, value.get<int32_t>());
-    else if (kind == "int64") container.SetInt64(id, value.get<int64_t>());
-    else if (kind == "float") container.SetFloat(id, value.get<double>());
-    else if (kind == "string") container.SetString(id, brantic::String(value.get<std::string>()));
-    else if (kind == "container") container.SetContainer(id, ContainerFromJson(value));
-    else throw std::invalid_argument("unknown value type " + kind);
+    if (kind == "bool")
+      container.SetBool(id, value.get<bool>());
+    else if (kind == "int")
+      container.SetInt32(id, value.get<int32_t>());
+    else if (kind == "int64")
+      container.SetInt64(id, value.get<int64_t>());
+    else if (kind == "float")
+      container.SetFloat(id, value.get<double>());
+    else if (kind == "string")
+      container.SetString(id, brantic::String(value.get<std::string>()));
+    else if (kind == "container")
+      container.SetContainer(id, ContainerFromJson(value));
+    else
+      throw std::invalid_argument("unknown value type " + kind);
   }
   return container;
 }
@@ -117,7 +130,7 @@ brantic::Result<void> Preferences::Load() {
 brantic::Result<void> Preferences::Save() const {
   const std::string folder = Folder();
   // Create the folder and its parents as needed.
-  for (size_t slash = folder.find('/', 1); ; slash = folder.find('/', slash + 1)) {
+  for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
     ::mkdir(folder.substr(0, slash).c_str(), 0755);
     if (slash == std::string::npos) break;
   }

@@ -11,8 +11,8 @@
 #include <sstream>
 
 #include "bx3/scenefile.h"
-#include "scenefile_common.h"
 #include "main_thread_check.h"
+#include "scenefile_common.h"
 
 namespace bx3 {
 
@@ -39,8 +39,7 @@ class SceneReader {
     const Json* version = Member(root, "version", "");
     Expect(version && version->is_number_integer() && version->get<int64_t>() >= 1 &&
                version->get<int64_t>() <= kSceneFormatVersion,
-           "/version", "unsupported version (this host reads 1 to " +
-                           std::to_string(kSceneFormatVersion) + ")");
+           "/version", "unsupported version (this host reads 1 to " + std::to_string(kSceneFormatVersion) + ")");
     if (const Json* doc = Member(root, "document", "")) ReadOwnData(*doc, "/document", *document_);
     for (const auto& [key, branch] : kBranchKeys) {
       const Json* list = Member(root, key, "");
@@ -56,8 +55,7 @@ class SceneReader {
     ResolveLinks();
     ReadActive(root, "activeMaterial", [&](Element* e) { document_->SetActiveMaterial(e); });
     ReadActive(root, "activeObject", [&](Element* e) { document_->SetActiveObject(e); });
-    ReadActive(root, "activeRenderSettings",
-               [&](Element* e) { document_->SetActiveRenderSettings(e); });
+    ReadActive(root, "activeRenderSettings", [&](Element* e) { document_->SetActiveRenderSettings(e); });
     if (const Json* textures = Member(root, "paintTextures", "")) {
       Expect(textures->is_array(), "/paintTextures", "must be an array of file names");
       std::vector<Filename> names;
@@ -101,14 +99,12 @@ class SceneReader {
 
   int64_t ReadId(const Json& object, const std::string& where) {
     const Json* id = Member(object, "id", where);
-    Expect(id && id->is_number_integer() && id->get<int64_t>() > 0, where + "/id",
-           "needs a positive integer id");
+    Expect(id && id->is_number_integer() && id->get<int64_t>() > 0, where + "/id", "needs a positive integer id");
     return id->get<int64_t>();
   }
 
   void NoteId(int64_t fileId, Element* element, const std::string& where) {
-    Expect(byFileId_.emplace(fileId, element).second, where + "/id",
-           "duplicate id " + std::to_string(fileId));
+    Expect(byFileId_.emplace(fileId, element).second, where + "/id", "duplicate id " + std::to_string(fileId));
   }
 
   void LinkLater(const Json& value, const std::string& where, std::function<void(Element*)> apply) {
@@ -124,8 +120,7 @@ class SceneReader {
     const Json* typeName = Member(json, "type", where);
     Expect(typeName && typeName->is_string(), where + "/type", "needs a type name");
     const TypeInfo* info = FindTypeByName(typeName->get<std::string>());
-    Expect(info != nullptr, where + "/type",
-           "unknown element type \"" + typeName->get<std::string>() + "\"");
+    Expect(info != nullptr, where + "/type", "unknown element type \"" + typeName->get<std::string>() + "\"");
     Expect(info->category != TypeCategory::Document && info->category != TypeCategory::Head &&
                info->category != TypeCategory::Take,
            where + "/type", "\"" + std::string(info->name) + "\" cannot stand here");
@@ -158,9 +153,7 @@ class SceneReader {
       for (const auto& [key, value] : params->items()) {
         const std::string position = where + "/params/" + key;
         const int32_t paramId = ParseParamId(key, position);
-        ReadParam(value, position, [&element, paramId](ParamValue v) {
-          element.SetParameter(paramId, std::move(v));
-        });
+        ReadParam(value, position, [&element, paramId](ParamValue v) { element.SetParameter(paramId, std::move(v)); });
       }
     }
     if (const Json* graphs = Member(json, "graphs", where)) ReadGraphs(*graphs, where + "/graphs", element);
@@ -168,8 +161,7 @@ class SceneReader {
 
   static int32_t ParseParamId(const std::string& key, const std::string& position) {
     auto id = brantic::String(key).ToInt64();
-    Expect(id.HasValue() && *id >= INT32_MIN && *id <= INT32_MAX, position,
-           "parameter keys are 32-bit integers");
+    Expect(id.HasValue() && *id >= INT32_MIN && *id <= INT32_MAX, position, "parameter keys are 32-bit integers");
     return static_cast<int32_t>(*id);
   }
 
@@ -187,9 +179,8 @@ class SceneReader {
       Expect(data.is_boolean(), position, "must be true or false");
       set(data.get<bool>());
     } else if (kind == "int") {
-      Expect(data.is_number_integer() && data.get<int64_t>() >= INT32_MIN &&
-                 data.get<int64_t>() <= INT32_MAX,
-             position, "must be a 32-bit integer");
+      Expect(data.is_number_integer() && data.get<int64_t>() >= INT32_MIN && data.get<int64_t>() <= INT32_MAX, position,
+             "must be a 32-bit integer");
       set(static_cast<int32_t>(data.get<int64_t>()));
     } else if (kind == "float") {
       Expect(data.is_number(), position, "must be a number");
@@ -213,8 +204,8 @@ class SceneReader {
   }
 
   static brantic::TimeValue ReadTime(const Json& data, const std::string& position) {
-    Expect(data.is_array() && data.size() == 2 && data[0].is_number_integer() &&
-               data[1].is_number_integer() && data[1].get<int64_t>() > 0,
+    Expect(data.is_array() && data.size() == 2 && data[0].is_number_integer() && data[1].is_number_integer() &&
+               data[1].get<int64_t>() > 0,
            position, "a time is [numerator, positive denominator]");
     return brantic::TimeValue(data[0].get<int64_t>(), data[1].get<int64_t>());
   }
@@ -227,14 +218,13 @@ class SceneReader {
       const Json* space = Member(json, "space", gWhere);
       Expect(space && space->is_string() && !space->get<std::string>().empty(), gWhere + "/space",
              "needs a node space identifier");
-      Expect(element.GetNodeGraphs().count(brantic::Id(space->get<std::string>())) == 0,
-             gWhere + "/space", "a second graph for the same node space");
+      Expect(element.GetNodeGraphs().count(brantic::Id(space->get<std::string>())) == 0, gWhere + "/space",
+             "a second graph for the same node space");
       brantic::NodeGraph graph(brantic::Id(space->get<std::string>()));
       if (const Json* nodes = Member(json, "nodes", gWhere)) {
         Expect(nodes->is_array(), gWhere + "/nodes", "must be an array");
         for (size_t n = 0; n < nodes->size(); ++n) {
-          graph.AddNode(ReadNode((*nodes)[n], gWhere + "/nodes/" + std::to_string(n), graph))
-              .HasValue();
+          graph.AddNode(ReadNode((*nodes)[n], gWhere + "/nodes/" + std::to_string(n), graph)).HasValue();
         }
       }
       element.SetNodeGraph(std::move(graph));
@@ -321,8 +311,7 @@ class SceneReader {
       std::set<int64_t> seen{order[i]};
       for (int64_t up = entry.parent; up != 0;) {
         const auto found = entries.find(up);
-        Expect(found != entries.end(), entry.where + "/parent",
-               "no take with id " + std::to_string(up));
+        Expect(found != entries.end(), entry.where + "/parent", "no take with id " + std::to_string(up));
         Expect(seen.insert(up).second, entry.where + "/parent", "the take hierarchy has a cycle");
         up = found->second.parent;
       }
@@ -358,9 +347,8 @@ class SceneReader {
     auto parsed = std::make_shared<ParamValue>();
     ReadParam(*value, where + "/value", [parsed](ParamValue v) { *parsed = std::move(v); });
     Take* target = &take;
-    LinkLater(*element, where + "/element", [target, paramId, parsed](Element* overridden) {
-      target->SetOverride(overridden, paramId, *parsed);
-    });
+    LinkLater(*element, where + "/element",
+              [target, paramId, parsed](Element* overridden) { target->SetOverride(overridden, paramId, *parsed); });
   }
 
   template <typename Apply>
@@ -379,8 +367,7 @@ class SceneReader {
     // pending_ is the file's order, which keeps the result deterministic.
     for (PendingLink& link : pending_) {
       const auto found = byFileId_.find(link.fileId);
-      Expect(found != byFileId_.end(), link.position,
-             "dangling link to element " + std::to_string(link.fileId));
+      Expect(found != byFileId_.end(), link.position, "dangling link to element " + std::to_string(link.fileId));
       link.apply(found->second);
     }
   }
@@ -407,8 +394,7 @@ std::string LineAndColumn(std::string_view text, size_t byte) {
 
 }  // namespace
 
-brantic::Result<std::unique_ptr<Document>> ParseDocument(std::string_view text,
-                                                         std::string_view sourceName) {
+brantic::Result<std::unique_ptr<Document>> ParseDocument(std::string_view text, std::string_view sourceName) {
   const std::string source(sourceName);
   Json root;
   try {
@@ -426,8 +412,8 @@ brantic::Result<std::unique_ptr<Document>> ParseDocument(std::string_view text,
     reader.Read(root);
     return reader.TakeDocument();
   } catch (const SceneError& error) {
-    return brantic::IllegalArgumentError(source + ": " + (error.position.empty() ? "/" : error.position) +
-                                         ": " + error.problem);
+    return brantic::IllegalArgumentError(source + ": " + (error.position.empty() ? "/" : error.position) + ": " +
+                                         error.problem);
   } catch (const Json::exception& error) {
     return brantic::IllegalArgumentError(source + ": " + error.what());
   } catch (const std::bad_alloc&) {

@@ -9,8 +9,8 @@
 #include <nlohmann/json.hpp>
 
 #include "bx3/scenefile.h"
-#include "scenefile_common.h"
 #include "main_thread_check.h"
+#include "scenefile_common.h"
 
 namespace bx3 {
 
@@ -100,9 +100,8 @@ class SceneWriter {
     if (!take.GetOverrides().empty()) {
       Json overrides = Json::array();
       for (const TakeOverride& entry : take.GetOverrides()) {
-        overrides.push_back({{"element", IdOf(entry.element)},
-                             {"param", entry.paramId},
-                             {"value", WriteValue(entry.value)}});
+        overrides.push_back(
+            {{"element", IdOf(entry.element)}, {"param", entry.paramId}, {"value", WriteValue(entry.value)}});
       }
       json["overrides"] = std::move(overrides);
     }

@@ -29,8 +29,10 @@ gui::TreeViewWidget* TreeOf(GeDialog& dialog) {
 }
 
 bool ParseNumber(const std::string& text, double& value) {
-  if (text == "true") value = 1;
-  else if (text == "false") value = 0;
+  if (text == "true")
+    value = 1;
+  else if (text == "false")
+    value = 0;
   else {
     char* end = nullptr;
     value = std::strtod(text.c_str(), &end);

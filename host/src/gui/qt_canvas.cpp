@@ -2,13 +2,14 @@
 
 namespace bx3::gui {
 
-QColor ToQColor(Rgb color) { return QColor(color.r, color.g, color.b); }
+QColor ToQColor(Rgb color) {
+  return QColor(color.r, color.g, color.b);
+}
 
 QImage ToQImage(const BaseBitmap& bitmap) {
   if (bitmap.IsEmpty()) return QImage();
   const QImage::Format format = bitmap.Channels() == 4 ? QImage::Format_RGBA8888 : QImage::Format_RGB888;
-  const QImage view(bitmap.Pixels().data(), bitmap.GetBw(), bitmap.GetBh(), bitmap.GetBw() * bitmap.Channels(),
-                    format);
+  const QImage view(bitmap.Pixels().data(), bitmap.GetBw(), bitmap.GetBh(), bitmap.GetBw() * bitmap.Channels(), format);
   return view.copy();  // the bitmap may change after drawing
 }
 
@@ -39,7 +40,9 @@ void QtCanvas::DrawBitmap(const BaseBitmap& bitmap, int32_t sx, int32_t sy, int3
   }
 }
 
-void QtCanvas::SetClip(int32_t x, int32_t y, int32_t w, int32_t h) { painter_.setClipRect(x, y, w, h); }
+void QtCanvas::SetClip(int32_t x, int32_t y, int32_t w, int32_t h) {
+  painter_.setClipRect(x, y, w, h);
+}
 
 int32_t QtCanvas::TextWidth(const brantic::String& text) const {
   return metrics_.horizontalAdvance(QString::fromUtf8(text.View().data(), int(text.Length())));

@@ -8,14 +8,14 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QShowEvent>
-#include <QSplitter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShowEvent>
+#include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
@@ -23,14 +23,13 @@
 #include "bx3/commands.h"
 #include "bx3/icons.h"
 #include "qt_canvas.h"
+#include "qt_text.h"
 #include "qt_treeview.h"
 #include "qt_userarea.h"
-#include "qt_text.h"
 
 namespace bx3::gui {
 
 namespace {
-
 
 QIcon HostIcon(int32_t id) {
   BaseBitmap bitmap;
@@ -40,15 +39,24 @@ QIcon HostIcon(int32_t id) {
 
 int32_t KeyCodeOf(int qtKey) {
   switch (qtKey) {
-    case Qt::Key_Up: return key::kUp;
-    case Qt::Key_Down: return key::kDown;
-    case Qt::Key_Left: return key::kLeft;
-    case Qt::Key_Right: return key::kRight;
-    case Qt::Key_PageUp: return key::kPageUp;
-    case Qt::Key_PageDown: return key::kPageDown;
-    case Qt::Key_Home: return key::kHome;
-    case Qt::Key_End: return key::kEnd;
-    default: return 0;
+    case Qt::Key_Up:
+      return key::kUp;
+    case Qt::Key_Down:
+      return key::kDown;
+    case Qt::Key_Left:
+      return key::kLeft;
+    case Qt::Key_Right:
+      return key::kRight;
+    case Qt::Key_PageUp:
+      return key::kPageUp;
+    case Qt::Key_PageDown:
+      return key::kPageDown;
+    case Qt::Key_Home:
+      return key::kHome;
+    case Qt::Key_End:
+      return key::kEnd;
+    default:
+      return 0;
   }
 }
 
@@ -151,7 +159,9 @@ bool DialogWindowWidget::AddGadget(const GadgetSpec& spec) {
   if (spec.id != 0 && gadgets_.count(spec.id)) return false;
   QWidget* widget = nullptr;
   switch (spec.kind) {
-    case GadgetKind::StaticText: widget = new QLabel(ToQString(spec.text), this); break;
+    case GadgetKind::StaticText:
+      widget = new QLabel(ToQString(spec.text), this);
+      break;
     case GadgetKind::EditText: {
       auto* edit = new QLineEdit(this);
       connect(edit, &QLineEdit::textEdited, this, [this, id = spec.id] { SendCommand(id); });
@@ -353,7 +363,9 @@ bool DialogWindowWidget::Focus(int32_t id) {
   return true;
 }
 
-void DialogWindowWidget::SetTitle(const brantic::String& title) { setWindowTitle(ToQString(title)); }
+void DialogWindowWidget::SetTitle(const brantic::String& title) {
+  setWindowTitle(ToQString(title));
+}
 
 void DialogWindowWidget::SetTimer(int32_t milliseconds) {
   if (milliseconds <= 0) {

@@ -32,7 +32,6 @@ constexpr int32_t kPrefsRecent = 1;            // recent files: a container of t
 constexpr int32_t kPrefsDialogs = 2;           // open dialogs: plug-in id -> layout container
 constexpr int kMaxRecent = 8;
 
-
 QIcon IconOf(const Element& element) {
   BaseBitmap bitmap;
   if (!GetElementIcon(element, bitmap)) return QIcon();
@@ -84,7 +83,10 @@ MainWindow::MainWindow() {
     ShowAttributes(element, 0);
   });
   BuildMenus();
-  SetGeneralUpdateHandler([this] { QMetaObject::invokeMethod(this, [this] { RefreshViews(); }, Qt::QueuedConnection); });
+  SetGeneralUpdateHandler([this] {
+    QMetaObject::invokeMethod(
+        this, [this] { RefreshViews(); }, Qt::QueuedConnection);
+  });
   SetServiceHandlers(ServiceHandlers{
       [](const Filename& path, bool open) {
         const QFileInfo info(ToQString(path.GetString()));
@@ -183,10 +185,11 @@ void MainWindow::FillCommandMenu() {
 
 void MainWindow::AddElements(QTreeWidgetItem* parent, const Element& element) {
   for (const auto& child : element.GetChildren()) {
-    auto* item = new QTreeWidgetItem(parent, {ToQString(child->GetName()),
-                                              child->GetTypeInfo() ? QString::fromUtf8(child->GetTypeInfo()->label.data(),
-                                                                                       int(child->GetTypeInfo()->label.size()))
-                                                                   : QString()});
+    auto* item = new QTreeWidgetItem(
+        parent, {ToQString(child->GetName()),
+                 child->GetTypeInfo()
+                     ? QString::fromUtf8(child->GetTypeInfo()->label.data(), int(child->GetTypeInfo()->label.size()))
+                     : QString()});
     item->setIcon(0, IconOf(*child));
     item->setData(0, Qt::UserRole, QVariant::fromValue<qulonglong>(child->GetUid()));
     AddElements(item, *child);
@@ -196,9 +199,10 @@ void MainWindow::AddElements(QTreeWidgetItem* parent, const Element& element) {
 void MainWindow::RefreshViews() {
   scene_->clear();
   Document* document = GetActiveDocument();
-  setWindowTitle(document ? QString("bx3 - %1%2").arg(ToQString(document->GetFilename().GetString()),
-                                                         document->HasUnsavedChanges() ? " *" : "")
-                          : QString("bx3"));
+  setWindowTitle(
+      document ? QString("bx3 - %1%2")
+                     .arg(ToQString(document->GetFilename().GetString()), document->HasUnsavedChanges() ? " *" : "")
+               : QString("bx3"));
   if (!document) return;
   for (Branch branch : {Branch::Objects, Branch::Materials, Branch::RenderSettings, Branch::SceneEffects,
                         Branch::Layers, Branch::Takes}) {
@@ -216,15 +220,17 @@ void MainWindow::RefreshViews() {
 void MainWindow::ShowAttributes(const Element* element, int32_t focusParam) {
   attributes_->clear();
   if (!element) return;
-  auto* title = new QTreeWidgetItem(attributes_, {ToQString(element->GetName()),
-                                                  element->GetTypeInfo() ? QString::fromUtf8(element->GetTypeInfo()->label.data(),
-                                                                                             int(element->GetTypeInfo()->label.size()))
-                                                                         : QString()});
+  auto* title = new QTreeWidgetItem(
+      attributes_, {ToQString(element->GetName()), element->GetTypeInfo()
+                                                       ? QString::fromUtf8(element->GetTypeInfo()->label.data(),
+                                                                           int(element->GetTypeInfo()->label.size()))
+                                                       : QString()});
   title->setIcon(0, IconOf(*element));
   for (const ParamDescription& description : GetAllParamDescriptions(element->GetType())) {
     const ParamValue* value = element->GetParameter(description.id);
-    auto* item = new QTreeWidgetItem(attributes_, {QString::fromUtf8(description.name.data(), int(description.name.size())),
-                                                   value ? ValueText(*value) : QString()});
+    auto* item =
+        new QTreeWidgetItem(attributes_, {QString::fromUtf8(description.name.data(), int(description.name.size())),
+                                          value ? ValueText(*value) : QString()});
     if (description.id == focusParam) {
       attributes_->setCurrentItem(item);
       attributes_->scrollToItem(item);
@@ -243,8 +249,10 @@ bool MainWindow::ConfirmDiscard() {
       if (!saved) MessageDialog(kMessageInformation, saved.GetError().Message());
       return saved.HasValue();
     }
-    case kAnswerNo: return true;
-    default: return false;
+    case kAnswerNo:
+      return true;
+    default:
+      return false;
   }
 }
 

@@ -13,7 +13,7 @@ class QTreeWidgetItem;
 namespace bx3 {
 class Document;
 class Element;
-}
+}  // namespace bx3
 
 namespace bx3::gui {
 

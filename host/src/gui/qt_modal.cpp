@@ -10,7 +10,6 @@ namespace bx3::gui {
 
 namespace {
 
-
 class QtModalPresenter final : public ModalPresenter {
  public:
   int32_t ShowMessage(int32_t style, const brantic::String& text) override {
@@ -22,10 +21,14 @@ class QtModalPresenter final : public ModalPresenter {
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     }
     switch (box.exec()) {
-      case QMessageBox::Yes: return kAnswerYes;
-      case QMessageBox::No: return kAnswerNo;
-      case QMessageBox::Cancel: return kAnswerCancel;
-      default: return kAnswerOk;
+      case QMessageBox::Yes:
+        return kAnswerYes;
+      case QMessageBox::No:
+        return kAnswerNo;
+      case QMessageBox::Cancel:
+        return kAnswerCancel;
+      default:
+        return kAnswerOk;
     }
   }
 
@@ -34,8 +37,12 @@ class QtModalPresenter final : public ModalPresenter {
     const QString folder = ToQString(start.GetString());
     QString chosen;
     switch (mode) {
-      case FileSelectMode::Load: chosen = QFileDialog::getOpenFileName(nullptr, ToQString(title), folder); break;
-      case FileSelectMode::Save: chosen = QFileDialog::getSaveFileName(nullptr, ToQString(title), folder); break;
+      case FileSelectMode::Load:
+        chosen = QFileDialog::getOpenFileName(nullptr, ToQString(title), folder);
+        break;
+      case FileSelectMode::Save:
+        chosen = QFileDialog::getSaveFileName(nullptr, ToQString(title), folder);
+        break;
       case FileSelectMode::Directory:
         chosen = QFileDialog::getExistingDirectory(nullptr, ToQString(title), folder);
         break;
@@ -56,6 +63,8 @@ void InstallModalPresenter() {
   }
 }
 
-void RemoveModalPresenter() { SetModalPresenter(nullptr); }
+void RemoveModalPresenter() {
+  SetModalPresenter(nullptr);
+}
 
 }  // namespace bx3::gui

@@ -16,7 +16,6 @@ namespace bx3::gui {
 
 namespace {
 
-
 constexpr int32_t kDefaultColumnWidth = 100;
 constexpr int32_t kResizeGrip = 4;
 
@@ -70,7 +69,9 @@ TreeViewWidget::TreeViewWidget(DialogWindowWidget& owner, int32_t id, const Cont
   verticalScrollBar()->setSingleStep(1);
 }
 
-TreeViewWidget::~TreeViewWidget() { cellArea_.SetHost(nullptr); }
+TreeViewWidget::~TreeViewWidget() {
+  cellArea_.SetHost(nullptr);
+}
 
 void TreeViewWidget::SetRoot(void* root, TreeViewFunctions* functions, void* userData) {
   root_ = root;
@@ -119,9 +120,8 @@ void TreeViewWidget::Recount() {
     if (!Advance(state)) break;
   }
   const TreeItem first = rowCount_ > 0 ? checkpoints_.front().back() : 0;
-  const int32_t asked = first && !columns_.empty()
-                            ? functions_->RowHeight(root_, userData_, first, columns_.front().id, &cellArea_)
-                            : 0;
+  const int32_t asked =
+      first && !columns_.empty() ? functions_->RowHeight(root_, userData_, first, columns_.front().id, &cellArea_) : 0;
   rowHeight_ = std::max(asked, fontMetrics().height() + 4);
 }
 
@@ -195,7 +195,9 @@ TreeItem TreeViewWidget::ItemAtRow(int64_t row, int32_t* depth) const {
   return state.empty() ? 0 : state.back();
 }
 
-std::vector<TreeViewWidget::VisibleRow> TreeViewWidget::RowsInView() const { return RowsInView(viewport()->height()); }
+std::vector<TreeViewWidget::VisibleRow> TreeViewWidget::RowsInView() const {
+  return RowsInView(viewport()->height());
+}
 
 std::vector<TreeViewWidget::VisibleRow> TreeViewWidget::RowsInView(int32_t viewHeight) const {
   std::vector<VisibleRow> rows;
@@ -218,9 +220,9 @@ int32_t TreeViewWidget::ColumnWidth(int32_t index) const {
   if (column.width > 0) return column.width;
   const int32_t measured = size_t(index) < contentWidths_.size() ? contentWidths_[size_t(index)] : 0;
   const int32_t asked = measured > 0 ? measured
-                        : functions_ ? functions_->HeaderWidth(root_, userData_, column.id,
-                                                               const_cast<GeUserArea*>(&cellArea_))
-                                     : 0;
+                        : functions_
+                            ? functions_->HeaderWidth(root_, userData_, column.id, const_cast<GeUserArea*>(&cellArea_))
+                            : 0;
   return asked > 0 ? std::max(asked, 40) : kDefaultColumnWidth;
 }
 
@@ -313,8 +315,7 @@ void TreeViewWidget::Report(std::vector<TreeReportRow>& rows) {
       RecordingCanvas recorder(fontMetrics());
       canvas_ = &recorder;
       TreeDrawInfo info{&cellArea_, 0, 0, ColumnWidth(i), rowHeight_, int32_t(index % 2)};
-      functions_->RenderCell(root_, userData_, state.back(), columns_[size_t(i)].id, info,
-                             GetHostColor(color::kRow));
+      functions_->RenderCell(root_, userData_, state.back(), columns_[size_t(i)].id, info, GetHostColor(color::kRow));
       canvas_ = nullptr;
       row.cells.push_back(std::move(recorder.cell));
     }
@@ -336,7 +337,8 @@ void TreeViewWidget::resizeEvent(QResizeEvent* event) {
 void TreeViewWidget::ClickRow(int64_t row, int32_t columnIndex, int32_t mode, bool rightButton) {
   if (!functions_) return;
   const TreeItem item = ItemAtRow(row);
-  const int32_t column = columnIndex >= 0 && columnIndex < int32_t(columns_.size()) ? columns_[size_t(columnIndex)].id : 0;
+  const int32_t column =
+      columnIndex >= 0 && columnIndex < int32_t(columns_.size()) ? columns_[size_t(columnIndex)].id : 0;
   TreeMouseInfo mouse;
   mouse.qualifier = mode == kSelectAdd ? input::kQualifierControl : 0;
   if (item && functions_->CellMouseDown(root_, userData_, item, column, mouse, rightButton)) {
@@ -354,9 +356,8 @@ void TreeViewWidget::DoubleClickRow(int64_t row, int32_t columnIndex) {
   // Not handled: edit the item's text in place.
   if (!editor_) {
     editor_ = new QLineEdit(viewport());
-    connect(editor_, &QLineEdit::returnPressed, this, [this] {
-      FinishEditing(brantic::String(editor_->text().toStdString()));
-    });
+    connect(editor_, &QLineEdit::returnPressed, this,
+            [this] { FinishEditing(brantic::String(editor_->text().toStdString())); });
   }
   editedItem_ = item;
   const int64_t shown = row - verticalScrollBar()->value();
@@ -367,7 +368,9 @@ void TreeViewWidget::DoubleClickRow(int64_t row, int32_t columnIndex) {
   editor_->setFocus();
 }
 
-bool TreeViewWidget::IsEditing() const { return editor_ && editor_->isVisible(); }
+bool TreeViewWidget::IsEditing() const {
+  return editor_ && editor_->isVisible();
+}
 
 void TreeViewWidget::FinishEditing(const brantic::String& text) {
   if (!IsEditing()) return;
@@ -406,8 +409,8 @@ int32_t TreeViewWidget::AutoSizeColumn(int32_t index) {
   if (!functions_ || index < 0 || index >= int32_t(columns_.size())) return 0;
   int32_t widest = functions_->HeaderWidth(root_, userData_, columns_[size_t(index)].id, &cellArea_);
   for (const VisibleRow& row : RowsInView()) {
-    widest = std::max(widest, functions_->CellContentWidth(root_, userData_, row.item, columns_[size_t(index)].id,
-                                                           &cellArea_));
+    widest = std::max(widest,
+                      functions_->CellContentWidth(root_, userData_, row.item, columns_[size_t(index)].id, &cellArea_));
   }
   if (widest > 0) ResizeColumn(index, widest);
   return widest;
@@ -416,7 +419,8 @@ int32_t TreeViewWidget::AutoSizeColumn(int32_t index) {
 std::vector<ContextMenu::Entry> TreeViewWidget::ContextMenuEntries(int64_t row, int32_t columnIndex) {
   if (!functions_) return {};
   const TreeItem item = ItemAtRow(row);
-  const int32_t column = columnIndex >= 0 && columnIndex < int32_t(columns_.size()) ? columns_[size_t(columnIndex)].id : 0;
+  const int32_t column =
+      columnIndex >= 0 && columnIndex < int32_t(columns_.size()) ? columns_[size_t(columnIndex)].id : 0;
   ContextMenu menu;
   // The host's own entries come first; the callbacks may remove them.
   menu.Add(kTreeMenuExpandAll, "Expand all");
@@ -428,7 +432,8 @@ std::vector<ContextMenu::Entry> TreeViewWidget::ContextMenuEntries(int64_t row, 
 bool TreeViewWidget::RunContextEntry(int64_t row, int32_t columnIndex, int32_t entry) {
   if (!functions_) return false;
   const TreeItem item = ItemAtRow(row);
-  const int32_t column = columnIndex >= 0 && columnIndex < int32_t(columns_.size()) ? columns_[size_t(columnIndex)].id : 0;
+  const int32_t column =
+      columnIndex >= 0 && columnIndex < int32_t(columns_.size()) ? columns_[size_t(columnIndex)].id : 0;
   const bool handled = functions_->RunContextCommand(root_, userData_, item, column, entry);
   Refresh();
   return handled;

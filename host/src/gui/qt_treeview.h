@@ -114,7 +114,7 @@ class TreeViewWidget final : public QAbstractScrollArea, public TreeViewGadget, 
   std::vector<WalkState> checkpoints_;  // the walk state at every kCheckpointEvery-th row
   int32_t rowHeight_ = 17;
   GeUserArea cellArea_;
-  Canvas* canvas_ = nullptr;  // while painting or reporting
+  Canvas* canvas_ = nullptr;           // while painting or reporting
   std::unique_ptr<Canvas> measuring_;  // otherwise
   QLineEdit* editor_ = nullptr;
   TreeItem editedItem_ = 0;

@@ -21,10 +21,10 @@ namespace kv {
 // Where a row's path was found: the result codes of the path resolution (a row's resolveResult).
 enum KvResolveResult : int32_t {
   kResolveMissing = 0,
-  kResolveFoundByName = 1,     // found by file name alone in a search folder
-  kResolvePaintTexture = 2,    // a texture the host holds open for painting
-  kResolveBuiltByHost = 3,     // built by the host from a search folder inside the document folder
-  kResolveFound = 4,           // at the stored path, or as the relative path below a search folder
+  kResolveFoundByName = 1,   // found by file name alone in a search folder
+  kResolvePaintTexture = 2,  // a texture the host holds open for painting
+  kResolveBuiltByHost = 3,   // built by the host from a search folder inside the document folder
+  kResolveFound = 4,         // at the stored path, or as the relative path below a search folder
 };
 
 // A file the relink search found for a row; bit 0 of `flags` marks the chosen one.
@@ -86,9 +86,9 @@ struct KvAssetEntry {
 struct KvPathCacheEntry {
   bx3::Filename resolvedPath;
   int32_t resolveResult = kResolveMissing;
-  bx3::ElementLink owner;  // the element the path was first resolved for
-  brantic::Url resolvedUrl;  // the file to probe; empty when there is none to probe
-  brantic::String formatText;  // the format the name tells (its suffix, or "none")
+  bx3::ElementLink owner;                // the element the path was first resolved for
+  brantic::Url resolvedUrl;              // the file to probe; empty when there is none to probe
+  brantic::String formatText;            // the format the name tells (its suffix, or "none")
   uint32_t assetType = ASSETTYPE_OTHER;  // the type the name tells
   uint32_t collectionItem = UINT32_MAX;  // its place among the new paths of the collection
 };

@@ -13,24 +13,24 @@ namespace {
 
 // The suffix lists, exactly as the inspector has always matched them.
 constexpr std::string_view kImageSuffixes[] = {
-    "bmp", "zr5", "hdr",  "pntg",  "pnt", "mac", "pict", "pic", "pct", "jpe",
-    "jpeg", "jpg", "jp2", "jpf",   "jpm", "jif", "fpx",  "xbm", "xpm", "psd",
-    "png", "gif", "qtif", "qti",   "sgi", "rgb", "rla",  "rpf", "targa", "iff",
-    "tif", "tiff", "qt",  "dpx",   "exr", "qtvr", "tga", "dds"};
-constexpr std::string_view kVideoSuffixes[] = {"avi", "mov", "mkv",  "mp4", "flv", "divx", "mpg",
-                                               "mpeg", "wmv", "vob", "m2ts", "mts", "ts",  "m4v"};
+    "bmp", "zr5", "hdr",   "pntg", "pnt", "mac",  "pict", "pic", "pct", "jpe",  "jpeg", "jpg", "jp2",
+    "jpf", "jpm", "jif",   "fpx",  "xbm", "xpm",  "psd",  "png", "gif", "qtif", "qti",  "sgi", "rgb",
+    "rla", "rpf", "targa", "iff",  "tif", "tiff", "qt",   "dpx", "exr", "qtvr", "tga",  "dds"};
+constexpr std::string_view kVideoSuffixes[] = {"avi",  "mov", "mkv", "mp4",  "flv", "divx", "mpg",
+                                               "mpeg", "wmv", "vob", "m2ts", "mts", "ts",   "m4v"};
 constexpr std::string_view kAudioSuffixes[] = {"wav", "mp3", "aiff"};
 constexpr std::string_view kCacheSuffixes[] = {"gi2", "wqn"};
 constexpr std::string_view kReferenced3DSuffixes[] = {
-    "bx3",    "3ds",    "abc",    "xml",  "bvh", "cgr",  "CATPart", "CATProduct", "dae", "dem",
-    "dxf",    "fbx",    "igs",    "iges", "ai",  "jt",   "lws",     "skp",        "SLDPrt",
-    "SLDAsm", "SLDDrw", "step",   "stp",  "p21", "stl",  "vdb",     "wrl",        "obj"};
+    "bx3", "3ds", "abc", "xml", "bvh",    "cgr",    "CATPart", "CATProduct", "dae", "dem", "dxf", "fbx", "igs", "iges",
+    "ai",  "jt",  "lws", "skp", "SLDPrt", "SLDAsm", "SLDDrw",  "step",       "stp", "p21", "stl", "vdb", "wrl", "obj"};
 
 static_assert(std::size(kImageSuffixes) == 38 && std::size(kVideoSuffixes) == 14 &&
               std::size(kReferenced3DSuffixes) == 28);
 
 // Suffixes are ASCII: case is folded without the locale.
-constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+constexpr char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -65,10 +65,18 @@ brantic::Result<void> RegisterAssetTypeEnumeration() {
                                        {ASSETTYPE_SEQUENCE, "SEQUENCE"}});
 }
 
-bool IsImageFile(const bx3::Filename& name) { return HasSuffixIn(name, kImageSuffixes); }
-bool IsVideoFile(const bx3::Filename& name) { return HasSuffixIn(name, kVideoSuffixes); }
-bool IsAudioFile(const bx3::Filename& name) { return HasSuffixIn(name, kAudioSuffixes); }
-bool IsExternalCacheFile(const bx3::Filename& name) { return HasSuffixIn(name, kCacheSuffixes); }
+bool IsImageFile(const bx3::Filename& name) {
+  return HasSuffixIn(name, kImageSuffixes);
+}
+bool IsVideoFile(const bx3::Filename& name) {
+  return HasSuffixIn(name, kVideoSuffixes);
+}
+bool IsAudioFile(const bx3::Filename& name) {
+  return HasSuffixIn(name, kAudioSuffixes);
+}
+bool IsExternalCacheFile(const bx3::Filename& name) {
+  return HasSuffixIn(name, kCacheSuffixes);
+}
 bool IsReferenced3DFile(const bx3::Filename& name) {
   return HasSuffixIn(name, kReferenced3DSuffixes);
 }
@@ -84,7 +92,9 @@ uint32_t ClassifyAssetName(const bx3::Filename& name) {
   return ASSETTYPE_OTHER;
 }
 
-void ClassifyAssetFile(KvAssetEntry& entry) { entry.assetType = ClassifyAssetName(entry.assetPath); }
+void ClassifyAssetFile(KvAssetEntry& entry) {
+  entry.assetType = ClassifyAssetName(entry.assetPath);
+}
 
 uint32_t RefineAssetType(uint32_t type, const bx3::Filename& name, const KvMediaSupport& support) {
   if (type & kAssetTypeMaskScene) return type;
@@ -96,12 +106,18 @@ uint32_t RefineAssetType(uint32_t type, const bx3::Filename& name, const KvMedia
 
 brantic::String AssetTypeName(uint32_t assetType) {
   switch (assetType) {
-    case ASSETTYPE_IMAGE: return GetResourceString(res::kTypeImage);
-    case ASSETTYPE_VIDEO: return GetResourceString(res::kTypeMovie);
-    case ASSETTYPE_AUDIO: return GetResourceString(res::kTypeSound);
-    case ASSETTYPE_CACHE: return GetResourceString(res::kTypeCache);
-    case ASSETTYPE_REFERENCED3D: return GetResourceString(res::kTypeReference3d);
-    default: return GetResourceString(res::kTypeOther);
+    case ASSETTYPE_IMAGE:
+      return GetResourceString(res::kTypeImage);
+    case ASSETTYPE_VIDEO:
+      return GetResourceString(res::kTypeMovie);
+    case ASSETTYPE_AUDIO:
+      return GetResourceString(res::kTypeSound);
+    case ASSETTYPE_CACHE:
+      return GetResourceString(res::kTypeCache);
+    case ASSETTYPE_REFERENCED3D:
+      return GetResourceString(res::kTypeReference3d);
+    default:
+      return GetResourceString(res::kTypeOther);
   }
 }
 

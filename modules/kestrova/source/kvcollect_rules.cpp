@@ -25,7 +25,9 @@ std::pair<int32_t, int32_t> TrailingDigits(std::string_view name) {
   return {int32_t(start), int32_t(name.size() - start)};
 }
 
-int32_t TimeToFrame(const brantic::TimeValue& time, double rate) { return time.GetFrame(rate); }
+int32_t TimeToFrame(const brantic::TimeValue& time, double rate) {
+  return time.GetFrame(rate);
+}
 
 std::optional<std::pair<int32_t, int32_t>> OwnerFrameRange(const bx3::Element& owner, const bx3::Document& document,
                                                            const bx3::Filename& assetPath,
@@ -61,7 +63,8 @@ std::optional<std::pair<int32_t, int32_t>> OwnerFrameRange(const bx3::Element& o
       };
       return std::make_pair(frame(nodeType->firstFramePort), frame(nodeType->lastFramePort));
     }
-    default: return std::nullopt;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -95,9 +98,9 @@ bx3::DescId RemapTargetDescId(int32_t elementType, int32_t firstLevelId) {
     int32_t creator;
   };
   static constexpr Remap kRemaps[] = {
-      {5833, 1000, 805, 5833},        {5102, 90036, 1018, 5102},         {1032106, 1001, 802, 1032106},
-      {5189, 2140, 802, 5189},        {1019337, 1025, 900, 1019337},     {1028083, 1000, 802, 1028083},
-      {1025766, 1001, 802, 1025766},  {110305, 1011, 105, 110305},       {1025462, 10011, 10010, 1025462},
+      {5833, 1000, 805, 5833},           {5102, 90036, 1018, 5102},     {1032106, 1001, 802, 1032106},
+      {5189, 2140, 802, 5189},           {1019337, 1025, 900, 1019337}, {1028083, 1000, 802, 1028083},
+      {1025766, 1001, 802, 1025766},     {110305, 1011, 105, 110305},   {1025462, 10011, 10010, 1025462},
       {440000255, 1001, 802, 440000255}, {0, 1041668, 110050, 110050},
   };
   for (const Remap& remap : kRemaps) {

@@ -19,7 +19,9 @@ namespace {
 // Below this many uses, starting helper threads costs more than it saves.
 constexpr size_t kHelpedCollection = 256;
 
-bool IsBitmapShader(const bx3::Element* element) { return element && element->GetType() == bx3::type::kBitmapShader; }
+bool IsBitmapShader(const bx3::Element* element) {
+  return element && element->GetType() == bx3::type::kBitmapShader;
+}
 
 }  // namespace
 
@@ -38,16 +40,16 @@ class KvCollection::RowMaker final : public KvUseVisitor {
     c.pathIndex_.Reset(uses / 8);
     // New paths are resolved on helper threads while the walk goes on.
     const size_t helpers = uses >= kHelpedCollection ? brantic::CoreCount() - 1 : 0;
-    c.pathResolver_.Start(uses, helpers,
-                          [&c, documentPath = documentPath_](const bx3::Filename& path, KvPathCacheEntry& entry,
-                                                             bool isBitmapShader) {
-                            c.ResolveInto(documentPath, path, entry, isBitmapShader);
-                          });
+    c.pathResolver_.Start(
+        uses, helpers,
+        [&c, documentPath = documentPath_](const bx3::Filename& path, KvPathCacheEntry& entry, bool isBitmapShader) {
+          c.ResolveInto(documentPath, path, entry, isBitmapShader);
+        });
   }
   void Visit(bx3::Document& document, const KvUse& use) override {
-    if (KvAssetEntry* row = collection_.CreateAssetEntry(document, use.ownerMain, *use.file, documentPath_,
-                                                         use.parameterId, use.owner, use.hostDescId, use.hostFlag,
-                                                         *use.nodePath, *use.nodeSpace, use.take)) {
+    if (KvAssetEntry* row =
+            collection_.CreateAssetEntry(document, use.ownerMain, *use.file, documentPath_, use.parameterId, use.owner,
+                                         use.hostDescId, use.hostFlag, *use.nodePath, *use.nodeSpace, use.take)) {
       collection_.CompleteAssetEntry(*row, &document);
     }
   }
@@ -57,7 +59,9 @@ class KvCollection::RowMaker final : public KvUseVisitor {
   const bx3::Filename documentPath_;
 };
 
-KvCollection::KvCollection() { pathCache_.max_load_factor(0.65f); }
+KvCollection::KvCollection() {
+  pathCache_.max_load_factor(0.65f);
+}
 
 KvCollection::~KvCollection() {
   // Results that arrive from now on find no collection; jobs not yet run skip their work.
@@ -108,10 +112,10 @@ void KvCollection::Forget() {
 }
 
 KvAssetEntry* KvCollection::CreateAssetEntry(bx3::Document& document, bx3::Element* ownerMain,
-                                               const bx3::Filename& assetPath, const bx3::Filename& documentPath,
-                                               int32_t parameterId, bx3::Element* owner, const bx3::DescId& hostDescId,
-                                               bool hostFlag, const brantic::NodePath& nodePath,
-                                               const brantic::Id& nodeSpace, bx3::Take* take) {
+                                             const bx3::Filename& assetPath, const bx3::Filename& documentPath,
+                                             int32_t parameterId, bx3::Element* owner, const bx3::DescId& hostDescId,
+                                             bool hostFlag, const brantic::NodePath& nodePath,
+                                             const brantic::Id& nodeSpace, bx3::Take* take) {
   // Built in place; a use that gets no row takes it back.
   KvAssetEntry& row = rows_.emplace_back();
   const auto noRow = [this]() -> KvAssetEntry* {
@@ -215,7 +219,7 @@ KvAssetEntry* KvCollection::CreateAssetEntry(bx3::Document& document, bx3::Eleme
 }
 
 void KvCollection::ResolveInto(const bx3::Filename& documentPath, const bx3::Filename& assetPath,
-                                 KvPathCacheEntry& entry, bool isBitmapShader) const {
+                               KvPathCacheEntry& entry, bool isBitmapShader) const {
   bx3::Filename resolved;
   const KvResolveContext context{searchFolders_ ? &*searchFolders_ : nullptr, &paintTextures_};
   entry.resolveResult = ResolveAssetPathIn(documentPath, context, assetPath, resolved, isBitmapShader);
@@ -330,7 +334,8 @@ void KvCollection::IndexRowIdentities() {
   rowOfIdentity_.assign(size_t(nextRowIdentity_ - firstIdentity_), -1);
   for (size_t i = 0; i < rows_.size(); ++i) {
     const uint64_t identity = rows_[i].rowIdentity;
-    if (identity >= firstIdentity_ && identity < nextRowIdentity_) rowOfIdentity_[size_t(identity - firstIdentity_)] = int64_t(i);
+    if (identity >= firstIdentity_ && identity < nextRowIdentity_)
+      rowOfIdentity_[size_t(identity - firstIdentity_)] = int64_t(i);
   }
 }
 

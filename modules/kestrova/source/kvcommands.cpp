@@ -10,7 +10,6 @@ namespace kv {
 
 namespace {
 
-
 template <typename Command>
 std::unique_ptr<KestrovaCommandData> Make(KestrovaDialog* dialog, int32_t) {
   return std::make_unique<Command>(dialog);
@@ -23,7 +22,8 @@ std::unique_ptr<KestrovaCommandData> MakeGroupMode(KestrovaDialog* dialog, int32
 const SubCommandEntry kSubCommands[] = {
     {kCmdShowFileInExplorer, res::kShowInFileBrowser, res::kShowInFileBrowserHelp, &Make<Kv_ShowFileInExplorer>},
     {kCmdOpenFileInExplorer, res::kOpenWithSystem, res::kOpenWithSystemHelp, &Make<Kv_OpenFileInExplorer>},
-    {kCmdOpenFileInPictureViewer, res::kOpenInPictureViewer, res::kOpenInPictureViewerHelp, &Make<Kv_OpenFileInPictureViewer>},
+    {kCmdOpenFileInPictureViewer, res::kOpenInPictureViewer, res::kOpenInPictureViewerHelp,
+     &Make<Kv_OpenFileInPictureViewer>},
     {kCmdOpenFileInManager, res::kShowFileParameter, res::kShowFileParameterHelp, &Make<Kv_OpenFileInManager>},
     {kCmdOpenElementInManager, res::kShowElement, res::kShowElementHelp, &Make<Kv_OpenElementInManager>},
     {kCmdSelectAll, res::kSelectAll, 0, &Make<Kv_SelectAllCommand>},
@@ -57,7 +57,8 @@ const SubCommandEntry kSubCommands[] = {
     {kCmdViewTypeVideo, res::kTypeMovie, res::kListMoviesHelp, &Make<Kv_ViewTypeVideoCommand>},
     {kCmdViewTypeAudio, res::kTypeSound, res::kListSoundsHelp, &Make<Kv_ViewTypeAudioCommand>},
     {kCmdViewTypeExternalCache, res::kTypeCache, res::kListCachesHelp, &Make<Kv_ViewTypeExternalCacheCommand>},
-    {kCmdViewTypeReferenced3d, res::kTypeReference3d, res::kListReferences3dHelp, &Make<Kv_ViewTypeReferenced3dCommand>},
+    {kCmdViewTypeReferenced3d, res::kTypeReference3d, res::kListReferences3dHelp,
+     &Make<Kv_ViewTypeReferenced3dCommand>},
     {kCmdViewTypeOther, res::kTypeOther, res::kListOthersHelp, &Make<Kv_ViewTypeOtherCommand>},
     {kGroupNone, res::kGroupNone, res::kGroupNoneHelp, &MakeGroupMode},
     {kGroupByAsset, res::kGroupByAsset, res::kGroupByAssetHelp, &MakeGroupMode},
@@ -76,9 +77,13 @@ const SubCommandEntry* SubCommandTable(size_t& count) {
   return kSubCommands;
 }
 
-Kestrova::~Kestrova() { dialog_.reset(); }
+Kestrova::~Kestrova() {
+  dialog_.reset();
+}
 
-void Kestrova::SetDialog(std::unique_ptr<KestrovaDialog> dialog) { dialog_ = std::move(dialog); }
+void Kestrova::SetDialog(std::unique_ptr<KestrovaDialog> dialog) {
+  dialog_ = std::move(dialog);
+}
 
 bool Kestrova::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;
@@ -106,10 +111,17 @@ bool KestrovaCommandData::Message(int32_t type, void* data) {
   auto* information = static_cast<bx3::CommandInformation*>(data);
   information->managerId = kMainCommandId;
   switch (information->commandId) {
-    case kCmdSelectAll: information->hostCommandId = kHostCmdSelectAll; break;
-    case kCmdDeselectAll: information->hostCommandId = kHostCmdDeselectAll; break;
-    case kCmdInvertSelection: information->hostCommandId = kHostCmdInvertSelection; break;
-    default: break;
+    case kCmdSelectAll:
+      information->hostCommandId = kHostCmdSelectAll;
+      break;
+    case kCmdDeselectAll:
+      information->hostCommandId = kHostCmdDeselectAll;
+      break;
+    case kCmdInvertSelection:
+      information->hostCommandId = kHostCmdInvertSelection;
+      break;
+    default:
+      break;
   }
   return true;
 }

@@ -44,10 +44,10 @@ class KestrovaCommandData : public bx3::CommandData {
   KestrovaDialog* dialog_;
 };
 
-#define KV_SUB_COMMAND(Name)                                            \
-  class Name final : public KestrovaCommandData {                       \
-   public:                                                              \
-    using KestrovaCommandData::KestrovaCommandData;                     \
+#define KV_SUB_COMMAND(Name)                        \
+  class Name final : public KestrovaCommandData {   \
+   public:                                          \
+    using KestrovaCommandData::KestrovaCommandData; \
   }
 
 KV_SUB_COMMAND(Kv_ShowFileInExplorer);
@@ -97,8 +97,7 @@ class KvColumnCommand : public KestrovaCommandData {
 // Shows or hides the rows of an asset type.
 class KvTypeFilterCommand : public KestrovaCommandData {
  public:
-  KvTypeFilterCommand(KestrovaDialog* dialog, int32_t commandId)
-      : KestrovaCommandData(dialog), commandId_(commandId) {}
+  KvTypeFilterCommand(KestrovaDialog* dialog, int32_t commandId) : KestrovaCommandData(dialog), commandId_(commandId) {}
   bool Execute(bx3::Document* document, bx3::GeDialog* parentManager) override;
   int32_t CommandState(bx3::Document* document, bx3::GeDialog* parentManager) override;
 
@@ -106,10 +105,10 @@ class KvTypeFilterCommand : public KestrovaCommandData {
   int32_t commandId_;
 };
 
-#define KV_VIEW_COMMAND(Name, Base, id)                             \
-  class Name final : public Base {                                  \
-   public:                                                          \
-    explicit Name(KestrovaDialog* dialog) : Base(dialog, id) {}     \
+#define KV_VIEW_COMMAND(Name, Base, id)                         \
+  class Name final : public Base {                              \
+   public:                                                      \
+    explicit Name(KestrovaDialog* dialog) : Base(dialog, id) {} \
   }
 
 KV_VIEW_COMMAND(Kv_ViewAssetTypeCommand, KvColumnCommand, kCmdViewAssetType);

@@ -20,7 +20,9 @@ class BusyPointer {
   BusyPointer& operator=(const BusyPointer&) = delete;
 };
 
-int32_t CheckedState(bool checked) { return checked ? bx3::kCmdEnabledChecked : bx3::kCmdEnabled; }
+int32_t CheckedState(bool checked) {
+  return checked ? bx3::kCmdEnabledChecked : bx3::kCmdEnabled;
+}
 
 const KvViewFlag* FindViewFlag(int32_t commandId) {
   for (const KvViewFlag& flag : ViewFlagTable()) {
@@ -54,7 +56,8 @@ template <typename Visit>
 void ForEachVisibleRow(KestrovaDialog& dialog, Visit visit) {
   std::vector<KvAssetEntry>& rows = dialog.Collection().Rows();
   const std::vector<int64_t>& listed = dialog.View().Lists().rowIndexList;
-  for (size_t position = 0; position < listed.size(); ++position) visit(rows[size_t(listed[position])], int64_t(position));
+  for (size_t position = 0; position < listed.size(); ++position)
+    visit(rows[size_t(listed[position])], int64_t(position));
 }
 
 void Select(KvViewState& view, KvAssetEntry& row, int64_t position) {
@@ -155,7 +158,9 @@ bool Kv_SelectActiveCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   return true;
 }
 
-int32_t Kv_SelectActiveCommand::CommandState(bx3::Document*, bx3::GeDialog*) { return bx3::kCmdEnabled; }
+int32_t Kv_SelectActiveCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
+  return bx3::kCmdEnabled;
+}
 
 bool Kv_DeselectAllCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;

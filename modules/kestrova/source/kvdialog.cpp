@@ -14,7 +14,9 @@ namespace kv {
 
 namespace {
 
-brantic::String R(int32_t id) { return GetResourceString(id); }
+brantic::String R(int32_t id) {
+  return GetResourceString(id);
+}
 
 }  // namespace
 
@@ -42,7 +44,9 @@ void KestrovaDialog::BuildColumnLayout() {
   if (treeView_) treeView_->SetLayout(kv::BuildColumnLayout(view_.Settings()));
 }
 
-void KestrovaDialog::EnableMainGroup(bool enable) { Enable(kGadgetMainGroup, enable); }
+void KestrovaDialog::EnableMainGroup(bool enable) {
+  Enable(kGadgetMainGroup, enable);
+}
 
 bool KestrovaDialog::CreateLayout() {
   SetTitle(R(res::kTitle));
@@ -54,15 +58,16 @@ bool KestrovaDialog::CreateLayout() {
 
   // The filter toggle with the filter bar beside it: the window's first row.
   GroupBegin(0, bx3::kFitHorizontal, 2, 0);
-  AddBitmapButton(kGadgetFilterToggle, bx3::kToggle | bx3::kNoBorder, bx3::icon::kFilterHidden, bx3::icon::kFilterShown);
+  AddBitmapButton(kGadgetFilterToggle, bx3::kToggle | bx3::kNoBorder, bx3::icon::kFilterHidden,
+                  bx3::icon::kFilterShown);
   GroupBegin(kGadgetFilterBar, bx3::kFitHorizontal, 3, 0);
   GroupEnd();
   GroupEnd();
   GroupBegin(kGadgetTreeGroup, bx3::kFit, 1, 0);
   bx3::Container settings;
-  for (int32_t key : {bx3::treesetting::kHeader, bx3::treesetting::kFixedLayout, bx3::treesetting::kResizableHeader,
-                      bx3::treesetting::kMovableColumns, bx3::treesetting::kAlternateBackground,
-                      bx3::treesetting::kBorder}) {
+  for (int32_t key :
+       {bx3::treesetting::kHeader, bx3::treesetting::kFixedLayout, bx3::treesetting::kResizableHeader,
+        bx3::treesetting::kMovableColumns, bx3::treesetting::kAlternateBackground, bx3::treesetting::kBorder}) {
     settings.SetBool(key, true);
   }
   treeView_ = AddTreeView(kGadgetTree, bx3::kFit, 600, 200, settings);
@@ -102,8 +107,8 @@ bool KestrovaDialog::CreateLayout() {
 void KestrovaDialog::BuildMenus() {
   MenuFlushAll();
   MenuSubBegin(R(res::kMenuSelect));
-  for (int32_t id : {kCmdShowFileInExplorer, kCmdOpenFileInExplorer, kCmdOpenFileInPictureViewer,
-                     kCmdOpenFileInManager, kCmdOpenElementInManager}) {
+  for (int32_t id : {kCmdShowFileInExplorer, kCmdOpenFileInExplorer, kCmdOpenFileInPictureViewer, kCmdOpenFileInManager,
+                     kCmdOpenElementInManager}) {
     MenuAddCommand(id);
   }
   MenuAddSeparator();
@@ -126,8 +131,8 @@ void KestrovaDialog::BuildMenus() {
   }
   MenuSubEnd();
   MenuSubBegin(R(res::kMenuPaths));
-  for (int32_t id : {kCmdLocalize, kCmdGlobalize, kCmdReplaceTexture, kCmdRelinkTextures, kCmdClearAssets,
-                     kCmdConsolidate}) {
+  for (int32_t id :
+       {kCmdLocalize, kCmdGlobalize, kCmdReplaceTexture, kCmdRelinkTextures, kCmdClearAssets, kCmdConsolidate}) {
     MenuAddCommand(id);
   }
   MenuAddSeparator();
@@ -141,7 +146,8 @@ void KestrovaDialog::BuildMenus() {
   }
   MenuSubEnd();
   MenuFinished();
-  for (const KvViewFlag& flag : ViewFlagTable()) MenuInitString(flag.commandId, true, view_.Settings().Flag(flag.commandId));
+  for (const KvViewFlag& flag : ViewFlagTable())
+    MenuInitString(flag.commandId, true, view_.Settings().Flag(flag.commandId));
   MenuInitString(kCmdFilterbar, true, view_.Settings().filterBar);
   for (int32_t mode : kGroupModes) MenuInitString(mode, true, mode == view_.GroupMode());
 }

@@ -60,7 +60,9 @@ void KestrovaDialog::ForgetDocument() {
   RefreshTree();
 }
 
-void KestrovaDialog::SortRows() { view_.Sort(collection_.Rows(), collection_.ActiveDocument()); }
+void KestrovaDialog::SortRows() {
+  view_.Sort(collection_.Rows(), collection_.ActiveDocument());
+}
 
 brantic::Result<void> KestrovaDialog::RebuildViewGroups() {
   const bool filtered = view_.Settings().filterBar;
@@ -100,8 +102,7 @@ void KestrovaDialog::RequestPreview() {
   AssetPreviewArea& area = previewArea_;
   area.ResetPreview();
   bool groupRow = false;
-  const KvAssetEntry* record =
-      view_.SelectedCount() > 0 ? view_.CurrentRecord(collection_.Rows(), groupRow) : nullptr;
+  const KvAssetEntry* record = view_.SelectedCount() > 0 ? view_.CurrentRecord(collection_.Rows(), groupRow) : nullptr;
   area.SetInfoText(NothingSelectedText());
   if (!record) {
     area.ClearPreview();

@@ -14,9 +14,12 @@ using brantic::String;
 
 bool PassesTypeFilter(const KvAssetEntry& row, const KvViewSettings& view) {
   static constexpr std::pair<uint32_t, int32_t> kFilters[] = {
-      {ASSETTYPE_IMAGE, kCmdViewTypeImage},         {ASSETTYPE_VIDEO, kCmdViewTypeVideo},
-      {ASSETTYPE_AUDIO, kCmdViewTypeAudio},         {ASSETTYPE_CACHE, kCmdViewTypeExternalCache},
-      {ASSETTYPE_REFERENCED3D, kCmdViewTypeReferenced3d}, {ASSETTYPE_OTHER, kCmdViewTypeOther},
+      {ASSETTYPE_IMAGE, kCmdViewTypeImage},
+      {ASSETTYPE_VIDEO, kCmdViewTypeVideo},
+      {ASSETTYPE_AUDIO, kCmdViewTypeAudio},
+      {ASSETTYPE_CACHE, kCmdViewTypeExternalCache},
+      {ASSETTYPE_REFERENCED3D, kCmdViewTypeReferenced3d},
+      {ASSETTYPE_OTHER, kCmdViewTypeOther},
   };
   for (const auto& [bit, command] : kFilters) {
     if ((row.assetType & bit) && view.Flag(command)) return true;
@@ -24,7 +27,9 @@ bool PassesTypeFilter(const KvAssetEntry& row, const KvViewSettings& view) {
   return false;
 }
 
-bool IsWildcardPattern(std::string_view text) { return text.find_first_of("*?#") != std::string_view::npos; }
+bool IsWildcardPattern(std::string_view text) {
+  return text.find_first_of("*?#") != std::string_view::npos;
+}
 
 std::string WildcardToRegex(std::string_view pattern) {
   // Only the expression language's own characters are escaped: a backslash before a letter
@@ -74,17 +79,28 @@ std::pair<int64_t, int64_t> CoarsenSizes(int64_t fileSize, int64_t limit, int32_
 
 String FilterColumnText(const KvAssetEntry& row, int32_t filterColumn, const bx3::Document* document) {
   switch (filterColumn) {
-    case kFilterAsset: return row.assetPath.GetFile().GetString();
-    case kFilterPath: return row.assetPath.GetString();
-    case kFilterGlobalPath: return row.resolvedPath;
-    case kFilterElementType: return row.elementName;
-    case kFilterElement: return ElementText(row, document);
-    case kFilterBreadcrumb: return BreadcrumbText(row, document);
-    case kFilterLayer: return LayerText(row, document);
-    case kFilterTake: return TakeText(row);
-    case kFilterNodeSpace: return NodeSpaceText(row);
-    case kFilterFormat: return FormatText(row);
-    default: return String();
+    case kFilterAsset:
+      return row.assetPath.GetFile().GetString();
+    case kFilterPath:
+      return row.assetPath.GetString();
+    case kFilterGlobalPath:
+      return row.resolvedPath;
+    case kFilterElementType:
+      return row.elementName;
+    case kFilterElement:
+      return ElementText(row, document);
+    case kFilterBreadcrumb:
+      return BreadcrumbText(row, document);
+    case kFilterLayer:
+      return LayerText(row, document);
+    case kFilterTake:
+      return TakeText(row);
+    case kFilterNodeSpace:
+      return NodeSpaceText(row);
+    case kFilterFormat:
+      return FormatText(row);
+    default:
+      return String();
   }
 }
 
@@ -109,7 +125,8 @@ bool KvFilterBarFilter::Keeps(const KvAssetEntry& row) const {
   switch (FilterComparison(state_.column)) {
     case kFilterStatus:
       if (state_.statusOption == 0) return row.IsMissing();
-      if (state_.statusOption == 1) return row.resolveResult >= kResolveFoundByName && row.resolveResult <= kResolveBuiltByHost;
+      if (state_.statusOption == 1)
+        return row.resolveResult >= kResolveFoundByName && row.resolveResult <= kResolveBuiltByHost;
       return row.resolveResult == kResolveFound;
     case kFilterSize: {
       const auto [size, limit] = CoarsenSizes(row.fileSize, sizeLimit_, state_.sizeUnit);
@@ -118,7 +135,8 @@ bool KvFilterBarFilter::Keeps(const KvAssetEntry& row) const {
     case kFilterResolution:
       return (state_.width == 0 || compare(state_.resolutionOption, row.resolutionX, state_.width)) &&
              (state_.height == 0 || compare(state_.resolutionOption, row.resolutionY, state_.height));
-    default: break;
+    default:
+      break;
   }
   if (!IsTextFilterColumn(state_.column) || state_.text.IsEmpty()) return true;
   const String text = FilterColumnText(row, state_.column, document_);
@@ -126,8 +144,8 @@ bool KvFilterBarFilter::Keeps(const KvAssetEntry& row) const {
   return pattern_ ? pattern_->MatchesWhole(text.View()) : text.Contains(state_.text.View());
 }
 
-brantic::Result<void> BuildRowIndexList(std::vector<KvAssetEntry>& rows, KvViewLists& lists,
-                                        const KvViewSettings& view, const KvFilterBarFilter* filterBar) {
+brantic::Result<void> BuildRowIndexList(std::vector<KvAssetEntry>& rows, KvViewLists& lists, const KvViewSettings& view,
+                                        const KvFilterBarFilter* filterBar) {
   lists.rowIndexList.clear();
   lists.viewGroups.clear();
   try {

@@ -41,8 +41,12 @@ enum KvFilterColumn : int32_t {
   kFilterAlternate = 100,
 };
 // What a filter column compares: its number without the alternate offset.
-inline constexpr int32_t FilterComparison(int32_t column) { return column % kFilterAlternate; }
-inline constexpr bool IsTextFilterColumn(int32_t column) { return column >= kFilterAsset && column <= kFilterFormat; }
+inline constexpr int32_t FilterComparison(int32_t column) {
+  return column % kFilterAlternate;
+}
+inline constexpr bool IsTextFilterColumn(int32_t column) {
+  return column >= kFilterAsset && column <= kFilterFormat;
+}
 
 // The row filter: some type bit of the row is one the view shows.
 bool PassesTypeFilter(const KvAssetEntry& row, const KvViewSettings& view);
@@ -51,8 +55,8 @@ bool PassesTypeFilter(const KvAssetEntry& row, const KvViewSettings& view);
 struct KvFilterBarState {
   int32_t column = kFilterAsset;  // a KvFilterColumn
   brantic::String text;
-  int32_t statusOption = 0;      // 0 missing, 1 found elsewhere, 2 found
-  int32_t sizeOption = 0;        // 0 below, 1 equal, 2 above
+  int32_t statusOption = 0;  // 0 missing, 1 found elsewhere, 2 found
+  int32_t sizeOption = 0;    // 0 below, 1 equal, 2 above
   double sizeValue = 0.0;
   int32_t sizeUnit = 1;          // 0 MB, 1 KB, 2 bytes
   int32_t resolutionOption = 0;  // 0 below, 1 equal, 2 above
@@ -91,7 +95,7 @@ brantic::String FilterColumnText(const KvAssetEntry& row, int32_t filterColumn, 
 // Rebuilds the row index list: the rows in display order (the lists' sorted order, else
 // their own) that the filter bar (when given) keeps and the type filter passes. Rows the
 // filter bar drops lose their selection.
-brantic::Result<void> BuildRowIndexList(std::vector<KvAssetEntry>& rows, KvViewLists& lists,
-                                        const KvViewSettings& view, const KvFilterBarFilter* filterBar);
+brantic::Result<void> BuildRowIndexList(std::vector<KvAssetEntry>& rows, KvViewLists& lists, const KvViewSettings& view,
+                                        const KvFilterBarFilter* filterBar);
 
 }  // namespace kv

@@ -11,7 +11,9 @@ namespace kv {
 
 namespace {
 
-brantic::String R(int32_t id) { return GetResourceString(id); }
+brantic::String R(int32_t id) {
+  return GetResourceString(id);
+}
 
 }  // namespace
 
@@ -27,9 +29,9 @@ void KvFilterBarGadgets::Update(bool force) {
     d.AddStaticText(kGadgetFilterLabel, 0, 0, 0, R(res::kFilterBy));
     d.AddComboBox(kGadgetFilterColumn, 0);
     static constexpr int32_t kLabels[] = {
-        res::kColumnStatus,  res::kColumnAsset,       res::kColumnPath,    res::kColumnFullPath, res::kColumnElementType,
-        res::kColumnElement, res::kColumnLocation,    res::kColumnLayer,   res::kColumnTake,     res::kColumnNodeSpace,
-        res::kColumnFormat,  res::kColumnFileSize,    res::kColumnResolution};
+        res::kColumnStatus,  res::kColumnAsset,    res::kColumnPath,      res::kColumnFullPath, res::kColumnElementType,
+        res::kColumnElement, res::kColumnLocation, res::kColumnLayer,     res::kColumnTake,     res::kColumnNodeSpace,
+        res::kColumnFormat,  res::kColumnFileSize, res::kColumnResolution};
     for (int32_t i = 0; i < int32_t(std::size(kLabels)); ++i) d.AddChild(kGadgetFilterColumn, i, R(kLabels[i]));
     d.SetInt32(kGadgetFilterColumn, column);
     switch (FilterComparison(column)) {
@@ -59,7 +61,8 @@ void KvFilterBarGadgets::Update(bool force) {
         d.AddEditNumber(kGadgetResolutionWidth, 0, 70);
         d.AddEditNumber(kGadgetResolutionHeight, 0, 70);
         break;
-      default: break;
+      default:
+        break;
     }
     d.AddEditText(kGadgetFilterText, bx3::kFitHorizontal, 200);
   }
@@ -72,7 +75,9 @@ void KvFilterBarGadgets::InitValues() {
   d.Activate(kGadgetFilterText);
   if (!stored.text.IsEmpty()) d.SetString(kGadgetFilterText, stored.text);
   switch (FilterComparison(stored.column)) {
-    case kFilterStatus: d.SetInt32(kGadgetStatusComparison, stored.comparisonMode); break;
+    case kFilterStatus:
+      d.SetInt32(kGadgetStatusComparison, stored.comparisonMode);
+      break;
     case kFilterSize:
       d.SetInt32(kGadgetSizeComparison, stored.comparisonMode);
       d.SetFloat(kGadgetSizeValue, stored.comparisonNumber);
@@ -83,7 +88,8 @@ void KvFilterBarGadgets::InitValues() {
       d.SetInt32(kGadgetResolutionWidth, stored.comparisonWidth);
       d.SetInt32(kGadgetResolutionHeight, stored.comparisonHeight);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -124,21 +130,26 @@ bool KvFilterBarGadgets::HandleCommand(int32_t id) {
       Update(true);
       Store();
       return true;
-    case kGadgetFilterText: Store(); return true;
+    case kGadgetFilterText:
+      Store();
+      return true;
     case kGadgetStatusComparison:
     case kGadgetSizeComparison:
     case kGadgetResolutionComparison:
     case kGadgetSizeValue:
     case kGadgetSizeUnit:
     case kGadgetResolutionWidth:
-    case kGadgetResolutionHeight: dialog_.GetInt32(kGadgetFilterColumn, stored.column); return true;
+    case kGadgetResolutionHeight:
+      dialog_.GetInt32(kGadgetFilterColumn, stored.column);
+      return true;
     case kGadgetFilterToggle: {
       bool shown = false;
       dialog_.GetBool(kGadgetFilterToggle, shown);
       Show(shown);
       return true;
     }
-    default: return false;
+    default:
+      return false;
   }
 }
 

@@ -59,8 +59,8 @@ inline constexpr int32_t kGroupByTake = 1051437;
 inline constexpr int32_t kGroupByNodeSpace = 1051438;
 inline constexpr int32_t kGroupByFormat = 1051539;
 // Every group mode in menu order.
-inline constexpr int32_t kGroupModes[] = {kGroupNone,   kGroupByAsset,     kGroupByAssetType, kGroupByElementType,
-                                          kGroupByLayer, kGroupByTake,     kGroupByNodeSpace, kGroupByFormat};
+inline constexpr int32_t kGroupModes[] = {kGroupNone,    kGroupByAsset, kGroupByAssetType, kGroupByElementType,
+                                          kGroupByLayer, kGroupByTake,  kGroupByNodeSpace, kGroupByFormat};
 
 // What the inspector tells itself through the main command's core messages (the value
 // under the message's first key).

@@ -19,9 +19,13 @@ namespace {
 using brantic::Format;
 using brantic::String;
 
-String R(int32_t id) { return GetResourceString(id); }
+String R(int32_t id) {
+  return GetResourceString(id);
+}
 
-std::string Title(int32_t id, const char* ending) { return "<<" + R(id).Std() + ">>" + ending; }
+std::string Title(int32_t id, const char* ending) {
+  return "<<" + R(id).Std() + ">>" + ending;
+}
 
 // The bit depth as the information text writes it.
 std::string BitDepthText(const brantic::PixelFormat& format) {
@@ -38,17 +42,23 @@ std::string ChannelDescription(const brantic::PixelFormat& format, const std::st
   using G = brantic::PixelFormatGroup;
   switch (format.group) {
     case G::Alpha:
-    case G::Grey: return GetResourceString(res::kChannelsGrey, depth).Std();
-    case G::GreyAlpha: return GetResourceString(res::kChannelsGreyAlpha, depth).Std();
+    case G::Grey:
+      return GetResourceString(res::kChannelsGrey, depth).Std();
+    case G::GreyAlpha:
+      return GetResourceString(res::kChannelsGreyAlpha, depth).Std();
     case G::RGB:
     case G::BGR:
-    case G::BGRX: return GetResourceString(res::kChannelsRgb, depth).Std();
+    case G::BGRX:
+      return GetResourceString(res::kChannelsRgb, depth).Std();
     case G::RGBA:
     case G::ARGB:
-    case G::BGRA: return GetResourceString(res::kChannelsRgba, depth).Std();
-    case G::Indexed: return GetResourceString(res::kChannelsIndexed, depth).Std();
+    case G::BGRA:
+      return GetResourceString(res::kChannelsRgba, depth).Std();
+    case G::Indexed:
+      return GetResourceString(res::kChannelsIndexed, depth).Std();
     case G::RGBX:
-    case G::Other: break;
+    case G::Other:
+      break;
   }
   return std::to_string(format.channelCount) + " " + R(res::kChannels).Std() + ", " + depth + " " + R(res::kBits).Std();
 }
@@ -60,24 +70,28 @@ std::optional<std::string> GroupText(const KvAssetEntry& entry, int32_t mode) {
     case kGroupByAssetType:
       return Title(res::kTypeGroup, "\n\n") + R(res::kColumnType).Std() + ": " + AssetTypeName(entry.assetType).Std();
     case kGroupByFormat:
-      return Title(res::kFormatGroup, "\n\n") + R(res::kColumnFormat).Std() + ": " + FormatText(entry).Std() + "\n" + R(res::kColumnType).Std() +
-             ": " + AssetTypeName(entry.assetType).Std();
+      return Title(res::kFormatGroup, "\n\n") + R(res::kColumnFormat).Std() + ": " + FormatText(entry).Std() + "\n" +
+             R(res::kColumnType).Std() + ": " + AssetTypeName(entry.assetType).Std();
     case kGroupByElementType:
       return Title(res::kElementTypeGroup, "\n\n") + R(res::kColumnElementType).Std() + ": " + entry.elementName.Std();
     case kGroupByLayer:
-      return Title(res::kLayerGroup, "\n\n") + R(res::kColumnLayer).Std() + ": " + LayerText(entry, bx3::GetActiveDocument()).Std();
+      return Title(res::kLayerGroup, "\n\n") + R(res::kColumnLayer).Std() + ": " +
+             LayerText(entry, bx3::GetActiveDocument()).Std();
     case kGroupByTake:
       return Title(res::kTakeGroup, "\n\n") + R(res::kColumnTake).Std() + ": " +
              (entry.takeName.IsEmpty() ? R(res::kNone) : entry.takeName).Std();
     case kGroupByNodeSpace:
-      return Title(res::kNodeSpaceGroup, "\n\n") + R(res::kColumnNodeSpace).Std() + ": " + NodeSpaceName(entry.nodeSpace).Std();
-    default: return std::nullopt;
+      return Title(res::kNodeSpaceGroup, "\n\n") + R(res::kColumnNodeSpace).Std() + ": " +
+             NodeSpaceName(entry.nodeSpace).Std();
+    default:
+      return std::nullopt;
   }
 }
 
 void AppendLightProfile(const bx3::Element& element, std::string& text) {
   static constexpr int32_t kParams[] = {90050, 90051, 90052, 90053, 90054};
-  static constexpr int32_t kLabels[] = {res::kLightManufacturer, res::kLightLuminaire, res::kLightLamp, res::kLightTest, res::kLightNotes};
+  static constexpr int32_t kLabels[] = {res::kLightManufacturer, res::kLightLuminaire, res::kLightLamp, res::kLightTest,
+                                        res::kLightNotes};
   for (size_t i = 0; i < std::size(kParams); ++i) {
     text += R(kLabels[i]).Std() + ":\n" + element.GetString(kParams[i]).Std() + "\n\n";
   }
@@ -95,15 +109,16 @@ void AppendSound(const KvAssetEntry& entry, std::string& text) {
 
 }  // namespace
 
-String NothingSelectedText() { return String("<<" + R(res::kNothingSelected).Std() + ">>"); }
+String NothingSelectedText() {
+  return String("<<" + R(res::kNothingSelected).Std() + ">>");
+}
 
 brantic::TimeValue SoundDuration(const bx3::SoundInformation& info) {
   if (info.sampleRate == 0.0) return {};
   return brantic::TimeValue::FromSeconds(double(info.sampleCount) / info.sampleRate);
 }
 
-brantic::Result<bool> AppendImageMediaInfo(const KvAssetEntry& entry, std::string& text,
-                                           const brantic::Url& url,
+brantic::Result<bool> AppendImageMediaInfo(const KvAssetEntry& entry, std::string& text, const brantic::Url& url,
                                            const brantic::FileFormatHandler& handler) {
   if (handler.GetHandlerType() == brantic::FileFormatHandlerType::MediaInput) {
     auto input = handler.CreateMediaInput(brantic::Url());
@@ -127,7 +142,9 @@ brantic::Result<bool> AppendImageMediaInfo(const KvAssetEntry& entry, std::strin
     if (picture->dpi != 0.0) text += Format("@: @\n", {R(res::kDotsPerInch), picture->dpi}).Std();
   }
   if (!texture->duration.IsZero()) {
-    text += Format("@: @{s}, @: @\n", {R(res::kDuration), texture->duration, R(res::kFrameRate), texture->framesPerSecond}).Std();
+    text +=
+        Format("@: @{s}, @: @\n", {R(res::kDuration), texture->duration, R(res::kFrameRate), texture->framesPerSecond})
+            .Std();
   } else if (entry.IsSequence()) {
     text += Format("@: @ F\n", {R(res::kDuration), int64_t(entry.sequenceEnd) - entry.sequenceStart + 1}).Std();
   }
@@ -138,11 +155,20 @@ String BuildAssetInfoText(const KvAssetEntry& entry, int32_t mode) {
   if (std::optional<std::string> group = GroupText(entry, mode)) return String(std::move(*group));
   std::string text = mode == kGroupByAsset ? Title(res::kFileGroup, "\n\n") : std::string();
   switch (entry.resolveResult) {
-    case kResolveMissing: text += Title(res::kStatusMissing, "\n"); break;
-    case kResolveFoundByName: text += Title(res::kStatusFoundInSearchFolder, "\n\n"); break;
-    case kResolvePaintTexture: text += Title(res::kStatusOpenForPainting, "\n\n"); break;
-    case kResolveBuiltByHost: text += Title(res::kStatusBuiltFromSearchFolder, "\n\n"); break;
-    default: break;
+    case kResolveMissing:
+      text += Title(res::kStatusMissing, "\n");
+      break;
+    case kResolveFoundByName:
+      text += Title(res::kStatusFoundInSearchFolder, "\n\n");
+      break;
+    case kResolvePaintTexture:
+      text += Title(res::kStatusOpenForPainting, "\n\n");
+      break;
+    case kResolveBuiltByHost:
+      text += Title(res::kStatusBuiltFromSearchFolder, "\n\n");
+      break;
+    default:
+      break;
   }
 
   if (!entry.IsMissing() && (entry.assetType & kAssetTypeMaskPicture)) {
@@ -156,14 +182,14 @@ String BuildAssetInfoText(const KvAssetEntry& entry, int32_t mode) {
     const bx3::Element* element = DescribedElement(entry, bx3::GetActiveDocument());
     if (!element) return String(std::move(text));
     AppendLightProfile(*element, text);
-  } else if (!entry.IsMissing() &&
-             (entry.assetPath.CheckSuffix("wav") || entry.assetPath.CheckSuffix("mp3") ||
-              entry.assetPath.CheckSuffix("aiff"))) {
+  } else if (!entry.IsMissing() && (entry.assetPath.CheckSuffix("wav") || entry.assetPath.CheckSuffix("mp3") ||
+                                    entry.assetPath.CheckSuffix("aiff"))) {
     AppendSound(entry, text);
   }
 
   if (!text.empty()) text += "\n";
-  text += Format("@: @\n", {R(res::kColumnFullPath), entry.resolvedPath.IsEmpty() ? String("-") : entry.resolvedPath}).Std();
+  text += Format("@: @\n", {R(res::kColumnFullPath), entry.resolvedPath.IsEmpty() ? String("-") : entry.resolvedPath})
+              .Std();
   text += Format("@: @\n", {R(res::kColumnFileSize), brantic::MemorySizeToText(entry.fileSize, false)}).Std();
   text += Format("@: @\n", {R(res::kColumnTake), entry.takeName.IsEmpty() ? R(res::kNone) : entry.takeName}).Std();
   const String space = NodeSpaceName(entry.nodeSpace);

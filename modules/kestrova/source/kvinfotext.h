@@ -18,8 +18,7 @@ brantic::String BuildAssetInfoText(const KvAssetEntry& entry, int32_t mode);
 
 // The picture and movie lines of the information text for one detected handler; appends to
 // `text`. Answers false (appending nothing) when the file has no readable picture.
-brantic::Result<bool> AppendImageMediaInfo(const KvAssetEntry& entry, std::string& text,
-                                           const brantic::Url& url,
+brantic::Result<bool> AppendImageMediaInfo(const KvAssetEntry& entry, std::string& text, const brantic::Url& url,
                                            const brantic::FileFormatHandler& handler);
 
 // The information text when no row is selected.

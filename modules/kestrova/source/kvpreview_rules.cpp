@@ -7,8 +7,7 @@
 
 namespace kv {
 
-PreviewRect FittedRectangle(int32_t areaWidth, int32_t areaHeight, int32_t width, int32_t height,
-                            bool sizeDependent) {
+PreviewRect FittedRectangle(int32_t areaWidth, int32_t areaHeight, int32_t width, int32_t height, bool sizeDependent) {
   if (areaWidth <= 0 || areaHeight <= 0 || width <= 0 || height <= 0) return {};
   if (width == areaWidth + 1) width = areaWidth;
   if (sizeDependent) return {0, 0, areaWidth, areaHeight};
@@ -76,13 +75,20 @@ int32_t ClampZoom(int32_t value, int32_t delta, int32_t limit) {
 
 std::string_view PlaceholderFileName(uint32_t assetType) {
   switch (assetType) {
-    case ASSETTYPE_OTHER: return "Other.tif";
-    case ASSETTYPE_IMAGE: return "image.tif";
-    case ASSETTYPE_VIDEO: return "video.tif";
-    case ASSETTYPE_AUDIO: return "audio.tif";
-    case ASSETTYPE_CACHE: return "extermalcache.tif";
-    case ASSETTYPE_REFERENCED3D: return "referenced3d.tif";
-    default: return {};
+    case ASSETTYPE_OTHER:
+      return "Other.tif";
+    case ASSETTYPE_IMAGE:
+      return "image.tif";
+    case ASSETTYPE_VIDEO:
+      return "video.tif";
+    case ASSETTYPE_AUDIO:
+      return "audio.tif";
+    case ASSETTYPE_CACHE:
+      return "extermalcache.tif";
+    case ASSETTYPE_REFERENCED3D:
+      return "referenced3d.tif";
+    default:
+      return {};
   }
 }
 

@@ -16,8 +16,7 @@ struct PreviewRect {
 // The rectangle a bitmap of w × h is drawn into in an area of W × H: stretched over the
 // area for size-dependent pictures (wave forms), centred at 1:1 when smaller, else fitted
 // keeping its proportions. A bitmap one pixel wider than the area counts as that wide.
-PreviewRect FittedRectangle(int32_t areaWidth, int32_t areaHeight, int32_t width, int32_t height,
-                            bool sizeDependent);
+PreviewRect FittedRectangle(int32_t areaWidth, int32_t areaHeight, int32_t width, int32_t height, bool sizeDependent);
 
 // The size of the reduced copy of a large picture (at most 900 × 600 in the fitting
 // direction); nullopt when the picture is small enough to be drawn itself.

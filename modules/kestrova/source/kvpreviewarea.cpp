@@ -23,13 +23,14 @@ namespace {
 constexpr int32_t kMinimumWidth = 180;
 constexpr int32_t kMinimumHeight = 120;
 
-
 bool IsRegularFile(const bx3::Filename& file) {
   struct stat info {};
   return file.IsPopulated() && ::stat(file.GetString().Std().c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bx3::Rgb Grey(int32_t level) { return bx3::Rgb{uint8_t(level), uint8_t(level), uint8_t(level)}; }
+bx3::Rgb Grey(int32_t level) {
+  return bx3::Rgb{uint8_t(level), uint8_t(level), uint8_t(level)};
+}
 
 // The placeholder picture of an asset type, from the icons folder beside the program's modules.
 bool LoadPlaceholder(uint32_t assetType, bx3::BaseBitmap& bitmap) {
@@ -67,16 +68,16 @@ brantic::Result<void> AssetPreviewArea::KvPreviewThread::operator()() {
     }
     if (loaded.stopped) continue;
     result = brantic::OK();
-    brantic::ExecuteOnMainThread([area = request->area, serial = request->serial,
-                                  loaded = std::move(loaded)]() mutable {
-      FinishPreview(area, serial, std::move(loaded));
-    });
+    brantic::ExecuteOnMainThread(
+        [area = request->area, serial = request->serial, loaded = std::move(loaded)]() mutable {
+          FinishPreview(area, serial, std::move(loaded));
+        });
   }
   return result;
 }
 
 bool AssetPreviewArea::KvPreviewThread::LoadPreview(const Request& request, Loaded& loaded,
-                                                     const std::function<bool()>& stop) {
+                                                    const std::function<bool()>& stop) {
   if (!request.reload && !request.sizeDependent) {
     loaded.keepCurrent = true;
     return true;
@@ -99,8 +100,11 @@ bool AssetPreviewArea::KvPreviewThread::LoadPreview(const Request& request, Load
     };
     fit.stop = stop;
     switch (full.Init(request.file, fit)) {
-      case bx3::kImageResultOk: break;
-      case bx3::kImageResultCancelled: loaded.stopped = true; return true;
+      case bx3::kImageResultOk:
+        break;
+      case bx3::kImageResultCancelled:
+        loaded.stopped = true;
+        return true;
       default:
         // A damaged or unreadable picture: its type's placeholder, and a note in the text.
         full.FlushAll();
@@ -300,8 +304,8 @@ void AssetPreviewArea::ClearPreview() {
   Redraw();
 }
 
-void AssetPreviewArea::SetRequest(const bx3::Filename& file, bx3::Element* element, uint32_t assetType,
-                                  bool noFileMode, int32_t iconId, bool sizeDependent) {
+void AssetPreviewArea::SetRequest(const bx3::Filename& file, bx3::Element* element, uint32_t assetType, bool noFileMode,
+                                  int32_t iconId, bool sizeDependent) {
   previewShown_ = true;
   previewFile_ = file;
   previewElement_.Set(element);

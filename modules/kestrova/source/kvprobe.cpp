@@ -12,7 +12,6 @@ namespace {
 
 using brantic::String;
 
-
 }  // namespace
 
 void ProbeAssetFile(KvAssetEntry& entry) {
@@ -30,14 +29,17 @@ void ProbeAssetFile(KvAssetEntry& entry) {
               return input.GetError();
             }
             const brantic::MediaInputProperties& properties = input->Properties();
-            entry.assetType = RefineAssetType(entry.assetType, entry.assetPath,
-                                              {properties.supportsVideo, properties.supportsImage,
-                                               properties.supportsAudio});
+            entry.assetType =
+                RefineAssetType(entry.assetType, entry.assetPath,
+                                {properties.supportsVideo, properties.supportsImage, properties.supportsAudio});
             if (!input->Description().IsEmpty()) entry.formatText = input->Description();
             break;
           }
-          case brantic::FileFormatHandlerType::NodeSystem: entry.formatText = String("NODE"); break;
-          case brantic::FileFormatHandlerType::Other: return true;
+          case brantic::FileFormatHandlerType::NodeSystem:
+            entry.formatText = String("NODE");
+            break;
+          case brantic::FileFormatHandlerType::Other:
+            return true;
         }
         if (entry.formatText.IsEmpty() && !handler.GetSuffixes().empty()) {
           entry.formatText = handler.GetSuffixes().front();

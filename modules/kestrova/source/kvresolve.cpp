@@ -10,8 +10,8 @@
 
 namespace kv {
 
-int32_t ResolveAssetPath(const bx3::Filename& documentPath, const bx3::Filename& assetPath,
-                         const void* /*unused*/, bx3::Filename& resolvedPath, bool isBitmapShader) {
+int32_t ResolveAssetPath(const bx3::Filename& documentPath, const bx3::Filename& assetPath, const void* /*unused*/,
+                         bx3::Filename& resolvedPath, bool isBitmapShader) {
   auto folders = brantic::FillSearchPaths(documentPath.GetUrl());
   const std::vector<bx3::Filename> paintTextures = bx3::GetPaintTextures();
   return ResolveAssetPathIn(documentPath, KvResolveContext{folders ? &*folders : nullptr, &paintTextures}, assetPath,

@@ -15,8 +15,8 @@ namespace kv {
 // (the using element is a bitmap shader) enables the host's texture-path builder. The third
 // argument is not read. Touches the file system once per candidate; every framework error
 // ends in kResolveMissing. GUI thread (it asks the host for the search folders).
-int32_t ResolveAssetPath(const bx3::Filename& documentPath, const bx3::Filename& assetPath,
-                         const void* unused, bx3::Filename& resolvedPath, bool isBitmapShader);
+int32_t ResolveAssetPath(const bx3::Filename& documentPath, const bx3::Filename& assetPath, const void* unused,
+                         bx3::Filename& resolvedPath, bool isBitmapShader);
 
 // What a resolution asks the host for, taken once on the GUI thread for many paths of one
 // document, so that helper threads can resolve them.

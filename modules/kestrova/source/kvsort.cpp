@@ -24,10 +24,9 @@ constexpr size_t kSortInPartsFrom = 20000;
 
 // What a row sorts by: `first`, then `text`, then `second`; rows alike in all three keep
 // their place in the collection. Rows marked `last` sort after all others, in their places.
-// `text` views the row's own strings or a text kept in the sort's store. `head` and `tail` hold the 16 bytes of the text that follow
-// the prefix every text that is not empty shares, as big-endian numbers, so that most
-// comparisons need not read the text; `restLength` is the text's length after that prefix
-// (kLongRest past 16).
+// `text` views the row's own strings or a text kept in the sort's store. `head` and `tail` hold the 16 bytes of the
+// text that follow the prefix every text that is not empty shares, as big-endian numbers, so that most comparisons need
+// not read the text; `restLength` is the text's length after that prefix (kLongRest past 16).
 struct SortKey {
   int64_t first = 0;
   uint64_t head = 0;
@@ -64,26 +63,49 @@ SortKey MakeSortKey(const KvAssetEntry& row, int32_t column, const bx3::Document
         key.last = true;
       }
       break;
-    case column::kAssetType: key.text = kept(AssetTypeText(row, true)); break;
-    case column::kBreadcrumb: key.text = kept(BreadcrumbText(row, document)); break;
-    case column::kAsset: key.text = row.assetPath.GetFileView(); break;
-    case column::kFormat: key.text = kept(FormatText(row)); break;
-    case column::kGlobalPath: key.text = row.resolvedPath.View(); break;
-    case column::kElementType: key.text = row.elementName.View(); break;
+    case column::kAssetType:
+      key.text = kept(AssetTypeText(row, true));
+      break;
+    case column::kBreadcrumb:
+      key.text = kept(BreadcrumbText(row, document));
+      break;
+    case column::kAsset:
+      key.text = row.assetPath.GetFileView();
+      break;
+    case column::kFormat:
+      key.text = kept(FormatText(row));
+      break;
+    case column::kGlobalPath:
+      key.text = row.resolvedPath.View();
+      break;
+    case column::kElementType:
+      key.text = row.elementName.View();
+      break;
     case column::kResolution:
       key.first = row.resolutionX;
       key.second = row.resolutionY;
       break;
-    case column::kNodeSpace: key.text = kept(NodeSpaceName(row.nodeSpace)); break;
-    case column::kPath: key.text = row.assetPath.View(); break;
-    case column::kNewPath: key.text = row.newPath.View(); break;
-    case column::kStatus: key.first = row.resolveResult; break;
+    case column::kNodeSpace:
+      key.text = kept(NodeSpaceName(row.nodeSpace));
+      break;
+    case column::kPath:
+      key.text = row.assetPath.View();
+      break;
+    case column::kNewPath:
+      key.text = row.newPath.View();
+      break;
+    case column::kStatus:
+      key.first = row.resolveResult;
+      break;
     case column::kTake:
       key.first = row.takeOverride ? 1 : 0;
       key.text = kept(TakeText(row));
       break;
-    case column::kSize: key.first = row.fileSize; break;
-    default: break;
+    case column::kSize:
+      key.first = row.fileSize;
+      break;
+    default:
+      break;
   }
   return key;
 }
@@ -104,8 +126,9 @@ void PackTexts(std::vector<SortKey>& keys) {
       shared = key.text;
       any = true;
     } else {
-      shared = shared.substr(0, size_t(std::mismatch(shared.begin(), shared.end(), key.text.begin(), key.text.end()).first -
-                                       shared.begin()));
+      shared = shared.substr(
+          0,
+          size_t(std::mismatch(shared.begin(), shared.end(), key.text.begin(), key.text.end()).first - shared.begin()));
     }
   }
   for (SortKey& key : keys) {

@@ -34,9 +34,9 @@ const std::vector<KvViewFlag>& ViewFlagTable() {
 
 const std::vector<int32_t>& DefaultColumnOrder() {
   static const std::vector<int32_t> order = {
-      column::kStatus,  column::kAssetType, column::kAsset,      column::kPath,  column::kGlobalPath,
-      column::kNewPath, column::kElementType, column::kElement,  column::kBreadcrumb, column::kLayer,
-      column::kTake,    column::kNodeSpace, column::kFormat,     column::kSize,  column::kResolution};
+      column::kStatus,  column::kAssetType,   column::kAsset,   column::kPath,       column::kGlobalPath,
+      column::kNewPath, column::kElementType, column::kElement, column::kBreadcrumb, column::kLayer,
+      column::kTake,    column::kNodeSpace,   column::kFormat,  column::kSize,       column::kResolution};
   return order;
 }
 

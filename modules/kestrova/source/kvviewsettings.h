@@ -37,8 +37,8 @@ struct KvViewFlag {
   int32_t commandId;
   bool newDialogDefault;
   bool missingKeyDefault;
-  int32_t columnId;   // 0 for the asset type filters
-  int32_t forcedBy;   // group mode, 0 for none
+  int32_t columnId;  // 0 for the asset type filters
+  int32_t forcedBy;  // group mode, 0 for none
 };
 
 // The 20 stored flags in their table order: 14 columns, then 6 asset type filters.

@@ -28,7 +28,9 @@ std::string FolderOf(const char* path) {
 
 }  // namespace
 
-int32_t ModuleStartCount() { return g_startCount; }
+int32_t ModuleStartCount() {
+  return g_startCount;
+}
 
 bool ModuleStart() {
   auto main = std::make_unique<Kestrova>();
@@ -38,14 +40,12 @@ bool ModuleStart() {
   main->SetDialog(std::move(dialog));
 
   const brantic::String title = GetResourceString(res::kTitle);
-  if (!bx3::RegisterCommandPlugin(kMainCommandId, brantic::String(title.Std() + "..."),
-                                  bx3::kCmdFlagModuleCommand, nullptr, brantic::String(),
-                                  std::move(main))) {
+  if (!bx3::RegisterCommandPlugin(kMainCommandId, brantic::String(title.Std() + "..."), bx3::kCmdFlagModuleCommand,
+                                  nullptr, brantic::String(), std::move(main))) {
     return false;
   }
   const unsigned char managerRecord[bx3::kManagerRecordSize] = {};
-  if (!bx3::RegisterPlugin(bx3::kPluginKindManager, kMainCommandId, title, managerRecord,
-                           bx3::kManagerRecordSize)) {
+  if (!bx3::RegisterPlugin(bx3::kPluginKindManager, kMainCommandId, title, managerRecord, bx3::kManagerRecordSize)) {
     return false;
   }
   size_t count = 0;
@@ -55,8 +55,7 @@ bool ModuleStart() {
     std::unique_ptr<KestrovaCommandData> command = entry.create(shared, entry.id);
     const brantic::String help = entry.helpResource ? GetResourceString(entry.helpResource) : brantic::String();
     const brantic::String name = GetResourceString(entry.nameResource);
-    if (!bx3::RegisterCommandPlugin(entry.id, name, bx3::kCmdFlagModuleCommand, nullptr, help,
-                                    std::move(command))) {
+    if (!bx3::RegisterCommandPlugin(entry.id, name, bx3::kCmdFlagModuleCommand, nullptr, help, std::move(command))) {
       return false;
     }
   }
@@ -67,21 +66,23 @@ void ModuleEnd() {}
 
 bool ModuleMessage(int32_t id, void* data) {
   switch (id) {
-    case 0: return true;
+    case 0:
+      return true;
     case bx3::kModuleMessageLoadResources: {
       if (!LoadModuleResources(GetModuleFolder())) return false;
       auto* request = static_cast<bx3::ResourceRequest*>(data);
       if (request && request->state) request->state->pending = 0;
       return true;
     }
-    default: return false;
+    default:
+      return false;
   }
 }
 
 }  // namespace kv
 
-extern "C" __attribute__((visibility("default"))) int32_t bx3_main(int32_t action, intptr_t p1,
-                                                                   intptr_t p2, intptr_t p3) {
+extern "C" __attribute__((visibility("default"))) int32_t bx3_main(int32_t action, intptr_t p1, intptr_t p2,
+                                                                   intptr_t p3) {
   using namespace kv;
   switch (action) {
     case bx3::kModuleStart: {
