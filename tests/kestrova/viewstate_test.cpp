@@ -115,8 +115,8 @@ TEST(SceneWalkTest, EveryUseInTheHostsOrderWithItsElements) {
     RecordingVisitor visitor;
     EXPECT_EQ(walk.Run(document, visitor), 2u);
     EXPECT_EQ(visitor.announced, 2u);
-    ASSERT_EQ(visitor.files, (std::vector<std::string>{expected[0].file.GetString().Std(),
-                                                        expected[1].file.GetString().Std()}));
+    ASSERT_EQ(visitor.files,
+              (std::vector<std::string>{expected[0].file.GetString().Std(), expected[1].file.GetString().Std()}));
     for (size_t i = 0; i < 2; ++i) {
       EXPECT_EQ(visitor.owners[i], expected[i].element);
       EXPECT_EQ(visitor.mains[i], material);

@@ -56,8 +56,9 @@ template <typename Visit>
 void ForEachVisibleRow(KestrovaDialog& dialog, Visit visit) {
   std::vector<KvAssetEntry>& rows = dialog.Collection().Rows();
   const std::vector<int64_t>& listed = dialog.View().Lists().rowIndexList;
-  for (size_t position = 0; position < listed.size(); ++position)
+  for (size_t position = 0; position < listed.size(); ++position) {
     visit(rows[size_t(listed[position])], int64_t(position));
+  }
 }
 
 void Select(KvViewState& view, KvAssetEntry& row, int64_t position) {

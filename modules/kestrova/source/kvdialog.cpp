@@ -146,8 +146,9 @@ void KestrovaDialog::BuildMenus() {
   }
   MenuSubEnd();
   MenuFinished();
-  for (const KvViewFlag& flag : ViewFlagTable())
+  for (const KvViewFlag& flag : ViewFlagTable()) {
     MenuInitString(flag.commandId, true, view_.Settings().Flag(flag.commandId));
+  }
   MenuInitString(kCmdFilterbar, true, view_.Settings().filterBar);
   for (int32_t mode : kGroupModes) MenuInitString(mode, true, mode == view_.GroupMode());
 }

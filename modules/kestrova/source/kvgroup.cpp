@@ -80,8 +80,9 @@ brantic::Result<void> GroupRows(const std::vector<KvAssetEntry>& rows, KvViewLis
     }
     std::vector<std::vector<int64_t>> groups(sizes.size());
     for (size_t group = 0; group < groups.size(); ++group) groups[group].reserve(sizes[group]);
-    for (size_t position = 0; position < groupOf.size(); ++position)
+    for (size_t position = 0; position < groupOf.size(); ++position) {
       groups[groupOf[position]].push_back(int64_t(position));
+    }
     lists.viewGroups = std::move(groups);
   } catch (const std::bad_alloc&) {
     return brantic::OutOfMemoryError();
