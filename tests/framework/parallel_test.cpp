@@ -70,6 +70,10 @@ TEST(ParallelStableSortTest, SameOrderForAnyNumberOfParts) {
     std::vector<std::pair<int, int>> sorted = items;
     brantic::ParallelStableSort(sorted, byFirst, parts);
     EXPECT_EQ(sorted, expected) << parts << " parts";
+    std::vector<std::pair<int, int>> visited;
+    std::vector<std::pair<int, int>> unsorted = items;
+    brantic::ParallelStableSortVisit(unsorted, byFirst, parts, [&](const auto& item) { visited.push_back(item); });
+    EXPECT_EQ(visited, expected) << parts << " parts, visited";
   }
   std::vector<int> empty;
   brantic::ParallelStableSort(empty, std::less<int>(), 4);

@@ -48,32 +48,43 @@ class HelperTeam {
 // exception of a part is thrown again here, once the others are done.
 void ParallelFor(size_t parts, const std::function<void(size_t part)>& body, size_t helpers = SIZE_MAX);
 
-// Sorts `items` stably by `less`, in `parts` parts sorted side by side and then merged. Items
-// that sort alike keep their order, so the result is the same for any number of parts.
-template <typename T, typename Less>
-void ParallelStableSort(std::vector<T>& items, Less less, size_t parts) {
+// Sorts `items` stably by `less` in `parts` parts side by side, then hands every item to
+// `visit` in the merged order: items that sort alike keep their order, so the order is the
+// same for any number of parts. `items` is left sorted part by part. Merging straight into
+// what the caller builds spares a second array of items.
+template <typename T, typename Less, typename Visit>
+void ParallelStableSortVisit(std::vector<T>& items, Less less, size_t parts, Visit visit) {
   parts = std::clamp<size_t>(parts, 1, std::max<size_t>(items.size(), 1));
   const auto bound = [&items, parts](size_t part) {
     return items.begin() + std::ptrdiff_t(items.size() * part / parts);
   };
   ParallelFor(
       parts, [&](size_t part) { std::stable_sort(bound(part), bound(part + 1), less); }, parts - 1);
-  if (parts == 1) return;
   // One pass over the parts' fronts; on a tie the earlier part goes first.
   using Iterator = typename std::vector<T>::iterator;
   std::vector<std::pair<Iterator, Iterator>> fronts;
   for (size_t part = 0; part < parts; ++part) fronts.emplace_back(bound(part), bound(part + 1));
-  std::vector<T> merged;
-  merged.reserve(items.size());
-  while (merged.size() < items.size()) {
+  for (size_t left = items.size(); left > 0; --left) {
     size_t best = parts;
     for (size_t part = 0; part < parts; ++part) {
       if (fronts[part].first == fronts[part].second) continue;
       if (best == parts || less(*fronts[part].first, *fronts[best].first)) best = part;
     }
-    merged.push_back(std::move(*fronts[best].first));
+    visit(*fronts[best].first);
     ++fronts[best].first;
   }
+}
+
+// Sorts `items` stably by `less`, in `parts` parts sorted side by side and then merged.
+template <typename T, typename Less>
+void ParallelStableSort(std::vector<T>& items, Less less, size_t parts) {
+  if (parts <= 1 || items.size() <= 1) {
+    std::stable_sort(items.begin(), items.end(), less);
+    return;
+  }
+  std::vector<T> merged;
+  merged.reserve(items.size());
+  ParallelStableSortVisit(items, less, parts, [&merged](T& item) { merged.push_back(std::move(item)); });
   items = std::move(merged);
 }
 

@@ -183,8 +183,8 @@ std::vector<uint32_t> SortedRowOrder(const std::vector<KvAssetEntry>& rows, int3
   // Long lists are sorted in parts on helper threads. Rows that sort alike keep their
   // collection order: the keys stand in it and the sort is stable.
   if (parts == 0) parts = rows.size() >= kSortInPartsFrom ? std::min<size_t>(brantic::CoreCount(), 4) : 1;
-  brantic::ParallelStableSort(keys, before, parts);
-  for (size_t i = 0; i < keys.size(); ++i) order[i] = keys[i].row;
+  uint32_t* next = order.data();
+  brantic::ParallelStableSortVisit(keys, before, parts, [&next](const SortKey& key) { *next++ = key.row; });
   return order;
 }
 
