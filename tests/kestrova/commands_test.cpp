@@ -189,4 +189,29 @@ TEST_F(CommandsTest, TheFilterBarKeepsItsTextWhileHidden) {
   EXPECT_EQ(dialog_.View().ListedCount(), 4);
 }
 
+TEST_F(CommandsTest, TheFilterBarsComparisonGadgetsFilter) {
+  Open();
+  FinishJobs();  // the file sizes are probed
+  ASSERT_TRUE(Run<Kv_FilterbarCommand>());
+  // The size column brings its comparison, value and unit gadgets: below 1 byte keeps the
+  // missing file alone, above it the four found ones.
+  ASSERT_TRUE(dialog_.SetInt32(kGadgetFilterColumn, kFilterSize));
+  dialog_.Command(kGadgetFilterColumn, bx3::Container());
+  ASSERT_TRUE(dialog_.SetInt32(kGadgetSizeComparison, 0));
+  ASSERT_TRUE(dialog_.SetFloat(kGadgetSizeValue, 1.0));
+  ASSERT_TRUE(dialog_.SetInt32(kGadgetSizeUnit, 2));
+  dialog_.Command(kGadgetSizeValue, bx3::Container());
+  EXPECT_EQ(dialog_.View().ListedCount(), 1);
+  ASSERT_TRUE(dialog_.SetInt32(kGadgetSizeComparison, 2));
+  dialog_.Command(kGadgetSizeComparison, bx3::Container());
+  EXPECT_EQ(dialog_.View().ListedCount(), 4);
+  // The status column (in its alternate number too): found elsewhere keeps none here.
+  ASSERT_TRUE(dialog_.SetInt32(kGadgetFilterColumn, kFilterStatus + kFilterAlternate));
+  dialog_.Command(kGadgetFilterColumn, bx3::Container());
+  ASSERT_TRUE(dialog_.SetInt32(kGadgetStatusComparison, 1));
+  dialog_.Command(kGadgetStatusComparison, bx3::Container());
+  EXPECT_EQ(dialog_.View().ListedCount(), 0);
+  EXPECT_EQ(dialog_.View().FilterBar().column, kFilterStatus + kFilterAlternate);
+}
+
 }  // namespace

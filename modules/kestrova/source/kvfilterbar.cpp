@@ -15,6 +15,14 @@ brantic::String R(int32_t id) {
   return GetResourceString(id);
 }
 
+// A list gadget whose entries 0, 1, 2 are the three texts.
+void AddChoice(bx3::GeDialog& dialog, int32_t gadget, const int32_t (&texts)[3]) {
+  dialog.AddComboBox(gadget, 0);
+  for (int32_t entry = 0; entry < 3; ++entry) dialog.AddChild(gadget, entry, R(texts[entry]));
+}
+
+constexpr int32_t kComparisons[3] = {res::kSmallerThan, res::kEqualTo, res::kLargerThan};
+
 }  // namespace
 
 void KvFilterBarGadgets::Update(bool force) {
@@ -36,28 +44,16 @@ void KvFilterBarGadgets::Update(bool force) {
     d.SetInt32(kGadgetFilterColumn, column);
     switch (FilterComparison(column)) {
       case kFilterStatus:
-        d.AddComboBox(kGadgetStatusComparison, 0);
-        d.AddChild(kGadgetStatusComparison, 0, R(res::kCompareMissing));
-        d.AddChild(kGadgetStatusComparison, 1, R(res::kCompareFoundElsewhere));
-        d.AddChild(kGadgetStatusComparison, 2, R(res::kCompareFound));
+        AddChoice(d, kGadgetStatusComparison, {res::kCompareMissing, res::kCompareFoundElsewhere, res::kCompareFound});
         break;
       case kFilterSize:
-        d.AddComboBox(kGadgetSizeComparison, 0);
-        d.AddChild(kGadgetSizeComparison, 0, R(res::kSmallerThan));
-        d.AddChild(kGadgetSizeComparison, 1, R(res::kEqualTo));
-        d.AddChild(kGadgetSizeComparison, 2, R(res::kLargerThan));
+        AddChoice(d, kGadgetSizeComparison, kComparisons);
         d.AddStaticText(kGadgetSizeLabel, 0, 0, 0, R(res::kValue));
         d.AddEditNumber(kGadgetSizeValue, 0, 70);
-        d.AddComboBox(kGadgetSizeUnit, 0);
-        d.AddChild(kGadgetSizeUnit, 0, R(res::kUnitMegabytes));
-        d.AddChild(kGadgetSizeUnit, 1, R(res::kUnitKilobytes));
-        d.AddChild(kGadgetSizeUnit, 2, R(res::kUnitBytes));
+        AddChoice(d, kGadgetSizeUnit, {res::kUnitMegabytes, res::kUnitKilobytes, res::kUnitBytes});
         break;
       case kFilterResolution:
-        d.AddComboBox(kGadgetResolutionComparison, 0);
-        d.AddChild(kGadgetResolutionComparison, 0, R(res::kSmallerThan));
-        d.AddChild(kGadgetResolutionComparison, 1, R(res::kEqualTo));
-        d.AddChild(kGadgetResolutionComparison, 2, R(res::kLargerThan));
+        AddChoice(d, kGadgetResolutionComparison, kComparisons);
         d.AddEditNumber(kGadgetResolutionWidth, 0, 70);
         d.AddEditNumber(kGadgetResolutionHeight, 0, 70);
         break;
