@@ -1,16 +1,12 @@
 #include "kvsort.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 #include <numeric>
-#include <unordered_map>
+#include <string_view>
 
 #include "brantic/parallel.h"
 #include "bx3/document.h"
 #include "kvcelltext.h"
-#include "kvids.h"
-#include "kvresources.h"
 #include "kvviewsettings.h"
 
 namespace kv {
