@@ -25,9 +25,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::duration d) {
-  return std::chrono::duration<double>(d).count();
-}
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 struct Scene {
   kvtest::TempFolder folder;

@@ -74,9 +74,7 @@ bool ToInt(const std::string& text, int64_t& value) {
 }
 
 // The dialog the tree actions mean: the one opened last that is still open.
-bx3::GeDialog* CurrentDialog() {
-  return bx3::LastOpenedDialog();
-}
+bx3::GeDialog* CurrentDialog() { return bx3::LastOpenedDialog(); }
 
 // "1029486:10087=text" -> plug-in, gadget, value.
 bool SplitGadget(const std::string& text, int32_t& plugin, int32_t& gadget, std::string* value) {

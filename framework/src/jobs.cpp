@@ -219,13 +219,9 @@ void JobQueue::WaitIdle() const {
   state_->idle.wait(lock, [this] { return state_->IsIdle(); });
 }
 
-const std::string& JobQueue::Name() const {
-  return state_->name;
-}
+const std::string& JobQueue::Name() const { return state_->name; }
 
-int32_t JobQueue::ThreadCount() const {
-  return static_cast<int32_t>(state_->threads.size());
-}
+int32_t JobQueue::ThreadCount() const { return static_cast<int32_t>(state_->threads.size()); }
 
 // Every queue that still exists, released ones that still drain included.
 static std::vector<std::shared_ptr<JobQueue::State>> LiveStates() {
@@ -252,8 +248,6 @@ bool JobQueue::AreAllIdle() {
   return true;
 }
 
-void JobQueue::ShutdownAll() {
-  Registry().ShutdownRetired();
-}
+void JobQueue::ShutdownAll() { Registry().ShutdownRetired(); }
 
 }  // namespace brantic

@@ -31,13 +31,9 @@ MainQueue& Queue() {
 
 }  // namespace
 
-void SetMainThread() {
-  Queue().mainThread.store(std::this_thread::get_id());
-}
+void SetMainThread() { Queue().mainThread.store(std::this_thread::get_id()); }
 
-bool IsMainThread() {
-  return Queue().mainThread.load(std::memory_order_relaxed) == std::this_thread::get_id();
-}
+bool IsMainThread() { return Queue().mainThread.load(std::memory_order_relaxed) == std::this_thread::get_id(); }
 
 void ExecuteOnMainThread(std::function<void()> closure) {
   if (!closure) return;

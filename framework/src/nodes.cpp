@@ -106,9 +106,7 @@ const Node* NodeGraph::FindNode(const NodePath& path) const {
   return nullptr;
 }
 
-Node* NodeGraph::FindMutableNode(const NodePath& path) {
-  return const_cast<Node*>(FindNode(path));
-}
+Node* NodeGraph::FindMutableNode(const NodePath& path) { return const_cast<Node*>(FindNode(path)); }
 
 Result<void> NodeGraph::AddNode(Node node) {
   if (node.path.IsEmpty()) return IllegalArgumentError("a node needs a path");
@@ -132,9 +130,7 @@ bool NodeGraph::NodesEqual(const NodeGraph& other) const {
   return true;
 }
 
-GraphTransaction NodeGraph::BeginTransaction() {
-  return GraphTransaction(*this);
-}
+GraphTransaction NodeGraph::BeginTransaction() { return GraphTransaction(*this); }
 
 Result<void> GraphTransaction::SetPortValue(const NodePath& node, const Id& port, PortValue value) {
   if (committed_) return IllegalStateError("the transaction was committed");

@@ -24,9 +24,7 @@ JobQueue* HelperPool() {
 
 }  // namespace
 
-size_t CoreCount() {
-  return std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 16);
-}
+size_t CoreCount() { return std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 16); }
 
 struct HelperTeam::State {
   std::function<void(size_t)> work;

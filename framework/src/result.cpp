@@ -6,20 +6,13 @@ namespace brantic {
 
 const char* ErrorKindName(ErrorKind kind) {
   switch (kind) {
-    case ErrorKind::NullPointer:
-      return "null pointer";
-    case ErrorKind::OutOfMemory:
-      return "out of memory";
-    case ErrorKind::IllegalState:
-      return "illegal state";
-    case ErrorKind::IllegalArgument:
-      return "illegal argument";
-    case ErrorKind::Io:
-      return "i/o error";
-    case ErrorKind::Unsupported:
-      return "unsupported";
-    case ErrorKind::Cancelled:
-      return "cancelled";
+    case ErrorKind::NullPointer: return "null pointer";
+    case ErrorKind::OutOfMemory: return "out of memory";
+    case ErrorKind::IllegalState: return "illegal state";
+    case ErrorKind::IllegalArgument: return "illegal argument";
+    case ErrorKind::Io: return "i/o error";
+    case ErrorKind::Unsupported: return "unsupported";
+    case ErrorKind::Cancelled: return "cancelled";
   }
   return "error";
 }

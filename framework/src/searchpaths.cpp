@@ -9,9 +9,7 @@ SearchPathProvider& Provider() {
 }
 }  // namespace
 
-void SetSearchPathProvider(SearchPathProvider provider) {
-  Provider() = std::move(provider);
-}
+void SetSearchPathProvider(SearchPathProvider provider) { Provider() = std::move(provider); }
 
 Result<std::vector<Url>> FillSearchPaths(const Url& documentFolder) {
   if (Provider()) return Provider()(documentFolder);

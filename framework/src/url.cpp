@@ -78,12 +78,9 @@ Url Url::FromString(std::string_view text) {
 
 String Url::GetScheme() const {
   switch (scheme_) {
-    case Scheme::File:
-      return String(kUrlSchemeFile);
-    case Scheme::Relative:
-      return String(kUrlSchemeRelative);
-    case Scheme::None:
-      break;
+    case Scheme::File: return String(kUrlSchemeFile);
+    case Scheme::Relative: return String(kUrlSchemeRelative);
+    case Scheme::None: break;
   }
   return String();
 }
@@ -105,12 +102,9 @@ Url Url::GetDirectory() const {
 
 std::string Url::ToString() const {
   switch (scheme_) {
-    case Scheme::File:
-      return "file://" + path_.Std();
-    case Scheme::Relative:
-      return "relative:" + path_.Std();
-    case Scheme::None:
-      break;
+    case Scheme::File: return "file://" + path_.Std();
+    case Scheme::Relative: return "relative:" + path_.Std();
+    case Scheme::None: break;
   }
   return std::string();
 }

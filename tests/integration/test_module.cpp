@@ -91,19 +91,15 @@ class Command : public CommandData {
   explicit Command(int32_t id) : id_(id) {}
   bool Execute(Document*, GeDialog*) override {
     switch (id_) {
-      case kAsk:
-        return MessageDialog(kMessageYesNo, "Go on?") == kAnswerYes;
+      case kAsk: return MessageDialog(kMessageYesNo, "Go on?") == kAnswerYes;
       case kChoose: {
         Filename chosen;
         if (!FileSelect(chosen, FileSelectMode::Load, "Pick a name")) return false;
         return RenameWithUndo(Object(0), chosen.GetFile().GetString());
       }
-      case kRename:
-        return RenameWithUndo(Object(0), "Renamed");
-      case kOpenTree:
-        return dialog.Open(kDialogNonModal, kOpenTree, -1, -1, 400, 300);
-      default:
-        return false;
+      case kRename: return RenameWithUndo(Object(0), "Renamed");
+      case kOpenTree: return dialog.Open(kDialogNonModal, kOpenTree, -1, -1, 400, 300);
+      default: return false;
     }
   }
   TreeDialog dialog;
@@ -118,8 +114,7 @@ int32_t g_starts = 0;
 
 extern "C" __attribute__((visibility("default"))) int32_t bx3_main(int32_t action, intptr_t, intptr_t p2, intptr_t p3) {
   switch (action) {
-    case kModuleStart:
-      return ++g_starts, p3 ? 1 : -3;
+    case kModuleStart: return ++g_starts, p3 ? 1 : -3;
     case kModuleMessage: {
       auto* request = reinterpret_cast<ResourceRequest*>(p2);
       if (request && request->state) request->state->pending = 0;
@@ -134,9 +129,7 @@ extern "C" __attribute__((visibility("default"))) int32_t bx3_main(int32_t actio
       }
       return ok ? 1 : 0;
     }
-    case kModuleEnd:
-      return --g_starts, 1;
-    default:
-      return -1;
+    case kModuleEnd: return --g_starts, 1;
+    default: return -1;
   }
 }

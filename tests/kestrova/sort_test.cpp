@@ -157,14 +157,10 @@ TEST_F(SortTest, RowsThatSortAlikeKeepTheirCollectionOrder) {
     // Within a run of rows that sort alike, the collection order.
     const auto key = [&](uint32_t i) {
       switch (std::abs(column)) {
-        case column::kAsset:
-          return std::string(rows[i].assetPath.GetFileView());
-        case column::kStatus:
-          return std::to_string(rows[i].resolveResult);
-        case column::kLayer:
-          return std::string(rows[i].layerLink.Resolve(&document) ? "L" : "");
-        default:
-          return std::string();
+        case column::kAsset: return std::string(rows[i].assetPath.GetFileView());
+        case column::kStatus: return std::to_string(rows[i].resolveResult);
+        case column::kLayer: return std::string(rows[i].layerLink.Resolve(&document) ? "L" : "");
+        default: return std::string();
       }
     };
     for (size_t i = 1; i < whole.size(); ++i) {

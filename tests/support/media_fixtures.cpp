@@ -13,9 +13,7 @@
 
 namespace kvtest {
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+void WriteBytes(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 bool WriteImage(const std::string& path, const ImageFile& image) {
   auto output = OIIO::ImageOutput::create(path);

@@ -42,9 +42,7 @@ const IoHandler* GetIoHandler(const Url& url);
 
 // Exactly one file-system query per call.
 IoDetect DetectIo(const Url& url);
-inline bool IsExistingFile(const Url& url) {
-  return DetectIo(url) == IoDetect::File;
-}
+inline bool IsExistingFile(const Url& url) { return DetectIo(url) == IoDetect::File; }
 
 // Opens a regular file for reading. Folders, pipes and devices are refused without
 // blocking.

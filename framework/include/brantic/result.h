@@ -104,8 +104,6 @@ class [[nodiscard]] Result<void> {
   std::optional<Error> error_;
 };
 
-inline Result<void> OK() {
-  return {};
-}
+inline Result<void> OK() { return {}; }
 
 }  // namespace brantic

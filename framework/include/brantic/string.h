@@ -54,9 +54,7 @@ class String {
   std::shared_ptr<const std::string> text_;
 };
 
-inline std::string operator+(const std::string& a, const String& b) {
-  return a + std::string(b.View());
-}
+inline std::string operator+(const std::string& a, const String& b) { return a + std::string(b.View()); }
 
 struct StringHash {
   size_t operator()(const String& s) const { return std::hash<std::string_view>()(s.View()); }

@@ -90,8 +90,6 @@ Result<ImageTexture> LoadImageTexture(const Url& url, TimeValue time, int32_t /*
   return *description;
 }
 
-String GetDefaultColorProfileText() {
-  return String("sRGB IEC61966-2.1");
-}
+String GetDefaultColorProfileText() { return String("sRGB IEC61966-2.1"); }
 
 }  // namespace brantic

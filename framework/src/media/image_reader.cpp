@@ -156,15 +156,9 @@ PixelFormat PixelFormatOf(const OIIO::ImageSpec& spec, std::string_view plugin, 
   }
   const auto name = [&](int i) { return spec.channelnames.size() > size_t(i) ? spec.channelnames[i] : ""; };
   switch (spec.nchannels) {
-    case 1:
-      format.group = name(0) == "A" ? PixelFormatGroup::Alpha : PixelFormatGroup::Grey;
-      break;
-    case 2:
-      format.group = spec.alpha_channel >= 0 ? PixelFormatGroup::GreyAlpha : PixelFormatGroup::Other;
-      break;
-    case 3:
-      format.group = PixelFormatGroup::RGB;
-      break;
+    case 1: format.group = name(0) == "A" ? PixelFormatGroup::Alpha : PixelFormatGroup::Grey; break;
+    case 2: format.group = spec.alpha_channel >= 0 ? PixelFormatGroup::GreyAlpha : PixelFormatGroup::Other; break;
+    case 3: format.group = PixelFormatGroup::RGB; break;
     case 4:
       if (spec.alpha_channel == 3)
         format.group = PixelFormatGroup::RGBA;
@@ -173,8 +167,7 @@ PixelFormat PixelFormatOf(const OIIO::ImageSpec& spec, std::string_view plugin, 
       else if (spec.alpha_channel < 0)
         format.group = PixelFormatGroup::RGBX;
       break;
-    default:
-      break;
+    default: break;
   }
   return format;
 }

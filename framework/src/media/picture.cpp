@@ -89,9 +89,7 @@ DeepChannels FindDeepChannels(const OIIO::ImageSpec& spec) {
   return found;
 }
 
-uint8_t ToByte(float value) {
-  return uint8_t(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f));
-}
+uint8_t ToByte(float value) { return uint8_t(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f)); }
 
 // One pixel of a deep picture made flat: its samples nearest first, each over what lies
 // behind it (by alpha), or the nearest sample alone when there is no alpha.

@@ -9,9 +9,7 @@ namespace {
 
 // The first source row (or column) after target row `index` of `target` rows, as ScalePicture
 // bounds it.
-int32_t EndOf(int32_t index, int32_t source, int32_t target) {
-  return int32_t(int64_t(index + 1) * source / target);
-}
+int32_t EndOf(int32_t index, int32_t source, int32_t target) { return int32_t(int64_t(index + 1) * source / target); }
 
 }  // namespace
 

@@ -27,12 +27,8 @@ inline constexpr int32_t kCmdEnabledChecked = 0x7fffffff;
 inline constexpr int32_t kCmdCheckedDisabled = 0x3fffffff;
 
 // Reads a command state word.
-inline bool IsCommandEnabled(int32_t state) {
-  return (state & kCmdEnabled) != 0;
-}
-inline bool IsCommandChecked(int32_t state) {
-  return (state & kCmdCheckedDisabled) == kCmdCheckedDisabled;
-}
+inline bool IsCommandEnabled(int32_t state) { return (state & kCmdEnabled) != 0; }
+inline bool IsCommandChecked(int32_t state) { return (state & kCmdCheckedDisabled) == kCmdCheckedDisabled; }
 
 // Flags of a registered command (kept and shown, with no further meaning here).
 inline constexpr int32_t kCmdFlagModuleCommand = 0x10000000;

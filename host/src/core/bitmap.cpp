@@ -33,19 +33,14 @@ ImageResult BaseBitmap::Init(const Filename& file, const brantic::PictureFit& fi
   return Take(brantic::LoadPicture(url, fit));
 }
 
-ImageResult BaseBitmap::InitFromMemory(std::string_view bytes) {
-  return Take(brantic::DecodePicture(bytes));
-}
+ImageResult BaseBitmap::InitFromMemory(std::string_view bytes) { return Take(brantic::DecodePicture(bytes)); }
 
 ImageResult BaseBitmap::Take(brantic::Result<brantic::Picture> picture) {
   if (!picture) {
     switch (picture.GetError().Kind()) {
-      case brantic::ErrorKind::OutOfMemory:
-        return kImageResultOutOfMemory;
-      case brantic::ErrorKind::Cancelled:
-        return kImageResultCancelled;
-      default:
-        return kImageResultWrongType;
+      case brantic::ErrorKind::OutOfMemory: return kImageResultOutOfMemory;
+      case brantic::ErrorKind::Cancelled: return kImageResultCancelled;
+      default: return kImageResultWrongType;
     }
   }
   width_ = picture->width;
@@ -111,8 +106,6 @@ void BaseBitmap::ScaleTo(BaseBitmap& target) const {
   target.pixels_ = std::move(scaled.pixels);
 }
 
-void BaseBitmap::CopyTo(BaseBitmap& target) const {
-  target = *this;
-}
+void BaseBitmap::CopyTo(BaseBitmap& target) const { target = *this; }
 
 }  // namespace bx3

@@ -31,30 +31,14 @@ std::function<void()>& UpdateHandler() {
 
 }  // namespace
 
-bool CommandData::Execute(Document*, GeDialog*) {
-  return false;
-}
-bool CommandData::ExecuteSubId(Document*, int32_t) {
-  return false;
-}
-bool CommandData::ExecuteOptionId(Document*, int32_t) {
-  return false;
-}
-int32_t CommandData::CommandState(Document*, GeDialog*) {
-  return kCmdEnabled;
-}
-bool CommandData::GetSubContainer(Document*, Container&) {
-  return false;
-}
-bool CommandData::RestoreWindow(const Container&) {
-  return false;
-}
-brantic::String CommandData::GetScriptName() {
-  return {};
-}
-bool CommandData::Message(int32_t, void*) {
-  return true;
-}
+bool CommandData::Execute(Document*, GeDialog*) { return false; }
+bool CommandData::ExecuteSubId(Document*, int32_t) { return false; }
+bool CommandData::ExecuteOptionId(Document*, int32_t) { return false; }
+int32_t CommandData::CommandState(Document*, GeDialog*) { return kCmdEnabled; }
+bool CommandData::GetSubContainer(Document*, Container&) { return false; }
+bool CommandData::RestoreWindow(const Container&) { return false; }
+brantic::String CommandData::GetScriptName() { return {}; }
+bool CommandData::Message(int32_t, void*) { return true; }
 
 bool RegisterCommandPlugin(int32_t id, const brantic::String& name, int32_t flags, const void* /*icon*/,
                            const brantic::String& help, std::unique_ptr<CommandData> command) {
@@ -74,12 +58,8 @@ bool RegisterPlugin(int32_t kind, int32_t id, const brantic::String& name, const
   return true;
 }
 
-const std::vector<RegisteredCommand>& GetRegisteredCommands() {
-  return Commands();
-}
-const std::vector<RegisteredManager>& GetRegisteredManagers() {
-  return Managers();
-}
+const std::vector<RegisteredCommand>& GetRegisteredCommands() { return Commands(); }
+const std::vector<RegisteredManager>& GetRegisteredManagers() { return Managers(); }
 
 brantic::String GetCommandName(int32_t id) {
   for (const RegisteredCommand& entry : Commands()) {
@@ -136,12 +116,8 @@ void EventAdd(int32_t /*flags*/) {
   if (UpdateHandler()) UpdateHandler()();
 }
 
-void SetGeneralUpdateHandler(std::function<void()> handler) {
-  UpdateHandler() = std::move(handler);
-}
+void SetGeneralUpdateHandler(std::function<void()> handler) { UpdateHandler() = std::move(handler); }
 
-int64_t GeneralUpdateCount() {
-  return UpdateCount();
-}
+int64_t GeneralUpdateCount() { return UpdateCount(); }
 
 }  // namespace bx3

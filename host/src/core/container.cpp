@@ -2,9 +2,7 @@
 
 namespace bx3 {
 
-Container::Container(const Container& other) : id_(other.id_) {
-  *this = other;
-}
+Container::Container(const Container& other) : id_(other.id_) { *this = other; }
 
 Container& Container::operator=(const Container& other) {
   if (this == &other) return *this;

@@ -27,16 +27,10 @@ std::vector<GeDialog*>& OpenDialogs() {
 
 }  // namespace
 
-void SetDialogToolkit(DialogToolkit* toolkit) {
-  Toolkit() = toolkit;
-}
-DialogToolkit* GetDialogToolkit() {
-  return Toolkit();
-}
+void SetDialogToolkit(DialogToolkit* toolkit) { Toolkit() = toolkit; }
+DialogToolkit* GetDialogToolkit() { return Toolkit(); }
 
-GeDialog::GeDialog() {
-  LiveDialogs().push_back(this);
-}
+GeDialog::GeDialog() { LiveDialogs().push_back(this); }
 
 GeDialog::~GeDialog() {
   // A window must not outlive its dialog.
@@ -69,16 +63,10 @@ bool GeDialog::Activate(int32_t gadgetId) {
   return open_ && toolkit && toolkit->FocusGadget(*this, gadgetId);
 }
 
-bool GeDialog::CoreMessage(int32_t, const Container&) {
-  return true;
-}
-bool GeDialog::Command(int32_t, const Container&) {
-  return true;
-}
+bool GeDialog::CoreMessage(int32_t, const Container&) { return true; }
+bool GeDialog::Command(int32_t, const Container&) { return true; }
 void GeDialog::Timer(const Container&) {}
-int32_t GeDialog::Message(const Container&, Container&) {
-  return 0;
-}
+int32_t GeDialog::Message(const Container&, Container&) { return 0; }
 
 void GeDialog::SetOpenState(bool open, int32_t pluginId) {
   open_ = open;
@@ -88,9 +76,7 @@ void GeDialog::SetOpenState(bool open, int32_t pluginId) {
   if (open) dialogs.push_back(this);
 }
 
-GeDialog* LastOpenedDialog() {
-  return OpenDialogs().empty() ? nullptr : OpenDialogs().back();
-}
+GeDialog* LastOpenedDialog() { return OpenDialogs().empty() ? nullptr : OpenDialogs().back(); }
 
 namespace {
 
@@ -121,9 +107,7 @@ std::function<void(int32_t)>& MousePointerHandler() {
 bool GeDialog::GroupBegin(int32_t id, int32_t flags, int32_t columns, int32_t rows, const brantic::String& title) {
   return window_ && window_->GroupBegin(id, flags, columns, rows, title);
 }
-bool GeDialog::GroupEnd() {
-  return window_ && window_->GroupEnd();
-}
+bool GeDialog::GroupEnd() { return window_ && window_->GroupEnd(); }
 bool GeDialog::GroupBorderSpace(int32_t left, int32_t top, int32_t right, int32_t bottom) {
   return window_ && window_->GroupBorderSpace(left, top, right, bottom);
 }
@@ -165,9 +149,7 @@ bool GeDialog::AddSeparator(int32_t flags) {
 bool GeDialog::AddUserArea(int32_t id, int32_t flags, int32_t width, int32_t height) {
   return window_ && window_->AddGadget(Spec(GadgetKind::UserArea, id, flags, width, height));
 }
-bool GeDialog::AttachUserArea(GeUserArea& area, int32_t id) {
-  return window_ && window_->AttachUserArea(area, id);
-}
+bool GeDialog::AttachUserArea(GeUserArea& area, int32_t id) { return window_ && window_->AttachUserArea(area, id); }
 TreeViewGadget* GeDialog::AddTreeView(int32_t id, int32_t flags, int32_t width, int32_t height,
                                       const Container& settings) {
   GadgetSpec spec = Spec(GadgetKind::TreeView, id, flags, width, height);
@@ -175,28 +157,18 @@ TreeViewGadget* GeDialog::AddTreeView(int32_t id, int32_t flags, int32_t width, 
   if (!window_ || !window_->AddGadget(spec)) return nullptr;
   return window_->FindTreeView(id);
 }
-TreeViewGadget* GeDialog::FindTreeView(int32_t id) {
-  return window_ ? window_->FindTreeView(id) : nullptr;
-}
-bool GeDialog::FlushGroup(int32_t id) {
-  return window_ && window_->FlushGroup(id);
-}
-bool GeDialog::LayoutChanged(int32_t id) {
-  return window_ && window_->LayoutChanged(id);
-}
+TreeViewGadget* GeDialog::FindTreeView(int32_t id) { return window_ ? window_->FindTreeView(id) : nullptr; }
+bool GeDialog::FlushGroup(int32_t id) { return window_ && window_->FlushGroup(id); }
+bool GeDialog::LayoutChanged(int32_t id) { return window_ && window_->LayoutChanged(id); }
 
-bool GeDialog::SetString(int32_t id, const brantic::String& text) {
-  return window_ && window_->SetValue(id, text);
-}
+bool GeDialog::SetString(int32_t id, const brantic::String& text) { return window_ && window_->SetValue(id, text); }
 bool GeDialog::GetString(int32_t id, brantic::String& text) const {
   const auto value = window_ ? window_->GetValue(id) : std::nullopt;
   const auto* found = value ? std::get_if<brantic::String>(&*value) : nullptr;
   if (found) text = *found;
   return found != nullptr;
 }
-bool GeDialog::SetInt32(int32_t id, int32_t value) {
-  return window_ && window_->SetValue(id, value);
-}
+bool GeDialog::SetInt32(int32_t id, int32_t value) { return window_ && window_->SetValue(id, value); }
 bool GeDialog::SetInt32(int32_t id, int32_t value, int32_t minimum, int32_t maximum, int32_t step) {
   return window_ && window_->SetLimits(id, minimum, maximum, step) && window_->SetValue(id, value);
 }
@@ -213,9 +185,7 @@ bool GeDialog::GetInt32(int32_t id, int32_t& value) const {
     return false;
   return true;
 }
-bool GeDialog::SetFloat(int32_t id, double value) {
-  return window_ && window_->SetValue(id, value);
-}
+bool GeDialog::SetFloat(int32_t id, double value) { return window_ && window_->SetValue(id, value); }
 bool GeDialog::GetFloat(int32_t id, double& value) const {
   const auto found = window_ ? window_->GetValue(id) : std::nullopt;
   if (!found) return false;
@@ -227,9 +197,7 @@ bool GeDialog::GetFloat(int32_t id, double& value) const {
     return false;
   return true;
 }
-bool GeDialog::SetBool(int32_t id, bool value) {
-  return window_ && window_->SetValue(id, value);
-}
+bool GeDialog::SetBool(int32_t id, bool value) { return window_ && window_->SetValue(id, value); }
 bool GeDialog::GetBool(int32_t id, bool& value) const {
   const auto found = window_ ? window_->GetValue(id) : std::nullopt;
   if (!found) return false;
@@ -241,9 +209,7 @@ bool GeDialog::GetBool(int32_t id, bool& value) const {
     return false;
   return true;
 }
-bool GeDialog::Enable(int32_t id, bool enabled) {
-  return window_ && window_->Enable(id, enabled);
-}
+bool GeDialog::Enable(int32_t id, bool enabled) { return window_ && window_->Enable(id, enabled); }
 void GeDialog::SetTitle(const brantic::String& title) {
   if (window_) window_->SetTitle(title);
 }
@@ -283,12 +249,8 @@ void SetMousePointer(int32_t pointer) {
   if (MousePointerHandler()) MousePointerHandler()(pointer);
 }
 
-void SetMousePointerHandler(std::function<void(int32_t)> handler) {
-  MousePointerHandler() = std::move(handler);
-}
-int32_t GetMousePointer() {
-  return MousePointer();
-}
+void SetMousePointerHandler(std::function<void(int32_t)> handler) { MousePointerHandler() = std::move(handler); }
+int32_t GetMousePointer() { return MousePointer(); }
 
 GeDialog* FindOpenDialog(int32_t pluginId) {
   const auto& dialogs = LiveDialogs();

@@ -9,9 +9,7 @@ namespace bx3 {
 
 Take::Take(brantic::String name) : Element(type::kTake, std::move(name)) {}
 
-Take::Take(brantic::String name, ElementUid uid) : Element(type::kTake, uid) {
-  SetName(std::move(name));
-}
+Take::Take(brantic::String name, ElementUid uid) : Element(type::kTake, uid) { SetName(std::move(name)); }
 
 const TakeOverride* Take::FindOverride(const Element* element, int32_t paramId) const {
   if (!element) return nullptr;
@@ -98,9 +96,7 @@ Element* Document::FindByUid(ElementUid uid) const {
   return found == byUid_.end() ? nullptr : found->second;
 }
 
-void Document::Register(Element& element) {
-  byUid_[element.GetUid()] = &element;
-}
+void Document::Register(Element& element) { byUid_[element.GetUid()] = &element; }
 
 void Document::Unregister(Element& element) {
   const auto found = byUid_.find(element.GetUid());
@@ -166,9 +162,7 @@ std::vector<Take*> Document::GetTakes() const {
   return takes;
 }
 
-void Document::StartUndo() {
-  ++undoDepth_;
-}
+void Document::StartUndo() { ++undoDepth_; }
 
 bool Document::AddUndo(UndoKind kind, Element* element) {
   if (undoDepth_ == 0 || !element || element->GetDocument() != this || element == this) {
@@ -177,9 +171,7 @@ bool Document::AddUndo(UndoKind kind, Element* element) {
   UndoRecord record{kind, element->GetUid(), 0, element->IndexInParent(), nullptr};
   if (Element* parent = element->GetParent()) record.parentUid = parent->GetUid();
   switch (kind) {
-    case kUndoChange:
-      record.data = element->CloneData();
-      break;
+    case kUndoChange: record.data = element->CloneData(); break;
     case kUndoDelete:
       if (!element->GetParent()) return false;
       record.data = element->CloneTree();
@@ -187,8 +179,7 @@ bool Document::AddUndo(UndoKind kind, Element* element) {
     case kUndoNew:
       if (!element->GetParent()) return false;
       break;
-    default:
-      return false;
+    default: return false;
   }
   openStep_.push_back(std::move(record));
   return true;

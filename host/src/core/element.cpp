@@ -17,9 +17,7 @@ ElementUid NextUid() {
 
 }  // namespace
 
-void ElementLink::Set(const Element* element) {
-  uid_ = element ? element->GetUid() : 0;
-}
+void ElementLink::Set(const Element* element) { uid_ = element ? element->GetUid() : 0; }
 
 Element* ElementLink::Resolve(const Document* document) const {
   return document && uid_ ? document->FindByUid(uid_) : nullptr;
@@ -27,24 +25,15 @@ Element* ElementLink::Resolve(const Document* document) const {
 
 int32_t DataTypeOf(const ParamValue& value) {
   switch (value.index()) {
-    case 1:
-      return kDataTypeBool;
-    case 2:
-      return kDataTypeInt32;
-    case 3:
-      return kDataTypeFloat;
-    case 4:
-      return kDataTypeTime;
-    case 5:
-      return kDataTypeString;
-    case 6:
-      return kDataTypeFilename;
-    case 7:
-      return kDataTypeLink;
-    case 8:
-      return kDataTypeUrl;
-    default:
-      return kDataTypeNone;
+    case 1: return kDataTypeBool;
+    case 2: return kDataTypeInt32;
+    case 3: return kDataTypeFloat;
+    case 4: return kDataTypeTime;
+    case 5: return kDataTypeString;
+    case 6: return kDataTypeFilename;
+    case 7: return kDataTypeLink;
+    case 8: return kDataTypeUrl;
+    default: return kDataTypeNone;
   }
 }
 
@@ -70,9 +59,7 @@ bool CompleteDescId(int32_t typeId, DescId& id) {
   return true;
 }
 
-Element::Element(int32_t typeId, brantic::String name) : Element(typeId, NextUid()) {
-  name_ = std::move(name);
-}
+Element::Element(int32_t typeId, brantic::String name) : Element(typeId, NextUid()) { name_ = std::move(name); }
 
 Element::Element(int32_t typeId, ElementUid uid) : typeId_(typeId), typeInfo_(FindType(typeId)), uid_(uid) {}
 
@@ -207,9 +194,7 @@ void Element::SetParameter(int32_t id, ParamValue value, int32_t /*setFlags*/) {
   SetDirty();
 }
 
-Element* Element::GetLayer() const {
-  return layer_.Resolve(document_);
-}
+Element* Element::GetLayer() const { return layer_.Resolve(document_); }
 
 void Element::SetLayer(const Element* layer) {
   layer_.Set(layer);
@@ -227,9 +212,7 @@ void Element::SetNodeGraph(brantic::NodeGraph graph) {
   SetDirty();
 }
 
-uint32_t Element::GetDirty(int32_t /*selector*/) const {
-  return dirty_;
-}
+uint32_t Element::GetDirty(int32_t /*selector*/) const { return dirty_; }
 
 void Element::SetDirty() {
   for (Element* element = this; element; element = element->parent_) ++element->dirty_;

@@ -59,26 +59,16 @@ std::optional<IconStyle> ElementTypeStyle(int32_t id) {
   const TypeInfo* info = FindType(id);
   if (!info) return std::nullopt;
   switch (info->category) {
-    case TypeCategory::Object:
-      return IconStyle{id, Shape::Cube, {120, 144, 156}};
-    case TypeCategory::Tag:
-      return IconStyle{id, Shape::Diamond, {149, 117, 205}};
-    case TypeCategory::Material:
-      return IconStyle{id, Shape::Disc, {239, 108, 0}};
-    case TypeCategory::Shader:
-      return IconStyle{id, Shape::Ring, {255, 183, 77}};
-    case TypeCategory::SceneEffect:
-      return IconStyle{id, Shape::Bars, {77, 182, 172}};
-    case TypeCategory::RenderSettings:
-      return IconStyle{id, Shape::Film, {96, 125, 139}};
-    case TypeCategory::Layer:
-      return IconStyle{id, Shape::Square, {158, 158, 158}};
-    case TypeCategory::Take:
-      return IconStyle{id, Shape::Film, {121, 134, 203}};
-    case TypeCategory::Document:
-      return IconStyle{id, Shape::Frame, {189, 189, 189}};
-    case TypeCategory::Head:
-      return IconStyle{id, Shape::Stack, {189, 189, 189}};
+    case TypeCategory::Object: return IconStyle{id, Shape::Cube, {120, 144, 156}};
+    case TypeCategory::Tag: return IconStyle{id, Shape::Diamond, {149, 117, 205}};
+    case TypeCategory::Material: return IconStyle{id, Shape::Disc, {239, 108, 0}};
+    case TypeCategory::Shader: return IconStyle{id, Shape::Ring, {255, 183, 77}};
+    case TypeCategory::SceneEffect: return IconStyle{id, Shape::Bars, {77, 182, 172}};
+    case TypeCategory::RenderSettings: return IconStyle{id, Shape::Film, {96, 125, 139}};
+    case TypeCategory::Layer: return IconStyle{id, Shape::Square, {158, 158, 158}};
+    case TypeCategory::Take: return IconStyle{id, Shape::Film, {121, 134, 203}};
+    case TypeCategory::Document: return IconStyle{id, Shape::Frame, {189, 189, 189}};
+    case TypeCategory::Head: return IconStyle{id, Shape::Stack, {189, 189, 189}};
   }
   return std::nullopt;
 }
@@ -94,35 +84,24 @@ bool Inside(Shape shape, int x, int y) {
   const double cx = x - 7.5, cy = y - 7.5;
   const double r = std::sqrt(cx * cx + cy * cy);
   switch (shape) {
-    case Shape::Disc:
-      return r <= 6.0;
-    case Shape::Ring:
-      return r <= 6.5 && r >= 4.0;
-    case Shape::Square:
-      return x >= 2 && x <= 13 && y >= 2 && y <= 13;
-    case Shape::Frame:
-      return (x >= 2 && x <= 13 && y >= 2 && y <= 13) && !(x >= 4 && x <= 11 && y >= 4 && y <= 11);
+    case Shape::Disc: return r <= 6.0;
+    case Shape::Ring: return r <= 6.5 && r >= 4.0;
+    case Shape::Square: return x >= 2 && x <= 13 && y >= 2 && y <= 13;
+    case Shape::Frame: return (x >= 2 && x <= 13 && y >= 2 && y <= 13) && !(x >= 4 && x <= 11 && y >= 4 && y <= 11);
     case Shape::Stack:
       return (x >= 1 && x <= 10 && y >= 5 && y <= 14) || (x >= 5 && x <= 14 && y >= 1 && y <= 3) ||
              (x >= 12 && x <= 14 && y >= 1 && y <= 10);
-    case Shape::TriangleRight:
-      return x >= 5 && x <= 11 && std::abs(cy) <= (11 - x) * 0.75 + 0.5;
-    case Shape::TriangleDown:
-      return y >= 5 && y <= 11 && std::abs(cx) <= (11 - y) * 0.75 + 0.5;
-    case Shape::Diamond:
-      return std::abs(cx) + std::abs(cy) <= 6.5;
+    case Shape::TriangleRight: return x >= 5 && x <= 11 && std::abs(cy) <= (11 - x) * 0.75 + 0.5;
+    case Shape::TriangleDown: return y >= 5 && y <= 11 && std::abs(cx) <= (11 - y) * 0.75 + 0.5;
+    case Shape::Diamond: return std::abs(cx) + std::abs(cy) <= 6.5;
     case Shape::Bars:
       return (y == 3 || y == 4)   ? (x >= 1 && x <= 14)
              : (y == 7 || y == 8) ? (x >= 3 && x <= 12)
                                   : (y == 11 || y == 12) && (x >= 5 && x <= 10);
-    case Shape::Wave:
-      return std::abs(cy - 4.5 * std::sin(x * 0.8)) <= 1.2;
-    case Shape::Film:
-      return (x >= 1 && x <= 14 && y >= 3 && y <= 12) && !((y == 4 || y == 11) && x % 3 == 0);
-    case Shape::Cube:
-      return std::abs(cx) + std::abs(cy) * 0.6 <= 6.5 && cy >= -6.0 && cy <= 6.5;
-    case Shape::Slash:
-      return (r <= 6.5 && r >= 5.0) || (std::abs(cx + cy) <= 1.0 && r <= 6.0);
+    case Shape::Wave: return std::abs(cy - 4.5 * std::sin(x * 0.8)) <= 1.2;
+    case Shape::Film: return (x >= 1 && x <= 14 && y >= 3 && y <= 12) && !((y == 4 || y == 11) && x % 3 == 0);
+    case Shape::Cube: return std::abs(cx) + std::abs(cy) * 0.6 <= 6.5 && cy >= -6.0 && cy <= 6.5;
+    case Shape::Slash: return (r <= 6.5 && r >= 5.0) || (std::abs(cx + cy) <= 1.0 && r <= 6.0);
   }
   return false;
 }
@@ -139,9 +118,7 @@ void Draw(const IconStyle& style, BaseBitmap& bitmap) {
 
 }  // namespace
 
-bool HasIcon(int32_t id) {
-  return FindStyle(id).has_value();
-}
+bool HasIcon(int32_t id) { return FindStyle(id).has_value(); }
 
 bool GetIcon(int32_t id, BaseBitmap& bitmap) {
   const std::optional<IconStyle> style = FindStyle(id);

@@ -24,21 +24,11 @@ ModalState& State() {
 
 }  // namespace
 
-void QueueMessageAnswer(int32_t answer) {
-  State().answers.emplace_back(answer);
-}
-void QueueFileAnswer(std::optional<Filename> path) {
-  State().answers.emplace_back(std::move(path));
-}
-void ClearQueuedAnswers() {
-  State().answers.clear();
-}
-int64_t QueuedAnswerCount() {
-  return static_cast<int64_t>(State().answers.size());
-}
-void SetModalPresenter(ModalPresenter* presenter) {
-  State().presenter = presenter;
-}
+void QueueMessageAnswer(int32_t answer) { State().answers.emplace_back(answer); }
+void QueueFileAnswer(std::optional<Filename> path) { State().answers.emplace_back(std::move(path)); }
+void ClearQueuedAnswers() { State().answers.clear(); }
+int64_t QueuedAnswerCount() { return static_cast<int64_t>(State().answers.size()); }
+void SetModalPresenter(ModalPresenter* presenter) { State().presenter = presenter; }
 
 int32_t MessageDialog(int32_t style, const brantic::String& text) {
   BX3_MAIN_THREAD_ONLY();

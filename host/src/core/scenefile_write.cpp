@@ -176,9 +176,7 @@ class SceneWriter {
 
 }  // namespace
 
-std::string SerializeDocument(const Document& document) {
-  return SceneWriter(document).Write().dump(2) + "\n";
-}
+std::string SerializeDocument(const Document& document) { return SceneWriter(document).Write().dump(2) + "\n"; }
 
 brantic::Result<void> SaveDocument(Document& document, const std::string& path) {
   BX3_MAIN_THREAD_ONLY();

@@ -47,9 +47,7 @@ void AttributesChanged() {
 
 }  // namespace
 
-void SetServiceHandlers(ServiceHandlers handlers) {
-  State().handlers = std::move(handlers);
-}
+void SetServiceHandlers(ServiceHandlers handlers) { State().handlers = std::move(handlers); }
 
 bool ShowInFileBrowser(const Filename& path, bool open) {
   BX3_MAIN_THREAD_ONLY();
@@ -66,9 +64,7 @@ PictureViewer* GetPictureViewer(int32_t /*index*/) {
   return &State().printingViewer;
 }
 
-void AttributeManagerRelease() {
-  State().attributes.element.Clear();
-}
+void AttributeManagerRelease() { State().attributes.element.Clear(); }
 
 void AttributeManagerSetMode(int32_t mode, bool open) {
   BX3_MAIN_THREAD_ONLY();
@@ -87,8 +83,6 @@ void AttributeManagerShow(const Element* element, int32_t flags, const DescId& f
   AttributesChanged();
 }
 
-const AttributeManagerState& GetAttributeManagerState() {
-  return State().attributes;
-}
+const AttributeManagerState& GetAttributeManagerState() { return State().attributes; }
 
 }  // namespace bx3

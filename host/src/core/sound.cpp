@@ -16,17 +16,12 @@ int32_t BitsOf(int format) {
     case SF_FORMAT_PCM_S8:
     case SF_FORMAT_PCM_U8:
     case SF_FORMAT_ULAW:
-    case SF_FORMAT_ALAW:
-      return 8;
-    case SF_FORMAT_PCM_24:
-      return 24;
+    case SF_FORMAT_ALAW: return 8;
+    case SF_FORMAT_PCM_24: return 24;
     case SF_FORMAT_PCM_32:
-    case SF_FORMAT_FLOAT:
-      return 32;
-    case SF_FORMAT_DOUBLE:
-      return 64;
-    default:
-      return 16;  // 16-bit PCM, and what compressed formats decode to
+    case SF_FORMAT_FLOAT: return 32;
+    case SF_FORMAT_DOUBLE: return 64;
+    default: return 16;  // 16-bit PCM, and what compressed formats decode to
   }
 }
 

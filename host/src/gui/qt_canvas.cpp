@@ -2,9 +2,7 @@
 
 namespace bx3::gui {
 
-QColor ToQColor(Rgb color) {
-  return QColor(color.r, color.g, color.b);
-}
+QColor ToQColor(Rgb color) { return QColor(color.r, color.g, color.b); }
 
 QImage ToQImage(const BaseBitmap& bitmap) {
   if (bitmap.IsEmpty()) return QImage();
@@ -40,9 +38,7 @@ void QtCanvas::DrawBitmap(const BaseBitmap& bitmap, int32_t sx, int32_t sy, int3
   }
 }
 
-void QtCanvas::SetClip(int32_t x, int32_t y, int32_t w, int32_t h) {
-  painter_.setClipRect(x, y, w, h);
-}
+void QtCanvas::SetClip(int32_t x, int32_t y, int32_t w, int32_t h) { painter_.setClipRect(x, y, w, h); }
 
 int32_t QtCanvas::TextWidth(const brantic::String& text) const {
   return metrics_.horizontalAdvance(QString::fromUtf8(text.View().data(), int(text.Length())));

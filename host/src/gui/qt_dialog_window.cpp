@@ -37,24 +37,15 @@ QIcon HostIcon(int32_t id) {
 
 int32_t KeyCodeOf(int qtKey) {
   switch (qtKey) {
-    case Qt::Key_Up:
-      return key::kUp;
-    case Qt::Key_Down:
-      return key::kDown;
-    case Qt::Key_Left:
-      return key::kLeft;
-    case Qt::Key_Right:
-      return key::kRight;
-    case Qt::Key_PageUp:
-      return key::kPageUp;
-    case Qt::Key_PageDown:
-      return key::kPageDown;
-    case Qt::Key_Home:
-      return key::kHome;
-    case Qt::Key_End:
-      return key::kEnd;
-    default:
-      return 0;
+    case Qt::Key_Up: return key::kUp;
+    case Qt::Key_Down: return key::kDown;
+    case Qt::Key_Left: return key::kLeft;
+    case Qt::Key_Right: return key::kRight;
+    case Qt::Key_PageUp: return key::kPageUp;
+    case Qt::Key_PageDown: return key::kPageDown;
+    case Qt::Key_Home: return key::kHome;
+    case Qt::Key_End: return key::kEnd;
+    default: return 0;
   }
 }
 
@@ -157,9 +148,7 @@ bool DialogWindowWidget::AddGadget(const GadgetSpec& spec) {
   if (spec.id != 0 && gadgets_.count(spec.id)) return false;
   QWidget* widget = nullptr;
   switch (spec.kind) {
-    case GadgetKind::StaticText:
-      widget = new QLabel(ToQString(spec.text), this);
-      break;
+    case GadgetKind::StaticText: widget = new QLabel(ToQString(spec.text), this); break;
     case GadgetKind::EditText: {
       auto* edit = new QLineEdit(this);
       connect(edit, &QLineEdit::textEdited, this, [this, id = spec.id] { SendCommand(id); });
@@ -276,9 +265,7 @@ bool DialogWindowWidget::AttachUserArea(GeUserArea& area, int32_t id) {
   return true;
 }
 
-TreeViewWidget* DialogWindowWidget::FirstTree() const {
-  return trees_.empty() ? nullptr : trees_.begin()->second;
-}
+TreeViewWidget* DialogWindowWidget::FirstTree() const { return trees_.empty() ? nullptr : trees_.begin()->second; }
 
 TreeViewGadget* DialogWindowWidget::FindTreeView(int32_t id) {
   const auto found = trees_.find(id);
@@ -361,9 +348,7 @@ bool DialogWindowWidget::Focus(int32_t id) {
   return true;
 }
 
-void DialogWindowWidget::SetTitle(const brantic::String& title) {
-  setWindowTitle(ToQString(title));
-}
+void DialogWindowWidget::SetTitle(const brantic::String& title) { setWindowTitle(ToQString(title)); }
 
 void DialogWindowWidget::SetTimer(int32_t milliseconds) {
   if (milliseconds <= 0) {

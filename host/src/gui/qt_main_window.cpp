@@ -249,10 +249,8 @@ bool MainWindow::ConfirmDiscard() {
       if (!saved) MessageDialog(kMessageInformation, saved.GetError().Message());
       return saved.HasValue();
     }
-    case kAnswerNo:
-      return true;
-    default:
-      return false;
+    case kAnswerNo: return true;
+    default: return false;
   }
 }
 

@@ -21,14 +21,10 @@ class QtModalPresenter final : public ModalPresenter {
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     }
     switch (box.exec()) {
-      case QMessageBox::Yes:
-        return kAnswerYes;
-      case QMessageBox::No:
-        return kAnswerNo;
-      case QMessageBox::Cancel:
-        return kAnswerCancel;
-      default:
-        return kAnswerOk;
+      case QMessageBox::Yes: return kAnswerYes;
+      case QMessageBox::No: return kAnswerNo;
+      case QMessageBox::Cancel: return kAnswerCancel;
+      default: return kAnswerOk;
     }
   }
 
@@ -37,12 +33,8 @@ class QtModalPresenter final : public ModalPresenter {
     const QString folder = ToQString(start.GetString());
     QString chosen;
     switch (mode) {
-      case FileSelectMode::Load:
-        chosen = QFileDialog::getOpenFileName(nullptr, ToQString(title), folder);
-        break;
-      case FileSelectMode::Save:
-        chosen = QFileDialog::getSaveFileName(nullptr, ToQString(title), folder);
-        break;
+      case FileSelectMode::Load: chosen = QFileDialog::getOpenFileName(nullptr, ToQString(title), folder); break;
+      case FileSelectMode::Save: chosen = QFileDialog::getSaveFileName(nullptr, ToQString(title), folder); break;
       case FileSelectMode::Directory:
         chosen = QFileDialog::getExistingDirectory(nullptr, ToQString(title), folder);
         break;
@@ -63,8 +55,6 @@ void InstallModalPresenter() {
   }
 }
 
-void RemoveModalPresenter() {
-  SetModalPresenter(nullptr);
-}
+void RemoveModalPresenter() { SetModalPresenter(nullptr); }
 
 }  // namespace bx3::gui

@@ -8,9 +8,7 @@
 
 namespace bx3::gui {
 
-PictureViewerWindow::~PictureViewerWindow() {
-  delete label_;
-}
+PictureViewerWindow::~PictureViewerWindow() { delete label_; }
 
 bool PictureViewerWindow::LoadFile(const Filename& file) {
   BaseBitmap bitmap;

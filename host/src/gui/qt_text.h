@@ -10,8 +10,6 @@ namespace bx3::gui {
 inline QString ToQString(const brantic::String& text) {
   return QString::fromUtf8(text.View().data(), qsizetype(text.Length()));
 }
-inline brantic::String FromQString(const QString& text) {
-  return brantic::String(text.toStdString());
-}
+inline brantic::String FromQString(const QString& text) { return brantic::String(text.toStdString()); }
 
 }  // namespace bx3::gui

@@ -25,9 +25,7 @@ namespace {
 
 using gui::DialogWindowWidget;
 
-DialogWindowWidget* WindowOf(GeDialog& dialog) {
-  return dynamic_cast<DialogWindowWidget*>(dialog.GetWindow());
-}
+DialogWindowWidget* WindowOf(GeDialog& dialog) { return dynamic_cast<DialogWindowWidget*>(dialog.GetWindow()); }
 
 class QtDialogToolkit final : public DialogToolkit {
  public:
@@ -168,9 +166,7 @@ void ShutdownGui() {
   State() = nullptr;
 }
 
-bool IsGuiInitialized() {
-  return State() != nullptr;
-}
+bool IsGuiInitialized() { return State() != nullptr; }
 
 gui::PictureViewerWindow* gui::SharedPictureViewer() {
   GuiState* state = State();

@@ -63,9 +63,7 @@ TreeViewWidget::TreeViewWidget(DialogWindowWidget& owner, int32_t id, const Cont
   verticalScrollBar()->setSingleStep(1);
 }
 
-TreeViewWidget::~TreeViewWidget() {
-  cellArea_.SetHost(nullptr);
-}
+TreeViewWidget::~TreeViewWidget() { cellArea_.SetHost(nullptr); }
 
 void TreeViewWidget::SetRoot(void* root, TreeViewFunctions* functions, void* userData) {
   root_ = root;
@@ -189,9 +187,7 @@ TreeItem TreeViewWidget::ItemAtRow(int64_t row, int32_t* depth) const {
   return state.empty() ? 0 : state.back();
 }
 
-std::vector<TreeViewWidget::VisibleRow> TreeViewWidget::RowsInView() const {
-  return RowsInView(viewport()->height());
-}
+std::vector<TreeViewWidget::VisibleRow> TreeViewWidget::RowsInView() const { return RowsInView(viewport()->height()); }
 
 std::vector<TreeViewWidget::VisibleRow> TreeViewWidget::RowsInView(int32_t viewHeight) const {
   std::vector<VisibleRow> rows;

@@ -56,9 +56,7 @@ void TreeViewWidget::DoubleClickRow(int64_t row, int32_t columnIndex) {
   editor_->setFocus();
 }
 
-bool TreeViewWidget::IsEditing() const {
-  return editor_ && editor_->isVisible();
-}
+bool TreeViewWidget::IsEditing() const { return editor_ && editor_->isVisible(); }
 
 void TreeViewWidget::FinishEditing(const brantic::String& text) {
   if (!IsEditing()) return;

@@ -125,8 +125,6 @@ void UserAreaWidget::LocalToScreen(int32_t& x, int32_t& y) const {
   y = global.y();
 }
 
-void UserAreaWidget::SetPointerPosition(int32_t screenX, int32_t screenY) {
-  QCursor::setPos(screenX, screenY);
-}
+void UserAreaWidget::SetPointerPosition(int32_t screenX, int32_t screenY) { QCursor::setPos(screenX, screenY); }
 
 }  // namespace bx3::gui

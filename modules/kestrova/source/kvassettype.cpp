@@ -28,9 +28,7 @@ static_assert(std::size(kImageSuffixes) == 38 && std::size(kVideoSuffixes) == 14
               std::size(kReferenced3DSuffixes) == 28);
 
 // Suffixes are ASCII: case is folded without the locale.
-constexpr char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
+constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -65,21 +63,11 @@ brantic::Result<void> RegisterAssetTypeEnumeration() {
                                        {ASSETTYPE_SEQUENCE, "SEQUENCE"}});
 }
 
-bool IsImageFile(const bx3::Filename& name) {
-  return HasSuffixIn(name, kImageSuffixes);
-}
-bool IsVideoFile(const bx3::Filename& name) {
-  return HasSuffixIn(name, kVideoSuffixes);
-}
-bool IsAudioFile(const bx3::Filename& name) {
-  return HasSuffixIn(name, kAudioSuffixes);
-}
-bool IsExternalCacheFile(const bx3::Filename& name) {
-  return HasSuffixIn(name, kCacheSuffixes);
-}
-bool IsReferenced3DFile(const bx3::Filename& name) {
-  return HasSuffixIn(name, kReferenced3DSuffixes);
-}
+bool IsImageFile(const bx3::Filename& name) { return HasSuffixIn(name, kImageSuffixes); }
+bool IsVideoFile(const bx3::Filename& name) { return HasSuffixIn(name, kVideoSuffixes); }
+bool IsAudioFile(const bx3::Filename& name) { return HasSuffixIn(name, kAudioSuffixes); }
+bool IsExternalCacheFile(const bx3::Filename& name) { return HasSuffixIn(name, kCacheSuffixes); }
+bool IsReferenced3DFile(const bx3::Filename& name) { return HasSuffixIn(name, kReferenced3DSuffixes); }
 
 uint32_t ClassifyAssetName(const bx3::Filename& name) {
   // The suffix of a name is that of its file part.
@@ -92,9 +80,7 @@ uint32_t ClassifyAssetName(const bx3::Filename& name) {
   return ASSETTYPE_OTHER;
 }
 
-void ClassifyAssetFile(KvAssetEntry& entry) {
-  entry.assetType = ClassifyAssetName(entry.assetPath);
-}
+void ClassifyAssetFile(KvAssetEntry& entry) { entry.assetType = ClassifyAssetName(entry.assetPath); }
 
 uint32_t RefineAssetType(uint32_t type, const bx3::Filename& name, const KvMediaSupport& support) {
   if (type & kAssetTypeMaskScene) return type;
@@ -106,18 +92,12 @@ uint32_t RefineAssetType(uint32_t type, const bx3::Filename& name, const KvMedia
 
 brantic::String AssetTypeName(uint32_t assetType) {
   switch (assetType) {
-    case ASSETTYPE_IMAGE:
-      return GetResourceString(res::kTypeImage);
-    case ASSETTYPE_VIDEO:
-      return GetResourceString(res::kTypeMovie);
-    case ASSETTYPE_AUDIO:
-      return GetResourceString(res::kTypeSound);
-    case ASSETTYPE_CACHE:
-      return GetResourceString(res::kTypeCache);
-    case ASSETTYPE_REFERENCED3D:
-      return GetResourceString(res::kTypeReference3d);
-    default:
-      return GetResourceString(res::kTypeOther);
+    case ASSETTYPE_IMAGE: return GetResourceString(res::kTypeImage);
+    case ASSETTYPE_VIDEO: return GetResourceString(res::kTypeMovie);
+    case ASSETTYPE_AUDIO: return GetResourceString(res::kTypeSound);
+    case ASSETTYPE_CACHE: return GetResourceString(res::kTypeCache);
+    case ASSETTYPE_REFERENCED3D: return GetResourceString(res::kTypeReference3d);
+    default: return GetResourceString(res::kTypeOther);
   }
 }
 

@@ -15,9 +15,7 @@ namespace {
 
 using brantic::String;
 
-String R(int32_t id) {
-  return GetResourceString(id);
-}
+String R(int32_t id) { return GetResourceString(id); }
 
 // The columns a group row shows its text in, per group mode.
 bool GroupRowShows(int32_t groupMode, int32_t column) {
@@ -25,12 +23,9 @@ bool GroupRowShows(int32_t groupMode, int32_t column) {
     case kGroupByAsset:
       return column != column::kElement && column != column::kElementType && column != column::kTake &&
              column != column::kBreadcrumb && column != column::kNodeSpace && column != column::kLayer;
-    case kGroupByAssetType:
-      return column == column::kAssetType;
-    case kGroupByFormat:
-      return column == column::kFormat || column == column::kAssetType;
-    default:
-      return column == GroupingColumn(groupMode);
+    case kGroupByAssetType: return column == column::kAssetType;
+    case kGroupByFormat: return column == column::kFormat || column == column::kAssetType;
+    default: return column == GroupingColumn(groupMode);
   }
 }
 
@@ -44,53 +39,35 @@ std::string ZeroPadded(int64_t value, int32_t digits) {
 
 int32_t GroupingColumn(int32_t groupMode) {
   switch (groupMode) {
-    case kGroupByAsset:
-      return column::kAsset;
-    case kGroupByAssetType:
-      return column::kAssetType;
-    case kGroupByElementType:
-      return column::kElementType;
-    case kGroupByLayer:
-      return column::kLayer;
-    case kGroupByTake:
-      return column::kTake;
-    case kGroupByNodeSpace:
-      return column::kNodeSpace;
-    case kGroupByFormat:
-      return column::kFormat;
-    default:
-      return 0;
+    case kGroupByAsset: return column::kAsset;
+    case kGroupByAssetType: return column::kAssetType;
+    case kGroupByElementType: return column::kElementType;
+    case kGroupByLayer: return column::kLayer;
+    case kGroupByTake: return column::kTake;
+    case kGroupByNodeSpace: return column::kNodeSpace;
+    case kGroupByFormat: return column::kFormat;
+    default: return 0;
   }
 }
 
 String StatusText(int32_t resolveResult) {
   switch (resolveResult) {
-    case kResolveMissing:
-      return R(res::kStatusMissing);
-    case kResolveFoundByName:
-      return R(res::kStatusFoundInSearchFolder);
-    case kResolvePaintTexture:
-      return R(res::kStatusOpenForPainting);
-    case kResolveBuiltByHost:
-      return R(res::kStatusBuiltFromSearchFolder);
-    case kResolveFound:
-      return R(res::kStatusFound);
-    default:
-      return R(res::kNone);
+    case kResolveMissing: return R(res::kStatusMissing);
+    case kResolveFoundByName: return R(res::kStatusFoundInSearchFolder);
+    case kResolvePaintTexture: return R(res::kStatusOpenForPainting);
+    case kResolveBuiltByHost: return R(res::kStatusBuiltFromSearchFolder);
+    case kResolveFound: return R(res::kStatusFound);
+    default: return R(res::kNone);
   }
 }
 
 String AssetTypeText(const KvAssetEntry& record, bool undecorated) {
   if (undecorated && record.IsSequence()) {
     switch (record.assetType) {
-      case ASSETTYPE_IMAGE:
-        return R(res::kTypeImageSequence);
-      case ASSETTYPE_CACHE:
-        return R(res::kTypeCacheSequence);
-      case ASSETTYPE_REFERENCED3D:
-        return R(res::kTypeReference3dSequence);
-      default:
-        return R(res::kTypeSequence);
+      case ASSETTYPE_IMAGE: return R(res::kTypeImageSequence);
+      case ASSETTYPE_CACHE: return R(res::kTypeCacheSequence);
+      case ASSETTYPE_REFERENCED3D: return R(res::kTypeReference3dSequence);
+      default: return R(res::kTypeSequence);
     }
   }
   return AssetTypeName(record.assetType);
@@ -125,9 +102,7 @@ String LayerText(const KvAssetEntry& record, const bx3::Document* document) {
   return layer ? layer->GetName() : R(res::kNoLayer);
 }
 
-String TakeText(const KvAssetEntry& record) {
-  return record.takeName.IsEmpty() ? R(res::kNone) : record.takeName;
-}
+String TakeText(const KvAssetEntry& record) { return record.takeName.IsEmpty() ? R(res::kNone) : record.takeName; }
 
 String NodeSpaceText(const KvAssetEntry& record) {
   const String name = NodeSpaceName(record.nodeSpace);
@@ -178,21 +153,11 @@ String CellText(const bx3::Document* document, const KvAssetEntry* record, int32
   if (place.IsGroupRow() && !GroupRowShows(place.groupMode, column)) return String();
   String text;
   switch (column) {
-    case column::kStatus:
-      text = StatusText(record->resolveResult);
-      break;
-    case column::kAssetType:
-      text = AssetTypeText(*record, place.undecorated);
-      break;
-    case column::kAsset:
-      text = AssetNameText(*record);
-      break;
-    case column::kPath:
-      text = record->assetPath.GetString();
-      break;
-    case column::kGlobalPath:
-      text = record->resolvedPath;
-      break;
+    case column::kStatus: text = StatusText(record->resolveResult); break;
+    case column::kAssetType: text = AssetTypeText(*record, place.undecorated); break;
+    case column::kAsset: text = AssetNameText(*record); break;
+    case column::kPath: text = record->assetPath.GetString(); break;
+    case column::kGlobalPath: text = record->resolvedPath; break;
     case column::kNewPath:
       if (!record->hasNewPath) break;
       if (place.childIndex >= 1 && place.childIndex <= int64_t(record->relinkCandidates.size())) {
@@ -201,35 +166,16 @@ String CellText(const bx3::Document* document, const KvAssetEntry* record, int32
         text = record->newPath;
       }
       break;
-    case column::kElementType:
-      text = record->elementName;
-      break;
-    case column::kElement:
-      text = ElementText(*record, document);
-      break;
-    case column::kBreadcrumb:
-      text = BreadcrumbText(*record, document);
-      break;
-    case column::kLayer:
-      text = LayerText(*record, document);
-      break;
-    case column::kTake:
-      text = TakeText(*record);
-      break;
-    case column::kNodeSpace:
-      text = NodeSpaceText(*record);
-      break;
-    case column::kFormat:
-      text = FormatText(*record);
-      break;
-    case column::kSize:
-      text = brantic::MemorySizeToText(record->fileSize, false);
-      break;
-    case column::kResolution:
-      text = ResolutionText(*record);
-      break;
-    default:
-      return R(res::kNone);
+    case column::kElementType: text = record->elementName; break;
+    case column::kElement: text = ElementText(*record, document); break;
+    case column::kBreadcrumb: text = BreadcrumbText(*record, document); break;
+    case column::kLayer: text = LayerText(*record, document); break;
+    case column::kTake: text = TakeText(*record); break;
+    case column::kNodeSpace: text = NodeSpaceText(*record); break;
+    case column::kFormat: text = FormatText(*record); break;
+    case column::kSize: text = brantic::MemorySizeToText(record->fileSize, false); break;
+    case column::kResolution: text = ResolutionText(*record); break;
+    default: return R(res::kNone);
   }
   // Decoration: a group row counts its members, its members are indented.
   if (!place.undecorated && place.members > 1 && column == GroupingColumn(place.groupMode)) {

@@ -25,9 +25,7 @@ std::pair<int32_t, int32_t> TrailingDigits(std::string_view name) {
   return {int32_t(start), int32_t(name.size() - start)};
 }
 
-int32_t TimeToFrame(const brantic::TimeValue& time, double rate) {
-  return time.GetFrame(rate);
-}
+int32_t TimeToFrame(const brantic::TimeValue& time, double rate) { return time.GetFrame(rate); }
 
 std::optional<std::pair<int32_t, int32_t>> OwnerFrameRange(const bx3::Element& owner, const bx3::Document& document,
                                                            const bx3::Filename& assetPath,
@@ -49,8 +47,7 @@ std::optional<std::pair<int32_t, int32_t>> OwnerFrameRange(const bx3::Element& o
       const double rate = document.GetFrameRate();
       return std::make_pair(TimeToFrame(owner.GetTime(1004), rate), TimeToFrame(owner.GetTime(1005), rate));
     }
-    case type::kVolumeSequenceObject:
-      return std::make_pair(owner.GetInt32(6003), owner.GetInt32(6004));
+    case type::kVolumeSequenceObject: return std::make_pair(owner.GetInt32(6003), owner.GetInt32(6004));
     case type::kStandardMaterial: {
       auto* graph = const_cast<Element&>(owner).GetNodeGraph(nodeSpace);
       const brantic::Node* node = graph ? graph->FindNode(nodePath) : nullptr;
@@ -63,8 +60,7 @@ std::optional<std::pair<int32_t, int32_t>> OwnerFrameRange(const bx3::Element& o
       };
       return std::make_pair(frame(nodeType->firstFramePort), frame(nodeType->lastFramePort));
     }
-    default:
-      return std::nullopt;
+    default: return std::nullopt;
   }
 }
 

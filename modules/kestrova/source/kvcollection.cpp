@@ -19,9 +19,7 @@ namespace {
 // Below this many uses, starting helper threads costs more than it saves.
 constexpr size_t kHelpedCollection = 256;
 
-bool IsBitmapShader(const bx3::Element* element) {
-  return element && element->GetType() == bx3::type::kBitmapShader;
-}
+bool IsBitmapShader(const bx3::Element* element) { return element && element->GetType() == bx3::type::kBitmapShader; }
 
 }  // namespace
 
@@ -59,9 +57,7 @@ class KvCollection::RowMaker final : public KvUseVisitor {
   const bx3::Filename documentPath_;
 };
 
-KvCollection::KvCollection() {
-  pathCache_.max_load_factor(0.65f);
-}
+KvCollection::KvCollection() { pathCache_.max_load_factor(0.65f); }
 
 KvCollection::~KvCollection() {
   // Results that arrive from now on find no collection; jobs not yet run skip their work.

@@ -77,13 +77,9 @@ const SubCommandEntry* SubCommandTable(size_t& count) {
   return kSubCommands;
 }
 
-Kestrova::~Kestrova() {
-  dialog_.reset();
-}
+Kestrova::~Kestrova() { dialog_.reset(); }
 
-void Kestrova::SetDialog(std::unique_ptr<KestrovaDialog> dialog) {
-  dialog_ = std::move(dialog);
-}
+void Kestrova::SetDialog(std::unique_ptr<KestrovaDialog> dialog) { dialog_ = std::move(dialog); }
 
 bool Kestrova::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;
@@ -111,17 +107,10 @@ bool KestrovaCommandData::Message(int32_t type, void* data) {
   auto* information = static_cast<bx3::CommandInformation*>(data);
   information->managerId = kMainCommandId;
   switch (information->commandId) {
-    case kCmdSelectAll:
-      information->hostCommandId = kHostCmdSelectAll;
-      break;
-    case kCmdDeselectAll:
-      information->hostCommandId = kHostCmdDeselectAll;
-      break;
-    case kCmdInvertSelection:
-      information->hostCommandId = kHostCmdInvertSelection;
-      break;
-    default:
-      break;
+    case kCmdSelectAll: information->hostCommandId = kHostCmdSelectAll; break;
+    case kCmdDeselectAll: information->hostCommandId = kHostCmdDeselectAll; break;
+    case kCmdInvertSelection: information->hostCommandId = kHostCmdInvertSelection; break;
+    default: break;
   }
   return true;
 }

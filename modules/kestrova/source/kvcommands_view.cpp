@@ -20,9 +20,7 @@ class BusyPointer {
   BusyPointer& operator=(const BusyPointer&) = delete;
 };
 
-int32_t CheckedState(bool checked) {
-  return checked ? bx3::kCmdEnabledChecked : bx3::kCmdEnabled;
-}
+int32_t CheckedState(bool checked) { return checked ? bx3::kCmdEnabledChecked : bx3::kCmdEnabled; }
 
 const KvViewFlag* FindViewFlag(int32_t commandId) {
   for (const KvViewFlag& flag : ViewFlagTable()) {
@@ -121,9 +119,7 @@ bool Kv_InvertSelectionCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   return true;
 }
 
-int32_t Kv_InvertSelectionCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
-  return EnabledWhenListed(dialog_);
-}
+int32_t Kv_InvertSelectionCommand::CommandState(bx3::Document*, bx3::GeDialog*) { return EnabledWhenListed(dialog_); }
 
 bool Kv_SelectMissingCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;
@@ -139,9 +135,7 @@ bool Kv_SelectMissingCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   return true;
 }
 
-int32_t Kv_SelectMissingCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
-  return EnabledWhenListed(dialog_);
-}
+int32_t Kv_SelectMissingCommand::CommandState(bx3::Document*, bx3::GeDialog*) { return EnabledWhenListed(dialog_); }
 
 bool Kv_SelectActiveCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;
@@ -159,9 +153,7 @@ bool Kv_SelectActiveCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   return true;
 }
 
-int32_t Kv_SelectActiveCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
-  return bx3::kCmdEnabled;
-}
+int32_t Kv_SelectActiveCommand::CommandState(bx3::Document*, bx3::GeDialog*) { return bx3::kCmdEnabled; }
 
 bool Kv_DeselectAllCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;

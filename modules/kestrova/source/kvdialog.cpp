@@ -14,9 +14,7 @@ namespace kv {
 
 namespace {
 
-brantic::String R(int32_t id) {
-  return GetResourceString(id);
-}
+brantic::String R(int32_t id) { return GetResourceString(id); }
 
 }  // namespace
 
@@ -44,9 +42,7 @@ void KestrovaDialog::BuildColumnLayout() {
   if (treeView_) treeView_->SetLayout(kv::BuildColumnLayout(view_.Settings()));
 }
 
-void KestrovaDialog::EnableMainGroup(bool enable) {
-  Enable(kGadgetMainGroup, enable);
-}
+void KestrovaDialog::EnableMainGroup(bool enable) { Enable(kGadgetMainGroup, enable); }
 
 bool KestrovaDialog::CreateLayout() {
   SetTitle(R(res::kTitle));

@@ -6,9 +6,7 @@
 
 namespace kv {
 
-void KestrovaDialog::DestroyWindow() {
-  treeView_ = nullptr;
-}
+void KestrovaDialog::DestroyWindow() { treeView_ = nullptr; }
 
 int32_t KestrovaDialog::Message(const bx3::Container& message, bx3::Container& result) {
   // The user rearranged the tree's columns: keep the arrangement for the next time.
@@ -32,12 +30,9 @@ bool KestrovaDialog::CoreMessage(int32_t id, const bx3::Container& message) {
         SortRows();
         RegroupAndShow();
         break;
-      case kNotifySelectionChanged:
-        RequestPreview();
-        break;
+      case kNotifySelectionChanged: RequestPreview(); break;
       case kNotifyFoldChanged:
-      default:
-        break;
+      default: break;
     }
     return true;
   }

@@ -60,9 +60,7 @@ void KestrovaDialog::ForgetDocument() {
   RefreshTree();
 }
 
-void KestrovaDialog::SortRows() {
-  view_.Sort(collection_.Rows(), collection_.ActiveDocument());
-}
+void KestrovaDialog::SortRows() { view_.Sort(collection_.Rows(), collection_.ActiveDocument()); }
 
 brantic::Result<void> KestrovaDialog::RebuildViewGroups() {
   const bool filtered = view_.Settings().filterBar;

@@ -27,9 +27,7 @@ bool PassesTypeFilter(const KvAssetEntry& row, const KvViewSettings& view) {
   return false;
 }
 
-bool IsWildcardPattern(std::string_view text) {
-  return text.find_first_of("*?#") != std::string_view::npos;
-}
+bool IsWildcardPattern(std::string_view text) { return text.find_first_of("*?#") != std::string_view::npos; }
 
 std::string WildcardToRegex(std::string_view pattern) {
   // Only the expression language's own characters are escaped: a backslash before a letter
@@ -79,28 +77,17 @@ std::pair<int64_t, int64_t> CoarsenSizes(int64_t fileSize, int64_t limit, int32_
 
 String FilterColumnText(const KvAssetEntry& row, int32_t filterColumn, const bx3::Document* document) {
   switch (filterColumn) {
-    case kFilterAsset:
-      return row.assetPath.GetFile().GetString();
-    case kFilterPath:
-      return row.assetPath.GetString();
-    case kFilterGlobalPath:
-      return row.resolvedPath;
-    case kFilterElementType:
-      return row.elementName;
-    case kFilterElement:
-      return ElementText(row, document);
-    case kFilterBreadcrumb:
-      return BreadcrumbText(row, document);
-    case kFilterLayer:
-      return LayerText(row, document);
-    case kFilterTake:
-      return TakeText(row);
-    case kFilterNodeSpace:
-      return NodeSpaceText(row);
-    case kFilterFormat:
-      return FormatText(row);
-    default:
-      return String();
+    case kFilterAsset: return row.assetPath.GetFile().GetString();
+    case kFilterPath: return row.assetPath.GetString();
+    case kFilterGlobalPath: return row.resolvedPath;
+    case kFilterElementType: return row.elementName;
+    case kFilterElement: return ElementText(row, document);
+    case kFilterBreadcrumb: return BreadcrumbText(row, document);
+    case kFilterLayer: return LayerText(row, document);
+    case kFilterTake: return TakeText(row);
+    case kFilterNodeSpace: return NodeSpaceText(row);
+    case kFilterFormat: return FormatText(row);
+    default: return String();
   }
 }
 
@@ -135,8 +122,7 @@ bool KvFilterBarFilter::Keeps(const KvAssetEntry& row) const {
     case kFilterResolution:
       return (state_.width == 0 || compare(state_.resolutionOption, row.resolutionX, state_.width)) &&
              (state_.height == 0 || compare(state_.resolutionOption, row.resolutionY, state_.height));
-    default:
-      break;
+    default: break;
   }
   if (!IsTextFilterColumn(state_.column) || state_.text.IsEmpty()) return true;
   const String text = FilterColumnText(row, state_.column, document_);

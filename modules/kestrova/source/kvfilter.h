@@ -41,12 +41,8 @@ enum KvFilterColumn : int32_t {
   kFilterAlternate = 100,
 };
 // What a filter column compares: its number without the alternate offset.
-inline constexpr int32_t FilterComparison(int32_t column) {
-  return column % kFilterAlternate;
-}
-inline constexpr bool IsTextFilterColumn(int32_t column) {
-  return column >= kFilterAsset && column <= kFilterFormat;
-}
+inline constexpr int32_t FilterComparison(int32_t column) { return column % kFilterAlternate; }
+inline constexpr bool IsTextFilterColumn(int32_t column) { return column >= kFilterAsset && column <= kFilterFormat; }
 
 // The row filter: some type bit of the row is one the view shows.
 bool PassesTypeFilter(const KvAssetEntry& row, const KvViewSettings& view);

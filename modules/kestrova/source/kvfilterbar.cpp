@@ -11,9 +11,7 @@ namespace kv {
 
 namespace {
 
-brantic::String R(int32_t id) {
-  return GetResourceString(id);
-}
+brantic::String R(int32_t id) { return GetResourceString(id); }
 
 // A list gadget whose entries 0, 1, 2 are the three texts.
 void AddChoice(bx3::GeDialog& dialog, int32_t gadget, const int32_t (&texts)[3]) {
@@ -57,8 +55,7 @@ void KvFilterBarGadgets::Update(bool force) {
         d.AddEditNumber(kGadgetResolutionWidth, 0, 70);
         d.AddEditNumber(kGadgetResolutionHeight, 0, 70);
         break;
-      default:
-        break;
+      default: break;
     }
     d.AddEditText(kGadgetFilterText, bx3::kFitHorizontal, 200);
   }
@@ -71,9 +68,7 @@ void KvFilterBarGadgets::InitValues() {
   d.Activate(kGadgetFilterText);
   if (!stored.text.IsEmpty()) d.SetString(kGadgetFilterText, stored.text);
   switch (FilterComparison(stored.column)) {
-    case kFilterStatus:
-      d.SetInt32(kGadgetStatusComparison, stored.comparisonMode);
-      break;
+    case kFilterStatus: d.SetInt32(kGadgetStatusComparison, stored.comparisonMode); break;
     case kFilterSize:
       d.SetInt32(kGadgetSizeComparison, stored.comparisonMode);
       d.SetFloat(kGadgetSizeValue, stored.comparisonNumber);
@@ -84,8 +79,7 @@ void KvFilterBarGadgets::InitValues() {
       d.SetInt32(kGadgetResolutionWidth, stored.comparisonWidth);
       d.SetInt32(kGadgetResolutionHeight, stored.comparisonHeight);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -126,26 +120,21 @@ bool KvFilterBarGadgets::HandleCommand(int32_t id) {
       Update(true);
       Store();
       return true;
-    case kGadgetFilterText:
-      Store();
-      return true;
+    case kGadgetFilterText: Store(); return true;
     case kGadgetStatusComparison:
     case kGadgetSizeComparison:
     case kGadgetResolutionComparison:
     case kGadgetSizeValue:
     case kGadgetSizeUnit:
     case kGadgetResolutionWidth:
-    case kGadgetResolutionHeight:
-      dialog_.GetInt32(kGadgetFilterColumn, stored.column);
-      return true;
+    case kGadgetResolutionHeight: dialog_.GetInt32(kGadgetFilterColumn, stored.column); return true;
     case kGadgetFilterToggle: {
       bool shown = false;
       dialog_.GetBool(kGadgetFilterToggle, shown);
       Show(shown);
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 

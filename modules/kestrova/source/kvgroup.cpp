@@ -14,22 +14,16 @@ using brantic::String;
 
 String GroupKey(const KvAssetEntry& row, int32_t groupMode, const bx3::Document* document) {
   switch (groupMode) {
-    case kGroupByNodeSpace:
-      return NodeSpaceName(row.nodeSpace);
+    case kGroupByNodeSpace: return NodeSpaceName(row.nodeSpace);
     case kGroupByLayer: {
       const bx3::Element* layer = row.layerLink.Resolve(document);
       return layer ? String(std::to_string(layer->GetUid())) : String();
     }
-    case kGroupByTake:
-      return TakeText(row);
-    case kGroupByElementType:
-      return row.elementName;
-    case kGroupByAssetType:
-      return AssetTypeText(row, false);
-    case kGroupByFormat:
-      return row.formatText;
-    default:
-      return row.assetPath.GetString();
+    case kGroupByTake: return TakeText(row);
+    case kGroupByElementType: return row.elementName;
+    case kGroupByAssetType: return AssetTypeText(row, false);
+    case kGroupByFormat: return row.formatText;
+    default: return row.assetPath.GetString();
   }
 }
 
@@ -41,18 +35,14 @@ brantic::Result<void> GroupRows(const std::vector<KvAssetEntry>& rows, KvViewLis
     built.reserve(lists.rowIndexList.size());
     const auto keyOf = [&](const KvAssetEntry& row) -> std::string_view {
       switch (groupMode) {
-        case kGroupByElementType:
-          return row.elementName.View();
-        case kGroupByFormat:
-          return row.formatText.View();
+        case kGroupByElementType: return row.elementName.View();
+        case kGroupByFormat: return row.formatText.View();
         case kGroupByTake:
           if (!row.takeName.IsEmpty()) return row.takeName.View();
           break;
         case kGroupByAsset:
-        case kGroupNone:
-          return row.assetPath.View();
-        default:
-          break;
+        case kGroupNone: return row.assetPath.View();
+        default: break;
       }
       built.push_back(GroupKey(row, groupMode, document));
       return built.back().View();

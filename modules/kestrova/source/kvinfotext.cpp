@@ -19,13 +19,9 @@ namespace {
 using brantic::Format;
 using brantic::String;
 
-String R(int32_t id) {
-  return GetResourceString(id);
-}
+String R(int32_t id) { return GetResourceString(id); }
 
-std::string Title(int32_t id, const char* ending) {
-  return "<<" + R(id).Std() + ">>" + ending;
-}
+std::string Title(int32_t id, const char* ending) { return "<<" + R(id).Std() + ">>" + ending; }
 
 // The bit depth as the information text writes it.
 std::string BitDepthText(const brantic::PixelFormat& format) {
@@ -42,23 +38,17 @@ std::string ChannelDescription(const brantic::PixelFormat& format, const std::st
   using G = brantic::PixelFormatGroup;
   switch (format.group) {
     case G::Alpha:
-    case G::Grey:
-      return GetResourceString(res::kChannelsGrey, depth).Std();
-    case G::GreyAlpha:
-      return GetResourceString(res::kChannelsGreyAlpha, depth).Std();
+    case G::Grey: return GetResourceString(res::kChannelsGrey, depth).Std();
+    case G::GreyAlpha: return GetResourceString(res::kChannelsGreyAlpha, depth).Std();
     case G::RGB:
     case G::BGR:
-    case G::BGRX:
-      return GetResourceString(res::kChannelsRgb, depth).Std();
+    case G::BGRX: return GetResourceString(res::kChannelsRgb, depth).Std();
     case G::RGBA:
     case G::ARGB:
-    case G::BGRA:
-      return GetResourceString(res::kChannelsRgba, depth).Std();
-    case G::Indexed:
-      return GetResourceString(res::kChannelsIndexed, depth).Std();
+    case G::BGRA: return GetResourceString(res::kChannelsRgba, depth).Std();
+    case G::Indexed: return GetResourceString(res::kChannelsIndexed, depth).Std();
     case G::RGBX:
-    case G::Other:
-      break;
+    case G::Other: break;
   }
   return std::to_string(format.channelCount) + " " + R(res::kChannels).Std() + ", " + depth + " " + R(res::kBits).Std();
 }
@@ -83,8 +73,7 @@ std::optional<std::string> GroupText(const KvAssetEntry& entry, int32_t mode) {
     case kGroupByNodeSpace:
       return Title(res::kNodeSpaceGroup, "\n\n") + R(res::kColumnNodeSpace).Std() + ": " +
              NodeSpaceName(entry.nodeSpace).Std();
-    default:
-      return std::nullopt;
+    default: return std::nullopt;
   }
 }
 
@@ -109,9 +98,7 @@ void AppendSound(const KvAssetEntry& entry, std::string& text) {
 
 }  // namespace
 
-String NothingSelectedText() {
-  return String("<<" + R(res::kNothingSelected).Std() + ">>");
-}
+String NothingSelectedText() { return String("<<" + R(res::kNothingSelected).Std() + ">>"); }
 
 brantic::TimeValue SoundDuration(const bx3::SoundInformation& info) {
   if (info.sampleRate == 0.0) return {};
@@ -155,20 +142,11 @@ String BuildAssetInfoText(const KvAssetEntry& entry, int32_t mode) {
   if (std::optional<std::string> group = GroupText(entry, mode)) return String(std::move(*group));
   std::string text = mode == kGroupByAsset ? Title(res::kFileGroup, "\n\n") : std::string();
   switch (entry.resolveResult) {
-    case kResolveMissing:
-      text += Title(res::kStatusMissing, "\n");
-      break;
-    case kResolveFoundByName:
-      text += Title(res::kStatusFoundInSearchFolder, "\n\n");
-      break;
-    case kResolvePaintTexture:
-      text += Title(res::kStatusOpenForPainting, "\n\n");
-      break;
-    case kResolveBuiltByHost:
-      text += Title(res::kStatusBuiltFromSearchFolder, "\n\n");
-      break;
-    default:
-      break;
+    case kResolveMissing: text += Title(res::kStatusMissing, "\n"); break;
+    case kResolveFoundByName: text += Title(res::kStatusFoundInSearchFolder, "\n\n"); break;
+    case kResolvePaintTexture: text += Title(res::kStatusOpenForPainting, "\n\n"); break;
+    case kResolveBuiltByHost: text += Title(res::kStatusBuiltFromSearchFolder, "\n\n"); break;
+    default: break;
   }
 
   if (!entry.IsMissing() && (entry.assetType & kAssetTypeMaskPicture)) {

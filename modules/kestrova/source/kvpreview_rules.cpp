@@ -75,20 +75,13 @@ int32_t ClampZoom(int32_t value, int32_t delta, int32_t limit) {
 
 std::string_view PlaceholderFileName(uint32_t assetType) {
   switch (assetType) {
-    case ASSETTYPE_OTHER:
-      return "Other.tif";
-    case ASSETTYPE_IMAGE:
-      return "image.tif";
-    case ASSETTYPE_VIDEO:
-      return "video.tif";
-    case ASSETTYPE_AUDIO:
-      return "audio.tif";
-    case ASSETTYPE_CACHE:
-      return "extermalcache.tif";
-    case ASSETTYPE_REFERENCED3D:
-      return "referenced3d.tif";
-    default:
-      return {};
+    case ASSETTYPE_OTHER: return "Other.tif";
+    case ASSETTYPE_IMAGE: return "image.tif";
+    case ASSETTYPE_VIDEO: return "video.tif";
+    case ASSETTYPE_AUDIO: return "audio.tif";
+    case ASSETTYPE_CACHE: return "extermalcache.tif";
+    case ASSETTYPE_REFERENCED3D: return "referenced3d.tif";
+    default: return {};
   }
 }
 

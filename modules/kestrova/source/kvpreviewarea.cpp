@@ -28,9 +28,7 @@ bool IsRegularFile(const bx3::Filename& file) {
   return file.IsPopulated() && ::stat(file.GetString().Std().c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bx3::Rgb Grey(int32_t level) {
-  return bx3::Rgb{uint8_t(level), uint8_t(level), uint8_t(level)};
-}
+bx3::Rgb Grey(int32_t level) { return bx3::Rgb{uint8_t(level), uint8_t(level), uint8_t(level)}; }
 
 // The placeholder picture of an asset type, from the icons folder beside the program's modules.
 bool LoadPlaceholder(uint32_t assetType, bx3::BaseBitmap& bitmap) {
@@ -100,11 +98,8 @@ bool AssetPreviewArea::KvPreviewThread::LoadPreview(const Request& request, Load
     };
     fit.stop = stop;
     switch (full.Init(request.file, fit)) {
-      case bx3::kImageResultOk:
-        break;
-      case bx3::kImageResultCancelled:
-        loaded.stopped = true;
-        return true;
+      case bx3::kImageResultOk: break;
+      case bx3::kImageResultCancelled: loaded.stopped = true; return true;
       default:
         // A damaged or unreadable picture: its type's placeholder, and a note in the text.
         full.FlushAll();

@@ -35,11 +35,8 @@ void ProbeAssetFile(KvAssetEntry& entry) {
             if (!input->Description().IsEmpty()) entry.formatText = input->Description();
             break;
           }
-          case brantic::FileFormatHandlerType::NodeSystem:
-            entry.formatText = String("NODE");
-            break;
-          case brantic::FileFormatHandlerType::Other:
-            return true;
+          case brantic::FileFormatHandlerType::NodeSystem: entry.formatText = String("NODE"); break;
+          case brantic::FileFormatHandlerType::Other: return true;
         }
         if (entry.formatText.IsEmpty() && !handler.GetSuffixes().empty()) {
           entry.formatText = handler.GetSuffixes().front();

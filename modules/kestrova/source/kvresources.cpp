@@ -27,27 +27,17 @@ bool LoadModuleResources(const std::string& moduleFolder) {
   return true;
 }
 
-void FreeModuleResources() {
-  Table().reset();
-}
+void FreeModuleResources() { Table().reset(); }
 
-bool ModuleResourcesLoaded() {
-  return Table().has_value();
-}
+bool ModuleResourcesLoaded() { return Table().has_value(); }
 
-brantic::String GetResourceString(int32_t id) {
-  return Table() ? Table()->Get(id) : brantic::String();
-}
+brantic::String GetResourceString(int32_t id) { return Table() ? Table()->Get(id) : brantic::String(); }
 
 brantic::String GetResourceString(int32_t id, std::string_view parameter) {
   return Table() ? Table()->Get(id, parameter) : brantic::String();
 }
 
-void SetModuleFolder(std::string folder) {
-  Folder() = std::move(folder);
-}
-const std::string& GetModuleFolder() {
-  return Folder();
-}
+void SetModuleFolder(std::string folder) { Folder() = std::move(folder); }
+const std::string& GetModuleFolder() { return Folder(); }
 
 }  // namespace kv

@@ -59,49 +59,26 @@ SortKey MakeSortKey(const KvAssetEntry& row, int32_t column, const bx3::Document
         key.last = true;
       }
       break;
-    case column::kAssetType:
-      key.text = kept(AssetTypeText(row, true));
-      break;
-    case column::kBreadcrumb:
-      key.text = kept(BreadcrumbText(row, document));
-      break;
-    case column::kAsset:
-      key.text = row.assetPath.GetFileView();
-      break;
-    case column::kFormat:
-      key.text = kept(FormatText(row));
-      break;
-    case column::kGlobalPath:
-      key.text = row.resolvedPath.View();
-      break;
-    case column::kElementType:
-      key.text = row.elementName.View();
-      break;
+    case column::kAssetType: key.text = kept(AssetTypeText(row, true)); break;
+    case column::kBreadcrumb: key.text = kept(BreadcrumbText(row, document)); break;
+    case column::kAsset: key.text = row.assetPath.GetFileView(); break;
+    case column::kFormat: key.text = kept(FormatText(row)); break;
+    case column::kGlobalPath: key.text = row.resolvedPath.View(); break;
+    case column::kElementType: key.text = row.elementName.View(); break;
     case column::kResolution:
       key.first = row.resolutionX;
       key.second = row.resolutionY;
       break;
-    case column::kNodeSpace:
-      key.text = kept(NodeSpaceName(row.nodeSpace));
-      break;
-    case column::kPath:
-      key.text = row.assetPath.View();
-      break;
-    case column::kNewPath:
-      key.text = row.newPath.View();
-      break;
-    case column::kStatus:
-      key.first = row.resolveResult;
-      break;
+    case column::kNodeSpace: key.text = kept(NodeSpaceName(row.nodeSpace)); break;
+    case column::kPath: key.text = row.assetPath.View(); break;
+    case column::kNewPath: key.text = row.newPath.View(); break;
+    case column::kStatus: key.first = row.resolveResult; break;
     case column::kTake:
       key.first = row.takeOverride ? 1 : 0;
       key.text = kept(TakeText(row));
       break;
-    case column::kSize:
-      key.first = row.fileSize;
-      break;
-    default:
-      break;
+    case column::kSize: key.first = row.fileSize; break;
+    default: break;
   }
   return key;
 }

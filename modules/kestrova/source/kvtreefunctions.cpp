@@ -19,12 +19,8 @@ namespace {
 constexpr int32_t kPrimaryButton = 1;
 constexpr int32_t kIconDrawFlags = 0x100;
 
-KvCollection& Collection(void* root) {
-  return *static_cast<KvCollection*>(root);
-}
-KvViewState& View(void* userData) {
-  return *static_cast<KvViewState*>(userData);
-}
+KvCollection& Collection(void* root) { return *static_cast<KvCollection*>(root); }
+KvViewState& View(void* userData) { return *static_cast<KvViewState*>(userData); }
 
 // The document the rows describe; the host's active one before the first collection.
 const bx3::Document* DocumentOf(const KvCollection& collection) {
@@ -33,38 +29,22 @@ const bx3::Document* DocumentOf(const KvCollection& collection) {
 
 int32_t HeaderResource(int32_t column) {
   switch (column) {
-    case column::kStatus:
-      return res::kColumnStatus;
-    case column::kAssetType:
-      return res::kColumnType;
-    case column::kAsset:
-      return res::kColumnAsset;
-    case column::kPath:
-      return res::kColumnPath;
-    case column::kGlobalPath:
-      return res::kColumnFullPath;
-    case column::kNewPath:
-      return res::kColumnProposedPath;
-    case column::kElementType:
-      return res::kColumnElementType;
-    case column::kElement:
-      return res::kColumnElement;
-    case column::kBreadcrumb:
-      return res::kColumnLocation;
-    case column::kLayer:
-      return res::kColumnLayer;
-    case column::kTake:
-      return res::kColumnTake;
-    case column::kNodeSpace:
-      return res::kColumnNodeSpace;
-    case column::kFormat:
-      return res::kColumnFormat;
-    case column::kSize:
-      return res::kColumnFileSize;
-    case column::kResolution:
-      return res::kColumnResolution;
-    default:
-      return 0;
+    case column::kStatus: return res::kColumnStatus;
+    case column::kAssetType: return res::kColumnType;
+    case column::kAsset: return res::kColumnAsset;
+    case column::kPath: return res::kColumnPath;
+    case column::kGlobalPath: return res::kColumnFullPath;
+    case column::kNewPath: return res::kColumnProposedPath;
+    case column::kElementType: return res::kColumnElementType;
+    case column::kElement: return res::kColumnElement;
+    case column::kBreadcrumb: return res::kColumnLocation;
+    case column::kLayer: return res::kColumnLayer;
+    case column::kTake: return res::kColumnTake;
+    case column::kNodeSpace: return res::kColumnNodeSpace;
+    case column::kFormat: return res::kColumnFormat;
+    case column::kSize: return res::kColumnFileSize;
+    case column::kResolution: return res::kColumnResolution;
+    default: return 0;
   }
 }
 
@@ -76,30 +56,22 @@ int32_t StatusIcon(int32_t resolveResult) {
   switch (resolveResult) {
     case kResolveFoundByName:
     case kResolvePaintTexture:
-    case kResolveBuiltByHost:
-      return bx3::icon::kStatusFoundElsewhere;
-    case kResolveFound:
-      return bx3::icon::kStatusFound;
-    default:
-      return bx3::icon::kStatusMissing;
+    case kResolveBuiltByHost: return bx3::icon::kStatusFoundElsewhere;
+    case kResolveFound: return bx3::icon::kStatusFound;
+    default: return bx3::icon::kStatusMissing;
   }
 }
 
 int32_t AssetTypeIcon(const KvAssetEntry& record) {
   const bool sequence = record.IsSequence();
   switch (record.assetType) {
-    case ASSETTYPE_IMAGE:
-      return sequence ? bx3::icon::kAssetImageSequence : bx3::icon::kAssetImage;
-    case ASSETTYPE_VIDEO:
-      return bx3::icon::kAssetVideo;
-    case ASSETTYPE_AUDIO:
-      return bx3::icon::kAssetAudio;
-    case ASSETTYPE_CACHE:
-      return sequence ? bx3::icon::kAssetCacheSequence : bx3::icon::kAssetCache;
+    case ASSETTYPE_IMAGE: return sequence ? bx3::icon::kAssetImageSequence : bx3::icon::kAssetImage;
+    case ASSETTYPE_VIDEO: return bx3::icon::kAssetVideo;
+    case ASSETTYPE_AUDIO: return bx3::icon::kAssetAudio;
+    case ASSETTYPE_CACHE: return sequence ? bx3::icon::kAssetCacheSequence : bx3::icon::kAssetCache;
     case ASSETTYPE_REFERENCED3D:
       return sequence ? bx3::icon::kAssetReferenced3DSequence : bx3::icon::kAssetReferenced3D;
-    default:
-      return bx3::icon::kAssetOther;
+    default: return bx3::icon::kAssetOther;
   }
 }
 
@@ -166,16 +138,11 @@ int32_t TextOffset(int32_t column, int32_t groupMode, const CellPlace& place) {
     case column::kElementType:
     case column::kFormat:
     case column::kTake:
-    case column::kNodeSpace:
-      return column == GroupingColumn(groupMode) ? 20 : 0;
-    case column::kAssetType:
-      return (groupMode == kGroupByAssetType && !groupRow ? 26 : 0) + 20;
-    case column::kElement:
-      return groupRow ? 0 : 20;
-    case column::kLayer:
-      return groupMode == kGroupByLayer ? 36 : 20;
-    default:
-      return 0;
+    case column::kNodeSpace: return column == GroupingColumn(groupMode) ? 20 : 0;
+    case column::kAssetType: return (groupMode == kGroupByAssetType && !groupRow ? 26 : 0) + 20;
+    case column::kElement: return groupRow ? 0 : 20;
+    case column::kLayer: return groupMode == kGroupByLayer ? 36 : 20;
+    default: return 0;
   }
 }
 
@@ -356,11 +323,8 @@ void KvTreeFunctions::RenderCell(void* root, void* userData, bx3::TreeItem item,
         text = brantic::String(text.Std() + "*");
       }
       break;
-    case column::kSize:
-      offset = info.width - area.DrawGetTextWidth(text) - 3;
-      break;
-    default:
-      break;
+    case column::kSize: offset = info.width - area.DrawGetTextWidth(text) - 3; break;
+    default: break;
   }
   drawText(text, info.x + offset);
 }
@@ -388,10 +352,8 @@ brantic::String KvTreeFunctions::CellTooltip(void* root, void* userData, bx3::Tr
     case column::kLayer:
     case column::kResolution:
     case column::kSize:
-    case column::kFormat:
-      return {};
-    default:
-      break;
+    case column::kFormat: return {};
+    default: break;
   }
   KvCollection& collection = Collection(root);
   const KvViewState& view = View(userData);
@@ -412,14 +374,12 @@ brantic::String KvTreeFunctions::CellTooltip(void* root, void* userData, bx3::Tr
     case column::kGlobalPath:
       // Only a clipped text needs its tooltip.
       return area && area->DrawGetTextWidth(text) > width ? text : brantic::String();
-    case column::kTake:
-      return noted(record->takeOverride != 0);
+    case column::kTake: return noted(record->takeOverride != 0);
     case column::kNodeSpace:
       return noted(!record->nodeSpace.IsEmpty() && record->nodeSpace == brantic::GetActiveNodeSpace());
     case column::kAssetType:
       return place.IsGroupRow() && place.groupMode == kGroupByAssetType ? brantic::String() : text;
-    default:
-      return text;
+    default: return text;
   }
 }
 
@@ -436,8 +396,7 @@ int32_t KvTreeFunctions::CellContentWidth(void* root, void* userData, bx3::TreeI
   const int32_t groupMode = view.GroupMode();
   int32_t least = 0;
   switch (column) {
-    case column::kStatus:
-      return area->DrawGetTextWidth(GetResourceString(res::kColumnStatus)) + 10;
+    case column::kStatus: return area->DrawGetTextWidth(GetResourceString(res::kColumnStatus)) + 10;
     case column::kAssetType:
       // At least as wide as its header, and wide enough for the longest type beside its icon.
       if (groupMode != kGroupByAssetType) least = area->DrawGetTextWidth(GetResourceString(res::kColumnType)) + 10;
@@ -454,10 +413,8 @@ int32_t KvTreeFunctions::CellContentWidth(void* root, void* userData, bx3::TreeI
     case column::kNodeSpace:
     case column::kPath:
     case column::kGlobalPath:
-    case column::kNewPath:
-      break;
-    default:
-      return 60;
+    case column::kNewPath: break;
+    default: return 60;
   }
   const bool realChild = column == column::kPath || column == column::kGlobalPath || column == column::kNewPath;
   CellPlace place = PlaceOf(view, item, members, true);

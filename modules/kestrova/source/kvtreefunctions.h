@@ -15,12 +15,8 @@ class KvViewState;
 inline constexpr bx3::TreeItem MakeItem(int64_t position, int64_t child) {
   return (bx3::TreeItem(position + 1) << 16) | bx3::TreeItem(child & 0xffff);
 }
-inline constexpr int64_t ItemPosition(bx3::TreeItem item) {
-  return int64_t(item >> 16) - 1;
-}
-inline constexpr int64_t ItemChild(bx3::TreeItem item) {
-  return int64_t(item & 0xffff);
-}
+inline constexpr int64_t ItemPosition(bx3::TreeItem item) { return int64_t(item >> 16) - 1; }
+inline constexpr int64_t ItemChild(bx3::TreeItem item) { return int64_t(item & 0xffff); }
 
 // The callbacks receive the collection as root and the view state as user data. They
 // keep nothing between calls but the one-shot flag that asks for an undecorated item text.

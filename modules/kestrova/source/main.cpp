@@ -28,9 +28,7 @@ std::string FolderOf(const char* path) {
 
 }  // namespace
 
-int32_t ModuleStartCount() {
-  return g_startCount;
-}
+int32_t ModuleStartCount() { return g_startCount; }
 
 bool ModuleStart() {
   auto main = std::make_unique<Kestrova>();
@@ -66,16 +64,14 @@ void ModuleEnd() {}
 
 bool ModuleMessage(int32_t id, void* data) {
   switch (id) {
-    case 0:
-      return true;
+    case 0: return true;
     case bx3::kModuleMessageLoadResources: {
       if (!LoadModuleResources(GetModuleFolder())) return false;
       auto* request = static_cast<bx3::ResourceRequest*>(data);
       if (request && request->state) request->state->pending = 0;
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -99,8 +95,7 @@ extern "C" __attribute__((visibility("default"))) int32_t bx3_main(int32_t actio
       (void)RegisterAssetTypeEnumeration();
       return 1;
     }
-    case bx3::kModulePluginStart:
-      return ModuleStart() ? 1 : 0;
+    case bx3::kModulePluginStart: return ModuleStart() ? 1 : 0;
     case bx3::kModuleEnd:
       if (g_startCount > 0 && --g_startCount == 0) {
         ModuleEnd();
@@ -108,11 +103,8 @@ extern "C" __attribute__((visibility("default"))) int32_t bx3_main(int32_t actio
         g_host = nullptr;
       }
       return 1;
-    case bx3::kModuleQuery:
-      return 5;
-    case bx3::kModuleMessage:
-      return ModuleMessage(static_cast<int32_t>(p1), reinterpret_cast<void*>(p2)) ? 1 : -1;
-    default:
-      return -1;
+    case bx3::kModuleQuery: return 5;
+    case bx3::kModuleMessage: return ModuleMessage(static_cast<int32_t>(p1), reinterpret_cast<void*>(p2)) ? 1 : -1;
+    default: return -1;
   }
 }
