@@ -17,7 +17,7 @@ TEST(AssetEntryTest, Defaults) {
   EXPECT_EQ(entry.assetType, static_cast<uint32_t>(ASSETTYPE_OTHER));
   EXPECT_EQ(entry.sequenceStart, 0);
   EXPECT_EQ(entry.frameDigitsPos, 0);
-  EXPECT_EQ(entry.resolveResult, 0);
+  EXPECT_EQ(entry.resolveResult, kResolveMissing);
   EXPECT_EQ(entry.fileSize, 0);
   EXPECT_TRUE(entry.ownerLink.IsEmpty() && entry.ownerMainLink.IsEmpty() && entry.layerLink.IsEmpty() &&
               entry.takeLink.IsEmpty());
@@ -40,7 +40,7 @@ KvAssetEntry FilledEntry(const bx3::Element* owner, const bx3::Element* main) {
   entry.ownerMainLink.Set(main);
   entry.nodePath = *brantic::NodePath::FromText("group/tex1");
   entry.nodeSpace = brantic::Id("kv.space");
-  entry.resolveResult = 4;
+  entry.resolveResult = kResolveFound;
   entry.parameterId = 3;
   entry.hostDescId = bx3::DescId(bx3::DescLevel{1000, bx3::kDataTypeFilename, 5833});
   entry.resolvedPath = brantic::String("/proj/tex/wood_0001.png");

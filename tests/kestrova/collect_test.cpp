@@ -106,7 +106,7 @@ TEST_F(CollectTest, OneRowPerUseWithItsRules) {
   EXPECT_EQ(movie->sequenceStart, movie->sequenceEnd);  // a movie is never a sequence
 
   const KvAssetEntry* first = Row(dialog, "First");
-  EXPECT_EQ(first->resolveResult, 4);
+  EXPECT_EQ(first->resolveResult, kResolveFound);
   EXPECT_EQ(first->takeName, "Alt");  // the take that overrides the parameter
   EXPECT_TRUE(first->takeOverride);
   EXPECT_EQ(first->elementName, "Material");
@@ -123,7 +123,7 @@ TEST_F(CollectTest, OneRowPerUseWithItsRules) {
 
   // A row without a resolved file gets no job: it keeps its size of 0.
   const KvAssetEntry* missing = Row(dialog, "Missing");
-  EXPECT_EQ(missing->resolveResult, 0);
+  EXPECT_EQ(missing->resolveResult, kResolveMissing);
   EXPECT_TRUE(missing->resolvedUrl.IsEmpty());
   EXPECT_EQ(missing->fileSize, 0);
   EXPECT_EQ(missing->formatText, "png");

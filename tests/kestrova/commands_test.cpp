@@ -76,7 +76,7 @@ TEST_F(CommandsTest, SelectionCommandsKeepTheirCounts) {
   ASSERT_TRUE(Run<Kv_SelectMissingCommand>());
   EXPECT_EQ(dialog_.View().SelectedCount(), 1);
   EXPECT_EQ(dialog_.View().CurrentRow(), -1);
-  for (const KvAssetEntry& row : dialog_.Collection().Rows()) EXPECT_EQ(bool(row.selected), row.resolveResult == 0);
+  for (const KvAssetEntry& row : dialog_.Collection().Rows()) EXPECT_EQ(bool(row.selected), row.IsMissing());
 
   // Select Active: the rows of the active material.
   document_->SetActiveMaterial(materials_[3]);  // Steel, b.png

@@ -31,7 +31,7 @@ class MediaInfoTest : public ::testing::Test {
   KvAssetEntry Row(const std::string& file, uint32_t type) {
     KvAssetEntry entry;
     entry.assetPath = bx3::Filename(file);
-    entry.resolveResult = 4;
+    entry.resolveResult = kResolveFound;
     entry.resolvedPath = brantic::String(file);
     entry.resolvedUrl = brantic::Url::FromSystemPath(file);
     entry.assetType = type;
@@ -126,7 +126,7 @@ TEST_F(MediaInfoTest, MovieSoundLightProfileAndMissingFile) {
   missing.assetType = ASSETTYPE_IMAGE;
   EXPECT_EQ(BuildAssetInfoText(missing, kGroupNone),
             "<<Missing>>\n\nFull Path: -\nFile Size: 0 B\nTake: (none)\nNode Space: -\n");
-  missing.resolveResult = 1;  // found by name, but the resolved path is empty: no URL, no more text
+  missing.resolveResult = kResolveFoundByName;  // found by name, but the resolved path is empty: no URL, no more text
   EXPECT_EQ(BuildAssetInfoText(missing, kGroupNone), "<<Found in a search folder>>\n\n");
 }
 

@@ -335,7 +335,7 @@ TEST_F(SortTest, SizeFilterCoarsensByUnit) {
 
 TEST_F(SortTest, StatusAndResolutionFilters) {
   KvRowsAndLists table;
-  for (int32_t code : {0, 1, 3, 4}) {
+  for (int32_t code : {kResolveMissing, kResolveFoundByName, kResolveBuiltByHost, kResolveFound}) {
     KvAssetEntry row = Row("a.png");
     row.resolveResult = code;
     row.resolutionX = 100 * (code + 1);
