@@ -67,17 +67,13 @@ TEST(ParallelStableSortTest, SameOrderForAnyNumberOfParts) {
   std::vector<std::pair<int, int>> expected = items;
   std::stable_sort(expected.begin(), expected.end(), byFirst);
   for (const size_t parts : {1u, 2u, 3u, 4u, 16u, 10000u}) {
-    std::vector<std::pair<int, int>> sorted = items;
-    brantic::ParallelStableSort(sorted, byFirst, parts);
-    EXPECT_EQ(sorted, expected) << parts << " parts";
     std::vector<std::pair<int, int>> visited;
     std::vector<std::pair<int, int>> unsorted = items;
-    brantic::ParallelStableSortVisit(unsorted, byFirst, parts, [&](const auto& item) { visited.push_back(item); });
-    EXPECT_EQ(visited, expected) << parts << " parts, visited";
+    brantic::ParallelStableSort(unsorted, byFirst, parts, [&](const auto& item) { visited.push_back(item); });
+    EXPECT_EQ(visited, expected) << parts << " parts";
   }
   std::vector<int> empty;
-  brantic::ParallelStableSort(empty, std::less<int>(), 4);
-  EXPECT_TRUE(empty.empty());
+  brantic::ParallelStableSort(empty, std::less<int>(), 4, [](int) { ADD_FAILURE(); });
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
-// The inspector driven by bx3 --batch as a process: every view command on the demo and on a
-// generated scene of 100,000 uses ends, with bounds that catch a hang, not a speed.
+// The inspector driven by bx3 --batch as a process: every view command on a generated scene of
+// 100,000 uses ends, with bounds that catch a hang, not a speed. (On the demo, the golden
+// reports run every column and group command.)
 #include <gtest/gtest.h>
-#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
@@ -28,35 +28,6 @@ constexpr int32_t kGroupModes[] = {1051540, 1051433, 1051534, 1051435, 1051436, 
 nlohmann::json ReadJson(const std::string& path) {
   std::ifstream file(path);
   return nlohmann::json::parse(file, nullptr, false);
-}
-
-class InspectorViewCommandsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::filesystem::copy(std::string(KV_SOURCE_DIR) + "/examples/demo", folder_ / "demo",
-                          std::filesystem::copy_options::recursive);
-  }
-  // Opens the inspector on the demo with fresh preferences and runs `actions`.
-  kvtest::ProcessRun Inspect(const std::string& actions) {
-    std::filesystem::remove_all(folder_ / "prefs");
-    return RunBx3(
-        "--batch --prefs " + folder_ / "prefs" + " " + folder_ / "demo/demo.bx3 --command 1029486 --wait " + actions,
-        false, 30 * kSlowdown);
-  }
-  std::string Report(int32_t command) { return " --report json " + folder_ / std::to_string(command); }
-  nlohmann::json ReadReport(int32_t command) { return ReadJson(folder_ / std::to_string(command)); }
-  kvtest::TempFolder folder_;
-};
-
-// What used to go wrong: showing one more column in the window's first layout made the
-// tree's scroll bars refresh the tree again and again, and the run never ended.
-TEST_F(InspectorViewCommandsTest, EachViewCommandOnTheDemoReports) {
-  for (int32_t command : {1029827, 1050586, 1050882, 1050850, 1029826, 1050849, 1051540, 1051534, 1051435, 1051436,
-                          1051437, 1051438, 1051539}) {
-    const kvtest::ProcessRun run = Inspect("--command " + std::to_string(command) + Report(command));
-    ASSERT_EQ(run.exitCode, 0) << command << "\n" << run.output;
-    EXPECT_FALSE(ReadReport(command)["items"].empty()) << command;
-  }
 }
 
 TEST(InspectorBigSceneTest, EveryViewCommandOnAHundredThousandUsesEnds) {

@@ -74,10 +74,8 @@ class PreviewTest : public kvtest::InspectorFixture {
   }
   // Selects the row of a file and asks for its preview, as a click would.
   void Select(int64_t group) {
-    dialog_.Collection()
-        .Rows()[size_t(
-            dialog_.View().Lists().rowIndexList[size_t(dialog_.View().Lists().viewGroups[size_t(group)][0])])]
-        .selected = 1;
+    const KvViewLists& lists = dialog_.View().Lists();
+    dialog_.Collection().Rows()[size_t(lists.rowIndexList[size_t(lists.viewGroups[size_t(group)][0])])].selected = 1;
     dialog_.View().SetSelectedCount(1);
     dialog_.View().SetCurrent(group, -1);
     dialog_.RequestPreview();

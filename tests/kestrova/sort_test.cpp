@@ -171,49 +171,6 @@ TEST_F(SortTest, RowsThatSortAlikeKeepTheirCollectionOrder) {
   }
 }
 
-TEST_F(SortTest, LongListsSortedInPartsComeOutInOneOrder) {
-  // Enough rows to be sorted in parts on helper threads and merged.
-  bx3::Document document;
-  bx3::Element* layers[3];
-  for (int i = 0; i < 3; ++i) {
-    layers[i] = document.InsertElement(bx3::Branch::Layers,
-                                       bx3::CreateElement(bx3::type::kLayer, std::string(1, char('C' - i))));
-  }
-  std::vector<KvAssetEntry> rows;
-  uint32_t seed = 12345;
-  for (int i = 0; i < 50000; ++i) {
-    seed = seed * 1103515245u + 12345u;
-    KvAssetEntry row = Row(("f/" + std::to_string((seed >> 8) % 7000) + ".png").c_str());
-    if (i % 10 != 0) row.layerLink.Set(layers[i % 3]);  // every tenth row has no layer
-    rows.push_back(row);
-  }
-  const auto layerName = [&](const KvAssetEntry& row) {
-    const bx3::Element* layer = row.layerLink.Resolve(&document);
-    return layer ? std::optional<std::string>(layer->GetName().Std()) : std::nullopt;
-  };
-  for (const int32_t column : {column::kAsset, -column::kAsset, column::kLayer, -column::kLayer}) {
-    const std::vector<uint32_t> order = SortedRowOrder(rows, column, &document);
-    std::vector<uint32_t> everyRow = order;
-    std::sort(everyRow.begin(), everyRow.end());
-    std::vector<uint32_t> expected(rows.size());
-    std::iota(expected.begin(), expected.end(), 0u);
-    ASSERT_EQ(everyRow, expected) << "each row once, column " << column;
-    for (size_t i = 1; i < order.size(); ++i) {
-      const KvAssetEntry& earlier = rows[order[i - 1]];
-      const KvAssetEntry& later = rows[order[i]];
-      if (column == column::kAsset || column == -column::kAsset) {
-        const int compared = earlier.assetPath.GetFileView().compare(later.assetPath.GetFileView());
-        ASSERT_TRUE(column > 0 ? compared <= 0 : compared >= 0) << "column " << column << " at " << i;
-      } else {
-        // Rows without a layer come last either way.
-        const auto a = layerName(earlier);
-        const auto b = layerName(later);
-        ASSERT_TRUE(!a ? !b : !b || (column > 0 ? *a <= *b : *a >= *b)) << "column " << column << " at " << i;
-      }
-    }
-  }
-}
-
 TEST_F(SortTest, GroupsFollowTheirFirstMemberAndTheTypeFilter) {
   KvRowsAndLists table;
   for (const char* path : {"a.png", "b.wav", "a.png", "c.mov", "b.wav", "a.png"}) table.rows.push_back(Row(path));

@@ -3,7 +3,6 @@
 #include "bx3/document.h"
 #include "bx3/host.h"
 #include "kvresources.h"
-#include "kvscenewalk.h"
 #include "kvviewstate.h"
 
 using namespace kv;
@@ -80,53 +79,6 @@ TEST_F(ViewStateTest, TheFilterBarCountsTheSelectionAgainAndResetForgetsAll) {
   EXPECT_EQ(view_.SelectedCount(), 0);
   EXPECT_EQ(view_.CurrentRow(), -1);
   EXPECT_EQ(view_.CurrentChild(), -1);
-}
-
-// Records what the walk hands over.
-class RecordingVisitor final : public KvUseVisitor {
- public:
-  void Begin(size_t uses) override { announced = uses; }
-  void Visit(bx3::Document&, const KvUse& use) override {
-    files.push_back(use.file->GetString().Std());
-    owners.push_back(use.owner);
-    mains.push_back(use.ownerMain);
-  }
-  size_t announced = SIZE_MAX;
-  std::vector<std::string> files;
-  std::vector<bx3::Element*> owners;
-  std::vector<bx3::Element*> mains;
-};
-
-TEST(SceneWalkTest, EveryUseInTheHostsOrderWithItsElements) {
-  bx3::InitializeHost();
-  bx3::Document document;
-  bx3::Element* material =
-      document.InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, "Oak"));
-  for (const char* file : {"tex/a.png", "tex/b.png"}) {
-    bx3::Element* shader = material->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"));
-    shader->SetParameter(bx3::param::kBitmapFile, bx3::Filename(file));
-  }
-  std::vector<bx3::AssetUse> expected;
-  bx3::GetAllAssets(&document, false, bx3::Filename(), bx3::kAssetQueryAll, expected);
-  ASSERT_EQ(expected.size(), 2u);
-
-  KvSceneWalk walk;
-  for (int run = 0; run < 2; ++run) {  // the walk can be run again, with the same result
-    RecordingVisitor visitor;
-    EXPECT_EQ(walk.Run(document, visitor), 2u);
-    EXPECT_EQ(visitor.announced, 2u);
-    ASSERT_EQ(visitor.files,
-              (std::vector<std::string>{expected[0].file.GetString().Std(), expected[1].file.GetString().Std()}));
-    for (size_t i = 0; i < 2; ++i) {
-      EXPECT_EQ(visitor.owners[i], expected[i].element);
-      EXPECT_EQ(visitor.mains[i], material);
-    }
-  }
-  // An empty document: no uses, and the visitor still learns so.
-  bx3::Document empty;
-  RecordingVisitor none;
-  EXPECT_EQ(walk.Run(empty, none), 0u);
-  EXPECT_EQ(none.announced, 0u);
 }
 
 }  // namespace

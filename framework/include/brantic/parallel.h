@@ -53,7 +53,7 @@ void ParallelFor(size_t parts, const std::function<void(size_t part)>& body, siz
 // same for any number of parts. `items` is left sorted part by part. Merging straight into
 // what the caller builds spares a second array of items.
 template <typename T, typename Less, typename Visit>
-void ParallelStableSortVisit(std::vector<T>& items, Less less, size_t parts, Visit visit) {
+void ParallelStableSort(std::vector<T>& items, Less less, size_t parts, Visit visit) {
   parts = std::clamp<size_t>(parts, 1, std::max<size_t>(items.size(), 1));
   const auto bound = [&items, parts](size_t part) {
     return items.begin() + std::ptrdiff_t(items.size() * part / parts);
@@ -73,19 +73,6 @@ void ParallelStableSortVisit(std::vector<T>& items, Less less, size_t parts, Vis
     visit(*fronts[best].first);
     ++fronts[best].first;
   }
-}
-
-// Sorts `items` stably by `less`, in `parts` parts sorted side by side and then merged.
-template <typename T, typename Less>
-void ParallelStableSort(std::vector<T>& items, Less less, size_t parts) {
-  if (parts <= 1 || items.size() <= 1) {
-    std::stable_sort(items.begin(), items.end(), less);
-    return;
-  }
-  std::vector<T> merged;
-  merged.reserve(items.size());
-  ParallelStableSortVisit(items, less, parts, [&merged](T& item) { merged.push_back(std::move(item)); });
-  items = std::move(merged);
 }
 
 }  // namespace brantic

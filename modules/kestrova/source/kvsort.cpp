@@ -157,7 +157,7 @@ std::vector<uint32_t> SortedRowOrder(const std::vector<KvAssetEntry>& rows, int3
   // collection order: the keys stand in it and the sort is stable.
   if (parts == 0) parts = rows.size() >= kSortInPartsFrom ? std::min<size_t>(brantic::CoreCount(), 4) : 1;
   uint32_t* next = order.data();
-  brantic::ParallelStableSortVisit(keys, before, parts, [&next](const SortKey& key) { *next++ = key.row; });
+  brantic::ParallelStableSort(keys, before, parts, [&next](const SortKey& key) { *next++ = key.row; });
   return order;
 }
 
