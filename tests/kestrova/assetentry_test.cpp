@@ -8,27 +8,6 @@ using namespace kv;
 
 namespace {
 
-TEST(AssetEntryTest, Defaults) {
-  const KvAssetEntry entry;
-  EXPECT_FALSE(entry.assetPath.IsPopulated());
-  EXPECT_EQ(entry.parameterId, -1);
-  EXPECT_EQ(entry.ownerMainStamp, -1);
-  EXPECT_EQ(entry.ownerStamp, -1);
-  EXPECT_EQ(entry.assetType, static_cast<uint32_t>(ASSETTYPE_OTHER));
-  EXPECT_EQ(entry.sequenceStart, 0);
-  EXPECT_EQ(entry.frameDigitsPos, 0);
-  EXPECT_EQ(entry.resolveResult, kResolveMissing);
-  EXPECT_EQ(entry.fileSize, 0);
-  EXPECT_TRUE(entry.ownerLink.IsEmpty() && entry.ownerMainLink.IsEmpty() && entry.layerLink.IsEmpty() &&
-              entry.takeLink.IsEmpty());
-  EXPECT_TRUE(entry.hostDescId.IsEmpty() && entry.targetDescId.IsEmpty());
-  EXPECT_TRUE(entry.resolvedUrl.IsEmpty() && entry.nodePath.IsEmpty() && entry.nodeSpace.IsEmpty());
-  EXPECT_FALSE(entry.hasNewPath || entry.opened || entry.selected || entry.takeOverride || entry.hostFlag);
-  EXPECT_TRUE(entry.relinkCandidates.empty());
-  EXPECT_FALSE(entry.IsSequence());
-  EXPECT_TRUE(entry.IsMissing());
-}
-
 KvAssetEntry FilledEntry(const bx3::Element* owner, const bx3::Element* main) {
   KvAssetEntry entry;
   entry.assetPath = bx3::Filename("tex/wood_0001.png");
