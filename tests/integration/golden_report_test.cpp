@@ -14,12 +14,6 @@
 
 namespace {
 
-#ifdef KV_SLOW_BUILD
-constexpr int kSlowdown = 6;
-#else
-constexpr int kSlowdown = 1;
-#endif
-
 // The columns a new window hides: shown, so that every cell is compared.
 constexpr int32_t kHiddenColumns[] = {1029826, 1029827, 1050586, 1050849, 1050882, 1050850};
 constexpr std::pair<int32_t, const char*> kGroupModes[] = {
@@ -40,11 +34,6 @@ void ReplaceFolder(nlohmann::json& value, const std::string& folder) {
   }
 }
 
-nlohmann::json ReadJson(const std::string& path) {
-  std::ifstream file(path);
-  return nlohmann::json::parse(file, nullptr, false);
-}
-
 TEST(GoldenReportTest, TheDemoInEveryGroupMode) {
   kvtest::TempFolder folder;
   std::filesystem::copy(std::string(KV_SOURCE_DIR) + "/examples/demo", folder / "demo",
@@ -56,10 +45,11 @@ TEST(GoldenReportTest, TheDemoInEveryGroupMode) {
     for (int32_t column : kHiddenColumns) actions += " --command " + std::to_string(column);
     actions +=
         " --command " + std::to_string(mode) + " --command 1029813 --wait --report json " + folder / "report.json";
-    const kvtest::ProcessRun run = kvtest::RunBx3(
-        "--batch --prefs " + folder / "prefs" + " " + folder / "demo/demo.bx3" + actions, false, 30 * kSlowdown);
+    const kvtest::ProcessRun run =
+        kvtest::RunBx3("--batch --prefs " + folder / "prefs" + " " + folder / "demo/demo.bx3" + actions, false,
+                       30 * kvtest::kSlowdown);
     ASSERT_EQ(run.exitCode, 0) << name << "\n" << run.output;
-    nlohmann::json report = ReadJson(folder / "report.json");
+    nlohmann::json report = kvtest::ReadJsonFile(folder / "report.json");
     ASSERT_FALSE(report.is_discarded()) << name;
     ReplaceFolder(report, std::filesystem::canonical(folder / "demo").string());
     ReplaceFolder(report, folder / "demo");
@@ -68,7 +58,7 @@ TEST(GoldenReportTest, TheDemoInEveryGroupMode) {
       std::ofstream(reference) << report.dump(1) << "\n";
       continue;
     }
-    const nlohmann::json expected = ReadJson(reference);
+    const nlohmann::json expected = kvtest::ReadJsonFile(reference);
     ASSERT_FALSE(expected.is_discarded()) << reference << " is missing or not JSON";
     // Compared as text, so that a difference shows as lines.
     EXPECT_EQ(report.dump(1), expected.dump(1)) << name;

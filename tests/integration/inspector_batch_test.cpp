@@ -13,22 +13,10 @@ namespace {
 
 using kvtest::RunBx3;
 
-// Sanitizer builds run several times slower; the bounds only catch a hang.
-#ifdef KV_SLOW_BUILD
-constexpr int kSlowdown = 6;
-#else
-constexpr int kSlowdown = 1;
-#endif
-
 // The columns that are off in a new window first: each one makes the list wider.
 constexpr int32_t kColumnCommands[] = {1029827, 1050586, 1050882, 1050850, 1029826, 1050849, 1029824,
                                        1029825, 1029828, 1029829, 1029830, 1050557, 1050848, 1051186};
 constexpr int32_t kGroupModes[] = {1051540, 1051433, 1051534, 1051435, 1051436, 1051437, 1051438, 1051539};
-
-nlohmann::json ReadJson(const std::string& path) {
-  std::ifstream file(path);
-  return nlohmann::json::parse(file, nullptr, false);
-}
 
 TEST(InspectorBigSceneTest, EveryViewCommandOnAHundredThousandUsesEnds) {
   kvtest::TempFolder folder;
@@ -38,9 +26,9 @@ TEST(InspectorBigSceneTest, EveryViewCommandOnAHundredThousandUsesEnds) {
   for (int32_t mode : kGroupModes) actions += " --command " + std::to_string(mode);
   actions += " --command 1029813 --command 1029817 --wait --report json " + folder / "report.json";
   const kvtest::ProcessRun run =
-      RunBx3("--batch --prefs " + folder / "prefs" + " " + scene + " " + actions, false, 30 * kSlowdown);
+      RunBx3("--batch --prefs " + folder / "prefs" + " " + scene + " " + actions, false, 30 * kvtest::kSlowdown);
   ASSERT_EQ(run.exitCode, 0) << run.output;
-  const auto report = ReadJson(folder / "report.json");
+  const auto report = kvtest::ReadJsonFile(folder / "report.json");
   ASSERT_FALSE(report.is_discarded());
   // Grouped by format at the end: the probed pictures, and the missing files by their suffix.
   ASSERT_EQ(report["items"].size(), 2u);

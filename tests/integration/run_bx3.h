@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdio>
+#include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,6 +17,13 @@ struct ProcessRun {
   int exitCode;
   std::string output;  // stdout and stderr
 };
+
+// Sanitizer builds run several times slower; time bounds of runs only catch a hang.
+#ifdef KV_SLOW_BUILD
+inline constexpr int kSlowdown = 6;
+#else
+inline constexpr int kSlowdown = 1;
+#endif
 
 // Exit code of a run that `timeout` stopped.
 inline constexpr int kTimedOut = 124;
@@ -39,6 +48,12 @@ inline std::vector<std::string> Lines(const std::string& text) {
   std::stringstream stream(text);
   for (std::string line; std::getline(stream, line);) lines.push_back(line);
   return lines;
+}
+
+// A JSON file (a report, a reference), or a discarded value when it is missing or not JSON.
+inline nlohmann::json ReadJsonFile(const std::string& path) {
+  std::ifstream file(path);
+  return nlohmann::json::parse(file, nullptr, false);
 }
 
 }  // namespace kvtest
