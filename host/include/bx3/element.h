@@ -80,8 +80,19 @@ bool CompleteDescId(int32_t typeId, DescId& id);
 
 // Messages an element understands.
 enum ElementMessage : int32_t {
-  kMsgUpdate = 7,           // the element's data changed; raises its change counter
-  kMsgGetParamBitmap = 27,  // data: ParamBitmapRequest; answered by elements that draw a parameter
+  kMsgUpdate = 7,                 // the element's data changed; raises its change counter
+  kMsgGetParamBitmap = 27,        // data: ParamBitmapRequest; answered by elements that draw a parameter
+  kMsgAssetPathChanged = 112010,  // data: AssetPathChange; a renderer's element relinks the file itself
+};
+
+// A file an element uses now has another path. Renderers that keep their own file paths (the
+// external renderer, the second renderer's node materials) replace the old path with the new
+// one wherever they hold it.
+struct AssetPathChange {
+  Filename oldPath;
+  Filename newPath;
+  Document* document = nullptr;
+  int32_t flags = 0;
 };
 
 // Flags for SetParameter.

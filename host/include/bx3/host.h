@@ -46,6 +46,11 @@ const std::vector<std::unique_ptr<Document>>& GetDocuments();
 // then the enabled texture search paths of the preferences, in that order.
 brantic::Result<std::vector<brantic::Url>> GetTextureSearchFolders(const brantic::Url& documentFolder);
 
+// The host's path test: true when `path` is an absolute path inside `documentFolder` (in it or
+// below it), so that it can be stored relative to the document. Compares the path texts only.
+// Any thread.
+bool IsInDocumentLocations(const Filename& path, const Filename& documentFolder);
+
 // The host's texture-path builder: the file named like the last part of `relative` inside
 // `folder`. True, with `result`, when that file exists (one file-system query). Any thread.
 bool GenerateTexturePath(const Filename& folder, const Filename& relative, Filename& result);

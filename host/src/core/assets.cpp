@@ -5,6 +5,9 @@ namespace bx3 {
 
 namespace {
 
+constexpr int32_t kIlluminationCacheFile = 1000;
+constexpr const char* kIlluminationCacheSuffix = ".gi2";
+
 class AssetCollector {
  public:
   AssetCollector(int32_t flags, std::vector<AssetUse>& uses) : flags_(flags), uses_(uses) {}
@@ -17,7 +20,7 @@ class AssetCollector {
       const bool isOutput = description && description->isOutput;
       if (isOutput && !(flags_ & kAssetQueryOutputs)) continue;
       AssetUse use;
-      use.file = *file;
+      use.file = CacheFileOf(element, id, *file);
       use.parameterId = ChannelOf(element);
       use.element = user;
       use.flag = isOutput;
@@ -81,6 +84,12 @@ class AssetCollector {
       if (up->GetParameter(param::kShaderChannel)) return up->GetInt32(param::kShaderChannel, -1);
     }
     return -1;
+  }
+
+  // The illumination cache stores its file's name without the suffix; the file has its own.
+  static Filename CacheFileOf(const Element& element, int32_t id, const Filename& file) {
+    if (element.GetType() != type::kIlluminationCacheEffect || id != kIlluminationCacheFile) return file;
+    return file.GetSuffix().IsEmpty() ? Filename(file.GetString().Std() + kIlluminationCacheSuffix) : file;
   }
 
   int32_t flags_;

@@ -5,6 +5,7 @@
 
 #include "bx3/bitmap.h"
 #include "bx3/document.h"
+#include "bx3/pathchange.h"
 
 namespace bx3 {
 
@@ -221,6 +222,10 @@ void Element::SetDirty() {
 
 bool Element::Message(int32_t id, void* data) {
   if (id == kMsgUpdate) SetDirty();
+  if (id == kMsgAssetPathChanged && data) {
+    (void)ApplyAssetPathChange(*this, *static_cast<const AssetPathChange*>(data));
+    return true;
+  }
   if (id == kMsgGetParamBitmap && data && IsInstanceOf(type::kSimulation)) {
     // A simulation draws its preview parameter: a field of particles over a gradient, the
     // same for the same element.

@@ -139,6 +139,11 @@ brantic::Result<std::vector<brantic::Url>> GetTextureSearchFolders(const brantic
   return folders;
 }
 
+bool IsInDocumentLocations(const Filename& path, const Filename& documentFolder) {
+  if (!path.IsAbsolute() || !documentFolder.IsAbsolute()) return false;
+  return path.GetUrl().GetRelativeUrl(documentFolder.GetUrl()).HasValue();
+}
+
 bool GenerateTexturePath(const Filename& folder, const Filename& relative, Filename& result) {
   const Filename name = relative.GetFile();
   if (!folder.IsPopulated() || !name.IsPopulated()) return false;

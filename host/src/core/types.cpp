@@ -110,11 +110,13 @@ std::vector<TypeInfo> BuildTypes() {
        SceneEffect,
        kSceneEffectBase,
        {{1000, "Cache file", kDataTypeFilename}, {3809, "Use cache file", kDataTypeInt32}}},
+      // A renderer plug-in's element in the effect list; not an effect itself: it keeps its
+      // file paths on its own and relinks them when told (kMsgAssetPathChanged).
       {kExternalRendererEffect,
        "effect.external",
        "External renderer",
        SceneEffect,
-       kSceneEffectBase,
+       0,
        {{1000, "Scene export file", kDataTypeFilename}}},
   };
 }

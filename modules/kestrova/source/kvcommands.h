@@ -56,7 +56,6 @@ KV_SUB_COMMAND(Kv_OpenFileInPictureViewer);
 KV_SUB_COMMAND(Kv_OpenFileInManager);
 KV_SUB_COMMAND(Kv_OpenElementInManager);
 KV_SUB_COMMAND(Kv_LocalizeCommand);
-KV_SUB_COMMAND(Kv_GlobalizeCommand);
 KV_SUB_COMMAND(Kv_RelinkTexturesCommand);
 KV_SUB_COMMAND(Kv_ReplaceTextureCommand);
 KV_SUB_COMMAND(Kv_ClearAssetsCommand);
@@ -80,6 +79,7 @@ KV_COMMAND(Kv_InvertSelectionCommand);
 KV_COMMAND(Kv_SelectActiveCommand);
 KV_COMMAND(Kv_ShowSelectedCommand);
 KV_COMMAND(Kv_FilterbarCommand);
+KV_COMMAND(Kv_GlobalizeCommand);
 
 #undef KV_COMMAND
 

@@ -3,6 +3,7 @@
 #include "bx3/dialog.h"
 #include "bx3/document.h"
 #include "bx3/host.h"
+#include "kvbusy.h"
 #include "kvcommands.h"
 #include "kvdialog.h"
 #include "kvids.h"
@@ -10,15 +11,6 @@
 namespace kv {
 
 namespace {
-
-// Shows the busy pointer for as long as it lives.
-class BusyPointer {
- public:
-  BusyPointer() { bx3::SetMousePointer(bx3::kMousePointerBusy); }
-  ~BusyPointer() { bx3::SetMousePointer(bx3::kMousePointerNormal); }
-  BusyPointer(const BusyPointer&) = delete;
-  BusyPointer& operator=(const BusyPointer&) = delete;
-};
 
 int32_t CheckedState(bool checked) { return checked ? bx3::kCmdEnabledChecked : bx3::kCmdEnabled; }
 

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <unordered_map>
 
 #include "brantic/result.h"
 #include "bx3/dialog.h"
@@ -42,6 +44,8 @@ class KestrovaDialog : public bx3::GeDialog {
   KvFilterBarGadgets& FilterBar() { return filterBar_; }
   bx3::TreeViewGadget* TreeView() const { return treeView_; }
   AssetPreviewArea& PreviewArea() { return previewArea_; }
+  // Pending texture replacements (old path text to new), cleared by the path operations.
+  std::unordered_map<std::string, std::string>& Replacements() { return replacements_; }
 
   // --- the rows
   // Empties the rows, collects the uses of the active document, resolves, sorts, groups and
@@ -88,6 +92,7 @@ class KestrovaDialog : public bx3::GeDialog {
   AssetPreviewArea previewArea_;
   bx3::TreeViewGadget* treeView_ = nullptr;
   std::unique_ptr<bx3::TreeViewFunctions> treeFunctions_;
+  std::unordered_map<std::string, std::string> replacements_;
 };
 
 }  // namespace kv
