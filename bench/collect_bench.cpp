@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "bench_scene.h"
 #include "brantic/jobs.h"
 #include "brantic/mainthread.h"
 #include "bx3/host.h"
@@ -18,8 +19,6 @@
 #include "kvdialog.h"
 #include "kvids.h"
 #include "kvresources.h"
-#include "support/media_fixtures.h"
-#include "support/temp_folder.h"
 
 namespace {
 
@@ -27,55 +26,9 @@ using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
-struct Scene {
-  kvtest::TempFolder folder;
-  std::vector<std::string> distinct;
-
-  explicit Scene(int64_t uses) {
-    std::filesystem::create_directories(folder / "tex");
-    const int64_t files = uses / 5;
-    auto document = std::make_unique<bx3::Document>();
-    document->SetFilename(bx3::Filename(folder / "scene.bx3"));
-    // Every present file is the same small picture.
-    const std::string model = folder / "model.png";
-    if (!kvtest::WriteImage(model, kvtest::ImageFile{})) std::abort();
-    for (int64_t i = 0; i < files; ++i) {
-      const bool sequence = i % 100 == 0;
-      const std::string name = "tex/file_" + std::to_string(i) + (sequence ? "_0001.png" : ".png");
-      distinct.push_back(folder / name);
-      if (i % 10 != 9) std::filesystem::copy_file(model, folder / name);  // every tenth is missing
-    }
-    for (int64_t i = 0; i < uses; ++i) {
-      bx3::Element* material = document->InsertElement(
-          bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, "M" + std::to_string(i)));
-      bx3::Element* shader = material->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "S"));
-      const int64_t file = i % files;
-      shader->SetParameter(bx3::param::kBitmapFile,
-                           bx3::Filename(distinct[size_t(file)].substr(folder.Path().size() + 1)));
-      if (file % 100 == 0) {
-        shader->SetParameter(bx3::param::kBitmapFirstFrame, int32_t{1});
-        shader->SetParameter(bx3::param::kBitmapLastFrame, int32_t{10});
-      }
-    }
-    bx3::CloseAllDocuments();
-    bx3::AddDocument(std::move(document));
-  }
-};
-
-void Setup() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  static int argc = 1;
-  static char name[] = "collect_bench";
-  static char* argv[] = {name, nullptr};
-  bx3::InitializeGui(argc, argv);
-  kv::LoadModuleResources(KV_MODULE_SOURCE_DIR);
-}
-
 void BM_RefreshAssets(benchmark::State& state) {
-  Setup();
-  Scene scene(state.range(0));
+  kvbench::InitializeGuiOnce();
+  kvbench::Scene scene(state.range(0));
   kv::KestrovaDialog dialog;
   dialog.Open(bx3::kDialogNonModal, kv::kMainCommandId, -1, -1, 1200, 500);
   brantic::JobQueue::WaitAllIdle();
@@ -128,7 +81,7 @@ BENCHMARK(BM_RefreshAssets)
 
 // Stat every distinct path once, then sort one text per use.
 void BM_BareStatAndSort(benchmark::State& state) {
-  Scene scene(state.range(0));
+  kvbench::Scene scene(state.range(0));
   for (auto _ : state) {
     int64_t found = 0;
     for (const std::string& path : scene.distinct) {

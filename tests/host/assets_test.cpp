@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "bx3/assets.h"
+#include "bx3/host.h"
 #include "test_scene.h"
 
 using namespace bx3;
@@ -67,5 +70,32 @@ TEST(ElementTest, MainElementsTypesAndDescriptions) {
     if (info.base) {
       EXPECT_NE(FindType(info.base), nullptr) << info.name;
     }
+  }
+}
+
+TEST(AssetQueryTest, TheIlluminationCacheListsItsFileWithItsSuffix) {
+  fixtures::TestScene scene;
+  Element* cache =
+      scene.document->InsertElement(Branch::SceneEffects, CreateElement(type::kIlluminationCacheEffect, "Cache"));
+  const std::pair<const char*, const char*> cases[] = {
+      {"/c/scene", "/c/scene.gi2"}, {"/c/scene.gi2", "/c/scene.gi2"}, {"/c/render_", "/c/render_.gi2"}};
+  for (const auto& [stored, listed] : cases) {
+    cache->SetParameter(1000, Filename(stored));
+    std::vector<AssetUse> uses;
+    ASSERT_TRUE(GetAllAssets(scene.document.get(), false, Filename(), kAssetQueryAll, uses));
+    const auto use = std::find_if(uses.begin(), uses.end(), [&](const AssetUse& u) { return u.element == cache; });
+    ASSERT_NE(use, uses.end());
+    EXPECT_EQ(use->file.GetString(), listed);
+  }
+}
+
+TEST(PathTest, DocumentLocationsAreTheDocumentFolderAndBelow) {
+  const std::tuple<const char*, const char*, bool> cases[] = {
+      {"/doc/tex/a.png", "/doc", true}, {"/doc/a.png", "/doc/", true},     {"/doc/../x/a.png", "/doc", false},
+      {"/docs/a.png", "/doc", false},   {"tex/a.png", "/doc", false},      {"/doc/a.png", "", false},
+      {"/doc", "/doc", false},          {"/doc/a/../b.png", "/doc", true},
+  };
+  for (const auto& [path, folder, inside] : cases) {
+    EXPECT_EQ(IsInDocumentLocations(Filename(path), Filename(folder)), inside) << path << " in " << folder;
   }
 }

@@ -2,8 +2,12 @@
 // 100,000 uses ends, with bounds that catch a hang, not a speed. (On the demo, the golden
 // reports run every column and group command.)
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "run_bx3.h"
 #include "support/big_scene.h"
@@ -33,6 +37,60 @@ TEST(InspectorBigSceneTest, EveryViewCommandOnAHundredThousandUsesEnds) {
   // Grouped by format at the end: the probed pictures, and the missing files by their suffix.
   ASSERT_EQ(report["items"].size(), 2u);
   EXPECT_EQ(report["status"], "Listed: 2 (100000) - Missing: 85000 - Selected: 0");
+}
+
+// Every file and URL value of a saved scene.
+void CollectPaths(const nlohmann::json& json, std::vector<std::string>& paths) {
+  if (json.is_object()) {
+    for (const auto& [key, value] : json.items()) {
+      if ((key == "file" || key == "url") && value.is_string()) paths.push_back(value);
+      CollectPaths(value, paths);
+    }
+  } else if (json.is_array()) {
+    for (const auto& value : json) CollectPaths(value, paths);
+  }
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::stringstream bytes;
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
+  return bytes.str();
+}
+
+// Each file of a folder with its size and time of change.
+std::map<std::string, std::pair<uintmax_t, std::filesystem::file_time_type>> FolderState(const std::string& folder) {
+  std::map<std::string, std::pair<uintmax_t, std::filesystem::file_time_type>> state;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) state[entry.path()] = {entry.file_size(), entry.last_write_time()};
+  }
+  return state;
+}
+
+TEST(InspectorBatchTest, GlobalizeMakesEveryDemoPathAbsoluteAndUndoGivesTheSceneBack) {
+  kvtest::TempFolder folder;
+  const std::string demo = folder / "demo";
+  std::filesystem::copy(std::string(KV_SOURCE_DIR) + "/examples/demo", demo, std::filesystem::copy_options::recursive);
+  const std::string batch = "--batch --prefs " + folder / "prefs" + " " + demo + "/demo.bx3 ";
+  const std::string globalize =
+      "--command 1029486 --wait --command 1051540 --command 1029813 --command 1029820 --wait ";
+  ASSERT_EQ(RunBx3(batch + "--save " + folder / "plain.bx3").exitCode, 0);
+  const auto files = FolderState(demo);
+
+  const kvtest::ProcessRun run = RunBx3(batch + globalize + "--save " + folder / "out.bx3");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  // The second renderer relinked its node material itself.
+  EXPECT_NE(run.output.find("Node wood relinks tex/marble.exr to " + demo + "/tex/marble.exr"), std::string::npos)
+      << run.output;
+  std::vector<std::string> paths;
+  CollectPaths(kvtest::ReadJsonFile(folder / "out.bx3"), paths);
+  EXPECT_EQ(paths.size(), 16u);
+  for (const std::string& path : paths) {
+    EXPECT_TRUE(path.starts_with(demo + "/") || path.starts_with("file://" + demo + "/")) << path;
+  }
+  EXPECT_EQ(FolderState(demo), files) << "write-back changes the scene only";
+
+  ASSERT_EQ(RunBx3(batch + globalize + "--undo --save " + folder / "undone.bx3").exitCode, 0);
+  EXPECT_EQ(ReadBytes(folder / "undone.bx3"), ReadBytes(folder / "plain.bx3"));
 }
 
 }  // namespace

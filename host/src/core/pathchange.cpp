@@ -33,8 +33,8 @@ int32_t RelinkNodes(Element& material, const AssetPathChange& change) {
   int32_t relinked = 0;
   for (const brantic::Node& node : graph->Nodes()) {
     const auto type = brantic::FindNodeType(node.type);
-    const brantic::PortValue* value = node.FindPort(type && !type->valuePort.IsEmpty() ? type->valuePort
-                                                                                       : brantic::Id("file"));
+    const brantic::PortValue* value =
+        node.FindPort(type && !type->valuePort.IsEmpty() ? type->valuePort : brantic::Id("file"));
     const auto* url = value ? std::get_if<brantic::Url>(value) : nullptr;
     if (!url || !(Filename::FromUrl(*url) == change.oldPath)) continue;
     if (!transaction.SetValue(node.path, change.newPath.GetUrl())) return 0;

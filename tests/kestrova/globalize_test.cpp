@@ -1,0 +1,125 @@
+#include "bx3/commands.h"
+#include "bx3/dialog.h"
+#include "kestrova/inspector_fixture.h"
+#include "kvcommands.h"
+#include "kvglobalize.h"
+
+using namespace kv;
+using bx3::Filename;
+
+namespace {
+
+TEST(GlobalizeMarkTest, MarksTheSelectedRowsInViewThatCanBeMadeAbsolute) {
+  struct Case {
+    const char* assetPath;
+    const char* resolvedPath;
+    int32_t resolveResult;
+    bool selected;
+    bool listed;
+    const char* marked;  // the path it is written with; null: left alone
+  };
+  const Case cases[] = {
+      {"tex/a.png", "/lib/tex/a.png", kResolveFound, true, true, "/lib/tex/a.png"},  // exactly as found
+      {"/old/b.png", "/lib/b.png", kResolveFoundByName, true, true, "/lib/b.png"},
+      {"tex/gone.png", "", kResolveMissing, true, true, "/doc/tex/gone.png"},  // joined, though still missing
+      {"/old/gone.png", "", kResolveMissing, true, true, nullptr},             // absolute and missing
+      {"gone.png", "", kResolveMissing, true, true, "gone.png"},               // a bare name stays
+      {"tex/a.png", "/lib/tex/a.png", kResolveFound, false, true, nullptr},    // not selected
+      {"tex/a.png", "/lib/tex/a.png", kResolveFound, true, false, nullptr},    // filtered out
+  };
+  bx3::Document document;
+  document.SetFilename(Filename("/doc/scene.bx3"));
+  std::vector<KvAssetEntry> rows;
+  std::vector<int64_t> listed;
+  for (const Case& c : cases) {
+    KvAssetEntry& row = rows.emplace_back();
+    row.assetPath = Filename(c.assetPath);
+    row.resolvedPath = brantic::String(c.resolvedPath);
+    row.resolveResult = c.resolveResult;
+    row.selected = c.selected;
+    if (c.listed) listed.push_back(int64_t(rows.size() - 1));
+  }
+  const std::vector<KvPathMark> marks = MarkRowsToGlobalize(rows, listed, &document);
+  size_t next = 0;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const bool marked = next < marks.size() && marks[next].row == i;
+    EXPECT_EQ(marked, cases[i].marked != nullptr) << "row " << i;
+    EXPECT_EQ(rows[i].hasNewPath, marked ? 1 : 0) << "row " << i;
+    EXPECT_EQ(rows[i].assetPath.GetString().Std(), cases[i].assetPath) << "the rows keep their paths until written";
+    if (marked) EXPECT_EQ(marks[next++].path.GetString().Std(), cases[i].marked) << "row " << i;
+  }
+  // Without a document, a missing relative path has no folder to be joined to.
+  for (KvAssetEntry& row : rows) row.hasNewPath = 0;
+  EXPECT_EQ(MarkRowsToGlobalize(rows, listed, nullptr).size(), marks.size() - 1);
+}
+
+class GlobalizeTest : public kvtest::InspectorFixture {
+ protected:
+  bool Run() { return Kv_GlobalizeCommand(&dialog_).Execute(document_, nullptr); }
+  std::vector<std::string> StoredPaths() const {
+    std::vector<std::string> paths;
+    for (bx3::Element* material : materials_) {
+      paths.push_back(material->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std());
+    }
+    return paths;
+  }
+};
+
+TEST_F(GlobalizeTest, WritesTheSelectedPathsAsOneUndoStep) {
+  Open();
+  EXPECT_EQ(Kv_GlobalizeCommand(&dialog_).CommandState(document_, nullptr), bx3::kCmdDisabled);
+  ASSERT_TRUE(Kv_SelectAllCommand(&dialog_).Execute(document_, nullptr));
+  EXPECT_EQ(Kv_GlobalizeCommand(&dialog_).CommandState(document_, nullptr), bx3::kCmdEnabled);
+  std::vector<int32_t> pointers;
+  bx3::SetMousePointerHandler([&](int32_t pointer) { pointers.push_back(pointer); });
+  const std::vector<std::string> before = StoredPaths();
+  const int64_t updates = bx3::GeneralUpdateCount();
+
+  ASSERT_TRUE(Run());
+  bx3::SetMousePointerHandler(nullptr);
+  const std::string a = folder_ / "tex/a.png";
+  EXPECT_EQ(StoredPaths(), (std::vector<std::string>{a, a, a, folder_ / "tex/b.png", folder_ / "tex/gone.png"}));
+  EXPECT_EQ(bx3::GeneralUpdateCount(), updates + 1);
+  EXPECT_EQ(pointers, (std::vector<int32_t>{bx3::kMousePointerBusy, bx3::kMousePointerNormal}));
+  for (const KvAssetEntry& row : dialog_.Collection().Rows()) {
+    EXPECT_TRUE(row.assetPath.IsAbsolute());
+    EXPECT_EQ(row.hasNewPath, 0);
+  }
+  EXPECT_EQ(dialog_.Collection().MissingCount(), 1);
+  EXPECT_EQ(document_->UndoCount(), 1);
+  ASSERT_TRUE(document_->Undo());
+  EXPECT_EQ(StoredPaths(), before);
+}
+
+TEST_F(GlobalizeTest, WithNothingToWriteItStillUpdatesTheHost) {
+  Open();
+  const int64_t updates = bx3::GeneralUpdateCount();
+  EXPECT_TRUE(Run());  // nothing selected
+  EXPECT_EQ(bx3::GeneralUpdateCount(), updates + 1);
+  EXPECT_EQ(document_->UndoCount(), 0);
+}
+
+TEST_F(GlobalizeTest, WithoutTheRowsDocumentNothingIsWrittenAndTheRowsStay) {
+  Open();
+  ASSERT_TRUE(Kv_SelectAllCommand(&dialog_).Execute(document_, nullptr));
+  const std::vector<KvAssetEntry> rows = dialog_.Collection().Rows();
+  const std::vector<std::string> before = StoredPaths();
+  dialog_.Collection().SetActiveDocument(nullptr);
+  EXPECT_FALSE(Run());
+  EXPECT_EQ(dialog_.Collection().Rows(), rows);
+  EXPECT_EQ(StoredPaths(), before);
+}
+
+TEST_F(GlobalizeTest, GroupedByAssetTheGroupsFollowTheNewPaths) {
+  // Two spellings of one file: two groups until both are written as the file they resolve to.
+  materials_[1]->GetChildren().front()->SetParameter(bx3::param::kBitmapFile, Filename("tex/../tex/a.png"));
+  Open();
+  dialog_.SetGroupMode(kGroupByAsset);
+  dialog_.RegroupAndShow();
+  ASSERT_TRUE(Kv_SelectAllCommand(&dialog_).Execute(document_, nullptr));
+  ASSERT_EQ(dialog_.View().Lists().viewGroups.size(), 4u);
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(dialog_.View().Lists().viewGroups.size(), 3u);
+}
+
+}  // namespace
