@@ -190,9 +190,8 @@ TEST_F(WriteBackTest, AnswersWithoutWritingWhenThereIsNothingToWrite) {
             kWriteUnchanged);
   // Localizing a missing file the row already names by its bare name.
   spot.assetPath = Filename("spot.ies");
-  EXPECT_EQ(entriesOfOneStep([&] {
-              return WriteAssetPath(spot, Filename(folder_ / "lights/spot.ies"), document_, true, true);
-            }),
+  EXPECT_EQ(entriesOfOneStep(
+                [&] { return WriteAssetPath(spot, Filename(folder_ / "lights/spot.ies"), document_, true, true); }),
             kWriteAlreadyLocal);
   EXPECT_EQ(spot.assetPath.GetString().Std(), "spot.ies");
   EXPECT_EQ(bx3::SerializeDocument(*document_), saved_);

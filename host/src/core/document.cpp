@@ -168,7 +168,9 @@ bool Document::AddUndo(UndoKind kind, Element* element) {
   if (undoDepth_ == 0 || !element || element->GetDocument() != this || element == this) {
     return false;
   }
-  UndoRecord record{kind, element->GetUid(), 0, element->IndexInParent(), nullptr};
+  // Only a removal or an insertion needs the place in the parent (finding it walks the
+  // siblings, which a change of many elements under one parent must not do each time).
+  UndoRecord record{kind, element->GetUid(), 0, kind == kUndoChange ? -1 : element->IndexInParent(), nullptr};
   if (Element* parent = element->GetParent()) record.parentUid = parent->GetUid();
   switch (kind) {
     case kUndoChange: record.data = element->CloneData(); break;
