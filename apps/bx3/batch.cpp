@@ -27,7 +27,9 @@ const char* const kBatchUsage =
     "  --choose PATH              answer the next file or folder dialog (\"\" cancels)\n"
     "  --gadget PLUGIN:GADGET=VALUE   set a gadget of an open dialog\n"
     "  --press PLUGIN:GADGET      press a gadget of an open dialog\n"
-    "  --click N, --click-add N, --click-remove N   select tree row N (from 0, drawing order)\n"
+    "  --click N [COLUMN], --click-add N [COLUMN], --click-remove N [COLUMN]\n"
+    "                             click tree row N (from 0, drawing order) at the left edge of\n"
+    "                             a column's cell (the first column when none is given)\n"
     "  --double-click N COLUMN    double-click a cell (COLUMN: four-character id such as path)\n"
     "  --edit N COLUMN TEXT       edit a cell's text in place\n"
     "  --context N COLUMN ENTRY   run a context-menu entry of a cell\n"
@@ -52,7 +54,7 @@ struct ActionShape {
 
 constexpr ActionShape kActions[] = {
     {"--command", 1, 1},      {"--answer", 1, 1}, {"--choose", 1, 1},    {"--gadget", 1, 1},
-    {"--press", 1, 1},        {"--click", 1, 1},  {"--click-add", 1, 1}, {"--click-remove", 1, 1},
+    {"--press", 1, 1},        {"--click", 1, 2},  {"--click-add", 1, 2}, {"--click-remove", 1, 2},
     {"--double-click", 2, 2}, {"--edit", 3, 3},   {"--context", 3, 3},   {"--key", 1, 1},
     {"--header", 1, 1},       {"--wait", 0, 0},   {"--undo", 0, 0},      {"--redo", 0, 0},
     {"--open", 1, 1},         {"--revert", 0, 0}, {"--save", 0, 1},      {"--report", 1, 2},
@@ -192,7 +194,10 @@ std::string Run(const BatchAction& action) {
                          : name == "--click-add" ? bx3::kSelectAdd
                                                  : bx3::kSelectRemove;
     ToInt(args[0], number);
-    return dialog && bx3::ClickTreeRow(*dialog, number, mode) ? "" : "no tree row " + args[0];
+    if (args.size() > 1) bx3::ParseColumnId(args[1], column);
+    return dialog && bx3::ClickTreeRow(*dialog, number, mode, args.size() > 1 ? column : 0)
+               ? ""
+               : "no tree row " + args[0] + (args.size() > 1 ? " column " + args[1] : "");
   }
   if (name == "--double-click" || name == "--edit" || name == "--context") {
     bx3::GeDialog* dialog = needDialog();
@@ -303,6 +308,9 @@ brantic::Result<BatchPlan> ParseBatchArguments(const std::vector<std::string>& a
       return brantic::IllegalArgumentError(name + " needs a row number, not " + args[0]);
     }
     if ((name == "--double-click" || name == "--edit" || name == "--context") && !bx3::ParseColumnId(args[1], column)) {
+      return brantic::IllegalArgumentError(name + " needs a column, not " + args[1]);
+    }
+    if (name.starts_with("--click") && args.size() > 1 && !bx3::ParseColumnId(args[1], column)) {
       return brantic::IllegalArgumentError(name + " needs a column, not " + args[1]);
     }
     if (name == "--context" && !ToInt(args[2], number)) {

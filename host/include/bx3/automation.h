@@ -21,7 +21,8 @@ bool PressGadget(GeDialog& dialog, int32_t gadgetId);
 bool SendKeyByName(GeDialog& dialog, const std::string& name);
 
 // The tree of a dialog: its first tree view gadget. Rows count from 0 in drawing order.
-bool ClickTreeRow(GeDialog& dialog, int64_t row, int32_t selectionMode);
+// A click lands at the left edge of the cell of `columnId` (0: the first column).
+bool ClickTreeRow(GeDialog& dialog, int64_t row, int32_t selectionMode, int32_t columnId = 0);
 bool DoubleClickTreeRow(GeDialog& dialog, int64_t row, int32_t columnId);
 bool EditTreeRow(GeDialog& dialog, int64_t row, int32_t columnId, const brantic::String& text);
 bool RunTreeContextEntry(GeDialog& dialog, int64_t row, int32_t columnId, int32_t entry);

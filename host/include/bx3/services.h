@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "brantic/nodes.h"
 #include "brantic/string.h"
 #include "bx3/element.h"
 #include "bx3/filename.h"
@@ -47,6 +48,17 @@ void AttributeManagerSetMode(int32_t mode, bool open);
 // Shows `element` with `flags`, scrolled to the parameter `focus` (empty: the top).
 void AttributeManagerShow(const Element* element, int32_t flags, const DescId& focus);
 const AttributeManagerState& GetAttributeManagerState();
+
+// The node editor: selects a node of a material's graph, or opens a material for editing its
+// nodes (at `node` when given). Headless they say what they would show.
+void SelectNodeInEditor(const Element& material, const brantic::NodePath& node, const brantic::Id& nodeSpace);
+void EditNodeMaterial(const Element& material, const brantic::NodePath* node, const brantic::Id& nodeSpace);
+
+// Host commands that bring up a manager of the host.
+inline constexpr int32_t kCmdTakeManager = 431000053;
+inline constexpr int32_t kCmdSimulationManager = 1032108;
+// Registers the host's own manager commands (once; later calls do nothing).
+void RegisterHostCommands();
 
 // What the GUI installs to show the services for real; without it the services print.
 struct ServiceHandlers {

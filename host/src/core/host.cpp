@@ -1,4 +1,5 @@
 #include "bx3/host.h"
+#include "bx3/services.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -39,6 +40,7 @@ void ExpectMainThread(const char* function) {
 
 void InitializeHost() {
   brantic::SetMainThread();
+  RegisterHostCommands();
   brantic::SetSearchPathProvider(&GetTextureSearchFolders);
   // The host's node spaces and its texture node.
   (void)brantic::RegisterNodeSpace(brantic::Id(kNodeSpaceStandard), brantic::String("Standard"));

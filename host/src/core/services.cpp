@@ -1,8 +1,12 @@
 #include "bx3/services.h"
 
 #include <cstdio>
+#include <memory>
+#include <string>
 
 #include "bx3/bitmap.h"
+#include "bx3/commands.h"
+#include "bx3/document.h"
 #include "main_thread_check.h"
 
 namespace bx3 {
@@ -40,6 +44,14 @@ ServiceState& State() {
   static ServiceState state;
   return state;
 }
+
+// One line on stdout, for batch runs and tests.
+void Say(const std::string& text) {
+  std::printf("bx3: %s\n", text.c_str());
+  std::fflush(stdout);
+}
+
+std::string NameOf(const Element* element) { return element ? "\"" + element->GetName().Std() + "\"" : "nothing"; }
 
 void AttributesChanged() {
   if (State().handlers.attributeManagerChanged) State().handlers.attributeManagerChanged();
@@ -80,7 +92,52 @@ void AttributeManagerShow(const Element* element, int32_t flags, const DescId& f
   state.flags = flags;
   state.focus = focus;
   ++state.shows;
+  if (!State().handlers.attributeManagerChanged) {
+    Say("attribute manager shows " + NameOf(element) + " (mode " + std::to_string(state.mode) + ", parameter " +
+        std::to_string(focus.IsEmpty() ? 0 : focus[0].id) + ")");
+  }
   AttributesChanged();
+}
+
+void SelectNodeInEditor(const Element& material, const brantic::NodePath& node, const brantic::Id& nodeSpace) {
+  BX3_MAIN_THREAD_ONLY();
+  Say("node editor selects " + node.Text().Std() + " of " + NameOf(&material) + " (" + nodeSpace.Std() + ")");
+}
+
+void EditNodeMaterial(const Element& material, const brantic::NodePath* node, const brantic::Id& nodeSpace) {
+  BX3_MAIN_THREAD_ONLY();
+  Say("node editor edits " + NameOf(&material) + (node ? " at " + node->Text().Std() : std::string()) + " (" +
+      nodeSpace.Std() + ")");
+}
+
+namespace {
+
+// A manager command of the host: says which manager it brings up.
+class ManagerCommand final : public CommandData {
+ public:
+  explicit ManagerCommand(std::string manager) : manager_(std::move(manager)) {}
+  bool Execute(Document*, GeDialog*) override {
+    Say(manager_ + " opens");
+    return true;
+  }
+  int32_t CommandState(Document*, GeDialog*) override { return kCmdEnabled; }
+
+ private:
+  std::string manager_;
+};
+
+}  // namespace
+
+void RegisterHostCommands() {
+  BX3_MAIN_THREAD_ONLY();
+  if (!FindCommand(kCmdTakeManager)) {
+    RegisterCommandPlugin(kCmdTakeManager, "Take Manager", 0, nullptr, "",
+                          std::make_unique<ManagerCommand>("take manager"));
+  }
+  if (!FindCommand(kCmdSimulationManager)) {
+    RegisterCommandPlugin(kCmdSimulationManager, "Simulation Manager", 0, nullptr, "",
+                          std::make_unique<ManagerCommand>("simulation manager"));
+  }
 }
 
 const AttributeManagerState& GetAttributeManagerState() { return State().attributes; }

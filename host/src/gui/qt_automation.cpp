@@ -87,10 +87,12 @@ bool SendKeyByName(GeDialog& dialog, const std::string& name) {
   return false;
 }
 
-bool ClickTreeRow(GeDialog& dialog, int64_t row, int32_t selectionMode) {
+bool ClickTreeRow(GeDialog& dialog, int64_t row, int32_t selectionMode, int32_t columnId) {
   gui::TreeViewWidget* tree = TreeOf(dialog);
   if (!tree || row < 0 || row >= tree->RowCount()) return false;
-  tree->ClickRow(row, 0, selectionMode);
+  const int32_t column = columnId == 0 ? 0 : tree->ColumnIndex(columnId);
+  if (column < 0) return false;
+  tree->ClickRow(row, column, selectionMode);
   ProcessGuiEvents();
   return true;
 }

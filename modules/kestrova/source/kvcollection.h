@@ -64,6 +64,11 @@ class KvCollection {
   uint64_t Generation() const { return generation_; }
   int64_t TotalCount() const { return totalCount_; }
   int64_t MissingCount() const { return missingCount_; }
+  // Counts the missing rows again from what they hold now (after some were written).
+  void RecountMissing() {
+    missingCount_ = 0;
+    for (const KvAssetEntry& row : rows_) missingCount_ += row.IsMissing() ? 1 : 0;
+  }
   brantic::WeakRef<KvCollection> GetWeakRef() const { return anchor_.GetWeakRef(); }
 
  private:

@@ -50,11 +50,6 @@ class KestrovaCommandData : public bx3::CommandData {
     using KestrovaCommandData::KestrovaCommandData; \
   }
 
-KV_SUB_COMMAND(Kv_ShowFileInExplorer);
-KV_SUB_COMMAND(Kv_OpenFileInExplorer);
-KV_SUB_COMMAND(Kv_OpenFileInPictureViewer);
-KV_SUB_COMMAND(Kv_OpenFileInManager);
-KV_SUB_COMMAND(Kv_OpenElementInManager);
 KV_SUB_COMMAND(Kv_LocalizeCommand);
 KV_SUB_COMMAND(Kv_RelinkTexturesCommand);
 KV_SUB_COMMAND(Kv_ReplaceTextureCommand);
@@ -80,6 +75,11 @@ KV_COMMAND(Kv_SelectActiveCommand);
 KV_COMMAND(Kv_ShowSelectedCommand);
 KV_COMMAND(Kv_FilterbarCommand);
 KV_COMMAND(Kv_GlobalizeCommand);
+KV_COMMAND(Kv_ShowFileInExplorer);
+KV_COMMAND(Kv_OpenFileInExplorer);
+KV_COMMAND(Kv_OpenFileInPictureViewer);
+KV_COMMAND(Kv_OpenFileInManager);
+KV_COMMAND(Kv_OpenElementInManager);
 
 #undef KV_COMMAND
 

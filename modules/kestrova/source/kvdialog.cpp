@@ -18,7 +18,7 @@ brantic::String R(int32_t id) { return GetResourceString(id); }
 
 }  // namespace
 
-KestrovaDialog::KestrovaDialog() : treeFunctions_(std::make_unique<KvTreeFunctions>()) {
+KestrovaDialog::KestrovaDialog() : treeFunctions_(std::make_unique<KvTreeFunctions>(this)) {
   // Probing results change rows in place: draw them again, no need to walk the list.
   collection_.SetRowsProbedCallback([this] {
     if (treeView_) treeView_->RedrawRows();

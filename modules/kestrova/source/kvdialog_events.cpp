@@ -30,7 +30,14 @@ bool KestrovaDialog::CoreMessage(int32_t id, const bx3::Container& message) {
         SortRows();
         RegroupAndShow();
         break;
-      case kNotifySelectionChanged: RequestPreview(); break;
+      case kNotifySelectionChanged:
+        // Following the selection, the list groups what is selected now.
+        if (view_.ShowSelected()) {
+          (void)RebuildViewGroups();
+          RefreshTree();
+        }
+        RequestPreview();
+        break;
       case kNotifyFoldChanged:
       default: break;
     }

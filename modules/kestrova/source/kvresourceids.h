@@ -168,5 +168,6 @@ inline constexpr int32_t kNodeSpaceGroup = 10239;           // Node space group
 inline constexpr int32_t kFormatGroup = 10240;              // Format group
 inline constexpr int32_t kStatusBuiltFromSearchFolder = 10241;  // Built from a search folder
 inline constexpr int32_t kPictureUnreadable = 10242;            // The picture could not be read.
+inline constexpr int32_t kEditedPathRefused = 10243;            // A path needs a file name and cannot hold a line break
 
 }  // namespace kv::res

@@ -19,8 +19,8 @@ namespace {
 constexpr int32_t kPrimaryButton = 1;
 constexpr int32_t kIconDrawFlags = 0x100;
 
-KvCollection& Collection(void* root) { return *static_cast<KvCollection*>(root); }
-KvViewState& View(void* userData) { return *static_cast<KvViewState*>(userData); }
+using tree::Collection;
+using tree::View;
 
 // The document the rows describe; the host's active one before the first collection.
 const bx3::Document* DocumentOf(const KvCollection& collection) {
@@ -46,10 +46,6 @@ int32_t HeaderResource(int32_t column) {
     case column::kResolution: return res::kColumnResolution;
     default: return 0;
   }
-}
-
-bool IsCandidateRow(const KvAssetEntry& record, int64_t childIndex) {
-  return childIndex >= 1 && childIndex <= int64_t(record.relinkCandidates.size());
 }
 
 int32_t StatusIcon(int32_t resolveResult) {
@@ -107,7 +103,7 @@ int32_t TextColor(const KvViewState& view, const std::vector<KvAssetEntry>& rows
                   bx3::TreeItem item, const CellPlace& place) {
   const int64_t position = ItemPosition(item);
   const bool grouped = view.Grouped();
-  if (IsCandidateRow(record, place.childIndex)) {
+  if (KvTreeFunctions::IsCandidateRow(record, place.childIndex)) {
     const bool chosen = record.relinkCandidates[size_t(place.childIndex - 1)].flags & kCandidateChosen;
     if (!chosen) return bx3::color::kText;
     const bool current = view.CurrentRow() == position && view.CurrentChild() == place.childIndex;
@@ -224,7 +220,7 @@ bool KvTreeFunctions::ItemSelected(void* root, void* userData, bx3::TreeItem ite
   const KvAssetEntry* record = Resolve(Collection(root), View(userData), item);
   if (!record) return false;
   const int64_t childIndex = ItemChild(item) - 1;
-  if (IsCandidateRow(*record, childIndex)) {
+  if (KvTreeFunctions::IsCandidateRow(*record, childIndex)) {
     return record->relinkCandidates[size_t(childIndex - 1)].flags & kCandidateChosen;
   }
   return record->selected;
@@ -280,7 +276,7 @@ void KvTreeFunctions::RenderCell(void* root, void* userData, bx3::TreeItem item,
     area.DrawText(text, x, info.y, textColor, background);
   };
 
-  if (IsCandidateRow(*record, place.childIndex)) {
+  if (KvTreeFunctions::IsCandidateRow(*record, place.childIndex)) {
     if (column == column::kNewPath) drawText(record->relinkCandidates[size_t(place.childIndex - 1)].path, info.x);
     return;
   }

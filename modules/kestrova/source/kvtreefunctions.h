@@ -7,8 +7,15 @@
 
 namespace kv {
 
+class KestrovaDialog;
 class KvCollection;
 class KvViewState;
+
+// What the callbacks receive: the collection as root, the view state as user data.
+namespace tree {
+inline KvCollection& Collection(void* root) { return *static_cast<KvCollection*>(root); }
+inline KvViewState& View(void* userData) { return *static_cast<KvViewState*>(userData); }
+}  // namespace tree
 
 // Item handles: (position + 1) << 16 | child number. The position is a row of the row index
 // list without grouping, a group with grouping; child 0 is the row or group row itself.
@@ -22,6 +29,9 @@ inline constexpr int64_t ItemChild(bx3::TreeItem item) { return int64_t(item & 0
 // keep nothing between calls but the one-shot flag that asks for an undecorated item text.
 class KvTreeFunctions : public bx3::TreeViewFunctions {
  public:
+  // `dialog` (may be null) regroups after an edit and shows messages in its status line.
+  explicit KvTreeFunctions(KestrovaDialog* dialog = nullptr) : dialog_(dialog) {}
+
   bx3::TreeItem FirstItem(void* root, void* userData) override;
   bx3::TreeItem FirstChildItem(void* root, void* userData, bx3::TreeItem item) override;
   bx3::TreeItem NextItem(void* root, void* userData, bx3::TreeItem item) override;
@@ -45,6 +55,17 @@ class KvTreeFunctions : public bx3::TreeViewFunctions {
   int32_t SortArrow(void* root, void* userData, int32_t column) override;
   bool HeaderClicked(void* root, void* userData, int32_t column, int32_t button, bool doubleClick) override;
 
+  // --- the user's input
+  void ChangeSelection(void* root, void* userData, bx3::TreeItem item, int32_t mode) override;
+  bool CellMouseDown(void* root, void* userData, bx3::TreeItem item, int32_t column, const bx3::TreeMouseInfo& mouse,
+                     bool right) override;
+  bool CellDoubleClick(void* root, void* userData, bx3::TreeItem item, int32_t column,
+                       const bx3::TreeMouseInfo& mouse) override;
+  void ApplyEditedText(void* root, void* userData, bx3::TreeItem item, const brantic::String& text) override;
+  void BuildContextMenu(void* root, void* userData, bx3::TreeItem item, int32_t column,
+                        bx3::ContextMenu& menu) override;
+  bool RunContextCommand(void* root, void* userData, bx3::TreeItem item, int32_t column, int32_t command) override;
+
   // The next ItemText answers without group decoration (set when a double click is handed
   // back to the host for editing).
   void SetUndecoratedOnce() { undecoratedOnce_ = 1; }
@@ -56,8 +77,13 @@ class KvTreeFunctions : public bx3::TreeViewFunctions {
   static CellPlace PlaceOf(const KvViewState& view, bx3::TreeItem item, int64_t members, bool undecorated);
   // The header text of a column.
   static brantic::String HeaderText(int32_t column);
+  // Whether a child of a record's item is one of its relink candidates.
+  static bool IsCandidateRow(const KvAssetEntry& record, int64_t childIndex) {
+    return childIndex >= 1 && childIndex <= int64_t(record.relinkCandidates.size());
+  }
 
  private:
+  KestrovaDialog* dialog_;
   uint8_t undecoratedOnce_ = 0;
 };
 
