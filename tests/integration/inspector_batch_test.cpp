@@ -93,4 +93,61 @@ TEST(InspectorBatchTest, GlobalizeMakesEveryDemoPathAbsoluteAndUndoGivesTheScene
   EXPECT_EQ(ReadBytes(folder / "undone.bx3"), ReadBytes(folder / "plain.bx3"));
 }
 
+TEST(InspectorBatchTest, ClicksEditsContextMenuAndFileCommandsOnTheDemo) {
+  kvtest::TempFolder folder;
+  const std::string demo = folder / "demo";
+  std::filesystem::copy(std::string(KV_SOURCE_DIR) + "/examples/demo", demo, std::filesystem::copy_options::recursive);
+  const std::string batch = "--batch --prefs " + folder / "prefs" + " " + demo + "/demo.bx3 --command 1029486 --wait ";
+  const auto report = [&](const std::string& actions) {
+    const kvtest::ProcessRun run = RunBx3(batch + actions + " --wait --report json " + folder / "report.json");
+    EXPECT_EQ(run.exitCode, 0) << actions << "\n" << run.output;
+    return kvtest::ReadJsonFile(folder / "report.json");
+  };
+  const auto selectedRows = [](const nlohmann::json& json) {
+    std::vector<size_t> rows;
+    for (size_t i = 0; i < json["items"].size(); ++i) {
+      if (json["items"][i]["selected"]) rows.push_back(i);
+    }
+    return rows;
+  };
+
+  // Row 2 is final.exr, missing; the information text describes it.
+  const auto clicked = report("--click 2");
+  EXPECT_EQ(selectedRows(clicked), std::vector<size_t>{2});
+  EXPECT_NE(clicked["info"].get<std::string>().find("Missing"), std::string::npos) << clicked["info"];
+  const auto changed = report("--click 2 --click-add 4 --click-add 7 --click-remove 2");
+  EXPECT_EQ(selectedRows(changed), (std::vector<size_t>{4, 7}));
+  EXPECT_EQ(changed["status"], "Listed: 13 (16) - Missing: 3 - Selected: 4");  // marble.exr holds three uses
+
+  // The fold arrow of marble.exr's group: its three uses appear below it.
+  const auto folded = report("--click 7 asse");
+  ASSERT_EQ(folded["items"].size(), 16u);
+  for (size_t row : {8, 9, 10}) EXPECT_EQ(folded["items"][row]["depth"], 1) << row;
+
+  const auto all = report("--context 3 path 900016");
+  EXPECT_EQ(selectedRows(all).size(), 13u);
+
+  // Renaming one use's file changes exactly that use; one undo gives the scene back.
+  ASSERT_EQ(RunBx3(batch + "--save " + folder / "plain.bx3").exitCode, 0);
+  ASSERT_EQ(RunBx3(batch + "--edit 4 asse bump.tif --save " + folder / "edited.bx3").exitCode, 0);
+  const std::string plain = ReadBytes(folder / "plain.bx3");
+  std::string expected = plain;
+  expected.replace(expected.find("tex/height16.tif"), 16, "tex/bump.tif");
+  EXPECT_EQ(ReadBytes(folder / "edited.bx3"), expected);
+  ASSERT_EQ(RunBx3(batch + "--edit 4 asse bump.tif --undo --save " + folder / "undone.bx3").exitCode, 0);
+  EXPECT_EQ(ReadBytes(folder / "undone.bx3"), plain);
+
+  // Each file and manager command says what it shows of the current row.
+  const kvtest::ProcessRun commands = RunBx3(
+      batch + "--click 4 --command 1040764 --command 1040765 --command 1040766 --command 1040767 --command 1040768");
+  ASSERT_EQ(commands.exitCode, 0) << commands.output;
+  for (const std::string& line : {"bx3: file browser shows " + demo + "/tex/height16.tif",
+                                  "bx3: file browser opens " + demo + "/tex/height16.tif",
+                                  "bx3: picture viewer shows " + demo + "/tex/height16.tif",
+                                  std::string("bx3: attribute manager shows \"Marble bump\" (mode 4"),
+                                  std::string("bx3: attribute manager shows \"Marble\" (mode 3")}) {
+    EXPECT_NE(commands.output.find(line), std::string::npos) << line << "\n" << commands.output;
+  }
+}
+
 }  // namespace

@@ -19,8 +19,8 @@ int32_t ManagerMode(const Element& element) {
     int32_t mode;
   };
   static constexpr ModeOfType kModes[] = {
-      {kSimulation, 4},      {kObjectBase, 1},  {kTagBase, 2},  {kSceneEffectBase, 13},      {kRenderSettings, 13},
-      {kDocument, 14},       {kLayer, 16},      {kProjectSettings, 10}, {kShaderBase, 4},
+      {kSimulation, 4}, {kObjectBase, 1}, {kTagBase, 2},          {kSceneEffectBase, 13}, {kRenderSettings, 13},
+      {kDocument, 14},  {kLayer, 16},     {kProjectSettings, 10}, {kShaderBase, 4},
   };
   for (const ModeOfType& entry : kModes) {
     if (element.IsInstanceOf(entry.type)) return entry.mode;

@@ -315,7 +315,8 @@ void KvTreeFunctions::ApplyEditedText(void* root, void* userData, bx3::TreeItem 
   bx3::EventAdd();
 }
 
-void KvTreeFunctions::BuildContextMenu(void* root, void* userData, bx3::TreeItem item, int32_t, bx3::ContextMenu& menu) {
+void KvTreeFunctions::BuildContextMenu(void* root, void* userData, bx3::TreeItem item, int32_t,
+                                       bx3::ContextMenu& menu) {
   menu.Remove(bx3::kTreeMenuExpandAll);
   menu.Remove(bx3::kTreeMenuCollapseAll);
   if (!root || !userData) return;
