@@ -1,8 +1,10 @@
 // The built module in bx3's own Qt window, off screen, on a copy of the demo scene: what a
 // user does to the inspector window in one process, painted as the screen would be.
 #include <gtest/gtest.h>
+#include <QAction>
 #include <QApplication>
 #include <QImage>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QWidget>
@@ -208,6 +210,36 @@ TEST_F(InspectorGuiTest, TheListTakesTheWindowsHeightAndTheDividerMoves) {
   ASSERT_TRUE(dialog->GetGroupWeights(10045, weights));
   EXPECT_EQ(weights.GetInt32(bx3::kWeightRows), 3);
   EXPECT_GT(weights.GetFloat(bx3::kWeightRows + 3), 0.4);  // the detail row's share now
+}
+
+// Real mouse presses on the list: a row is selected by a click, and a right click below the
+// rows offers the whole context menu, with the entries that need a row disabled.
+TEST_F(InspectorGuiTest, ClicksSelectAndARightClickBelowTheRowsOffersTheMenu) {
+  bx3::GeDialog* dialog = OpenInspector();
+  ASSERT_NE(dialog, nullptr);
+  bx3::gui::TreeViewWidget* tree = Tree(*dialog);
+  ASSERT_NE(tree, nullptr);
+  QWidget* viewport = tree->viewport();
+  const auto press = [&](QPoint at, Qt::MouseButton button) {
+    QMouseEvent event(QEvent::MouseButtonPress, at, viewport->mapToGlobal(at), button, button, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &event);
+    bx3::ProcessGuiEvents();
+  };
+  press(QPoint(5, tree->HeaderHeight() + 2 * tree->RowHeight() + 2), Qt::LeftButton);
+  WaitForQuiet();
+  const bx3::DialogReport report = Report(*dialog);
+  for (size_t row = 0; row < report.rows.size(); ++row) EXPECT_EQ(report.rows[row].selected, row == 2) << row;
+
+  press(QPoint(5, viewport->height() - 3), Qt::RightButton);
+  QMenu* menu = nullptr;
+  for (QObject* child : tree->children()) {
+    if (auto* found = dynamic_cast<QMenu*>(child)) menu = found;
+  }
+  ASSERT_NE(menu, nullptr);
+  std::string states;
+  for (QAction* action : menu->actions()) states += action->isSeparator() ? "|" : action->isEnabled() ? "+" : "-";
+  EXPECT_EQ(states, "-----|++++|++++++");
+  menu->close();
 }
 
 }  // namespace

@@ -136,8 +136,8 @@ TEST_F(TreeInputTest, FoldArrows) {
 
 TEST_F(TreeInputTest, DoubleClicksEditOnlyTextColumns) {
   const std::pair<int32_t, bool> columns[] = {
-      {column::kResolution, true}, {column::kSize, true},      {column::kStatus, true},  {column::kAssetType, true},
-      {column::kNewPath, true},    {column::kLayer, true},     {column::kTake, true},    {column::kAsset, false},
+      {column::kResolution, true}, {column::kSize, true},        {column::kStatus, true}, {column::kAssetType, true},
+      {column::kNewPath, true},    {column::kLayer, true},       {column::kTake, true},   {column::kAsset, false},
       {column::kPath, false},      {column::kGlobalPath, false},
   };
   for (const auto& [column, handled] : columns) {
@@ -173,8 +173,7 @@ TEST_F(TreeInputTest, EditsThatWouldBreakAPathAreRefused) {
            {column::kAsset, "bad\nname.png"}, {column::kPath, "tex/"}, {column::kPath, "a\rb.png"}}) {
     Edit(MakeItem(1, 0), column, text);
     EXPECT_EQ(StoredPath(3), "tex/b.png") << text;
-    EXPECT_NE(Gadget(kGadgetStatus).find(GetResourceString(res::kEditedPathRefused).Std()),
-              std::string::npos);
+    EXPECT_NE(Gadget(kGadgetStatus).find(GetResourceString(res::kEditedPathRefused).Std()), std::string::npos);
   }
   EXPECT_EQ(document_->UndoCount(), 0);
 }

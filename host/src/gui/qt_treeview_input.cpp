@@ -178,8 +178,12 @@ void TreeViewWidget::mousePressEvent(QMouseEvent* event) {
     return;
   }
   const int64_t row = RowAt(at.y());
-  if (row < 0) return;
   const bool right = event->button() == Qt::RightButton;
+  // Below the rows (or on an empty list) only the context menu is offered, without an item.
+  if (row < 0) {
+    if (right) ShowContextMenu(-1, columnIndex, event->globalPosition().toPoint());
+    return;
+  }
   const TreeItem item = ItemAtRow(row);
   TreeMouseInfo mouse{at.x() - (columnIndex >= 0 ? ColumnX(columnIndex) : 0),
                       at.y() - HeaderHeight() - int32_t(row - verticalScrollBar()->value()) * rowHeight_,
