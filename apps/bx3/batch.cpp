@@ -35,7 +35,8 @@ const char* const kBatchUsage =
     "  --context N COLUMN ENTRY   run a context-menu entry of a cell\n"
     "  --key NAME                 up, down, left, right, pageup, pagedown, home, end\n"
     "  --header COLUMN            click a column header\n"
-    "  --wait                     wait until background work and posted work are done\n"
+    "  --wait                     wait until background work and posted work are done (a\n"
+    "                             running dialog timer fires once meanwhile)\n"
     "  --undo, --redo             undo or redo on the scene\n"
     "  --open FILE                open another scene in place of this one\n"
     "  --revert                   load the scene's file again, dropping unsaved changes\n"
@@ -94,7 +95,7 @@ bool SplitGadget(const std::string& text, int32_t& plugin, int32_t& gadget, std:
   return true;
 }
 
-void WaitForQuiet() {
+void WaitUntilStill() {
   // Background jobs post their results; results may start more work: until all is still.
   for (int round = 0; round < 1000; ++round) {
     brantic::JobQueue::WaitAllIdle();
@@ -106,6 +107,19 @@ void WaitForQuiet() {
       if (!brantic::HasMainThreadWork()) return;
     }
   }
+}
+
+// Until all is still, with each timer a dialog has running fired once, as if its time had
+// passed (a proposal after typing, for example).
+void WaitForQuiet() {
+  WaitUntilStill();
+  bool fired = false;
+  for (bx3::GeDialog* dialog : bx3::GetOpenDialogs()) {
+    if (dialog->TimerInterval() == 0) continue;
+    dialog->Timer(bx3::Container());
+    fired = true;
+  }
+  if (fired) WaitUntilStill();
 }
 
 std::string ReportText(const bx3::DialogReport& report) {

@@ -69,6 +69,7 @@ TEST(CommandsTest, RegistrationRunAndState) {
 }
 
 TEST(CommandsTest, SpecialEventsReachOpenDialogsWhenTheQueueDrains) {
+  brantic::DrainMainThreadQueue();  // what earlier changes posted
   HeadlessToolkit toolkit;
   RecordingDialog closed;
   RecordingDialog open;

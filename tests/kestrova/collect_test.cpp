@@ -255,6 +255,7 @@ TEST_F(CollectTest, ALargeSceneIsResolvedWhileItIsWalked) {
 }
 
 TEST_F(CollectTest, JobsOfAnUnwantedCollectionSkipTheirProbe) {
+  brantic::DrainMainThreadQueue();  // the change message of the scene's making
   auto batch = std::make_shared<KvProbeBatch>();
   batch->files.push_back({Filename("tex/a.png"), Filename(folder_ / "tex/a.png").GetUrl(), "png", ASSETTYPE_IMAGE});
   batch->rows = {{1, 0}, {2, 0}};

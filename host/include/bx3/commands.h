@@ -92,7 +92,17 @@ inline constexpr int32_t kMessageValue2 = FourCC("Mci2");
 void SpecialEventAdd(int32_t messageId, int64_t p1 = 0, int64_t p2 = 0);
 // Sends a core message to every open dialog at once.
 void SendCoreMessage(int32_t messageId, const Container& message);
-// The general update event: the host redraws its views after the current work.
+// The host's change messages, delivered to every open dialog as core messages.
+inline constexpr int32_t kCoreMessageChange = 604;                // the scene changed; Mci1: change flags
+inline constexpr int32_t kCoreMessageRedraw = FourCC("drcl");     // the views were redrawn
+inline constexpr int32_t kCoreMessageSearchPathsChanged = -1008;  // paths resolve differently now
+inline constexpr int32_t kCoreMessageRedrawLists = 1050506;       // what lists draw changed
+// A change of the scene: after the current work every open dialog receives the change
+// message once, however many changes came before it. Any thread.
+void NoteSceneChange();
+
+// The general update event: the host redraws its views after the current work (and tells
+// the dialogs with the redraw message).
 void EventAdd(int32_t flags = 0);
 // The GUI redraws its views through this.
 void SetGeneralUpdateHandler(std::function<void()> handler);

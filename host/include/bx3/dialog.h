@@ -202,6 +202,8 @@ class GeDialog {
   void SetTitle(const brantic::String& title);
   // Calls Timer every `milliseconds`; 0 stops it.
   void SetTimer(int32_t milliseconds);
+  // The timer's interval while it runs, else 0.
+  int32_t TimerInterval() const { return window_ ? timerInterval_ : 0; }
   // Group weights: the sizes of a one-column group's rows (count under kWeightRows, values
   // under the keys after it) or of a one-row group's columns (kWeightColumns). Value i is for
   // row (column) i of the group; the rows with a value are divided by handles the user can
@@ -231,6 +233,7 @@ class GeDialog {
  private:
   bool open_ = false;
   int32_t pluginId_ = 0;
+  int32_t timerInterval_ = 0;
   DialogWindow* window_ = nullptr;
 };
 
@@ -238,6 +241,8 @@ class GeDialog {
 GeDialog* FindOpenDialog(int32_t pluginId);
 // The dialog opened last that is still open; null when none is.
 GeDialog* LastOpenedDialog();
+// The open dialogs, in the order they were opened.
+std::vector<GeDialog*> GetOpenDialogs();
 
 // Delivers a core message to every open dialog (used by the event functions).
 void DeliverCoreMessage(int32_t messageId, const Container& message);

@@ -129,7 +129,8 @@ class Document final : public Element {
   }
   void Register(Element& element);
   void Unregister(Element& element);
-  void NoteChange() { ++documentDirty_; }
+  // Counts a change and tells the host's dialogs.
+  void NoteChange();
   bool ApplyStep(UndoStep& step, bool undo);
 
   Filename filename_;

@@ -26,7 +26,8 @@ class Preferences {
   // Containers of plug-ins, keyed by plug-in id.
   Container& Plugins() { return plugins_; }
   const std::vector<TextureSearchPath>& GetTextureSearchPaths() const { return searchPaths_; }
-  void SetTextureSearchPaths(std::vector<TextureSearchPath> paths) { searchPaths_ = std::move(paths); }
+  // Tells the dialogs that paths may resolve differently now.
+  void SetTextureSearchPaths(std::vector<TextureSearchPath> paths);
 
   static std::string Folder();
   // Reads the file; a missing file leaves the defaults. A broken file is reported and the

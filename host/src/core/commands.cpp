@@ -1,5 +1,7 @@
 #include "bx3/commands.h"
 
+#include <atomic>
+
 #include "brantic/mainthread.h"
 #include "bx3/dialog.h"
 #include "bx3/host.h"
@@ -110,10 +112,22 @@ void SendCoreMessage(int32_t messageId, const Container& message) {
   DeliverCoreMessage(messageId, message);
 }
 
+void NoteSceneChange() {
+  static std::atomic<bool> posted{false};
+  if (posted.exchange(true)) return;
+  brantic::ExecuteOnMainThread([] {
+    posted = false;
+    Container message(kCoreMessageChange);
+    message.SetInt64(kMessageValue1, 0);
+    DeliverCoreMessage(kCoreMessageChange, message);
+  });
+}
+
 void EventAdd(int32_t /*flags*/) {
   BX3_MAIN_THREAD_ONLY();
   ++UpdateCount();
   if (UpdateHandler()) UpdateHandler()();
+  SpecialEventAdd(kCoreMessageRedraw);
 }
 
 void SetGeneralUpdateHandler(std::function<void()> handler) { UpdateHandler() = std::move(handler); }

@@ -76,6 +76,8 @@ void GeDialog::SetOpenState(bool open, int32_t pluginId) {
   if (open) dialogs.push_back(this);
 }
 
+std::vector<GeDialog*> GetOpenDialogs() { return OpenDialogs(); }
+
 GeDialog* LastOpenedDialog() { return OpenDialogs().empty() ? nullptr : OpenDialogs().back(); }
 
 namespace {
@@ -214,6 +216,7 @@ void GeDialog::SetTitle(const brantic::String& title) {
   if (window_) window_->SetTitle(title);
 }
 void GeDialog::SetTimer(int32_t milliseconds) {
+  timerInterval_ = milliseconds > 0 ? milliseconds : 0;
   if (window_) window_->SetTimer(milliseconds);
 }
 bool GeDialog::SetGroupWeights(int32_t id, const Container& weights) {

@@ -1,5 +1,7 @@
 #include "bx3/document.h"
 
+#include "bx3/commands.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -160,6 +162,11 @@ std::vector<Take*> Document::GetTakes() const {
     if (auto* take = dynamic_cast<Take*>(const_cast<Element*>(&element))) takes.push_back(take);
   });
   return takes;
+}
+
+void Document::NoteChange() {
+  ++documentDirty_;
+  NoteSceneChange();
 }
 
 void Document::StartUndo() { ++undoDepth_; }

@@ -1,5 +1,7 @@
 #include "bx3/prefs.h"
 
+#include "bx3/commands.h"
+
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -135,6 +137,12 @@ brantic::Result<void> Preferences::Save() const {
     if (slash == std::string::npos) break;
   }
   return WriteFileAtomically(folder + "/prefs.json", ToJson());
+}
+
+void Preferences::SetTextureSearchPaths(std::vector<TextureSearchPath> paths) {
+  if (paths == searchPaths_) return;
+  searchPaths_ = std::move(paths);
+  SpecialEventAdd(kCoreMessageSearchPathsChanged);
 }
 
 }  // namespace bx3

@@ -162,7 +162,8 @@ String CellText(const bx3::Document* document, const KvAssetEntry* record, int32
       if (!record->hasNewPath) break;
       if (place.childIndex >= 1 && place.childIndex <= int64_t(record->relinkCandidates.size())) {
         text = record->relinkCandidates[size_t(place.childIndex - 1)].path;
-      } else if (place.IsGroupRow() && place.groupMode == kGroupByAsset && !record->opened) {
+      } else if (!place.IsGroupRow() || (place.groupMode == kGroupByAsset && !record->opened)) {
+        // A row of one use shows its own proposal; a closed group of a file shows the file's.
         text = record->newPath;
       }
       break;

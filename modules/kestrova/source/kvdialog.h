@@ -33,6 +33,7 @@ class KestrovaDialog : public bx3::GeDialog {
   int32_t Message(const bx3::Container& message, bx3::Container& result) override;
   bool CoreMessage(int32_t id, const bx3::Container& message) override;
   bool Command(int32_t id, const bx3::Container& message) override;
+  void Timer(const bx3::Container& message) override;
   int32_t StatusGadget() const override { return kGadgetStatus; }
   int32_t InfoGadget() const override { return kGadgetInfo; }
 
@@ -59,6 +60,13 @@ class KestrovaDialog : public bx3::GeDialog {
   // Lets go of the rows and of the document they came from (the document goes away).
   void ForgetDocument();
 
+  // Proposes new paths for the selected rows from the search-and-replace fields, or (not
+  // `preview`) writes them as one undo step.
+  void ApplySearchReplace(bool preview);
+  // Rows of shaders that changed since they were listed read their file again; answers how
+  // many did.
+  int64_t UpdateChangedShaders();
+
   // --- the view
   // Orders the rows for display by the sort column.
   void SortRows();
@@ -83,6 +91,14 @@ class KestrovaDialog : public bx3::GeDialog {
 
  private:
   void LoadViewSettings();
+  // The search-and-replace gadgets' commands; false for other gadgets.
+  bool HandleSearchCommand(int32_t id);
+  // Proposals follow once the user stops typing (or changing the selection) for a moment.
+  void RestartProposalTimer();
+  // A navigation key on the list; false for other keys.
+  bool HandleKey(int32_t key);
+  // Collects again when the scene moved on since the rows were made.
+  void RefreshWhenChanged();
   void BuildMenus();
   void EnableMainGroup(bool enable);
 
@@ -93,6 +109,16 @@ class KestrovaDialog : public bx3::GeDialog {
   bx3::TreeViewGadget* treeView_ = nullptr;
   std::unique_ptr<bx3::TreeViewFunctions> treeFunctions_;
   std::unordered_map<std::string, std::string> replacements_;
+  // What the rows were collected from: the document, its change counter and its material
+  // list's.
+  struct SceneStamp {
+    const bx3::Document* document = nullptr;
+    uint32_t documentDirty = 0;
+    uint32_t materialsDirty = 0;
+    bool operator==(const SceneStamp&) const = default;
+  };
+  static SceneStamp StampOf(const bx3::Document* document);
+  SceneStamp collectedFrom_;
 };
 
 }  // namespace kv

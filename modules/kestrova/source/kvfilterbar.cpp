@@ -57,7 +57,11 @@ void KvFilterBarGadgets::Update(bool force) {
         break;
       default: break;
     }
+    // The text with its clear button, in one cell of the bar.
+    d.GroupBegin(0, bx3::kFitHorizontal, 2, 0);
+    d.AddButton(kGadgetClearFilter, 0, 0, 0, "x");
     d.AddEditText(kGadgetFilterText, bx3::kFitHorizontal, 200);
+    d.GroupEnd();
   }
   d.LayoutChanged(kGadgetFilterBar);
 }
@@ -121,6 +125,10 @@ bool KvFilterBarGadgets::HandleCommand(int32_t id) {
       Store();
       return true;
     case kGadgetFilterText: Store(); return true;
+    case kGadgetClearFilter:
+      dialog_.SetString(kGadgetFilterText, brantic::String());
+      Store();
+      return true;
     case kGadgetStatusComparison:
     case kGadgetSizeComparison:
     case kGadgetResolutionComparison:

@@ -25,6 +25,7 @@ inline constexpr int32_t kReplaceFileName = 10073;
 inline constexpr int32_t kGadgetStatus = 10080;
 inline constexpr int32_t kGadgetFilterBar = 10084;
 inline constexpr int32_t kGadgetFilterLabel = 10085;
+inline constexpr int32_t kGadgetClearFilter = 10086;
 inline constexpr int32_t kGadgetFilterText = 10087;
 inline constexpr int32_t kGadgetFilterToggle = 10088;
 inline constexpr int32_t kGadgetTree = 10089;
