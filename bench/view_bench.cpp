@@ -1,5 +1,8 @@
-// Ordering, filtering and grouping 100,000 inspector rows, and drawing a screen of them.
+// Ordering, filtering and grouping 100,000 inspector rows, drawing a screen of them, and the
+// search-and-replace proposals for all of them.
 #include <benchmark/benchmark.h>
+
+#include <numeric>
 
 #include "bx3/document.h"
 #include "bx3/host.h"
@@ -9,6 +12,7 @@
 #include "kvgroup.h"
 #include "kvids.h"
 #include "kvresources.h"
+#include "kvsearchreplace.h"
 #include "kvsort.h"
 #include "kvtreefunctions.h"
 #include "kvviewstate.h"
@@ -169,6 +173,28 @@ void BM_DrawScreen(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_DrawScreen)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// The proposals of search and replace for 100,000 selected rows: plain text, and a wildcard
+// pattern.
+void BM_SearchReplacePreview(benchmark::State& state) {
+  Rows& shared = SharedRows();
+  for (KvAssetEntry& row : shared.rows) row.selected = 1;
+  std::vector<int64_t> listed(shared.rows.size());
+  std::iota(listed.begin(), listed.end(), int64_t(0));
+  const KvSearchReplace job = state.range(0) == 0 ? KvSearchReplace{"sub_1", "maps_1", kReplaceInFolder}
+                                                  : KvSearchReplace{"file_#.png", "map.png", kReplaceInFileName};
+  int64_t proposed = 0;
+  for (auto _ : state) {
+    proposed = ApplySearchReplace(shared.rows, listed, job, true, shared.document).proposed;
+  }
+  state.counters["proposed"] = double(proposed);
+  for (KvAssetEntry& row : shared.rows) {
+    row.selected = 0;
+    row.hasNewPath = 0;
+    row.newPath = brantic::String();
+  }
+}
+BENCHMARK(BM_SearchReplacePreview)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -150,4 +150,34 @@ TEST(InspectorBatchTest, ClicksEditsContextMenuAndFileCommandsOnTheDemo) {
   }
 }
 
+TEST(InspectorBatchTest, SearchAndReplaceRewritesTheMatchingPathsAndUndoFollows) {
+  kvtest::TempFolder folder;
+  const std::string demo = folder / "demo";
+  std::filesystem::copy(std::string(KV_SOURCE_DIR) + "/examples/demo", demo, std::filesystem::copy_options::recursive);
+  const std::string batch = "--batch --prefs " + folder / "prefs" + " " + demo + "/demo.bx3 ";
+  const std::string replace =
+      "--command 1029486 --wait --command 1029813 --gadget 1029486:10055=tex/ --gadget 1029486:10058=maps/ --wait "
+      "--press 1029486:10059 ";
+  ASSERT_EQ(RunBx3(batch + "--save " + folder / "plain.bx3").exitCode, 0);
+  ASSERT_EQ(RunBx3(batch + replace + "--save " + folder / "out.bx3").exitCode, 0);
+  std::vector<std::string> before, after;
+  CollectPaths(kvtest::ReadJsonFile(folder / "plain.bx3"), before);
+  CollectPaths(kvtest::ReadJsonFile(folder / "out.bx3"), after);
+  ASSERT_EQ(before.size(), after.size());
+  for (size_t i = 0; i < before.size(); ++i) {
+    std::string expected = before[i];
+    if (const size_t at = expected.find("tex/"); at != std::string::npos) expected.replace(at, 4, "maps/");
+    EXPECT_EQ(after[i], expected);
+  }
+
+  // Undone: the scene as it was, and the rows show it without anything else.
+  const kvtest::ProcessRun undone =
+      RunBx3(batch + replace + "--undo --save " + folder / "undone.bx3 --report text " + folder / "report.txt");
+  ASSERT_EQ(undone.exitCode, 0) << undone.output;
+  EXPECT_EQ(ReadBytes(folder / "undone.bx3"), ReadBytes(folder / "plain.bx3"));
+  const std::string report = ReadBytes(folder / "report.txt");
+  EXPECT_EQ(report.find("maps/"), std::string::npos) << report;
+  EXPECT_NE(report.find("tex/wood.jpg"), std::string::npos) << report;
+}
+
 }  // namespace

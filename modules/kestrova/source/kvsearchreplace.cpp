@@ -45,7 +45,8 @@ void Propose(KvAssetEntry& row, const KvSearchReplace& job, const brantic::Regul
 
 }  // namespace
 
-std::string ReplaceInPath(std::string_view path, const KvSearchReplace& job, const brantic::RegularExpression* pattern) {
+std::string ReplaceInPath(std::string_view path, const KvSearchReplace& job,
+                          const brantic::RegularExpression* pattern) {
   const auto replace = [&](std::string_view part) {
     return IsPatternMode(job.mode) && pattern ? ReplaceMatches(part, *pattern, job.replace)
                                               : ReplaceText(part, job.search, job.replace);
