@@ -3,6 +3,7 @@
 #include "kestrova/inspector_fixture.h"
 #include "kvcommands.h"
 #include "kvglobalize.h"
+#include "kvlocalize.h"
 
 using namespace kv;
 using bx3::Filename;
@@ -120,6 +121,68 @@ TEST_F(GlobalizeTest, GroupedByAssetTheGroupsFollowTheNewPaths) {
   ASSERT_EQ(dialog_.View().Lists().viewGroups.size(), 4u);
   ASSERT_TRUE(Run());
   EXPECT_EQ(dialog_.View().Lists().viewGroups.size(), 3u);
+}
+
+TEST(LocalizeMarkTest, PathsBecomeLocalToTheDocumentFolder) {
+  kvtest::TempFolder folder;
+  std::filesystem::create_directories(folder / "maps");
+  kvtest::WriteBytes(folder / "maps/in.png", "x");
+  kvtest::TempFolder elsewhere;
+  kvtest::WriteBytes(elsewhere / "out.png", "x");
+  bx3::Document document;
+  document.SetFilename(Filename(folder / "scene.bx3"));
+  bx3::Element* volume =
+      document.InsertElement(bx3::Branch::Objects, bx3::CreateElement(bx3::type::kVolumeSequenceObject, "Smoke"));
+  struct Case {
+    std::string path;
+    int32_t resolveResult;
+    uint32_t assetType;
+    bool selected;
+    const char* local;  // null: left alone
+  };
+  const Case cases[] = {
+      {folder / "maps/in.png", kResolveFound, ASSETTYPE_IMAGE, true, "maps/in.png"},
+      {elsewhere / "out.png", kResolveFound, ASSETTYPE_IMAGE, true, nullptr},  // outside the folder
+      {"/gone/by_name.png", kResolveFoundByName, ASSETTYPE_IMAGE, true, "by_name.png"},
+      {"maps/in.png", kResolveFound, ASSETTYPE_IMAGE, true, nullptr},  // relative already
+      {"/old/wood.jpg", kResolveMissing, ASSETTYPE_IMAGE, true, "tex/wood.jpg"},
+      {"old/scene.gi2", kResolveMissing, ASSETTYPE_CACHE, true, "illum/scene.gi2"},
+      {"old/smoke.vdb", kResolveMissing, ASSETTYPE_CACHE, true, "vol/Smoke/smoke.vdb"},
+      {"old/data.bin", kResolveMissing, ASSETTYPE_OTHER, true, "data.bin"},
+      {"gone.png", kResolveMissing, ASSETTYPE_IMAGE, true, nullptr},  // a bare name
+      {"/old/wood.jpg", kResolveMissing, ASSETTYPE_IMAGE, false, nullptr},
+  };
+  std::vector<KvAssetEntry> rows;
+  for (const Case& c : cases) {
+    KvAssetEntry& row = rows.emplace_back();
+    row.assetPath = Filename(c.path);
+    row.resolveResult = c.resolveResult;
+    row.assetType = c.assetType;
+    row.selected = c.selected;
+    if (c.path.ends_with(".vdb")) row.ownerLink.Set(volume);
+  }
+  const std::vector<KvPathMark> marks = MarkRowsToLocalize(rows, true, document);
+  size_t next = 0;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const bool marked = next < marks.size() && marks[next].row == i;
+    ASSERT_EQ(marked, cases[i].local != nullptr) << cases[i].path;
+    if (marked) EXPECT_EQ(marks[next++].path.GetString().Std(), cases[i].local) << cases[i].path;
+  }
+  // Nothing selected: every row.
+  EXPECT_EQ(MarkRowsToLocalize(rows, false, document).size(), marks.size() + 1);
+}
+
+TEST_F(GlobalizeTest, LocalizeUndoesGlobalizeAsOneUndoStep) {
+  Open();
+  ASSERT_TRUE(Kv_SelectAllCommand(&dialog_).Execute(document_, nullptr));
+  ASSERT_TRUE(Run());
+  FinishJobs();  // the scene changed: the rows are collected again, without a selection
+  ASSERT_TRUE(Kv_SelectAllCommand(&dialog_).Execute(document_, nullptr));
+  EXPECT_EQ(Kv_LocalizeCommand(&dialog_).CommandState(document_, nullptr), bx3::kCmdEnabled);
+  ASSERT_TRUE(Kv_LocalizeCommand(&dialog_).Execute(document_, nullptr));
+  EXPECT_EQ(StoredPaths(),
+            (std::vector<std::string>{"tex/a.png", "tex/a.png", "tex/a.png", "tex/b.png", "tex/gone.png"}));
+  EXPECT_EQ(document_->UndoCount(), 2);
 }
 
 }  // namespace

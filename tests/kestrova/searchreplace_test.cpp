@@ -20,7 +20,7 @@ TEST(SearchReplaceTest, ReplacesInTheModesPart) {
       {{"tex", "maps", kReplaceInFolder}, "tex/tex_a.png", "maps/tex_a.png"},
       {{"tex", "maps", kReplaceInFileName}, "tex/tex_a.png", "tex/maps_a.png"},
       {{"a/", "b/", kReplaceInFolder}, "a/a/x.png", "b/b/x.png"},  // the folder with its separator
-      {{"x", "y", kReplaceInFileName}, "x.png", "y.png"},           // a bare name is all file name
+      {{"x", "y", kReplaceInFileName}, "x.png", "y.png"},          // a bare name is all file name
       // Patterns: every match replaced, the text between kept.
       {{"*.png", "new.png", kReplaceInFileNamePattern}, "tex/old.png", "tex/new.png"},
       {{"v#", "v9", kReplaceInPathPattern}, "a_v1/b_v22.png", "a_v9/b_v9.png"},

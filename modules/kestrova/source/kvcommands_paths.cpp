@@ -1,4 +1,5 @@
-// The path commands the command module carries out itself.
+// The path commands: Globalize, which the command module carries out itself, and those the
+// dialog carries out.
 #include "bx3/commands.h"
 #include "kvbusy.h"
 #include "kvcommands.h"
@@ -41,6 +42,16 @@ bool Kv_GlobalizeCommand::Execute(bx3::Document* document, bx3::GeDialog*) {
 }
 
 int32_t Kv_GlobalizeCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
+  return dialog_ && dialog_->View().SelectedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
+}
+
+bool Kv_LocalizeCommand::Execute(bx3::Document* document, bx3::GeDialog*) {
+  if (!dialog_) return false;
+  BusyPointer busy;
+  return dialog_->Localize(document);
+}
+
+int32_t Kv_LocalizeCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
   return dialog_ && dialog_->View().SelectedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
 }
 

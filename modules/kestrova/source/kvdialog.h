@@ -67,6 +67,10 @@ class KestrovaDialog : public bx3::GeDialog {
   // many did.
   int64_t UpdateChangedShaders();
 
+  // --- operations on the selected rows (every row when none is selected)
+  // Makes their paths local to `document`'s folder and writes them as one undo step.
+  bool Localize(bx3::Document* document);
+
   // --- the view
   // Orders the rows for display by the sort column.
   void SortRows();

@@ -1,0 +1,64 @@
+#include "kvlocalize.h"
+
+#include <optional>
+
+#include "brantic/io.h"
+#include "kvresolve.h"
+
+namespace kv {
+
+std::string LocalSubfolder(const KvAssetEntry& row, const bx3::Document* document) {
+  static constexpr const char* kRenderCaches[] = {"gi", "gi2", "gil", "ao", "cs", "gir", "smap"};
+  for (const char* suffix : kRenderCaches) {
+    if (row.assetPath.CheckSuffix(suffix)) return "illum";
+  }
+  if (row.assetPath.CheckSuffix("vdb")) {
+    const bx3::Element* owner = row.ownerLink.Resolve(document);
+    if (owner && owner->GetType() == bx3::type::kVolumeSequenceObject) return "vol/" + owner->GetName().Std();
+    return "vol";
+  }
+  if (row.assetType & (ASSETTYPE_IMAGE | ASSETTYPE_VIDEO)) return "tex";
+  return {};
+}
+
+std::vector<KvPathMark> MarkRowsToLocalize(const std::vector<KvAssetEntry>& rows, bool anySelected,
+                                           const bx3::Document& document) {
+  const bx3::Filename folder = document.GetFolder();
+  const brantic::Url folderUrl = folder.GetUrl();
+  std::vector<KvPathMark> marks;
+  for (size_t index = 0; index < rows.size(); ++index) {
+    const KvAssetEntry& row = rows[index];
+    if (anySelected && !row.selected) continue;
+    const brantic::Url url = row.assetPath.GetUrl();
+    std::optional<bx3::Filename> local;
+    if (!url.IsRelative()) {
+      // Absolute: relative to the document's folder when the file is inside it; a file found
+      // by its name alone keeps only its name.
+      if (brantic::IsExistingFile(url)) {
+        if (const auto relative = url.GetRelativeUrl(folderUrl)) local = bx3::Filename(relative->GetPath());
+      } else if (row.resolveResult == kResolveFoundByName) {
+        local = row.assetPath.GetFile();
+      }
+    } else if (folder.IsPopulated() && row.resolveResult == kResolveBuiltByHost) {
+      // Relative, and found only through the host's search folders: the file it found.
+      const auto absolute = folderUrl.Append(url);
+      if (absolute && !brantic::IsExistingFile(*absolute)) {
+        const bx3::Element* owner = row.ownerLink.Resolve(&document);
+        bx3::Filename found;
+        ResolveAssetPath(folder, row.assetPath, nullptr, found, owner && owner->GetType() == bx3::type::kBitmapShader);
+        if (found.IsPopulated() && brantic::IsExistingFile(found.GetUrl())) {
+          if (const auto relative = found.GetUrl().GetRelativeUrl(folderUrl)) local = bx3::Filename(relative->GetPath());
+        }
+      }
+    }
+    // A missing file with a folder: its name, in the folder its kind belongs in.
+    if (!local && row.assetPath.GetDirectory().IsPopulated() && row.IsMissing()) {
+      const std::string subfolder = LocalSubfolder(row, &document);
+      local = subfolder.empty() ? row.assetPath.GetFile() : bx3::Filename(subfolder) + row.assetPath.GetFile();
+    }
+    if (local) marks.push_back({index, *local, false});
+  }
+  return marks;
+}
+
+}  // namespace kv
