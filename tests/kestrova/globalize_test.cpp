@@ -1,5 +1,6 @@
 #include "bx3/commands.h"
 #include "bx3/dialog.h"
+#include "bx3/modal.h"
 #include "kestrova/inspector_fixture.h"
 #include "kvcommands.h"
 #include "kvglobalize.h"
@@ -183,6 +184,33 @@ TEST_F(GlobalizeTest, LocalizeUndoesGlobalizeAsOneUndoStep) {
   EXPECT_EQ(StoredPaths(),
             (std::vector<std::string>{"tex/a.png", "tex/a.png", "tex/a.png", "tex/b.png", "tex/gone.png"}));
   EXPECT_EQ(document_->UndoCount(), 2);
+}
+
+TEST_F(GlobalizeTest, ReplaceGivesTheChosenFileToEverySelectedRow) {
+  Open();
+  dialog_.SetGroupMode(kGroupNone);
+  dialog_.RegroupAndShow();
+  for (KvAssetEntry& row : dialog_.Collection().Rows()) {
+    row.selected =
+        row.ownerMainLink.Resolve(document_) == materials_[3] || row.ownerMainLink.Resolve(document_) == materials_[4];
+  }
+  dialog_.View().SetSelectedCount(2);
+  EXPECT_EQ(Kv_ReplaceTextureCommand(&dialog_).CommandState(document_, nullptr), bx3::kCmdEnabled);
+  bx3::QueueFileAnswer(std::nullopt);  // cancelled: nothing changes
+  ASSERT_TRUE(Kv_ReplaceTextureCommand(&dialog_).Execute(document_, nullptr));
+  EXPECT_EQ(document_->UndoCount(), 0);
+
+  const std::string chosen = folder_ / "tex/a.png";
+  bx3::QueueFileAnswer(Filename(chosen));
+  ASSERT_TRUE(Kv_ReplaceTextureCommand(&dialog_).Execute(document_, nullptr));
+  EXPECT_EQ(StoredPaths(), (std::vector<std::string>{"tex/a.png", "tex/a.png", "tex/a.png", chosen, chosen}));
+  EXPECT_EQ(document_->UndoCount(), 1);
+  for (const KvAssetEntry& row : dialog_.Collection().Rows()) {
+    if (!row.selected) continue;
+    EXPECT_FALSE(row.IsMissing());
+    EXPECT_EQ(row.resolutionX, kvtest::ImageFile{}.width) << "probed at once";
+  }
+  EXPECT_EQ(dialog_.Collection().MissingCount(), 0);
 }
 
 }  // namespace

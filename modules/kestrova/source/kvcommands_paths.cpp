@@ -55,4 +55,18 @@ int32_t Kv_LocalizeCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
   return dialog_ && dialog_->View().SelectedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
 }
 
+bool Kv_ReplaceTextureCommand::Execute(bx3::Document*, bx3::GeDialog*) {
+  if (!dialog_) return false;
+  dialog_->Replacements().clear();
+  dialog_->ReplaceTexture();
+  bx3::Container message;
+  message.SetInt64(bx3::kMessageValue1, kNotifySelectionChanged);
+  bx3::SendCoreMessage(kMainCommandId, message);
+  return true;
+}
+
+int32_t Kv_ReplaceTextureCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
+  return dialog_ && dialog_->View().SelectedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
+}
+
 }  // namespace kv

@@ -70,6 +70,8 @@ class KestrovaDialog : public bx3::GeDialog {
   // --- operations on the selected rows (every row when none is selected)
   // Makes their paths local to `document`'s folder and writes them as one undo step.
   bool Localize(bx3::Document* document);
+  // Asks for one file and gives it to every selected row, as one undo step.
+  void ReplaceTexture();
 
   // --- the view
   // Orders the rows for display by the sort column.

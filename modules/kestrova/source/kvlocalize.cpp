@@ -47,7 +47,8 @@ std::vector<KvPathMark> MarkRowsToLocalize(const std::vector<KvAssetEntry>& rows
         bx3::Filename found;
         ResolveAssetPath(folder, row.assetPath, nullptr, found, owner && owner->GetType() == bx3::type::kBitmapShader);
         if (found.IsPopulated() && brantic::IsExistingFile(found.GetUrl())) {
-          if (const auto relative = found.GetUrl().GetRelativeUrl(folderUrl)) local = bx3::Filename(relative->GetPath());
+          if (const auto relative = found.GetUrl().GetRelativeUrl(folderUrl))
+            local = bx3::Filename(relative->GetPath());
         }
       }
     }

@@ -17,6 +17,7 @@ inline constexpr int32_t kMakeRelative = 10008;               // Make Paths Rela
 inline constexpr int32_t kMakeAbsolute = 10009;               // Make Paths Absolute
 inline constexpr int32_t kRelink = 10010;                     // Relink Missing Files...
 inline constexpr int32_t kReplaceFile = 10013;                // Replace File...
+inline constexpr int32_t kReplaceTitle = 10014;               // Replace the file of:
 inline constexpr int32_t kMenuView = 10015;                   // View
 inline constexpr int32_t kFilterBar = 10016;                  // Filter Bar
 inline constexpr int32_t kColumnStatus = 10017;               // Status
