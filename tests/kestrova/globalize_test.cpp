@@ -1,6 +1,7 @@
 #include "bx3/commands.h"
 #include "bx3/dialog.h"
 #include "bx3/modal.h"
+#include "bx3/scenefile.h"
 #include "kestrova/inspector_fixture.h"
 #include "kvcommands.h"
 #include "kvglobalize.h"
@@ -211,6 +212,42 @@ TEST_F(GlobalizeTest, ReplaceGivesTheChosenFileToEverySelectedRow) {
     EXPECT_EQ(row.resolutionX, kvtest::ImageFile{}.width) << "probed at once";
   }
   EXPECT_EQ(dialog_.Collection().MissingCount(), 0);
+}
+
+TEST_F(GlobalizeTest, ClearRemovesWhatHoldsEachSelectedFileAsOneUndoStep) {
+  bx3::Element* steelShader = materials_[3]->GetChildren().front().get();
+  bx3::Element* main = document_->InsertElement(bx3::Branch::Takes, std::make_unique<bx3::Take>("Main"));
+  auto* closeUp = static_cast<bx3::Take*>(main->InsertChild(std::make_unique<bx3::Take>("Close-up")));
+  closeUp->SetOverride(steelShader, bx3::param::kBitmapFile, Filename("tex/close.png"));
+  bx3::Element* smoke =
+      document_->InsertElement(bx3::Branch::Objects, bx3::CreateElement(bx3::type::kSimulation, "Smoke"));
+  smoke->SetParameter(1001, Filename("sim/smoke.vdb"));
+  bx3::Element* cache = document_->InsertElement(bx3::Branch::SceneEffects,
+                                                 bx3::CreateElement(bx3::type::kIlluminationCacheEffect, "Cache"));
+  cache->SetParameter(1000, Filename("illum/scene.gi2"));
+  cache->SetParameter(3809, int32_t{0});
+  const std::string before = bx3::SerializeDocument(*document_);
+  Open();
+  // Rust's bitmap shader, the Close-up override of Steel's, the simulation and the cache.
+  for (KvAssetEntry& row : dialog_.Collection().Rows()) {
+    const bx3::Element* owner = row.ownerLink.Resolve(document_);
+    row.selected = owner == materials_[4]->GetChildren().front().get() || !row.takeLink.IsEmpty() || owner == smoke ||
+                   owner == cache;
+  }
+  dialog_.View().SetSelectedCount(4);
+  ASSERT_TRUE(Kv_ClearAssetsCommand(&dialog_).Execute(document_, nullptr));
+
+  EXPECT_TRUE(materials_[4]->GetChildren().empty());
+  EXPECT_EQ(steelShader->GetFilename(bx3::param::kBitmapFile).GetString().Std(), "tex/b.png")
+      << "the override went, not Steel's own file";
+  EXPECT_TRUE(closeUp->GetOverrides().empty());
+  EXPECT_EQ(smoke->GetParameter(1001), nullptr);
+  EXPECT_EQ(cache->GetParameter(1000), nullptr);
+  EXPECT_EQ(cache->GetInt32(3809), 1);
+  EXPECT_EQ(dialog_.Collection().Rows().size(), 4u);  // collected again
+  EXPECT_EQ(document_->UndoCount(), 1);
+  ASSERT_TRUE(document_->Undo());
+  EXPECT_EQ(bx3::SerializeDocument(*document_), before);
 }
 
 }  // namespace

@@ -54,9 +54,17 @@ const AttributeManagerState& GetAttributeManagerState();
 void SelectNodeInEditor(const Element& material, const brantic::NodePath& node, const brantic::Id& nodeSpace);
 void EditNodeMaterial(const Element& material, const brantic::NodePath* node, const brantic::Id& nodeSpace);
 
-// Host commands that bring up a manager of the host.
+// Host commands that bring up a manager of the host, and the one that tells the
+// simulations to drop what they cached.
 inline constexpr int32_t kCmdTakeManager = 431000053;
 inline constexpr int32_t kCmdSimulationManager = 1032108;
+inline constexpr int32_t kCmdClearSimulationCaches = 1038402;
+
+// A request to an element of a simulation (the simulation or one of its node items). Code
+// kNodeRequestClearCache drops the files it cached: its file parameters are emptied.
+// Record the undo before. False for an unknown code.
+inline constexpr int32_t kNodeRequestClearCache = 2;
+bool SendNodeRequest(Element& element, int32_t code);
 // Registers the host's own manager commands (once; later calls do nothing).
 void RegisterHostCommands();
 

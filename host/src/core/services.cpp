@@ -112,31 +112,46 @@ void EditNodeMaterial(const Element& material, const brantic::NodePath* node, co
 
 namespace {
 
-// A manager command of the host: says which manager it brings up.
-class ManagerCommand final : public CommandData {
+// A command of the host that, without a window, says what it does.
+class SayingCommand final : public CommandData {
  public:
-  explicit ManagerCommand(std::string manager) : manager_(std::move(manager)) {}
+  explicit SayingCommand(std::string line) : line_(std::move(line)) {}
   bool Execute(Document*, GeDialog*) override {
-    Say(manager_ + " opens");
+    Say(line_);
     return true;
   }
   int32_t CommandState(Document*, GeDialog*) override { return kCmdEnabled; }
 
  private:
-  std::string manager_;
+  std::string line_;
 };
 
 }  // namespace
+
+bool SendNodeRequest(Element& element, int32_t code) {
+  BX3_MAIN_THREAD_ONLY();
+  if (code != kNodeRequestClearCache) return false;
+  std::vector<int32_t> files;
+  for (const auto& [id, value] : element.GetParameters()) {
+    if (std::holds_alternative<Filename>(value)) files.push_back(id);
+  }
+  for (int32_t id : files) element.SetParameter(id, ParamValue());
+  return true;
+}
 
 void RegisterHostCommands() {
   BX3_MAIN_THREAD_ONLY();
   if (!FindCommand(kCmdTakeManager)) {
     RegisterCommandPlugin(kCmdTakeManager, "Take Manager", 0, nullptr, "",
-                          std::make_unique<ManagerCommand>("take manager"));
+                          std::make_unique<SayingCommand>("take manager opens"));
   }
   if (!FindCommand(kCmdSimulationManager)) {
     RegisterCommandPlugin(kCmdSimulationManager, "Simulation Manager", 0, nullptr, "",
-                          std::make_unique<ManagerCommand>("simulation manager"));
+                          std::make_unique<SayingCommand>("simulation manager opens"));
+  }
+  if (!FindCommand(kCmdClearSimulationCaches)) {
+    RegisterCommandPlugin(kCmdClearSimulationCaches, "Clear Simulation Caches", 0, nullptr, "",
+                          std::make_unique<SayingCommand>("simulation caches cleared"));
   }
 }
 

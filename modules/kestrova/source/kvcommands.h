@@ -51,7 +51,6 @@ class KestrovaCommandData : public bx3::CommandData {
   }
 
 KV_SUB_COMMAND(Kv_RelinkTexturesCommand);
-KV_SUB_COMMAND(Kv_ClearAssetsCommand);
 KV_SUB_COMMAND(Kv_ConsolidateCommand);
 
 #undef KV_SUB_COMMAND
@@ -75,6 +74,7 @@ KV_COMMAND(Kv_FilterbarCommand);
 KV_COMMAND(Kv_GlobalizeCommand);
 KV_COMMAND(Kv_LocalizeCommand);
 KV_COMMAND(Kv_ReplaceTextureCommand);
+KV_COMMAND(Kv_ClearAssetsCommand);
 KV_COMMAND(Kv_ShowFileInExplorer);
 KV_COMMAND(Kv_OpenFileInExplorer);
 KV_COMMAND(Kv_OpenFileInPictureViewer);

@@ -69,4 +69,17 @@ int32_t Kv_ReplaceTextureCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
   return dialog_ && dialog_->View().SelectedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
 }
 
+bool Kv_ClearAssetsCommand::Execute(bx3::Document* document, bx3::GeDialog*) {
+  if (!dialog_) return false;
+  dialog_->Replacements().clear();
+  dialog_->ClearAssets(document);
+  // Collected again, with the counts, the order, the groups and the status line.
+  dialog_->RefreshAssets();
+  return true;
+}
+
+int32_t Kv_ClearAssetsCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
+  return dialog_ && dialog_->View().SelectedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
+}
+
 }  // namespace kv

@@ -72,6 +72,10 @@ class KestrovaDialog : public bx3::GeDialog {
   bool Localize(bx3::Document* document);
   // Asks for one file and gives it to every selected row, as one undo step.
   void ReplaceTexture();
+  // Removes the selected rows' files from the scene (bitmap shaders and file tracks go,
+  // simulations drop their caches, other elements' file parameters are emptied), as one
+  // undo step. The rows are collected again by the caller.
+  void ClearAssets(bx3::Document* document);
 
   // --- the view
   // Orders the rows for display by the sort column.

@@ -1,6 +1,7 @@
 // The inspector window's operations on the paths of its rows.
 #include "bx3/commands.h"
 #include "bx3/modal.h"
+#include "bx3/services.h"
 #include "kvassettype.h"
 #include "kvcollect_rules.h"
 #include "kvdialog.h"
@@ -76,6 +77,44 @@ void KestrovaDialog::ReplaceTexture() {
   document->EndUndo();
   collection_.RecountMissing();
   RefreshTree();
+}
+
+void KestrovaDialog::ClearAssets(bx3::Document* document) {
+  if (!document) return;
+  using namespace bx3::type;
+  std::vector<KvAssetEntry>& rows = collection_.Rows();
+  document->StartUndo();
+  for (const int64_t index : view_.Lists().rowIndexList) {
+    const KvAssetEntry& row = rows[size_t(index)];
+    bx3::Element* owner = row.selected ? row.ownerLink.Resolve(document) : nullptr;
+    if (!owner) continue;  // not selected, or already removed through another of its rows
+    bx3::Element* main = row.ownerMainLink.Resolve(document);
+    if (auto* take = dynamic_cast<bx3::Take*>(row.takeLink.Resolve(document))) {
+      // A take's override goes, not the element it overrides.
+      document->AddUndo(bx3::kUndoChange, take);
+      take->RemoveOverride(owner, row.hostDescId.IsEmpty() ? 0 : row.hostDescId[0].id);
+    } else if (owner->GetType() == kBitmapShader || owner->GetType() == kFileTrack) {
+      document->AddUndo(bx3::kUndoDelete, owner);
+      if (main && main != owner) main->Message(bx3::kMsgUpdate);
+      owner->Remove();  // freed here: the undo record holds its copy
+      view_.SetSelectedCount(view_.SelectedCount() - 1);
+    } else if (owner->GetType() == kSimulation) {
+      document->AddUndo(bx3::kUndoChange, owner);
+      for (const auto& item : owner->GetChildren()) {
+        document->AddUndo(bx3::kUndoChange, item.get());
+        bx3::SendNodeRequest(*item, bx3::kNodeRequestClearCache);
+      }
+      bx3::SendNodeRequest(*owner, bx3::kNodeRequestClearCache);
+      bx3::CallCommand(bx3::kCmdClearSimulationCaches);
+    } else if (!row.hostDescId.IsEmpty()) {
+      const bx3::ParamValue* value = owner->GetParameter(row.hostDescId[0].id);
+      if (!value || !std::holds_alternative<bx3::Filename>(*value)) continue;
+      document->AddUndo(bx3::kUndoChange, owner);
+      owner->SetParameter(row.hostDescId[0].id, bx3::ParamValue());
+      if (owner->GetType() == kIlluminationCacheEffect) owner->SetParameter(3809, int32_t{1});
+    }
+  }
+  document->EndUndo();
 }
 
 }  // namespace kv
