@@ -11,6 +11,11 @@ namespace kv {
 
 namespace {
 
+// The path operations need a selected row.
+int32_t EnabledWithSelection(const KestrovaDialog* dialog) {
+  return dialog && dialog->View().SelectedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
+}
+
 // Marks, writes and shows the result; false when nothing could be written or shown.
 bool Globalize(KestrovaDialog& dialog, const bx3::Document* document) {
   std::vector<KvAssetEntry>& rows = dialog.Collection().Rows();
@@ -41,9 +46,7 @@ bool Kv_GlobalizeCommand::Execute(bx3::Document* document, bx3::GeDialog*) {
   return done;
 }
 
-int32_t Kv_GlobalizeCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
-  return dialog_ && dialog_->View().SelectedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
-}
+int32_t Kv_GlobalizeCommand::CommandState(bx3::Document*, bx3::GeDialog*) { return EnabledWithSelection(dialog_); }
 
 bool Kv_LocalizeCommand::Execute(bx3::Document* document, bx3::GeDialog*) {
   if (!dialog_) return false;
@@ -51,9 +54,7 @@ bool Kv_LocalizeCommand::Execute(bx3::Document* document, bx3::GeDialog*) {
   return dialog_->Localize(document);
 }
 
-int32_t Kv_LocalizeCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
-  return dialog_ && dialog_->View().SelectedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
-}
+int32_t Kv_LocalizeCommand::CommandState(bx3::Document*, bx3::GeDialog*) { return EnabledWithSelection(dialog_); }
 
 bool Kv_ReplaceTextureCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;
@@ -65,9 +66,7 @@ bool Kv_ReplaceTextureCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   return true;
 }
 
-int32_t Kv_ReplaceTextureCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
-  return dialog_ && dialog_->View().SelectedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
-}
+int32_t Kv_ReplaceTextureCommand::CommandState(bx3::Document*, bx3::GeDialog*) { return EnabledWithSelection(dialog_); }
 
 bool Kv_ClearAssetsCommand::Execute(bx3::Document* document, bx3::GeDialog*) {
   if (!dialog_) return false;
@@ -78,8 +77,6 @@ bool Kv_ClearAssetsCommand::Execute(bx3::Document* document, bx3::GeDialog*) {
   return true;
 }
 
-int32_t Kv_ClearAssetsCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
-  return dialog_ && dialog_->View().SelectedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
-}
+int32_t Kv_ClearAssetsCommand::CommandState(bx3::Document*, bx3::GeDialog*) { return EnabledWithSelection(dialog_); }
 
 }  // namespace kv
