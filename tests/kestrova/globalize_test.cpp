@@ -49,7 +49,9 @@ TEST(GlobalizeMarkTest, MarksTheSelectedRowsInViewThatCanBeMadeAbsolute) {
     EXPECT_EQ(marked, cases[i].marked != nullptr) << "row " << i;
     EXPECT_EQ(rows[i].hasNewPath, marked ? 1 : 0) << "row " << i;
     EXPECT_EQ(rows[i].assetPath.GetString().Std(), cases[i].assetPath) << "the rows keep their paths until written";
-    if (marked) EXPECT_EQ(marks[next++].path.GetString().Std(), cases[i].marked) << "row " << i;
+    if (marked) {
+      EXPECT_EQ(marks[next++].path.GetString().Std(), cases[i].marked) << "row " << i;
+    }
   }
   // Without a document, a missing relative path has no folder to be joined to.
   for (KvAssetEntry& row : rows) row.hasNewPath = 0;
@@ -168,7 +170,9 @@ TEST(LocalizeMarkTest, PathsBecomeLocalToTheDocumentFolder) {
   for (size_t i = 0; i < std::size(cases); ++i) {
     const bool marked = next < marks.size() && marks[next].row == i;
     ASSERT_EQ(marked, cases[i].local != nullptr) << cases[i].path;
-    if (marked) EXPECT_EQ(marks[next++].path.GetString().Std(), cases[i].local) << cases[i].path;
+    if (marked) {
+      EXPECT_EQ(marks[next++].path.GetString().Std(), cases[i].local) << cases[i].path;
+    }
   }
   // Nothing selected: every row.
   EXPECT_EQ(MarkRowsToLocalize(rows, false, document).size(), marks.size() + 1);
