@@ -4,6 +4,15 @@
 
 namespace kv {
 
+void WithdrawProposal(KvAssetEntry& row) {
+  row.newPath = brantic::String();
+  row.hasNewPath = 0;
+  for (KvRelinkCandidate& candidate : row.relinkCandidates) {
+    candidate.flags &= uint8_t(~kCandidateChosen);
+    candidate.path = brantic::String();
+  }
+}
+
 bool IsDescribedOwnType(const bx3::Element& element) {
   return element.IsInstanceOf(bx3::type::kObjectBase) || element.IsInstanceOf(bx3::type::kMaterialBase) ||
          element.IsInstanceOf(bx3::type::kTagBase) || element.IsInstanceOf(bx3::type::kSceneEffectBase);

@@ -122,6 +122,9 @@ struct KvAssetTable {
 
 namespace kv {
 
+// Withdraws what the row proposes: its new path, and its candidates' choices and paths.
+void WithdrawProposal(KvAssetEntry& row);
+
 // The element a row is about: the owner when it is an object, material, tag or effect (or
 // when there is no owner main), else the owner main. Null when neither link resolves.
 bx3::Element* DescribedElement(const KvAssetEntry& entry, const bx3::Document* document);

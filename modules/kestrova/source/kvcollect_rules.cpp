@@ -25,6 +25,13 @@ std::pair<int32_t, int32_t> TrailingDigits(std::string_view name) {
   return {int32_t(start), int32_t(name.size() - start)};
 }
 
+void RecomputeFrameDigits(KvAssetEntry& row) {
+  if (!row.IsSequence()) return;
+  const auto [position, length] = TrailingDigits(row.assetPath.GetFile().WithoutSuffix().View());
+  row.frameDigitsPos = position;
+  row.frameDigitsLen = length;
+}
+
 int32_t TimeToFrame(const brantic::TimeValue& time, double rate) { return time.GetFrame(rate); }
 
 std::optional<std::pair<int32_t, int32_t>> OwnerFrameRange(const bx3::Element& owner, const bx3::Document& document,

@@ -9,6 +9,7 @@
 #include "brantic/nodes.h"
 #include "brantic/string.h"
 #include "bx3/document.h"
+#include "kvassetentry.h"
 
 namespace kv {
 
@@ -18,6 +19,8 @@ bx3::Element* OwnerMainOf(bx3::Element* element, bx3::Document& document);
 
 // The run of digits that ends a name (without suffix): its position and length, or (-1, 0).
 std::pair<int32_t, int32_t> TrailingDigits(std::string_view name);
+// A sequence row's frame digits, found again in its file name (after the name changed).
+void RecomputeFrameDigits(KvAssetEntry& row);
 
 // The frame range the owner plays, when it plays one (first and last frame), by owner type.
 std::optional<std::pair<int32_t, int32_t>> OwnerFrameRange(const bx3::Element& owner, const bx3::Document& document,

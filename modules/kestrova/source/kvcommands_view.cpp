@@ -155,11 +155,7 @@ bool Kv_DeselectAllCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   view.SetCurrent(-1, -1);
   ForEachVisibleRow(*dialog_, [](KvAssetEntry& row, int64_t) {
     row.selected = 0;
-    row.newPath = brantic::String();
-    for (KvRelinkCandidate& candidate : row.relinkCandidates) {
-      candidate.flags &= uint8_t(~kCandidateChosen);
-      candidate.path = brantic::String();
-    }
+    WithdrawProposal(row);
   });
   dialog_->RefreshTree();
   dialog_->OnSelectionChanged(false);

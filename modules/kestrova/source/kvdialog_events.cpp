@@ -74,13 +74,7 @@ bool KestrovaDialog::HandleKey(int32_t key) {
   for (const int64_t index : lists.rowIndexList) {
     KvAssetEntry& row = rows[size_t(index)];
     row.selected = 0;
-    if (key != kHome && key != kEnd) continue;
-    row.newPath = brantic::String();
-    row.hasNewPath = 0;
-    for (KvRelinkCandidate& candidate : row.relinkCandidates) {
-      candidate.flags &= uint8_t(~kCandidateChosen);
-      candidate.path = brantic::String();
-    }
+    if (key == kHome || key == kEnd) WithdrawProposal(row);
   }
   std::vector<int64_t> positions{position};
   if (grouped) positions = lists.viewGroups[size_t(position)];

@@ -64,15 +64,22 @@ void KestrovaDialog::ReplaceTexture() {
   bx3::Filename file;
   if (!bx3::FileSelect(file, bx3::FileSelectMode::Load, brantic::String(title))) return;
   document->StartUndo();
+  const KvAssetEntry* probed = nullptr;  // every row gets the same file: it is read once
   for (KvAssetEntry* row : selected) {
     if (WriteAssetPath(*row, file, document, true, false) != kWriteDone) continue;
     collection_.CompleteAssetEntry(*row, document);
-    ProbeNow(*row);
-    if (row->IsSequence()) {
-      const auto [position, length] = TrailingDigits(row->assetPath.GetFile().WithoutSuffix().View());
-      row->frameDigitsPos = position;
-      row->frameDigitsLen = length;
+    if (probed && probed->resolvedPath == row->resolvedPath) {
+      row->fileSize = probed->fileSize;
+      row->resolutionX = probed->resolutionX;
+      row->resolutionY = probed->resolutionY;
+      row->formatText = probed->formatText;
+      row->assetType = probed->assetType;
+      row->resolvedUrl = probed->resolvedUrl;
+    } else {
+      ProbeNow(*row);
+      probed = row;
     }
+    RecomputeFrameDigits(*row);
   }
   document->EndUndo();
   collection_.RecountMissing();

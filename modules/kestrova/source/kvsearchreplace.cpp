@@ -110,11 +110,7 @@ KvSearchReplaceResult ApplySearchReplace(std::vector<KvAssetEntry>& rows, const 
     row.hasNewPath = 0;
     if (WriteAssetPath(row, bx3::Filename(row.newPath), document, true, false) != kWriteDone) return;
     ++result.written;
-    if (row.IsSequence()) {
-      const auto [position, length] = TrailingDigits(row.assetPath.GetFile().WithoutSuffix().View());
-      row.frameDigitsPos = position;
-      row.frameDigitsLen = length;
-    }
+    RecomputeFrameDigits(row);
   });
   document->EndUndo();
   return result;

@@ -152,11 +152,7 @@ void KvTreeFunctions::ChangeSelection(void* root, void* userData, bx3::TreeItem 
     for (const int64_t index : view.Lists().rowIndexList) {
       KvAssetEntry& row = collection.Rows()[size_t(index)];
       row.selected = 0;
-      row.newPath = brantic::String();
-      for (KvRelinkCandidate& entry : row.relinkCandidates) {
-        entry.flags &= uint8_t(~kCandidateChosen);
-        entry.path = brantic::String();
-      }
+      WithdrawProposal(row);
     }
     if (candidate) {
       ChooseCandidate(view, record, ref.childIndex - 1);
