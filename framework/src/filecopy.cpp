@@ -1,0 +1,155 @@
+#include "brantic/filecopy.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace brantic {
+
+namespace {
+
+// Closes a descriptor on every way out.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int Get() const { return fd_; }
+  // Closes now, so that a failing close (delayed write errors) is seen.
+  bool Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+// The temporary file beside the target; removed unless it was renamed into place.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+  ~TemporaryFile() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  const std::string& Path() const { return path_; }
+  void Keep() { path_.clear(); }
+
+ private:
+  std::string path_;
+};
+
+Error FileError(const std::string& path, const char* what) {
+  return IoError(path + ": " + what + ": " + std::strerror(errno));
+}
+
+bool IsStopped(const CopyOptions& options) { return options.stop && options.stop(); }
+
+// Moves every byte of `in` to `out`: in the kernel where the file systems allow it, through a
+// buffer where they do not.
+Result<void> CopyData(int in, int out, const std::string& source, const std::string& temp,
+                      const CopyOptions& options) {
+  const size_t chunk = size_t(options.chunkBytes > 0 ? options.chunkBytes : 1 << 20);
+  bool kernelCopy = true;
+  std::vector<char> buffer;
+  for (;;) {
+    if (IsStopped(options)) return Error(ErrorKind::Cancelled, "the copy of " + source + " was stopped");
+    if (kernelCopy) {
+      const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, chunk, 0);
+      if (copied > 0) continue;
+      if (copied == 0) return OK();
+      if (errno == EINTR) continue;
+      if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) {
+        return FileError(temp, "cannot write");
+      }
+      kernelCopy = false;
+      buffer.resize(std::min<size_t>(chunk, 1 << 20));
+    }
+    const ssize_t count = ::read(in, buffer.data(), buffer.size());
+    if (count == 0) return OK();
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      return FileError(source, "cannot read");
+    }
+    for (ssize_t written = 0; written < count;) {
+      const ssize_t step = ::write(out, buffer.data() + written, size_t(count - written));
+      if (step < 0 && errno == EINTR) continue;
+      if (step <= 0) return FileError(temp, "cannot write");
+      written += step;
+    }
+  }
+}
+
+}  // namespace
+
+Result<CopyOutcome> CopyFileSafely(const std::string& source, const std::string& target,
+                                   const CopyOptions& options) {
+  // O_NONBLOCK: a pipe never blocks the open; it is refused below as not a file.
+  FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (in.Get() < 0) return FileError(source, "cannot open");
+  struct stat sourceInfo {};
+  if (::fstat(in.Get(), &sourceInfo) != 0) return FileError(source, "cannot read");
+  if (!S_ISREG(sourceInfo.st_mode)) return IllegalArgumentError(source + ": not a regular file");
+  ::fcntl(in.Get(), F_SETFL, 0);
+
+  struct stat targetInfo {};
+  if (::stat(target.c_str(), &targetInfo) == 0) {
+    if (targetInfo.st_dev == sourceInfo.st_dev && targetInfo.st_ino == sourceInfo.st_ino) {
+      return CopyOutcome::SameFile;
+    }
+    if (S_ISDIR(targetInfo.st_mode)) return IllegalArgumentError(target + ": a folder is in the way");
+  }
+
+  const size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  std::string pattern = folder + "." + name + ".copying-XXXXXX";
+  const int tempFd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (tempFd < 0) return FileError(folder.empty() ? target : folder, "cannot make a temporary file");
+  TemporaryFile temp(pattern);
+  FileDescriptor out(tempFd);
+
+  if (Result<void> copied = CopyData(in.Get(), out.Get(), source, temp.Path(), options); !copied) {
+    return copied.GetError();
+  }
+  if (::fchmod(out.Get(), sourceInfo.st_mode & 07777) != 0) return FileError(temp.Path(), "cannot set permissions");
+  const timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
+  if (::futimens(out.Get(), times) != 0) return FileError(temp.Path(), "cannot set times");
+  if (!out.Close()) return FileError(temp.Path(), "cannot write");
+  if (IsStopped(options)) return Error(ErrorKind::Cancelled, "the copy of " + source + " was stopped");
+  if (::rename(temp.Path().c_str(), target.c_str()) != 0) return FileError(target, "cannot replace");
+  temp.Keep();
+  return CopyOutcome::Copied;
+}
+
+Result<void> CreateFolders(const std::string& folder) {
+  if (folder.empty()) return IllegalArgumentError("no folder named");
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return OK();
+    return IllegalArgumentError(folder + ": not a folder");
+  }
+  for (size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
+    const std::string part = folder.substr(0, end);
+    if (!part.empty() && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
+      return FileError(part, "cannot make the folder");
+    }
+    if (end == std::string::npos) break;
+  }
+  if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    return IllegalArgumentError(folder + ": not a folder");
+  }
+  return OK();
+}
+
+}  // namespace brantic
