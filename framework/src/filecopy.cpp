@@ -57,8 +57,7 @@ bool IsStopped(const CopyOptions& options) { return options.stop && options.stop
 
 // Moves every byte of `in` to `out`: in the kernel where the file systems allow it, through a
 // buffer where they do not.
-Result<void> CopyData(int in, int out, const std::string& source, const std::string& temp,
-                      const CopyOptions& options) {
+Result<void> CopyData(int in, int out, const std::string& source, const std::string& temp, const CopyOptions& options) {
   const size_t chunk = size_t(options.chunkBytes > 0 ? options.chunkBytes : 1 << 20);
   bool kernelCopy = true;
   std::vector<char> buffer;
@@ -92,8 +91,7 @@ Result<void> CopyData(int in, int out, const std::string& source, const std::str
 
 }  // namespace
 
-Result<CopyOutcome> CopyFileSafely(const std::string& source, const std::string& target,
-                                   const CopyOptions& options) {
+Result<CopyOutcome> CopyFileSafely(const std::string& source, const std::string& target, const CopyOptions& options) {
   // O_NONBLOCK: a pipe never blocks the open; it is refused below as not a file.
   FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (in.Get() < 0) return FileError(source, "cannot open");
@@ -130,6 +128,13 @@ Result<CopyOutcome> CopyFileSafely(const std::string& source, const std::string&
   if (::rename(temp.Path().c_str(), target.c_str()) != 0) return FileError(target, "cannot replace");
   temp.Keep();
   return CopyOutcome::Copied;
+}
+
+bool IsSameFile(const std::string& first, const std::string& second) {
+  struct stat a {
+  }, b{};
+  return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+         a.st_ino == b.st_ino;
 }
 
 Result<void> CreateFolders(const std::string& folder) {

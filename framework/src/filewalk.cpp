@@ -37,20 +37,15 @@ Result<std::vector<FolderEntry>> ReadOpenFolder(int fd, const std::string& folde
     if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
     FolderEntryKind kind = FolderEntryKind::Other;
     switch (entry->d_type) {
-      case DT_REG:
-        kind = FolderEntryKind::File;
-        break;
-      case DT_DIR:
-        kind = FolderEntryKind::Folder;
-        break;
+      case DT_REG: kind = FolderEntryKind::File; break;
+      case DT_DIR: kind = FolderEntryKind::Folder; break;
       case DT_LNK:
       case DT_UNKNOWN: {
         struct stat info {};
         if (::fstatat(::dirfd(dir), name, &info, 0) == 0) kind = KindOfMode(info.st_mode);
         break;
       }
-      default:
-        break;
+      default: break;
     }
     entries.push_back({name, kind});
     errno = 0;
@@ -58,8 +53,7 @@ Result<std::vector<FolderEntry>> ReadOpenFolder(int fd, const std::string& folde
   const int error = errno;
   ::closedir(dir);
   if (error != 0) return IoError(folder + ": " + std::strerror(error));
-  std::sort(entries.begin(), entries.end(),
-            [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+  std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
   return entries;
 }
 

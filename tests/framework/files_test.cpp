@@ -3,11 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
 #include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -68,8 +68,8 @@ TEST(FileWalkTest, DepthFirstInNameOrderFollowingLinksButNotLoops) {
   EXPECT_EQ(Walk(temp.Path(), &stats, 2), (std::vector<std::string>{"a/Z.png", "a/wood.jpg"}));
   EXPECT_TRUE(stats.stopped);
   std::atomic<bool> stop{true};
-  auto stopped = brantic::WalkFiles(temp.Path(), {nullptr, [](const std::string&, std::string_view) { return true; }},
-                                    &stop);
+  auto stopped =
+      brantic::WalkFiles(temp.Path(), {nullptr, [](const std::string&, std::string_view) { return true; }}, &stop);
   ASSERT_TRUE(stopped.HasValue());
   EXPECT_TRUE(stopped->stopped);
   EXPECT_EQ(stopped->files, 0);
@@ -135,8 +135,7 @@ TEST(FileCopyTest, FailedOrStoppedCopiesLeaveTheTargetAsItWas) {
 
   // Stopped after the second chunk.
   int asked = 0;
-  auto stopped =
-      brantic::CopyFileSafely(source, target, {.stop = [&] { return ++asked > 2; }, .chunkBytes = 64 << 10});
+  auto stopped = brantic::CopyFileSafely(source, target, {.stop = [&] { return ++asked > 2; }, .chunkBytes = 64 << 10});
   ASSERT_FALSE(stopped.HasValue());
   EXPECT_EQ(stopped.GetError().Kind(), brantic::ErrorKind::Cancelled);
 

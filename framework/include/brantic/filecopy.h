@@ -28,6 +28,9 @@ struct CopyOptions {
 Result<CopyOutcome> CopyFileSafely(const std::string& source, const std::string& target,
                                    const CopyOptions& options = {});
 
+// True when both paths name one file (the same device and inode), through links or not.
+bool IsSameFile(const std::string& first, const std::string& second);
+
 // Makes `folder` and any missing folder above it. Fine when it exists already.
 Result<void> CreateFolders(const std::string& folder);
 

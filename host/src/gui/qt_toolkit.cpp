@@ -18,6 +18,8 @@ namespace bx3 {
 
 namespace gui {
 void InstallModalPresenter();
+void InstallBusyEventPump();
+void RemoveBusyEventPump();
 void RemoveModalPresenter();
 }  // namespace gui
 
@@ -139,6 +141,7 @@ bool InitializeGui(int& argc, char** argv) {
   State() = state;
   SetDialogToolkit(&state->toolkit);
   gui::InstallModalPresenter();
+  gui::InstallBusyEventPump();
   SetMousePointerHandler([](int32_t pointer) {
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
     if (pointer == kMousePointerBusy) QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -155,6 +158,7 @@ void ShutdownGui() {
   if (!state) return;
   brantic::SetMainThreadWakeUp(nullptr);
   gui::RemoveModalPresenter();
+  gui::RemoveBusyEventPump();
   SetMousePointerHandler(nullptr);
   QApplication::closeAllWindows();
   QApplication::processEvents();

@@ -29,13 +29,13 @@ bool GroupRowShows(int32_t groupMode, int32_t column) {
   }
 }
 
+}  // namespace
+
 std::string ZeroPadded(int64_t value, int32_t digits) {
   std::string text = std::to_string(value < 0 ? -value : value);
   if (int32_t(text.size()) < digits) text.insert(0, size_t(digits) - text.size(), '0');
   return value < 0 ? "-" + text : text;
 }
-
-}  // namespace
 
 int32_t GroupingColumn(int32_t groupMode) {
   switch (groupMode) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "brantic/string.h"
 #include "kvassetentry.h"
@@ -48,6 +49,9 @@ brantic::String ElementText(const KvAssetEntry& record, const bx3::Document* doc
 // Channel, then the owner chain from the outermost element down, parameter and node path.
 brantic::String BreadcrumbText(const KvAssetEntry& record, const bx3::Document* document);
 brantic::String ResolutionText(const KvAssetEntry& record);
+
+// `value` with at least `digits` digits, zeros in front ("-007" for -7 and 3).
+std::string ZeroPadded(int64_t value, int32_t digits);
 
 // A sequence's name: the frame digits at `digitsPos` replaced by "[first-last]" padded to
 // their length. Movies keep their name.

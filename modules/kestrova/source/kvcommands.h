@@ -44,17 +44,6 @@ class KestrovaCommandData : public bx3::CommandData {
   KestrovaDialog* dialog_;
 };
 
-#define KV_SUB_COMMAND(Name)                        \
-  class Name final : public KestrovaCommandData {   \
-   public:                                          \
-    using KestrovaCommandData::KestrovaCommandData; \
-  }
-
-KV_SUB_COMMAND(Kv_RelinkTexturesCommand);
-KV_SUB_COMMAND(Kv_ConsolidateCommand);
-
-#undef KV_SUB_COMMAND
-
 // A command with its own Execute and CommandState.
 #define KV_COMMAND(Name)                                                                  \
   class Name final : public KestrovaCommandData {                                         \
@@ -75,6 +64,8 @@ KV_COMMAND(Kv_GlobalizeCommand);
 KV_COMMAND(Kv_LocalizeCommand);
 KV_COMMAND(Kv_ReplaceTextureCommand);
 KV_COMMAND(Kv_ClearAssetsCommand);
+KV_COMMAND(Kv_RelinkTexturesCommand);
+KV_COMMAND(Kv_ConsolidateCommand);
 KV_COMMAND(Kv_ShowFileInExplorer);
 KV_COMMAND(Kv_OpenFileInExplorer);
 KV_COMMAND(Kv_OpenFileInPictureViewer);

@@ -1,11 +1,15 @@
 // The path commands: Globalize, which the command module carries out itself, and those the
 // dialog carries out.
+#include <string>
+
 #include "bx3/commands.h"
+#include "bx3/modal.h"
 #include "kvbusy.h"
 #include "kvcommands.h"
 #include "kvdialog.h"
 #include "kvglobalize.h"
 #include "kvids.h"
+#include "kvresources.h"
 
 namespace kv {
 
@@ -78,5 +82,31 @@ bool Kv_ClearAssetsCommand::Execute(bx3::Document* document, bx3::GeDialog*) {
 }
 
 int32_t Kv_ClearAssetsCommand::CommandState(bx3::Document*, bx3::GeDialog*) { return EnabledWithSelection(dialog_); }
+
+bool Kv_RelinkTexturesCommand::Execute(bx3::Document*, bx3::GeDialog*) {
+  if (!dialog_) return false;
+  BusyPointer busy;
+  dialog_->RelinkTextures(bx3::Filename());
+  return true;
+}
+
+int32_t Kv_RelinkTexturesCommand::CommandState(bx3::Document*, bx3::GeDialog*) { return EnabledWithSelection(dialog_); }
+
+bool Kv_ConsolidateCommand::Execute(bx3::Document* document, bx3::GeDialog*) {
+  if (!dialog_) return false;
+  const int64_t listed = dialog_->View().ListedCount();
+  if (listed == 0) return true;
+  const int64_t selected = dialog_->View().SelectedCount();
+  const int32_t question = selected > 0 ? res::kCollectSelectedQuestion : res::kCollectAllQuestion;
+  const std::string count = std::to_string(selected > 0 ? selected : listed);
+  if (bx3::MessageDialog(bx3::kMessageYesNo, GetResourceString(question, count)) != bx3::kAnswerYes) return true;
+  BusyPointer busy;
+  dialog_->Consolidate(document);
+  return true;
+}
+
+int32_t Kv_ConsolidateCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
+  return dialog_ && dialog_->View().ListedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
+}
 
 }  // namespace kv

@@ -76,6 +76,16 @@ class KestrovaDialog : public bx3::GeDialog {
   // simulations drop their caches, other elements' file parameters are emptied), as one
   // undo step. The rows are collected again by the caller.
   void ClearAssets(bx3::Document* document);
+  // Searches `folder` (empty: a folder the user chooses) for the selected rows' files and
+  // writes what was found, as one undo step.
+  void RelinkTextures(const bx3::Filename& folder);
+  // The two halves of RelinkTextures: the search, which gives rows a new path or candidates
+  // and answers whether anything was found, and the writing of the found paths.
+  bool RelinkSearch(const bx3::Filename& folder);
+  void ApplyRelink();
+  // Copies the files of the selected rows (every row when none is selected) next to
+  // `document`'s file and points the rows at the copies.
+  bool Consolidate(bx3::Document* document);
 
   // --- the view
   // Orders the rows for display by the sort column.
@@ -101,6 +111,10 @@ class KestrovaDialog : public bx3::GeDialog {
 
  private:
   void LoadViewSettings();
+  // The walk of RelinkSearch: beside the window, with progress in the status line.
+  void SearchFolder(const bx3::Filename& folder);
+  // Reads what the files of rows just written are (each file once), beside the window.
+  void ProbeRowsNow(const std::vector<KvAssetEntry*>& written);
   // The search-and-replace gadgets' commands; false for other gadgets.
   bool HandleSearchCommand(int32_t id);
   // Proposals follow once the user stops typing (or changing the selection) for a moment.
@@ -129,6 +143,10 @@ class KestrovaDialog : public bx3::GeDialog {
   };
   static SceneStamp StampOf(const bx3::Document* document);
   SceneStamp collectedFrom_;
+  // The folder the last relink searched, and what it found (for the status line).
+  brantic::String lastRelinkFolder_;
+  int64_t relinkFoundCount_ = 0;
+  brantic::String relinkNote_;
 };
 
 }  // namespace kv

@@ -1,4 +1,9 @@
 // The inspector window's operations on the paths of its rows.
+#include <string_view>
+#include <unordered_map>
+
+#include "brantic/parallel.h"
+#include "bx3/busy.h"
 #include "bx3/commands.h"
 #include "bx3/modal.h"
 #include "bx3/services.h"
@@ -18,7 +23,7 @@ namespace {
 // The title of the replace dialog names this many of the selected files at most.
 constexpr size_t kNamedInTitle = 20;
 
-// What the row's file is, read now on the GUI thread (one file, a moment).
+// What the row's file is, read now (any thread).
 void ProbeNow(KvAssetEntry& row) {
   const brantic::String suffix = row.assetPath.GetSuffix();
   row.formatText = suffix.IsEmpty() ? GetResourceString(res::kNone) : suffix;
@@ -31,6 +36,37 @@ void ProbeNow(KvAssetEntry& row) {
 }
 
 }  // namespace
+
+void KestrovaDialog::ProbeRowsNow(const std::vector<KvAssetEntry*>& written) {
+  // Rows of one file share what it is: each file is read once.
+  std::unordered_map<std::string_view, size_t> probeOfPath;
+  std::vector<KvAssetEntry> probes;
+  std::vector<size_t> probeOfRow;
+  probeOfRow.reserve(written.size());
+  for (const KvAssetEntry* row : written) {
+    const auto [slot, added] = probeOfPath.emplace(row->resolvedPath.View(), probes.size());
+    if (added) probes.push_back(*row);
+    probeOfRow.push_back(slot->second);
+  }
+  if (probes.empty()) return;
+  bx3::RunBusy(
+      [&probes](const std::atomic<bool>& stop) {
+        brantic::ParallelFor(probes.size(), [&](size_t index) {
+          if (!stop.load(std::memory_order_relaxed)) ProbeNow(probes[index]);
+        });
+      },
+      nullptr);
+  for (size_t index = 0; index < written.size(); ++index) {
+    const KvAssetEntry& probed = probes[probeOfRow[index]];
+    KvAssetEntry& row = *written[index];
+    row.fileSize = probed.fileSize;
+    row.resolutionX = probed.resolutionX;
+    row.resolutionY = probed.resolutionY;
+    row.formatText = probed.formatText;
+    row.assetType = probed.assetType;
+    row.resolvedUrl = probed.resolvedUrl;
+  }
+}
 
 bool KestrovaDialog::Localize(bx3::Document* document) {
   if (!document) return false;
@@ -64,24 +100,15 @@ void KestrovaDialog::ReplaceTexture() {
   bx3::Filename file;
   if (!bx3::FileSelect(file, bx3::FileSelectMode::Load, brantic::String(title))) return;
   document->StartUndo();
-  const KvAssetEntry* probed = nullptr;  // every row gets the same file: it is read once
+  std::vector<KvAssetEntry*> written;
   for (KvAssetEntry* row : selected) {
     if (WriteAssetPath(*row, file, document, true, false) != kWriteDone) continue;
     collection_.CompleteAssetEntry(*row, document);
-    if (probed && probed->resolvedPath == row->resolvedPath) {
-      row->fileSize = probed->fileSize;
-      row->resolutionX = probed->resolutionX;
-      row->resolutionY = probed->resolutionY;
-      row->formatText = probed->formatText;
-      row->assetType = probed->assetType;
-      row->resolvedUrl = probed->resolvedUrl;
-    } else {
-      ProbeNow(*row);
-      probed = row;
-    }
     RecomputeFrameDigits(*row);
+    written.push_back(row);
   }
   document->EndUndo();
+  ProbeRowsNow(written);
   collection_.RecountMissing();
   RefreshTree();
 }

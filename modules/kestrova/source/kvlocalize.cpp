@@ -1,11 +1,23 @@
 #include "kvlocalize.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "brantic/io.h"
 #include "kvresolve.h"
 
 namespace kv {
+
+namespace {
+
+// An element's name as one folder name: a name cannot lead out of the folder it is put in.
+std::string FolderNameOf(std::string name) {
+  std::replace(name.begin(), name.end(), '/', '_');
+  if (name.empty() || name == "." || name == "..") name.insert(0, 1, '_');
+  return name;
+}
+
+}  // namespace
 
 std::string LocalSubfolder(const KvAssetEntry& row, const bx3::Document* document) {
   static constexpr const char* kRenderCaches[] = {"gi", "gi2", "gil", "ao", "cs", "gir", "smap"};
@@ -14,7 +26,8 @@ std::string LocalSubfolder(const KvAssetEntry& row, const bx3::Document* documen
   }
   if (row.assetPath.CheckSuffix("vdb")) {
     const bx3::Element* owner = row.ownerLink.Resolve(document);
-    if (owner && owner->GetType() == bx3::type::kVolumeSequenceObject) return "vol/" + owner->GetName().Std();
+    if (owner && owner->GetType() == bx3::type::kVolumeSequenceObject)
+      return "vol/" + FolderNameOf(owner->GetName().Std());
     return "vol";
   }
   if (row.assetType & (ASSETTYPE_IMAGE | ASSETTYPE_VIDEO)) return "tex";
