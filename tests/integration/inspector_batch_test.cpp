@@ -10,11 +10,15 @@
 #include <sstream>
 
 #include "run_bx3.h"
+#include "scene_files.h"
 #include "support/big_scene.h"
 #include "support/temp_folder.h"
 
 namespace {
 
+using kvtest::CollectPaths;
+using kvtest::FolderState;
+using kvtest::ReadBytes;
 using kvtest::RunBx3;
 
 // The columns that are off in a new window first: each one makes the list wider.
@@ -37,33 +41,6 @@ TEST(InspectorBigSceneTest, EveryViewCommandOnAHundredThousandUsesEnds) {
   // Grouped by format at the end: the probed pictures, and the missing files by their suffix.
   ASSERT_EQ(report["items"].size(), 2u);
   EXPECT_EQ(report["status"], "Listed: 2 (100000) - Missing: 85000 - Selected: 0");
-}
-
-// Every file and URL value of a saved scene.
-void CollectPaths(const nlohmann::json& json, std::vector<std::string>& paths) {
-  if (json.is_object()) {
-    for (const auto& [key, value] : json.items()) {
-      if ((key == "file" || key == "url") && value.is_string()) paths.push_back(value);
-      CollectPaths(value, paths);
-    }
-  } else if (json.is_array()) {
-    for (const auto& value : json) CollectPaths(value, paths);
-  }
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::stringstream bytes;
-  bytes << std::ifstream(path, std::ios::binary).rdbuf();
-  return bytes.str();
-}
-
-// Each file of a folder with its size and time of change.
-std::map<std::string, std::pair<uintmax_t, std::filesystem::file_time_type>> FolderState(const std::string& folder) {
-  std::map<std::string, std::pair<uintmax_t, std::filesystem::file_time_type>> state;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-    if (entry.is_regular_file()) state[entry.path()] = {entry.file_size(), entry.last_write_time()};
-  }
-  return state;
 }
 
 TEST(InspectorBatchTest, GlobalizeMakesEveryDemoPathAbsoluteAndUndoGivesTheSceneBack) {

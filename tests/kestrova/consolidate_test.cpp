@@ -3,8 +3,8 @@
 
 #include "bx3/modal.h"
 #include "kestrova/inspector_fixture.h"
-#include "kvcommands.h"
 #include "kvcollect_rules.h"
+#include "kvcommands.h"
 #include "kvconsolidate.h"
 
 using namespace kv;
@@ -33,7 +33,14 @@ TEST(ConsolidatePlanTest, EachFileAndEveryFrameGoesToTheFolderOfItsKind) {
     std::vector<std::pair<const char*, const char*>> copies;  // source, target
   };
   const Case cases[] = {
-      {"tex/wood.jpg", "/lib/tex/wood.jpg", ASSETTYPE_IMAGE, 0, 0, false, true, {{"/lib/tex/wood.jpg", "/doc/tex/wood.jpg"}}},
+      {"tex/wood.jpg",
+       "/lib/tex/wood.jpg",
+       ASSETTYPE_IMAGE,
+       0,
+       0,
+       false,
+       true,
+       {{"/lib/tex/wood.jpg", "/doc/tex/wood.jpg"}}},
       {"/gone/rust.png", "", ASSETTYPE_IMAGE, 0, 0, false, true, {{"/gone/rust.png", "/doc/tex/rust.png"}}},
       {"/lib/fire_0009.png",
        "/lib/fire_0009.png",
@@ -45,9 +52,23 @@ TEST(ConsolidatePlanTest, EachFileAndEveryFrameGoesToTheFolderOfItsKind) {
        {{"/lib/fire_0009.png", "/doc/tex/fire_0009.png"},
         {"/lib/fire_0010.png", "/doc/tex/fire_0010.png"},
         {"/lib/fire_0011.png", "/doc/tex/fire_0011.png"}}},
-      {"/lib/intro.mov", "/lib/intro.mov", ASSETTYPE_VIDEO, 1, 90, false, true, {{"/lib/intro.mov", "/doc/tex/intro.mov"}}},
+      {"/lib/intro.mov",
+       "/lib/intro.mov",
+       ASSETTYPE_VIDEO,
+       1,
+       90,
+       false,
+       true,
+       {{"/lib/intro.mov", "/doc/tex/intro.mov"}}},
       {"/c/scene.gi2", "/c/scene.gi2", ASSETTYPE_CACHE, 0, 0, false, true, {{"/c/scene.gi2", "/doc/illum/scene.gi2"}}},
-      {"/v/smoke.vdb", "/v/smoke.vdb", ASSETTYPE_CACHE, 0, 0, true, true, {{"/v/smoke.vdb", "/doc/vol/.._Smoke/smoke.vdb"}}},
+      {"/v/smoke.vdb",
+       "/v/smoke.vdb",
+       ASSETTYPE_CACHE,
+       0,
+       0,
+       true,
+       true,
+       {{"/v/smoke.vdb", "/doc/vol/.._Smoke/smoke.vdb"}}},
       {"/v/fog.vdb", "/v/fog.vdb", ASSETTYPE_CACHE, 0, 0, false, true, {{"/v/fog.vdb", "/doc/vol/fog.vdb"}}},
       {"/s/hum.wav", "/s/hum.wav", ASSETTYPE_AUDIO, 0, 0, false, true, {{"/s/hum.wav", "/doc/hum.wav"}}},
       {"/s/not.wav", "/s/not.wav", ASSETTYPE_AUDIO, 0, 0, false, false, {}},

@@ -1,9 +1,9 @@
 #include "bx3/busy.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <exception>
-#include <condition_variable>
 #include <mutex>
 #include <thread>
 

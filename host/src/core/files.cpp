@@ -15,9 +15,7 @@ bool IsSameFile(const Filename& first, const Filename& second) {
   return brantic::IsSameFile(first.GetString().Std(), second.GetString().Std());
 }
 
-brantic::Result<void> CreateFolder(const Filename& folder) {
-  return brantic::CreateFolders(folder.GetString().Std());
-}
+brantic::Result<void> CreateFolder(const Filename& folder) { return brantic::CreateFolders(folder.GetString().Std()); }
 
 brantic::Result<brantic::CopyOutcome> CopyFile(const Filename& source, const Filename& target,
                                                const brantic::CopyOptions& options) {

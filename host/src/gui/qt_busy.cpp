@@ -24,10 +24,8 @@ class HoldInputBack final : public QObject {
       case QEvent::MouseButtonDblClick:
       case QEvent::Wheel:
       case QEvent::ContextMenu:
-      case QEvent::Close:
-        return true;
-      default:
-        return QObject::eventFilter(watched, event);
+      case QEvent::Close: return true;
+      default: return QObject::eventFilter(watched, event);
     }
   }
 };

@@ -32,8 +32,8 @@ std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows,
   for (uint32_t index = 0; index < rows.size(); ++index) {
     const KvAssetEntry& row = rows[index];
     if (anySelected && !row.selected) continue;
-    bx3::Filename path = row.IsMissing() || row.resolvedPath.IsEmpty() ? row.assetPath
-                                                                       : bx3::Filename(row.resolvedPath);
+    bx3::Filename path =
+        row.IsMissing() || row.resolvedPath.IsEmpty() ? row.assetPath : bx3::Filename(row.resolvedPath);
     if (!path.IsAbsolute() && documentFolder.IsPopulated()) path = documentFolder + path;
     const bx3::Filename file = path.GetFile();
     if (!file.IsPopulated()) continue;
@@ -48,8 +48,8 @@ std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows,
     }
     const bx3::Filename sourceFolder = path.GetDirectory();
     const int32_t first = std::min(row.sequenceStart, row.sequenceEnd);
-    const int32_t last = int32_t(std::min<int64_t>(std::max(row.sequenceStart, row.sequenceEnd),
-                                                   int64_t(first) + kMaxFramesPerSequence - 1));
+    const int32_t last = int32_t(
+        std::min<int64_t>(std::max(row.sequenceStart, row.sequenceEnd), int64_t(first) + kMaxFramesPerSequence - 1));
     for (int32_t frame = first; frame <= last; ++frame) {
       const bx3::Filename name(FrameFileName(file.View(), row.frameDigitsPos, row.frameDigitsLen, frame));
       items.push_back({index, sourceFolder.IsPopulated() ? sourceFolder + name : name, folder, folder + name});

@@ -31,9 +31,7 @@ bool LocateMissingSource(bx3::Filename& source, bool& stop) {
           return true;
         }
       }
-    case bx3::kAnswerCancel:
-      stop = true;
-      return false;
+    case bx3::kAnswerCancel: stop = true; return false;
     default:  // no, or the box was closed some other way
       return false;
   }
@@ -79,9 +77,8 @@ bool KestrovaDialog::Consolidate(bx3::Document* document) {
             bx3::kAnswerYes) {
       continue;
     }
-    const std::string status =
-        GetResourceString(res::kCopying).Std() + " \"" + source.GetString().Std() + "\" - " +
-        GetResourceString(res::kFilesCopied, std::to_string(copiedCount)).Std();
+    const std::string status = GetResourceString(res::kCopying).Std() + " \"" + source.GetString().Std() + "\" - " +
+                               GetResourceString(res::kFilesCopied, std::to_string(copiedCount)).Std();
     brantic::Result<brantic::CopyOutcome> outcome = brantic::Error(brantic::ErrorKind::Cancelled, "not run");
     // Each copy runs beside the window; Escape abandons it (the target stays as it was).
     const bool completed = bx3::RunBusy(

@@ -81,9 +81,9 @@ void KestrovaDialog::SearchFolder(const bx3::Filename& folder) {
   // every quarter second; Escape ends it, keeping what was found.
   KvRelinkProgress progress;
   KvRelinkSearchResult result;
-  const bool completed = bx3::RunBusy(
-      [&](const std::atomic<bool>& stop) { result = SearchForFiles(folder, index, progress, &stop); },
-      [&] { SetString(kGadgetStatus, SearchStatus(progress.Folder(), progress.found.load())); });
+  const bool completed =
+      bx3::RunBusy([&](const std::atomic<bool>& stop) { result = SearchForFiles(folder, index, progress, &stop); },
+                   [&] { SetString(kGadgetStatus, SearchStatus(progress.Folder(), progress.found.load())); });
   const bx3::Document* document = collection_.ActiveDocument();
   const bx3::Filename documentFolder = document ? document->GetFolder() : bx3::Filename();
   for (const KvRelinkFind& find : result.finds) TakeRelinkFind(rows[find.row], find.path, documentFolder);

@@ -25,8 +25,8 @@ const std::vector<KvRelinkIndex::Wanted>* KvRelinkIndex::Find(std::string_view n
   return found == byName_.end() ? nullptr : &found->second;
 }
 
-KvRelinkSearchResult SearchForFiles(const bx3::Filename& folder, const KvRelinkIndex& index,
-                                    KvRelinkProgress& progress, const std::atomic<bool>* stop) {
+KvRelinkSearchResult SearchForFiles(const bx3::Filename& folder, const KvRelinkIndex& index, KvRelinkProgress& progress,
+                                    const std::atomic<bool>* stop) {
   KvRelinkSearchResult result;
   // A row's new path and its candidates: more finds than that change nothing it writes.
   constexpr uint32_t kFindsKept = kMaxRelinkCandidates + 1;

@@ -76,8 +76,8 @@ struct KvRelinkSearchResult {
 
 // Walks `folder` and everything below it for the names of `index`: every file whose name a
 // row looks for, at another path than the row's own, is a find. Any thread.
-KvRelinkSearchResult SearchForFiles(const bx3::Filename& folder, const KvRelinkIndex& index,
-                                    KvRelinkProgress& progress, const std::atomic<bool>* stop);
+KvRelinkSearchResult SearchForFiles(const bx3::Filename& folder, const KvRelinkIndex& index, KvRelinkProgress& progress,
+                                    const std::atomic<bool>* stop);
 
 // A found file for its row: the row's relink path, and its new path or one more candidate
 // (chosen when none is yet and it lies inside `documentFolder`).

@@ -1,0 +1,116 @@
+// The asset operations driven by bx3 --batch on copies of the demo, end to end: what they
+// write into the saved scene and onto the disk.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "run_bx3.h"
+#include "scene_files.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kvtest::ReadBytes;
+using kvtest::RunBx3;
+
+// The file and URL values of a saved scene that end with `name`.
+std::vector<std::string> PathsNamed(const std::string& scene, const std::string& name) {
+  std::vector<std::string> paths, named;
+  kvtest::CollectPaths(kvtest::ReadJsonFile(scene), paths);
+  for (const std::string& path : paths) {
+    if (path.ends_with("/" + name) || path == name) named.push_back(path);
+  }
+  return named;
+}
+
+class OperationsBatchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::copy(std::string(KV_SOURCE_DIR) + "/examples/demo", demo_, fs::copy_options::recursive);
+  }
+  std::string Batch() const { return "--batch --prefs " + folder_ / "prefs" + " " + demo_ + "/demo.bx3 "; }
+  kvtest::TempFolder folder_;
+  const std::string demo_ = folder_ / "demo";
+  // Open the inspector, list every use on its own row.
+  const std::string open_ = "--command 1029486 --wait --command 1051540 ";
+};
+
+TEST_F(OperationsBatchTest, LocalizeMakesPathsRelativeAndPutsMissingFilesInTheirFolders) {
+  ASSERT_EQ(RunBx3(Batch() + open_ + "--command 1029813 --command 1029820 --wait --save").exitCode, 0);
+  ASSERT_EQ(PathsNamed(demo_ + "/demo.bx3", "marble.exr").front(), demo_ + "/tex/marble.exr");
+  fs::remove(demo_ + "/tex/wood.jpg");
+  fs::remove(demo_ + "/cache/scene.gi2");
+  const kvtest::ProcessRun run = RunBx3(Batch() + open_ + "--command 1029819 --wait --save");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const std::string scene = demo_ + "/demo.bx3";
+  // Node graphs hold URLs; the illumination cache stores its file without the suffix.
+  for (const char* name : {"marble.exr", "wood.jpg"}) {
+    for (const std::string& path : PathsNamed(scene, name)) {
+      EXPECT_TRUE(path == std::string("tex/") + name || path == std::string("relative:tex/") + name) << path;
+    }
+  }
+  EXPECT_EQ(PathsNamed(scene, "scene"), std::vector<std::string>{"illum/scene"});
+  EXPECT_EQ(PathsNamed(scene, "final.exr"), std::vector<std::string>{"tex/final.exr"});
+}
+
+TEST_F(OperationsBatchTest, RelinkFindsTheMissingFilesByNameThroughALoopAndTwoOfOneName) {
+  const std::string library = folder_ / "library";
+  for (const char* file : {"a/rust.png", "b/sub/rust.png", "c/decal.png", "c/Rust.png"}) {
+    fs::create_directories(fs::path(library + "/" + file).parent_path());
+    fs::copy_file(demo_ + "/tex/wood.jpg", library + "/" + file);
+  }
+  fs::create_symlink("..", library + "/b/sub/loop");
+  // Select Missing, Relink in the chosen folder.
+  const kvtest::ProcessRun run =
+      RunBx3(Batch() + open_ + "--command 1029815 --choose " + library + " --command 1029821 --wait --save " +
+             folder_ / "out.bx3 --report json " + folder_ / "report.json");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(PathsNamed(folder_ / "out.bx3", "rust.png"), std::vector<std::string>{library + "/a/rust.png"});
+  EXPECT_EQ(PathsNamed(folder_ / "out.bx3", "decal.png"), std::vector<std::string>{library + "/c/decal.png"});
+  const nlohmann::json report = kvtest::ReadJsonFile(folder_ / "report.json");
+  EXPECT_NE(report["status"].get<std::string>().find("Missing: 1 - "), std::string::npos) << report["status"];
+  EXPECT_NE(report["status"].get<std::string>().find("3 found"), std::string::npos) << report["status"];
+}
+
+TEST_F(OperationsBatchTest, CollectFilesCopiesFrameByFrameKeepsWhatTheUserKeepsAndRelinks) {
+  std::ofstream(demo_ + "/crate.obj") << "mine";  // where models/crate.obj would be collected
+  const auto originals = kvtest::FolderState(demo_ + "/tex");
+  // Yes to the question; no to every missing file and to overwriting crate.obj.
+  std::string answers = "--answer yes ";
+  for (int i = 0; i < 4; ++i) answers += "--answer no ";
+  const kvtest::ProcessRun run = RunBx3(Batch() + open_ + answers + "--command 1050522 --wait --save");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(ReadBytes(demo_ + "/crate.obj"), "mine");
+  for (int frame = 1; frame <= 24; ++frame) {
+    const std::string name = "flame_00" + std::string(frame < 10 ? "0" : "") + std::to_string(frame) + ".png";
+    EXPECT_EQ(ReadBytes(demo_ + "/tex/" + name), ReadBytes(demo_ + "/tex/seq/" + name)) << name;
+  }
+  EXPECT_EQ(ReadBytes(demo_ + "/hum.wav"), ReadBytes(demo_ + "/media/hum.wav"));
+  for (const auto& [path, state] : originals) {
+    EXPECT_TRUE(fs::exists(path)) << path << " stays";
+  }
+  const std::string scene = demo_ + "/demo.bx3";
+  EXPECT_EQ(PathsNamed(scene, "hum.wav"), std::vector<std::string>{demo_ + "/hum.wav"});
+  EXPECT_EQ(PathsNamed(scene, "flame_0001.png"), std::vector<std::string>{demo_ + "/tex/flame_0001.png"});
+  EXPECT_EQ(PathsNamed(scene, "crate.obj"), std::vector<std::string>{demo_ + "/crate.obj"});
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(demo_)) {
+    EXPECT_EQ(entry.path().filename().string().find(".copying-"), std::string::npos) << entry.path();
+  }
+}
+
+TEST_F(OperationsBatchTest, ClearRemovesABitmapShaderAndUndoBringsItBack) {
+  ASSERT_EQ(RunBx3(Batch() + "--save " + folder_ / "plain.bx3").exitCode, 0);
+  // Row 11 of the flat list sorted by asset is rust.png, Rust's bitmap shader.
+  const std::string clear = open_ + "--click 11 --command 1034807 --wait ";
+  const kvtest::ProcessRun run = RunBx3(Batch() + clear + "--save " + folder_ / "cleared.bx3");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(PathsNamed(folder_ / "cleared.bx3", "rust.png").empty());
+  EXPECT_EQ(PathsNamed(folder_ / "plain.bx3", "rust.png").size(), 1u);
+  ASSERT_EQ(RunBx3(Batch() + clear + "--undo --save " + folder_ / "undone.bx3").exitCode, 0);
+  EXPECT_EQ(ReadBytes(folder_ / "undone.bx3"), ReadBytes(folder_ / "plain.bx3"));
+}
+
+}  // namespace
