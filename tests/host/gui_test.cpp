@@ -15,6 +15,7 @@
 #include "../../host/src/gui/qt_treeview.h"
 #include "../../host/src/gui/qt_userarea.h"
 #include "brantic/mainthread.h"
+#include "bx3/busy.h"
 #include "bx3/commands.h"
 #include "bx3/dialog.h"
 #include "bx3/qtgui.h"
@@ -284,6 +285,25 @@ TEST_F(GuiTest, GadgetsSetAndRead) {
   ASSERT_TRUE(dialog_.LayoutChanged(kGroup));
   ASSERT_TRUE(dialog_.GetString(kLabel, text));
   EXPECT_EQ(text, "again");
+}
+
+TEST_F(GuiTest, BusyWorkKeepsEventsFlowingDropsInputAndStopsOnEscape) {
+  int ran = 0;
+  brantic::ExecuteOnMainThread([&ran] { ++ran; });
+  QApplication::postEvent(dialog_.Window(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier));
+  QApplication::postEvent(dialog_.Window(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+  bool workSawStop = false;
+  const bool completed = RunBusy(
+      [&workSawStop](const std::atomic<bool>& stop) {
+        stop.wait(false);  // until Escape is heard
+        workSawStop = true;
+      },
+      nullptr, 10);
+  EXPECT_FALSE(completed);
+  EXPECT_TRUE(workSawStop);
+  EXPECT_EQ(ran, 1) << "results of other work are taken in meanwhile";
+  EXPECT_TRUE(dialog_.keys.empty()) << "keys do not reach the window while the work runs";
+  EXPECT_FALSE(TestEscape()) << "the press was used up";
 }
 
 TEST_F(GuiTest, TimersAndKeys) {

@@ -28,9 +28,7 @@ std::vector<std::string> PathsNamed(const std::string& scene, const std::string&
 
 class OperationsBatchTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fs::copy(std::string(KV_SOURCE_DIR) + "/examples/demo", demo_, fs::copy_options::recursive);
-  }
+  void SetUp() override { fs::copy(std::string(KV_SOURCE_DIR) + "/examples/demo", demo_, fs::copy_options::recursive); }
   std::string Batch() const { return "--batch --prefs " + folder_ / "prefs" + " " + demo_ + "/demo.bx3 "; }
   kvtest::TempFolder folder_;
   const std::string demo_ = folder_ / "demo";

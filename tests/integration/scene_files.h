@@ -30,7 +30,8 @@ inline std::string ReadBytes(const std::string& path) {
 }
 
 // Each file of a folder with its size and time of change.
-inline std::map<std::string, std::pair<uintmax_t, std::filesystem::file_time_type>> FolderState(const std::string& folder) {
+inline std::map<std::string, std::pair<uintmax_t, std::filesystem::file_time_type>> FolderState(
+    const std::string& folder) {
   std::map<std::string, std::pair<uintmax_t, std::filesystem::file_time_type>> state;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
     if (entry.is_regular_file()) state[entry.path()] = {entry.file_size(), entry.last_write_time()};

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "brantic/mainthread.h"
 #include "bx3/busy.h"
 #include "bx3/modal.h"
 #include "kestrova/inspector_fixture.h"
@@ -169,6 +170,25 @@ TEST_F(RelinkTest, TheFirstFileFoundIsWrittenProbedAndUndoable) {
   EXPECT_EQ(dialog_.Collection().MissingCount(), 0);
   ASSERT_TRUE(document_->Undo());
   EXPECT_EQ(RustPath(), "tex/gone.png");
+}
+
+TEST_F(RelinkTest, ASceneChangeArrivingWhileWorkRunsIsTakenInAfterTheOperation) {
+  // The window's events flow while the found files are probed; the change message of the
+  // writes used to rebuild the rows under the operation's feet (the address sanitizer saw it).
+  bx3::SetBusyEventPump([] { brantic::DrainMainThreadQueue(); });
+  kvtest::TempFolder library;
+  ASSERT_TRUE(kvtest::WriteImage(library / "gone.png", kvtest::ImageFile{}));
+  Open();
+  SelectRust();
+  bx3::QueueFileAnswer(Filename(library.Path()));
+  ASSERT_TRUE(Run());
+  bx3::SetBusyEventPump(nullptr);
+  EXPECT_EQ(RustPath(), library / "gone.png");
+  EXPECT_EQ(dialog_.View().SelectedCount(), 0) << "collected again once the relink was done";
+  EXPECT_EQ(dialog_.Collection().MissingCount(), 0);
+  brantic::String status;
+  dialog_.GetString(kGadgetStatus, status);
+  EXPECT_NE(status.Std().find("1 found"), std::string::npos) << status.Std();
 }
 
 }  // namespace

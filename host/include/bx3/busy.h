@@ -17,15 +17,15 @@ bool TestEscape();
 void RequestEscape();
 
 // Runs `work` on a thread of its own and returns once it has returned. Meanwhile the windows
-// keep painting and results of other workers are taken in; input other than Escape waits
-// until the work is done. Every `tickMs` milliseconds `tick` (may be empty) runs here, on the
+// keep painting and results of other workers are taken in; clicks and keys other than
+// Escape are ignored. Every `tickMs` milliseconds `tick` (may be empty) runs here, on the
 // main thread, for progress in a status line. Escape sets `stop`, which the work should test
 // often. Answers false when the work was asked to stop. Main thread only.
 bool RunBusy(const std::function<void(const std::atomic<bool>& stop)>& work, const std::function<void()>& tick,
              int32_t tickMs = 250);
 
-// What the GUI installs so that RunBusy keeps the windows painting: handles the waiting events
-// without user input, except that Escape calls RequestEscape.
+// What the GUI installs so that RunBusy keeps the windows painting: handles the waiting events,
+// dropping user input, except that Escape calls RequestEscape.
 void SetBusyEventPump(std::function<void()> pump);
 
 }  // namespace bx3

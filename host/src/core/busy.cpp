@@ -59,7 +59,10 @@ bool RunBusy(const std::function<void(const std::atomic<bool>& stop)>& work, con
   int64_t nextTick = GetTimerMs() + tickMs;
   for (;;) {
     if (EventPump()) EventPump()();
-    if (TestEscape()) stop.store(true);
+    if (TestEscape()) {
+      stop.store(true);
+      stop.notify_all();
+    }
     const int64_t now = GetTimerMs();
     if (now >= nextTick) {
       if (tick) tick();

@@ -1,5 +1,5 @@
 // While the GUI thread waits for long work, the windows paint and Escape is heard; clicks and
-// other keys wait until the work is done.
+// other keys are dropped, so that nothing starts while the work runs.
 #include <QApplication>
 #include <QKeyEvent>
 

@@ -111,6 +111,10 @@ class KestrovaDialog : public bx3::GeDialog {
 
  private:
   void LoadViewSettings();
+  // RelinkTextures and Consolidate inside their operation; Consolidate's note for the status
+  // line in `note`.
+  void RunRelink(const bx3::Filename& folder);
+  bool CollectFiles(bx3::Document& document, std::string& note);
   // The walk of RelinkSearch: beside the window, with progress in the status line.
   void SearchFolder(const bx3::Filename& folder);
   // Reads what the files of rows just written are (each file once), beside the window.
@@ -143,6 +147,20 @@ class KestrovaDialog : public bx3::GeDialog {
   };
   static SceneStamp StampOf(const bx3::Document* document);
   SceneStamp collectedFrom_;
+  // While an operation waits for work beside the window, the window's events keep flowing; a
+  // scene change they bring is taken in once the operation is done, not under its feet.
+  class OperationScope {
+   public:
+    explicit OperationScope(KestrovaDialog& dialog) : dialog_(dialog) { ++dialog_.operationDepth_; }
+    ~OperationScope();
+    OperationScope(const OperationScope&) = delete;
+    OperationScope& operator=(const OperationScope&) = delete;
+
+   private:
+    KestrovaDialog& dialog_;
+  };
+  int32_t operationDepth_ = 0;
+  bool changeHeldBack_ = false;
   // The folder the last relink searched, and what it found (for the status line).
   brantic::String lastRelinkFolder_;
   int64_t relinkFoundCount_ = 0;

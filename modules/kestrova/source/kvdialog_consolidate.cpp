@@ -41,7 +41,19 @@ bool LocateMissingSource(bx3::Filename& source, bool& stop) {
 
 bool KestrovaDialog::Consolidate(bx3::Document* document) {
   if (!document) return false;
-  bx3::Filename targetFolder = document->GetFolder();
+  std::string note;
+  bool done = false;
+  {
+    OperationScope operation(*this);
+    done = CollectFiles(*document, note);
+  }
+  // After a scene change held back meanwhile was taken in, which rewrites the status line.
+  if (!note.empty()) UpdateStatusLine(brantic::String(note));
+  return done;
+}
+
+bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
+  bx3::Filename targetFolder = document.GetFolder();
   const bool askedForFolder = !targetFolder.IsPopulated();
   if (askedForFolder &&
       !bx3::FileSelect(targetFolder, bx3::FileSelectMode::Directory, GetResourceString(res::kCollectTitle))) {
@@ -49,11 +61,11 @@ bool KestrovaDialog::Consolidate(bx3::Document* document) {
   }
   std::vector<KvAssetEntry>& rows = collection_.Rows();
   const bool anySelected = view_.SelectedCount() > 0;
-  const std::vector<KvCopyItem> items = PlanConsolidation(rows, anySelected, targetFolder, document);
+  const std::vector<KvCopyItem> items = PlanConsolidation(rows, anySelected, targetFolder, &document);
 
   std::unordered_set<std::string> copied;  // sources copied in this pass
   int64_t copiedCount = 0;
-  std::string note;
+  std::string failure;
   bool cancelled = false;  // by the answer to a missing file's question
   bool stopped = false;    // with Escape
   bool failed = false;
@@ -65,7 +77,7 @@ bool KestrovaDialog::Consolidate(bx3::Document* document) {
       continue;
     }
     if (brantic::Result<void> made = bx3::CreateFolder(item.folder); !made) {
-      note = GetResourceString(res::kFolderNotMade, item.folder.View()).Std();
+      failure = GetResourceString(res::kFolderNotMade, item.folder.View()).Std();
       failed = true;
       break;
     }
@@ -91,7 +103,7 @@ bool KestrovaDialog::Consolidate(bx3::Document* document) {
       break;
     }
     if (!outcome) {
-      note = GetResourceString(res::kCopyFailed, outcome.GetError().Message()).Std();
+      failure = GetResourceString(res::kCopyFailed, outcome.GetError().Message()).Std();
       failed = true;
       break;
     }
@@ -100,18 +112,16 @@ bool KestrovaDialog::Consolidate(bx3::Document* document) {
   }
 
   note = " " + GetResourceString(res::kFilesCopied, std::to_string(copiedCount)).Std() +
-         (note.empty() ? "" : "; " + note) + (stopped ? "; " + GetResourceString(res::kStoppedWithEscape).Std() : "");
-  if (failed || stopped || cancelled || askedForFolder || copiedCount == 0) {
-    UpdateStatusLine(brantic::String(note));
-    return !failed;
-  }
+         (failure.empty() ? "" : "; " + failure) +
+         (stopped ? "; " + GetResourceString(res::kStoppedWithEscape).Std() : "");
+  if (failed || stopped || cancelled || askedForFolder || copiedCount == 0) return !failed;
   // The rows look for their copies by name: with nothing selected, every row does.
   if (!anySelected) {
     for (KvAssetEntry& row : rows) row.selected = 1;
     view_.SetSelectedCount(int32_t(rows.size()));
   }
-  RelinkTextures(targetFolder);
-  UpdateStatusLine(brantic::String(note + ";" + relinkNote_.Std()));
+  RunRelink(targetFolder);
+  note += ";" + relinkNote_.Std();
   return true;
 }
 

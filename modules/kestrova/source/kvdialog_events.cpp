@@ -96,7 +96,18 @@ KestrovaDialog::SceneStamp KestrovaDialog::StampOf(const bx3::Document* document
   return {document, document->GetDirty(482), document->GetMaterialList()->GetDirty(4)};
 }
 
+KestrovaDialog::OperationScope::~OperationScope() {
+  if (--dialog_.operationDepth_ == 0 && dialog_.changeHeldBack_) {
+    dialog_.changeHeldBack_ = false;
+    dialog_.RefreshWhenChanged();
+  }
+}
+
 void KestrovaDialog::RefreshWhenChanged() {
+  if (operationDepth_ > 0) {
+    changeHeldBack_ = true;
+    return;
+  }
   if (StampOf(bx3::GetActiveDocument()) == collectedFrom_) return;
   RefreshAssets();
   if (collection_.Rows().empty() || view_.SelectedCount() == 0) {

@@ -85,6 +85,7 @@ bool KestrovaDialog::Localize(bx3::Document* document) {
 }
 
 void KestrovaDialog::ReplaceTexture() {
+  OperationScope operation(*this);
   bx3::Document* document = collection_.ActiveDocument();
   if (!document) return;
   std::vector<KvAssetEntry>& rows = collection_.Rows();

@@ -36,17 +36,22 @@ brantic::String SearchStatus(const std::string& folder, int64_t found) {
 }  // namespace
 
 void KestrovaDialog::RelinkTextures(const bx3::Filename& folder) {
-  collection_.ClearPathCache();
-  if (!RelinkSearch(folder)) {
-    UpdateStatusLine(relinkNote_);
-    return;
+  {
+    OperationScope operation(*this);
+    RunRelink(folder);
   }
+  // After a scene change held back meanwhile was taken in, which rewrites the status line.
+  UpdateStatusLine(relinkNote_);
+}
+
+void KestrovaDialog::RunRelink(const bx3::Filename& folder) {
+  collection_.ClearPathCache();
+  if (!RelinkSearch(folder)) return;
   ApplyRelink();
   BuildColumnLayout();
   RefreshTree();
   UpdateResolvedPaths();
   OnSelectionChanged(false);
-  UpdateStatusLine(relinkNote_);
   bx3::EventAdd();
 }
 
