@@ -114,11 +114,13 @@ class ConsolidateTest : public kvtest::InspectorFixture {
 };
 
 TEST_F(ConsolidateTest, CopiesNextToTheSceneAsksBeforeOverwritingAndRelinks) {
-  // Steel's file comes from a library; Iron's would land on a file the scene folder has.
-  ASSERT_TRUE(kvtest::WriteImage(library_ / "c.png", kvtest::ImageFile{}));
+  // Steel's file lies in a folder of the scene's that the search reaches before "tex"; Iron's
+  // would land on a file the scene folder has.
+  fs::create_directories(folder_ / "a_lib");
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "a_lib/c.png", kvtest::ImageFile{}));
   ASSERT_TRUE(kvtest::WriteImage(library_ / "d.png", kvtest::ImageFile{}));
   std::ofstream(folder_ / "tex/d.png") << "precious";
-  materials_[3]->GetChildren().front()->SetParameter(bx3::param::kBitmapFile, Filename(library_ / "c.png"));
+  materials_[3]->GetChildren().front()->SetParameter(bx3::param::kBitmapFile, Filename(folder_ / "a_lib/c.png"));
   bx3::Element* iron =
       document_->InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, "Iron"));
   iron->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"))
@@ -136,10 +138,10 @@ TEST_F(ConsolidateTest, CopiesNextToTheSceneAsksBeforeOverwritingAndRelinks) {
   for (int32_t answer : {bx3::kAnswerYes, bx3::kAnswerNo, bx3::kAnswerNo}) bx3::QueueMessageAnswer(answer);
   ASSERT_TRUE(Run());
   EXPECT_EQ(bx3::QueuedAnswerCount(), 0) << "tex/a.png is already in place: no question";
-  EXPECT_EQ(ReadWhole(folder_ / "tex/c.png"), ReadWhole(library_ / "c.png"));
+  EXPECT_EQ(ReadWhole(folder_ / "tex/c.png"), ReadWhole(folder_ / "a_lib/c.png"));
   EXPECT_EQ(ReadWhole(folder_ / "tex/d.png"), "precious");
-  EXPECT_TRUE(fs::exists(library_ / "c.png")) << "the originals stay";
-  EXPECT_EQ(StoredPath(3), folder_ / "tex/c.png");
+  EXPECT_TRUE(fs::exists(library_ / "d.png")) << "the originals stay";
+  EXPECT_EQ(StoredPath(3), folder_ / "tex/c.png") << "the copy, not the original the search found first";
   EXPECT_EQ(StoredPath(5), folder_ / "tex/d.png") << "relinked to the file that was kept";
   EXPECT_EQ(StoredPath(4), "tex/gone.png");
 }

@@ -112,8 +112,9 @@ class KestrovaDialog : public bx3::GeDialog {
  private:
   void LoadViewSettings();
   // RelinkTextures and Consolidate inside their operation; Consolidate's note for the status
-  // line in `note`.
-  void RunRelink(const bx3::Filename& folder);
+  // line in `note`. A row of `preferred` takes the path given there when it is among its
+  // candidates.
+  void RunRelink(const bx3::Filename& folder, const std::unordered_map<uint32_t, bx3::Filename>* preferred = nullptr);
   bool CollectFiles(bx3::Document& document, std::string& note);
   // The walk of RelinkSearch: beside the window, with progress in the status line.
   void SearchFolder(const bx3::Filename& folder);

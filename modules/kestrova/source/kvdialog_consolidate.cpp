@@ -1,6 +1,7 @@
 // The inspector window's consolidate: the files of the rows copied next to the scene, and the
 // rows pointed at the copies.
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "brantic/io.h"
@@ -120,7 +121,11 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
     for (KvAssetEntry& row : rows) row.selected = 1;
     view_.SetSelectedCount(int32_t(rows.size()));
   }
-  RunRelink(targetFolder);
+  // Each row to its copy, even where the original is inside the scene's folder too and the
+  // search finds it first.
+  std::unordered_map<uint32_t, bx3::Filename> copies;
+  for (const KvCopyItem& item : items) copies.try_emplace(item.row, item.folder + rows[item.row].assetPath.GetFile());
+  RunRelink(targetFolder, &copies);
   note += ";" + relinkNote_.Std();
   return true;
 }

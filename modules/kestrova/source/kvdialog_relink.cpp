@@ -1,6 +1,7 @@
 // The inspector window's relink: a folder tree searched for the files of the selected rows,
 // and the found files written into the scene.
 #include <algorithm>
+#include <unordered_map>
 
 #include "bx3/busy.h"
 #include "bx3/commands.h"
@@ -44,9 +45,14 @@ void KestrovaDialog::RelinkTextures(const bx3::Filename& folder) {
   UpdateStatusLine(relinkNote_);
 }
 
-void KestrovaDialog::RunRelink(const bx3::Filename& folder) {
+void KestrovaDialog::RunRelink(const bx3::Filename& folder,
+                               const std::unordered_map<uint32_t, bx3::Filename>* preferred) {
   collection_.ClearPathCache();
   if (!RelinkSearch(folder)) return;
+  if (preferred) {
+    std::vector<KvAssetEntry>& rows = collection_.Rows();
+    for (const auto& [row, path] : *preferred) PreferCandidate(rows[row], path);
+  }
   ApplyRelink();
   BuildColumnLayout();
   RefreshTree();

@@ -92,6 +92,14 @@ bool SettleCandidates(KvAssetEntry& row) {
   return true;
 }
 
+void PreferCandidate(KvAssetEntry& row, const bx3::Filename& path) {
+  const auto preferred = std::find_if(row.relinkCandidates.begin(), row.relinkCandidates.end(),
+                                      [&path](const KvRelinkCandidate& c) { return c.path.View() == path.View(); });
+  if (preferred == row.relinkCandidates.end()) return;
+  for (KvRelinkCandidate& candidate : row.relinkCandidates) candidate.flags &= uint8_t(~kCandidateChosen);
+  preferred->flags |= kCandidateChosen;
+}
+
 bx3::Filename RelinkTarget(const KvAssetEntry& row) {
   if (row.relinkCandidates.empty()) return row.selected ? row.relinkPath : bx3::Filename();
   for (const KvRelinkCandidate& candidate : row.relinkCandidates) {

@@ -87,6 +87,9 @@ void TakeRelinkFind(KvAssetEntry& row, const brantic::String& path, const bx3::F
 // candidate is chosen when none is.
 bool SettleCandidates(KvAssetEntry& row);
 
+// Makes `path` the row's chosen candidate when it is one of them.
+void PreferCandidate(KvAssetEntry& row, const bx3::Filename& path);
+
 // The path ApplyRelink writes for a row: its chosen candidate (the first one flagged), else
 // for a selected row without candidates its relink path; empty for none.
 bx3::Filename RelinkTarget(const KvAssetEntry& row);
