@@ -19,8 +19,9 @@ void RequestEscape();
 // Runs `work` on a thread of its own and returns once it has returned. Meanwhile the windows
 // keep painting and results of other workers are taken in; clicks and keys other than
 // Escape are ignored. Every `tickMs` milliseconds `tick` (may be empty) runs here, on the
-// main thread, for progress in a status line. Escape sets `stop`, which the work should test
-// often. Answers false when the work was asked to stop. Main thread only.
+// main thread, for progress in a status line. Escape sets `stop` (an escape asked for just before
+// the work began too), which the work should test often. Answers false when the work was asked to stop. Main thread
+// only.
 bool RunBusy(const std::function<void(const std::atomic<bool>& stop)>& work, const std::function<void()>& tick,
              int32_t tickMs = 250);
 

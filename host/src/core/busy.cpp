@@ -42,7 +42,8 @@ void SetBusyEventPump(std::function<void()> pump) { EventPump() = std::move(pump
 bool RunBusy(const std::function<void(const std::atomic<bool>& stop)>& work, const std::function<void()>& tick,
              int32_t tickMs) {
   BX3_MAIN_THREAD_ONLY();
-  std::atomic<bool> stop{false};
+  // Asked to stop before it began (RequestEscape): the work starts stopped.
+  std::atomic<bool> stop{TestEscape()};
   std::mutex mutex;
   std::condition_variable finished;
   bool done = false;
