@@ -310,19 +310,25 @@ std::shared_ptr<KvProbeBatch> KvCollection::MakeProbeBatch() const {
     batch->files.push_back({*items[item].path, entry.resolvedUrl, entry.formatText, entry.assetType});
   }
   batch->rows.reserve(rows_.size());
+  // Paths the cache knew before this collection have no item of this one: each is one file too.
+  std::unordered_map<const KvPathCacheEntry*, uint32_t> fileOfEarlierPath;
   for (size_t i = 0; i < rows_.size(); ++i) {
     const KvAssetEntry& row = rows_[i];
     if (row.resolvedUrl.IsEmpty()) continue;
-    // A path the cache knew before this collection has no item of this one.
     const KvPathCacheEntry* entry = i < rowPaths_.size() ? rowPaths_[i] : nullptr;
     const uint32_t item = entry ? entry->collectionItem : KvPathResolver::kNoItem;
     uint32_t file = item < items.size() && items[item].entry == entry ? fileOfItem[item] : KvPathResolver::kNoItem;
-    if (file == KvPathResolver::kNoItem) {  // a file of its own
+    if (file == KvPathResolver::kNoItem && entry) {
+      const auto [known, added] = fileOfEarlierPath.emplace(entry, uint32_t(batch->files.size()));
+      if (added) batch->files.push_back({row.assetPath, row.resolvedUrl, row.formatText, row.assetType});
+      file = known->second;
+    } else if (file == KvPathResolver::kNoItem) {  // a file of its own
       file = uint32_t(batch->files.size());
       batch->files.push_back({row.assetPath, row.resolvedUrl, row.formatText, row.assetType});
     }
     batch->rows.push_back({row.rowIdentity, file});
   }
+  batch->IndexRowsByFile();
   return batch;
 }
 

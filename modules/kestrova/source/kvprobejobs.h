@@ -1,5 +1,5 @@
-// The probing jobs of one collection: one job per row with a file to probe, each on a copy of
-// what its row's probe reads, with the result handed back to the collection on the GUI thread.
+// The probing jobs of one collection: one job per file to probe, each on a copy of what the
+// probe reads, with the result handed back on the GUI thread to every row of that file.
 #pragma once
 
 #include <atomic>
@@ -32,17 +32,23 @@ struct KvProbeBatch {
   std::vector<File> files;
   std::vector<Row> rows;
 
-  // The row copy the probe of `rows[index]` works on.
-  KvAssetEntry MakeRow(size_t index) const;
+  // The row copy the probe of `files[file]` works on.
+  KvAssetEntry MakeRow(size_t file) const;
+  // The identities of the rows of each file: rowsOfFile[fileRowBegin[f] .. fileRowBegin[f + 1]).
+  // Made by IndexRowsByFile once `rows` is complete.
+  std::vector<uint32_t> fileRowBegin;
+  std::vector<uint64_t> rowsOfFile;
+  void IndexRowsByFile();
 };
 
 // The collection whose rows are still wanted; 0 when none is. Jobs of another one skip their
 // probe: their results would be dropped.
 using KvLiveGeneration = std::shared_ptr<const std::atomic<uint64_t>>;
 
-// Queues one job per row of `batch` on `queue`, made by a first job on the queue so that the
+// Queues one job per file of `batch` with rows on `queue`, made by a first job on the queue so that the
 // calling thread does not spend its time on them. Each result goes to the collection's
-// StoreProbeResult with `generation`, unless the collection is gone. Any thread.
+// StoreProbeResult with `generation` for every row of its file, unless the collection is gone.
+// Call IndexRowsByFile first. Any thread.
 brantic::Result<void> StartProbeJobs(const std::shared_ptr<brantic::JobQueue>& queue,
                                      std::shared_ptr<const KvProbeBatch> batch,
                                      brantic::WeakRef<KvCollection> collection, uint64_t generation,
