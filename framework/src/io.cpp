@@ -100,6 +100,14 @@ IoDetect DetectIo(const Url& url) {
   return handler ? handler->Detect(url) : IoDetect::NotFound;
 }
 
+FileStat StatFile(const Url& url) {
+  if (url.IsEmpty() || url.IsRelative()) return {DetectIo(url), 0};
+  struct stat info {};
+  if (::stat(url.GetPath().CStr(), &info) != 0) return {};
+  if (S_ISREG(info.st_mode)) return {IoDetect::File, static_cast<int64_t>(info.st_size)};
+  return {S_ISDIR(info.st_mode) ? IoDetect::Directory : IoDetect::Other, 0};
+}
+
 Result<std::unique_ptr<InputStream>> OpenForReading(const Url& url) {
   const IoHandler* handler = GetIoHandler(url);
   if (!handler) return IllegalArgumentError("cannot open the empty URL");

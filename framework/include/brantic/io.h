@@ -44,6 +44,14 @@ const IoHandler* GetIoHandler(const Url& url);
 IoDetect DetectIo(const Url& url);
 inline bool IsExistingFile(const Url& url) { return DetectIo(url) == IoDetect::File; }
 
+// What a URL names and, for a regular file, its size: one file-system query, for those who
+// need both.
+struct FileStat {
+  IoDetect kind = IoDetect::NotFound;
+  int64_t size = 0;
+};
+FileStat StatFile(const Url& url);
+
 // Opens a regular file for reading. Folders, pipes and devices are refused without
 // blocking.
 Result<std::unique_ptr<InputStream>> OpenForReading(const Url& url);

@@ -78,7 +78,8 @@ class FileFormatHandler {
 // detection (DetectFileFormats then answers that error).
 using FileFormatCallback = std::function<Result<bool>(const Url&, const FileFormatHandler&)>;
 
-Result<void> DetectFileFormats(const Url& url, const FileFormatCallback& callback);
+// `knownFile`: the caller has just found `url` to be a regular file, so it is not asked again.
+Result<void> DetectFileFormats(const Url& url, const FileFormatCallback& callback, bool knownFile = false);
 
 // A detector of the host's own formats: answers a handler when it recognises the file.
 using FileFormatDetector = std::function<std::optional<FileFormatHandler>(const Url&)>;

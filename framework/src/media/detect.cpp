@@ -51,10 +51,10 @@ void RegisterFileFormatDetector(FileFormatDetector detector) {
   Detectors().detectors.push_back(std::move(detector));
 }
 
-Result<void> DetectFileFormats(const Url& url, const FileFormatCallback& callback) {
+Result<void> DetectFileFormats(const Url& url, const FileFormatCallback& callback, bool knownFile) {
   if (!callback) return NullPointerError("no callback for the detected formats");
   // Only regular files are opened: folders, pipes and devices name no format.
-  if (DetectIo(url) != IoDetect::File) return OK();
+  if (!knownFile && DetectIo(url) != IoDetect::File) return OK();
   std::vector<FileFormatDetector> detectors;
   {
     std::lock_guard lock(Detectors().mutex);

@@ -15,9 +15,10 @@ using brantic::String;
 }  // namespace
 
 void ProbeAssetFile(KvAssetEntry& entry) {
-  auto size = brantic::GetFileSize(entry.resolvedUrl);
-  entry.fileSize = size ? *size : 0;
-  if (entry.assetType & kAssetTypeMaskScene) return;
+  // One query for what the file is and its size; folders, pipes and devices are not read.
+  const brantic::FileStat file = brantic::StatFile(entry.resolvedUrl);
+  entry.fileSize = file.kind == brantic::IoDetect::File ? file.size : 0;
+  if (file.kind != brantic::IoDetect::File || (entry.assetType & kAssetTypeMaskScene)) return;
   (void)brantic::DetectFileFormats(
       entry.resolvedUrl,
       [&entry](const brantic::Url& url, const brantic::FileFormatHandler& handler) -> brantic::Result<bool> {
@@ -48,7 +49,8 @@ void ProbeAssetFile(KvAssetEntry& entry) {
           entry.resolutionY = picture->height;
         }
         return true;
-      });
+      },
+      true);
 }
 
 }  // namespace kv
