@@ -122,42 +122,99 @@ void WaitForQuiet() {
   if (fired) WaitUntilStill();
 }
 
-std::string ReportText(const bx3::DialogReport& report) {
-  std::ostringstream out;
-  out << "dialog " << report.pluginId << "\n";
-  for (size_t i = 0; i < report.columns.size(); ++i) out << (i ? " | " : "") << bx3::FourCCToText(report.columns[i]);
-  out << "\n";
-  for (const bx3::TreeReportRow& row : report.rows) {
-    out << (row.selected ? "* " : "  ") << std::string(size_t(row.depth) * 2, ' ');
-    for (size_t i = 0; i < row.cells.size(); ++i) {
-      out << (i ? " | " : "") << row.cells[i].text.Std();
-      for (int32_t icon : row.cells[i].icons) out << " [" << icon << "]";
-    }
-    out << "\n";
+// A report goes out in pieces of about a megabyte as the rows are walked: a report of many
+// rows is never held whole.
+class ReportStream {
+ public:
+  explicit ReportStream(const bx3::ChunkWriter& write) : write_(write) {}
+  void Add(std::string_view text) {
+    buffer_ += text;
+    if (buffer_.size() >= (1 << 20)) Flush();
   }
-  out << "status: " << report.status.Std() << "\n";
-  out << "info:\n" << report.info.Std() << (report.info.IsEmpty() ? "" : "\n");
-  return out.str();
+  bool Flush() {
+    ok_ = ok_ && write_(buffer_);
+    buffer_.clear();
+    return ok_;
+  }
+
+ private:
+  const bx3::ChunkWriter& write_;
+  std::string buffer_;
+  bool ok_ = true;
+};
+
+void TextHead(const bx3::DialogReport& report, ReportStream& out) {
+  std::string text = "dialog " + std::to_string(report.pluginId) + "\n";
+  for (size_t i = 0; i < report.columns.size(); ++i) text += (i ? " | " : "") + bx3::FourCCToText(report.columns[i]);
+  out.Add(text + "\n");
 }
 
-std::string ReportJson(const bx3::DialogReport& report) {
-  using Json = nlohmann::ordered_json;
+void TextRow(const bx3::TreeReportRow& row, ReportStream& out) {
+  std::string text = (row.selected ? "* " : "  ") + std::string(size_t(row.depth) * 2, ' ');
+  for (size_t i = 0; i < row.cells.size(); ++i) {
+    text += (i ? " | " : "") + row.cells[i].text.Std();
+    for (int32_t icon : row.cells[i].icons) text += " [" + std::to_string(icon) + "]";
+  }
+  out.Add(text + "\n");
+}
+
+void TextTail(const bx3::DialogReport& report, ReportStream& out) {
+  out.Add("status: " + report.status.Std() + "\n");
+  out.Add("info:\n" + report.info.Std() + (report.info.IsEmpty() ? "" : "\n"));
+}
+
+// The JSON is the document {dialog, columns, items, status, info} indented by two, as a whole
+// document would be written; each part is made on its own.
+using Json = nlohmann::ordered_json;
+
+void JsonHead(const bx3::DialogReport& report, ReportStream& out) {
   Json columns = Json::array();
   for (int32_t id : report.columns) columns.push_back(bx3::FourCCToText(id));
-  Json items = Json::array();
-  for (const bx3::TreeReportRow& row : report.rows) {
-    Json cells = Json::object();
-    for (size_t i = 0; i < row.cells.size() && i < report.columns.size(); ++i) {
-      cells[bx3::FourCCToText(report.columns[i])] = {{"text", row.cells[i].text.Std()}, {"icons", row.cells[i].icons}};
-    }
-    items.push_back({{"depth", row.depth}, {"selected", row.selected}, {"cells", std::move(cells)}});
+  std::string text = Json{{"dialog", report.pluginId}, {"columns", std::move(columns)}}.dump(2);
+  text.resize(text.size() - 2);  // without its closing "\n}"
+  out.Add(text + ",\n  \"items\": [");
+}
+
+void JsonRow(const bx3::DialogReport& report, const bx3::TreeReportRow& row, bool first, ReportStream& out) {
+  Json cells = Json::object();
+  for (size_t i = 0; i < row.cells.size() && i < report.columns.size(); ++i) {
+    cells[bx3::FourCCToText(report.columns[i])] = {{"text", row.cells[i].text.Std()}, {"icons", row.cells[i].icons}};
   }
-  Json root = {{"dialog", report.pluginId},
-               {"columns", std::move(columns)},
-               {"items", std::move(items)},
-               {"status", report.status.Std()},
-               {"info", report.info.Std()}};
-  return root.dump(2) + "\n";
+  const std::string item = Json{{"depth", row.depth}, {"selected", row.selected}, {"cells", std::move(cells)}}.dump(2);
+  std::string text = first ? "\n    " : ",\n    ";
+  for (const char c : item) {
+    text += c;
+    if (c == '\n') text += "    ";
+  }
+  out.Add(text);
+}
+
+void JsonTail(const bx3::DialogReport& report, bool anyRow, ReportStream& out) {
+  out.Add(anyRow ? "\n  ]," : "],");
+  const std::string tail = Json{{"status", report.status.Std()}, {"info", report.info.Std()}}.dump(2);
+  out.Add(std::string_view(tail).substr(1));  // without its opening "{"
+  out.Add("\n");
+}
+
+// Writes the report of `dialog` as text or JSON through `write`; false when writing failed.
+bool WriteReport(bx3::GeDialog& dialog, bool json, const bx3::ChunkWriter& write) {
+  ReportStream out(write);
+  bx3::DialogReport report;
+  bool begun = false;
+  bool anyRow = false;
+  const auto begin = [&] {
+    if (begun) return;
+    begun = true;
+    json ? JsonHead(report, out) : TextHead(report, out);
+  };
+  bx3::ReportDialog(dialog, report, [&](const bx3::TreeReportRow& row) {
+    begin();
+    json ? JsonRow(report, row, !anyRow, out) : TextRow(row, out);
+    anyRow = true;
+  });
+  begin();
+  json ? JsonTail(report, anyRow, out) : TextTail(report, out);
+  return out.Flush();
 }
 
 // Runs one action; an error message when it could not be done.
@@ -266,14 +323,15 @@ std::string Run(const BatchAction& action) {
   if (name == "--report") {
     bx3::GeDialog* dialog = needDialog();
     if (!dialog) return "no open dialog to report";
-    bx3::DialogReport report;
-    bx3::ReportDialog(*dialog, report);
-    const std::string text = args[0] == "json" ? ReportJson(report) : ReportText(report);
+    const bool json = args[0] == "json";
     if (args.size() < 2) {
-      std::fputs(text.c_str(), stdout);
-      return "";
+      const bx3::ChunkWriter toStdout = [](std::string_view bytes) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+      };
+      return WriteReport(*dialog, json, toStdout) ? "" : "cannot write the report";
     }
-    auto written = bx3::WriteFileAtomically(args[1], text);
+    auto written = bx3::WriteFileAtomically(
+        args[1], [&](const bx3::ChunkWriter& write) { return WriteReport(*dialog, json, write); });
     return written ? "" : written.GetError().Message();
   }
   if (name == "--screenshot") {

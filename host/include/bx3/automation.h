@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,10 @@ struct DialogReport {
   brantic::String info;
 };
 bool ReportDialog(GeDialog& dialog, DialogReport& report);
+// The same, with the rows handed to `eachRow` in drawing order instead of kept in
+// `report.rows` (a report of many rows need not be held whole). The columns are filled in
+// before the first row, the status and information text after the last.
+bool ReportDialog(GeDialog& dialog, DialogReport& report, const std::function<void(const TreeReportRow&)>& eachRow);
 
 // Four-character column ids as text ("path") and back; numbers are accepted too.
 std::string FourCCToText(int32_t code);

@@ -5,6 +5,7 @@
 // flushed and renamed over the target.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -24,6 +25,11 @@ std::string SerializeDocument(const Document& document);
 // Writes `bytes` to `path` through a temporary file in the same folder, flushed to disk and
 // renamed over `path`. On failure `path` is untouched and the temporary file is removed.
 brantic::Result<void> WriteFileAtomically(const std::string& path, std::string_view bytes);
+// The same for text made piece by piece: `produce` hands each piece to its writer (which
+// answers false once writing failed) and answers false when it could not go on.
+using ChunkWriter = std::function<bool(std::string_view bytes)>;
+brantic::Result<void> WriteFileAtomically(const std::string& path,
+                                          const std::function<bool(const ChunkWriter&)>& produce);
 
 std::string EncodeBase64(std::string_view bytes);
 brantic::Result<std::string> DecodeBase64(std::string_view text);

@@ -188,6 +188,11 @@ brantic::Result<void> SaveDocument(Document& document, const std::string& path) 
 }
 
 brantic::Result<void> WriteFileAtomically(const std::string& path, std::string_view bytes) {
+  return WriteFileAtomically(path, [bytes](const ChunkWriter& write) { return write(bytes); });
+}
+
+brantic::Result<void> WriteFileAtomically(const std::string& path,
+                                          const std::function<bool(const ChunkWriter&)>& produce) {
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
   std::string temporary = path + ".XXXXXX";
@@ -202,14 +207,18 @@ brantic::Result<void> WriteFileAtomically(const std::string& path, std::string_v
   // Keep the permissions of the file being replaced; a new file gets the usual 0644.
   struct stat existing {};
   ::fchmod(fd, ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
-  for (size_t done = 0; done < bytes.size();) {
-    const ssize_t count = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      return fail("cannot write");
+  const ChunkWriter write = [fd](std::string_view bytes) {
+    for (size_t done = 0; done < bytes.size();) {
+      const ssize_t count = ::write(fd, bytes.data() + done, bytes.size() - done);
+      if (count < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      done += static_cast<size_t>(count);
     }
-    done += static_cast<size_t>(count);
-  }
+    return true;
+  };
+  if (!produce(write)) return fail("cannot write");
   if (::fsync(fd) != 0) return fail("cannot flush");
   if (::close(fd) != 0) {
     ::unlink(temporary.c_str());

@@ -138,6 +138,10 @@ bool ClickTreeHeader(GeDialog& dialog, int32_t columnId) {
 }
 
 bool ReportDialog(GeDialog& dialog, DialogReport& report) {
+  return ReportDialog(dialog, report, [&report](const TreeReportRow& row) { report.rows.push_back(row); });
+}
+
+bool ReportDialog(GeDialog& dialog, DialogReport& report, const std::function<void(const TreeReportRow&)>& eachRow) {
   if (!WindowOf(dialog)) return false;
   ProcessGuiEvents();
   report = DialogReport{};
@@ -145,7 +149,7 @@ bool ReportDialog(GeDialog& dialog, DialogReport& report) {
   if (gui::TreeViewWidget* tree = TreeOf(dialog)) {
     tree->Refresh();
     for (const TreeColumn& column : tree->GetLayout()) report.columns.push_back(column.id);
-    tree->Report(report.rows);
+    tree->Report(eachRow);
   }
   if (dialog.StatusGadget()) dialog.GetString(dialog.StatusGadget(), report.status);
   if (dialog.InfoGadget()) dialog.GetString(dialog.InfoGadget(), report.info);

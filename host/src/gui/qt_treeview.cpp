@@ -293,12 +293,12 @@ int32_t TreeViewWidget::ColumnIndex(int32_t columnId) const {
   return -1;
 }
 
-void TreeViewWidget::Report(std::vector<TreeReportRow>& rows) {
-  rows.clear();
+void TreeViewWidget::Report(const std::function<void(const TreeReportRow&)>& eachRow) {
   if (!functions_ || checkpoints_.empty()) return;
   WalkState state = checkpoints_.front();
+  TreeReportRow row;
   for (int64_t index = 0; index < rowCount_ && !state.empty(); ++index) {
-    TreeReportRow row;
+    row.cells.clear();
     row.depth = int32_t(state.size()) - 1;
     row.selected = functions_->ItemSelected(root_, userData_, state.back());
     for (int32_t i = 0; i < int32_t(columns_.size()); ++i) {
@@ -309,7 +309,7 @@ void TreeViewWidget::Report(std::vector<TreeReportRow>& rows) {
       canvas_ = nullptr;
       row.cells.push_back(std::move(recorder.cell));
     }
-    rows.push_back(std::move(row));
+    eachRow(row);
     if (!Advance(state)) break;
   }
 }

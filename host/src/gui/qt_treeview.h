@@ -1,6 +1,8 @@
 // The tree view gadget: draws only the rows in view, asking the callbacks for everything.
 #pragma once
 
+#include <functional>
+
 #include <QAbstractScrollArea>
 #include <memory>
 #include <vector>
@@ -57,8 +59,8 @@ class TreeViewWidget final : public QAbstractScrollArea, public TreeViewGadget, 
   brantic::String Tooltip(int64_t row, int32_t columnIndex);
   // Draws header and rows in view (what a repaint does).
   void PaintTo(QPainter& painter);
-  // Every row in drawing order with the texts and icons its cells draw.
-  void Report(std::vector<TreeReportRow>& rows);
+  // Every row in drawing order with the texts and icons its cells draw, one at a time.
+  void Report(const std::function<void(const TreeReportRow&)>& eachRow);
   int32_t ColumnIndex(int32_t columnId) const;
   // The item at a row position, walking from the nearest checkpoint.
   TreeItem ItemAtRow(int64_t row, int32_t* depth = nullptr) const;
