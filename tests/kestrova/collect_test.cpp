@@ -7,6 +7,7 @@
 
 #include "brantic/jobs.h"
 #include "brantic/mainthread.h"
+#include "bx3/commands.h"
 #include "bx3/dialog.h"
 #include "bx3/host.h"
 #include "bx3/prefs.h"
@@ -161,6 +162,24 @@ TEST_F(CollectTest, ResultsReachTheirRowsAndStaleOnesAreDropped) {
   ASSERT_NE(own, rows.end());
   EXPECT_EQ(own->fileSize, 12345);
   EXPECT_EQ(own->resolutionX, 0);  // not a picture any more
+  dialog.Close();
+}
+
+TEST_F(CollectTest, OnlySearchFoldersThatChangedResolveTheRowsAgain) {
+  AddBitmap(*document_, "Lost", "lost/far.png");
+  KestrovaDialog dialog;
+  ASSERT_TRUE(dialog.Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
+  FinishJobs();
+  ASSERT_TRUE(Row(dialog, "Lost")->IsMissing());
+  kvtest::WriteBytes(folder_ / "tex/far.png", "x");
+  // The message alone, with the folders as they were, does not resolve the rows again (the
+  // preferences loaded at start send it too, and a whole scene was resolved twice).
+  bx3::SendCoreMessage(bx3::kCoreMessageSearchPathsChanged, bx3::Container());
+  EXPECT_TRUE(Row(dialog, "Lost")->IsMissing());
+  kvtest::TempFolder library;
+  bx3::Preferences::Get().SetTextureSearchPaths({{Filename(library.Path()), true}});
+  FinishJobs();
+  EXPECT_FALSE(Row(dialog, "Lost")->IsMissing());
   dialog.Close();
 }
 

@@ -276,6 +276,7 @@ void KvCollection::UpdateResolvedPaths(bool fromCollection) {
   const std::vector<bx3::Filename> paintTextures =
       !fromCollection && document ? bx3::GetPaintTextures() : std::vector<bx3::Filename>();
   const KvResolveContext context{folders ? &*folders : nullptr, &paintTextures};
+  if (!fromCollection && document) searchFolders_ = folders;
   for (KvAssetEntry& row : rows_) {
     if (fromCollection) {
       // The rows hold what the collection's path cache found a moment ago.
@@ -295,6 +296,14 @@ void KvCollection::UpdateResolvedPaths(bool fromCollection) {
     }
     if (row.resolveResult == kResolveMissing) ++missingCount_;
   }
+}
+
+bool KvCollection::SearchFoldersChanged() const {
+  if (!activeDocument_) return true;
+  const brantic::Result<std::vector<brantic::Url>> now =
+      brantic::FillSearchPaths(activeDocument_->GetFolder().GetUrl());
+  if (!now || !searchFolders_) return true;
+  return *now != *searchFolders_;
 }
 
 std::shared_ptr<KvProbeBatch> KvCollection::MakeProbeBatch() const {

@@ -45,6 +45,9 @@ class KvCollection {
   // Resolves every row again (each distinct path once) and counts the missing ones. Right
   // after a collection its path cache answers instead of the disk.
   void UpdateResolvedPaths(bool fromCollection = false);
+  // True when the document's search folders are no longer those the rows were resolved with
+  // (a message that they may have changed often comes when they have not).
+  bool SearchFoldersChanged() const;
   // Forgets what the path cache knows: the next collection asks the disk again.
   void ClearPathCache() { pathCache_.clear(); }
   // Writes a probed row copy back. Only results of the current collection for a row that

@@ -133,6 +133,7 @@ bool KestrovaDialog::CoreMessage(int32_t id, const bx3::Container& message) {
       if ((message.GetInt64(bx3::kMessageValue1) & kShadersChanged) && UpdateChangedShaders() > 0) RefreshTree();
       return true;
     case bx3::kCoreMessageSearchPathsChanged:
+      if (!collection_.SearchFoldersChanged()) return true;
       UpdateResolvedPaths();
       RefreshTree();
       return true;

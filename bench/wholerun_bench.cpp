@@ -1,0 +1,211 @@
+// A whole batch run of the inspector on a generated scene of 100,000 bitmap-shader uses over
+// 20,000 files (16,000 small PNGs present, 2,000 found by name in 50 texture search folders,
+// 2,000 missing), against the floor of the same work: parse the scene file, ask the file
+// system once per distinct candidate path, read each present file's header once with the same
+// media libraries on as many threads. Both run as processes of their own, so that their time
+// and peak memory are theirs alone; the system calls of the real run are counted with strace
+// when it is installed. The argument scales the counts (100: the counts above).
+//
+//   ./bench/wholerun_bench [--benchmark_filter=...]        (needs bx3 built beside it)
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "brantic/media.h"
+#include "brantic/parallel.h"
+#include "support/big_scene.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kSearchFolders = 50;
+
+struct Shape {
+  int64_t uses, distinct, present, foundByName;
+};
+Shape ShapeOf(int64_t scale) { return {1000 * scale, 200 * scale, 160 * scale, 20 * scale}; }
+
+std::string Folder(int64_t scale) { return "/tmp/kv_bench_wholerun_" + std::to_string(scale); }
+std::string SearchFolder(int64_t scale, int folder) {
+  return Folder(scale) + "/search/f" + std::to_string(folder);
+}
+
+// The scene, its files and the preferences naming the search folders; made once.
+void MakeSceneOnce(int64_t scale) {
+  const std::string folder = Folder(scale);
+  if (fs::exists(folder + "/complete")) return;
+  fs::remove_all(folder);
+  const Shape shape = ShapeOf(scale);
+  kvtest::BigSceneShape big;
+  big.uses = shape.uses;
+  big.distinctFiles = shape.distinct;
+  big.presentFiles = shape.present;
+  big.foundByName = shape.foundByName;
+  kvtest::WriteBigScene(folder, big);
+  // The files found by name go from the scene's "tex" folder into the search folders.
+  nlohmann::json paths = nlohmann::json::array();
+  for (int i = 0; i < kSearchFolders; ++i) {
+    fs::create_directories(SearchFolder(scale, i));
+    paths.push_back({{"path", SearchFolder(scale, i)}, {"enabled", true}});
+  }
+  for (int64_t file = shape.present; file < shape.present + shape.foundByName; ++file) {
+    const std::string name = "t" + std::to_string(file) + ".png";
+    fs::rename(folder + "/tex/" + name, SearchFolder(scale, int(file % kSearchFolders)) + "/" + name);
+  }
+  fs::create_directories(folder + "/prefs");
+  std::ofstream(folder + "/prefs/prefs.json") << nlohmann::json{{"textureSearchPaths", paths}}.dump(2);
+  std::ofstream(folder + "/complete") << "";
+}
+
+// The floor, in a process of its own (see main).
+int RunFloor(const std::string& scenePath, int64_t scale) {
+  std::ifstream file(scenePath);
+  const nlohmann::json scene = nlohmann::json::parse(file, nullptr, false);
+  if (scene.is_discarded()) return 1;
+  std::vector<std::string> distinct;
+  {
+    std::vector<std::string> all;
+    for (const auto& material : scene["materials"]) {
+      for (const auto& shader : material["children"]) all.push_back(shader["params"]["1000"]["file"]);
+    }
+    std::sort(all.begin(), all.end());
+    all.erase(std::unique(all.begin(), all.end()), all.end());
+    distinct = std::move(all);
+  }
+  // Each candidate path once: the stored one, then by name in the scene's "tex" folder and in
+  // each search folder, until one is there.
+  const std::string folder = fs::path(scenePath).parent_path();
+  std::vector<std::string> present;
+  struct stat info {};
+  for (const std::string& path : distinct) {
+    const std::string name = fs::path(path).filename();
+    std::vector<std::string> candidates = {folder + "/" + path, folder + "/tex/" + name};
+    for (int i = 0; i < kSearchFolders; ++i) candidates.push_back(SearchFolder(scale, i) + "/" + name);
+    for (const std::string& candidate : candidates) {
+      if (::stat(candidate.c_str(), &info) == 0) {
+        present.push_back(candidate);
+        break;
+      }
+    }
+  }
+  std::atomic<int64_t> described{0};
+  brantic::ParallelFor(present.size(), [&](size_t index) {
+    const brantic::Url url = brantic::Url::FromSystemPath(present[index]);
+    (void)brantic::DetectFileFormats(
+        url,
+        [&](const brantic::Url&, const brantic::FileFormatHandler& handler) -> brantic::Result<bool> {
+          if (handler.Description()) described.fetch_add(1);
+          return true;
+        },
+        true);
+  });
+  return described.load() == int64_t(present.size()) ? 0 : 1;
+}
+
+struct ProcessFigures {
+  double seconds = 0;
+  double peakMegabytes = 0;
+  bool ok = false;
+};
+
+ProcessFigures RunProcess(const std::vector<std::string>& arguments) {
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  ::wait4(child, &status, 0, &usage);
+  ProcessFigures figures;
+  figures.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  figures.peakMegabytes = double(usage.ru_maxrss) / 1024.0;
+  figures.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return figures;
+}
+
+std::string SelfPath() { return fs::read_symlink("/proc/self/exe"); }
+std::string Bx3Path() { return (fs::path(SelfPath()).parent_path().parent_path() / "bx3").string(); }
+
+std::vector<std::string> BatchArguments(int64_t scale) {
+  const std::string folder = Folder(scale);
+  return {Bx3Path(), "--batch",  "--prefs",  folder + "/prefs", folder + "/big.bx3", "--command",
+          "1029486", "--wait",   "--report", "json",            folder + "/out.json"};
+}
+
+// Calls of `syscall` per distinct file in strace's summary of a run; -1 without strace.
+std::map<std::string, double> SystemCallsPerFile(int64_t scale) {
+  std::map<std::string, double> calls;
+  if (std::system("command -v strace > /dev/null 2>&1") != 0) return calls;
+  const std::string summary = Folder(scale) + "/strace.txt";
+  std::string command = "strace -f -c -o " + summary;
+  for (const std::string& argument : BatchArguments(scale)) command += " '" + argument + "'";
+  if (std::system((command + " > /dev/null 2>&1").c_str()) != 0) return calls;
+  std::ifstream in(summary);
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream fields(line);
+    std::vector<std::string> parts;
+    for (std::string part; fields >> part;) parts.push_back(part);
+    if (parts.size() >= 5 && (parts.back() == "newfstatat" || parts.back() == "openat")) {
+      calls[parts.back()] = std::stod(parts[3]) / double(ShapeOf(scale).distinct);
+    }
+  }
+  return calls;
+}
+
+void BM_WholeRun(benchmark::State& state) {
+  const int64_t scale = state.range(0);
+  MakeSceneOnce(scale);
+  if (!fs::exists(Bx3Path())) {
+    state.SkipWithError("bx3 is not built beside the benchmarks");
+    return;
+  }
+  ProcessFigures floor, run;
+  for (auto _ : state) {
+    floor = RunProcess({SelfPath(), "--floor", Folder(scale) + "/big.bx3", std::to_string(scale)});
+    run = RunProcess(BatchArguments(scale));
+    if (!floor.ok || !run.ok) state.SkipWithError("a run failed");
+    state.SetIterationTime(run.seconds);
+  }
+  state.counters["floor_s"] = floor.seconds;
+  state.counters["run_s"] = run.seconds;
+  state.counters["ratio"] = run.seconds / floor.seconds;
+  state.counters["floor_MB"] = floor.peakMegabytes;
+  state.counters["run_MB"] = run.peakMegabytes;
+  for (const auto& [name, perFile] : SystemCallsPerFile(scale)) state.counters[name + "_per_file"] = perFile;
+}
+BENCHMARK(BM_WholeRun)->Arg(100)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--floor") return RunFloor(argv[2], std::atoll(argv[3]));
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
