@@ -43,9 +43,7 @@ struct Shape {
 Shape ShapeOf(int64_t scale) { return {1000 * scale, 200 * scale, 160 * scale, 20 * scale}; }
 
 std::string Folder(int64_t scale) { return "/tmp/kv_bench_wholerun_" + std::to_string(scale); }
-std::string SearchFolder(int64_t scale, int folder) {
-  return Folder(scale) + "/search/f" + std::to_string(folder);
-}
+std::string SearchFolder(int64_t scale, int folder) { return Folder(scale) + "/search/f" + std::to_string(folder); }
 
 // The scene, its files and the preferences naming the search folders; made once.
 void MakeSceneOnce(int64_t scale) {
@@ -153,8 +151,8 @@ std::string Bx3Path() { return (fs::path(SelfPath()).parent_path().parent_path()
 
 std::vector<std::string> BatchArguments(int64_t scale) {
   const std::string folder = Folder(scale);
-  return {Bx3Path(), "--batch",  "--prefs",  folder + "/prefs", folder + "/big.bx3", "--command",
-          "1029486", "--wait",   "--report", "json",            folder + "/out.json"};
+  return {Bx3Path(), "--batch",  "--prefs", folder + "/prefs",   folder + "/big.bx3", "--command", "1029486",
+          "--wait",  "--report", "json",    folder + "/out.json"};
 }
 
 // Calls of `syscall` per distinct file in strace's summary of a run; -1 without strace.

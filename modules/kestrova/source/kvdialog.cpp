@@ -1,6 +1,8 @@
 // The inspector window: its layout, view settings and filter bar.
 #include "kvdialog.h"
 
+#include "bx3/busy.h"
+
 #include "bx3/commands.h"
 #include "bx3/host.h"
 #include "bx3/icons.h"
@@ -157,6 +159,7 @@ bool KestrovaDialog::InitValues() {
   if (treeView_) {
     treeView_->SetRoot(&collection_, treeFunctions_.get(), &view_);
     RefreshAssets();
+    openingCollectedAtMs_ = bx3::GetTimerMs();
   }
   EnableMainGroup(true);
   Enable(kGadgetApply, false);

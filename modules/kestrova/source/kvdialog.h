@@ -148,6 +148,11 @@ class KestrovaDialog : public bx3::GeDialog {
   };
   static SceneStamp StampOf(const bx3::Document* document);
   SceneStamp collectedFrom_;
+  // When the rows were collected as the window opened, until its first activation: paths
+  // resolved less than kFreshMs before are not resolved again.
+  static constexpr int64_t kNever = INT64_MIN / 2;
+  static constexpr int64_t kFreshMs = 2000;
+  int64_t openingCollectedAtMs_ = kNever;
   // While an operation waits for work beside the window, the window's events keep flowing; a
   // scene change they bring is taken in once the operation is done, not under its feet.
   class OperationScope {

@@ -1,4 +1,7 @@
 // The inspector window's messages: from the window, from the host and from its gadgets.
+#include <utility>
+
+#include "bx3/busy.h"
 #include "bx3/commands.h"
 #include "bx3/host.h"
 #include "bx3/userarea.h"
@@ -32,7 +35,9 @@ int32_t KestrovaDialog::Message(const bx3::Container& message, bx3::Container& r
     case bx3::message::kHelp: result.SetString(bx3::message::kHelpId, brantic::String(kHelpId)); return 1;
     case bx3::message::kActivate:
       if (!message.GetBool(bx3::message::kActive)) break;
-      UpdateResolvedPaths();
+      // The activation of a window that has just opened comes right after its collection,
+      // which resolved every path a moment ago.
+      if (bx3::GetTimerMs() - std::exchange(openingCollectedAtMs_, kNever) > kFreshMs) UpdateResolvedPaths();
       bx3::EventAdd();
       break;
     case bx3::message::kGroupChanged:
