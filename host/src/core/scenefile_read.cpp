@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
+#include <utility>
 
 #include "bx3/scenefile.h"
 #include "main_thread_check.h"
@@ -31,7 +33,9 @@ class SceneReader {
   explicit SceneReader(std::unique_ptr<Document> document) : document_(std::move(document)) {}
 
   // Throws SceneError; caught in ParseDocument so that no exception leaves this file.
-  void Read(const Json& root) {
+  // Reads `root`, letting go of each element's text once the element is made: the text of a
+  // large scene and the scene itself are not held whole at the same time.
+  void Read(Json& root) {
     Expect(root.is_object(), "", "the scene must be a JSON object");
     const Json* format = Member(root, "format", "");
     Expect(format && format->is_string() && *format == kSceneFormatName, "/format",
@@ -42,13 +46,14 @@ class SceneReader {
            "/version", "unsupported version (this host reads 1 to " + std::to_string(kSceneFormatVersion) + ")");
     if (const Json* doc = Member(root, "document", "")) ReadOwnData(*doc, "/document", *document_);
     for (const auto& [key, branch] : kBranchKeys) {
-      const Json* list = Member(root, key, "");
+      Json* list = Member(root, key, "");
       if (!list) continue;
       const std::string where = std::string("/") + key;
       Expect(list->is_array(), where, "must be an array");
       for (size_t i = 0; i < list->size(); ++i) {
         auto element = ReadElement((*list)[i], where + "/" + std::to_string(i));
         document_->InsertElement(branch, std::move(element));
+        (*list)[i] = Json();
       }
     }
     if (const Json* takes = Member(root, "takes", "")) ReadTakes(*takes);
@@ -90,6 +95,9 @@ class SceneReader {
   }
   static void Expect(bool condition, const std::string& position, const std::string& problem) {
     if (!condition) Fail(position, problem);
+  }
+  static Json* Member(Json& object, const char* key, const std::string& where) {
+    return const_cast<Json*>(Member(std::as_const(object), key, where));
   }
   static const Json* Member(const Json& object, const char* key, const std::string&) {
     if (!object.is_object()) return nullptr;
@@ -428,10 +436,13 @@ brantic::Result<std::unique_ptr<Document>> LoadDocument(const std::string& path)
   if (!S_ISREG(info.st_mode)) return brantic::IoError(path + ": not a regular file");
   std::ifstream file(path, std::ios::binary);
   if (!file) return brantic::IoError(path + ": cannot open the file");
-  std::ostringstream content;
-  content << file.rdbuf();
+  // Read into one buffer of the file's size: a large scene is not held twice.
+  std::string content;
+  content.reserve(size_t(info.st_size));
+  content.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
   if (file.bad()) return brantic::IoError(path + ": cannot read the file");
-  auto document = ParseDocument(content.str(), path);
+  auto document = ParseDocument(content, path);
+  content = std::string();
   if (!document) return document;
   std::string absolute = path;
   if (!absolute.empty() && absolute.front() != '/') {
