@@ -90,7 +90,7 @@ int RunFloor(const std::string& scenePath, int64_t scale) {
   // Each candidate path once: the stored one, then by name in the scene's "tex" folder and in
   // each search folder, until one is there.
   const std::string folder = fs::path(scenePath).parent_path();
-  std::vector<std::string> present;
+  std::vector<std::pair<std::string, int64_t>> present;
   struct stat info {};
   for (const std::string& path : distinct) {
     const std::string name = fs::path(path).filename();
@@ -98,21 +98,21 @@ int RunFloor(const std::string& scenePath, int64_t scale) {
     for (int i = 0; i < kSearchFolders; ++i) candidates.push_back(SearchFolder(scale, i) + "/" + name);
     for (const std::string& candidate : candidates) {
       if (::stat(candidate.c_str(), &info) == 0) {
-        present.push_back(candidate);
+        present.emplace_back(candidate, int64_t(info.st_size));
         break;
       }
     }
   }
   std::atomic<int64_t> described{0};
   brantic::ParallelFor(present.size(), [&](size_t index) {
-    const brantic::Url url = brantic::Url::FromSystemPath(present[index]);
+    const brantic::Url url = brantic::Url::FromSystemPath(present[index].first);
     (void)brantic::DetectFileFormats(
         url,
         [&](const brantic::Url&, const brantic::FileFormatHandler& handler) -> brantic::Result<bool> {
           if (handler.Description()) described.fetch_add(1);
           return true;
         },
-        true);
+        present[index].second);
   });
   return described.load() == int64_t(present.size()) ? 0 : 1;
 }

@@ -78,8 +78,9 @@ class FileFormatHandler {
 // detection (DetectFileFormats then answers that error).
 using FileFormatCallback = std::function<Result<bool>(const Url&, const FileFormatHandler&)>;
 
-// `knownFile`: the caller has just found `url` to be a regular file, so it is not asked again.
-Result<void> DetectFileFormats(const Url& url, const FileFormatCallback& callback, bool knownFile = false);
+// `knownFileSize` 0 or more: the caller has just found `url` to be a regular file of that
+// size, so the file system is not asked again.
+Result<void> DetectFileFormats(const Url& url, const FileFormatCallback& callback, int64_t knownFileSize = -1);
 
 // A detector of the host's own formats: answers a handler when it recognises the file.
 using FileFormatDetector = std::function<std::optional<FileFormatHandler>(const Url&)>;

@@ -29,10 +29,11 @@ std::string_view SuffixOf(std::string_view path) {
 
 // The media handler of a regular file: the image library first (except for suffixes that
 // only the movie library reads), then the movie library.
-std::optional<FileFormatHandler> DescribeMedia(const std::string& path) {
+// `knownSize`: the file's size when the caller knows it, else -1.
+std::optional<FileFormatHandler> DescribeMedia(const std::string& path, int64_t knownSize = -1) {
   const bool movieSuffix = media::IsMovieLibrarySuffix(SuffixOf(path));
   if (!movieSuffix) {
-    if (auto handler = media::DescribeWithImageLibrary(path)) return handler;
+    if (auto handler = media::DescribeWithImageLibrary(path, knownSize)) return handler;
   }
   return media::DescribeWithMovieLibrary(path);
 }
@@ -51,10 +52,10 @@ void RegisterFileFormatDetector(FileFormatDetector detector) {
   Detectors().detectors.push_back(std::move(detector));
 }
 
-Result<void> DetectFileFormats(const Url& url, const FileFormatCallback& callback, bool knownFile) {
+Result<void> DetectFileFormats(const Url& url, const FileFormatCallback& callback, int64_t knownFileSize) {
   if (!callback) return NullPointerError("no callback for the detected formats");
   // Only regular files are opened: folders, pipes and devices name no format.
-  if (!knownFile && DetectIo(url) != IoDetect::File) return OK();
+  if (knownFileSize < 0 && DetectIo(url) != IoDetect::File) return OK();
   std::vector<FileFormatDetector> detectors;
   {
     std::lock_guard lock(Detectors().mutex);
@@ -67,7 +68,7 @@ Result<void> DetectFileFormats(const Url& url, const FileFormatCallback& callbac
       return OK();
     }
   }
-  if (std::optional<FileFormatHandler> handler = DescribeMedia(url.GetSystemPath())) {
+  if (std::optional<FileFormatHandler> handler = DescribeMedia(url.GetSystemPath(), knownFileSize)) {
     auto answer = callback(url, *handler);
     if (!answer) return answer.GetError();
   }

@@ -20,8 +20,16 @@
 // - aspect ratio: "PixelAspectRatio"; dpi: "XResolution" in inches (or converted from
 //   centimetres or metres), rounded to 1/100.
 // - colour profile: the "desc" text of the embedded ICC profile, else empty.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include <OpenImageIO/filesystem.h>
 #include <OpenImageIO/imageio.h>
 
+#include <cerrno>
 #include <cmath>
 #include <fstream>
 #include <mutex>
@@ -212,8 +220,68 @@ String ColorProfileOf(const OIIO::ImageSpec& spec) {
 
 namespace {
 
-std::optional<FileFormatHandler> Describe(const std::string& path) {
-  auto input = OIIO::ImageInput::open(path);
+// Reads a file through one descriptor at positions of its own, with the size the caller
+// found: the library asks the file system nothing more.
+class DescriptorProxy final : public OIIO::Filesystem::IOProxy {
+ public:
+  DescriptorProxy(const std::string& path, int fd, int64_t size) : IOProxy(path, Read), fd_(fd), size_(size) {}
+  ~DescriptorProxy() override { ::close(fd_); }
+  DescriptorProxy(const DescriptorProxy&) = delete;
+  DescriptorProxy& operator=(const DescriptorProxy&) = delete;
+  const char* proxytype() const override { return "descriptor"; }
+  bool seek(int64_t offset) override {
+    if (offset < 0) return false;
+    m_pos = offset;
+    return true;
+  }
+  size_t read(void* buffer, size_t size) override {
+    const size_t count = pread(buffer, size, m_pos);
+    m_pos += int64_t(count);
+    return count;
+  }
+  size_t write(const void*, size_t) override { return 0; }
+  size_t pread(void* buffer, size_t size, int64_t offset) override {
+    size_t done = 0;
+    while (done < size) {
+      const ssize_t count = ::pread(fd_, static_cast<char*>(buffer) + done, size - done, offset + int64_t(done));
+      if (count < 0 && errno == EINTR) continue;
+      if (count <= 0) break;
+      done += size_t(count);
+    }
+    return done;
+  }
+  size_t pwrite(const void*, size_t, int64_t) override { return 0; }
+  size_t size() const override { return size_t(size_); }
+
+ private:
+  int fd_;
+  int64_t size_;
+};
+
+// The picture's reader, given the file opened once: a reader that reads through a proxy uses
+// this one, the others open the file themselves. `knownSize` below 0: the size is asked for.
+std::unique_ptr<OIIO::ImageInput> OpenPicture(const std::string& path, int64_t knownSize,
+                                              std::unique_ptr<OIIO::Filesystem::IOProxy>& proxy) {
+  // Without blocking on a pipe that took the file's place since it was looked at.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd >= 0) {
+    struct stat info {};
+    if (knownSize < 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) knownSize = int64_t(info.st_size);
+    if (knownSize < 0) {
+      ::close(fd);
+      return nullptr;
+    }
+    proxy = std::make_unique<DescriptorProxy>(path, fd, knownSize);
+    if (auto input = OIIO::ImageInput::open(path, nullptr, proxy.get())) return input;
+    (void)OIIO::geterror();
+    proxy.reset();
+  }
+  return OIIO::ImageInput::open(path);
+}
+
+std::optional<FileFormatHandler> Describe(const std::string& path, int64_t knownSize) {
+  std::unique_ptr<OIIO::Filesystem::IOProxy> proxy;  // outlives the input that reads through it
+  auto input = OpenPicture(path, knownSize, proxy);
   if (!input) {
     (void)OIIO::geterror();  // keep the library's per-thread error text from growing
     return std::nullopt;
@@ -261,12 +329,12 @@ void ConfigureImageLibrary() {
   });
 }
 
-std::optional<FileFormatHandler> DescribeWithImageLibrary(const std::string& path) {
+std::optional<FileFormatHandler> DescribeWithImageLibrary(const std::string& path, int64_t knownSize) {
   ConfigureImageLibrary();
   // A damaged header can make the image library throw (out of memory, say): such a file is
   // no picture it can read.
   try {
-    return Describe(path);
+    return Describe(path, knownSize);
   } catch (const std::exception&) {
     (void)OIIO::geterror();
     return std::nullopt;

@@ -14,7 +14,7 @@ void ConfigureImageLibrary();
 
 // A picture the image library can read; nullopt when it cannot, or when the file is a kind
 // the image library should not claim (movies, volumes).
-std::optional<FileFormatHandler> DescribeWithImageLibrary(const std::string& path);
+std::optional<FileFormatHandler> DescribeWithImageLibrary(const std::string& path, int64_t knownSize = -1);
 
 // A movie, sound or picture the movie library can read; nullopt when it cannot.
 std::optional<FileFormatHandler> DescribeWithMovieLibrary(const std::string& path);

@@ -50,7 +50,7 @@ void ProbeAssetFile(KvAssetEntry& entry) {
         }
         return true;
       },
-      true);
+      file.size);
 }
 
 }  // namespace kv
