@@ -5,6 +5,8 @@
 // change).
 #pragma once
 
+#include <algorithm>
+
 #include <array>
 #include <cstdint>
 #include <map>
@@ -46,6 +48,42 @@ class ElementLink {
 
 using ParamValue = std::variant<std::monostate, bool, int32_t, double, brantic::TimeValue, brantic::String, Filename,
                                 ElementLink, brantic::Url>;
+
+// An element's parameters by id, in order of their ids. Elements hold a few parameters each
+// and a scene holds many elements: one array per element, not one allocation per parameter.
+class ParamTable {
+ public:
+  using Entry = std::pair<int32_t, ParamValue>;
+  using const_iterator = std::vector<Entry>::const_iterator;
+
+  const_iterator begin() const { return entries_.begin(); }
+  const_iterator end() const { return entries_.end(); }
+  bool empty() const { return entries_.empty(); }
+  size_t size() const { return entries_.size(); }
+  const_iterator find(int32_t id) const {
+    const auto at = LowerBound(id);
+    return at != entries_.end() && at->first == id ? at : entries_.end();
+  }
+  void insert_or_assign(int32_t id, ParamValue value) {
+    const auto at = LowerBound(id);
+    if (at != entries_.end() && at->first == id) {
+      entries_[size_t(at - entries_.begin())].second = std::move(value);
+    } else {
+      entries_.emplace(at, id, std::move(value));
+    }
+  }
+  void erase(int32_t id) {
+    if (const auto at = find(id); at != entries_.end()) entries_.erase(at);
+  }
+  bool operator==(const ParamTable&) const = default;
+
+ private:
+  const_iterator LowerBound(int32_t id) const {
+    return std::lower_bound(entries_.begin(), entries_.end(), id,
+                            [](const Entry& entry, int32_t key) { return entry.first < key; });
+  }
+  std::vector<Entry> entries_;
+};
 
 // The data type a value is stored as (kDataTypeNone for an empty value).
 int32_t DataTypeOf(const ParamValue& value);
@@ -145,7 +183,7 @@ class Element {
   int64_t IndexInParent() const;
 
   // --- parameters
-  const std::map<int32_t, ParamValue>& GetParameters() const { return params_; }
+  const ParamTable& GetParameters() const { return params_; }
   const ParamValue* GetParameter(int32_t id) const;
   bool GetBool(int32_t id, bool fallback = false) const;
   int32_t GetInt32(int32_t id, int32_t fallback = 0) const;
@@ -196,7 +234,7 @@ class Element {
   Element* parent_ = nullptr;
   Document* document_ = nullptr;
   std::vector<std::unique_ptr<Element>> children_;
-  std::map<int32_t, ParamValue> params_;
+  ParamTable params_;
   ElementLink layer_;
   std::map<brantic::Id, brantic::NodeGraph> graphs_;
   uint32_t dirty_ = 0;
