@@ -65,6 +65,8 @@ class Document final : public Element {
   // --- lists
   Element* GetBranch(Branch branch) const { return heads_[static_cast<size_t>(branch)]; }
   Element* GetMaterialList() const { return GetBranch(Branch::Materials); }
+  // Makes room in the element index for `count` elements, before a large scene is read.
+  void ReserveElements(size_t count) { byUid_.reserve(count); }
   Element* InsertElement(Branch branch, std::unique_ptr<Element> element, Element* parent = nullptr,
                          int64_t index = -1);
   Element* FindByUid(ElementUid uid) const;

@@ -1,82 +1,121 @@
 // Reading .bx3 scene files.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <map>
-#include <nlohmann/json.hpp>
-#include <set>
-#include <sstream>
+#include <new>
+#include <optional>
+#include <unordered_map>
 #include <utility>
+#include <variant>
 
 #include "bx3/scenefile.h"
 #include "main_thread_check.h"
 #include "scenefile_common.h"
+#include "scenefile_cursor.h"
 
 namespace bx3 {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+using brantic::JsonKind;
 
-// A problem found while reading, with the JSON pointer of the value it concerns.
-struct SceneError {
+// A link read from the file: the id of the element it names, resolved once the whole file is read.
+struct LinkRef {
+  int64_t fileId = 0;
   std::string position;
-  std::string problem;
 };
 
-class SceneReader {
- public:
-  explicit SceneReader(std::unique_ptr<Document> document) : document_(std::move(document)) {}
+// What an element holds of its own, read before the element is made (its type may come last).
+struct OwnData {
+  std::optional<brantic::String> name;
+  std::optional<LinkRef> layer;
+  std::vector<std::pair<int32_t, ParamValue>> params;
+  std::vector<std::pair<int32_t, LinkRef>> linkParams;
+  std::vector<brantic::NodeGraph> graphs;
+};
 
-  // Throws SceneError; caught in ParseDocument so that no exception leaves this file.
-  // Reads `root`, letting go of each element's text once the element is made: the text of a
-  // large scene and the scene itself are not held whole at the same time.
-  void Read(Json& root) {
-    Expect(root.is_object(), "", "the scene must be a JSON object");
-    const Json* format = Member(root, "format", "");
-    Expect(format && format->is_string() && *format == kSceneFormatName, "/format",
-           std::string("must be \"") + kSceneFormatName + "\"");
-    const Json* version = Member(root, "version", "");
-    Expect(version && version->is_number_integer() && version->get<int64_t>() >= 1 &&
-               version->get<int64_t>() <= kSceneFormatVersion,
-           "/version", "unsupported version (this host reads 1 to " + std::to_string(kSceneFormatVersion) + ")");
-    if (const Json* doc = Member(root, "document", "")) ReadOwnData(*doc, "/document", *document_);
-    for (const auto& [key, branch] : kBranchKeys) {
-      Json* list = Member(root, key, "");
-      if (!list) continue;
-      const std::string where = std::string("/") + key;
-      Expect(list->is_array(), where, "must be an array");
-      for (size_t i = 0; i < list->size(); ++i) {
-        auto element = ReadElement((*list)[i], where + "/" + std::to_string(i));
-        document_->InsertElement(branch, std::move(element));
-        (*list)[i] = Json();
+// A parameter's value, or the link it holds until links are resolved.
+using ReadValue = std::variant<ParamValue, LinkRef>;
+
+// Members an object may hold once.
+enum MemberBit : uint32_t {
+  kMemberId = 1u << 0,
+  kMemberType = 1u << 1,
+  kMemberName = 1u << 2,
+  kMemberLayer = 1u << 3,
+  kMemberParams = 1u << 4,
+  kMemberGraphs = 1u << 5,
+  kMemberChildren = 1u << 6,
+  kMemberParent = 1u << 7,
+  kMemberOverrides = 1u << 8,
+};
+
+class SceneReader : SceneCursor {
+ public:
+  explicit SceneReader(std::string_view text) : SceneCursor(text), document_(std::make_unique<Document>()) {
+    // An element takes at least this many bytes of text; room made ahead spares the indexes
+    // growing again and again in a large scene.
+    const size_t expected = std::min<size_t>(text.size() / 64, size_t(1) << 22);
+    byFileId_.reserve(expected);
+    document_->ReserveElements(expected);
+  }
+
+  // Throws SceneError and SceneSyntaxError; ParseDocument catches them.
+  void Read() {
+    bool format = false, version = false;
+    struct Active {
+      LinkRef link;
+      std::function<void(Document&, Element*)> set;
+    };
+    std::vector<Active> actives;
+    Members("the scene must be a JSON object", [&](std::string_view key) {
+      if (key == "format") {
+        Expect(Text("must be a text") == kSceneFormatName, std::string("must be \"") + kSceneFormatName + "\"");
+        format = true;
+      } else if (key == "version") {
+        Integer(("unsupported version (this host reads 1 to " + std::to_string(kSceneFormatVersion) + ")").c_str(), 1,
+                kSceneFormatVersion);
+        version = true;
+      } else if (key == "document") {
+        Apply(ReadOwnData("must be an object"), *document_);
+      } else if (const auto branch = BranchOf(key)) {
+        Items("must be an array", [&](size_t) { document_->InsertElement(*branch, ReadElement(0)); });
+      } else if (key == "takes") {
+        ReadTakes();
+      } else if (key == "activeMaterial") {
+        actives.push_back({ReadLink("must be an element id"), [](Document& d, Element* e) { d.SetActiveMaterial(e); }});
+      } else if (key == "activeObject") {
+        actives.push_back({ReadLink("must be an element id"), [](Document& d, Element* e) { d.SetActiveObject(e); }});
+      } else if (key == "activeRenderSettings") {
+        actives.push_back(
+            {ReadLink("must be an element id"), [](Document& d, Element* e) { d.SetActiveRenderSettings(e); }});
+      } else if (key == "paintTextures") {
+        std::vector<Filename> names;
+        Items("must be an array of file names",
+              [&](size_t) { names.emplace_back(std::string(Text("must be a file name text"))); });
+        document_->SetPaintTextures(std::move(names));
+      } else if (key == "preview") {
+        ReadPreview();
+      } else {
+        Skip();
       }
-    }
-    if (const Json* takes = Member(root, "takes", "")) ReadTakes(*takes);
+    });
+    ExpectEnd();
+    if (!format) Fail("/format", std::string("must be \"") + kSceneFormatName + "\"");
+    if (!version)
+      Fail("/version", "unsupported version (this host reads 1 to " + std::to_string(kSceneFormatVersion) + ")");
     ResolveLinks();
-    ReadActive(root, "activeMaterial", [&](Element* e) { document_->SetActiveMaterial(e); });
-    ReadActive(root, "activeObject", [&](Element* e) { document_->SetActiveObject(e); });
-    ReadActive(root, "activeRenderSettings", [&](Element* e) { document_->SetActiveRenderSettings(e); });
-    if (const Json* textures = Member(root, "paintTextures", "")) {
-      Expect(textures->is_array(), "/paintTextures", "must be an array of file names");
-      std::vector<Filename> names;
-      for (size_t i = 0; i < textures->size(); ++i) {
-        Expect((*textures)[i].is_string(), "/paintTextures/" + std::to_string(i), "must be a file name text");
-        names.emplace_back((*textures)[i].get<std::string>());
-      }
-      document_->SetPaintTextures(std::move(names));
-    }
-    if (const Json* preview = Member(root, "preview", "")) {
-      Expect(preview->is_object(), "/preview", "must be an object");
-      const Json* png = Member(*preview, "png", "/preview");
-      Expect(png && png->is_string(), "/preview/png", "must be a base64 text");
-      auto bytes = DecodeBase64(png->get<std::string>());
-      Expect(bytes.HasValue(), "/preview/png", "is not valid base64");
-      document_->SetPreviewPng(std::move(*bytes));
+    for (const Active& active : actives) {
+      const auto found = byFileId_.find(active.link.fileId);
+      if (found == byFileId_.end())
+        Fail(active.link.position, "no element with id " + std::to_string(active.link.fileId));
+      active.set(*document_, found->second);
     }
     document_->MarkSaved();
   }
@@ -85,364 +124,487 @@ class SceneReader {
 
  private:
   struct PendingLink {
-    std::string position;
-    int64_t fileId;
-    std::function<void(Element*)> apply;
+    LinkRef link;
+    // Answers the problem when the element cannot be linked here, or null.
+    std::function<const char*(Element*)> apply;
   };
 
-  [[noreturn]] static void Fail(std::string position, std::string problem) {
-    throw SceneError{std::move(position), std::move(problem)};
-  }
-  static void Expect(bool condition, const std::string& position, const std::string& problem) {
-    if (!condition) Fail(position, problem);
-  }
-  static Json* Member(Json& object, const char* key, const std::string& where) {
-    return const_cast<Json*>(Member(std::as_const(object), key, where));
-  }
-  static const Json* Member(const Json& object, const char* key, const std::string&) {
-    if (!object.is_object()) return nullptr;
-    const auto found = object.find(key);
-    return found == object.end() || found->is_null() ? nullptr : &*found;
-  }
-
-  int64_t ReadId(const Json& object, const std::string& where) {
-    const Json* id = Member(object, "id", where);
-    Expect(id && id->is_number_integer() && id->get<int64_t>() > 0, where + "/id", "needs a positive integer id");
-    return id->get<int64_t>();
-  }
-
-  void NoteId(int64_t fileId, Element* element, const std::string& where) {
-    Expect(byFileId_.emplace(fileId, element).second, where + "/id", "duplicate id " + std::to_string(fileId));
-  }
-
-  void LinkLater(const Json& value, const std::string& where, std::function<void(Element*)> apply) {
-    Expect(value.is_number_integer(), where, "a link must be an element id");
-    pending_.push_back({where, value.get<int64_t>(), std::move(apply)});
-  }
-
-  std::unique_ptr<Element> ReadElement(const Json& json, const std::string& where, int depth = 0) {
-    // Element trees are walked recursively; a hostile file must not exhaust the stack.
-    Expect(depth < kMaxNesting, where, "elements nested deeper than " + std::to_string(kMaxNesting) + " levels");
-    Expect(json.is_object(), where, "an element must be an object");
-    const int64_t fileId = ReadId(json, where);
-    const Json* typeName = Member(json, "type", where);
-    Expect(typeName && typeName->is_string(), where + "/type", "needs a type name");
-    const TypeInfo* info = FindTypeByName(typeName->get<std::string>());
-    Expect(info != nullptr, where + "/type", "unknown element type \"" + typeName->get<std::string>() + "\"");
-    Expect(info->category != TypeCategory::Document && info->category != TypeCategory::Head &&
-               info->category != TypeCategory::Take,
-           where + "/type", "\"" + std::string(info->name) + "\" cannot stand here");
-    std::unique_ptr<Element> element = CreateElement(info->id);
-    NoteId(fileId, element.get(), where);
-    ReadOwnData(json, where, *element);
-    if (const Json* children = Member(json, "children", where)) {
-      Expect(children->is_array(), where + "/children", "must be an array");
-      for (size_t i = 0; i < children->size(); ++i) {
-        element->InsertChild(ReadElement((*children)[i], where + "/children/" + std::to_string(i), depth + 1));
-      }
+  static std::optional<Branch> BranchOf(std::string_view key) {
+    for (const auto& [name, branch] : kBranchKeys) {
+      if (key == name) return branch;
     }
+    return std::nullopt;
+  }
+
+  // Refuses a member that appears twice: which of the two counts would be a guess.
+  void Once(uint32_t& seen, MemberBit bit) {
+    Expect((seen & bit) == 0, "appears twice");
+    seen |= bit;
+  }
+
+  LinkRef ReadLink(const char* problem) { return LinkRef{Integer(problem), Where()}; }
+
+  // Notes the id where it is read, so that a duplicate is reported where it stands in the file.
+  void NoteId(int64_t fileId, Element* element) {
+    const auto [at, added] = byFileId_.emplace(fileId, element);
+    Expect(added, "duplicate id " + std::to_string(fileId));
+  }
+
+  std::unique_ptr<Element> ReadElement(int depth) {
+    // Element trees are built recursively; a hostile file must not exhaust the stack.
+    Expect(depth < kMaxNesting, "elements nested deeper than " + std::to_string(kMaxNesting) + " levels");
+    std::optional<int64_t> fileId;
+    const TypeInfo* info = nullptr;
+    OwnData own;
+    std::vector<std::unique_ptr<Element>> children;
+    uint32_t seen = 0;
+    const std::string where = Where();
+    Members("an element must be an object", [&](std::string_view key) {
+      if (key == "id") {
+        Once(seen, kMemberId);
+        fileId = Integer("needs a positive integer id", 1);
+        NoteId(*fileId, nullptr);
+      } else if (key == "type") {
+        Once(seen, kMemberType);
+        info = ReadElementType();
+      } else if (key == "children") {
+        Once(seen, kMemberChildren);
+        Items("must be an array", [&](size_t) { children.push_back(ReadElement(depth + 1)); });
+      } else if (!ReadOwnMember(key, own, seen)) {
+        Skip();
+      }
+    });
+    if (!fileId) Fail(where + "/id", "needs a positive integer id");
+    if (!info) Fail(where + "/type", "needs a type name");
+    std::unique_ptr<Element> element = CreateElement(info->id);
+    byFileId_[*fileId] = element.get();
+    Apply(std::move(own), *element);
+    for (auto& child : children) element->InsertChild(std::move(child));
     return element;
   }
 
-  void ReadOwnData(const Json& json, const std::string& where, Element& element) {
-    Expect(json.is_object(), where, "must be an object");
-    if (const Json* name = Member(json, "name", where)) {
-      Expect(name->is_string(), where + "/name", "must be a text");
-      element.SetName(name->get<std::string>());
-    }
-    if (const Json* layer = Member(json, "layer", where)) {
-      LinkLater(*layer, where + "/layer", [&element, position = where + "/layer"](Element* target) {
-        Expect(target->GetType() == type::kLayer, position, "links to an element that is no layer");
-        element.SetLayer(target);
-      });
-    }
-    if (const Json* params = Member(json, "params", where)) {
-      Expect(params->is_object(), where + "/params", "must be an object of parameters");
-      for (const auto& [key, value] : params->items()) {
-        const std::string position = where + "/params/" + key;
-        const int32_t paramId = ParseParamId(key, position);
-        ReadParam(value, position, [&element, paramId](ParamValue v) { element.SetParameter(paramId, std::move(v)); });
-      }
-    }
-    if (const Json* graphs = Member(json, "graphs", where)) ReadGraphs(*graphs, where + "/graphs", element);
+  const TypeInfo* ReadElementType() {
+    const std::string_view name = Text("needs a type name");
+    const TypeInfo* info = FindTypeByName(name);
+    Expect(info != nullptr, "unknown element type \"" + std::string(name) + "\"");
+    Expect(info->category != TypeCategory::Document && info->category != TypeCategory::Head &&
+               info->category != TypeCategory::Take,
+           "\"" + std::string(info->name) + "\" cannot stand here");
+    return info;
   }
 
-  static int32_t ParseParamId(const std::string& key, const std::string& position) {
-    auto id = brantic::String(key).ToInt64();
-    Expect(id.HasValue() && *id >= INT32_MIN && *id <= INT32_MAX, position, "parameter keys are 32-bit integers");
+  OwnData ReadOwnData(const char* notAnObject) {
+    OwnData own;
+    uint32_t seen = 0;
+    Members(notAnObject, [&](std::string_view key) {
+      if (!ReadOwnMember(key, own, seen)) Skip();
+    });
+    return own;
+  }
+
+  // Reads the member `key` when it is part of an element's own data.
+  bool ReadOwnMember(std::string_view key, OwnData& own, uint32_t& seen) {
+    if (key == "name") {
+      Once(seen, kMemberName);
+      own.name = Intern(Text("must be a text"));
+    } else if (key == "layer") {
+      Once(seen, kMemberLayer);
+      own.layer = ReadLink("a link must be an element id");
+    } else if (key == "params") {
+      Once(seen, kMemberParams);
+      Members("must be an object of parameters", [&](std::string_view paramKey) {
+        const int32_t paramId = ParseParamId(paramKey);
+        ReadValue value = ReadParam();
+        if (auto* link = std::get_if<LinkRef>(&value)) {
+          own.linkParams.emplace_back(paramId, std::move(*link));
+        } else {
+          own.params.emplace_back(paramId, std::move(std::get<ParamValue>(value)));
+        }
+      });
+    } else if (key == "graphs") {
+      Once(seen, kMemberGraphs);
+      Items("must be an array of node graphs", [&](size_t) {
+        brantic::NodeGraph graph = ReadGraph();
+        for (const brantic::NodeGraph& other : own.graphs) {
+          if (other.NodeSpace() == graph.NodeSpace())
+            Fail(Where() + "/space", "a second graph for the same node space");
+        }
+        own.graphs.push_back(std::move(graph));
+      });
+    } else {
+      return false;
+    }
+    return true;
+  }
+
+  void Apply(OwnData own, Element& element) {
+    if (own.name) element.SetName(std::move(*own.name));
+    if (own.layer) {
+      pending_.push_back({std::move(*own.layer), [&element](Element* target) -> const char* {
+                            if (target->GetType() != type::kLayer) return "links to an element that is no layer";
+                            element.SetLayer(target);
+                            return nullptr;
+                          }});
+    }
+    for (auto& [id, value] : own.params) element.SetParameter(id, std::move(value));
+    for (auto& [id, link] : own.linkParams) {
+      pending_.push_back({std::move(link), [&element, id = id](Element* target) -> const char* {
+                            element.SetParameter(id, ElementLink(target));
+                            return nullptr;
+                          }});
+    }
+    for (brantic::NodeGraph& graph : own.graphs) element.SetNodeGraph(std::move(graph));
+  }
+
+  // Names and file names repeat across a scene (many shaders of one name, many uses of one
+  // picture); each distinct text is held once.
+  brantic::String Intern(std::string_view text) {
+    if (text.size() > kMaxInterned) return brantic::String(text);
+    const auto found = interned_.find(text);
+    if (found != interned_.end()) return found->second;
+    brantic::String held(text);
+    interned_.emplace(held.View(), held);
+    return held;
+  }
+
+  int32_t ParseParamId(std::string_view key) {
+    int32_t plain = 0;
+    const auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), plain);
+    if (error == std::errc() && end == key.data() + key.size()) return plain;
+    auto id = brantic::String(std::string(key)).ToInt64();
+    Expect(id.HasValue() && *id >= INT32_MIN && *id <= INT32_MAX, "parameter keys are 32-bit integers");
     return static_cast<int32_t>(*id);
   }
 
-  // Reads {"file": "..."} and the other typed forms; links are resolved after the whole
-  // file was read.
-  void ReadParam(const Json& value, const std::string& where, std::function<void(ParamValue)> set) {
-    Expect(value.is_object() && value.size() == 1, where,
-           "a parameter is an object with one typed value, such as {\"file\": \"a.png\"}");
-    // The one entry of the object: its key names the type.
-    const auto only = value.begin();
-    const std::string kind = only.key();
-    const auto& data = only.value();
-    const std::string position = where + "/" + kind;
-    if (kind == "bool") {
-      Expect(data.is_boolean(), position, "must be true or false");
-      set(data.get<bool>());
-    } else if (kind == "int") {
-      Expect(data.is_number_integer() && data.get<int64_t>() >= INT32_MIN && data.get<int64_t>() <= INT32_MAX, position,
-             "must be a 32-bit integer");
-      set(static_cast<int32_t>(data.get<int64_t>()));
-    } else if (kind == "float") {
-      Expect(data.is_number(), position, "must be a number");
-      set(data.get<double>());
-    } else if (kind == "time") {
-      set(ReadTime(data, position));
-    } else if (kind == "string") {
-      Expect(data.is_string(), position, "must be a text");
-      set(brantic::String(data.get<std::string>()));
-    } else if (kind == "file") {
-      Expect(data.is_string(), position, "must be a file name text");
-      set(Filename(data.get<std::string>()));
-    } else if (kind == "url") {
-      Expect(data.is_string(), position, "must be a URL text");
-      set(brantic::Url::FromString(data.get<std::string>()));
-    } else if (kind == "link") {
-      LinkLater(data, position, [set](Element* target) { set(ElementLink(target)); });
-    } else {
-      Fail(position, "unknown value type \"" + kind + "\"");
-    }
+  // Reads {"file": "..."} and the other typed forms; a link stays a reference until all is read.
+  ReadValue ReadParam() {
+    ReadValue result;
+    OneMember("a parameter is an object with one typed value, such as {\"file\": \"a.png\"}",
+              [&](std::string_view kind) {
+                if (kind == "bool") {
+                  result = ParamValue(Bool("must be true or false"));
+                } else if (kind == "int") {
+                  result = ParamValue(static_cast<int32_t>(Integer("must be a 32-bit integer", INT32_MIN, INT32_MAX)));
+                } else if (kind == "float") {
+                  result = ParamValue(Number("must be a number"));
+                } else if (kind == "time") {
+                  result = ParamValue(ReadTime());
+                } else if (kind == "string") {
+                  result = ParamValue(brantic::String(std::string(Text("must be a text"))));
+                } else if (kind == "file") {
+                  result = ParamValue(Filename(Intern(Text("must be a file name text"))));
+                } else if (kind == "url") {
+                  result = ParamValue(brantic::Url::FromString(std::string(Text("must be a URL text"))));
+                } else if (kind == "link") {
+                  // A link to an element outside the file was saved as null: it reads back empty.
+                  if (Null()) {
+                    result = ParamValue(ElementLink());
+                  } else {
+                    result = ReadLink("a link must be an element id");
+                  }
+                } else {
+                  Fail(Where(), "unknown value type \"" + std::string(kind) + "\"");
+                }
+              });
+    return result;
   }
 
-  static brantic::TimeValue ReadTime(const Json& data, const std::string& position) {
-    Expect(data.is_array() && data.size() == 2 && data[0].is_number_integer() && data[1].is_number_integer() &&
-               data[1].get<int64_t>() > 0,
-           position, "a time is [numerator, positive denominator]");
-    return brantic::TimeValue(data[0].get<int64_t>(), data[1].get<int64_t>());
+  brantic::TimeValue ReadTime() {
+    static const char* const kProblem = "a time is [numerator, positive denominator]";
+    int64_t parts[2] = {0, 0};
+    size_t count = 0;
+    Items(kProblem, [&](size_t index) {
+      Expect(index < 2, kProblem);
+      parts[index] = Integer(kProblem);
+      count = index + 1;
+    });
+    Expect(count == 2 && parts[1] > 0, kProblem);
+    return brantic::TimeValue(parts[0], parts[1]);
   }
 
-  void ReadGraphs(const Json& graphs, const std::string& where, Element& element) {
-    Expect(graphs.is_array(), where, "must be an array of node graphs");
-    for (size_t g = 0; g < graphs.size(); ++g) {
-      const std::string gWhere = where + "/" + std::to_string(g);
-      const Json& json = graphs[g];
-      const Json* space = Member(json, "space", gWhere);
-      Expect(space && space->is_string() && !space->get<std::string>().empty(), gWhere + "/space",
-             "needs a node space identifier");
-      Expect(element.GetNodeGraphs().count(brantic::Id(space->get<std::string>())) == 0, gWhere + "/space",
-             "a second graph for the same node space");
-      brantic::NodeGraph graph(brantic::Id(space->get<std::string>()));
-      if (const Json* nodes = Member(json, "nodes", gWhere)) {
-        Expect(nodes->is_array(), gWhere + "/nodes", "must be an array");
-        for (size_t n = 0; n < nodes->size(); ++n) {
-          graph.AddNode(ReadNode((*nodes)[n], gWhere + "/nodes/" + std::to_string(n), graph)).HasValue();
-        }
+  brantic::NodeGraph ReadGraph() {
+    std::optional<brantic::Id> space;
+    struct ReadNodeEntry {
+      brantic::Node node;
+      std::string position;
+    };
+    std::vector<ReadNodeEntry> nodes;
+    const std::string where = Where();
+    Members("must be an object", [&](std::string_view key) {
+      if (key == "space") {
+        const std::string_view text = Text("needs a node space identifier");
+        Expect(!text.empty(), "needs a node space identifier");
+        space = brantic::Id(std::string(text));
+      } else if (key == "nodes") {
+        Items("must be an array", [&](size_t) { nodes.push_back({ReadNode(), Where()}); });
+      } else {
+        Skip();
       }
-      element.SetNodeGraph(std::move(graph));
+    });
+    if (!space) Fail(where + "/space", "needs a node space identifier");
+    brantic::NodeGraph graph(*space);
+    for (ReadNodeEntry& entry : nodes) {
+      if (graph.FindNode(entry.node.path) != nullptr) {
+        Fail(entry.position + "/path", "duplicate node path \"" + entry.node.path.Text().Std() + "\"");
+      }
+      graph.AddNode(std::move(entry.node)).HasValue();
     }
+    return graph;
   }
 
-  brantic::Node ReadNode(const Json& json, const std::string& where, const brantic::NodeGraph& graph) {
-    Expect(json.is_object(), where, "a node must be an object");
-    const Json* path = Member(json, "path", where);
-    Expect(path && path->is_string(), where + "/path", "needs a node path");
-    auto nodePath = brantic::NodePath::FromText(path->get<std::string>());
-    Expect(nodePath.HasValue() && !nodePath->IsEmpty(), where + "/path", "is not a node path");
-    Expect(graph.FindNode(*nodePath) == nullptr, where + "/path",
-           "duplicate node path \"" + path->get<std::string>() + "\"");
-    brantic::Node node{*nodePath, {}, {}};
-    if (const Json* type = Member(json, "type", where)) {
-      Expect(type->is_string(), where + "/type", "must be a text");
-      node.type = brantic::Id(type->get<std::string>());
-    }
-    if (const Json* ports = Member(json, "ports", where)) {
-      Expect(ports->is_object(), where + "/ports", "must be an object");
-      for (const auto& [key, value] : ports->items()) {
-        node.ports.emplace(brantic::Id(key), ReadPortValue(value, where + "/ports/" + key));
+  brantic::Node ReadNode() {
+    std::optional<brantic::NodePath> path;
+    brantic::Node node{{}, {}, {}};
+    const std::string where = Where();
+    Members("a node must be an object", [&](std::string_view key) {
+      if (key == "path") {
+        auto parsed = brantic::NodePath::FromText(Text("needs a node path"));
+        Expect(parsed.HasValue() && !parsed->IsEmpty(), "is not a node path");
+        path = *parsed;
+      } else if (key == "type") {
+        node.type = brantic::Id(std::string(Text("must be a text")));
+      } else if (key == "ports") {
+        Members("must be an object", [&](std::string_view port) {
+          brantic::Id id{std::string(port)};
+          node.ports.emplace(std::move(id), ReadPortValue());
+        });
+      } else {
+        Skip();
       }
-    }
+    });
+    if (!path) Fail(where + "/path", "needs a node path");
+    node.path = *path;
     return node;
   }
 
-  static brantic::PortValue ReadPortValue(const Json& value, const std::string& where) {
-    Expect(value.is_object() && value.size() == 1, where, "a port value is an object with one typed value");
-    // The one entry of the object: its key names the type.
-    const auto only = value.begin();
-    const std::string kind = only.key();
-    const auto& data = only.value();
-    const std::string position = where + "/" + kind;
-    if (kind == "bool" && data.is_boolean()) return data.get<bool>();
-    if (kind == "int" && data.is_number_integer()) return data.get<int64_t>();
-    if (kind == "float" && data.is_number()) return data.get<double>();
-    if (kind == "string" && data.is_string()) return brantic::String(data.get<std::string>());
-    if (kind == "url" && data.is_string()) return brantic::Url::FromString(data.get<std::string>());
-    if (kind == "time") return ReadTime(data, position);
-    Fail(position, "not a port value of type \"" + kind + "\"");
+  brantic::PortValue ReadPortValue() {
+    brantic::PortValue value;
+    OneMember("a port value is an object with one typed value", [&](std::string_view kindView) {
+      const std::string kind(kindView);
+      const std::string problem = "not a port value of type \"" + kind + "\"";
+      const JsonKind next = Peek();
+      if (kind == "bool" && next == JsonKind::Bool) {
+        value = Bool(problem.c_str());
+      } else if (kind == "int" && next == JsonKind::Number) {
+        value = Integer(problem.c_str());
+      } else if (kind == "float" && next == JsonKind::Number) {
+        value = Number(problem.c_str());
+      } else if (kind == "string" && next == JsonKind::String) {
+        value = brantic::String(std::string(Text(problem.c_str())));
+      } else if (kind == "url" && next == JsonKind::String) {
+        value = brantic::Url::FromString(std::string(Text(problem.c_str())));
+      } else if (kind == "time") {
+        value = ReadTime();
+      } else {
+        Fail(Where(), problem);
+      }
+    });
+    return value;
   }
 
-  void ReadTakes(const Json& takes) {
-    Expect(takes.is_array(), "/takes", "must be an array");
-    struct TakeEntry {
-      int64_t parent;
-      std::unique_ptr<Take> take;
-      std::string where;
-    };
-    std::map<int64_t, TakeEntry> entries;
-    std::vector<int64_t> order;
-    for (size_t i = 0; i < takes.size(); ++i) {
-      const std::string where = "/takes/" + std::to_string(i);
-      const Json& json = takes[i];
-      Expect(json.is_object(), where, "a take must be an object");
-      const int64_t fileId = ReadId(json, where);
-      auto take = std::make_unique<Take>();
-      NoteId(fileId, take.get(), where);
-      ReadOwnData(json, where, *take);
-      int64_t parent = 0;
-      if (const Json* p = Member(json, "parent", where)) {
-        Expect(p->is_number_integer(), where + "/parent", "must be a take id");
-        parent = p->get<int64_t>();
-      }
-      if (const Json* overrides = Member(json, "overrides", where)) {
-        Expect(overrides->is_array(), where + "/overrides", "must be an array");
-        for (size_t o = 0; o < overrides->size(); ++o) {
-          ReadOverride((*overrides)[o], where + "/overrides/" + std::to_string(o), *take);
-        }
-      }
-      order.push_back(fileId);
-      entries.emplace(fileId, TakeEntry{parent, std::move(take), where});
-    }
-    // Every take but the first needs a parent take; parents form a tree without cycles.
-    for (size_t i = 0; i < order.size(); ++i) {
-      TakeEntry& entry = entries.at(order[i]);
-      if (i == 0) {
-        Expect(entry.parent == 0, entry.where + "/parent", "the main take has no parent");
-        continue;
-      }
-      Expect(entry.parent != 0, entry.where + "/parent", "only the main take has no parent");
-      std::set<int64_t> seen{order[i]};
-      for (int64_t up = entry.parent; up != 0;) {
-        const auto found = entries.find(up);
-        Expect(found != entries.end(), entry.where + "/parent", "no take with id " + std::to_string(up));
-        Expect(seen.insert(up).second, entry.where + "/parent", "the take hierarchy has a cycle");
-        up = found->second.parent;
-      }
-    }
-    // Insert parents before children, keeping the file's order among siblings.
-    std::map<int64_t, Take*> inserted;
-    while (inserted.size() < order.size()) {
-      for (int64_t id : order) {
-        TakeEntry& entry = entries.at(id);
-        if (!entry.take) continue;
-        Element* parent = nullptr;
-        if (entry.parent != 0) {
-          const auto found = inserted.find(entry.parent);
-          if (found == inserted.end()) continue;
-          parent = found->second;
-        }
-        Take* raw = entry.take.get();
-        document_->InsertElement(Branch::Takes, std::move(entry.take), parent);
-        inserted.emplace(id, raw);
-      }
-    }
+  void ReadPreview() {
+    bool png = false;
+    const std::string where = Where();
+    Members("must be an object", [&](std::string_view key) {
+      if (key != "png") return Skip();
+      auto bytes = DecodeBase64(Text("must be a base64 text"));
+      Expect(bytes.HasValue(), "is not valid base64");
+      document_->SetPreviewPng(std::move(*bytes));
+      png = true;
+    });
+    if (!png) Fail(where + "/png", "must be a base64 text");
   }
 
-  void ReadOverride(const Json& json, const std::string& where, Take& take) {
-    Expect(json.is_object(), where, "an override must be an object");
-    const Json* element = Member(json, "element", where);
-    Expect(element != nullptr, where + "/element", "needs the id of the element");
-    const Json* param = Member(json, "param", where);
-    Expect(param && param->is_number_integer(), where + "/param", "needs a parameter id");
-    const Json* value = Member(json, "value", where);
-    Expect(value != nullptr, where + "/value", "needs a value");
-    const int32_t paramId = static_cast<int32_t>(param->get<int64_t>());
-    auto parsed = std::make_shared<ParamValue>();
-    ReadParam(*value, where + "/value", [parsed](ParamValue v) { *parsed = std::move(v); });
-    Take* target = &take;
-    LinkLater(*element, where + "/element",
-              [target, paramId, parsed](Element* overridden) { target->SetOverride(overridden, paramId, *parsed); });
-  }
-
-  template <typename Apply>
-  void ReadActive(const Json& root, const char* key, Apply apply) {
-    const Json* value = Member(root, key, "");
-    if (!value) return;
-    const std::string where = std::string("/") + key;
-    Expect(value->is_number_integer(), where, "must be an element id");
-    const auto found = byFileId_.find(value->get<int64_t>());
-    Expect(found != byFileId_.end(), where, "no element with id " + std::to_string(value->get<int64_t>()));
-    apply(found->second);
-  }
-
-  void ResolveLinks() {
-    // Link values of overrides may be set before their own link resolves; the order of
-    // pending_ is the file's order, which keeps the result deterministic.
-    for (PendingLink& link : pending_) {
-      const auto found = byFileId_.find(link.fileId);
-      Expect(found != byFileId_.end(), link.position, "dangling link to element " + std::to_string(link.fileId));
-      link.apply(found->second);
-    }
-  }
+  void ReadTakes();
+  void ReadOverride(Take& take);
+  void ResolveLinks();
 
   static constexpr int kMaxNesting = 1000;
+  static constexpr size_t kMaxInterned = 256;
 
   std::unique_ptr<Document> document_;
-  std::map<int64_t, Element*> byFileId_;
+  std::unordered_map<int64_t, Element*> byFileId_;
+  std::unordered_map<std::string_view, brantic::String> interned_;
+  // In the file's order, which keeps the result deterministic: link values of overrides are
+  // set before the override that holds them.
   std::vector<PendingLink> pending_;
 };
 
-std::string LineAndColumn(std::string_view text, size_t byte) {
-  size_t line = 1, column = 1;
-  for (size_t i = 0; i < byte && i < text.size(); ++i) {
-    if (text[i] == '\n') {
-      ++line;
-      column = 1;
-    } else {
-      ++column;
+void SceneReader::ReadTakes() {
+  struct TakeEntry {
+    int64_t fileId = 0;
+    int64_t parent = 0;
+    std::unique_ptr<Take> take;
+    std::string where;
+  };
+  std::vector<TakeEntry> entries;
+  Items("must be an array", [&](size_t) {
+    TakeEntry entry{0, 0, std::make_unique<Take>(), Where()};
+    OwnData own;
+    uint32_t seen = 0;
+    Members("a take must be an object", [&](std::string_view key) {
+      if (key == "id") {
+        Once(seen, kMemberId);
+        entry.fileId = Integer("needs a positive integer id", 1);
+        NoteId(entry.fileId, entry.take.get());
+      } else if (key == "parent") {
+        Once(seen, kMemberParent);
+        entry.parent = Integer("must be a take id");
+      } else if (key == "overrides") {
+        Once(seen, kMemberOverrides);
+        Items("must be an array", [&](size_t) { ReadOverride(*entry.take); });
+      } else if (!ReadOwnMember(key, own, seen)) {
+        Skip();
+      }
+    });
+    if (entry.fileId == 0) Fail(entry.where + "/id", "needs a positive integer id");
+    Apply(std::move(own), *entry.take);
+    entries.push_back(std::move(entry));
+  });
+  if (entries.empty()) return;
+
+  // Every take but the first needs a parent take; parents form a tree without cycles. Each
+  // take's chain of parents is walked once: a take already known to reach the main take ends
+  // the walk of any take below it.
+  std::unordered_map<int64_t, size_t> indexOf;
+  indexOf.reserve(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) indexOf.emplace(entries[i].fileId, i);
+  enum class Walk : uint8_t { New, OnPath, Rooted };
+  std::vector<Walk> state(entries.size(), Walk::New);
+  std::vector<size_t> parentIndex(entries.size(), 0);
+  std::vector<size_t> path;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const std::string position = entries[i].where + "/parent";
+    if (i == 0) {
+      if (entries[0].parent != 0) Fail(position, "the main take has no parent");
+      state[0] = Walk::Rooted;
+      continue;
     }
+    if (entries[i].parent == 0) Fail(position, "only the main take has no parent");
+    path.clear();
+    for (size_t at = i; state[at] != Walk::Rooted;) {
+      if (state[at] == Walk::OnPath) Fail(position, "the take hierarchy has a cycle");
+      state[at] = Walk::OnPath;
+      path.push_back(at);
+      const int64_t up = entries[at].parent;
+      const auto found = up == 0 ? indexOf.end() : indexOf.find(up);
+      if (found == indexOf.end()) {
+        Fail(position, up == 0 ? "the take hierarchy has a cycle" : "no take with id " + std::to_string(up));
+      }
+      parentIndex[at] = found->second;
+      at = found->second;
+    }
+    for (size_t at : path) state[at] = Walk::Rooted;
   }
-  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+
+  // Insert parents before children, keeping the file's order among siblings.
+  std::vector<std::vector<size_t>> children(entries.size());
+  for (size_t i = 1; i < entries.size(); ++i) children[parentIndex[i]].push_back(i);
+  std::vector<std::pair<size_t, Element*>> stack{{0, nullptr}};
+  while (!stack.empty()) {
+    const auto [at, parent] = stack.back();
+    stack.pop_back();
+    Element* inserted = document_->InsertElement(Branch::Takes, std::move(entries[at].take), parent);
+    for (auto child = children[at].rbegin(); child != children[at].rend(); ++child)
+      stack.emplace_back(*child, inserted);
+  }
+}
+
+void SceneReader::ReadOverride(Take& take) {
+  std::optional<LinkRef> element;
+  std::optional<int32_t> paramId;
+  std::optional<ReadValue> value;
+  const std::string where = Where();
+  Members("an override must be an object", [&](std::string_view key) {
+    if (key == "element") {
+      element = ReadLink("needs the id of the element");
+    } else if (key == "param") {
+      // An id that does not fit would name another parameter: refused, never cut down.
+      paramId = static_cast<int32_t>(Integer("needs a 32-bit parameter id", INT32_MIN, INT32_MAX));
+    } else if (key == "value") {
+      value = ReadParam();
+    } else {
+      Skip();
+    }
+  });
+  if (!element) Fail(where + "/element", "needs the id of the element");
+  if (!paramId) Fail(where + "/param", "needs a parameter id");
+  if (!value) Fail(where + "/value", "needs a value");
+  // The value's own link resolves before the override is set.
+  auto parsed = std::make_shared<ParamValue>();
+  if (auto* link = std::get_if<LinkRef>(&*value)) {
+    pending_.push_back({std::move(*link), [parsed](Element* target) -> const char* {
+                          *parsed = ElementLink(target);
+                          return nullptr;
+                        }});
+  } else {
+    *parsed = std::move(std::get<ParamValue>(*value));
+  }
+  pending_.push_back({std::move(*element), [&take, id = *paramId, parsed](Element* overridden) -> const char* {
+                        take.SetOverride(overridden, id, *parsed);
+                        return nullptr;
+                      }});
+}
+
+void SceneReader::ResolveLinks() {
+  for (PendingLink& pending : pending_) {
+    const auto found = byFileId_.find(pending.link.fileId);
+    if (found == byFileId_.end()) {
+      Fail(pending.link.position, "dangling link to element " + std::to_string(pending.link.fileId));
+    }
+    if (const char* problem = pending.apply(found->second)) Fail(pending.link.position, problem);
+  }
 }
 
 }  // namespace
 
 brantic::Result<std::unique_ptr<Document>> ParseDocument(std::string_view text, std::string_view sourceName) {
   const std::string source(sourceName);
-  Json root;
   try {
-    root = Json::parse(text.begin(), text.end());
-  } catch (const Json::parse_error& error) {
-    std::string what = error.what();
-    // nlohmann's text repeats the position; keep only the problem.
-    const size_t detail = what.find(": ", what.find("parse error"));
-    if (detail != std::string::npos) what = what.substr(detail + 2);
-    return brantic::IllegalArgumentError(source + ": " + LineAndColumn(text, error.byte ? error.byte - 1 : 0) +
-                                         ": not a valid scene file (" + what + ")");
-  }
-  try {
-    SceneReader reader(std::make_unique<Document>());
-    reader.Read(root);
+    SceneReader reader(text);
+    reader.Read();
     return reader.TakeDocument();
+  } catch (const SceneSyntaxError& error) {
+    return brantic::IllegalArgumentError(source + ": " + brantic::JsonCursor::LineAndColumn(text, error.offset) +
+                                         ": not a valid scene file (" + error.problem + ")");
   } catch (const SceneError& error) {
     return brantic::IllegalArgumentError(source + ": " + (error.position.empty() ? "/" : error.position) + ": " +
                                          error.problem);
-  } catch (const Json::exception& error) {
-    return brantic::IllegalArgumentError(source + ": " + error.what());
   } catch (const std::bad_alloc&) {
     return brantic::OutOfMemoryError(source + ": out of memory while reading");
+  } catch (const std::exception& error) {
+    return brantic::IllegalArgumentError(source + ": " + error.what());
   }
 }
 
 brantic::Result<std::unique_ptr<Document>> LoadDocument(const std::string& path) {
   BX3_MAIN_THREAD_ONLY();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return brantic::IoError(path + (errno == ENOENT ? ": no such file" : ": cannot open the file"));
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return brantic::IoError(path + ": no such file");
-  if (!S_ISREG(info.st_mode)) return brantic::IoError(path + ": not a regular file");
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return brantic::IoError(path + ": cannot open the file");
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return brantic::IoError(path + ": not a regular file");
+  }
   // Read into one buffer of the file's size: a large scene is not held twice.
-  std::string content;
-  content.reserve(size_t(info.st_size));
-  content.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  if (file.bad()) return brantic::IoError(path + ": cannot read the file");
-  auto document = ParseDocument(content, path);
-  content = std::string();
+  const size_t size = size_t(info.st_size);
+  std::unique_ptr<char[]> content(new (std::nothrow) char[size ? size : 1]);
+  if (!content) {
+    ::close(fd);
+    return brantic::OutOfMemoryError(path + ": out of memory while reading");
+  }
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t count = ::read(fd, content.get() + done, size - done);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) break;
+    done += size_t(count);
+  }
+  const bool complete = done == size;
+  ::close(fd);
+  if (!complete) return brantic::IoError(path + ": cannot read the file");
+  auto document = ParseDocument(std::string_view(content.get(), size), path);
+  content.reset();
   if (!document) return document;
   std::string absolute = path;
   if (!absolute.empty() && absolute.front() != '/') {
