@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -68,6 +69,9 @@ std::string ValueText(const bx3::AssetUse& use) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write beyond the file-size limit fails with an error the save reports, instead of a
+  // signal that ends the program without a word.
+  std::signal(SIGXFSZ, SIG_IGN);
   bool listCommands = false;
   bool listAssets = false;
   bool batch = false;

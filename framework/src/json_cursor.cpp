@@ -85,17 +85,12 @@ JsonKind JsonCursor::Peek() {
   }
   const char c = text_[offset_];
   switch (c) {
-    case '{':
-      return JsonKind::Object;
-    case '[':
-      return JsonKind::Array;
-    case '"':
-      return JsonKind::String;
+    case '{': return JsonKind::Object;
+    case '[': return JsonKind::Array;
+    case '"': return JsonKind::String;
     case 't':
-    case 'f':
-      return JsonKind::Bool;
-    case 'n':
-      return JsonKind::Null;
+    case 'f': return JsonKind::Bool;
+    case 'n': return JsonKind::Null;
     default:
       if (c == '-' || IsDigit(c)) return JsonKind::Number;
       Fail("unexpected " + Printable(c));
@@ -199,29 +194,14 @@ bool JsonCursor::ScanString(std::string_view& text) {
     switch (kind) {
       case '"':
       case '\\':
-      case '/':
-        scratch_ += kind;
-        continue;
-      case 'b':
-        scratch_ += '\b';
-        continue;
-      case 'f':
-        scratch_ += '\f';
-        continue;
-      case 'n':
-        scratch_ += '\n';
-        continue;
-      case 'r':
-        scratch_ += '\r';
-        continue;
-      case 't':
-        scratch_ += '\t';
-        continue;
-      case 'u':
-        break;
-      default:
-        offset_ = i - 2;
-        return Fail("an unknown escape in a text");
+      case '/': scratch_ += kind; continue;
+      case 'b': scratch_ += '\b'; continue;
+      case 'f': scratch_ += '\f'; continue;
+      case 'n': scratch_ += '\n'; continue;
+      case 'r': scratch_ += '\r'; continue;
+      case 't': scratch_ += '\t'; continue;
+      case 'u': break;
+      default: offset_ = i - 2; return Fail("an unknown escape in a text");
     }
     const auto hex4 = [&](size_t at) -> int32_t {
       if (at + 4 > end) return -1;
@@ -336,8 +316,7 @@ bool JsonCursor::Skip() {
     JsonNumber number;
     bool flag = false;
     switch (Peek()) {
-      case JsonKind::Invalid:
-        return false;
+      case JsonKind::Invalid: return false;
       case JsonKind::Null:
         if (!ReadNull()) return false;
         break;

@@ -39,9 +39,9 @@ TEST(JsonCursorTest, AcceptsJsonAndRefusesWhatIsNot) {
       {"\"abc", "not closed"},
       {"\"a\tb\"", "control character"},
       {"\"\xff\"", "not UTF-8"},
-      {"\"\xc0\xaf\"", "not UTF-8"},          // overlong
-      {"\"\xed\xa0\x80\"", "not UTF-8"},      // an encoded surrogate
-      {R"("\ud800")", "bad \\u escape"},      // a lone surrogate
+      {"\"\xc0\xaf\"", "not UTF-8"},      // overlong
+      {"\"\xed\xa0\x80\"", "not UTF-8"},  // an encoded surrogate
+      {R"("\ud800")", "bad \\u escape"},  // a lone surrogate
       {R"("\q")", "unknown escape"},
       {"01", "malformed number"},
       {"1.", "malformed number"},

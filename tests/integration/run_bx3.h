@@ -31,9 +31,11 @@ inline constexpr int kTimedOut = 124;
 // `arguments` are passed through the shell: quote what needs quoting. The output holds
 // stdout, and stderr too unless `stdoutOnly`. A run that takes longer than `timeoutSeconds`
 // is stopped and answers kTimedOut, so that a hang fails its test instead of the whole run.
-inline ProcessRun RunBx3(const std::string& arguments, bool stdoutOnly = false, int timeoutSeconds = 240) {
-  const std::string command = "timeout -k 5 " + std::to_string(timeoutSeconds) + " " + std::string(KV_BX3) + " " +
-                              arguments + (stdoutOnly ? " 2>/dev/null" : " 2>&1") + " </dev/null";
+// `before` runs in the same shell first (such as "ulimit -f 64;").
+inline ProcessRun RunBx3(const std::string& arguments, bool stdoutOnly = false, int timeoutSeconds = 240,
+                         const std::string& before = "") {
+  const std::string command = before + "timeout -k 5 " + std::to_string(timeoutSeconds) + " " + std::string(KV_BX3) +
+                              " " + arguments + (stdoutOnly ? " 2>/dev/null" : " 2>&1") + " </dev/null";
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return {-1, ""};
   std::string output;

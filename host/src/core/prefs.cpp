@@ -4,12 +4,15 @@
 
 #include <sys/stat.h>
 
+#include <charconv>
 #include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 
 #include "bx3/scenefile.h"
+#include "json_reader.h"
 #include "main_thread_check.h"
 
 namespace bx3 {
@@ -39,33 +42,85 @@ Json ContainerToJson(const Container& container) {
   return {{"id", container.GetId()}, {"values", std::move(values)}};
 }
 
-// Throws nlohmann's exceptions on a bad shape; the caller turns them into an error.
-Container ContainerFromJson(const Json& json) {
-  Container container(json.at("id").get<int32_t>());
-  for (const auto& [key, entry] : json.at("values").items()) {
-    const int32_t id = std::stoi(key);
-    if (!entry.is_object() || entry.size() != 1) throw std::invalid_argument("bad value of " + key);
-    // The one entry of the object: its key names the type.
-    const auto only = entry.begin();
-    const std::string kind = only.key();
-    const auto& value = only.value();
-    if (kind == "bool")
-      container.SetBool(id, value.get<bool>());
-    else if (kind == "int")
-      container.SetInt32(id, value.get<int32_t>());
-    else if (kind == "int64")
-      container.SetInt64(id, value.get<int64_t>());
-    else if (kind == "float")
-      container.SetFloat(id, value.get<double>());
-    else if (kind == "string")
-      container.SetString(id, brantic::String(value.get<std::string>()));
-    else if (kind == "container")
-      container.SetContainer(id, ContainerFromJson(value));
-    else
-      throw std::invalid_argument("unknown value type " + kind);
+// Preferences hold a few levels of containers; a file nesting them deeper is not ours.
+constexpr int kMaxContainerDepth = 32;
+
+class PreferencesReader : JsonReader {
+ public:
+  explicit PreferencesReader(std::string_view text) : JsonReader(text, 4 * kMaxContainerDepth + 8) {}
+
+  // Throws JsonTextError and JsonValueError; FromJson catches them.
+  void Read(std::vector<TextureSearchPath>& paths, Container& plugins) {
+    Members("the preferences must be a JSON object", [&](std::string_view key) {
+      if (key == "textureSearchPaths") {
+        Items("must be an array", [&](size_t) {
+          std::optional<Filename> path;
+          bool enabled = true;
+          Members("a search path must be an object", [&](std::string_view member) {
+            if (member == "path") {
+              path = Filename(std::string(Text("must be a folder text")));
+            } else if (member == "enabled") {
+              enabled = Bool("must be true or false");
+            } else {
+              Skip();
+            }
+          });
+          Expect(path.has_value(), "needs a path");
+          paths.push_back({std::move(*path), enabled});
+        });
+      } else if (key == "plugins") {
+        plugins = ReadContainer(0);
+      } else {
+        Skip();
+      }
+    });
+    ExpectEnd("more data after the end of the preferences");
   }
-  return container;
-}
+
+ private:
+  Container ReadContainer(int depth) {
+    Expect(depth < kMaxContainerDepth,
+           "containers nested deeper than " + std::to_string(kMaxContainerDepth) + " levels");
+    std::optional<int32_t> id;
+    Container container;
+    Members("a container must be an object", [&](std::string_view key) {
+      if (key == "id") {
+        id = static_cast<int32_t>(Integer("must be a 32-bit integer", INT32_MIN, INT32_MAX));
+      } else if (key == "values") {
+        Members("must be an object", [&](std::string_view valueKey) {
+          int32_t valueId = 0;
+          const auto [end, error] = std::from_chars(valueKey.data(), valueKey.data() + valueKey.size(), valueId);
+          Expect(error == std::errc() && end == valueKey.data() + valueKey.size(), "keys are 32-bit integers");
+          ReadValue(container, valueId, depth);
+        });
+      } else {
+        Skip();
+      }
+    });
+    if (id) container.SetId(*id);
+    return container;
+  }
+
+  void ReadValue(Container& container, int32_t id, int depth) {
+    OneMember("a value is an object with one typed value", [&](std::string_view kind) {
+      if (kind == "bool") {
+        container.SetBool(id, Bool("must be true or false"));
+      } else if (kind == "int") {
+        container.SetInt32(id, static_cast<int32_t>(Integer("must be a 32-bit integer", INT32_MIN, INT32_MAX)));
+      } else if (kind == "int64") {
+        container.SetInt64(id, Integer("must be a 64-bit integer"));
+      } else if (kind == "float") {
+        container.SetFloat(id, Number("must be a number"));
+      } else if (kind == "string") {
+        container.SetString(id, brantic::String(std::string(Text("must be a text"))));
+      } else if (kind == "container") {
+        container.SetContainer(id, ReadContainer(depth + 1));
+      } else {
+        Fail(Where(), "unknown value type \"" + std::string(kind) + "\"");
+      }
+    });
+  }
+};
 
 }  // namespace
 
@@ -99,21 +154,22 @@ std::string Preferences::ToJson() const {
 }
 
 brantic::Result<void> Preferences::FromJson(std::string_view text) {
+  std::vector<TextureSearchPath> paths;
+  Container plugins;
   try {
-    const Json root = Json::parse(text.begin(), text.end());
-    std::vector<TextureSearchPath> paths;
-    if (root.contains("textureSearchPaths")) {
-      for (const Json& entry : root.at("textureSearchPaths")) {
-        paths.push_back({Filename(entry.at("path").get<std::string>()), entry.value("enabled", true)});
-      }
-    }
-    Container plugins = root.contains("plugins") ? ContainerFromJson(root.at("plugins")) : Container();
-    searchPaths_ = std::move(paths);
-    plugins_ = std::move(plugins);
-    return brantic::OK();
-  } catch (const std::exception& error) {
-    return brantic::IllegalArgumentError(std::string("bad preferences: ") + error.what());
+    PreferencesReader(text).Read(paths, plugins);
+  } catch (const JsonTextError& error) {
+    return brantic::IllegalArgumentError("bad preferences: " + brantic::JsonCursor::LineAndColumn(text, error.offset) +
+                                         ": " + error.problem);
+  } catch (const JsonValueError& error) {
+    return brantic::IllegalArgumentError("bad preferences: " + (error.position.empty() ? "/" : error.position) + ": " +
+                                         error.problem);
+  } catch (const std::bad_alloc&) {
+    return brantic::OutOfMemoryError("bad preferences: out of memory while reading");
   }
+  searchPaths_ = std::move(paths);
+  plugins_ = std::move(plugins);
+  return brantic::OK();
 }
 
 brantic::Result<void> Preferences::Load() {

@@ -15,9 +15,9 @@
 #include <variant>
 
 #include "bx3/scenefile.h"
+#include "json_reader.h"
 #include "main_thread_check.h"
 #include "scenefile_common.h"
-#include "scenefile_cursor.h"
 
 namespace bx3 {
 
@@ -56,9 +56,9 @@ enum MemberBit : uint32_t {
   kMemberOverrides = 1u << 8,
 };
 
-class SceneReader : SceneCursor {
+class SceneReader : JsonReader {
  public:
-  explicit SceneReader(std::string_view text) : SceneCursor(text), document_(std::make_unique<Document>()) {
+  explicit SceneReader(std::string_view text) : JsonReader(text), document_(std::make_unique<Document>()) {
     // An element takes at least this many bytes of text; room made ahead spares the indexes
     // growing again and again in a large scene.
     const size_t expected = std::min<size_t>(text.size() / 64, size_t(1) << 22);
@@ -66,7 +66,7 @@ class SceneReader : SceneCursor {
     document_->ReserveElements(expected);
   }
 
-  // Throws SceneError and SceneSyntaxError; ParseDocument catches them.
+  // Throws JsonValueError and JsonTextError; ParseDocument catches them.
   void Read() {
     bool format = false, version = false;
     struct Active {
@@ -106,7 +106,7 @@ class SceneReader : SceneCursor {
         Skip();
       }
     });
-    ExpectEnd();
+    ExpectEnd("more data after the end of the scene");
     if (!format) Fail("/format", std::string("must be \"") + kSceneFormatName + "\"");
     if (!version)
       Fail("/version", "unsupported version (this host reads 1 to " + std::to_string(kSceneFormatVersion) + ")");
@@ -564,10 +564,10 @@ brantic::Result<std::unique_ptr<Document>> ParseDocument(std::string_view text, 
     SceneReader reader(text);
     reader.Read();
     return reader.TakeDocument();
-  } catch (const SceneSyntaxError& error) {
+  } catch (const JsonTextError& error) {
     return brantic::IllegalArgumentError(source + ": " + brantic::JsonCursor::LineAndColumn(text, error.offset) +
                                          ": not a valid scene file (" + error.problem + ")");
-  } catch (const SceneError& error) {
+  } catch (const JsonValueError& error) {
     return brantic::IllegalArgumentError(source + ": " + (error.position.empty() ? "/" : error.position) + ": " +
                                          error.problem);
   } catch (const std::bad_alloc&) {

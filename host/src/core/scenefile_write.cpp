@@ -1,10 +1,4 @@
 // Writing .bx3 scene files.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <map>
 #include <nlohmann/json.hpp>
 
@@ -184,57 +178,6 @@ brantic::Result<void> SaveDocument(Document& document, const std::string& path) 
   if (!written) return written;
   document.SetFilename(Filename(path));
   document.MarkSaved();
-  return brantic::OK();
-}
-
-brantic::Result<void> WriteFileAtomically(const std::string& path, std::string_view bytes) {
-  return WriteFileAtomically(path, [bytes](const ChunkWriter& write) { return write(bytes); });
-}
-
-brantic::Result<void> WriteFileAtomically(const std::string& path,
-                                          const std::function<bool(const ChunkWriter&)>& produce) {
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-  std::string temporary = path + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return brantic::IoError(path + ": cannot create a file in " + folder + ": " + std::strerror(errno));
-  auto fail = [&](const std::string& what) {
-    const std::string reason = std::strerror(errno);
-    ::close(fd);
-    ::unlink(temporary.c_str());
-    return brantic::IoError(path + ": " + what + ": " + reason);
-  };
-  // Keep the permissions of the file being replaced; a new file gets the usual 0644.
-  struct stat existing {};
-  ::fchmod(fd, ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
-  const ChunkWriter write = [fd](std::string_view bytes) {
-    for (size_t done = 0; done < bytes.size();) {
-      const ssize_t count = ::write(fd, bytes.data() + done, bytes.size() - done);
-      if (count < 0) {
-        if (errno == EINTR) continue;
-        return false;
-      }
-      done += static_cast<size_t>(count);
-    }
-    return true;
-  };
-  if (!produce(write)) return fail("cannot write");
-  if (::fsync(fd) != 0) return fail("cannot flush");
-  if (::close(fd) != 0) {
-    ::unlink(temporary.c_str());
-    return brantic::IoError(path + ": cannot close: " + std::strerror(errno));
-  }
-  if (::rename(temporary.c_str(), path.c_str()) != 0) {
-    const std::string reason = std::strerror(errno);
-    ::unlink(temporary.c_str());
-    return brantic::IoError(path + ": cannot replace the file: " + reason);
-  }
-  // Make the rename itself durable.
-  const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folderFd >= 0) {
-    ::fsync(folderFd);
-    ::close(folderFd);
-  }
   return brantic::OK();
 }
 

@@ -1,6 +1,7 @@
 #include "kvresolve.h"
 
-#include <algorithm>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "brantic/io.h"
@@ -30,7 +31,8 @@ int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveCon
 
   // Files already looked at are not asked for again by name ("tex/a.png" below the
   // document's folder is "a.png" in its "tex" folder).
-  std::vector<brantic::Url> tried;
+  // A set, not a list: there may be very many search folders.
+  std::unordered_set<std::string> tried;
   if (url.IsRelative()) {
     tried.reserve(folders->size());
     for (const brantic::Url& folder : *folders) {
@@ -38,7 +40,7 @@ int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveCon
       if (!candidate) return kResolveMissing;
       candidate = candidate->Normalize(brantic::kNormalizeResolveDots);
       if (!candidate) return kResolveMissing;
-      tried.push_back(*candidate);
+      tried.insert(candidate->ToString());
       if (brantic::IsExistingFile(*candidate)) {
         resolvedPath = bx3::Filename::FromUrl(*candidate);
         return kResolveFound;
@@ -62,7 +64,7 @@ int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveCon
   for (const brantic::Url& folder : *folders) {
     auto candidate = folder.Append(name.View());
     if (!candidate) return kResolveMissing;
-    if (std::find(tried.begin(), tried.end(), *candidate) != tried.end()) continue;
+    if (!tried.empty() && tried.count(candidate->ToString()) != 0) continue;
     if (brantic::IsExistingFile(*candidate)) {
       resolvedPath = bx3::Filename::FromUrl(*candidate);
       return kResolveFoundByName;

@@ -1,5 +1,5 @@
-// Reading the values of a scene file in order, naming each fault by where it is: faults of the
-// text by line and column, values that make no scene by their JSON pointer.
+// Reading JSON values in order, naming each fault by where it is: faults of the text by line
+// and column, values of the wrong kind or range by their JSON pointer.
 #pragma once
 
 #include <cstdint>
@@ -12,43 +12,44 @@
 namespace bx3 {
 
 // The text is not JSON: a problem at a byte of it.
-struct SceneSyntaxError {
+struct JsonTextError {
   size_t offset;
   std::string problem;
 };
 
-// The JSON makes no scene: a problem of the value at a JSON pointer.
-struct SceneError {
+// The JSON is not what is expected: a problem of the value at a JSON pointer.
+struct JsonValueError {
   std::string position;
   std::string problem;
 };
 
 // Throws the two errors above; whoever reads with it catches them before they leave the file.
-class SceneCursor {
+class JsonReader {
  public:
-  explicit SceneCursor(std::string_view text) : json_(text) {}
+  explicit JsonReader(std::string_view text, int maxDepth = brantic::JsonCursor::kDefaultMaxDepth)
+      : json_(text, maxDepth) {}
 
   // Names the member or item being read for the errors raised while it is read.
   class At {
    public:
-    At(SceneCursor& cursor, std::string_view step) : cursor_(cursor), size_(cursor.where_.size()) {
+    At(JsonReader& cursor, std::string_view step) : cursor_(cursor), size_(cursor.where_.size()) {
       cursor.where_ += '/';
       cursor.where_ += step;
     }
-    At(SceneCursor& cursor, size_t index) : At(cursor, std::to_string(index)) {}
+    At(JsonReader& cursor, size_t index) : At(cursor, std::to_string(index)) {}
     ~At() { cursor_.where_.resize(size_); }
     At(const At&) = delete;
     At& operator=(const At&) = delete;
 
    private:
-    SceneCursor& cursor_;
+    JsonReader& cursor_;
     size_t size_;
   };
 
   const std::string& Where() const { return where_; }
 
   [[noreturn]] static void Fail(std::string position, std::string problem) {
-    throw SceneError{std::move(position), std::move(problem)};
+    throw JsonValueError{std::move(position), std::move(problem)};
   }
   void Expect(bool condition, const char* problem) const {
     if (!condition) Fail(where_, problem);
@@ -161,16 +162,16 @@ class SceneCursor {
   }
 
   // The whole text was read: nothing but white space may follow.
-  void ExpectEnd() {
+  void ExpectEnd(const char* problem) {
     if (!json_.AtEnd()) {
       CheckText();
-      throw SceneSyntaxError{json_.Offset(), "more data after the end of the scene"};
+      throw JsonTextError{json_.Offset(), problem};
     }
   }
 
  private:
   void CheckText() const {
-    if (json_.Failed()) throw SceneSyntaxError{json_.Offset(), json_.Problem()};
+    if (json_.Failed()) throw JsonTextError{json_.Offset(), json_.Problem()};
   }
 
   brantic::JsonCursor json_;
