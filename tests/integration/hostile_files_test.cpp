@@ -50,16 +50,13 @@ struct SceneCase {
 };
 
 std::vector<SceneCase> SceneCases() {
-  const std::string deepChildren = Repeat(R"({"id": 1, "type": "object.null", "children": [)", 1) +
-                                   [] {
-                                     std::string inner;
-                                     for (int i = 2; i <= 1500; ++i) {
-                                       inner += R"({"id": )" + std::to_string(i) +
-                                                R"(, "type": "object.null", "children": [)";
-                                     }
-                                     return inner;
-                                   }() +
-                                   Repeat("]}", 1500);
+  const std::string deepChildren = Repeat(R"({"id": 1, "type": "object.null", "children": [)", 1) + [] {
+    std::string inner;
+    for (int i = 2; i <= 1500; ++i) {
+      inner += R"({"id": )" + std::to_string(i) + R"(, "type": "object.null", "children": [)";
+    }
+    return inner;
+  }() + Repeat("]}", 1500);
   return {
       // The text is not JSON.
       {"not_json", "hello", 2, {"line 1, column 1", "not a valid scene file"}},
@@ -70,21 +67,31 @@ std::vector<SceneCase> SceneCases() {
       {"trailing_nuls", kHead + R"("objects": []})" + std::string(64, '\0'), 2, {"more data after the end"}},
       {"second_document", kHead + R"("objects": []})" + "\n{}", 2, {"line 2, column 1", "more data after the end"}},
       {"float_overflow", WithParams(R"("5": {"float": 1e400})"), 2, {"1e400 is out of range"}},
-      {"deep_arrays", kHead + R"("extra": )" + std::string(600000, '[') + std::string(600000, ']') + "}", 2,
+      {"deep_arrays",
+       kHead + R"("extra": )" + std::string(600000, '[') + std::string(600000, ']') + "}",
+       2,
        {"nested deeper than 4096 levels"}},
-      {"deep_objects", kHead + Repeat(R"("a": {)", 100000) + "\"b\": 1" + Repeat("}", 100000) + "}", 2,
+      {"deep_objects",
+       kHead + Repeat(R"("a": {)", 100000) + "\"b\": 1" + Repeat("}", 100000) + "}",
+       2,
        {"nested deeper than 4096 levels"}},
-      {"non_utf8_name", kHead + "\"objects\": [{\"id\": 1, \"type\": \"object.null\", \"name\": \"\xff\xfe\"}]}", 2,
+      {"non_utf8_name",
+       kHead + "\"objects\": [{\"id\": 1, \"type\": \"object.null\", \"name\": \"\xff\xfe\"}]}",
+       2,
        {"not UTF-8"}},
-      {"control_character", kHead + "\"objects\": [{\"id\": 1, \"type\": \"object.null\", \"name\": \"a\x01\"}]}",
-       2, {"control character"}},
-      {"bad_escape", kHead + R"("objects": [{"id": 1, "type": "object.null", "name": "\q"}]})", 2,
-       {"unknown escape"}},
-      {"lone_surrogate", kHead + R"("objects": [{"id": 1, "type": "object.null", "name": "\udc00"}]})", 2,
+      {"control_character",
+       kHead + "\"objects\": [{\"id\": 1, \"type\": \"object.null\", \"name\": \"a\x01\"}]}",
+       2,
+       {"control character"}},
+      {"bad_escape", kHead + R"("objects": [{"id": 1, "type": "object.null", "name": "\q"}]})", 2, {"unknown escape"}},
+      {"lone_surrogate",
+       kHead + R"("objects": [{"id": 1, "type": "object.null", "name": "\udc00"}]})",
+       2,
        {"bad \\u escape"}},
-      {"unclosed_huge_text", kHead + R"("objects": [{"id": 1, "type": "object.null", "name": ")" +
-                                 std::string(8 << 20, 'x'),
-       2, {"not closed"}},
+      {"unclosed_huge_text",
+       kHead + R"("objects": [{"id": 1, "type": "object.null", "name": ")" + std::string(8 << 20, 'x'),
+       2,
+       {"not closed"}},
       // The JSON makes no scene.
       {"root_array", "[1, 2]", 2, {"/: the scene must be a JSON object"}},
       {"other_format", R"({"format": "other", "version": 1})", 2, {"/format: must be \"bx3-scene\""}},
@@ -95,23 +102,36 @@ std::vector<SceneCase> SceneCases() {
       {"element_not_object", kHead + R"("objects": [5]})", 2, {"/objects/0: an element must be an object"}},
       {"no_id", kHead + R"("objects": [{"type": "object.null"}]})", 2, {"/objects/0/id: needs a positive integer id"}},
       {"zero_id", kHead + R"("objects": [{"id": 0, "type": "object.null"}]})", 2, {"/objects/0/id: needs a positive"}},
-      {"text_id", kHead + R"("objects": [{"id": "1", "type": "object.null"}]})", 2, {"/objects/0/id: needs a positive"}},
-      {"duplicate_id", kHead + R"("objects": [{"id": 1, "type": "object.null"}, {"id": 1, "type": "object.null"}]})",
-       2, {"/objects/1/id: duplicate id 1"}},
+      {"text_id",
+       kHead + R"("objects": [{"id": "1", "type": "object.null"}]})",
+       2,
+       {"/objects/0/id: needs a positive"}},
+      {"duplicate_id",
+       kHead + R"("objects": [{"id": 1, "type": "object.null"}, {"id": 1, "type": "object.null"}]})",
+       2,
+       {"/objects/1/id: duplicate id 1"}},
       {"no_type", kHead + R"("objects": [{"id": 1}]})", 2, {"/objects/0/type: needs a type name"}},
       {"unknown_type", kHead + R"("objects": [{"id": 1, "type": "teapot"}]})", 2, {"unknown element type \"teapot\""}},
       {"misplaced_type", kHead + R"("objects": [{"id": 1, "type": "take"}]})", 2, {"\"take\" cannot stand here"}},
-      {"name_twice", kHead + R"("objects": [{"id": 1, "type": "object.null", "name": "a", "name": "b"}]})", 2,
+      {"name_twice",
+       kHead + R"("objects": [{"id": 1, "type": "object.null", "name": "a", "name": "b"}]})",
+       2,
        {"/objects/0/name: appears twice"}},
-      {"name_not_text", kHead + R"("objects": [{"id": 1, "type": "object.null", "name": 5}]})", 2,
+      {"name_not_text",
+       kHead + R"("objects": [{"id": 1, "type": "object.null", "name": 5}]})",
+       2,
        {"/objects/0/name: must be a text"}},
-      {"params_not_object", kHead + R"("objects": [{"id": 1, "type": "object.null", "params": []}]})", 2,
+      {"params_not_object",
+       kHead + R"("objects": [{"id": 1, "type": "object.null", "params": []}]})",
+       2,
        {"/objects/0/params: must be an object of parameters"}},
       {"param_key_text", WithParams(R"("x": {"int": 5})"), 2, {"/objects/0/params/x: parameter keys are 32-bit"}},
       {"param_key_too_large", WithParams(R"("99999999999": {"int": 5})"), 2, {"parameter keys are 32-bit"}},
       {"param_two_values", WithParams(R"("5": {"int": 1, "bool": true})"), 2, {"/objects/0/params/5: a parameter"}},
       {"param_unknown_kind", WithParams(R"("5": {"color": 1})"), 2, {"unknown value type \"color\""}},
-      {"int_wraps", WithParams(R"("5": {"int": 18446744073709551615})"), 2,
+      {"int_wraps",
+       WithParams(R"("5": {"int": 18446744073709551615})"),
+       2,
        {"/objects/0/params/5/int: must be a 32-bit integer"}},
       {"int_too_large", WithParams(R"("5": {"int": 2147483648})"), 2, {"must be a 32-bit integer"}},
       {"int_fraction", WithParams(R"("5": {"int": 1.5})"), 2, {"must be a 32-bit integer"}},
@@ -120,14 +140,22 @@ std::vector<SceneCase> SceneCases() {
       {"time_three_parts", WithParams(R"("5": {"time": [1, 2, 3]})"), 2, {"a time is [numerator, positive"}},
       {"file_not_text", WithParams(R"("5": {"file": 7})"), 2, {"/objects/0/params/5/file: must be a file name"}},
       {"dangling_link", WithParams(R"("5": {"link": 9})"), 2, {"/objects/0/params/5/link: dangling link to element 9"}},
-      {"dangling_layer", kHead + R"("objects": [{"id": 1, "type": "object.null", "layer": 7}]})", 2,
+      {"dangling_layer",
+       kHead + R"("objects": [{"id": 1, "type": "object.null", "layer": 7}]})",
+       2,
        {"/objects/0/layer: dangling link to element 7"}},
-      {"layer_not_layer", kHead + R"("objects": [{"id": 1, "type": "object.null", "layer": 1}]})", 2,
+      {"layer_not_layer",
+       kHead + R"("objects": [{"id": 1, "type": "object.null", "layer": 1}]})",
+       2,
        {"links to an element that is no layer"}},
-      {"children_not_array", kHead + R"("objects": [{"id": 1, "type": "object.null", "children": 3}]})", 2,
+      {"children_not_array",
+       kHead + R"("objects": [{"id": 1, "type": "object.null", "children": 3}]})",
+       2,
        {"/objects/0/children: must be an array"}},
       {"deep_children", kHead + R"("objects": [)" + deepChildren + "]}", 2, {"nested deeper than 1000 levels"}},
-      {"take_cycle", kHead + R"("takes": [{"id": 1}, {"id": 2, "parent": 3}, {"id": 3, "parent": 2}]})", 2,
+      {"take_cycle",
+       kHead + R"("takes": [{"id": 1}, {"id": 2, "parent": 3}, {"id": 3, "parent": 2}]})",
+       2,
        {"/takes/1/parent: the take hierarchy has a cycle"}},
       {"take_self_parent", kHead + R"("takes": [{"id": 1}, {"id": 2, "parent": 2}]})", 2, {"has a cycle"}},
       {"take_unknown_parent", kHead + R"("takes": [{"id": 1}, {"id": 2, "parent": 9}]})", 2, {"no take with id 9"}},
@@ -135,23 +163,28 @@ std::vector<SceneCase> SceneCases() {
       {"override_param_too_large",
        kHead + R"("materials": [{"id": 1, "type": "shader.bitmap"}], "takes": [{"id": 2}, {"id": 3, "parent": 2,
         "overrides": [{"element": 1, "param": 1099511628776, "value": {"file": "b.png"}}]}]})",
-       2, {"/takes/1/overrides/0/param: needs a 32-bit parameter id"}},
-      {"override_without_element", kHead + R"("takes": [{"id": 1, "overrides": [{"param": 5, "value": {"int": 1}}]}]})",
-       2, {"/takes/0/overrides/0/element: needs the id"}},
+       2,
+       {"/takes/1/overrides/0/param: needs a 32-bit parameter id"}},
+      {"override_without_element",
+       kHead + R"("takes": [{"id": 1, "overrides": [{"param": 5, "value": {"int": 1}}]}]})",
+       2,
+       {"/takes/0/overrides/0/element: needs the id"}},
       {"dangling_active", kHead + R"("activeMaterial": 5})", 2, {"/activeMaterial: no element with id 5"}},
       {"paint_textures_not_array", kHead + R"("paintTextures": "a.png"})", 2, {"/paintTextures: must be an array"}},
       {"bad_preview", kHead + R"("preview": {"png": "***"}})", 2, {"/preview/png: is not valid base64"}},
       {"duplicate_node_path",
        kHead + R"("objects": [{"id": 1, "type": "object.null", "graphs": [{"space": "s", "nodes": [{"path": "a"},
         {"path": "a"}]}]}]})",
-       2, {"/objects/0/graphs/0/nodes/1/path: duplicate node path \"a\""}},
+       2,
+       {"/objects/0/graphs/0/nodes/1/path: duplicate node path \"a\""}},
       // Odd but sound: these load.
       {"take_chain_children_first", TakeChain(20000), 0, {}},
       {"tiny_float", WithParams(R"("5": {"float": 1e-400})"), 0, {}},
       {"outside_link", WithParams(R"("5": {"link": null})"), 0, {}},
-      {"huge_name", kHead + R"("objects": [{"id": 1, "type": "object.null", "name": ")" + std::string(16 << 20, 'n') +
-                        "\"}]}",
-       0, {}},
+      {"huge_name",
+       kHead + R"("objects": [{"id": 1, "type": "object.null", "name": ")" + std::string(16 << 20, 'n') + "\"}]}",
+       0,
+       {}},
   };
 }
 
@@ -167,9 +200,8 @@ TEST(HostileFilesTest, BadScenesAreRefusedWithExitAndMessage) {
     std::vector<std::future<kvtest::ProcessRun>> running;
     for (size_t i = first; i < std::min(cases.size(), first + kSideBySide); ++i) {
       const std::string arguments = "--batch --prefs " + folder / "prefs " + folder / (cases[i].name + ".bx3");
-      running.push_back(std::async(std::launch::async, [arguments] {
-        return RunBx3(arguments, false, 60 * kvtest::kSlowdown);
-      }));
+      running.push_back(
+          std::async(std::launch::async, [arguments] { return RunBx3(arguments, false, 60 * kvtest::kSlowdown); }));
     }
     for (auto& run : running) results.push_back(run.get());
   }
@@ -180,8 +212,8 @@ TEST(HostileFilesTest, BadScenesAreRefusedWithExitAndMessage) {
     if (c.exitCode == 0) continue;
     EXPECT_NE(run.output.find(c.name + ".bx3: "), std::string::npos) << c.name << ": " << run.output.substr(0, 400);
     for (const std::string& word : c.words) {
-      EXPECT_NE(run.output.find(word), std::string::npos) << c.name << ": wanted \"" << word << "\" in "
-                                                          << run.output.substr(0, 400);
+      EXPECT_NE(run.output.find(word), std::string::npos)
+          << c.name << ": wanted \"" << word << "\" in " << run.output.substr(0, 400);
     }
   }
 }
@@ -233,14 +265,14 @@ TEST(HostileFilesTest, SavesThatCannotFinishLeaveTheSceneAndNoTemporaryFile) {
   std::ofstream(scene) << kHead + R"("objects": [{"id": 1, "type": "object.null", "name": ")" +
                               std::string(200000, 'n') + "\"}]}";
   // A save beyond the file-size limit is an error with a message, not a signal.
-  const kvtest::ProcessRun limited = RunBx3("--batch --prefs " + folder / "prefs " + scene + " --save " + folder / "copy.bx3",
-                                            false, 60, "ulimit -f 64;");
+  const kvtest::ProcessRun limited = RunBx3(
+      "--batch --prefs " + folder / "prefs " + scene + " --save " + folder / "copy.bx3", false, 60, "ulimit -f 64;");
   EXPECT_EQ(limited.exitCode, 1) << limited.output;
   EXPECT_NE(limited.output.find("File too large"), std::string::npos) << limited.output;
 
   // Partial files of killed saves are removed by the next save of the same scene; others stay.
   for (const char* name : {"scene.bx3.partial-a1b2c3", "scene.bx3.partial-zzzzzz", "other.bx3.partial-a1b2c3",
-                                  "scene.bx3.partial-toolong", "scene.bx3.keep"}) {
+                           "scene.bx3.partial-toolong", "scene.bx3.keep"}) {
     std::ofstream(folder / std::string(name)) << "partial";
     const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
     std::filesystem::last_write_time(folder / std::string(name), old);
@@ -283,9 +315,9 @@ TEST(HostileFilesTest, ManySearchFoldersStayLinear) {
   std::ofstream(folder / "scene.bx3") << kHead + R"("materials": [{"id": 1, "type": "shader.bitmap", "params": {
       "1000": {"file": "gone/found.png"}}}, {"id": 2, "type": "shader.bitmap", "params": {
       "1000": {"file": "gone/missing.png"}}}]})";
-  const kvtest::ProcessRun run = RunBx3("--batch --prefs " + folder / "prefs " + folder / "scene.bx3" +
-                                            " --command 1029486 --wait --report json",
-                                        true, 60 * kvtest::kSlowdown);
+  const kvtest::ProcessRun run =
+      RunBx3("--batch --prefs " + folder / "prefs " + folder / "scene.bx3" + " --command 1029486 --wait --report json",
+             true, 60 * kvtest::kSlowdown);
   ASSERT_EQ(run.exitCode, 0) << run.output.substr(0, 400);
   // found.png is found by name in the last folder; missing.png nowhere.
   EXPECT_NE(run.output.find("Listed: 2 (2) - Missing: 1"), std::string::npos) << run.output.substr(0, 400);

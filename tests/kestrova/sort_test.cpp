@@ -215,6 +215,7 @@ TEST_F(SortTest, WildcardTranslation) {
       {"\\d\\w\\s\\b", "dwsb"},
       {"\\1*", "1(.*)"},
       {"\\(\\|", "\\(\\|"},
+      {"a***b", "a(.*)b"},  // a run of stars is one
   };
   for (const Case& c : cases) EXPECT_EQ(WildcardToRegex(c.pattern), c.expression) << c.pattern;
 
@@ -241,6 +242,15 @@ TEST_F(SortTest, WildcardTranslation) {
       {"(a)\\1#.tif", "aa12.tif", false},
       {"\\b*", "bark.exr", true},
       {"\\b*", "wall.exr", false},
+      {"(x|)#", "12", true},
+      {"a|b*", "bark", true},
+      {"a\nb", "a\nb", true},
+      {"a?b", "a\nb", false},  // wildcards do not match line breaks
+      // Patterns that made a backtracking matcher try every split of the text.
+      {"********************.png", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa.jpg",
+       false},
+      {"*a*a*a*a*a*a*a*a*a*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false},
+      {"(#|#)(#|#)(#|#)(#|#)(#|#)(#|#)x", "1234567890123456789012345678901234567890", false},
   };
   for (const Match& m : matches) {
     KvFilterBarState state;
@@ -249,6 +259,13 @@ TEST_F(SortTest, WildcardTranslation) {
     auto filter = KvFilterBarFilter::Create(state, nullptr);
     ASSERT_TRUE(filter) << m.pattern;
     EXPECT_EQ(filter->Keeps(Row(m.text)), m.matches) << m.pattern << " on " << m.text;
+  }
+  // Unbalanced groups are refused, not matched.
+  for (const char* bad : {"(a*", "a*)", "((*)"}) {
+    KvFilterBarState state;
+    state.column = 1;
+    state.text = brantic::String(bad);
+    EXPECT_FALSE(KvFilterBarFilter::Create(state, nullptr)) << bad;
   }
   // Without wildcards the text is searched for; an empty text keeps every row.
   KvFilterBarState contains;

@@ -41,6 +41,8 @@ std::string WildcardToRegex(std::string_view pattern) {
       if (kSpecial.find(literal) != std::string_view::npos) expression += '\\';
       expression += literal;
     } else if (c == '*' && !(i > 0 && pattern[i - 1] == '[')) {
+      // A run of stars is one: each would be a group the matcher tries every split of.
+      while (i + 1 < pattern.size() && pattern[i + 1] == '*') ++i;
       expression += "(.*)";
     } else if (c == '?') {
       expression += '.';
@@ -98,7 +100,7 @@ brantic::Result<KvFilterBarFilter> KvFilterBarFilter::Create(const KvFilterBarSt
   filter.document_ = document;
   filter.sizeLimit_ = SizeLimitInBytes(state.sizeValue, state.sizeUnit);
   if (IsTextFilterColumn(state.column) && IsWildcardPattern(state.text.View())) {
-    auto pattern = brantic::RegularExpression::Compile(WildcardToRegex(state.text.View()));
+    auto pattern = brantic::WildcardPattern::Compile(state.text.View());
     if (!pattern) return pattern.GetError();
     filter.pattern_ = std::move(*pattern);
   }

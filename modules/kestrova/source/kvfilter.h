@@ -11,6 +11,7 @@
 #include "brantic/regex.h"
 #include "brantic/result.h"
 #include "brantic/string.h"
+#include "brantic/wildcard.h"
 #include "kvassetentry.h"
 #include "kvviewsettings.h"
 
@@ -71,7 +72,7 @@ class KvFilterBarFilter {
   KvFilterBarState state_;
   const bx3::Document* document_ = nullptr;
   int64_t sizeLimit_ = 0;
-  std::optional<brantic::RegularExpression> pattern_;
+  std::optional<brantic::WildcardPattern> pattern_;
 };
 
 // True when the text is a wildcard pattern ("*", "?" or "#").
