@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }();
   if (size == 0) return 0;
   // The first byte picks the suffix the file is probed under.
-  static const char* const kSuffixes[] = {".png", ".jpg", ".exr", ".tif", ".hdr", ".dds", ".tga", ".bmp",
+  static const char* const kSuffixes[] = {".png", ".jpg", ".exr", ".tif", ".hdr",  ".dds", ".tga", ".bmp",
                                           ".mp4", ".mov", ".avi", ".wav", ".flac", ".mp3", ".ies", ".gi2"};
   const std::string path = folder + "/input" + kSuffixes[data[0] % std::size(kSuffixes)];
   if (FILE* file = std::fopen(path.c_str(), "wb")) {
