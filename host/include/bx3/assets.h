@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "brantic/nodes.h"
@@ -35,5 +36,8 @@ struct AssetUse {
 // host protocol; this host never asks and never remembers a path.
 bool GetAllAssets(const Document* document, bool allowDialogs, const Filename& lastPath, int32_t flags,
                   std::vector<AssetUse>& uses);
+// The same uses in the same order, handed to `visit` one at a time instead of collected: the
+// uses of a large scene are not all held at once.
+bool VisitAllAssets(const Document* document, int32_t flags, const std::function<void(const AssetUse&)>& visit);
 
 }  // namespace bx3

@@ -75,6 +75,7 @@ class ParamTable {
   void erase(int32_t id) {
     if (const auto at = find(id); at != entries_.end()) entries_.erase(at);
   }
+  void reserve(size_t count) { entries_.reserve(count); }
   bool operator==(const ParamTable&) const = default;
 
  private:
@@ -192,6 +193,8 @@ class Element {
   brantic::String GetString(int32_t id) const;
   Filename GetFilename(int32_t id) const;
   ElementLink GetLink(int32_t id) const;
+  // Makes room for `count` parameters at once (a loader knows how many follow).
+  void ReserveParameters(size_t count) { params_.reserve(count); }
   // Stores `value` and raises the change counters. An empty value removes the parameter.
   void SetParameter(int32_t id, ParamValue value, int32_t setFlags = kSetFlagsNone);
 
@@ -199,7 +202,8 @@ class Element {
   Element* GetLayer() const;
   const ElementLink& GetLayerLink() const { return layer_; }
   void SetLayer(const Element* layer);
-  const std::map<brantic::Id, brantic::NodeGraph>& GetNodeGraphs() const { return graphs_; }
+  using NodeGraphs = std::map<brantic::Id, brantic::NodeGraph>;
+  const NodeGraphs& GetNodeGraphs() const;
   brantic::NodeGraph* GetNodeGraph(const brantic::Id& nodeSpace);
   void SetNodeGraph(brantic::NodeGraph graph);
   // The change counter (selector 4: data changes). Any other selector answers the same.
@@ -236,7 +240,8 @@ class Element {
   std::vector<std::unique_ptr<Element>> children_;
   ParamTable params_;
   ElementLink layer_;
-  std::map<brantic::Id, brantic::NodeGraph> graphs_;
+  // Few elements hold node graphs: a pointer, not an empty map in every element.
+  std::unique_ptr<NodeGraphs> graphs_;
   uint32_t dirty_ = 0;
 };
 

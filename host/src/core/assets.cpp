@@ -1,4 +1,7 @@
 #include "bx3/assets.h"
+
+#include <functional>
+
 #include "main_thread_check.h"
 
 namespace bx3 {
@@ -10,7 +13,7 @@ constexpr const char* kIlluminationCacheSuffix = ".gi2";
 
 class AssetCollector {
  public:
-  AssetCollector(int32_t flags, std::vector<AssetUse>& uses) : flags_(flags), uses_(uses) {}
+  AssetCollector(int32_t flags, const std::function<void(const AssetUse&)>& visit) : flags_(flags), visit_(visit) {}
 
   void Parameters(const Element& element, Element* user) {
     for (const auto& [id, value] : element.GetParameters()) {
@@ -25,7 +28,7 @@ class AssetCollector {
       use.element = user;
       use.flag = isOutput;
       use.channelId = id;
-      uses_.push_back(std::move(use));
+      visit_(use);
     }
   }
 
@@ -55,7 +58,7 @@ class AssetCollector {
         use.element = &element;
         use.nodePath = node.path;
         use.nodeSpace = space;
-        uses_.push_back(std::move(use));
+        visit_(use);
       }
     }
   }
@@ -72,7 +75,7 @@ class AssetCollector {
         use.element = element;
         use.channelId = entry.paramId;
         use.take = take;
-        uses_.push_back(std::move(use));
+        visit_(use);
       }
     }
   }
@@ -93,23 +96,27 @@ class AssetCollector {
   }
 
   int32_t flags_;
-  std::vector<AssetUse>& uses_;
+  const std::function<void(const AssetUse&)>& visit_;
 };
 
 }  // namespace
 
-bool GetAllAssets(const Document* document, bool /*allowDialogs*/, const Filename& /*lastPath*/, int32_t flags,
-                  std::vector<AssetUse>& uses) {
+bool VisitAllAssets(const Document* document, int32_t flags, const std::function<void(const AssetUse&)>& visit) {
   BX3_MAIN_THREAD_ONLY();
-  uses.clear();
   if (!document) return false;
-  AssetCollector collector(flags, uses);
+  AssetCollector collector(flags, visit);
   collector.Parameters(*document, nullptr);
   for (Branch branch : {Branch::Objects, Branch::Materials, Branch::RenderSettings, Branch::SceneEffects}) {
     collector.Tree(*document->GetBranch(branch));
   }
   if (flags & kAssetQueryTakeOverrides) collector.TakeOverrides(*document);
   return true;
+}
+
+bool GetAllAssets(const Document* document, bool /*allowDialogs*/, const Filename& /*lastPath*/, int32_t flags,
+                  std::vector<AssetUse>& uses) {
+  uses.clear();
+  return VisitAllAssets(document, flags, [&uses](const AssetUse& use) { uses.push_back(use); });
 }
 
 }  // namespace bx3

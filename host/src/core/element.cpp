@@ -202,14 +202,21 @@ void Element::SetLayer(const Element* layer) {
   SetDirty();
 }
 
+const Element::NodeGraphs& Element::GetNodeGraphs() const {
+  static const NodeGraphs kNone;
+  return graphs_ ? *graphs_ : kNone;
+}
+
 brantic::NodeGraph* Element::GetNodeGraph(const brantic::Id& nodeSpace) {
-  const auto found = graphs_.find(nodeSpace);
-  return found == graphs_.end() ? nullptr : &found->second;
+  if (!graphs_) return nullptr;
+  const auto found = graphs_->find(nodeSpace);
+  return found == graphs_->end() ? nullptr : &found->second;
 }
 
 void Element::SetNodeGraph(brantic::NodeGraph graph) {
+  if (!graphs_) graphs_ = std::make_unique<NodeGraphs>();
   const brantic::Id space = graph.NodeSpace();
-  graphs_.insert_or_assign(space, std::move(graph));
+  graphs_->insert_or_assign(space, std::move(graph));
   SetDirty();
 }
 
@@ -272,12 +279,12 @@ void Element::AssignData(const Element& source) {
   name_ = source.name_;
   params_ = source.params_;
   layer_ = source.layer_;
-  graphs_ = source.graphs_;
+  graphs_ = source.graphs_ && !source.graphs_->empty() ? std::make_unique<NodeGraphs>(*source.graphs_) : nullptr;
 }
 
 bool Element::DataEquals(const Element& other) const {
   return typeId_ == other.typeId_ && name_ == other.name_ && params_ == other.params_ && layer_ == other.layer_ &&
-         graphs_ == other.graphs_;
+         GetNodeGraphs() == other.GetNodeGraphs();
 }
 
 std::unique_ptr<Element> CreateElement(int32_t typeId, brantic::String name) {

@@ -246,6 +246,7 @@ class SceneReader : JsonReader {
                             return nullptr;
                           }});
     }
+    element.ReserveParameters(own.params.size() + own.linkParams.size());
     for (auto& [id, value] : own.params) element.SetParameter(id, std::move(value));
     for (auto& [id, link] : own.linkParams) {
       pending_.push_back({std::move(link), [&element, id = id](Element* target) -> const char* {

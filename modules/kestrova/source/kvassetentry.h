@@ -40,42 +40,43 @@ inline constexpr size_t kMaxRelinkCandidates = 65535;
 // One use of one file by one element. A plain value: copies share strings and point their
 // links at the same elements, so a row can be copied into a worker job and back.
 struct KvAssetEntry {
+  // Larger members first and the small ones together: a scene may hold 100,000 rows.
   bx3::Filename assetPath;
-  int32_t sequenceStart = 0;
-  int32_t sequenceEnd = 0;
-  int32_t frameDigitsPos = 0;
-  int32_t frameDigitsLen = 0;
   bx3::ElementLink ownerMainLink;
   bx3::ElementLink ownerLink;
   brantic::NodePath nodePath;
   brantic::Id nodeSpace;
   bx3::ElementLink layerLink;
   bx3::ElementLink takeLink;
-  int32_t resolveResult = kResolveMissing;
-  int32_t parameterId = -1;
-  bx3::DescId hostDescId;
-  uint8_t hostFlag = 0;
-  bx3::DescId targetDescId;
-  int32_t ownerMainStamp = -1;
-  int32_t ownerStamp = -1;
   brantic::String resolvedPath;
   int64_t resolutionX = 0;
   int64_t resolutionY = 0;
   brantic::String formatText;
   brantic::String takeName;
-  uint8_t takeOverride = 0;
   int64_t fileSize = 0;
   brantic::String elementName;
-  uint32_t assetType = ASSETTYPE_OTHER;
   bx3::Filename relinkPath;
   brantic::String newPath;
   brantic::Url resolvedUrl;
   std::vector<KvRelinkCandidate> relinkCandidates;
+  // Which row this is, stable while rows are sorted: probing results find their row by it.
+  uint64_t rowIdentity = 0;
+  bx3::DescId hostDescId;
+  bx3::DescId targetDescId;
+  int32_t sequenceStart = 0;
+  int32_t sequenceEnd = 0;
+  int32_t frameDigitsPos = 0;
+  int32_t frameDigitsLen = 0;
+  int32_t resolveResult = kResolveMissing;
+  int32_t parameterId = -1;
+  int32_t ownerMainStamp = -1;
+  int32_t ownerStamp = -1;
+  uint32_t assetType = ASSETTYPE_OTHER;
+  uint8_t hostFlag = 0;
+  uint8_t takeOverride = 0;
   uint8_t hasNewPath = 0;
   uint8_t opened = 0;
   uint8_t selected = 0;
-  // Which row this is, stable while rows are sorted: probing results find their row by it.
-  uint64_t rowIdentity = 0;
 
   bool IsSequence() const { return sequenceStart != sequenceEnd; }
   bool IsMissing() const { return resolveResult == kResolveMissing; }

@@ -358,7 +358,7 @@ const brantic::String& KvCollection::SharedFormatText(const brantic::String& tex
   return formatTexts_.emplace_back(text);
 }
 
-void KvCollection::StoreProbeResult(uint64_t generation, uint64_t rowIdentity, const KvAssetEntry& probed) {
+void KvCollection::StoreProbeResult(uint64_t generation, uint64_t rowIdentity, const KvProbeResult& probed) {
   if (generation != generation_ || rowIdentity < firstIdentity_ || rowIdentity >= nextRowIdentity_) return;
   const int64_t index = rowOfIdentity_[size_t(rowIdentity - firstIdentity_)];
   if (index < 0 || index >= int64_t(rows_.size()) || rows_[size_t(index)].rowIdentity != rowIdentity) {

@@ -18,6 +18,7 @@
 #include "bx3/document.h"
 #include "kvassetentry.h"
 #include "kvpathresolver.h"
+#include "kvprobe.h"
 #include "kvprobejobs.h"
 #include "kvscenewalk.h"
 
@@ -52,7 +53,7 @@ class KvCollection {
   void ClearPathCache() { pathCache_.clear(); }
   // Writes a probed row copy back. Only results of the current collection for a row that
   // still exists are taken.
-  void StoreProbeResult(uint64_t generation, uint64_t rowIdentity, const KvAssetEntry& probed);
+  void StoreProbeResult(uint64_t generation, uint64_t rowIdentity, const KvProbeResult& probed);
   // Lets go of the rows and of their document (it goes away); probing results still on their
   // way are dropped.
   void Forget();

@@ -43,11 +43,12 @@ brantic::Result<void> StartProbeJobs(const std::shared_ptr<brantic::JobQueue>& q
             if (live->load(std::memory_order_relaxed) != generation) return;
             KvAssetEntry copy = batch->MakeRow(file);
             ProbeAssetFile(copy);
-            brantic::ExecuteOnMainThread([batch, file, collection, copy = std::move(copy), generation] {
+            // Only what the probe found travels back: many results may wait for the GUI thread.
+            brantic::ExecuteOnMainThread([batch, file, collection, found = KvProbeResult::Of(copy), generation] {
               auto locked = collection.Lock();
               if (!locked) return;
               for (uint32_t i = batch->fileRowBegin[file]; i < batch->fileRowBegin[file + 1]; ++i) {
-                locked->StoreProbeResult(generation, batch->rowsOfFile[i], copy);
+                locked->StoreProbeResult(generation, batch->rowsOfFile[i], found);
               }
             });
           });

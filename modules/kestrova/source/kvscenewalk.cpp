@@ -5,9 +5,10 @@
 namespace kv {
 
 size_t KvSceneWalk::Run(bx3::Document& document, KvUseVisitor& visitor) {
-  bx3::GetAllAssets(&document, false, bx3::Filename(), bx3::kAssetQueryAll, uses_);
-  visitor.Begin(uses_.size());
-  for (const bx3::AssetUse& found : uses_) {
+  size_t count = 0;
+  bx3::VisitAllAssets(&document, bx3::kAssetQueryAll, [&count](const bx3::AssetUse&) { ++count; });
+  visitor.Begin(count);
+  bx3::VisitAllAssets(&document, bx3::kAssetQueryAll, [&](const bx3::AssetUse& found) {
     KvUse use;
     use.owner = found.element ? found.element : &document;
     use.ownerMain = OwnerMainOf(found.element, document);
@@ -19,9 +20,7 @@ size_t KvSceneWalk::Run(bx3::Document& document, KvUseVisitor& visitor) {
     use.nodeSpace = &found.nodeSpace;
     use.take = found.take;
     visitor.Visit(document, use);
-  }
-  const size_t count = uses_.size();
-  uses_.clear();  // the uses point at elements: they are not kept
+  });
   return count;
 }
 

@@ -34,14 +34,12 @@ class KvUseVisitor {
   virtual void Visit(bx3::Document& document, const KvUse& use) = 0;
 };
 
-// Keeps the list of uses' room from one walk to the next. GUI thread.
+// The walk of a scene's file uses. GUI thread.
 class KvSceneWalk {
  public:
-  // Hands every file use of `document` to `visitor`, in order; the number of uses.
+  // Hands every file use of `document` to `visitor`, in order; the number of uses. The scene
+  // is walked twice, once to count and once to visit, so that no list of all uses is held.
   size_t Run(bx3::Document& document, KvUseVisitor& visitor);
-
- private:
-  std::vector<bx3::AssetUse> uses_;
 };
 
 }  // namespace kv
