@@ -218,6 +218,17 @@ TEST(HostileFilesTest, BadScenesAreRefusedWithExitAndMessage) {
   }
 }
 
+// A take hierarchy thousands of levels deep is listed, saved and freed without running out of stack.
+TEST(HostileFilesTest, DeepTakeHierarchiesAreWalkedWithoutRecursion) {
+  kvtest::TempFolder folder;
+  std::ofstream(folder / "chain.bx3") << TakeChain(20000);
+  const kvtest::ProcessRun run = RunBx3("--batch --prefs " + folder / "prefs " + folder / "chain.bx3" +
+                                            " --command 1029486 --wait --save " + folder / "saved.bx3",
+                                        false, 120 * kvtest::kSlowdown);
+  EXPECT_EQ(run.exitCode, 0) << run.output.substr(0, 400);
+  EXPECT_GT(std::filesystem::file_size(folder / "saved.bx3"), 20000u * 10);
+}
+
 TEST(HostileFilesTest, ScenePathsThatAreNoFilesAreRefused) {
   kvtest::TempFolder folder;
   ::mkfifo((folder / "pipe.bx3").c_str(), 0644);

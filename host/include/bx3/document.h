@@ -122,11 +122,21 @@ class Document final : public Element {
   struct UndoRecord;
   using UndoStep = std::vector<UndoRecord>;
 
+  // Every element below `element`, parents before children, siblings in order; without
+  // recursion, since a take hierarchy may be thousands of levels deep.
   template <typename Visit>
   static void VisitTree(const Element& element, Visit&& visit) {
-    for (const auto& child : element.GetChildren()) {
-      visit(*child);
-      VisitTree(*child, visit);
+    std::vector<const Element*> pending;
+    for (auto child = element.GetChildren().rbegin(); child != element.GetChildren().rend(); ++child) {
+      pending.push_back(child->get());
+    }
+    while (!pending.empty()) {
+      const Element* next = pending.back();
+      pending.pop_back();
+      visit(*next);
+      for (auto child = next->GetChildren().rbegin(); child != next->GetChildren().rend(); ++child) {
+        pending.push_back(child->get());
+      }
     }
   }
   void Register(Element& element);

@@ -226,6 +226,8 @@ class Element {
 
  protected:
   Element(int32_t typeId, ElementUid uid);
+  // Destroys every element below this one.
+  void DestroyChildren();
 
  private:
   friend class Document;

@@ -83,7 +83,7 @@ Document::Document() : Element(type::kDocument, brantic::String("Untitled")) {
 
 Document::~Document() {
   // Children unregister themselves while the map still exists.
-  children_.clear();
+  DestroyChildren();
 }
 
 Element* Document::InsertElement(Branch branch, std::unique_ptr<Element> element, Element* parent, int64_t index) {

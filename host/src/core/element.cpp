@@ -65,7 +65,21 @@ Element::Element(int32_t typeId, brantic::String name) : Element(typeId, NextUid
 Element::Element(int32_t typeId, ElementUid uid) : typeId_(typeId), typeInfo_(FindType(typeId)), uid_(uid) {}
 
 Element::~Element() {
+  DestroyChildren();
   if (document_ && document_ != this) document_->Unregister(*this);
+}
+
+void Element::DestroyChildren() {
+  // Leaves first and without recursion: a chain of thousands of takes would otherwise need a
+  // stack frame per level. Each element still unregisters itself as it goes.
+  std::vector<std::unique_ptr<Element>> pending = std::move(children_);
+  children_.clear();
+  while (!pending.empty()) {
+    std::unique_ptr<Element> element = std::move(pending.back());
+    pending.pop_back();
+    for (auto& child : element->children_) pending.push_back(std::move(child));
+    element->children_.clear();
+  }
 }
 
 bool Element::IsInstanceOf(int32_t baseType) const {

@@ -55,10 +55,20 @@ class SceneWriter {
   }
 
  private:
+  // Parents before children, siblings in order; without recursion (take hierarchies may be deep).
   void NumberTree(const Element& element, int64_t& next) {
-    for (const auto& child : element.GetChildren()) {
-      ids_[child->GetUid()] = next++;
-      NumberTree(*child, next);
+    std::vector<const Element*> pending;
+    const auto pushChildren = [&pending](const Element& parent) {
+      for (auto child = parent.GetChildren().rbegin(); child != parent.GetChildren().rend(); ++child) {
+        pending.push_back(child->get());
+      }
+    };
+    pushChildren(element);
+    while (!pending.empty()) {
+      const Element* at = pending.back();
+      pending.pop_back();
+      ids_[at->GetUid()] = next++;
+      pushChildren(*at);
     }
   }
 
