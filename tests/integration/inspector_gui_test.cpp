@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include "../../host/src/gui/qt_dialog_window.h"
 #include "../../host/src/gui/qt_treeview.h"
@@ -252,6 +253,8 @@ TEST_F(InspectorGuiTest, OpeningChangingAndClosingManyTimesWhileWorkRuns) {
   const char* asked = std::getenv("KV_STRESS_ROUNDS");
   const int rounds = asked ? std::atoi(asked) : 20;
   constexpr int32_t kFilterText = 10087;
+  constexpr int32_t kFilterColumn = 10061;
+  constexpr int32_t kShowFilterBar = 1029823;
   constexpr int32_t kSelectActive = 1029816;
   const char* const filters[] = {"", "wood", "*.png", "tex/#", ""};
   int32_t sortColumn = 0;
@@ -264,6 +267,11 @@ TEST_F(InspectorGuiTest, OpeningChangingAndClosingManyTimesWhileWorkRuns) {
     ASSERT_TRUE(bx3::CallCommand(kColumnCommands[round % std::size(kColumnCommands)]));
     ASSERT_TRUE(bx3::CallCommand(kGroupModes[round % std::size(kGroupModes)]));
     bx3::ClickTreeHeader(*dialog, sortColumn);
+    // The filter bar comes and goes; a new filter column rebuilds the bar's gadgets.
+    if (round % 4 == 0) {
+      ASSERT_TRUE(bx3::CallCommand(kShowFilterBar));
+    }
+    bx3::SetGadgetFromText(*dialog, kFilterColumn, std::to_string(round % 13));
     bx3::SetGadgetFromText(*dialog, kFilterText, filters[round % std::size(filters)]);
     bx3::ClickTreeRow(*dialog, round % 5, bx3::kSelectReplace);  // asks for a preview
     ASSERT_TRUE(bx3::CallCommand(round % 2 ? kSelectAll : kSelectActive));

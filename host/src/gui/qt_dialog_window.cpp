@@ -237,16 +237,14 @@ bool DialogWindowWidget::FlushGroup(int32_t id) {
   const auto found = groups_.find(id);
   if (found == groups_.end()) return false;
   Group& group = found->second;
-  // Forget and delete every gadget of the group.
-  for (QWidget* child : group.widget->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-    for (auto it = gadgets_.begin(); it != gadgets_.end();) {
-      it = it->second == child ? gadgets_.erase(it) : std::next(it);
-    }
-    userAreas_.erase(std::find_if(userAreas_.begin(), userAreas_.end(),
-                                  [child](const auto& entry) { return entry.second == child; }),
-                     userAreas_.end());
-    delete child;
-  }
+  // Forget every gadget inside the group, those of groups within it too (deleting a widget
+  // deletes what it holds), then delete the group's own children.
+  const QList<QWidget*> inside = group.widget->findChildren<QWidget*>();
+  const auto isInside = [&inside](const QWidget* widget) { return inside.contains(widget); };
+  std::erase_if(gadgets_, [&](const auto& entry) { return isInside(entry.second); });
+  std::erase_if(userAreas_, [&](const auto& entry) { return isInside(entry.second); });
+  std::erase_if(groups_, [&](const auto& entry) { return entry.first != id && isInside(entry.second.widget); });
+  for (QWidget* child : group.widget->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) delete child;
   group.count = 0;
   groupStack_.push_back(id);
   return true;
