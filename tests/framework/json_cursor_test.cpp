@@ -20,6 +20,8 @@ std::string Check(std::string_view text) {
   return cursor.AtEnd() ? "" : "trailing data";
 }
 
+// Scenes with bad texts of every kind run as processes in the hostile-files test; here, what
+// only the cursor itself shows.
 TEST(JsonCursorTest, AcceptsJsonAndRefusesWhatIsNot) {
   struct Case {
     std::string text;
@@ -36,21 +38,15 @@ TEST(JsonCursorTest, AcceptsJsonAndRefusesWhatIsNot) {
       {"[1 2]", "expected ',' or ']'"},
       {R"({"a" 1})", "expected ':'"},
       {R"({1: 2})", "expected a member name"},
-      {"\"abc", "not closed"},
-      {"\"a\tb\"", "control character"},
-      {"\"\xff\"", "not UTF-8"},
       {"\"\xc0\xaf\"", "not UTF-8"},      // overlong
       {"\"\xed\xa0\x80\"", "not UTF-8"},  // an encoded surrogate
       {R"("\ud800")", "bad \\u escape"},  // a lone surrogate
-      {R"("\q")", "unknown escape"},
       {"01", "malformed number"},
       {"1.", "malformed number"},
       {"-", "malformed number"},
       {"1e400", "out of range"},
-      {"-1e400", "out of range"},
       {"tru", "unknown word"},
       {"[1]\0\0"s.substr(0, 5), "trailing data"},
-      {"{} x", "trailing data"},
       {"@", "unexpected '@'"},
   };
   for (const Case& c : cases) {

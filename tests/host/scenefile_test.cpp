@@ -26,53 +26,19 @@ class SceneFileTest : public ::testing::Test {
   const std::string folder_ = temp_.Path();
 };
 
+// The whole catalogue of bad scenes runs as processes in the hostile-files test; here, the two
+// ways a refusal names its place, read in process.
 TEST_F(SceneFileTest, BadFilesAreRefusedWithFilePositionAndProblem) {
-  struct Case {
-    const char* text;
-    const char* message;  // expected part of the error
-  };
-  const Case cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
       {"{\"format\": \"bx3-scene\",\n \"version\": 1,,}", "bad.bx3: line 2, column 15: not a valid scene file"},
-      {"[1, 2]", "bad.bx3: /: the scene must be a JSON object"},
-      {"{\"format\": \"other\", \"version\": 1}", "bad.bx3: /format: must be \"bx3-scene\""},
-      {"{\"format\": \"bx3-scene\", \"version\": 9}", "/version: unsupported version"},
-      {R"({"format": "bx3-scene", "version": 1, "objects": {}})", "/objects: must be an array"},
       {R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 1, "type": "teapot"}]})",
-       "/objects/0/type: unknown element type \"teapot\""},
-      {R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 1, "type": "object.null",
-          "params": {"5": {"int": "five"}}}]})",
-       "/objects/0/params/5/int: must be a 32-bit integer"},
-      {R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 1, "type": "object.null",
-          "params": {"x": {"int": 5}}}]})",
-       "/objects/0/params/x: parameter keys are 32-bit integers"},
-      {R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 1, "type": "object.null", "layer": 7}]})",
-       "/objects/0/layer: dangling link to element 7"},
-      {R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 1, "type": "object.null",
-          "children": [{"id": 1, "type": "object.null"}]}]})",
-       "/objects/0/children/0/id: duplicate id 1"},
-      {R"({"format": "bx3-scene", "version": 1, "takes": [{"id": 1, "name": "Main"},
-          {"id": 2, "parent": 3}, {"id": 3, "parent": 2}]})",
-       "/takes/1/parent: the take hierarchy has a cycle"},
-      {R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 1, "type": "object.null"}],
-          "layers": [{"id": 2, "type": "layer"}], "materials": [{"id": 3, "type": "material.standard",
-          "layer": 1}]})",
-       "/materials/0/layer: links to an element that is no layer"},
-      {R"({"format": "bx3-scene", "version": 1, "activeMaterial": 5})", "/activeMaterial: no element with id 5"},
+       "bad.bx3: /objects/0/type: unknown element type \"teapot\""},
   };
-  for (const Case& c : cases) {
-    auto document = ParseDocument(c.text, "bad.bx3");
-    ASSERT_FALSE(document.HasValue()) << c.text;
-    EXPECT_NE(document.GetError().Message().find(c.message), std::string::npos)
-        << document.GetError().Message() << "\nexpected: " << c.message;
+  for (const auto& [text, message] : cases) {
+    auto document = ParseDocument(text, "bad.bx3");
+    ASSERT_FALSE(document.HasValue()) << text;
+    EXPECT_NE(document.GetError().Message().find(message), std::string::npos) << document.GetError().Message();
   }
-  // Element trees are read recursively: a file nesting them without limit would exhaust the stack.
-  std::string deep;
-  for (int i = 1; i <= 1500; ++i)
-    deep += R"({"id": )" + std::to_string(i) + R"(, "type": "object.null", "children": [)";
-  for (int i = 1; i <= 1500; ++i) deep += "]}";
-  auto nested = ParseDocument(R"({"format": "bx3-scene", "version": 1, "objects": [)" + deep + "]}", "deep.bx3");
-  ASSERT_FALSE(nested.HasValue());
-  EXPECT_NE(nested.GetError().Message().find("nested deeper than 1000 levels"), std::string::npos);
   EXPECT_FALSE(LoadDocument(folder_).HasValue());  // a folder is not a scene
   EXPECT_FALSE(LoadDocument(folder_ + "/missing.bx3").HasValue());
 }
