@@ -32,6 +32,9 @@ TEST(StringIndexTest, FindsWhatWasInsertedThroughCollisionsAndGrowth) {
   index.Reset(0);
   EXPECT_EQ(index.Size(), 0u);
   EXPECT_EQ(index.Find("tex/a.png", 7), nullptr);
+  // An index that let go of its memory takes texts again.
+  index.Insert("tex/a.png", 7, &values[0]);
+  EXPECT_EQ(index.Find("tex/a.png", 7), &values[0]);
 }
 
 }  // namespace

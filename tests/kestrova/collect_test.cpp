@@ -114,7 +114,7 @@ TEST_F(CollectTest, OneRowPerUseWithItsRules) {
   // A material's shader is described through the material, which has no such parameter:
   // the identifier stays as the host reported it and no remapping applies.
   EXPECT_TRUE(first->targetDescId.IsEmpty());
-  EXPECT_EQ(first->hostDescId[0].id, bx3::param::kBitmapFile);
+  EXPECT_EQ(first->hostDescId.First().id, bx3::param::kBitmapFile);
   // Probed in the background: size, format and resolution.
   EXPECT_GT(first->fileSize, 0);
   EXPECT_EQ(first->formatText, "PNG");

@@ -16,8 +16,14 @@ namespace brantic {
 template <typename T>
 class StringIndex {
  public:
-  // Empties the index and makes room for about `expected` texts.
+  // Empties the index and makes room for about `expected` texts; 0 lets go of its memory.
   void Reset(size_t expected) {
+    if (expected == 0) {
+      std::vector<Slot>().swap(slots_);
+      std::string().swap(texts_);
+      size_ = 0;
+      return;
+    }
     slots_.assign(std::bit_ceil(std::max<size_t>(expected * 2, 64)), Slot{});
     texts_.clear();
     size_ = 0;

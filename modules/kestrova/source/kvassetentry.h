@@ -35,6 +35,22 @@ struct KvRelinkCandidate {
 };
 
 inline constexpr uint8_t kCandidateChosen = 0x01;
+
+// The parameter of a row: rows name parameters of the first level only, so one level is kept
+// instead of a whole description id (a scene may hold 100,000 rows).
+class KvParamDescId {
+ public:
+  KvParamDescId() = default;
+  KvParamDescId(const bx3::DescId& id) : first_(id.IsEmpty() ? bx3::DescLevel{} : id[0]), set_(!id.IsEmpty()) {}
+  bool IsEmpty() const { return !set_; }
+  const bx3::DescLevel& First() const { return first_; }
+  operator bx3::DescId() const { return set_ ? bx3::DescId(first_) : bx3::DescId(); }
+  bool operator==(const KvParamDescId&) const = default;
+
+ private:
+  bx3::DescLevel first_;
+  bool set_ = false;
+};
 inline constexpr size_t kMaxRelinkCandidates = 65535;
 
 // One use of one file by one element. A plain value: copies share strings and point their
@@ -61,8 +77,8 @@ struct KvAssetEntry {
   std::vector<KvRelinkCandidate> relinkCandidates;
   // Which row this is, stable while rows are sorted: probing results find their row by it.
   uint64_t rowIdentity = 0;
-  bx3::DescId hostDescId;
-  bx3::DescId targetDescId;
+  KvParamDescId hostDescId;
+  KvParamDescId targetDescId;
   int32_t sequenceStart = 0;
   int32_t sequenceEnd = 0;
   int32_t frameDigitsPos = 0;

@@ -131,7 +131,8 @@ String BreadcrumbText(const KvAssetEntry& record, const bx3::Document* document)
     chain = chain.empty() ? element->GetName().Std() : element->GetName().Std() + "/" + chain;
   }
   if (owner && owner != ownerMain && !record.hostDescId.IsEmpty()) {
-    if (const bx3::ParamDescription* parameter = bx3::FindParamDescription(owner->GetType(), record.hostDescId[0].id)) {
+    if (const bx3::ParamDescription* parameter =
+            bx3::FindParamDescription(owner->GetType(), record.hostDescId.First().id)) {
       chain += (chain.empty() ? "" : "/") + std::string(parameter->name);
     }
   }

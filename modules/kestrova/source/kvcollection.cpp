@@ -93,7 +93,9 @@ bool KvCollection::BuildAssetArray(bx3::Document* document) {
     probeQueue_ = std::move(*queue);
   }
   std::shared_ptr<KvProbeBatch> batch = MakeProbeBatch();
-  rowPaths_.clear();
+  // What the walk needed is let go of before the rows are sorted and probed.
+  pathResolver_.ReleaseItems();
+  std::vector<const KvPathCacheEntry*>().swap(rowPaths_);
   return StartProbeJobs(probeQueue_, std::move(batch), GetWeakRef(), generation_, liveGeneration_).HasValue();
 }
 

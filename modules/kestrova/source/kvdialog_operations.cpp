@@ -127,7 +127,7 @@ void KestrovaDialog::ClearAssets(bx3::Document* document) {
     if (auto* take = dynamic_cast<bx3::Take*>(row.takeLink.Resolve(document))) {
       // A take's override goes, not the element it overrides.
       document->AddUndo(bx3::kUndoChange, take);
-      take->RemoveOverride(owner, row.hostDescId.IsEmpty() ? 0 : row.hostDescId[0].id);
+      take->RemoveOverride(owner, row.hostDescId.IsEmpty() ? 0 : row.hostDescId.First().id);
     } else if (owner->GetType() == kBitmapShader || owner->GetType() == kFileTrack) {
       document->AddUndo(bx3::kUndoDelete, owner);
       if (main && main != owner) main->Message(bx3::kMsgUpdate);
@@ -142,10 +142,10 @@ void KestrovaDialog::ClearAssets(bx3::Document* document) {
       bx3::SendNodeRequest(*owner, bx3::kNodeRequestClearCache);
       bx3::CallCommand(bx3::kCmdClearSimulationCaches);
     } else if (!row.hostDescId.IsEmpty()) {
-      const bx3::ParamValue* value = owner->GetParameter(row.hostDescId[0].id);
+      const bx3::ParamValue* value = owner->GetParameter(row.hostDescId.First().id);
       if (!value || !std::holds_alternative<bx3::Filename>(*value)) continue;
       document->AddUndo(bx3::kUndoChange, owner);
-      owner->SetParameter(row.hostDescId[0].id, bx3::ParamValue());
+      owner->SetParameter(row.hostDescId.First().id, bx3::ParamValue());
       if (owner->GetType() == kIlluminationCacheEffect) owner->SetParameter(3809, int32_t{1});
     }
   }

@@ -42,6 +42,8 @@ class KvPathResolver {
   void Finish();
   // The items of the last run, in the order they were added.
   const std::vector<Item>& Items() const { return items_; }
+  // Lets go of the items once they are no longer read.
+  void ReleaseItems() { std::vector<Item>().swap(items_); }
 
  private:
   static constexpr uint32_t kFinished = 0x8000'0000u;

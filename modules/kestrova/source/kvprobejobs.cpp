@@ -1,5 +1,7 @@
 #include "kvprobejobs.h"
 
+#include <algorithm>
+
 #include "brantic/mainthread.h"
 #include "kvcollection.h"
 #include "kvprobe.h"
@@ -25,6 +27,14 @@ void KvProbeBatch::IndexRowsByFile() {
   for (const Row& row : rows) rowsOfFile[next[row.file]++] = row.identity;
 }
 
+size_t ProbeChunkSize(size_t files, size_t workers) {
+  // Enough chunks for every worker to stay busy while slow files hold one of them up, and no
+  // more than a few dozen files in one: results reach the window chunk by chunk.
+  const size_t perWorker = 8;
+  const size_t chunks = std::max<size_t>(1, workers) * perWorker;
+  return std::clamp<size_t>((files + chunks - 1) / chunks, 1, 32);
+}
+
 brantic::Result<void> StartProbeJobs(const std::shared_ptr<brantic::JobQueue>& queue,
                                      std::shared_ptr<const KvProbeBatch> batch,
                                      brantic::WeakRef<KvCollection> collection, uint64_t generation,
@@ -34,21 +44,37 @@ brantic::Result<void> StartProbeJobs(const std::shared_ptr<brantic::JobQueue>& q
   }
   auto spawn =
       brantic::ClosureJob<void>::Create([queue, batch, collection, generation, live = std::move(liveGeneration)] {
-        std::vector<std::shared_ptr<brantic::JobInterface>> jobs;
-        jobs.reserve(batch->files.size());
+        // Only files with rows of their own are probed.
+        std::vector<uint32_t> toProbe;
+        toProbe.reserve(batch->files.size());
         for (size_t file = 0; file < batch->files.size(); ++file) {
-          if (batch->fileRowBegin[file] == batch->fileRowBegin[file + 1]) continue;  // no row of its own
-          // The job owns its copy of the file's row; only the GUI thread touches the collection.
-          auto job = brantic::ClosureJob<void>::Create([batch, file, collection, generation, live] {
-            if (live->load(std::memory_order_relaxed) != generation) return;
-            KvAssetEntry copy = batch->MakeRow(file);
-            ProbeAssetFile(copy);
-            // Only what the probe found travels back: many results may wait for the GUI thread.
-            brantic::ExecuteOnMainThread([batch, file, collection, found = KvProbeResult::Of(copy), generation] {
+          if (batch->fileRowBegin[file] != batch->fileRowBegin[file + 1]) toProbe.push_back(uint32_t(file));
+        }
+        auto order = std::make_shared<const std::vector<uint32_t>>(std::move(toProbe));
+        const size_t chunk = ProbeChunkSize(order->size(), size_t(std::max(1, queue->ThreadCount())));
+        std::vector<std::shared_ptr<brantic::JobInterface>> jobs;
+        jobs.reserve((order->size() + chunk - 1) / chunk);
+        for (size_t begin = 0; begin < order->size(); begin += chunk) {
+          const size_t end = std::min(order->size(), begin + chunk);
+          // The job probes its own copies of the files' rows; only the GUI thread touches the
+          // collection.
+          auto job = brantic::ClosureJob<void>::Create([batch, order, begin, end, collection, generation, live] {
+            std::vector<std::pair<uint32_t, KvProbeResult>> found;
+            found.reserve(end - begin);
+            for (size_t at = begin; at < end; ++at) {
+              if (live->load(std::memory_order_relaxed) != generation) return;
+              KvAssetEntry copy = batch->MakeRow((*order)[at]);
+              ProbeAssetFile(copy);
+              // Only what the probe found travels back: many results may wait for the GUI thread.
+              found.emplace_back((*order)[at], KvProbeResult::Of(copy));
+            }
+            brantic::ExecuteOnMainThread([batch, collection, found = std::move(found), generation] {
               auto locked = collection.Lock();
               if (!locked) return;
-              for (uint32_t i = batch->fileRowBegin[file]; i < batch->fileRowBegin[file + 1]; ++i) {
-                locked->StoreProbeResult(generation, batch->rowsOfFile[i], found);
+              for (const auto& [file, result] : found) {
+                for (uint32_t i = batch->fileRowBegin[file]; i < batch->fileRowBegin[file + 1]; ++i) {
+                  locked->StoreProbeResult(generation, batch->rowsOfFile[i], result);
+                }
               }
             });
           });

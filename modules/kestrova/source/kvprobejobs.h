@@ -1,5 +1,5 @@
-// The probing jobs of one collection: one job per file to probe, each on a copy of what the
-// probe reads, with the result handed back on the GUI thread to every row of that file.
+// The probing jobs of one collection: each job probes a few files, each on a copy of what the
+// probe reads, and hands the results back on the GUI thread to every row of those files.
 #pragma once
 
 #include <atomic>
@@ -45,10 +45,13 @@ struct KvProbeBatch {
 // probe: their results would be dropped.
 using KvLiveGeneration = std::shared_ptr<const std::atomic<uint64_t>>;
 
-// Queues one job per file of `batch` with rows on `queue`, made by a first job on the queue so that the
-// calling thread does not spend its time on them. Each result goes to the collection's
-// StoreProbeResult with `generation` for every row of its file, unless the collection is gone.
-// Call IndexRowsByFile first. Any thread.
+// Files probed by one job when `files` are shared by `workers` threads.
+size_t ProbeChunkSize(size_t files, size_t workers);
+
+// Queues jobs for the files of `batch` with rows on `queue` (ProbeChunkSize files each), made
+// by a first job on the queue so that the calling thread does not spend its time on them.
+// Each result goes to the collection's StoreProbeResult with `generation` for every row of its
+// file, unless the collection is gone. Call IndexRowsByFile first. Any thread.
 brantic::Result<void> StartProbeJobs(const std::shared_ptr<brantic::JobQueue>& queue,
                                      std::shared_ptr<const KvProbeBatch> batch,
                                      brantic::WeakRef<KvCollection> collection, uint64_t generation,

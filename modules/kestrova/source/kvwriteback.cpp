@@ -72,7 +72,7 @@ class SceneWriter {
 
  private:
   const bx3::Filename& Path() const { return row_.assetPath; }
-  int32_t ParamId() const { return row_.hostDescId.IsEmpty() ? 0 : row_.hostDescId[0].id; }
+  int32_t ParamId() const { return row_.hostDescId.IsEmpty() ? 0 : row_.hostDescId.First().id; }
   void RecordUndo(Element& element) {
     if (addUndo_) document_.AddUndo(bx3::kUndoChange, &element);
   }
@@ -80,7 +80,7 @@ class SceneWriter {
   bool WriteTakeOverride(Element* owner) {
     auto* take = dynamic_cast<bx3::Take*>(row_.takeLink.Resolve(&document_));
     if (!take || !owner || row_.hostDescId.IsEmpty()) return false;
-    int32_t dataType = row_.hostDescId[0].dataType;
+    int32_t dataType = row_.hostDescId.First().dataType;
     if (dataType == bx3::kDataTypeNone) {
       // The row's parameter was not described for its element: the override's value tells.
       const bx3::TakeOverride* current = take->FindOverride(owner, ParamId());
