@@ -8,7 +8,7 @@ namespace brantic {
 
 const std::string& String::Std() const {
   static const std::string empty;
-  return text_ ? *text_ : empty;
+  return block_ ? block_->text : empty;
 }
 
 int64_t String::Find(std::string_view what, int64_t start) const {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 #include "brantic/enumeration.h"
 #include "brantic/string.h"
 
@@ -20,6 +23,29 @@ TEST(StringTest, FindSubstringReplace) {
   EXPECT_EQ(text.Replace("", "x"), text);
   EXPECT_LT(String("a").Compare(String("b")), 0);
   EXPECT_EQ(String(""), String());
+}
+
+// Copies share one text across threads; the last one to go frees it (the address and thread
+// sanitizers check the counting).
+TEST(StringTest, CopiesOnManyThreadsShareOneText) {
+  const brantic::String original(std::string(100, 'x'));
+  brantic::String assigned = original;
+  const brantic::String& same = assigned;
+  assigned = same;  // assigning a string to itself keeps its text
+  EXPECT_EQ(assigned.View().data(), original.View().data());
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&original] {
+      std::vector<brantic::String> copies;
+      for (int i = 0; i < 10000; ++i) copies.push_back(original);
+      for (auto& copy : copies) EXPECT_EQ(copy.Length(), 100);
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  brantic::String moved = std::move(assigned);
+  EXPECT_TRUE(assigned.IsEmpty());  // NOLINT(bugprone-use-after-move): a moved-from string is empty
+  EXPECT_EQ(moved, original);
+  EXPECT_TRUE(brantic::String(std::string()).IsEmpty());
 }
 
 TEST(StringTest, IntegerConversions) {

@@ -1,6 +1,7 @@
 // Shared immutable strings. Any thread (values are immutable; copies share the text).
 #pragma once
 
+#include <atomic>
 #include <compare>
 #include <cstdint>
 #include <memory>
@@ -17,13 +18,24 @@ class String {
 
   String() = default;
   String(const char* text) : String(std::string_view(text ? text : "")) {}
-  String(std::string_view text) : text_(text.empty() ? nullptr : std::make_shared<const std::string>(text)) {}
-  String(std::string&& text) : text_(text.empty() ? nullptr : std::make_shared<const std::string>(std::move(text))) {}
+  String(std::string_view text) : block_(text.empty() ? nullptr : new Block(std::string(text))) {}
+  String(std::string&& text) : block_(text.empty() ? nullptr : new Block(std::move(text))) {}
   String(const std::string& text) : String(std::string_view(text)) {}
+  String(const String& other) noexcept : block_(other.block_) { Retain(); }
+  String(String&& other) noexcept : block_(other.block_) { other.block_ = nullptr; }
+  String& operator=(const String& other) noexcept {
+    String(other).Swap(*this);
+    return *this;
+  }
+  String& operator=(String&& other) noexcept {
+    String(std::move(other)).Swap(*this);
+    return *this;
+  }
+  ~String() { Release(); }
 
-  bool IsEmpty() const { return !text_; }
-  int64_t Length() const { return text_ ? static_cast<int64_t>(text_->size()) : 0; }
-  std::string_view View() const { return text_ ? std::string_view(*text_) : std::string_view(); }
+  bool IsEmpty() const { return !block_; }
+  int64_t Length() const { return block_ ? static_cast<int64_t>(block_->text.size()) : 0; }
+  std::string_view View() const { return block_ ? std::string_view(block_->text) : std::string_view(); }
   const std::string& Std() const;
   const char* CStr() const { return Std().c_str(); }
   operator std::string_view() const { return View(); }
@@ -51,7 +63,22 @@ class String {
   static String FromInt(int64_t value, int32_t digits = 0);
 
  private:
-  std::shared_ptr<const std::string> text_;
+  // The text and how many strings share it: one allocation per text, and a string is one
+  // pointer (scenes and inspector rows hold hundreds of thousands of them).
+  struct Block {
+    explicit Block(std::string&& value) : text(std::move(value)) {}
+    mutable std::atomic<size_t> references{1};
+    const std::string text;
+  };
+  void Retain() const noexcept {
+    if (block_) block_->references.fetch_add(1, std::memory_order_relaxed);
+  }
+  void Release() noexcept {
+    if (block_ && block_->references.fetch_sub(1, std::memory_order_acq_rel) == 1) delete block_;
+  }
+  void Swap(String& other) noexcept { std::swap(block_, other.block_); }
+
+  const Block* block_ = nullptr;
 };
 
 inline std::string operator+(const std::string& a, const String& b) { return a + std::string(b.View()); }
