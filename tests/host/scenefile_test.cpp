@@ -33,12 +33,27 @@ TEST_F(SceneFileTest, BadFilesAreRefusedWithFilePositionAndProblem) {
       {"{\"format\": \"bx3-scene\",\n \"version\": 1,,}", "bad.bx3: line 2, column 15: not a valid scene file"},
       {R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 1, "type": "teapot"}]})",
        "bad.bx3: /objects/0/type: unknown element type \"teapot\""},
+      // Ids far beyond the file's size are kept apart from the near ones, with the same checks.
+      {R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 9000000000, "type": "object.null"},
+          {"id": 9000000000, "type": "object.null"}]})",
+       "bad.bx3: /objects/1/id: duplicate id 9000000000"},
+      {R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 3, "type": "object.null", "layer": 9000000000}]})",
+       "bad.bx3: /objects/0/layer: dangling link to element 9000000000"},
+      {R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 3, "type": "object.null", "layer": 4095}]})",
+       "bad.bx3: /objects/0/layer: dangling link to element 4095"},
   };
   for (const auto& [text, message] : cases) {
     auto document = ParseDocument(text, "bad.bx3");
     ASSERT_FALSE(document.HasValue()) << text;
     EXPECT_NE(document.GetError().Message().find(message), std::string::npos) << document.GetError().Message();
   }
+  // Links to far and near ids find their elements.
+  auto linked = ParseDocument(
+      R"({"format": "bx3-scene", "version": 1, "layers": [{"id": 9000000000, "type": "layer"}, {"id": 2, "type": "layer"}],
+          "objects": [{"id": 4097, "type": "object.null", "layer": 9000000000},
+                      {"id": 1, "type": "object.null", "layer": 2}]})",
+      "linked.bx3");
+  ASSERT_TRUE(linked.HasValue()) << linked.GetError().Message();
   EXPECT_FALSE(LoadDocument(folder_).HasValue());  // a folder is not a scene
   EXPECT_FALSE(LoadDocument(folder_ + "/missing.bx3").HasValue());
 }

@@ -1,22 +1,15 @@
-// Reading .bx3 scene files.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+// Parsing .bx3 scene files.
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cstdlib>
 #include <functional>
-#include <new>
 #include <optional>
 #include <unordered_map>
 #include <utility>
 #include <variant>
 
 #include "bx3/scenefile.h"
+#include "file_id_index.h"
 #include "json_reader.h"
-#include "main_thread_check.h"
 #include "scenefile_common.h"
 
 namespace bx3 {
@@ -62,7 +55,7 @@ class SceneReader : JsonReader {
     // An element takes at least this many bytes of text; room made ahead spares the indexes
     // growing again and again in a large scene.
     const size_t expected = std::min<size_t>(text.size() / 64, size_t(1) << 22);
-    byFileId_.reserve(expected);
+    byFileId_.Reserve(expected);
     document_->ReserveElements(expected);
   }
 
@@ -112,10 +105,9 @@ class SceneReader : JsonReader {
       Fail("/version", "unsupported version (this host reads 1 to " + std::to_string(kSceneFormatVersion) + ")");
     ResolveLinks();
     for (const Active& active : actives) {
-      const auto found = byFileId_.find(active.link.fileId);
-      if (found == byFileId_.end())
-        Fail(active.link.position, "no element with id " + std::to_string(active.link.fileId));
-      active.set(*document_, found->second);
+      const std::optional<Element*> found = byFileId_.Find(active.link.fileId);
+      if (!found) Fail(active.link.position, "no element with id " + std::to_string(active.link.fileId));
+      active.set(*document_, *found);
     }
     document_->MarkSaved();
   }
@@ -144,26 +136,29 @@ class SceneReader : JsonReader {
 
   LinkRef ReadLink(const char* problem) { return LinkRef{Integer(problem), Where()}; }
 
-  // Notes the id where it is read, so that a duplicate is reported where it stands in the file.
-  void NoteId(int64_t fileId, Element* element) {
-    const auto [at, added] = byFileId_.emplace(fileId, element);
-    Expect(added, "duplicate id " + std::to_string(fileId));
+  // Notes the id where it is read, so that a duplicate is reported where it stands in the file;
+  // answers where the element of that id goes once it is made.
+  Element** NoteId(int64_t fileId, Element* element) {
+    Element** slot = byFileId_.Note(fileId);
+    if (!slot) Fail(Where(), "duplicate id " + std::to_string(fileId));
+    *slot = element;
+    return slot;
   }
 
   std::unique_ptr<Element> ReadElement(int depth) {
     // Element trees are built recursively; a hostile file must not exhaust the stack.
-    Expect(depth < kMaxNesting, "elements nested deeper than " + std::to_string(kMaxNesting) + " levels");
+    if (depth >= kMaxNesting) Fail(Where(), "elements nested deeper than " + std::to_string(kMaxNesting) + " levels");
     std::optional<int64_t> fileId;
     const TypeInfo* info = nullptr;
     OwnData own;
     std::vector<std::unique_ptr<Element>> children;
     uint32_t seen = 0;
-    const std::string where = Where();
+    Element** byId = nullptr;
     Members("an element must be an object", [&](std::string_view key) {
       if (key == "id") {
         Once(seen, kMemberId);
         fileId = Integer("needs a positive integer id", 1);
-        NoteId(*fileId, nullptr);
+        byId = NoteId(*fileId, nullptr);
       } else if (key == "type") {
         Once(seen, kMemberType);
         info = ReadElementType();
@@ -174,10 +169,11 @@ class SceneReader : JsonReader {
         Skip();
       }
     });
-    if (!fileId) Fail(where + "/id", "needs a positive integer id");
-    if (!info) Fail(where + "/type", "needs a type name");
+    // The members are read: the position is the element's again.
+    if (!fileId) Fail(Where() + "/id", "needs a positive integer id");
+    if (!info) Fail(Where() + "/type", "needs a type name");
     std::unique_ptr<Element> element = CreateElement(info->id);
-    byFileId_[*fileId] = element.get();
+    *byId = element.get();
     Apply(std::move(own), *element);
     for (auto& child : children) element->InsertChild(std::move(child));
     return element;
@@ -186,10 +182,11 @@ class SceneReader : JsonReader {
   const TypeInfo* ReadElementType() {
     const std::string_view name = Text("needs a type name");
     const TypeInfo* info = FindTypeByName(name);
-    Expect(info != nullptr, "unknown element type \"" + std::string(name) + "\"");
-    Expect(info->category != TypeCategory::Document && info->category != TypeCategory::Head &&
-               info->category != TypeCategory::Take,
-           "\"" + std::string(info->name) + "\" cannot stand here");
+    if (!info) Fail(Where(), "unknown element type \"" + std::string(name) + "\"");
+    if (info->category == TypeCategory::Document || info->category == TypeCategory::Head ||
+        info->category == TypeCategory::Take) {
+      Fail(Where(), "\"" + std::string(info->name) + "\" cannot stand here");
+    }
     return info;
   }
 
@@ -212,6 +209,7 @@ class SceneReader : JsonReader {
       own.layer = ReadLink("a link must be an element id");
     } else if (key == "params") {
       Once(seen, kMemberParams);
+      own.params.reserve(8);  // most elements hold a few: one allocation instead of several
       Members("must be an object of parameters", [&](std::string_view paramKey) {
         const int32_t paramId = ParseParamId(paramKey);
         ReadValue value = ReadParam();
@@ -424,7 +422,7 @@ class SceneReader : JsonReader {
   static constexpr size_t kMaxInterned = 256;
 
   std::unique_ptr<Document> document_;
-  std::unordered_map<int64_t, Element*> byFileId_;
+  FileIdIndex byFileId_;
   std::unordered_map<std::string_view, brantic::String> interned_;
   // In the file's order, which keeps the result deterministic: link values of overrides are
   // set before the override that holds them.
@@ -549,11 +547,9 @@ void SceneReader::ReadOverride(Take& take) {
 
 void SceneReader::ResolveLinks() {
   for (PendingLink& pending : pending_) {
-    const auto found = byFileId_.find(pending.link.fileId);
-    if (found == byFileId_.end()) {
-      Fail(pending.link.position, "dangling link to element " + std::to_string(pending.link.fileId));
-    }
-    if (const char* problem = pending.apply(found->second)) Fail(pending.link.position, problem);
+    const std::optional<Element*> found = byFileId_.Find(pending.link.fileId);
+    if (!found) Fail(pending.link.position, "dangling link to element " + std::to_string(pending.link.fileId));
+    if (const char* problem = pending.apply(*found)) Fail(pending.link.position, problem);
   }
 }
 
@@ -576,47 +572,6 @@ brantic::Result<std::unique_ptr<Document>> ParseDocument(std::string_view text, 
   } catch (const std::exception& error) {
     return brantic::IllegalArgumentError(source + ": " + error.what());
   }
-}
-
-brantic::Result<std::unique_ptr<Document>> LoadDocument(const std::string& path) {
-  BX3_MAIN_THREAD_ONLY();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return brantic::IoError(path + (errno == ENOENT ? ": no such file" : ": cannot open the file"));
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return brantic::IoError(path + ": not a regular file");
-  }
-  // Read into one buffer of the file's size: a large scene is not held twice.
-  const size_t size = size_t(info.st_size);
-  std::unique_ptr<char[]> content(new (std::nothrow) char[size ? size : 1]);
-  if (!content) {
-    ::close(fd);
-    return brantic::OutOfMemoryError(path + ": out of memory while reading");
-  }
-  size_t done = 0;
-  while (done < size) {
-    const ssize_t count = ::read(fd, content.get() + done, size - done);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) break;
-    done += size_t(count);
-  }
-  const bool complete = done == size;
-  ::close(fd);
-  if (!complete) return brantic::IoError(path + ": cannot read the file");
-  auto document = ParseDocument(std::string_view(content.get(), size), path);
-  content.reset();
-  if (!document) return document;
-  std::string absolute = path;
-  if (!absolute.empty() && absolute.front() != '/') {
-    if (char* cwd = ::getcwd(nullptr, 0)) {
-      absolute = std::string(cwd) + "/" + path;
-      std::free(cwd);
-    }
-  }
-  (*document)->SetFilename(Filename(brantic::NormalizePathText(absolute)));
-  (*document)->MarkSaved();
-  return document;
 }
 
 }  // namespace bx3
