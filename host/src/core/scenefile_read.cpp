@@ -1,6 +1,5 @@
 // Parsing .bx3 scene files.
 #include <algorithm>
-#include <charconv>
 #include <functional>
 #include <optional>
 #include <unordered_map>
@@ -9,20 +8,17 @@
 
 #include "bx3/scenefile.h"
 #include "file_id_index.h"
-#include "json_reader.h"
 #include "scenefile_common.h"
+#include "scenefile_values.h"
 
 namespace bx3 {
 
 namespace {
 
 using brantic::JsonKind;
-
-// A link read from the file: the id of the element it names, resolved once the whole file is read.
-struct LinkRef {
-  int64_t fileId = 0;
-  std::string position;
-};
+using scenefile::LinkRef;
+using scenefile::ReadValue;
+using scenefile::SceneValueReader;
 
 // What an element holds of its own, read before the element is made (its type may come last).
 struct OwnData {
@@ -32,9 +28,6 @@ struct OwnData {
   std::vector<std::pair<int32_t, LinkRef>> linkParams;
   std::vector<brantic::NodeGraph> graphs;
 };
-
-// A parameter's value, or the link it holds until links are resolved.
-using ReadValue = std::variant<ParamValue, LinkRef>;
 
 // Members an object may hold once.
 enum MemberBit : uint32_t {
@@ -49,9 +42,9 @@ enum MemberBit : uint32_t {
   kMemberOverrides = 1u << 8,
 };
 
-class SceneReader : JsonReader {
+class SceneReader : SceneValueReader {
  public:
-  explicit SceneReader(std::string_view text) : JsonReader(text), document_(std::make_unique<Document>()) {
+  explicit SceneReader(std::string_view text) : SceneValueReader(text), document_(std::make_unique<Document>()) {
     // An element takes at least this many bytes of text; room made ahead spares the indexes
     // growing again and again in a large scene.
     const size_t expected = std::min<size_t>(text.size() / 64, size_t(1) << 22);
@@ -133,8 +126,6 @@ class SceneReader : JsonReader {
     Expect((seen & bit) == 0, "appears twice");
     seen |= bit;
   }
-
-  LinkRef ReadLink(const char* problem) { return LinkRef{Integer(problem), Where()}; }
 
   // Notes the id where it is read, so that a duplicate is reported where it stands in the file;
   // answers where the element of that id goes once it is made.
@@ -255,152 +246,6 @@ class SceneReader : JsonReader {
     for (brantic::NodeGraph& graph : own.graphs) element.SetNodeGraph(std::move(graph));
   }
 
-  // Names and file names repeat across a scene (many shaders of one name, many uses of one
-  // picture); each distinct text is held once.
-  brantic::String Intern(std::string_view text) {
-    if (text.size() > kMaxInterned) return brantic::String(text);
-    const auto found = interned_.find(text);
-    if (found != interned_.end()) return found->second;
-    brantic::String held(text);
-    interned_.emplace(held.View(), held);
-    return held;
-  }
-
-  int32_t ParseParamId(std::string_view key) {
-    int32_t plain = 0;
-    const auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), plain);
-    if (error == std::errc() && end == key.data() + key.size()) return plain;
-    auto id = brantic::String(std::string(key)).ToInt64();
-    Expect(id.HasValue() && *id >= INT32_MIN && *id <= INT32_MAX, "parameter keys are 32-bit integers");
-    return static_cast<int32_t>(*id);
-  }
-
-  // Reads {"file": "..."} and the other typed forms; a link stays a reference until all is read.
-  ReadValue ReadParam() {
-    ReadValue result;
-    OneMember("a parameter is an object with one typed value, such as {\"file\": \"a.png\"}",
-              [&](std::string_view kind) {
-                if (kind == "bool") {
-                  result = ParamValue(Bool("must be true or false"));
-                } else if (kind == "int") {
-                  result = ParamValue(static_cast<int32_t>(Integer("must be a 32-bit integer", INT32_MIN, INT32_MAX)));
-                } else if (kind == "float") {
-                  result = ParamValue(Number("must be a number"));
-                } else if (kind == "time") {
-                  result = ParamValue(ReadTime());
-                } else if (kind == "string") {
-                  result = ParamValue(brantic::String(std::string(Text("must be a text"))));
-                } else if (kind == "file") {
-                  result = ParamValue(Filename(Intern(Text("must be a file name text"))));
-                } else if (kind == "url") {
-                  result = ParamValue(brantic::Url::FromString(std::string(Text("must be a URL text"))));
-                } else if (kind == "link") {
-                  // A link to an element outside the file was saved as null: it reads back empty.
-                  if (Null()) {
-                    result = ParamValue(ElementLink());
-                  } else {
-                    result = ReadLink("a link must be an element id");
-                  }
-                } else {
-                  Fail(Where(), "unknown value type \"" + std::string(kind) + "\"");
-                }
-              });
-    return result;
-  }
-
-  brantic::TimeValue ReadTime() {
-    static const char* const kProblem = "a time is [numerator, positive denominator]";
-    int64_t parts[2] = {0, 0};
-    size_t count = 0;
-    Items(kProblem, [&](size_t index) {
-      Expect(index < 2, kProblem);
-      parts[index] = Integer(kProblem);
-      count = index + 1;
-    });
-    Expect(count == 2 && parts[1] > 0, kProblem);
-    return brantic::TimeValue(parts[0], parts[1]);
-  }
-
-  brantic::NodeGraph ReadGraph() {
-    std::optional<brantic::Id> space;
-    struct ReadNodeEntry {
-      brantic::Node node;
-      std::string position;
-    };
-    std::vector<ReadNodeEntry> nodes;
-    const std::string where = Where();
-    Members("must be an object", [&](std::string_view key) {
-      if (key == "space") {
-        const std::string_view text = Text("needs a node space identifier");
-        Expect(!text.empty(), "needs a node space identifier");
-        space = brantic::Id(std::string(text));
-      } else if (key == "nodes") {
-        Items("must be an array", [&](size_t) { nodes.push_back({ReadNode(), Where()}); });
-      } else {
-        Skip();
-      }
-    });
-    if (!space) Fail(where + "/space", "needs a node space identifier");
-    brantic::NodeGraph graph(*space);
-    for (ReadNodeEntry& entry : nodes) {
-      if (graph.FindNode(entry.node.path) != nullptr) {
-        Fail(entry.position + "/path", "duplicate node path \"" + entry.node.path.Text().Std() + "\"");
-      }
-      graph.AddNode(std::move(entry.node)).HasValue();
-    }
-    return graph;
-  }
-
-  brantic::Node ReadNode() {
-    std::optional<brantic::NodePath> path;
-    brantic::Node node{{}, {}, {}};
-    const std::string where = Where();
-    Members("a node must be an object", [&](std::string_view key) {
-      if (key == "path") {
-        auto parsed = brantic::NodePath::FromText(Text("needs a node path"));
-        Expect(parsed.HasValue() && !parsed->IsEmpty(), "is not a node path");
-        path = *parsed;
-      } else if (key == "type") {
-        node.type = brantic::Id(std::string(Text("must be a text")));
-      } else if (key == "ports") {
-        Members("must be an object", [&](std::string_view port) {
-          brantic::Id id{std::string(port)};
-          node.ports.emplace(std::move(id), ReadPortValue());
-        });
-      } else {
-        Skip();
-      }
-    });
-    if (!path) Fail(where + "/path", "needs a node path");
-    node.path = *path;
-    return node;
-  }
-
-  brantic::PortValue ReadPortValue() {
-    brantic::PortValue value;
-    OneMember("a port value is an object with one typed value", [&](std::string_view kindView) {
-      const std::string kind(kindView);
-      const std::string problem = "not a port value of type \"" + kind + "\"";
-      const JsonKind next = Peek();
-      if (kind == "bool" && next == JsonKind::Bool) {
-        value = Bool(problem.c_str());
-      } else if (kind == "int" && next == JsonKind::Number) {
-        value = Integer(problem.c_str());
-      } else if (kind == "float" && next == JsonKind::Number) {
-        value = Number(problem.c_str());
-      } else if (kind == "string" && next == JsonKind::String) {
-        value = brantic::String(std::string(Text(problem.c_str())));
-      } else if (kind == "url" && next == JsonKind::String) {
-        value = brantic::Url::FromString(std::string(Text(problem.c_str())));
-      } else if (kind == "time") {
-        value = ReadTime();
-      } else {
-        Fail(Where(), problem);
-      }
-    });
-    return value;
-  }
-
   void ReadPreview() {
     bool png = false;
     const std::string where = Where();
@@ -419,11 +264,9 @@ class SceneReader : JsonReader {
   void ResolveLinks();
 
   static constexpr int kMaxNesting = 1000;
-  static constexpr size_t kMaxInterned = 256;
 
   std::unique_ptr<Document> document_;
   FileIdIndex byFileId_;
-  std::unordered_map<std::string_view, brantic::String> interned_;
   // In the file's order, which keeps the result deterministic: link values of overrides are
   // set before the override that holds them.
   std::vector<PendingLink> pending_;
