@@ -47,15 +47,27 @@ TEST_F(SceneFileTest, BadFilesAreRefusedWithFilePositionAndProblem) {
     ASSERT_FALSE(document.HasValue()) << text;
     EXPECT_NE(document.GetError().Message().find(message), std::string::npos) << document.GetError().Message();
   }
-  // Links to far and near ids find their elements.
+  EXPECT_FALSE(LoadDocument(folder_).HasValue());  // a folder is not a scene
+  EXPECT_FALSE(LoadDocument(folder_ + "/missing.bx3").HasValue());
+}
+
+// Ids near the file's size sit in an array, far ones elsewhere; links find both.
+TEST_F(SceneFileTest, FarAndNestedIdsFindTheirElements) {
   auto linked = ParseDocument(
       R"({"format": "bx3-scene", "version": 1, "layers": [{"id": 9000000000, "type": "layer"}, {"id": 2, "type": "layer"}],
           "objects": [{"id": 4097, "type": "object.null", "layer": 9000000000},
                       {"id": 1, "type": "object.null", "layer": 2}]})",
       "linked.bx3");
   ASSERT_TRUE(linked.HasValue()) << linked.GetError().Message();
-  EXPECT_FALSE(LoadDocument(folder_).HasValue());  // a folder is not a scene
-  EXPECT_FALSE(LoadDocument(folder_ + "/missing.bx3").HasValue());
+  EXPECT_NE((*linked)->GetBranch(Branch::Objects)->GetChildren()[0]->GetLayer(), nullptr);
+  // An element is made after its children: the ids they bring on the way must not lose it.
+  auto parent = ParseDocument(
+      R"({"format": "bx3-scene", "version": 1, "activeObject": 1,
+          "objects": [{"id": 1, "type": "object.null", "children": [{"id": 4000, "type": "object.null"}]}]})",
+      "parent.bx3");
+  ASSERT_TRUE(parent.HasValue()) << parent.GetError().Message();
+  ASSERT_NE((*parent)->GetActiveObject(), nullptr);
+  EXPECT_EQ((*parent)->GetActiveObject()->GetChildren().size(), 1u);
 }
 
 TEST_F(SceneFileTest, RoundTripIsLosslessAndByteStable) {

@@ -21,20 +21,28 @@ class FileIdIndex {
     noted_.reserve(expected);
     denseLimit_ = std::max<int64_t>(int64_t(expected) * 2, 4096);
   }
-  // Where the element of `id` goes, or null when the id was noted before.
-  Element** Note(int64_t id) {
+  // Notes that `id` stands in the file; false when it was noted before.
+  bool Note(int64_t id) {
     if (id >= 0 && id < denseLimit_) {
       const size_t at = size_t(id);
       if (at >= dense_.size()) {
         dense_.resize(at + 1, nullptr);
         noted_.resize(at + 1, false);
       }
-      if (noted_[at]) return nullptr;
+      if (noted_[at]) return false;
       noted_[at] = true;
-      return &dense_[at];
+      return true;
     }
-    const auto [entry, added] = sparse_.emplace(id, nullptr);
-    return added ? &entry->second : nullptr;
+    return sparse_.emplace(id, nullptr).second;
+  }
+  // Gives a noted id its element, once that is made. (Elements are made after their children,
+  // whose ids are noted in between: a place in the array would not stay where it was.)
+  void Set(int64_t id, Element* element) {
+    if (id >= 0 && id < denseLimit_) {
+      if (size_t(id) < dense_.size()) dense_[size_t(id)] = element;
+      return;
+    }
+    if (const auto found = sparse_.find(id); found != sparse_.end()) found->second = element;
   }
   // The element of `id` once it is made (null before), or nullopt when the id was never noted.
   std::optional<Element*> Find(int64_t id) const {

@@ -127,13 +127,10 @@ class SceneReader : SceneValueReader {
     seen |= bit;
   }
 
-  // Notes the id where it is read, so that a duplicate is reported where it stands in the file;
-  // answers where the element of that id goes once it is made.
-  Element** NoteId(int64_t fileId, Element* element) {
-    Element** slot = byFileId_.Note(fileId);
-    if (!slot) Fail(Where(), "duplicate id " + std::to_string(fileId));
-    *slot = element;
-    return slot;
+  // Notes the id where it is read, so that a duplicate is reported where it stands in the file.
+  void NoteId(int64_t fileId, Element* element) {
+    if (!byFileId_.Note(fileId)) Fail(Where(), "duplicate id " + std::to_string(fileId));
+    byFileId_.Set(fileId, element);
   }
 
   std::unique_ptr<Element> ReadElement(int depth) {
@@ -144,12 +141,11 @@ class SceneReader : SceneValueReader {
     OwnData own;
     std::vector<std::unique_ptr<Element>> children;
     uint32_t seen = 0;
-    Element** byId = nullptr;
     Members("an element must be an object", [&](std::string_view key) {
       if (key == "id") {
         Once(seen, kMemberId);
         fileId = Integer("needs a positive integer id", 1);
-        byId = NoteId(*fileId, nullptr);
+        NoteId(*fileId, nullptr);
       } else if (key == "type") {
         Once(seen, kMemberType);
         info = ReadElementType();
@@ -164,7 +160,7 @@ class SceneReader : SceneValueReader {
     if (!fileId) Fail(Where() + "/id", "needs a positive integer id");
     if (!info) Fail(Where() + "/type", "needs a type name");
     std::unique_ptr<Element> element = CreateElement(info->id);
-    *byId = element.get();
+    byFileId_.Set(*fileId, element.get());
     Apply(std::move(own), *element);
     for (auto& child : children) element->InsertChild(std::move(child));
     return element;
