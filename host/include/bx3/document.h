@@ -73,7 +73,7 @@ class Document final : public Element {
   // Every element below the lists, depth first, lists in Branch order.
   template <typename Visit>
   void ForEachElement(Visit&& visit) const {
-    for (Element* head : heads_) VisitTree(*head, visit);
+    for (Element* head : heads_) VisitElementsBelow(*head, visit);
   }
 
   // --- state
@@ -122,23 +122,6 @@ class Document final : public Element {
   struct UndoRecord;
   using UndoStep = std::vector<UndoRecord>;
 
-  // Every element below `element`, parents before children, siblings in order; without
-  // recursion, since a take hierarchy may be thousands of levels deep.
-  template <typename Visit>
-  static void VisitTree(const Element& element, Visit&& visit) {
-    std::vector<const Element*> pending;
-    for (auto child = element.GetChildren().rbegin(); child != element.GetChildren().rend(); ++child) {
-      pending.push_back(child->get());
-    }
-    while (!pending.empty()) {
-      const Element* next = pending.back();
-      pending.pop_back();
-      visit(*next);
-      for (auto child = next->GetChildren().rbegin(); child != next->GetChildren().rend(); ++child) {
-        pending.push_back(child->get());
-      }
-    }
-  }
   void Register(Element& element);
   void Unregister(Element& element);
   // Counts a change and tells the host's dialogs.

@@ -250,4 +250,23 @@ class Element {
 // Makes an element of a registered type (a Take for type::kTake). Null for unknown types.
 std::unique_ptr<Element> CreateElement(int32_t typeId, brantic::String name = {});
 
+// Calls visit(e) for every element below `element`: parents before children, siblings in
+// order. Without recursion, since a take hierarchy may be thousands of levels deep.
+template <typename Visit>
+void VisitElementsBelow(const Element& element, Visit&& visit) {
+  std::vector<const Element*> pending;
+  const auto pushChildren = [&pending](const Element& parent) {
+    for (auto child = parent.GetChildren().rbegin(); child != parent.GetChildren().rend(); ++child) {
+      pending.push_back(child->get());
+    }
+  };
+  pushChildren(element);
+  while (!pending.empty()) {
+    const Element* next = pending.back();
+    pending.pop_back();
+    visit(*next);
+    pushChildren(*next);
+  }
+}
+
 }  // namespace bx3

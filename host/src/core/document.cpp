@@ -158,7 +158,7 @@ Take* Document::GetMainTake() const {
 
 std::vector<Take*> Document::GetTakes() const {
   std::vector<Take*> takes;
-  VisitTree(*GetBranch(Branch::Takes), [&](const Element& element) {
+  VisitElementsBelow(*GetBranch(Branch::Takes), [&](const Element& element) {
     if (auto* take = dynamic_cast<Take*>(const_cast<Element*>(&element))) takes.push_back(take);
   });
   return takes;

@@ -17,10 +17,11 @@ class SceneWriter {
   explicit SceneWriter(const Document& document) : document_(document) {
     // Ids are numbered in file order, so a saved file reads back to the same text.
     int64_t next = 1;
+    const auto number = [this, &next](const Element& element) { ids_[element.GetUid()] = next++; };
     for (const auto& [key, branch] : kBranchKeys) {
-      NumberTree(*document.GetBranch(branch), next);
+      VisitElementsBelow(*document.GetBranch(branch), number);
     }
-    NumberTree(*document.GetBranch(Branch::Takes), next);
+    VisitElementsBelow(*document.GetBranch(Branch::Takes), number);
   }
 
   Json Write() {
@@ -55,23 +56,6 @@ class SceneWriter {
   }
 
  private:
-  // Parents before children, siblings in order; without recursion (take hierarchies may be deep).
-  void NumberTree(const Element& element, int64_t& next) {
-    std::vector<const Element*> pending;
-    const auto pushChildren = [&pending](const Element& parent) {
-      for (auto child = parent.GetChildren().rbegin(); child != parent.GetChildren().rend(); ++child) {
-        pending.push_back(child->get());
-      }
-    };
-    pushChildren(element);
-    while (!pending.empty()) {
-      const Element* at = pending.back();
-      pending.pop_back();
-      ids_[at->GetUid()] = next++;
-      pushChildren(*at);
-    }
-  }
-
   // Links to elements outside the document (which cannot be saved) are written as null.
   Json IdOf(const ElementLink& link) const {
     const auto found = ids_.find(link.GetUid());

@@ -35,6 +35,7 @@ struct KvRelinkCandidate {
 };
 
 inline constexpr uint8_t kCandidateChosen = 0x01;
+inline constexpr size_t kMaxRelinkCandidates = 65535;
 
 // The parameter of a row: rows name parameters of the first level only, so one level is kept
 // instead of a whole description id (a scene may hold 100,000 rows).
@@ -51,7 +52,6 @@ class KvParamDescId {
   bx3::DescLevel first_;
   bool set_ = false;
 };
-inline constexpr size_t kMaxRelinkCandidates = 65535;
 
 // One use of one file by one element. A plain value: copies share strings and point their
 // links at the same elements, so a row can be copied into a worker job and back.
