@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include "brantic/formatnames.h"
 #include "brantic/imagetexture.h"
 #include "brantic/media.h"
 #include "brantic/picture.h"
@@ -79,6 +80,8 @@ TEST(MediaTest, PictureDescriptions) {
     EXPECT_TRUE(detected.properties.supportsImage) << c.file;
     EXPECT_FALSE(detected.properties.supportsVideo || detected.properties.supportsAudio) << c.file;
     EXPECT_EQ(detected.name, c.format);
+    // A missing file of the same kind is named by its suffix alike.
+    EXPECT_EQ(FormatNameOfSuffix(c.file.substr(c.file.rfind('.') + 1)), c.format) << c.file;
     auto texture = LoadImageTexture(Url::FromSystemPath(path));
     ASSERT_TRUE(texture.HasValue()) << c.file;
     const ImagePicture* picture = texture->FirstPicture();
@@ -127,6 +130,7 @@ TEST(MediaTest, MoviesAndSounds) {
   EXPECT_TRUE(sound.properties.supportsAudio);
   EXPECT_FALSE(sound.properties.supportsImage || sound.properties.supportsVideo);
   EXPECT_FALSE(LoadImageTexture(Url::FromSystemPath(folder / "tone.wav")).HasValue());  // no picture
+  EXPECT_EQ(FormatNameOfSuffix("WAV"), sound.name);
 
   if (!kvtest::WriteMovie(folder / "clip.mov")) GTEST_SKIP() << "no ffmpeg tool to make a movie";
   Detected movie = Detect(folder / "clip.mov");
@@ -134,6 +138,7 @@ TEST(MediaTest, MoviesAndSounds) {
   EXPECT_TRUE(movie.properties.supportsVideo);
   EXPECT_FALSE(movie.properties.supportsImage);
   EXPECT_EQ(movie.name, "QuickTime / MOV");
+  EXPECT_EQ(FormatNameOfSuffix("mov"), movie.name);
   auto texture = LoadImageTexture(Url::FromSystemPath(folder / "clip.mov"));
   ASSERT_TRUE(texture.HasValue());
   EXPECT_EQ(texture->FirstPicture()->width, 64);

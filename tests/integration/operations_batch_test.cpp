@@ -36,7 +36,7 @@ class OperationsBatchTest : public ::testing::Test {
   const std::string open_ = "--command 1029486 --wait --command 1051540 ";
 };
 
-TEST_F(OperationsBatchTest, LocalizeMakesPathsRelativeAndPutsMissingFilesInTheirFolders) {
+TEST_F(OperationsBatchTest, LocalizeMakesPathsRelativeAndKeepsTheirFoldersInsideTheScene) {
   ASSERT_EQ(RunBx3(Batch() + open_ + "--command 1029813 --command 1029820 --wait --save").exitCode, 0);
   ASSERT_EQ(PathsNamed(demo_ + "/demo.bx3", "marble.exr").front(), demo_ + "/tex/marble.exr");
   fs::remove(demo_ + "/tex/wood.jpg");
@@ -50,8 +50,10 @@ TEST_F(OperationsBatchTest, LocalizeMakesPathsRelativeAndPutsMissingFilesInTheir
       EXPECT_TRUE(path == std::string("tex/") + name || path == std::string("relative:tex/") + name) << path;
     }
   }
-  EXPECT_EQ(PathsNamed(scene, "scene"), std::vector<std::string>{"illum/scene"});
-  EXPECT_EQ(PathsNamed(scene, "final.exr"), std::vector<std::string>{"tex/final.exr"});
+  // What used to go wrong: missing files were put under illum/ and tex/, which moved where
+  // the renderer writes its cache and its picture.
+  EXPECT_EQ(PathsNamed(scene, "scene"), std::vector<std::string>{"cache/scene"});
+  EXPECT_EQ(PathsNamed(scene, "final.exr"), std::vector<std::string>{"render/final.exr"});
 }
 
 TEST_F(OperationsBatchTest, RelinkFindsTheMissingFilesByNameThroughALoopAndTwoOfOneName) {

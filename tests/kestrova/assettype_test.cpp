@@ -10,29 +10,30 @@ TEST(AssetTypeTest, ClassificationByName) {
   struct Case {
     const char* path;
     uint32_t type;
+    const char* format;  // the format text before the file is read (null: not checked)
   };
   const Case cases[] = {
-      {"", ASSETTYPE_OTHER},
-      {"/textures/", ASSETTYPE_OTHER},  // no file part
-      {"noext", ASSETTYPE_OTHER},
-      {".png", ASSETTYPE_OTHER},  // a hidden file, not a suffix
-      {"/a/wood.jpg", ASSETTYPE_IMAGE},
-      {"texture.TIF", ASSETTYPE_IMAGE},  // the host's suffix test ignores case
-      {"plate.exr", ASSETTYPE_IMAGE},
-      {"shot.qt", ASSETTYPE_IMAGE},  // listed as image, not as video
-      {"clip.mov", ASSETTYPE_VIDEO},
-      {"clip.M4V", ASSETTYPE_VIDEO},
-      {"song.mp3", ASSETTYPE_AUDIO},
-      {"sound.flac", ASSETTYPE_OTHER},
-      {"cache.gi2", ASSETTYPE_CACHE},
-      {"scene.gi", ASSETTYPE_OTHER},
-      {"scene.bx3", ASSETTYPE_REFERENCED3D},
-      {"sim.vdb", ASSETTYPE_REFERENCED3D},
-      {"model.obj", ASSETTYPE_REFERENCED3D},
-      {"part.CATPart", ASSETTYPE_REFERENCED3D},
-      {"part.catpart", ASSETTYPE_REFERENCED3D},
-      {"light.ies", ASSETTYPE_OTHER},
-      {"dir.png/file", ASSETTYPE_OTHER},  // only the file part counts
+      {"", ASSETTYPE_OTHER, nullptr},
+      {"/textures/", ASSETTYPE_OTHER, nullptr},  // no file part
+      {"noext", ASSETTYPE_OTHER, nullptr},
+      {".png", ASSETTYPE_OTHER, nullptr},  // a hidden file, not a suffix
+      {"/a/wood.jpg", ASSETTYPE_IMAGE, "JPEG"},
+      {"texture.TIF", ASSETTYPE_IMAGE, "TIFF"},  // the host's suffix test ignores case
+      {"plate.exr", ASSETTYPE_IMAGE, "OpenEXR"},
+      {"shot.qt", ASSETTYPE_IMAGE, "qt"},  // listed as image, not as video
+      {"clip.mov", ASSETTYPE_VIDEO, "QuickTime / MOV"},
+      {"clip.M4V", ASSETTYPE_VIDEO, "QuickTime / MOV"},
+      {"song.mp3", ASSETTYPE_AUDIO, "MP2/3 (MPEG audio layer 2/3)"},
+      {"sound.flac", ASSETTYPE_OTHER, "raw FLAC"},
+      {"cache.gi2", ASSETTYPE_CACHE, "gi2"},
+      {"scene.gi", ASSETTYPE_OTHER, nullptr},
+      {"scene.bx3", ASSETTYPE_REFERENCED3D, "bx3"},
+      {"sim.vdb", ASSETTYPE_REFERENCED3D, nullptr},
+      {"model.obj", ASSETTYPE_REFERENCED3D, "obj"},
+      {"part.CATPart", ASSETTYPE_REFERENCED3D, nullptr},
+      {"part.catpart", ASSETTYPE_REFERENCED3D, nullptr},
+      {"light.ies", ASSETTYPE_OTHER, "ies"},
+      {"dir.png/file", ASSETTYPE_OTHER, nullptr},  // only the file part counts
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ClassifyAssetName(bx3::Filename(c.path)), c.type) << c.path;
@@ -41,6 +42,11 @@ TEST(AssetTypeTest, ClassificationByName) {
     entry.assetType = ASSETTYPE_INVALID;
     ClassifyAssetFile(entry);
     EXPECT_EQ(entry.assetType, c.type) << c.path;
+    // What used to go wrong: a missing file read "png" or "exr", a probed one "PNG" or
+    // "OpenEXR", and grouping by format split one format in two.
+    if (c.format) {
+      EXPECT_EQ(FormatTextOfName(bx3::Filename(c.path)), c.format) << c.path;
+    }
   }
 }
 

@@ -68,10 +68,10 @@ TEST_F(CellTextTest, ResolutionSizeFormatAndStatus) {
   row.fileSize = 2'500'000;
   EXPECT_EQ(CellText(nullptr, &row, column::kSize, flat), brantic::MemorySizeToText(2'500'000, false));
 
-  // The format falls back to the suffix, then to "none".
-  EXPECT_EQ(CellText(nullptr, &row, column::kFormat, flat), "png");
-  row.formatText = brantic::String("PNG");
+  // The format falls back to the name the readers give the suffix, then to "none".
   EXPECT_EQ(CellText(nullptr, &row, column::kFormat, flat), "PNG");
+  row.formatText = brantic::String("Portable");
+  EXPECT_EQ(CellText(nullptr, &row, column::kFormat, flat), "Portable");
   KvAssetEntry bare = Row("tex/noSuffix");
   EXPECT_EQ(CellText(nullptr, &bare, column::kFormat, flat), GetResourceString(res::kNone));
 

@@ -127,7 +127,7 @@ TEST_F(CollectTest, OneRowPerUseWithItsRules) {
   EXPECT_EQ(missing->resolveResult, kResolveMissing);
   EXPECT_TRUE(missing->resolvedUrl.IsEmpty());
   EXPECT_EQ(missing->fileSize, 0);
-  EXPECT_EQ(missing->formatText, "png");
+  EXPECT_EQ(missing->formatText, "PNG");
 
   brantic::String status;
   ASSERT_TRUE(dialog.GetString(kGadgetStatus, status));

@@ -189,6 +189,43 @@ TEST_F(CommandsTest, TheFilterBarKeepsItsTextWhileHidden) {
   EXPECT_EQ(dialog_.View().ListedCount(), 4);
 }
 
+// What used to go wrong: choosing another filter column built the bar again with an empty
+// text field and stored that, and a comparison column's new gadgets read "smaller than 0".
+TEST_F(CommandsTest, TheFilterBarKeepsTextAndComparisonAcrossColumnChanges) {
+  Open();
+  FinishJobs();
+  ASSERT_TRUE(Run<Kv_FilterbarCommand>());
+  const auto chooseColumn = [&](int32_t column) {
+    ASSERT_TRUE(dialog_.SetInt32(kGadgetFilterColumn, column));
+    dialog_.Command(kGadgetFilterColumn, bx3::Container());
+  };
+  ASSERT_TRUE(dialog_.SetString(kGadgetFilterText, brantic::String("a.png")));
+  dialog_.Command(kGadgetFilterText, bx3::Container());
+  ASSERT_EQ(dialog_.View().ListedCount(), 3);
+  chooseColumn(kFilterPath);
+  brantic::String text;
+  ASSERT_TRUE(dialog_.GetString(kGadgetFilterText, text));
+  EXPECT_EQ(text, "a.png");
+  EXPECT_EQ(dialog_.View().ListedCount(), 3);
+
+  // The size column starts from the stored comparison (below 1000 KB): every row.
+  chooseColumn(kFilterSize);
+  double value = 0;
+  ASSERT_TRUE(dialog_.GetFloat(kGadgetSizeValue, value));
+  EXPECT_EQ(value, 1000.0);
+  EXPECT_EQ(dialog_.View().ListedCount(), 5);
+  // A comparison chosen there is what the column shows when it comes back.
+  ASSERT_TRUE(dialog_.SetInt32(kGadgetSizeComparison, 2));
+  dialog_.Command(kGadgetSizeComparison, bx3::Container());
+  EXPECT_EQ(dialog_.View().ListedCount(), 0);
+  chooseColumn(kFilterAsset);
+  chooseColumn(kFilterSize);
+  int32_t comparison = 0;
+  ASSERT_TRUE(dialog_.GetInt32(kGadgetSizeComparison, comparison));
+  EXPECT_EQ(comparison, 2);
+  EXPECT_EQ(dialog_.View().ListedCount(), 0);
+}
+
 TEST_F(CommandsTest, TheFilterBarsComparisonGadgetsFilter) {
   Open();
   FinishJobs();  // the file sizes are probed

@@ -129,7 +129,9 @@ TEST_F(ConsolidateTest, CopiesNextToTheSceneAsksBeforeOverwritingAndRelinks) {
   Open();
   EXPECT_EQ(Kv_ConsolidateCommand(&dialog_).CommandState(document_, nullptr), bx3::kCmdEnabled);
 
-  bx3::QueueMessageAnswer(bx3::kAnswerNo);  // "Copy all 6 files ...?" no
+  // What used to go wrong: the question counted uses ("Copy all 6 files") of four files.
+  EXPECT_EQ(CountFilesToCollect(dialog_.Collection().Rows(), false), 4);
+  bx3::QueueMessageAnswer(bx3::kAnswerNo);  // "Copy all 4 files ...?" no
   ASSERT_TRUE(Run());
   EXPECT_EQ(bx3::QueuedAnswerCount(), 0);
   EXPECT_FALSE(fs::exists(folder_ / "tex/c.png"));

@@ -143,6 +143,7 @@ TEST(LocalizeMarkTest, PathsBecomeLocalToTheDocumentFolder) {
     uint32_t assetType;
     bool selected;
     const char* local;  // null: left alone
+    bool output = false;
   };
   const Case cases[] = {
       {folder / "maps/in.png", kResolveFound, ASSETTYPE_IMAGE, true, "maps/in.png"},
@@ -150,11 +151,18 @@ TEST(LocalizeMarkTest, PathsBecomeLocalToTheDocumentFolder) {
       {"/gone/by_name.png", kResolveFoundByName, ASSETTYPE_IMAGE, true, "by_name.png"},
       {"maps/in.png", kResolveFound, ASSETTYPE_IMAGE, true, nullptr},  // relative already
       {"/old/wood.jpg", kResolveMissing, ASSETTYPE_IMAGE, true, "tex/wood.jpg"},
-      {"old/scene.gi2", kResolveMissing, ASSETTYPE_CACHE, true, "illum/scene.gi2"},
-      {"old/smoke.vdb", kResolveMissing, ASSETTYPE_CACHE, true, "vol/Smoke/smoke.vdb"},
-      {"old/data.bin", kResolveMissing, ASSETTYPE_OTHER, true, "data.bin"},
-      {"gone.png", kResolveMissing, ASSETTYPE_IMAGE, true, nullptr},  // a bare name
+      {"/old/smoke.vdb", kResolveMissing, ASSETTYPE_CACHE, true, "vol/Smoke/smoke.vdb"},
+      {"/old/data.bin", kResolveMissing, ASSETTYPE_OTHER, true, "data.bin"},
+      {"../up/wood.jpg", kResolveMissing, ASSETTYPE_IMAGE, true, "tex/wood.jpg"},  // leads out of the folder
+      {"gone.png", kResolveMissing, ASSETTYPE_IMAGE, true, nullptr},               // a bare name
       {"/old/wood.jpg", kResolveMissing, ASSETTYPE_IMAGE, false, nullptr},
+      // What used to go wrong: a missing file inside the folder was moved under tex/, and
+      // files a renderer writes were moved, which changes where it writes them.
+      {folder / "render/final.exr", kResolveMissing, ASSETTYPE_IMAGE, true, "render/final.exr", true},
+      {folder / "maps/gone.png", kResolveMissing, ASSETTYPE_IMAGE, true, "maps/gone.png"},
+      {"old/wood.jpg", kResolveMissing, ASSETTYPE_IMAGE, true, nullptr},
+      {"/out/final.exr", kResolveMissing, ASSETTYPE_IMAGE, true, nullptr, true},
+      {"/old/scene.gi2", kResolveMissing, ASSETTYPE_CACHE, true, nullptr},
   };
   std::vector<KvAssetEntry> rows;
   for (const Case& c : cases) {
@@ -163,6 +171,7 @@ TEST(LocalizeMarkTest, PathsBecomeLocalToTheDocumentFolder) {
     row.resolveResult = c.resolveResult;
     row.assetType = c.assetType;
     row.selected = c.selected;
+    row.hostFlag = c.output;
     if (c.path.ends_with(".vdb")) row.ownerLink.Set(volume);
   }
   const std::vector<KvPathMark> marks = MarkRowsToLocalize(rows, true, document);

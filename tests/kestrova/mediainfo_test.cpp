@@ -154,7 +154,7 @@ TEST_F(MediaInfoTest, GroupModes) {
   entry.takeName = brantic::String();
   entry.formatText = brantic::String();
   EXPECT_EQ(BuildAssetInfoText(entry, kGroupByTake), "<<Take group>>\n\nTake: (none)");
-  EXPECT_EQ(BuildAssetInfoText(entry, kGroupByFormat), "<<Format group>>\n\nFormat: png\nType: Image");
+  EXPECT_EQ(BuildAssetInfoText(entry, kGroupByFormat), "<<Format group>>\n\nFormat: PNG\nType: Image");
 }
 
 TEST_F(MediaInfoTest, ProbeFillsSizeTypeFormatAndResolution) {

@@ -7,6 +7,7 @@
 #include "bx3/icons.h"
 #include "bx3/scenefile.h"
 #include "kestrova/inspector_fixture.h"
+#include "kvinfotext.h"
 #include "kvpreview_rules.h"
 
 using namespace kv;
@@ -321,7 +322,11 @@ TEST_F(PreviewTest, AShownElementThatIsDeletedIsNotTouched) {
   // A later load of the same request (a resize does this for sounds) finds the element gone.
   ASSERT_TRUE(dialog_.PreviewArea().StartLoading());
   FinishPreviews();
-  EXPECT_TRUE(dialog_.PreviewArea().PreviewReady());
+  // The change message that follows takes the row away, and the preview with it.
+  EXPECT_FALSE(dialog_.PreviewArea().PreviewShown());
+  brantic::String info;
+  ASSERT_TRUE(dialog_.GetString(kGadgetInfo, info));
+  EXPECT_EQ(info, NothingSelectedText());
 }
 
 }  // namespace

@@ -35,45 +35,13 @@
 #include <mutex>
 #include <set>
 
+#include "brantic/formatnames.h"
 #include "brantic/imagetexture.h"
 #include "media_readers.h"
 
 namespace brantic::media {
 
 namespace {
-
-struct FormatNames {
-  const char* library;
-  const char* display;
-};
-
-constexpr FormatNames kFormatNames[] = {
-    {"png", "PNG"},
-    {"openexr", "OpenEXR"},
-    {"tiff", "TIFF"},
-    {"jpeg", "JPEG"},
-    {"bmp", "BMP"},
-    {"dds", "DDS"},
-    {"dpx", "DPX"},
-    {"gif", "GIF"},
-    {"hdr", "Radiance HDR"},
-    {"psd", "Photoshop"},
-    {"targa", "Targa"},
-    {"sgi", "SGI"},
-    {"iff", "IFF"},
-    {"rla", "RLA"},
-    {"jpeg2000", "JPEG 2000"},
-    {"heif", "HEIF"},
-    {"webp", "WebP"},
-    {"pnm", "PNM"},
-    {"fits", "FITS"},
-    {"ico", "ICO"},
-    {"cineon", "Cineon"},
-    {"softimage", "Softimage PIC"},
-    {"raw", "Camera RAW"},
-    {"dicom", "DICOM"},
-    {"zfile", "Zfile"},
-};
 
 // Plug-ins whose files are not pictures for us: movies go to the movie library, volumes
 // and the rest are not images.
@@ -307,11 +275,8 @@ std::optional<FileFormatHandler> Describe(const std::string& path, int64_t known
   input->close();
   (void)OIIO::geterror();
 
-  std::string display = plugin;
-  for (const FormatNames& names : kFormatNames) {
-    if (plugin == names.library) display = names.display;
-  }
-  texture->formatName = String(display);
+  const std::string_view display = FormatNameOfReader(plugin);
+  texture->formatName = String(display.empty() ? std::string_view(plugin) : display);
   texture->pictures.push_back(std::move(picture));
   MediaInputProperties properties;
   properties.supportsImage = true;

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "brantic/enumeration.h"
+#include "brantic/formatnames.h"
 #include "bx3/filename.h"
 #include "kvassetentry.h"
 #include "kvresources.h"
@@ -99,6 +100,13 @@ brantic::String AssetTypeName(uint32_t assetType) {
     case ASSETTYPE_REFERENCED3D: return GetResourceString(res::kTypeReference3d);
     default: return GetResourceString(res::kTypeOther);
   }
+}
+
+brantic::String FormatTextOfName(const bx3::Filename& name) {
+  const brantic::String suffix = name.GetSuffix();
+  if (suffix.IsEmpty()) return GetResourceString(res::kNone);
+  const std::string_view known = brantic::FormatNameOfSuffix(suffix.View());
+  return known.empty() ? suffix : brantic::String(known);
 }
 
 }  // namespace kv

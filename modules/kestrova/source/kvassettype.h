@@ -59,6 +59,10 @@ struct KvMediaSupport {
 // never refined.
 uint32_t RefineAssetType(uint32_t type, const bx3::Filename& name, const KvMediaSupport& support);
 
+// The format of a file by its name, until the file itself is read: the name the media
+// readers give files of its suffix ("PNG" for "a.png"), else the suffix, else "(none)".
+brantic::String FormatTextOfName(const bx3::Filename& name);
+
 // The name of a type as the type column shows it without sequence distinction.
 brantic::String AssetTypeName(uint32_t assetType);
 

@@ -93,8 +93,7 @@ String AssetNameText(const KvAssetEntry& record) {
 
 String FormatText(const KvAssetEntry& record) {
   if (!record.formatText.IsEmpty()) return record.formatText;
-  const String suffix = record.assetPath.GetSuffix();
-  return suffix.IsEmpty() ? R(res::kNone) : suffix;
+  return FormatTextOfName(record.assetPath);
 }
 
 String LayerText(const KvAssetEntry& record, const bx3::Document* document) {

@@ -192,8 +192,7 @@ KvAssetEntry* KvCollection::CreateAssetEntry(bx3::Document& document, bx3::Eleme
     if (cached->second.owner.GetUid() == (owner ? owner->GetUid() : 0)) return noRow();
   } else {
     cached->second.owner.Set(owner);
-    const brantic::String suffix = assetPath.GetSuffix();
-    cached->second.formatText = suffix.IsEmpty() ? GetResourceString(res::kNone) : suffix;
+    cached->second.formatText = FormatTextOfName(assetPath);
     cached->second.assetType = ClassifyAssetName(assetPath);
     // During a collection, helper threads resolve it while the walk goes on.
     cached->second.collectionItem = pathResolver_.Add(&cached->first, &cached->second, IsBitmapShader(owner));
@@ -249,8 +248,7 @@ void KvCollection::CompleteAssetEntry(KvAssetEntry& row, bx3::Document* document
   // A row of the collection has its format, type and resolution from the path cache, worked
   // out once per distinct path; any other row gets them here.
   if (pathResolver_.IsRunning()) return;
-  const brantic::String suffix = row.assetPath.GetSuffix();
-  row.formatText = suffix.IsEmpty() ? GetResourceString(res::kNone) : suffix;
+  row.formatText = FormatTextOfName(row.assetPath);
   ClassifyAssetFile(row);
   row.resolvedUrl = brantic::Url();
   if (document) {

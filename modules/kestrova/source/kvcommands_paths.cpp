@@ -6,6 +6,7 @@
 #include "bx3/modal.h"
 #include "kvbusy.h"
 #include "kvcommands.h"
+#include "kvconsolidate.h"
 #include "kvdialog.h"
 #include "kvglobalize.h"
 #include "kvids.h"
@@ -75,9 +76,12 @@ int32_t Kv_ReplaceTextureCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
 bool Kv_ClearAssetsCommand::Execute(bx3::Document* document, bx3::GeDialog*) {
   if (!dialog_) return false;
   dialog_->Replacements().clear();
-  dialog_->ClearAssets(document);
+  const int64_t notCleared = dialog_->ClearAssets(document);
   // Collected again, with the counts, the order, the groups and the status line.
   dialog_->RefreshAssets();
+  if (notCleared > 0) {
+    dialog_->UpdateStatusLine(GetResourceString(res::kUsesNotCleared, std::to_string(notCleared)));
+  }
   return true;
 }
 
@@ -94,11 +98,12 @@ int32_t Kv_RelinkTexturesCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
 
 bool Kv_ConsolidateCommand::Execute(bx3::Document* document, bx3::GeDialog*) {
   if (!dialog_) return false;
-  const int64_t listed = dialog_->View().ListedCount();
-  if (listed == 0) return true;
-  const int64_t selected = dialog_->View().SelectedCount();
-  const int32_t question = selected > 0 ? res::kCollectSelectedQuestion : res::kCollectAllQuestion;
-  const std::string count = std::to_string(selected > 0 ? selected : listed);
+  const KvViewState& view = dialog_->View();
+  if (view.ListedCount() == 0) return true;
+  const bool anySelected = view.SelectedCount() > 0;
+  const int32_t question = anySelected ? res::kCollectSelectedQuestion : res::kCollectAllQuestion;
+  // The question counts files, not the uses of them.
+  const std::string count = std::to_string(CountFilesToCollect(dialog_->Collection().Rows(), anySelected));
   if (bx3::MessageDialog(bx3::kMessageYesNo, GetResourceString(question, count)) != bx3::kAnswerYes) return true;
   BusyPointer busy;
   dialog_->Consolidate(document);

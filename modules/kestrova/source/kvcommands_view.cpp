@@ -67,11 +67,7 @@ const bx3::Element* DecidingElement(const KvAssetEntry& row, const bx3::Document
 }
 
 // Filters and groups again after a view flag changed; false when that failed.
-bool Regroup(KestrovaDialog& dialog) {
-  const brantic::Result<void> grouped = dialog.RebuildViewGroups();
-  dialog.UpdateStatusLine(brantic::String());
-  return bool(grouped);
-}
+bool Regroup(KestrovaDialog& dialog) { return dialog.RebuildViewGroups().HasValue(); }
 
 }  // namespace
 

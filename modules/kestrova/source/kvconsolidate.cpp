@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 
 #include "kvassettype.h"
 #include "kvcelltext.h"
@@ -56,6 +58,14 @@ std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows,
     }
   }
   return items;
+}
+
+int64_t CountFilesToCollect(const std::vector<KvAssetEntry>& rows, bool anySelected) {
+  std::unordered_set<std::string_view> paths;
+  for (const KvAssetEntry& row : rows) {
+    if (!anySelected || row.selected) paths.insert(row.assetPath.View());
+  }
+  return int64_t(paths.size());
 }
 
 }  // namespace kv

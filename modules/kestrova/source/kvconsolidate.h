@@ -26,4 +26,8 @@ struct KvCopyItem {
 std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows, bool anySelected,
                                           const bx3::Filename& targetFolder, const bx3::Document* document);
 
+// How many files the rows that PlanConsolidation takes name: each distinct path once,
+// however many rows use it.
+int64_t CountFilesToCollect(const std::vector<KvAssetEntry>& rows, bool anySelected);
+
 }  // namespace kv

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -15,6 +16,7 @@
 #include "kvfilterbar.h"
 #include "kvgadgets.h"
 #include "kvpreviewarea.h"
+#include "kvviewmemory.h"
 #include "kvviewstate.h"
 
 namespace kv {
@@ -74,8 +76,9 @@ class KestrovaDialog : public bx3::GeDialog {
   void ReplaceTexture();
   // Removes the selected rows' files from the scene (bitmap shaders and file tracks go,
   // simulations drop their caches, other elements' file parameters are emptied), as one
-  // undo step. The rows are collected again by the caller.
-  void ClearAssets(bx3::Document* document);
+  // undo step. The rows are collected again by the caller. Answers how many selected uses
+  // could not be cleared.
+  int64_t ClearAssets(bx3::Document* document);
   // Searches `folder` (empty: a folder the user chooses) for the selected rows' files and
   // writes what was found, as one undo step.
   void RelinkTextures(const bx3::Filename& folder);
@@ -128,6 +131,15 @@ class KestrovaDialog : public bx3::GeDialog {
   bool HandleKey(int32_t key);
   // Collects again when the scene moved on since the rows were made.
   void RefreshWhenChanged();
+  // What the preview shows: the current use and its file.
+  struct PreviewedUse {
+    std::optional<KvUseIdentity> use;
+    brantic::String path;
+    brantic::String resolvedPath;
+    bool groupRow = false;
+    bool operator==(const PreviewedUse&) const = default;
+  };
+  PreviewedUse CurrentUse() const;
   void BuildMenus();
   void EnableMainGroup(bool enable);
 

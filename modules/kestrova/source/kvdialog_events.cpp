@@ -10,6 +10,7 @@
 #include "kvinfotext.h"
 #include "kvresources.h"
 #include "kvtreefunctions.h"
+#include "kvviewmemory.h"
 
 namespace kv {
 
@@ -115,12 +116,13 @@ void KestrovaDialog::RefreshWhenChanged() {
   }
   if (StampOf(bx3::GetActiveDocument()) == collectedFrom_) return;
   RefreshAssets();
-  if (collection_.Rows().empty() || view_.SelectedCount() == 0) {
-    previewArea_.ClearPreview();
-    previewArea_.SetInfoText(NothingSelectedText());
-    SetString(kGadgetInfo, previewArea_.InfoText());
-    RefreshTree();
-  }
+}
+
+KestrovaDialog::PreviewedUse KestrovaDialog::CurrentUse() const {
+  bool groupRow = false;
+  const KvAssetEntry* record = view_.SelectedCount() > 0 ? view_.CurrentRecord(collection_.Rows(), groupRow) : nullptr;
+  if (!record) return {};
+  return {KvUseIdentity::Of(*record), record->assetPath.GetString(), record->resolvedPath, groupRow};
 }
 
 bool KestrovaDialog::CoreMessage(int32_t id, const bx3::Container& message) {

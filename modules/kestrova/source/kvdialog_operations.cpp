@@ -25,8 +25,7 @@ constexpr size_t kNamedInTitle = 20;
 
 // What the row's file is, read now (any thread).
 void ProbeNow(KvAssetEntry& row) {
-  const brantic::String suffix = row.assetPath.GetSuffix();
-  row.formatText = suffix.IsEmpty() ? GetResourceString(res::kNone) : suffix;
+  row.formatText = FormatTextOfName(row.assetPath);
   row.assetType = ClassifyAssetName(row.assetPath);
   row.resolutionX = 0;
   row.resolutionY = 0;
@@ -114,17 +113,22 @@ void KestrovaDialog::ReplaceTexture() {
   RefreshTree();
 }
 
-void KestrovaDialog::ClearAssets(bx3::Document* document) {
-  if (!document) return;
+int64_t KestrovaDialog::ClearAssets(bx3::Document* document) {
+  if (!document) return 0;
   using namespace bx3::type;
   std::vector<KvAssetEntry>& rows = collection_.Rows();
+  int64_t notCleared = 0;
   document->StartUndo();
   for (const int64_t index : view_.Lists().rowIndexList) {
     const KvAssetEntry& row = rows[size_t(index)];
     bx3::Element* owner = row.selected ? row.ownerLink.Resolve(document) : nullptr;
     if (!owner) continue;  // not selected, or already removed through another of its rows
     bx3::Element* main = row.ownerMainLink.Resolve(document);
-    if (auto* take = dynamic_cast<bx3::Take*>(row.takeLink.Resolve(document))) {
+    if (!row.nodePath.IsEmpty()) {
+      // A node's file goes through its graph (or its renderer), as a new path would.
+      KvAssetEntry cleared = row;
+      if (WriteAssetPath(cleared, bx3::Filename(), document, true, false) != kWriteDone) ++notCleared;
+    } else if (auto* take = dynamic_cast<bx3::Take*>(row.takeLink.Resolve(document))) {
       // A take's override goes, not the element it overrides.
       document->AddUndo(bx3::kUndoChange, take);
       take->RemoveOverride(owner, row.hostDescId.IsEmpty() ? 0 : row.hostDescId.First().id);
@@ -141,15 +145,20 @@ void KestrovaDialog::ClearAssets(bx3::Document* document) {
       }
       bx3::SendNodeRequest(*owner, bx3::kNodeRequestClearCache);
       bx3::CallCommand(bx3::kCmdClearSimulationCaches);
-    } else if (!row.hostDescId.IsEmpty()) {
-      const bx3::ParamValue* value = owner->GetParameter(row.hostDescId.First().id);
-      if (!value || !std::holds_alternative<bx3::Filename>(*value)) continue;
+    } else {
+      const bx3::ParamValue* value =
+          row.hostDescId.IsEmpty() ? nullptr : owner->GetParameter(row.hostDescId.First().id);
+      if (!value || !std::holds_alternative<bx3::Filename>(*value)) {
+        ++notCleared;
+        continue;
+      }
       document->AddUndo(bx3::kUndoChange, owner);
       owner->SetParameter(row.hostDescId.First().id, bx3::ParamValue());
       if (owner->GetType() == kIlluminationCacheEffect) owner->SetParameter(3809, int32_t{1});
     }
   }
   document->EndUndo();
+  return notCleared;
 }
 
 }  // namespace kv

@@ -10,6 +10,7 @@
 #include "kvids.h"
 #include "kvinfotext.h"
 #include "kvresources.h"
+#include "kvviewmemory.h"
 
 namespace kv {
 
@@ -21,15 +22,23 @@ constexpr int32_t kHostSelectionChanged = -1009;
 }  // namespace
 
 void KestrovaDialog::RefreshAssets() {
+  // The same uses of the same scene stay selected, open and current.
+  const bool sameScene = collection_.ActiveDocument() == bx3::GetActiveDocument();
+  const KvViewMemory kept = sameScene ? KvViewMemory::Take(collection_.Rows(), view_) : KvViewMemory();
+  const PreviewedUse previewed = CurrentUse();
   view_.SetSelectedCount(0);
   collection_.ClearPathCache();
   BuildAssetArray();
+  view_.SetSelectedCount(kept.RestoreMarks(collection_.Rows()));
   // The collection has just resolved every distinct path: count from its cache.
   UpdateResolvedPaths(true);
   SortRows();
-  const brantic::Result<void> grouped = RebuildViewGroups();
-  UpdateStatusLine(grouped ? brantic::String() : GetResourceString(res::kNote));
+  (void)RebuildViewGroups();
+  kept.RestoreCurrent(collection_.Rows(), view_);
+  UpdateStatusLine(brantic::String());
   RefreshTree();
+  // The preview follows the current row: shown again when its file changed, gone with it.
+  if (!(CurrentUse() == previewed)) RequestPreview();
 }
 
 bool KestrovaDialog::BuildAssetArray() {
@@ -66,12 +75,15 @@ void KestrovaDialog::SortRows() { view_.Sort(collection_.Rows(), collection_.Act
 brantic::Result<void> KestrovaDialog::RebuildViewGroups() {
   const bool filtered = view_.Settings().filterBar;
   const KvFilterBarState filterBar = filtered ? filterBar_.Read() : KvFilterBarState();
-  return view_.Rebuild(collection_.Rows(), collection_.ActiveDocument(), filtered ? &filterBar : nullptr);
+  brantic::Result<void> grouped =
+      view_.Rebuild(collection_.Rows(), collection_.ActiveDocument(), filtered ? &filterBar : nullptr);
+  // What the list shows changed: the status line counts it again.
+  UpdateStatusLine(grouped ? brantic::String() : GetResourceString(res::kListNotGrouped));
+  return grouped;
 }
 
 void KestrovaDialog::RegroupAndShow() {
-  const brantic::Result<void> grouped = RebuildViewGroups();
-  UpdateStatusLine(grouped ? brantic::String() : GetResourceString(res::kNote));
+  (void)RebuildViewGroups();
   RefreshTree();
 }
 
@@ -81,11 +93,13 @@ void KestrovaDialog::RefreshTree() {
 }
 
 void KestrovaDialog::UpdateStatusLine(const brantic::String& message) {
-  std::string text = GetResourceString(res::kListed).Std() + ": " + std::to_string(view_.Lists().viewGroups.size()) +
-                     " (" + std::to_string(collection_.TotalCount()) + ") - " + GetResourceString(res::kMissing).Std() +
-                     ": " + std::to_string(collection_.MissingCount()) + " - " +
-                     GetResourceString(res::kSelected).Std() + ": " + std::to_string(view_.SelectedCount());
-  if (!message.IsEmpty()) text += "    " + GetResourceString(res::kNote).Std() + ":" + message.Std();
+  // Listed is what the list shows: its groups when grouped, else its rows.
+  const size_t listed = view_.Grouped() ? view_.Lists().viewGroups.size() : view_.Lists().rowIndexList.size();
+  std::string text = GetResourceString(res::kListed).Std() + ": " + std::to_string(listed) + " (" +
+                     std::to_string(collection_.TotalCount()) + ") - " + GetResourceString(res::kMissing).Std() + ": " +
+                     std::to_string(collection_.MissingCount()) + " - " + GetResourceString(res::kSelected).Std() +
+                     ": " + std::to_string(view_.SelectedCount());
+  if (!message.IsEmpty()) text += "    " + GetResourceString(res::kNote).Std() + ": " + message.Std();
   SetString(kGadgetStatus, brantic::String(std::move(text)));
 }
 

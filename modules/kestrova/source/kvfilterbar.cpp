@@ -68,9 +68,14 @@ void KvFilterBarGadgets::Update(bool force) {
 
 void KvFilterBarGadgets::InitValues() {
   const KvFilterBarMemory& stored = view_.FilterBar();
+  dialog_.Activate(kGadgetFilterText);
+  if (!stored.text.IsEmpty()) dialog_.SetString(kGadgetFilterText, stored.text);
+  PutComparison();
+}
+
+void KvFilterBarGadgets::PutComparison() {
+  const KvFilterBarMemory& stored = view_.FilterBar();
   bx3::GeDialog& d = dialog_;
-  d.Activate(kGadgetFilterText);
-  if (!stored.text.IsEmpty()) d.SetString(kGadgetFilterText, stored.text);
   switch (FilterComparison(stored.column)) {
     case kFilterStatus: d.SetInt32(kGadgetStatusComparison, stored.comparisonMode); break;
     case kFilterSize:
@@ -83,6 +88,21 @@ void KvFilterBarGadgets::InitValues() {
       d.SetInt32(kGadgetResolutionWidth, stored.comparisonWidth);
       d.SetInt32(kGadgetResolutionHeight, stored.comparisonHeight);
       break;
+    default: break;
+  }
+}
+
+void KvFilterBarGadgets::TakeComparison(int32_t id) {
+  KvFilterBarMemory& stored = view_.FilterBar();
+  bx3::GeDialog& d = dialog_;
+  switch (id) {
+    case kGadgetStatusComparison:
+    case kGadgetSizeComparison:
+    case kGadgetResolutionComparison: d.GetInt32(id, stored.comparisonMode); break;
+    case kGadgetSizeValue: d.GetFloat(id, stored.comparisonNumber); break;
+    case kGadgetSizeUnit: d.GetInt32(id, stored.comparisonChoice); break;
+    case kGadgetResolutionWidth: d.GetInt32(id, stored.comparisonWidth); break;
+    case kGadgetResolutionHeight: d.GetInt32(id, stored.comparisonHeight); break;
     default: break;
   }
 }
@@ -120,9 +140,13 @@ bool KvFilterBarGadgets::HandleCommand(int32_t id) {
   KvFilterBarMemory& stored = view_.FilterBar();
   switch (id) {
     case kGadgetFilterColumn:
+      // The bar is built again for the new column: what was typed and the comparison the
+      // column had last time go into its new gadgets.
       dialog_.GetInt32(kGadgetFilterColumn, stored.column);
+      dialog_.GetString(kGadgetFilterText, stored.text);
       Update(true);
-      Store();
+      dialog_.SetString(kGadgetFilterText, stored.text);
+      PutComparison();
       return true;
     case kGadgetFilterText: Store(); return true;
     case kGadgetClearFilter:
@@ -135,7 +159,10 @@ bool KvFilterBarGadgets::HandleCommand(int32_t id) {
     case kGadgetSizeValue:
     case kGadgetSizeUnit:
     case kGadgetResolutionWidth:
-    case kGadgetResolutionHeight: dialog_.GetInt32(kGadgetFilterColumn, stored.column); return true;
+    case kGadgetResolutionHeight:
+      TakeComparison(id);
+      dialog_.GetInt32(kGadgetFilterColumn, stored.column);
+      return true;
     case kGadgetFilterToggle: {
       bool shown = false;
       dialog_.GetBool(kGadgetFilterToggle, shown);
@@ -157,6 +184,7 @@ void KvFilterBarGadgets::Restore() {
   dialog_.SetString(kGadgetFilterText, stored.text);
   dialog_.SetInt32(kGadgetFilterColumn, stored.column, std::numeric_limits<int32_t>::min(),
                    std::numeric_limits<int32_t>::max(), 1);
+  PutComparison();
 }
 
 }  // namespace kv

@@ -28,6 +28,10 @@ class KvFilterBarGadgets {
  private:
   void Store();
   void Restore();
+  // The stored comparison into the gadgets of the chosen column, and a changed gadget's
+  // value into the stored comparison.
+  void PutComparison();
+  void TakeComparison(int32_t id);
 
   bx3::GeDialog& dialog_;
   KvViewState& view_;

@@ -17,7 +17,33 @@ std::string FolderNameOf(std::string name) {
   return name;
 }
 
+// The row's path as an absolute one: a relative path is taken from the document's folder.
+std::optional<brantic::Url> AbsoluteUrl(const brantic::Url& url, const brantic::Url& folder) {
+  if (!url.IsRelative()) return url;
+  auto absolute = folder.Append(url);
+  if (!absolute) return std::nullopt;
+  return *absolute;
+}
+
+// The path relative to `folder`, when it lies inside it.
+std::optional<bx3::Filename> InsideFolder(const brantic::Url& absolute, const brantic::Url& folder) {
+  const auto relative = absolute.GetRelativeUrl(folder);
+  if (!relative) return std::nullopt;
+  return bx3::Filename(relative->GetPath());
+}
+
 }  // namespace
+
+bool IsWrittenByRenderer(const KvAssetEntry& row, const bx3::Document* document) {
+  if (row.hostFlag) return true;  // an output parameter
+  static constexpr const char* kRenderCaches[] = {"gi", "gi2", "gil", "ao", "cs", "gir", "smap"};
+  for (const char* suffix : kRenderCaches) {
+    if (row.assetPath.CheckSuffix(suffix)) return true;
+  }
+  const bx3::Element* owner = row.ownerLink.Resolve(document);
+  return owner && (owner->GetType() == bx3::type::kIlluminationCacheEffect ||
+                   owner->GetType() == bx3::type::kExternalRendererEffect);
+}
 
 std::string LocalSubfolder(const KvAssetEntry& row, const bx3::Document* document) {
   static constexpr const char* kRenderCaches[] = {"gi", "gi2", "gil", "ao", "cs", "gir", "smap"};
@@ -43,14 +69,19 @@ std::vector<KvPathMark> MarkRowsToLocalize(const std::vector<KvAssetEntry>& rows
     const KvAssetEntry& row = rows[index];
     if (anySelected && !row.selected) continue;
     const brantic::Url url = row.assetPath.GetUrl();
+    const std::optional<brantic::Url> absolute = folder.IsPopulated() ? AbsoluteUrl(url, folderUrl) : std::nullopt;
+    const std::optional<bx3::Filename> inside = absolute ? InsideFolder(*absolute, folderUrl) : std::nullopt;
     std::optional<bx3::Filename> local;
     if (!url.IsRelative()) {
       // Absolute: relative to the document's folder when the file is inside it; a file found
-      // by its name alone keeps only its name.
+      // by its name alone keeps only its name. A missing file inside the folder keeps its
+      // folder too: that is where it is expected (or where a renderer writes it).
       if (brantic::IsExistingFile(url)) {
         if (const auto relative = url.GetRelativeUrl(folderUrl)) local = bx3::Filename(relative->GetPath());
       } else if (row.resolveResult == kResolveFoundByName) {
         local = row.assetPath.GetFile();
+      } else if (inside) {
+        local = *inside;
       }
     } else if (folder.IsPopulated() && row.resolveResult == kResolveBuiltByHost) {
       // Relative, and found only through the host's search folders: the file it found.
@@ -65,8 +96,10 @@ std::vector<KvPathMark> MarkRowsToLocalize(const std::vector<KvAssetEntry>& rows
         }
       }
     }
-    // A missing file with a folder: its name, in the folder its kind belongs in.
-    if (!local && row.assetPath.GetDirectory().IsPopulated() && row.IsMissing()) {
+    // A missing file with a folder outside the document's: its name, in the folder its kind
+    // belongs in. A file a renderer writes stays where the renderer writes it.
+    if (!local && row.assetPath.GetDirectory().IsPopulated() && row.IsMissing() && !inside &&
+        !IsWrittenByRenderer(row, &document)) {
       const std::string subfolder = LocalSubfolder(row, &document);
       local = subfolder.empty() ? row.assetPath.GetFile() : bx3::Filename(subfolder) + row.assetPath.GetFile();
     }

@@ -16,6 +16,10 @@ namespace kv {
 // pictures and movies; empty for anything else.
 std::string LocalSubfolder(const KvAssetEntry& row, const bx3::Document* document);
 
+// Whether the row's file is one a renderer writes (an output, a render cache): Make Paths
+// Relative never moves such a file into a subfolder.
+bool IsWrittenByRenderer(const KvAssetEntry& row, const bx3::Document* document);
+
 // Which rows get which local path: the selected ones, or every row when none is selected.
 // The rows themselves do not change.
 std::vector<KvPathMark> MarkRowsToLocalize(const std::vector<KvAssetEntry>& rows, bool anySelected,

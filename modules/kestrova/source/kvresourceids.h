@@ -185,5 +185,7 @@ inline constexpr int32_t kCopying = 10248;                      // Copying
 inline constexpr int32_t kFilesCopied = 10249;                  // @ copied
 inline constexpr int32_t kCopyFailed = 10250;                   // could not be copied: @
 inline constexpr int32_t kFolderNotMade = 10251;                // could not make the folder: @
+inline constexpr int32_t kListNotGrouped = 10252;               // The list could not be filtered or grouped.
+inline constexpr int32_t kUsesNotCleared = 10253;               // @ uses could not be cleared
 
 }  // namespace kv::res
