@@ -236,6 +236,10 @@ std::string Run(const BatchAction& action) {
       }
     }
     if (!bx3::FindCommand(id)) return "no command " + args[0];
+    // As a greyed menu entry would, a disabled command refuses to run.
+    if (!bx3::IsCommandEnabled(bx3::GetCommandState(id))) {
+      return "command " + std::to_string(id) + " (" + bx3::GetCommandName(id).Std() + ") is disabled";
+    }
     const bool done = bx3::CallCommand(id);
     bx3::ProcessGuiEvents();
     return done ? "" : "command " + args[0] + " answered false";

@@ -105,12 +105,16 @@ TEST(InspectorBatchTest, ClicksEditsContextMenuAndFileCommandsOnTheDemo) {
   const auto all = report("--context 3 path 900016");
   EXPECT_EQ(selectedRows(all).size(), 13u);
 
-  // Renaming one use's file changes exactly that use; one undo gives the scene back.
+  // Renaming one use's file changes exactly that use; one undo gives the scene back. A name
+  // in the element column is renamed in place (what used to go wrong: the batch double click
+  // landed on the column's icon, which shows the element instead).
   ASSERT_EQ(RunBx3(batch + "--save " + folder / "plain.bx3").exitCode, 0);
-  ASSERT_EQ(RunBx3(batch + "--edit 4 asse bump.tif --save " + folder / "edited.bx3").exitCode, 0);
+  ASSERT_EQ(RunBx3(batch + "--edit 4 elem Stone --edit 4 asse bump.tif --save " + folder / "edited.bx3").exitCode, 0);
   const std::string plain = ReadBytes(folder / "plain.bx3");
   std::string expected = plain;
   expected.replace(expected.find("tex/height16.tif"), 16, "tex/bump.tif");
+  ASSERT_NE(expected.find("\"name\": \"Marble\""), std::string::npos);
+  expected.replace(expected.find("\"name\": \"Marble\""), 16, "\"name\": \"Stone\"");
   EXPECT_EQ(ReadBytes(folder / "edited.bx3"), expected);
   ASSERT_EQ(RunBx3(batch + "--edit 4 asse bump.tif --undo --save " + folder / "undone.bx3").exitCode, 0);
   EXPECT_EQ(ReadBytes(folder / "undone.bx3"), plain);

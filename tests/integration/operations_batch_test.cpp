@@ -41,7 +41,12 @@ TEST_F(OperationsBatchTest, LocalizeMakesPathsRelativeAndKeepsTheirFoldersInside
   ASSERT_EQ(PathsNamed(demo_ + "/demo.bx3", "marble.exr").front(), demo_ + "/tex/marble.exr");
   fs::remove(demo_ + "/tex/wood.jpg");
   fs::remove(demo_ + "/cache/scene.gi2");
-  const kvtest::ProcessRun run = RunBx3(Batch() + open_ + "--command 1029819 --wait --save");
+  // Without a selection the command is greyed in the window: the batch refuses it too.
+  const kvtest::ProcessRun refused = RunBx3(Batch() + open_ + "--command 1029819 --save");
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.output.find("command 1029819 (Make Paths Relative) is disabled"), std::string::npos)
+      << refused.output;
+  const kvtest::ProcessRun run = RunBx3(Batch() + open_ + "--command 1029813 --command 1029819 --wait --save");
   ASSERT_EQ(run.exitCode, 0) << run.output;
   const std::string scene = demo_ + "/demo.bx3";
   // Node graphs hold URLs; the illumination cache stores its file without the suffix.

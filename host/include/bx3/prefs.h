@@ -33,15 +33,21 @@ class Preferences {
   // Reads the file; a missing file leaves the defaults. A broken file is reported and the
   // defaults stay, so a bad file never stops the host.
   brantic::Result<void> Load();
-  brantic::Result<void> Save() const;
+  // Writes the file atomically. A file that Load could not read is first kept aside as
+  // prefs.json.unreadable (said once on stderr): a save never overwrites what the user had.
+  brantic::Result<void> Save();
   void Reset();
 
   std::string ToJson() const;
   brantic::Result<void> FromJson(std::string_view text);
 
  private:
+  // Keeps the file Load could not read under a name of its own; false when that failed.
+  brantic::Result<void> KeepUnreadableFile(const std::string& path);
+
   Container plugins_;
   std::vector<TextureSearchPath> searchPaths_;
+  bool unreadable_ = false;  // the file on disk could not be read and is not kept aside yet
 };
 
 }  // namespace bx3

@@ -4,8 +4,11 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -142,6 +145,7 @@ std::string Preferences::Folder() {
 void Preferences::Reset() {
   plugins_ = Container();
   searchPaths_.clear();
+  unreadable_ = false;
 }
 
 std::string Preferences::ToJson() const {
@@ -181,18 +185,48 @@ brantic::Result<void> Preferences::Load() {
   std::ostringstream content;
   content << file.rdbuf();
   auto loaded = FromJson(content.str());
-  if (!loaded) return brantic::IllegalArgumentError(path + ": " + loaded.GetError().Message());
+  if (!loaded) {
+    unreadable_ = true;
+    return brantic::IllegalArgumentError(path + ": " + loaded.GetError().Message());
+  }
+  unreadable_ = false;
   return brantic::OK();
 }
 
-brantic::Result<void> Preferences::Save() const {
+brantic::Result<void> Preferences::KeepUnreadableFile(const std::string& path) {
+  // An earlier unreadable file keeps its name too: the first free one is taken.
+  std::string kept = path + ".unreadable";
+  struct stat info {};
+  for (int number = 2; ::lstat(kept.c_str(), &info) == 0; ++number) {
+    if (number > 1000) return brantic::IoError(path + ": no free name to keep the unreadable preferences under");
+    kept = path + ".unreadable." + std::to_string(number);
+  }
+  if (::rename(path.c_str(), kept.c_str()) != 0) {
+    if (errno != ENOENT) {
+      return brantic::IoError(path + ": cannot keep the unreadable preferences as " + kept + ": " +
+                              std::strerror(errno));
+    }
+    unreadable_ = false;  // gone meanwhile: nothing to keep
+    return brantic::OK();
+  }
+  std::fprintf(stderr, "bx3: the preferences in %s could not be read; they are kept as %s\n", path.c_str(),
+               kept.c_str());
+  unreadable_ = false;
+  return brantic::OK();
+}
+
+brantic::Result<void> Preferences::Save() {
   const std::string folder = Folder();
   // Create the folder and its parents as needed.
   for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
     ::mkdir(folder.substr(0, slash).c_str(), 0755);
     if (slash == std::string::npos) break;
   }
-  return WriteFileAtomically(folder + "/prefs.json", ToJson());
+  const std::string path = folder + "/prefs.json";
+  if (unreadable_) {
+    if (auto kept = KeepUnreadableFile(path); !kept) return kept;
+  }
+  return WriteFileAtomically(path, ToJson());
 }
 
 void Preferences::SetTextureSearchPaths(std::vector<TextureSearchPath> paths) {

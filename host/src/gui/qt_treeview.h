@@ -45,7 +45,9 @@ class TreeViewWidget final : public QAbstractScrollArea, public TreeViewGadget, 
   int32_t HeaderHeight() const;
   // Clicks the cell of row `row` (0 = the first row of the tree) and `column` index.
   void ClickRow(int64_t row, int32_t columnIndex, int32_t mode, bool rightButton = false);
-  void DoubleClickRow(int64_t row, int32_t columnIndex);
+  // Double-clicks the cell at `x` from its left edge; without one, in the middle of the cell,
+  // where a person double-clicks a name (the cell's left edge holds icons and fold arrows).
+  void DoubleClickRow(int64_t row, int32_t columnIndex, int32_t x = -1);
   bool IsEditing() const;
   void FinishEditing(const brantic::String& text);
   void ClickHeader(int32_t columnIndex);

@@ -37,10 +37,13 @@ void TreeViewWidget::ClickRow(int64_t row, int32_t columnIndex, int32_t mode, bo
   Refresh();
 }
 
-void TreeViewWidget::DoubleClickRow(int64_t row, int32_t columnIndex) {
+void TreeViewWidget::DoubleClickRow(int64_t row, int32_t columnIndex, int32_t x) {
   const TreeItem item = ItemAtRow(row);
   if (!functions_ || !item || columnIndex < 0 || columnIndex >= int32_t(columns_.size())) return;
-  if (functions_->CellDoubleClick(root_, userData_, item, columns_[size_t(columnIndex)].id, TreeMouseInfo{})) return;
+  TreeMouseInfo mouse;
+  mouse.x = x >= 0 ? x : ColumnWidth(columnIndex) / 2;
+  mouse.y = rowHeight_ / 2;
+  if (functions_->CellDoubleClick(root_, userData_, item, columns_[size_t(columnIndex)].id, mouse)) return;
   // Not handled: edit the item's text in place.
   if (!editor_) {
     editor_ = new QLineEdit(viewport());
@@ -247,7 +250,8 @@ void TreeViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     return;
   }
   const int64_t row = RowAt(at.y());
-  if (row >= 0) DoubleClickRow(row, ColumnAt(at.x()));
+  const int32_t column = ColumnAt(at.x());
+  if (row >= 0 && column >= 0) DoubleClickRow(row, column, at.x() - ColumnX(column));
 }
 
 void TreeViewWidget::keyPressEvent(QKeyEvent* event) {
