@@ -355,6 +355,36 @@ TEST_F(GuiTest, TreeAsksOnlyForRowsInView) {
   EXPECT_EQ(depth, 1);
 }
 
+// What used to go wrong: a selected row that was not the current one read white on the same
+// grey as the rest (light grey text), and a list with every row selected looked unselected.
+TEST_F(GuiTest, EachStateOfATreeRowHasAColourOfItsOwn) {
+  const auto distance = [](Rgb a, Rgb b) {
+    return std::abs(int(a.r) - int(b.r)) + std::abs(int(a.g) - int(b.g)) + std::abs(int(a.b) - int(b.b));
+  };
+  const int32_t texts[] = {color::kText, color::kTextSelected, color::kTextCurrent, color::kTextPartlySelected};
+  for (int32_t a : texts) {
+    for (int32_t b : texts) {
+      if (a != b) EXPECT_GE(distance(GetHostColor(a), GetHostColor(b)), 90) << a << " " << b;
+    }
+    EXPECT_GE(distance(GetHostColor(a), GetHostColor(color::kRowSelected)), 200) << a;
+  }
+  // The tree lays selected rows on a ground of their own.
+  CountingTree functions(10);
+  dialog_.tree->SetLayout({{kColumnA, kTreeColumnUser, 120}});
+  dialog_.tree->SetRoot(nullptr, &functions, nullptr);
+  gui::TreeViewWidget* tree = Tree();
+  tree->ClickRow(3, 0, kSelectReplace);
+  QImage image(tree->viewport()->size(), QImage::Format_RGB32);
+  QPainter painter(&image);
+  tree->PaintTo(painter);
+  const auto ground = [&](int row) {
+    const QColor pixel = image.pixelColor(100, tree->HeaderHeight() + tree->RowHeight() * row + tree->RowHeight() / 2);
+    return Rgb{uint8_t(pixel.red()), uint8_t(pixel.green()), uint8_t(pixel.blue())};
+  };
+  EXPECT_GE(distance(ground(3), ground(2)), 60);
+  EXPECT_GE(distance(ground(3), ground(4)), 60);
+}
+
 // Cells that measure their text as drawn.
 class MeasuredTree : public CountingTree {
  public:

@@ -116,12 +116,34 @@ TEST_F(SearchReplaceDialogTest, TypingProposesOnceItPausesAndApplyWritesOneUndoS
   dialog_.Timer(bx3::Container());
   EXPECT_EQ(dialog_.TimerInterval(), 0) << "one proposal pass";
   EXPECT_EQ(Proposed(), 1);
+  // What used to go wrong: the proposals went into a hidden column, and nothing told which
+  // of them would break a path. The column shows while there are proposals, each marked.
+  const auto proposalColumnShown = [&] {
+    for (const bx3::TreeColumn& column : Tree().GetLayout()) {
+      if (column.id == column::kNewPath) return true;
+    }
+    return false;
+  };
+  const auto proposalState = [&] {
+    for (const KvAssetEntry& row : dialog_.Collection().Rows()) {
+      if (row.hasNewPath) return row.newPathState;
+    }
+    return uint8_t(kNewPathUnchecked);
+  };
+  EXPECT_TRUE(proposalColumnShown());
+  EXPECT_EQ(proposalState(), kNewPathMissing);  // tex/here.png
+  Type(kGadgetReplaceText, "b");
+  dialog_.Timer(bx3::Container());
+  EXPECT_EQ(proposalState(), kNewPathFound);  // tex/b.png
+  Type(kGadgetReplaceText, "here");
+  dialog_.Timer(bx3::Container());
 
   dialog_.Command(kGadgetApply, bx3::Container());
   EXPECT_EQ(StoredPath(4), "tex/here.png");
   EXPECT_EQ(StoredPath(3), "tex/b.png");
   EXPECT_EQ(Proposed(), 0);
   EXPECT_EQ(document_->UndoCount(), 1);
+  EXPECT_FALSE(proposalColumnShown()) << "the user's choice again";
 }
 
 TEST_F(SearchReplaceDialogTest, HomeSelectsTheFirstRowAndWithdrawsProposals) {

@@ -19,6 +19,7 @@ inline constexpr int32_t kTextSelected = 1249;
 inline constexpr int32_t kTextPartlySelected = 1250;
 inline constexpr int32_t kRowAlternate = 1254;
 inline constexpr int32_t kRow = 1255;
+inline constexpr int32_t kRowSelected = 1256;  // the ground of a selected row of a tree
 inline constexpr int32_t kWaveForm = 1298;
 inline constexpr int32_t kTextCurrent = 1355;
 }  // namespace color

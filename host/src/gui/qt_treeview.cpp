@@ -247,7 +247,8 @@ void TreeViewWidget::PaintTo(QPainter& painter) {
   int64_t rowIndex = firstRow;
   for (const VisibleRow& row : RowsInView()) {
     const bool odd = alternate && (rowIndex % 2 == 1);
-    const Rgb background = GetHostColor(odd ? color::kRowAlternate : color::kRow);
+    const bool selected = functions_->ItemSelected(root_, userData_, row.item);
+    const Rgb background = GetHostColor(selected ? color::kRowSelected : odd ? color::kRowAlternate : color::kRow);
     painter.fillRect(0, y, width, rowHeight_, ToQColor(background));
     for (int32_t i = 0; i < int32_t(columns_.size()); ++i) {
       TreeDrawInfo info{&cellArea_, ColumnX(i), y, ColumnWidth(i), rowHeight_, odd ? 1 : 0};

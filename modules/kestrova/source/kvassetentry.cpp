@@ -7,6 +7,7 @@ namespace kv {
 void WithdrawProposal(KvAssetEntry& row) {
   row.newPath = brantic::String();
   row.hasNewPath = 0;
+  row.newPathState = kNewPathUnchecked;
   for (KvRelinkCandidate& candidate : row.relinkCandidates) {
     candidate.flags &= uint8_t(~kCandidateChosen);
     candidate.path = brantic::String();

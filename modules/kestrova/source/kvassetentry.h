@@ -35,6 +35,10 @@ struct KvRelinkCandidate {
 };
 
 inline constexpr uint8_t kCandidateChosen = 0x01;
+
+// Whether a row's proposed new path names a file that exists (search and replace checks it
+// before anything is written).
+enum KvNewPathState : uint8_t { kNewPathUnchecked = 0, kNewPathFound = 1, kNewPathMissing = 2 };
 inline constexpr size_t kMaxRelinkCandidates = 65535;
 
 // The parameter of a row: rows name parameters of the first level only, so one level is kept
@@ -91,6 +95,7 @@ struct KvAssetEntry {
   uint8_t hostFlag = 0;
   uint8_t takeOverride = 0;
   uint8_t hasNewPath = 0;
+  uint8_t newPathState = kNewPathUnchecked;  // whether the proposed file exists
   uint8_t opened = 0;
   uint8_t selected = 0;
 

@@ -127,6 +127,8 @@ class KestrovaDialog : public bx3::GeDialog {
   bool HandleSearchCommand(int32_t id);
   // Proposals follow once the user stops typing (or changing the selection) for a moment.
   void RestartProposalTimer();
+  // Shows the proposed path column while search and replace proposes paths.
+  void ShowProposalColumn(bool show);
   // A navigation key on the list; false for other keys.
   bool HandleKey(int32_t key);
   // Collects again when the scene moved on since the rows were made.

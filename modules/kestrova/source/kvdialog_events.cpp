@@ -157,7 +157,11 @@ bool KestrovaDialog::CoreMessage(int32_t id, const bx3::Container& message) {
             (void)RebuildViewGroups();
             RefreshTree();
           }
-          if (view_.SelectedCount() > 0) RestartProposalTimer();
+          if (view_.SelectedCount() > 0) {
+            RestartProposalTimer();
+          } else {
+            ShowProposalColumn(false);  // nothing selected proposes anything
+          }
           RequestPreview();
           break;
         case kNotifyFoldChanged:

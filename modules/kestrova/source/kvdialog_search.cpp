@@ -30,12 +30,22 @@ void KestrovaDialog::ApplySearchReplace(bool preview) {
   job.replace = replace.Std();
   bx3::Document* document = collection_.ActiveDocument();
   if (!document) return;
-  kv::ApplySearchReplace(collection_.Rows(), view_.Lists().rowIndexList, job, preview, document);
+  const KvSearchReplaceResult result =
+      kv::ApplySearchReplace(collection_.Rows(), view_.Lists().rowIndexList, job, preview, document);
+  // Proposals are seen where they are made: the proposed path column shows while there are
+  // any, and goes back to the user's choice after Apply or when they are withdrawn.
+  ShowProposalColumn(preview && result.proposed > 0);
   if (job.search.empty()) {
     RefreshTree();
     return;
   }
   RegroupAndShow();
+}
+
+void KestrovaDialog::ShowProposalColumn(bool show) {
+  if (view_.Settings().showProposals == show) return;
+  view_.Settings().showProposals = show;
+  BuildColumnLayout();
 }
 
 void KestrovaDialog::Timer(const bx3::Container&) {

@@ -1,9 +1,15 @@
 #include "kvsearchreplace.h"
 
 #include <optional>
+#include <string_view>
+#include <unordered_map>
 
+#include "brantic/parallel.h"
+#include "brantic/searchpaths.h"
+#include "bx3/host.h"
 #include "kvcollect_rules.h"
 #include "kvfilter.h"
+#include "kvresolve.h"
 #include "kvwriteback.h"
 
 namespace kv {
@@ -62,6 +68,35 @@ std::string ReplaceInPath(std::string_view path, const KvSearchReplace& job,
   }
 }
 
+void CheckProposedFiles(std::vector<KvAssetEntry>& rows, const std::vector<int64_t>& listed,
+                        const bx3::Document* document) {
+  // Each distinct proposed path is looked up once, on helper threads.
+  std::unordered_map<std::string_view, size_t> slotOfPath;
+  std::vector<std::pair<bx3::Filename, bool>> paths;  // the path, whether it is a bitmap shader's
+  std::vector<KvAssetEntry*> proposing;
+  for (const int64_t index : listed) {
+    KvAssetEntry& row = rows[size_t(index)];
+    if (!row.selected || !row.hasNewPath) continue;
+    const bx3::Element* owner = row.ownerLink.Resolve(document);
+    const bool bitmap = owner && owner->GetType() == bx3::type::kBitmapShader;
+    if (slotOfPath.emplace(row.newPath.View(), paths.size()).second)
+      paths.push_back({bx3::Filename(row.newPath), bitmap});
+    proposing.push_back(&row);
+  }
+  const bx3::Filename folder = document->GetFolder();
+  const auto searchFolders = brantic::FillSearchPaths(folder.GetUrl());
+  const std::vector<bx3::Filename> paintTextures = bx3::GetPaintTextures();
+  const KvResolveContext context{searchFolders ? &*searchFolders : nullptr, &paintTextures};
+  std::vector<uint8_t> found(paths.size(), 0);
+  brantic::ParallelFor(paths.size(), [&](size_t i) {
+    bx3::Filename resolved;
+    found[i] = ResolveAssetPathIn(folder, context, paths[i].first, resolved, paths[i].second) != kResolveMissing;
+  });
+  for (KvAssetEntry* row : proposing) {
+    row->newPathState = found[slotOfPath.at(row->newPath.View())] ? kNewPathFound : kNewPathMissing;
+  }
+}
+
 KvSearchReplaceResult ApplySearchReplace(std::vector<KvAssetEntry>& rows, const std::vector<int64_t>& listed,
                                          const KvSearchReplace& job, bool preview, bx3::Document* document) {
   KvSearchReplaceResult result;
@@ -102,7 +137,10 @@ KvSearchReplaceResult ApplySearchReplace(std::vector<KvAssetEntry>& rows, const 
     });
   }
   forEachSelected([&](const KvAssetEntry& row) { result.proposed += row.hasNewPath; });
-  if (preview) return result;
+  if (preview) {
+    CheckProposedFiles(rows, listed, document);
+    return result;
+  }
 
   document->StartUndo();
   forEachSelected([&](KvAssetEntry& row) {

@@ -40,6 +40,11 @@ struct KvSearchReplaceResult {
   bool patternRejected = false;  // the search text made no valid pattern: nothing proposed
 };
 
+// Marks each selected row's proposal of `listed` by whether its file exists (where the
+// inspector would find it). GUI thread.
+void CheckProposedFiles(std::vector<KvAssetEntry>& rows, const std::vector<int64_t>& listed,
+                        const bx3::Document* document);
+
 // The pass over the selected rows of `listed`: each gets its new path as `newPath`
 // (hasNewPath when it differs); unless `preview`, the changed ones are written into
 // `document` as one undo step. An empty search text withdraws every proposal.

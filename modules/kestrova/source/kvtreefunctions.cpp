@@ -71,6 +71,17 @@ int32_t AssetTypeIcon(const KvAssetEntry& record) {
   }
 }
 
+// The mark of a proposed path: found or missing; 0 while it was not checked.
+int32_t ProposalIcon(const KvAssetEntry& record) {
+  if (!record.hasNewPath) return 0;
+  switch (record.newPathState) {
+    case kNewPathFound: return bx3::icon::kStatusFound;
+    case kNewPathMissing: return bx3::icon::kStatusMissing;
+    default: return 0;
+  }
+}
+constexpr int32_t kProposalIconWidth = 20;
+
 // Draws an icon centred vertically in the row, at `x`, over the row's background.
 void DrawIcon(bx3::GeUserArea& area, const bx3::BaseBitmap& icon, int32_t x, const bx3::TreeDrawInfo& info,
               bx3::Rgb background, int32_t boxWidth = 0) {
@@ -320,6 +331,13 @@ void KvTreeFunctions::RenderCell(void* root, void* userData, bx3::TreeItem item,
       }
       break;
     case column::kSize: offset = info.width - area.DrawGetTextWidth(text) - 3; break;
+    case column::kNewPath:
+      // A proposal says before it is applied whether its file exists.
+      if (const int32_t icon = ProposalIcon(*record); icon != 0 && !text.IsEmpty()) {
+        DrawIconById(area, icon, info.x, info, background);
+        offset = kProposalIconWidth;
+      }
+      break;
     default: break;
   }
   drawText(text, info.x + offset);
@@ -419,6 +437,7 @@ int32_t KvTreeFunctions::CellContentWidth(void* root, void* userData, bx3::TreeI
   if (column == column::kNewPath && text.IsEmpty())
     return area->DrawGetTextWidth(GetResourceString(res::kColumnProposedPath)) + 20;
   int32_t textWidth = area->DrawGetTextWidth(text);
+  if (column == column::kNewPath && ProposalIcon(*record) != 0) textWidth += kProposalIconWidth;
   if (column == GroupingColumn(groupMode) && members > 1 && ItemChild(item) == 0) {
     textWidth += area->DrawGetTextWidth(brantic::String(" (" + std::to_string(members) + ")"));
   }

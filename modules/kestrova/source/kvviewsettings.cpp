@@ -70,7 +70,7 @@ bx3::Container KvViewSettings::Save() const {
 }
 
 bool KvViewSettings::IsColumnShown(int32_t columnId) const {
-  if (columnId == column::kStatus) return true;
+  if (columnId == column::kStatus || (columnId == column::kNewPath && showProposals)) return true;
   for (const KvViewFlag& flag : ViewFlagTable()) {
     if (flag.columnId == columnId) return Flag(flag.commandId) || (flag.forcedBy != 0 && flag.forcedBy == groupMode);
   }

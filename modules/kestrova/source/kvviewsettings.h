@@ -55,6 +55,9 @@ struct KvViewSettings {
   int32_t groupMode = 0;
   bool filterBar = false;
   bx3::Container columnLayout;  // the tree's layout as the user arranged it
+  // While search and replace proposes paths, the proposed path column shows whatever its
+  // flag says; not stored.
+  bool showProposals = false;
 
   // A new dialog's settings.
   static KvViewSettings Defaults();
@@ -63,8 +66,8 @@ struct KvViewSettings {
   // (first run) or not a container keeps the new-dialog defaults.
   void Load(const bx3::Container* stored);
   bx3::Container Save() const;
-  // The column is shown: always for the status column, when its flag is on, or when it is
-  // the column of the current group mode.
+  // The column is shown: always for the status column, when its flag is on, when it is the
+  // column of the current group mode, or the proposed path column while proposals exist.
   bool IsColumnShown(int32_t columnId) const;
 };
 
