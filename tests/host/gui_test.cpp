@@ -507,6 +507,7 @@ TEST_F(GuiTest, ScreenshotShowsTheWindow) {
 #include <QMenu>
 #include <QTreeWidget>
 #include "../../host/src/gui/qt_main_window.h"
+#include "../../host/src/gui/qt_panels.h"
 #include "bx3/host.h"
 #include "bx3/modal.h"
 #include "bx3/services.h"
@@ -535,11 +536,32 @@ TEST_F(GuiTest, MainWindowShowsTheSceneCommandsAndAttributes) {
   EXPECT_EQ(attributes->currentItem()->text(0), "File");
   EXPECT_EQ(attributes->currentItem()->text(1), "tex/wood.jpg");
 
-  // Every registered command, with its state.
+  // The plug-in commands with their states: a check box only for the one that is on.
   const auto actions = window.CommandMenu()->actions();
   ASSERT_EQ(actions.size(), 2);
-  EXPECT_TRUE(actions[0]->isChecked());
+  EXPECT_TRUE(actions[0]->isCheckable() && actions[0]->isChecked());
   EXPECT_FALSE(actions[1]->isEnabled());
+  EXPECT_FALSE(actions[1]->isCheckable());
+  // Element names are read whole.
+  EXPECT_GE(panel->columnWidth(0), panel->fontMetrics().horizontalAdvance("Color") + 20);
+
+  // What used to go wrong: the node editor and the take manager only printed a line. Their
+  // panels show the material's nodes with the asked-for one selected, and the takes with the
+  // active one marked.
+  EditNodeMaterial(*scene.material, &*brantic::NodePath::FromText("tex1"), brantic::Id("test.space"));
+  ASSERT_TRUE(window.NodeEditor()->isVisibleTo(&window));
+  QTreeWidget* nodes = window.NodeEditor()->List();
+  ASSERT_EQ(nodes->topLevelItemCount(), 1);
+  EXPECT_EQ(nodes->topLevelItem(0)->text(2), "/maps/bark.exr");
+  EXPECT_TRUE(nodes->topLevelItem(0)->isSelected());
+  RegisterHostCommands();
+  ASSERT_TRUE(CallCommand(kCmdTakeManager));
+  ASSERT_TRUE(window.TakeManager()->isVisibleTo(&window));
+  QTreeWidget* takes = window.TakeManager()->List();
+  ASSERT_EQ(takes->topLevelItemCount(), 2);
+  EXPECT_EQ(takes->topLevelItem(0)->text(3), "active");
+  EXPECT_EQ(takes->topLevelItem(1)->text(1), "Main");
+  EXPECT_EQ(takes->topLevelItem(1)->text(3), "");
 
   // Unsaved changes are never dropped without asking.
   GetActiveDocument()->SetName("changed");

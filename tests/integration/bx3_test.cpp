@@ -32,12 +32,13 @@ TEST_F(Bx3Test, ListsTheInspectorsCommandsInRegistrationOrder) {
   const ProcessRun run = RunBx3(Prefs() + " --list-commands");
   ASSERT_EQ(run.exitCode, 0) << run.output;
   const auto lines = Lines(run.output);
-  // The host's three commands, then the inspector's 47.
-  ASSERT_EQ(lines.size(), 50u) << run.output;
+  // The host's four commands, then the inspector's 47.
+  ASSERT_EQ(lines.size(), 51u) << run.output;
   EXPECT_EQ(lines[0], "431000053\tTake Manager\t");
-  EXPECT_EQ(lines[3], "1029486\tAsset Inspector...\t");
-  EXPECT_EQ(lines[4].rfind("1040764\t", 0), 0u);
-  EXPECT_EQ(lines[49].rfind("1051539\t", 0), 0u);
+  EXPECT_EQ(lines[2].rfind("200000273\tTexture Search Paths...\t", 0), 0u);
+  EXPECT_EQ(lines[4], "1029486\tAsset Inspector...\t");
+  EXPECT_EQ(lines[5].rfind("1040764\t", 0), 0u);
+  EXPECT_EQ(lines[50].rfind("1051539\t", 0), 0u);
   for (const std::string& line : lines) {
     EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 2) << line;
   }

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "../../host/src/gui/qt_dialog_window.h"
+#include "../../host/src/gui/qt_main_window.h"
 #include "../../host/src/gui/qt_treeview.h"
 #include "brantic/jobs.h"
 #include "brantic/mainthread.h"
@@ -282,6 +283,27 @@ TEST_F(InspectorGuiTest, OpeningChangingAndClosingManyTimesWhileWorkRuns) {
   bx3::GeDialog* dialog = OpenInspector();
   ASSERT_NE(dialog, nullptr);
   EXPECT_FALSE(Report(*dialog).rows.empty());
+}
+
+// What used to go wrong: the main window's one menu listed all the inspector's commands in
+// two columns, each with a check box. The inspector is under Window with a shortcut; its own
+// commands are in its own menus.
+TEST_F(InspectorGuiTest, TheMainWindowListsTheInspectorUnderWindowAndLeavesItsCommandsToIt) {
+  bx3::gui::MainWindow window;
+  QAction* inspector = nullptr;
+  for (QAction* action : window.WindowMenu()->actions()) {
+    if (action->data().toInt() == kInspector) inspector = action;
+  }
+  ASSERT_NE(inspector, nullptr);
+  EXPECT_EQ(inspector->text(), "Asset Inspector...");
+  EXPECT_EQ(inspector->shortcut(), QKeySequence("Ctrl+Shift+A"));
+  for (QAction* action : window.CommandMenu()->actions()) {
+    EXPECT_NE(action->data().toInt(), kSelectAll) << action->text().toStdString();
+  }
+  inspector->trigger();
+  WaitForQuiet();
+  ASSERT_NE(bx3::FindOpenDialog(kInspector), nullptr);
+  bx3::ProcessGuiEvents();
 }
 
 }  // namespace

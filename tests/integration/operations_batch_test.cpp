@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "bx3/icons.h"
 #include "run_bx3.h"
 #include "scene_files.h"
 #include "support/temp_folder.h"
@@ -116,6 +117,40 @@ TEST_F(OperationsBatchTest, ClearRemovesABitmapShaderAndUndoBringsItBack) {
   EXPECT_EQ(PathsNamed(folder_ / "plain.bx3", "rust.png").size(), 1u);
   ASSERT_EQ(RunBx3(Batch() + clear + "--undo --save " + folder_ / "undone.bx3").exitCode, 0);
   EXPECT_EQ(ReadBytes(folder_ / "undone.bx3"), ReadBytes(folder_ / "plain.bx3"));
+}
+
+}  // namespace
+
+namespace {
+
+// What used to go wrong: the Paths menu ended in a disabled entry "200000273", and search
+// folders could only be changed by editing prefs.json.
+TEST_F(OperationsBatchTest, TheSearchPathsWindowEditsTheFoldersAndTheInspectorFollows) {
+  const std::string library = folder_ / "library";
+  const std::string other = folder_ / "other";
+  fs::create_directories(library);
+  fs::create_directories(other);
+  fs::copy_file(demo_ + "/tex/wood.jpg", library + "/rust.png");
+  // Both added through the folder dialog; the second moved up and turned off.
+  const std::string window = "--command 200000273 --choose " + library + " --press 200000273:1001 --choose " + other +
+                             " --press 200000273:1001 --click 1 --press 200000273:1004 --gadget 200000273:1003=false ";
+  const kvtest::ProcessRun run =
+      RunBx3(Batch() + open_ + window + "--wait --command 1029486 --report json " + folder_ / "report.json");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const auto prefs = kvtest::ReadJsonFile(folder_ / "prefs/prefs.json");
+  ASSERT_EQ(prefs["textureSearchPaths"].size(), 2u) << prefs;
+  EXPECT_EQ(prefs["textureSearchPaths"][0], (nlohmann::json{{"path", other}, {"enabled", false}}));
+  EXPECT_EQ(prefs["textureSearchPaths"][1], (nlohmann::json{{"path", library}, {"enabled", true}}));
+  // The open inspector resolved again: rust.png is found in the library now.
+  const auto report = kvtest::ReadJsonFile(folder_ / "report.json");
+  EXPECT_EQ(report["status"], "Listed: 16 (16) - Missing: 2 - Selected: 0");
+  bool found = false;
+  for (const auto& item : report["items"]) {
+    if (item["cells"]["asse"]["text"] == "rust.png") {
+      found = item["cells"]["stat"]["icons"] == nlohmann::json::array({bx3::icon::kStatusFoundElsewhere});
+    }
+  }
+  EXPECT_TRUE(found) << report;
 }
 
 }  // namespace

@@ -239,7 +239,7 @@ class GeDialog {
 
 // The open dialog of a plug-in id (the latest opened when several are); null when none.
 GeDialog* FindOpenDialog(int32_t pluginId);
-// The dialog opened last that is still open; null when none is.
+// The dialog opened (or brought up again) last that is still open; null when none is.
 GeDialog* LastOpenedDialog();
 // The open dialogs, in the order they were opened.
 std::vector<GeDialog*> GetOpenDialogs();

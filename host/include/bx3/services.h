@@ -59,6 +59,8 @@ void EditNodeMaterial(const Element& material, const brantic::NodePath* node, co
 inline constexpr int32_t kCmdTakeManager = 431000053;
 inline constexpr int32_t kCmdSimulationManager = 1032108;
 inline constexpr int32_t kCmdClearSimulationCaches = 1038402;
+// The window that edits the texture search folders of the preferences.
+inline constexpr int32_t kCmdTextureSearchPaths = 200000273;
 
 // A request to an element of a simulation (the simulation or one of its node items). Code
 // kNodeRequestClearCache drops the files it cached: its file parameters are emptied.
@@ -73,6 +75,12 @@ struct ServiceHandlers {
   std::function<bool(const Filename&, bool open)> showInFileBrowser;
   std::function<PictureViewer*()> pictureViewer;
   std::function<void()> attributeManagerChanged;  // redraw the attribute manager panel
+  // Shows a material's node graph of a node space in the node editor, `node` (may be null)
+  // selected.
+  std::function<void(const Element& material, const brantic::NodePath* node, const brantic::Id& nodeSpace)> nodeEditor;
+  // Brings up the panel of a host manager command (kCmdTakeManager, kCmdSimulationManager);
+  // false when there is none.
+  std::function<bool(int32_t command)> managerPanel;
 };
 void SetServiceHandlers(ServiceHandlers handlers);
 

@@ -8,6 +8,7 @@
 #include "bx3/commands.h"
 #include "bx3/document.h"
 #include "main_thread_check.h"
+#include "searchpaths_dialog.h"
 
 namespace bx3 {
 
@@ -101,18 +102,37 @@ void AttributeManagerShow(const Element* element, int32_t flags, const DescId& f
 
 void SelectNodeInEditor(const Element& material, const brantic::NodePath& node, const brantic::Id& nodeSpace) {
   BX3_MAIN_THREAD_ONLY();
+  if (State().handlers.nodeEditor) return State().handlers.nodeEditor(material, &node, nodeSpace);
   Say("node editor selects " + node.Text().Std() + " of " + NameOf(&material) + " (" + nodeSpace.Std() + ")");
 }
 
 void EditNodeMaterial(const Element& material, const brantic::NodePath* node, const brantic::Id& nodeSpace) {
   BX3_MAIN_THREAD_ONLY();
+  if (State().handlers.nodeEditor) return State().handlers.nodeEditor(material, node, nodeSpace);
   Say("node editor edits " + NameOf(&material) + (node ? " at " + node->Text().Std() : std::string()) + " (" +
       nodeSpace.Std() + ")");
 }
 
 namespace {
 
-// A command of the host that, without a window, says what it does.
+// A manager command of the host: it brings up the window's panel, or without a window says
+// what it would show.
+class ManagerCommand final : public CommandData {
+ public:
+  ManagerCommand(int32_t id, std::string line) : id_(id), line_(std::move(line)) {}
+  bool Execute(Document*, GeDialog*) override {
+    if (State().handlers.managerPanel && State().handlers.managerPanel(id_)) return true;
+    Say(line_);
+    return true;
+  }
+  int32_t CommandState(Document*, GeDialog*) override { return kCmdEnabled; }
+
+ private:
+  int32_t id_;
+  std::string line_;
+};
+
+// A command that, here, only says what it did.
 class SayingCommand final : public CommandData {
  public:
   explicit SayingCommand(std::string line) : line_(std::move(line)) {}
@@ -143,11 +163,16 @@ void RegisterHostCommands() {
   BX3_MAIN_THREAD_ONLY();
   if (!FindCommand(kCmdTakeManager)) {
     RegisterCommandPlugin(kCmdTakeManager, "Take Manager", 0, nullptr, "",
-                          std::make_unique<SayingCommand>("take manager opens"));
+                          std::make_unique<ManagerCommand>(kCmdTakeManager, "take manager opens"));
   }
   if (!FindCommand(kCmdSimulationManager)) {
     RegisterCommandPlugin(kCmdSimulationManager, "Simulation Manager", 0, nullptr, "",
-                          std::make_unique<SayingCommand>("simulation manager opens"));
+                          std::make_unique<ManagerCommand>(kCmdSimulationManager, "simulation manager opens"));
+  }
+  if (!FindCommand(kCmdTextureSearchPaths)) {
+    RegisterCommandPlugin(kCmdTextureSearchPaths, "Texture Search Paths...", 0, nullptr,
+                          "Lists, adds, removes, turns on and off and orders the folders searched for textures",
+                          std::make_unique<SearchPathsCommand>());
   }
   if (!FindCommand(kCmdClearSimulationCaches)) {
     RegisterCommandPlugin(kCmdClearSimulationCaches, "Clear Simulation Caches", 0, nullptr, "",

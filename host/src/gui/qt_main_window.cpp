@@ -16,10 +16,12 @@
 #include "bx3/host.h"
 #include "bx3/icons.h"
 #include "bx3/modal.h"
+#include "bx3/module.h"
 #include "bx3/prefs.h"
 #include "bx3/qtgui.h"
 #include "bx3/scenefile.h"
 #include "qt_canvas.h"
+#include "qt_panels.h"
 #include "qt_picture_viewer.h"
 #include "qt_text.h"
 
@@ -56,6 +58,25 @@ QString ValueText(const ParamValue& value) {
   return std::visit(Visitor{}, value);
 }
 
+// The host's own commands, which sit in the Edit and Window menus.
+constexpr int32_t kHostEditCommands[] = {kCmdTextureSearchPaths, kCmdClearSimulationCaches};
+constexpr int32_t kHostPanelCommands[] = {kCmdTakeManager, kCmdSimulationManager};
+
+// The manager whose window holds a command in its own menus (0 for none): such a command is
+// that window's, not the main window's.
+int32_t ManagerOf(const RegisteredCommand& command) {
+  CommandInformation information{command.id, 0, 0};
+  if (!command.command || !command.command->Message(kMsgCommandInformation, &information)) return 0;
+  return information.managerId == command.id ? 0 : information.managerId;
+}
+
+bool IsManager(int32_t id) {
+  for (const RegisteredManager& manager : GetRegisteredManagers()) {
+    if (manager.id == id) return true;
+  }
+  return false;
+}
+
 Container& MainWindowPrefs() {
   Container& plugins = Preferences::Get().Plugins();
   if (!plugins.GetContainer(kPrefsMainWindow)) plugins.SetContainer(kPrefsMainWindow, Container(kPrefsMainWindow));
@@ -71,11 +92,23 @@ MainWindow::MainWindow() {
   scene_->setHeaderLabels({"Element", "Type"});
   setCentralWidget(scene_);
   auto* dock = new QDockWidget("Attributes", this);
+  dock->setObjectName("attributes");
   attributes_ = new QTreeWidget(dock);
   attributes_->setHeaderLabels({"Parameter", "Value"});
   attributes_->header()->setStretchLastSection(true);
   dock->setWidget(attributes_);
   addDockWidget(Qt::RightDockWidgetArea, dock);
+  // The host's managers, shown when asked for.
+  nodeEditor_ = new NodeEditorPanel(this);
+  takeManager_ = new TakeManagerPanel(this);
+  simulationManager_ = new SimulationManagerPanel(this);
+  addDockWidget(Qt::RightDockWidgetArea, nodeEditor_);
+  addDockWidget(Qt::BottomDockWidgetArea, takeManager_);
+  addDockWidget(Qt::BottomDockWidgetArea, simulationManager_);
+  for (QDockWidget* panel : {static_cast<QDockWidget*>(nodeEditor_), static_cast<QDockWidget*>(takeManager_),
+                             static_cast<QDockWidget*>(simulationManager_)}) {
+    panel->hide();
+  }
   connect(scene_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
     Document* document = GetActiveDocument();
     const Element* element =
@@ -97,7 +130,11 @@ MainWindow::MainWindow() {
       [this] {
         const AttributeManagerState& state = GetAttributeManagerState();
         ShowAttributes(state.element.Resolve(GetActiveDocument()), state.focus.IsEmpty() ? 0 : state.focus[0].id);
-      }});
+      },
+      [this](const Element& material, const brantic::NodePath* node, const brantic::Id& nodeSpace) {
+        nodeEditor_->Edit(material, node, nodeSpace);
+      },
+      [this](int32_t command) { return ShowPanel(command); }});
   RefreshViews();
 }
 
@@ -160,27 +197,81 @@ void MainWindow::BuildMenus() {
   edit->addAction("&Redo", QKeySequence::Redo, this, [] {
     if (Document* document = GetActiveDocument(); document && document->Redo()) EventAdd();
   });
+  edit->addSeparator();
+  for (int32_t id : kHostEditCommands) {
+    if (FindCommand(id)) AddCommandAction(edit, id);
+  }
 
-  commands_ = menuBar()->addMenu("&Commands");
+  window_ = menuBar()->addMenu("&Window");
+  connect(window_, &QMenu::aboutToShow, this, [this] { FillWindowMenu(); });
+  FillWindowMenu();
+  commands_ = menuBar()->addMenu("&Plug-ins");
   connect(commands_, &QMenu::aboutToShow, this, [this] { FillCommandMenu(); });
   FillCommandMenu();
+}
+
+QAction* MainWindow::AddCommandAction(QMenu* menu, int32_t id) {
+  QAction* action = menu->addAction(ToQString(GetCommandName(id)));
+  const int32_t state = GetCommandState(id);
+  action->setCheckable(IsCommandChecked(state));
+  action->setChecked(IsCommandChecked(state));
+  action->setEnabled(IsCommandEnabled(state));
+  action->setData(id);
+  for (const RegisteredCommand& command : GetRegisteredCommands()) {
+    if (command.id == id) action->setToolTip(ToQString(command.help));
+  }
+  connect(action, &QAction::triggered, this, [id] {
+    CallCommand(id);
+    ProcessGuiEvents();
+  });
+  return action;
+}
+
+void MainWindow::FillWindowMenu() {
+  window_->clear();
+  // The panels of the window itself, each a toggle.
+  for (QDockWidget* dock : findChildren<QDockWidget*>()) window_->addAction(dock->toggleViewAction());
+  window_->addSeparator();
+  // Each manager's window, with a shortcut: Ctrl+Shift and the first free letter of its name.
+  QString taken = "ZYXCVN";  // the edit shortcuts' letters, and File's
+  for (const RegisteredManager& manager : GetRegisteredManagers()) {
+    if (!FindCommand(manager.id)) continue;
+    QAction* action = AddCommandAction(window_, manager.id);
+    action->setCheckable(true);  // a window is open or not
+    for (const QChar letter : ToQString(manager.name).toUpper()) {
+      if (letter.isLetter() && !taken.contains(letter)) {
+        taken += letter;
+        action->setShortcut(QKeySequence(QString("Ctrl+Shift+") + letter));
+        break;
+      }
+    }
+  }
 }
 
 void MainWindow::FillCommandMenu() {
   commands_->clear();
   for (const RegisteredCommand& command : GetRegisteredCommands()) {
-    QAction* action = commands_->addAction(ToQString(command.name));
-    const int32_t state = GetCommandState(command.id);
-    action->setCheckable(true);
-    action->setChecked(IsCommandChecked(state));
-    action->setEnabled(IsCommandEnabled(state));
-    action->setToolTip(ToQString(command.help));
-    action->setData(command.id);
-    connect(action, &QAction::triggered, this, [id = command.id] {
-      CallCommand(id);
-      ProcessGuiEvents();
-    });
+    const int32_t id = command.id;
+    const bool hostOwn =
+        std::find(std::begin(kHostEditCommands), std::end(kHostEditCommands), id) != std::end(kHostEditCommands) ||
+        std::find(std::begin(kHostPanelCommands), std::end(kHostPanelCommands), id) != std::end(kHostPanelCommands);
+    // A manager's window is in the Window menu, its own commands in that window's menus.
+    if (hostOwn || IsManager(id) || ManagerOf(command) != 0) continue;
+    AddCommandAction(commands_, id);
   }
+  commands_->menuAction()->setVisible(!commands_->isEmpty());
+}
+
+bool MainWindow::ShowPanel(int32_t command) {
+  QDockWidget* panel = command == kCmdTakeManager         ? static_cast<QDockWidget*>(takeManager_)
+                       : command == kCmdSimulationManager ? static_cast<QDockWidget*>(simulationManager_)
+                                                          : nullptr;
+  if (!panel) return false;
+  takeManager_->Refresh();
+  simulationManager_->Refresh();
+  panel->show();
+  panel->raise();
+  return true;
 }
 
 void MainWindow::AddElements(QTreeWidgetItem* parent, const Element& element) {
@@ -215,6 +306,11 @@ void MainWindow::RefreshViews() {
   if (const Element* shown = state.element.Resolve(document)) {
     ShowAttributes(shown, state.focus.IsEmpty() ? 0 : state.focus[0].id);
   }
+  // Names are read whole: the columns fit them.
+  for (int column = 0; column < scene_->columnCount(); ++column) scene_->resizeColumnToContents(column);
+  if (nodeEditor_->isVisible()) nodeEditor_->Refresh();
+  if (takeManager_->isVisible()) takeManager_->Refresh();
+  if (simulationManager_->isVisible()) simulationManager_->Refresh();
 }
 
 void MainWindow::ShowAttributes(const Element* element, int32_t focusParam) {
@@ -236,6 +332,7 @@ void MainWindow::ShowAttributes(const Element* element, int32_t focusParam) {
       attributes_->scrollToItem(item);
     }
   }
+  attributes_->resizeColumnToContents(0);
 }
 
 bool MainWindow::ConfirmDiscard() {

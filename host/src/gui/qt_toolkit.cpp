@@ -37,6 +37,7 @@ class QtDialogToolkit final : public DialogToolkit {
       window->show();
       window->raise();
       window->activateWindow();
+      dialog.SetOpenState(true, pluginId);  // the one brought up is the one worked with now
       return true;
     }
     auto* window = new DialogWindowWidget(dialog, pluginId);
