@@ -115,8 +115,23 @@ TEST_F(MediaInfoTest, MovieSoundLightProfileAndMissingFile) {
   bx3::AddDocument(std::move(document));
   KvAssetEntry profile = Row(folder_ / "spot.ies", ASSETTYPE_OTHER);
   profile.ownerLink.Set(light);
+  // The element's descriptive texts, then what the profile file says; a damaged file in one
+  // line (what used to go wrong: "The picture could not be read." for every profile).
+  const std::string described =
+      "Manufacturer:\nLumen Works\n\nLuminaire:\n\n\nLamp:\nLED 40 W\n\nTest:\n\n\nNotes:\n\n\n";
+  kvtest::WriteBytes(
+      folder_ / "spot.ies",
+      "IESNA:LM-63-2002\nTILT=NONE\n1 1000 1 3 2 1 2 0 0 0\n1 1 40\n0 45 90\n0 90\n900 500 0\n800 300 0\n");
   EXPECT_EQ(BuildAssetInfoText(profile, kGroupNone),
-            "Manufacturer:\nLumen Works\n\nLuminaire:\n\n\nLamp:\nLED 40 W\n\nTest:\n\n\nNotes:\n\n\n" +
+            described +
+                "Light profile: LM-63-2002, type C photometry\nIntensity: 900 cd at most\nAngles: 3 vertical, 2 "
+                "horizontal\nLamps: 1 x 1000 lm\nInput power: 40 W\n" +
+                Common(folder_ / "spot.ies"));
+  kvtest::WriteBytes(folder_ / "spot.ies", "IESNA:LM-63-2002\nTILT=NONE\n1 1000 1 3 2 1 2 0 0 0\n");
+  EXPECT_EQ(BuildAssetInfoText(profile, kGroupNone),
+            described +
+                "The light profile could not be read: line 4 of the light profile: the file ends before the "
+                "ballast factor\n" +
                 Common(folder_ / "spot.ies"));
   profile.ownerLink.Clear();  // neither link resolves: the text ends early
   EXPECT_EQ(BuildAssetInfoText(profile, kGroupNone), "");

@@ -217,6 +217,39 @@ TEST_F(PreviewTest, AnUnreadablePictureShowsThePlaceholderAndSaysSo) {
   EXPECT_NE(info.Std().find("b.exr"), std::string::npos) << info.Std();
 }
 
+TEST_F(PreviewTest, ALightProfileIsDrawnAndADamagedOneGetsThePlaceholder) {
+  // A round spot: one curve, straight down from the centre.
+  kvtest::WriteBytes(folder_ / "spot.ies",
+                     "IESNA:LM-63-2002\nTILT=NONE\n1 1000 1 3 1 1 2 0 0 0\n1 1 40\n0 45 90\n0\n900 500 0\n");
+  const auto request = [&] {
+    Area::Request made = FileRequest(folder_ / "spot.ies", ASSETTYPE_OTHER);
+    made.profileColors = {{0, 0, 0}, {60, 60, 60}, {255, 0, 0}, {0, 255, 0}};
+    return made;
+  };
+  const Area::Loaded drawn = Load(request());
+  ASSERT_EQ(drawn.full.GetBw(), 180);
+  ASSERT_EQ(drawn.full.GetBh(), 120);
+  EXPECT_FALSE(drawn.unreadable);
+  // The curve reaches the outer ring below the centre: red there, and nowhere green.
+  uint8_t r = 0, g = 0, b = 0;
+  drawn.full.GetPixel(90, 60 + 56 - 1, r, g, b);
+  EXPECT_GT(r, 100) << int(r) << " " << int(g) << " " << int(b);
+  for (int32_t y = 0; y < 120; ++y) {
+    for (int32_t x = 0; x < 180; ++x) {
+      drawn.full.GetPixel(x, y, r, g, b);
+      ASSERT_LT(g, 100) << x << "," << y;
+    }
+  }
+
+  kvtest::WriteBytes(folder_ / "spot.ies", "IESNA:LM-63-2002\nTILT=NONE\n1 1000 1 3 1 1 2 0 0 0\n1 1 40\n0 45 x\n");
+  const Area::Loaded damaged = Load(request());
+  bx3::BaseBitmap placeholder;
+  ASSERT_EQ(placeholder.Init(bx3::Filename(std::string(KV_MODULE_SOURCE_DIR) + "/icons/Other.tif")),
+            bx3::kImageResultOk);
+  EXPECT_EQ(damaged.full, placeholder);
+  EXPECT_FALSE(damaged.unreadable) << "the information text says why, not the picture note";
+}
+
 TEST_F(PreviewTest, AHugePictureIsReducedWhileItIsRead) {
   kvtest::ImageFile wide;
   wide.width = 1800;

@@ -126,8 +126,9 @@ void KestrovaDialog::RequestPreview() {
   const int32_t mode = view_.GroupMode();
   if (!groupRow || mode == kGroupByAsset) {
     bx3::Element* element = DescribedElement(*record, document);
+    // Wave forms and light profiles are drawn for the area's size.
     area.SetRequest(bx3::Filename(record->resolvedPath), element, record->assetType, false, -1,
-                    record->assetType & ASSETTYPE_AUDIO);
+                    (record->assetType & ASSETTYPE_AUDIO) || record->assetPath.CheckSuffix("ies"));
   } else if (mode == kGroupByLayer) {
     bx3::Element* layer = record->layerLink.Resolve(document);
     area.SetRequest(bx3::Filename(), layer, 0, true, layer ? -1 : bx3::icon::kNoLayer, false);

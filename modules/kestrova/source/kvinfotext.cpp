@@ -5,6 +5,7 @@
 #include "brantic/format.h"
 #include "brantic/imagetexture.h"
 #include "brantic/io.h"
+#include "brantic/lightprofile.h"
 #include "bx3/host.h"
 #include "bx3/sound.h"
 #include "kvcelltext.h"
@@ -86,6 +87,32 @@ void AppendLightProfile(const bx3::Element& element, std::string& text) {
   }
 }
 
+// What the profile file itself says: its form, its strongest intensity, its angles, its
+// lamps; or in one line why it cannot be read.
+void AppendLightProfileFile(const bx3::Filename& file, std::string& text) {
+  auto profile = brantic::LoadLightProfile(file.GetUrl());
+  if (!profile) {
+    text += GetResourceString(res::kLightProfileUnreadable, profile.GetError().Message()).Std() + "\n";
+    return;
+  }
+  static constexpr const char* kTypes[] = {"", "C", "B", "A"};
+  const String form = Format(R(res::kLightProfileForm).View(), {String(profile->standard), kTypes[int(profile->type)]});
+  text += Format("@: @\n", {R(res::kLightProfile), form}).Std();
+  text += Format("@: @\n",
+                 {R(res::kLightIntensity),
+                  GetResourceString(res::kLightIntensityMaximum, Format("@", {profile->MaximumIntensity()}).View())})
+              .Std();
+  text += Format("@: @\n", {R(res::kLightAngles),
+                            Format(R(res::kLightAngleCounts).View(), {int64_t(profile->verticalAngles.size()),
+                                                                      int64_t(profile->horizontalAngles.size())})})
+              .Std();
+  const String lamps = profile->lumensPerLamp < 0
+                           ? R(res::kLightAbsolutePhotometry)
+                           : Format("@ x @ lm", {int64_t(profile->lampCount), profile->lumensPerLamp});
+  text += Format("@: @\n", {R(res::kLightLamps), lamps}).Std();
+  if (profile->inputWatts > 0) text += Format("@: @ W\n", {R(res::kLightInputPower), profile->inputWatts}).Std();
+}
+
 void AppendSound(const KvAssetEntry& entry, std::string& text) {
   bx3::BaseSound sound;
   if (!sound.Load(bx3::Filename(entry.resolvedPath))) return;
@@ -160,6 +187,7 @@ String BuildAssetInfoText(const KvAssetEntry& entry, int32_t mode) {
     const bx3::Element* element = DescribedElement(entry, bx3::GetActiveDocument());
     if (!element) return String(std::move(text));
     AppendLightProfile(*element, text);
+    if (!entry.IsMissing()) AppendLightProfileFile(bx3::Filename(entry.resolvedPath), text);
   } else if (!entry.IsMissing() && (entry.assetPath.CheckSuffix("wav") || entry.assetPath.CheckSuffix("mp3") ||
                                     entry.assetPath.CheckSuffix("aiff"))) {
     AppendSound(entry, text);

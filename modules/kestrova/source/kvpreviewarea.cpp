@@ -9,6 +9,7 @@
 #include "bx3/canvas.h"
 #include "bx3/host.h"
 #include "bx3/icons.h"
+#include "bx3/lightprofile.h"
 #include "bx3/sound.h"
 #include "bx3/types.h"
 #include "kvassettype.h"
@@ -88,8 +89,18 @@ bool AssetPreviewArea::KvPreviewThread::LoadPreview(const Request& request, Load
     if (bx3::GetIcon(request.iconId, full)) return true;
     fallBack = true;
   }
-  if (!fallBack && fileExists &&
-      (IsImageFile(request.file) || IsVideoFile(request.file) || request.file.CheckSuffix("ies"))) {
+  if (!fallBack && fileExists && request.file.CheckSuffix("ies")) {
+    // A light profile is drawn as its candela distribution; a damaged one gets the
+    // placeholder (the information text says why).
+    bx3::BaseLightProfile profile;
+    if (profile.Load(request.file) && full.Init(std::max(1, request.width), std::max(1, request.height), 24) &&
+        profile.GetBitmap(full, request.profileColors)) {
+      return true;
+    }
+    full.FlushAll();
+    return LoadPlaceholder(request.assetType, full);
+  }
+  if (!fallBack && fileExists && (IsImageFile(request.file) || IsVideoFile(request.file))) {
     brantic::PictureFit fit;
     fit.wholeUpTo = request.wholePicturePixels;
     fit.reducedSize = [](int32_t width, int32_t height) {
@@ -330,6 +341,8 @@ AssetPreviewArea::Request AssetPreviewArea::MakeRequest() {
   request.height = areaHeight_;
   request.waveColor = bx3::GetHostColor(bx3::color::kWaveForm);
   request.waveBackground = bx3::GetHostColor(bx3::color::kBackground);
+  request.profileColors = {request.waveBackground, bx3::GetHostColor(bx3::color::kEdgeLight), request.waveColor,
+                           bx3::GetHostColor(bx3::color::kTextCurrent)};
   const bx3::Element* element = previewElement_.Resolve(bx3::GetActiveDocument());
   request.hasElement = element != nullptr;
   // The thread never touches the scene: it gets a copy of an element that draws itself and

@@ -14,13 +14,15 @@
 #include "bx3/bitmap.h"
 #include "bx3/element.h"
 #include "bx3/filename.h"
+#include "bx3/lightprofile.h"
 #include "bx3/userarea.h"
 #include "kvpreview_rules.h"
 
 namespace kv {
 
 // Shows a picture of the selected row: the file itself fitted into the area, a sound's wave
-// form, a scene file's stored preview, a picture the using element draws, a host icon, or a
+// form, a light profile's candela distribution, a scene file's stored preview, a picture the
+// using element draws, a host icon, or a
 // placeholder for the asset type. A double click shows the picture 1:1; dragging pans it.
 // Nothing is loaded on the GUI thread: a request hands the work to KvPreviewThread.
 class AssetPreviewArea : public bx3::GeUserArea {
@@ -40,9 +42,10 @@ class AssetPreviewArea : public bx3::GeUserArea {
     int32_t width = 0, height = 0;
     // Larger pictures are reduced while they are read, for the area only.
     int64_t wholePicturePixels = kWholePreviewPixels;
-    // The wave form's colours, from the host on the GUI thread.
+    // The wave form's and the light profile's colours, from the host on the GUI thread.
     bx3::Rgb waveColor{};
     bx3::Rgb waveBackground{};
+    bx3::LightProfileColors profileColors{};
     // The element's own picture: a copy of a drawing element, or a layer's icon.
     std::unique_ptr<bx3::Element> drawingElement;
     std::optional<bx3::BaseBitmap> elementIcon;

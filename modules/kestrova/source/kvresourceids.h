@@ -187,5 +187,15 @@ inline constexpr int32_t kCopyFailed = 10250;                   // could not be 
 inline constexpr int32_t kFolderNotMade = 10251;                // could not make the folder: @
 inline constexpr int32_t kListNotGrouped = 10252;               // The list could not be filtered or grouped.
 inline constexpr int32_t kUsesNotCleared = 10253;               // @ uses could not be cleared
+inline constexpr int32_t kLightProfile = 10254;                 // Light profile
+inline constexpr int32_t kLightProfileForm = 10255;             // @, type @ photometry
+inline constexpr int32_t kLightIntensity = 10256;               // Intensity
+inline constexpr int32_t kLightIntensityMaximum = 10257;        // @ cd at most
+inline constexpr int32_t kLightAngles = 10258;                  // Angles
+inline constexpr int32_t kLightAngleCounts = 10259;             // @ vertical, @ horizontal
+inline constexpr int32_t kLightLamps = 10260;                   // Lamps
+inline constexpr int32_t kLightAbsolutePhotometry = 10261;      // absolute photometry
+inline constexpr int32_t kLightInputPower = 10262;              // Input power
+inline constexpr int32_t kLightProfileUnreadable = 10263;       // The light profile could not be read: @
 
 }  // namespace kv::res
