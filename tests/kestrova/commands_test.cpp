@@ -165,6 +165,20 @@ TEST_F(CommandsTest, ColumnTypeAndGroupCommands) {
   EXPECT_EQ(dialog_.View().ListedCount(), 0);
   ASSERT_TRUE(Run<Kv_ViewTypeImageCommand>());
   EXPECT_EQ(dialog_.View().ListedCount(), 5);
+
+  // What used to go wrong: "Listed" counted the file groups in the flat list too, and was
+  // not written again after a change of the group mode. It counts what the list shows.
+  const auto status = [&] {
+    brantic::String text;
+    dialog_.GetString(kGadgetStatus, text);
+    return text.Std().substr(0, text.Std().find(" ("));
+  };
+  ASSERT_TRUE(Kv_ViewGroupModeByCommand(&dialog_, kGroupNone).Execute(document_, nullptr));
+  EXPECT_EQ(status(), "Listed: 5");
+  ASSERT_TRUE(Kv_ViewGroupModeByCommand(&dialog_, kGroupByAsset).Execute(document_, nullptr));
+  EXPECT_EQ(status(), "Listed: 3");
+  ASSERT_TRUE(Run<Kv_ViewTypeImageCommand>());
+  EXPECT_EQ(status(), "Listed: 0");
 }
 
 TEST_F(CommandsTest, TheFilterBarKeepsItsTextWhileHidden) {

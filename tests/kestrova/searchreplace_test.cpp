@@ -118,9 +118,11 @@ TEST_F(SearchReplaceDialogTest, TypingProposesOnceItPausesAndApplyWritesOneUndoS
   EXPECT_EQ(Proposed(), 1);
   // What used to go wrong: the proposals went into a hidden column, and nothing told which
   // of them would break a path. The column shows while there are proposals, each marked.
+  // Shown beside the path column, where it is in view.
   const auto proposalColumnShown = [&] {
-    for (const bx3::TreeColumn& column : Tree().GetLayout()) {
-      if (column.id == column::kNewPath) return true;
+    const std::vector<bx3::TreeColumn> layout = Tree().GetLayout();
+    for (size_t i = 1; i < layout.size(); ++i) {
+      if (layout[i].id == column::kNewPath) return layout[i - 1].id == column::kPath;
     }
     return false;
   };

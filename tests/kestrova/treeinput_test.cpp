@@ -173,7 +173,9 @@ TEST_F(TreeInputTest, EditsThatWouldBreakAPathAreRefused) {
            {column::kAsset, "bad\nname.png"}, {column::kPath, "tex/"}, {column::kPath, "a\rb.png"}}) {
     Edit(MakeItem(1, 0), column, text);
     EXPECT_EQ(StoredPath(3), "tex/b.png") << text;
-    EXPECT_NE(Gadget(kGadgetStatus).find(GetResourceString(res::kEditedPathRefused).Std()), std::string::npos);
+    // What used to go wrong: "Note:A path needs..." without a space.
+    EXPECT_NE(Gadget(kGadgetStatus).find("Note: " + GetResourceString(res::kEditedPathRefused).Std()),
+              std::string::npos);
   }
   EXPECT_EQ(document_->UndoCount(), 0);
 }

@@ -36,9 +36,14 @@ struct KvRelinkCandidate {
 
 inline constexpr uint8_t kCandidateChosen = 0x01;
 
-// Whether a row's proposed new path names a file that exists (search and replace checks it
-// before anything is written).
-enum KvNewPathState : uint8_t { kNewPathUnchecked = 0, kNewPathFound = 1, kNewPathMissing = 2 };
+// Where a row's proposed new path would be found, as its status would read after it is
+// written (search and replace checks it before anything is written).
+enum KvNewPathState : uint8_t {
+  kNewPathUnchecked = 0,
+  kNewPathFound = 1,
+  kNewPathFoundElsewhere = 2,  // only through a search folder or by the host
+  kNewPathMissing = 3,
+};
 inline constexpr size_t kMaxRelinkCandidates = 65535;
 
 // The parameter of a row: rows name parameters of the first level only, so one level is kept

@@ -87,14 +87,15 @@ void CheckProposedFiles(std::vector<KvAssetEntry>& rows, const std::vector<int64
   const auto searchFolders = brantic::FillSearchPaths(folder.GetUrl());
   const std::vector<bx3::Filename> paintTextures = bx3::GetPaintTextures();
   const KvResolveContext context{searchFolders ? &*searchFolders : nullptr, &paintTextures};
-  std::vector<uint8_t> found(paths.size(), 0);
+  std::vector<uint8_t> states(paths.size(), kNewPathMissing);
   brantic::ParallelFor(paths.size(), [&](size_t i) {
     bx3::Filename resolved;
-    found[i] = ResolveAssetPathIn(folder, context, paths[i].first, resolved, paths[i].second) != kResolveMissing;
+    const int32_t result = ResolveAssetPathIn(folder, context, paths[i].first, resolved, paths[i].second);
+    states[i] = result == kResolveFound     ? kNewPathFound
+                : result == kResolveMissing ? kNewPathMissing
+                                            : kNewPathFoundElsewhere;
   });
-  for (KvAssetEntry* row : proposing) {
-    row->newPathState = found[slotOfPath.at(row->newPath.View())] ? kNewPathFound : kNewPathMissing;
-  }
+  for (KvAssetEntry* row : proposing) row->newPathState = states[slotOfPath.at(row->newPath.View())];
 }
 
 KvSearchReplaceResult ApplySearchReplace(std::vector<KvAssetEntry>& rows, const std::vector<int64_t>& listed,

@@ -40,8 +40,8 @@ struct KvSearchReplaceResult {
   bool patternRejected = false;  // the search text made no valid pattern: nothing proposed
 };
 
-// Marks each selected row's proposal of `listed` by whether its file exists (where the
-// inspector would find it). GUI thread.
+// Marks each selected row's proposal of `listed` by where its file would be found (as the
+// row's status would read once it is written). GUI thread.
 void CheckProposedFiles(std::vector<KvAssetEntry>& rows, const std::vector<int64_t>& listed,
                         const bx3::Document* document);
 

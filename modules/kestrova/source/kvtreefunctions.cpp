@@ -71,11 +71,12 @@ int32_t AssetTypeIcon(const KvAssetEntry& record) {
   }
 }
 
-// The mark of a proposed path: found or missing; 0 while it was not checked.
+// The mark of a proposed path: the status it would have; 0 while it was not checked.
 int32_t ProposalIcon(const KvAssetEntry& record) {
   if (!record.hasNewPath) return 0;
   switch (record.newPathState) {
     case kNewPathFound: return bx3::icon::kStatusFound;
+    case kNewPathFoundElsewhere: return bx3::icon::kStatusFoundElsewhere;
     case kNewPathMissing: return bx3::icon::kStatusMissing;
     default: return 0;
   }

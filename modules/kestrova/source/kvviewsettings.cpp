@@ -88,7 +88,21 @@ std::vector<bx3::TreeColumn> BuildColumnLayout(const KvViewSettings& settings) {
     }
   }
   for (int32_t id : DefaultColumnOrder()) {
-    if (settings.IsColumnShown(id) && !contains(id)) layout.push_back({id, bx3::kTreeColumnUser, 0});
+    if (!settings.IsColumnShown(id) || contains(id)) continue;
+    if (id == column::kNewPath && !settings.Flag(kCmdViewNewPath)) {
+      // Proposals shown for a while sit beside the path they would replace, in view.
+      const auto columnOf = [&](int32_t wanted) {
+        return std::find_if(layout.begin(), layout.end(),
+                            [wanted](const bx3::TreeColumn& c) { return c.id == wanted; });
+      };
+      auto beside = columnOf(column::kPath);
+      if (beside == layout.end()) beside = columnOf(column::kAsset);
+      if (beside != layout.end()) {
+        layout.insert(beside + 1, {id, bx3::kTreeColumnUser, 0});
+        continue;
+      }
+    }
+    layout.push_back({id, bx3::kTreeColumnUser, 0});
   }
   return layout;
 }
