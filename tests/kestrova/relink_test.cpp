@@ -198,7 +198,7 @@ TEST_F(RelinkTest, ASceneChangeArrivingWhileWorkRunsIsTakenInAfterTheOperation) 
   EXPECT_EQ(dialog_.Collection().MissingCount(), 0);
   brantic::String status;
   dialog_.GetString(kGadgetStatus, status);
-  EXPECT_NE(status.Std().find("1 found"), std::string::npos) << status.Std();
+  EXPECT_NE(status.Std().find("Note: 1 found"), std::string::npos) << status.Std();
 }
 
 }  // namespace

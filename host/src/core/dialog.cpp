@@ -14,15 +14,17 @@ DialogToolkit*& Toolkit() {
   return toolkit;
 }
 
+// The lists outlive every dialog, also those that registered commands own and that go only
+// when the program ends (never freed: nothing after them could find them gone).
 std::vector<GeDialog*>& LiveDialogs() {
-  static std::vector<GeDialog*> dialogs;
-  return dialogs;
+  static auto* dialogs = new std::vector<GeDialog*>();
+  return *dialogs;
 }
 
 // Open dialogs, the one opened last at the end.
 std::vector<GeDialog*>& OpenDialogs() {
-  static std::vector<GeDialog*> dialogs;
-  return dialogs;
+  static auto* dialogs = new std::vector<GeDialog*>();
+  return *dialogs;
 }
 
 }  // namespace

@@ -112,7 +112,7 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
     ++copiedCount;
   }
 
-  note = " " + GetResourceString(res::kFilesCopied, std::to_string(copiedCount)).Std() +
+  note = GetResourceString(res::kFilesCopied, std::to_string(copiedCount)).Std() +
          (failure.empty() ? "" : "; " + failure) +
          (stopped ? "; " + GetResourceString(res::kStoppedWithEscape).Std() : "");
   if (failed || stopped || cancelled || askedForFolder || copiedCount == 0) return !failed;
@@ -126,7 +126,7 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
   std::unordered_map<uint32_t, bx3::Filename> copies;
   for (const KvCopyItem& item : items) copies.try_emplace(item.row, item.folder + rows[item.row].assetPath.GetFile());
   RunRelink(targetFolder, &copies);
-  note += ";" + relinkNote_.Std();
+  note += "; " + relinkNote_.Std();
   return true;
 }
 

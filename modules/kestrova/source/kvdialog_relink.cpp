@@ -100,7 +100,7 @@ void KestrovaDialog::SearchFolder(const bx3::Filename& folder) {
   for (const KvRelinkFind& find : result.finds) TakeRelinkFind(rows[find.row], find.path, documentFolder);
   relinkFoundCount_ = result.foundCount;
 
-  std::string note = " " + GetResourceString(res::kFilesFound, std::to_string(result.foundCount)).Std();
+  std::string note = GetResourceString(res::kFilesFound, std::to_string(result.foundCount)).Std();
   if (!result.folderReadable) note += "; " + GetResourceString(res::kFolderUnreadable, folder.View()).Std();
   if (result.walk.unreadableFolders > 0) {
     note += "; " + GetResourceString(res::kFoldersUnreadable, std::to_string(result.walk.unreadableFolders)).Std();
