@@ -7,7 +7,6 @@
 
 #include "brantic/regex.h"
 #include "brantic/wildcard.h"
-#include "kvfilter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
@@ -21,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The backtracking expression engine only where its time stays small.
   const auto runs = std::count(pattern.begin(), pattern.end(), '*') + std::count(pattern.begin(), pattern.end(), '#');
   if (runs > 3 || text.size() > 24 || pattern.size() > 32) return 0;
-  auto expression = brantic::RegularExpression::Compile(kv::WildcardToRegex(pattern));
+  auto expression = brantic::RegularExpression::Compile(brantic::WildcardToRegex(pattern));
   if (bool(expression) != bool(wildcard)) {
     std::fprintf(stderr, "the pattern compiles in one matcher only\n");
     std::abort();

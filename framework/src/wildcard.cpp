@@ -175,4 +175,36 @@ bool WildcardPattern::MatchesWhole(std::string_view text) const {
   return false;
 }
 
+bool IsWildcardPattern(std::string_view text) { return text.find_first_of("*?#") != std::string_view::npos; }
+
+std::string WildcardToRegex(std::string_view pattern) {
+  // Only the expression language's own characters are escaped: a backslash before a letter
+  // or digit would make a class ("\\d") or a back-reference ("\\1") of it.
+  constexpr std::string_view kSpecial = "\\^$.[]{}()|+*?";
+  std::string expression;
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    const char c = pattern[i];
+    if (c == '\\' && i + 1 < pattern.size()) {
+      const char literal = pattern[++i];
+      if (kSpecial.find(literal) != std::string_view::npos) expression += '\\';
+      expression += literal;
+    } else if (c == '*' && !(i > 0 && pattern[i - 1] == '[')) {
+      // A run of stars is one: each would be a group the matcher tries every split of.
+      while (i + 1 < pattern.size() && pattern[i + 1] == '*') ++i;
+      expression += "(.*)";
+    } else if (c == '?') {
+      expression += '.';
+    } else if (c == '#') {
+      expression += "([0-9]+)";
+    } else if (c == '(' || c == ')' || c == '|') {
+      expression += c;
+    } else {
+      // Everything else stands for itself, expression characters included.
+      if (kSpecial.find(c) != std::string_view::npos) expression += '\\';
+      expression += c;
+    }
+  }
+  return expression;
+}
+
 }  // namespace brantic

@@ -283,10 +283,16 @@ TEST_F(CollectTest, JobsOfAnUnwantedCollectionSkipTheirProbe) {
   for (const uint64_t generation : {uint64_t{6}, uint64_t{7}}) {
     auto queue = brantic::JobQueue::Create("Kv Queue", 1);
     ASSERT_TRUE(queue);
-    ASSERT_TRUE(StartProbeJobs(*queue, batch, brantic::WeakRef<KvCollection>(), generation, live));
+    size_t results = 0;
+    const KvProbeResultSink sink = [&](const KvProbeBatch&,
+                                       const std::vector<std::pair<uint32_t, KvProbeResult>>& found) {
+      results += found.size();
+    };
+    ASSERT_TRUE(StartProbeJobs(*queue, batch, sink, generation, live));
     brantic::JobQueue::WaitAllIdle();
-    // Only the wanted collection's jobs probe and hand a result back: one for both rows.
+    // Only the wanted collection's jobs probe and hand a result back: one for the file of both rows.
     EXPECT_EQ(brantic::DrainMainThreadQueue(), generation == 7 ? 1 : 0) << generation;
+    EXPECT_EQ(results, generation == 7 ? 1u : 0u) << generation;
   }
 }
 

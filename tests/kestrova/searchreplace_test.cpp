@@ -32,7 +32,7 @@ TEST(SearchReplaceTest, ReplacesInTheModesPart) {
   };
   for (const Case& c : cases) {
     const bool pattern = c.job.mode >= kReplaceInPathPattern;
-    const auto compiled = brantic::RegularExpression::Compile(WildcardToRegex(c.job.search));
+    const auto compiled = brantic::RegularExpression::Compile(brantic::WildcardToRegex(c.job.search));
     ASSERT_TRUE(compiled) << c.job.search;
     EXPECT_EQ(ReplaceInPath(c.path, c.job, pattern ? &*compiled : nullptr), c.result) << c.job.search << " " << c.path;
   }

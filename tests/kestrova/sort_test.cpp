@@ -217,7 +217,7 @@ TEST_F(SortTest, WildcardTranslation) {
       {"\\(\\|", "\\(\\|"},
       {"a***b", "a(.*)b"},  // a run of stars is one
   };
-  for (const Case& c : cases) EXPECT_EQ(WildcardToRegex(c.pattern), c.expression) << c.pattern;
+  for (const Case& c : cases) EXPECT_EQ(brantic::WildcardToRegex(c.pattern), c.expression) << c.pattern;
 
   struct Match {
     const char* pattern;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -36,5 +37,12 @@ class WildcardPattern {
   std::vector<Step> steps_;
   int32_t start_ = 0;
 };
+
+// True when the text is a wildcard pattern ("*", "?" or "#").
+bool IsWildcardPattern(std::string_view text);
+// A wildcard pattern as a regular expression (for replacing what matches): "*" any run,
+// "?" any character, "#" a run of digits, "(", ")" and "|" as in expressions, "\" takes the
+// next character literally.
+std::string WildcardToRegex(std::string_view pattern);
 
 }  // namespace brantic

@@ -2,14 +2,12 @@
 
 #include <functional>
 
+#include "bx3/illumination_cache.h"
 #include "main_thread_check.h"
 
 namespace bx3 {
 
 namespace {
-
-constexpr int32_t kIlluminationCacheFile = 1000;
-constexpr const char* kIlluminationCacheSuffix = ".gi2";
 
 class AssetCollector {
  public:
@@ -91,8 +89,8 @@ class AssetCollector {
 
   // The illumination cache stores its file's name without the suffix; the file has its own.
   static Filename CacheFileOf(const Element& element, int32_t id, const Filename& file) {
-    if (element.GetType() != type::kIlluminationCacheEffect || id != kIlluminationCacheFile) return file;
-    return file.GetSuffix().IsEmpty() ? Filename(file.GetString().Std() + kIlluminationCacheSuffix) : file;
+    if (element.GetType() != type::kIlluminationCacheEffect || id != illumination::kParamCacheFile) return file;
+    return illumination::FileOfStoredName(file);
   }
 
   int32_t flags_;

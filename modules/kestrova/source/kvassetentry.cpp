@@ -4,6 +4,8 @@
 
 namespace kv {
 
+void ClassifyAssetFile(KvAssetEntry& entry) { entry.assetType = ClassifyAssetName(entry.assetPath); }
+
 void WithdrawProposal(KvAssetEntry& row) {
   row.newPath = brantic::String();
   row.hasNewPath = 0;

@@ -149,6 +149,9 @@ struct KvAssetTable {
 
 namespace kv {
 
+// Sets the row's type from the file part of its assetPath.
+void ClassifyAssetFile(KvAssetEntry& entry);
+
 // Withdraws what the row proposes: its new path, and its candidates' choices and paths.
 void WithdrawProposal(KvAssetEntry& row);
 

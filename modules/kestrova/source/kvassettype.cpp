@@ -5,7 +5,6 @@
 #include "brantic/enumeration.h"
 #include "brantic/formatnames.h"
 #include "bx3/filename.h"
-#include "kvassetentry.h"
 #include "kvresources.h"
 
 namespace kv {
@@ -80,8 +79,6 @@ uint32_t ClassifyAssetName(const bx3::Filename& name) {
   if (IsReferenced3DFile(name)) return ASSETTYPE_REFERENCED3D;
   return ASSETTYPE_OTHER;
 }
-
-void ClassifyAssetFile(KvAssetEntry& entry) { entry.assetType = ClassifyAssetName(entry.assetPath); }
 
 uint32_t RefineAssetType(uint32_t type, const bx3::Filename& name, const KvMediaSupport& support) {
   if (type & kAssetTypeMaskScene) return type;

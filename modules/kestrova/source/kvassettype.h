@@ -12,8 +12,6 @@ class Filename;
 
 namespace kv {
 
-struct KvAssetEntry;
-
 // A flag set; every row holds exactly one of OTHER..REFERENCED3D.
 enum ASSETTYPE : uint32_t {
   ASSETTYPE_INVALID = 0,
@@ -44,8 +42,6 @@ bool IsReferenced3DFile(const bx3::Filename& name);
 // The type of a file by its name alone: the lists are tried in the order image, video,
 // audio, cache, 3D reference; OTHER when none matches or the file part is empty.
 uint32_t ClassifyAssetName(const bx3::Filename& name);
-// Sets the row's type from the file part of its assetPath.
-void ClassifyAssetFile(KvAssetEntry& entry);
 
 // What a media input of the framework says it can read.
 struct KvMediaSupport {

@@ -96,7 +96,19 @@ bool KvCollection::BuildAssetArray(bx3::Document* document) {
   // What the walk needed is let go of before the rows are sorted and probed.
   pathResolver_.ReleaseItems();
   std::vector<const KvPathCacheEntry*>().swap(rowPaths_);
-  return StartProbeJobs(probeQueue_, std::move(batch), GetWeakRef(), generation_, liveGeneration_).HasValue();
+  // Results reach the rows of their files while this collection lives.
+  KvProbeResultSink sink = [weak = GetWeakRef(), generation = generation_](
+                               const KvProbeBatch& probed,
+                               const std::vector<std::pair<uint32_t, KvProbeResult>>& found) {
+    auto locked = weak.Lock();
+    if (!locked) return;
+    for (const auto& [file, result] : found) {
+      for (uint32_t i = probed.fileRowBegin[file]; i < probed.fileRowBegin[file + 1]; ++i) {
+        locked->StoreProbeResult(generation, probed.rowsOfFile[i], result);
+      }
+    }
+  };
+  return StartProbeJobs(probeQueue_, std::move(batch), std::move(sink), generation_, liveGeneration_).HasValue();
 }
 
 void KvCollection::Forget() {

@@ -9,16 +9,20 @@ namespace kv {
 
 namespace {
 
+KvViewState::CurrentAsset FindCurrentAsset(const KestrovaDialog* dialog) {
+  return dialog ? dialog->View().FindCurrentAsset(dialog->Collection().Rows()) : KvViewState::CurrentAsset();
+}
+
 // Runs a file action on the current asset. Nothing current: true, and nothing done.
 bool RunOnCurrentFile(const KestrovaDialog* dialog, KvFileAction action) {
-  const KvCurrentAsset current = FindCurrentAsset(dialog);
-  if (current.state != KvCurrentAsset::kFound) return current.state == KvCurrentAsset::kNone;
+  const KvViewState::CurrentAsset current = FindCurrentAsset(dialog);
+  if (current.state != KvViewState::CurrentAsset::kFound) return current.state == KvViewState::CurrentAsset::kNone;
   return RunFileAction(*current.row, bx3::GetActiveDocument(), action);
 }
 
 bool ShowCurrentInManager(const KestrovaDialog* dialog, bx3::Document* document, bool file) {
-  const KvCurrentAsset current = FindCurrentAsset(dialog);
-  if (current.state != KvCurrentAsset::kFound) return current.state == KvCurrentAsset::kNone;
+  const KvViewState::CurrentAsset current = FindCurrentAsset(dialog);
+  if (current.state != KvViewState::CurrentAsset::kFound) return current.state == KvViewState::CurrentAsset::kNone;
   if (!document) return false;
   ShowAssetInManager(*current.row, false, file, document);
   return true;
@@ -27,14 +31,14 @@ bool ShowCurrentInManager(const KestrovaDialog* dialog, bx3::Document* document,
 // Enabled when the current asset's file was found (and, for pictures only, is a picture or
 // a movie).
 int32_t FileState(const KestrovaDialog* dialog, bool pictureOnly) {
-  const KvCurrentAsset current = FindCurrentAsset(dialog);
-  if (current.state != KvCurrentAsset::kFound || current.row->IsMissing()) return bx3::kCmdDisabled;
+  const KvViewState::CurrentAsset current = FindCurrentAsset(dialog);
+  if (current.state != KvViewState::CurrentAsset::kFound || current.row->IsMissing()) return bx3::kCmdDisabled;
   if (pictureOnly && !(current.row->assetType & (ASSETTYPE_IMAGE | ASSETTYPE_VIDEO))) return bx3::kCmdDisabled;
   return bx3::kCmdEnabled;
 }
 
 int32_t ManagerState(const KestrovaDialog* dialog) {
-  return FindCurrentAsset(dialog).state == KvCurrentAsset::kFound ? bx3::kCmdEnabled : bx3::kCmdDisabled;
+  return FindCurrentAsset(dialog).state == KvViewState::CurrentAsset::kFound ? bx3::kCmdEnabled : bx3::kCmdDisabled;
 }
 
 }  // namespace

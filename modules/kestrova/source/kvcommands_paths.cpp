@@ -21,34 +21,13 @@ int32_t EnabledWithSelection(const KestrovaDialog* dialog) {
   return dialog && dialog->View().SelectedCount() >= 1 ? bx3::kCmdEnabled : bx3::kCmdDisabled;
 }
 
-// Marks, writes and shows the result; false when nothing could be written or shown.
-bool Globalize(KestrovaDialog& dialog, const bx3::Document* document) {
-  std::vector<KvAssetEntry>& rows = dialog.Collection().Rows();
-  const std::vector<KvPathMark> marks = MarkRowsToGlobalize(rows, dialog.View().Lists().rowIndexList, document);
-  if (marks.empty()) return true;
-  bx3::Document* active = dialog.Collection().ActiveDocument();
-  if (!active) {
-    // Nothing is written: the rows keep the paths the scene holds, and lose their marks.
-    for (const KvPathMark& mark : marks) rows[mark.row].hasNewPath = 0;
-    return false;
-  }
-  WriteMarkedRows(rows, marks, *active);
-  if (dialog.View().GroupMode() == kGroupByAsset && !dialog.RebuildViewGroups()) return false;
-  dialog.RefreshTree();
-  dialog.UpdateResolvedPaths();
-  dialog.OnSelectionChanged(false);
-  return true;
-}
-
 }  // namespace
 
 bool Kv_GlobalizeCommand::Execute(bx3::Document* document, bx3::GeDialog*) {
   if (!dialog_) return false;
   BusyPointer busy;
   dialog_->Replacements().clear();
-  const bool done = Globalize(*dialog_, document);
-  bx3::EventAdd();
-  return done;
+  return dialog_->Globalize(document);
 }
 
 int32_t Kv_GlobalizeCommand::CommandState(bx3::Document*, bx3::GeDialog*) { return EnabledWithSelection(dialog_); }

@@ -6,8 +6,8 @@
 #include <unordered_set>
 
 #include "kvassettype.h"
-#include "kvcelltext.h"
 #include "kvlocalize.h"
+#include "kvrowtext.h"
 
 namespace kv {
 

@@ -16,6 +16,7 @@
 #include "kvfilterbar.h"
 #include "kvgadgets.h"
 #include "kvpreviewarea.h"
+#include "kvtreeevents.h"
 #include "kvviewmemory.h"
 #include "kvviewstate.h"
 
@@ -23,7 +24,7 @@ namespace kv {
 
 // The one inspector dialog. It lives from registration until the main command is
 // destroyed; closing the window keeps it, with its settings and rows.
-class KestrovaDialog : public bx3::GeDialog {
+class KestrovaDialog : public bx3::GeDialog, public KvTreeEvents {
  public:
   KestrovaDialog();
   ~KestrovaDialog() override;
@@ -72,6 +73,10 @@ class KestrovaDialog : public bx3::GeDialog {
   // --- operations on the selected rows (every row when none is selected)
   // Makes their paths local to `document`'s folder and writes them as one undo step.
   bool Localize(bx3::Document* document);
+  // Makes the selected rows' paths absolute (files found on disk as found, missing relative
+  // paths joined to `document`'s folder) and writes them as one undo step. False when there
+  // was something to write but no scene to write it into.
+  bool Globalize(const bx3::Document* document);
   // Asks for one file and gives it to every selected row, as one undo step.
   void ReplaceTexture();
   // Removes the selected rows' files from the scene (bitmap shaders and file tracks go,
@@ -113,6 +118,13 @@ class KestrovaDialog : public bx3::GeDialog {
   void SaveViewSettings();
 
  private:
+  // What the tree asks of the window.
+  void EditPaths(const std::vector<KvAssetEntry*>& rows, const std::vector<bx3::Filename>& paths) override;
+  void RenameElement(bx3::Element& element, const brantic::String& name) override;
+  void ShowInManager(const KvAssetEntry& row, bool file) override;
+  bool RunFileAction(const KvAssetEntry& row, FileAction action) override;
+  void ShowNote(const brantic::String& note) override;
+
   void LoadViewSettings();
   // RelinkTextures and Consolidate inside their operation; Consolidate's note for the status
   // line in `note`. A row of `preferred` takes the path given there when it is among its
@@ -121,8 +133,8 @@ class KestrovaDialog : public bx3::GeDialog {
   bool CollectFiles(bx3::Document& document, std::string& note);
   // The walk of RelinkSearch: beside the window, with progress in the status line.
   void SearchFolder(const bx3::Filename& folder);
-  // Reads what the files of rows just written are (each file once), beside the window.
-  void ProbeRowsNow(const std::vector<KvAssetEntry*>& written);
+  // After a write of the window's own: the rows are read again, once.
+  void RefreshAfterWrite();
   // The search-and-replace gadgets' commands; false for other gadgets.
   bool HandleSearchCommand(int32_t id);
   // Proposals follow once the user stops typing (or changing the selection) for a moment.

@@ -12,7 +12,7 @@
 #include "kvids.h"
 #include "kvrelink.h"
 #include "kvresources.h"
-#include "kvwriteback.h"
+#include "kvwritepass.h"
 
 namespace kv {
 
@@ -55,10 +55,7 @@ void KestrovaDialog::RunRelink(const bx3::Filename& folder,
   }
   ApplyRelink();
   BuildColumnLayout();
-  RefreshTree();
-  UpdateResolvedPaths();
-  OnSelectionChanged(false);
-  bx3::EventAdd();
+  RefreshAfterWrite();
 }
 
 bool KestrovaDialog::RelinkSearch(const bx3::Filename& folder) {
@@ -112,24 +109,16 @@ void KestrovaDialog::SearchFolder(const bx3::Filename& folder) {
 void KestrovaDialog::ApplyRelink() {
   bx3::Document* document = collection_.ActiveDocument();
   if (!document) return;
-  std::vector<KvAssetEntry>& rows = collection_.Rows();
-  std::vector<KvAssetEntry*> written;
-  document->StartUndo();
-  for (KvAssetEntry& row : rows) {
+  KvWritePass pass(*document);
+  for (KvAssetEntry& row : collection_.Rows()) {
     const bx3::Filename target = RelinkTarget(row);
     row.relinkCandidates.clear();
     if (!target.IsPopulated()) continue;
-    if (WriteAssetPath(row, target, document, true, false) == kWriteDone) {
-      collection_.CompleteAssetEntry(row, document);
-      written.push_back(&row);
-    }
+    pass.Write(row, target);
     row.hasNewPath = 0;
     row.relinkPath = bx3::Filename();
     row.newPath = brantic::String();
   }
-  document->EndUndo();
-  ProbeRowsNow(written);
-  collection_.RecountMissing();
 }
 
 }  // namespace kv

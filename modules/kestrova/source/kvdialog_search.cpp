@@ -35,6 +35,7 @@ void KestrovaDialog::ApplySearchReplace(bool preview) {
   // Proposals are seen where they are made: the proposed path column shows while there are
   // any, and goes back to the user's choice after Apply or when they are withdrawn.
   ShowProposalColumn(preview && result.proposed > 0);
+  if (!preview) return;  // the refresh after the write lists the rows again
   if (job.search.empty()) {
     RefreshTree();
     return;
@@ -72,7 +73,7 @@ bool KestrovaDialog::HandleSearchCommand(int32_t id) {
       return true;
     case kGadgetApply:
       ApplySearchReplace(false);
-      UpdateResolvedPaths();
+      RefreshAfterWrite();
       return true;
     default: return false;
   }

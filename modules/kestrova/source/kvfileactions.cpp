@@ -2,7 +2,6 @@
 
 #include "bx3/commands.h"
 #include "bx3/services.h"
-#include "kvdialog.h"
 #include "kvresolve.h"
 
 namespace kv {
@@ -105,17 +104,6 @@ void ShowAssetInManager(const KvAssetEntry& row, bool open, bool file, bx3::Docu
   }
   if (document) document->SetActiveObject(element);
   bx3::AttributeManagerShow(element, open ? 0 : 2, row.targetDescId);
-}
-
-KvCurrentAsset FindCurrentAsset(const KestrovaDialog* dialog) {
-  if (!dialog) return {};
-  const KvViewState& view = dialog->View();
-  const int64_t count = view.Grouped() ? int64_t(view.Lists().viewGroups.size()) : view.ListedCount();
-  if (view.CurrentRow() < 0 || count == 0) return {};
-  if (view.CurrentRow() >= count) return {KvCurrentAsset::kPastTheEnd, nullptr};
-  bool groupRow = false;
-  const KvAssetEntry* row = view.CurrentRecord(dialog->Collection().Rows(), groupRow);
-  return row ? KvCurrentAsset{KvCurrentAsset::kFound, row} : KvCurrentAsset{KvCurrentAsset::kPastTheEnd, nullptr};
 }
 
 }  // namespace kv

@@ -10,8 +10,6 @@
 
 namespace kv {
 
-class KestrovaDialog;
-
 enum class KvFileAction { Show, Open, PictureViewer };
 
 // The file of `row` as the resolver finds it for `document` (empty when it finds none, or
@@ -25,12 +23,5 @@ bool RunFileAction(const KvAssetEntry& row, const bx3::Document* document, KvFil
 // `open`: the user opened the row (a double click) rather than running a command; `file`:
 // show the file's own parameter rather than the element.
 void ShowAssetInManager(const KvAssetEntry& row, bool open, bool file, bx3::Document* document);
-
-// The current asset of the dialog, as the file and manager commands find it.
-struct KvCurrentAsset {
-  enum State { kNone, kPastTheEnd, kFound } state = kNone;
-  const KvAssetEntry* row = nullptr;
-};
-KvCurrentAsset FindCurrentAsset(const KestrovaDialog* dialog);
 
 }  // namespace kv

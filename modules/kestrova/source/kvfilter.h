@@ -13,6 +13,7 @@
 #include "brantic/string.h"
 #include "brantic/wildcard.h"
 #include "kvassetentry.h"
+#include "kvviewlists.h"
 #include "kvviewsettings.h"
 
 namespace bx3 {
@@ -20,8 +21,6 @@ class Document;
 }
 
 namespace kv {
-
-struct KvViewLists;
 
 // The filter bar's column choice as its list numbers it. The comparison columns may also come
 // as their number + 100, which chooses the same comparison.
@@ -75,11 +74,6 @@ class KvFilterBarFilter {
   std::optional<brantic::WildcardPattern> pattern_;
 };
 
-// True when the text is a wildcard pattern ("*", "?" or "#").
-bool IsWildcardPattern(std::string_view text);
-// A wildcard pattern as a regular expression: "*" any run, "?" any character, "#" a run of
-// digits, "(", ")" and "|" as in expressions, "\" takes the next character literally.
-std::string WildcardToRegex(std::string_view pattern);
 // The size limit in bytes for a value and unit (0 MB, 1 KB, 2 bytes); negative results
 // become the largest size.
 int64_t SizeLimitInBytes(double value, int32_t unit);

@@ -1,6 +1,6 @@
 #include "kvglobalize.h"
 
-#include "kvwriteback.h"
+#include "kvwritepass.h"
 
 namespace kv {
 
@@ -31,21 +31,15 @@ std::vector<KvPathMark> MarkRowsToGlobalize(std::vector<KvAssetEntry>& rows, con
   return marks;
 }
 
-KvWriteCounts WriteMarkedRows(std::vector<KvAssetEntry>& rows, const std::vector<KvPathMark>& marks,
-                              bx3::Document& document) {
-  KvWriteCounts counts;
-  document.StartUndo();
+KvWritePass::Counts WriteMarkedRows(std::vector<KvAssetEntry>& rows, const std::vector<KvPathMark>& marks,
+                                    bx3::Document& document) {
+  KvWritePass pass(document);
   for (const KvPathMark& mark : marks) {
     KvAssetEntry& row = rows[mark.row];
-    if (WriteAssetPath(row, mark.path, &document, true, mark.localize) == kWriteFailed) {
-      ++counts.failed;
-    } else {
-      ++counts.written;
-    }
+    pass.Write(row, mark.path, mark.localize);
     row.hasNewPath = 0;
   }
-  document.EndUndo();
-  return counts;
+  return pass.GetCounts();
 }
 
 }  // namespace kv

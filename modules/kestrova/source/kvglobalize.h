@@ -6,6 +6,7 @@
 
 #include "bx3/document.h"
 #include "kvassetentry.h"
+#include "kvwritepass.h"
 
 namespace kv {
 
@@ -23,14 +24,9 @@ struct KvPathMark {
 std::vector<KvPathMark> MarkRowsToGlobalize(std::vector<KvAssetEntry>& rows, const std::vector<int64_t>& listed,
                                             const bx3::Document* document);
 
-struct KvWriteCounts {
-  int64_t written = 0;
-  int64_t failed = 0;
-};
-
-// Writes each marked row's path into `document` (WriteAssetPath, with undo) as one undo
-// step and clears the marks.
-KvWriteCounts WriteMarkedRows(std::vector<KvAssetEntry>& rows, const std::vector<KvPathMark>& marks,
-                              bx3::Document& document);
+// Writes each marked row's path into `document` in one write pass (one undo step, the host
+// told once, even with nothing to write) and clears the marks.
+KvWritePass::Counts WriteMarkedRows(std::vector<KvAssetEntry>& rows, const std::vector<KvPathMark>& marks,
+                                    bx3::Document& document);
 
 }  // namespace kv

@@ -4,9 +4,9 @@
 #include <unordered_map>
 
 #include "bx3/document.h"
-#include "kvcelltext.h"
 #include "kvids.h"
-#include "kvviewstate.h"
+#include "kvrowtext.h"
+#include "kvviewlists.h"
 
 namespace kv {
 

@@ -8,10 +8,10 @@
 #include "brantic/lightprofile.h"
 #include "bx3/host.h"
 #include "bx3/sound.h"
-#include "kvcelltext.h"
 #include "kvids.h"
 #include "kvprobe.h"
 #include "kvresources.h"
+#include "kvrowtext.h"
 
 namespace kv {
 

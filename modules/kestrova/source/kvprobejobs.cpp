@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "brantic/mainthread.h"
-#include "kvcollection.h"
 #include "kvprobe.h"
 
 namespace kv {
@@ -36,14 +35,13 @@ size_t ProbeChunkSize(size_t files, size_t workers) {
 }
 
 brantic::Result<void> StartProbeJobs(const std::shared_ptr<brantic::JobQueue>& queue,
-                                     std::shared_ptr<const KvProbeBatch> batch,
-                                     brantic::WeakRef<KvCollection> collection, uint64_t generation,
-                                     KvLiveGeneration liveGeneration) {
+                                     std::shared_ptr<const KvProbeBatch> batch, KvProbeResultSink sink,
+                                     uint64_t generation, KvLiveGeneration liveGeneration) {
   if (!batch || batch->rows.empty() || !liveGeneration || batch->fileRowBegin.size() != batch->files.size() + 1) {
     return {};
   }
-  auto spawn =
-      brantic::ClosureJob<void>::Create([queue, batch, collection, generation, live = std::move(liveGeneration)] {
+  auto spawn = brantic::ClosureJob<void>::Create(
+      [queue, batch, sink = std::move(sink), generation, live = std::move(liveGeneration)] {
         // Only files with rows of their own are probed.
         std::vector<uint32_t> toProbe;
         toProbe.reserve(batch->files.size());
@@ -58,7 +56,7 @@ brantic::Result<void> StartProbeJobs(const std::shared_ptr<brantic::JobQueue>& q
           const size_t end = std::min(order->size(), begin + chunk);
           // The job probes its own copies of the files' rows; only the GUI thread touches the
           // collection.
-          auto job = brantic::ClosureJob<void>::Create([batch, order, begin, end, collection, generation, live] {
+          auto job = brantic::ClosureJob<void>::Create([batch, order, begin, end, sink, generation, live] {
             std::vector<std::pair<uint32_t, KvProbeResult>> found;
             found.reserve(end - begin);
             for (size_t at = begin; at < end; ++at) {
@@ -68,15 +66,7 @@ brantic::Result<void> StartProbeJobs(const std::shared_ptr<brantic::JobQueue>& q
               // Only what the probe found travels back: many results may wait for the GUI thread.
               found.emplace_back((*order)[at], KvProbeResult::Of(copy));
             }
-            brantic::ExecuteOnMainThread([batch, collection, found = std::move(found), generation] {
-              auto locked = collection.Lock();
-              if (!locked) return;
-              for (const auto& [file, result] : found) {
-                for (uint32_t i = batch->fileRowBegin[file]; i < batch->fileRowBegin[file + 1]; ++i) {
-                  locked->StoreProbeResult(generation, batch->rowsOfFile[i], result);
-                }
-              }
-            });
+            brantic::ExecuteOnMainThread([batch, sink, found = std::move(found)] { sink(*batch, found); });
           });
           if (!job) break;  // later files stay without size and resolution
           jobs.push_back(std::move(*job));

@@ -4,17 +4,16 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "brantic/jobs.h"
 #include "brantic/result.h"
-#include "brantic/weakref.h"
 #include "kvassetentry.h"
+#include "kvprobe.h"
 
 namespace kv {
-
-class KvCollection;
 
 // What the jobs read: each file once, and for every row with a file its identity and file.
 // The rows of one file share its entry instead of each carrying copies of the same texts.
@@ -48,13 +47,17 @@ using KvLiveGeneration = std::shared_ptr<const std::atomic<uint64_t>>;
 // Files probed by one job when `files` are shared by `workers` threads.
 size_t ProbeChunkSize(size_t files, size_t workers);
 
+// Where the results of one job go, on the GUI thread: each probed file of `batch` (an index
+// into its files) with what the probe found.
+using KvProbeResultSink =
+    std::function<void(const KvProbeBatch& batch, const std::vector<std::pair<uint32_t, KvProbeResult>>& found)>;
+
 // Queues jobs for the files of `batch` with rows on `queue` (ProbeChunkSize files each), made
 // by a first job on the queue so that the calling thread does not spend its time on them.
-// Each result goes to the collection's StoreProbeResult with `generation` for every row of its
-// file, unless the collection is gone. Call IndexRowsByFile first. Any thread.
+// Each job hands its results to `sink` on the GUI thread; jobs skip their probe once
+// `liveGeneration` is no longer `generation`. Call IndexRowsByFile first. Any thread.
 brantic::Result<void> StartProbeJobs(const std::shared_ptr<brantic::JobQueue>& queue,
-                                     std::shared_ptr<const KvProbeBatch> batch,
-                                     brantic::WeakRef<KvCollection> collection, uint64_t generation,
-                                     KvLiveGeneration liveGeneration);
+                                     std::shared_ptr<const KvProbeBatch> batch, KvProbeResultSink sink,
+                                     uint64_t generation, KvLiveGeneration liveGeneration);
 
 }  // namespace kv

@@ -6,11 +6,11 @@
 
 #include "brantic/parallel.h"
 #include "brantic/searchpaths.h"
+#include "brantic/wildcard.h"
 #include "bx3/host.h"
 #include "kvcollect_rules.h"
-#include "kvfilter.h"
 #include "kvresolve.h"
-#include "kvwriteback.h"
+#include "kvwritepass.h"
 
 namespace kv {
 
@@ -117,11 +117,11 @@ KvSearchReplaceResult ApplySearchReplace(std::vector<KvAssetEntry>& rows, const 
 
   KvSearchReplace pass = job;
   std::optional<brantic::RegularExpression> pattern;
-  const bool wildcard = !IsPatternMode(job.mode) && IsWildcardPattern(job.search);
+  const bool wildcard = !IsPatternMode(job.mode) && brantic::IsWildcardPattern(job.search);
   // "#" alone may be a plain character too: what the pattern leaves is searched as text.
   const bool digitsOnly = wildcard && job.search.find_first_of("*?") == std::string::npos;
   if (wildcard || IsPatternMode(job.mode)) {
-    auto compiled = brantic::RegularExpression::Compile(WildcardToRegex(job.search));
+    auto compiled = brantic::RegularExpression::Compile(brantic::WildcardToRegex(job.search));
     if (!compiled) {
       result.patternRejected = true;
       return result;
@@ -143,15 +143,14 @@ KvSearchReplaceResult ApplySearchReplace(std::vector<KvAssetEntry>& rows, const 
     return result;
   }
 
-  document->StartUndo();
+  KvWritePass write(*document);
   forEachSelected([&](KvAssetEntry& row) {
     if (!row.hasNewPath) return;
     row.hasNewPath = 0;
-    if (WriteAssetPath(row, bx3::Filename(row.newPath), document, true, false) != kWriteDone) return;
+    if (write.Write(row, bx3::Filename(row.newPath)) != kWriteDone) return;
     ++result.written;
     RecomputeFrameDigits(row);
   });
-  document->EndUndo();
   return result;
 }
 

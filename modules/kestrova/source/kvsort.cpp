@@ -6,7 +6,7 @@
 
 #include "brantic/parallel.h"
 #include "bx3/document.h"
-#include "kvcelltext.h"
+#include "kvrowtext.h"
 #include "kvviewsettings.h"
 
 namespace kv {

@@ -4,10 +4,10 @@
 #include "bx3/treeview.h"
 #include "kvassetentry.h"
 #include "kvcelltext.h"
+#include "kvtreeevents.h"
 
 namespace kv {
 
-class KestrovaDialog;
 class KvCollection;
 class KvViewState;
 
@@ -29,8 +29,8 @@ inline constexpr int64_t ItemChild(bx3::TreeItem item) { return int64_t(item & 0
 // keep nothing between calls but the one-shot flag that asks for an undecorated item text.
 class KvTreeFunctions : public bx3::TreeViewFunctions {
  public:
-  // `dialog` (may be null) regroups after an edit and shows messages in its status line.
-  explicit KvTreeFunctions(KestrovaDialog* dialog = nullptr) : dialog_(dialog) {}
+  // `events` (may be null: nothing is edited or shown then) carries out what the user asks.
+  explicit KvTreeFunctions(KvTreeEvents* events = nullptr) : events_(events) {}
 
   bx3::TreeItem FirstItem(void* root, void* userData) override;
   bx3::TreeItem FirstChildItem(void* root, void* userData, bx3::TreeItem item) override;
@@ -83,7 +83,7 @@ class KvTreeFunctions : public bx3::TreeViewFunctions {
   }
 
  private:
-  KestrovaDialog* dialog_;
+  KvTreeEvents* events_;
   uint8_t undecoratedOnce_ = 0;
 };
 

@@ -6,13 +6,10 @@
 #include "bx3/host.h"
 #include "bx3/services.h"
 #include "kvcollection.h"
-#include "kvdialog.h"
-#include "kvfileactions.h"
 #include "kvids.h"
 #include "kvresources.h"
 #include "kvtreefunctions.h"
 #include "kvviewstate.h"
-#include "kvwriteback.h"
 
 namespace kv {
 
@@ -117,16 +114,6 @@ bool IsWritablePath(std::string_view path) {
   return !path.empty() && path.back() != '/' && path.find_first_of(std::string_view("\0\n\r", 3)) == path.npos;
 }
 
-// Renames an element as one undo step.
-void Rename(bx3::Document& document, bx3::Element* element, const brantic::String& name) {
-  if (!element) return;
-  document.StartUndo();
-  document.AddUndo(bx3::kUndoChange, element);
-  element->SetName(name);
-  document.EndUndo();
-  bx3::EventAdd();
-}
-
 }  // namespace
 
 void KvTreeFunctions::ChangeSelection(void* root, void* userData, bx3::TreeItem item, int32_t mode) {
@@ -227,9 +214,11 @@ bool KvTreeFunctions::CellDoubleClick(void* root, void* userData, bx3::TreeItem 
     case column::kNodeSpace: return true;
     case column::kElement:
       if (mouse.x > kFoldArrowWidth) return false;
-      ShowAssetInManager(*ref.record, true, false, document);
+      if (events_) events_->ShowInManager(*ref.record, false);
       return true;
-    case column::kBreadcrumb: ShowAssetInManager(*ref.record, true, true, document); return true;
+    case column::kBreadcrumb:
+      if (events_) events_->ShowInManager(*ref.record, true);
+      return true;
     case column::kTake: bx3::CallCommand(bx3::kCmdTakeManager); return true;
     case column::kLayer:
       if (!ref.record->layerLink.Resolve(document)) return true;
@@ -241,7 +230,7 @@ bool KvTreeFunctions::CellDoubleClick(void* root, void* userData, bx3::TreeItem 
 }
 
 void KvTreeFunctions::ApplyEditedText(void* root, void* userData, bx3::TreeItem item, const brantic::String& text) {
-  if (text.IsEmpty() || !root || !userData || View(userData).LastDoubleClickColumn() == 0) return;
+  if (text.IsEmpty() || !root || !userData || !events_ || View(userData).LastDoubleClickColumn() == 0) return;
   KvCollection& collection = Collection(root);
   KvViewState& view = View(userData);
   bx3::Document* document = collection.ActiveDocument();
@@ -252,8 +241,11 @@ void KvTreeFunctions::ApplyEditedText(void* root, void* userData, bx3::TreeItem 
   if (ref.IsGroupRow() && !(view.GroupMode() == kGroupByAsset && pathColumn)) return;
   KvAssetEntry& record = *ref.record;
 
-  if (column == column::kLayer) return Rename(*document, record.layerLink.Resolve(document), text);
-  if (column == column::kElement) return Rename(*document, record.ownerMainLink.Resolve(document), text);
+  const auto rename = [&](bx3::Element* element) {
+    if (element) events_->RenameElement(*element, text);
+  };
+  if (column == column::kLayer) return rename(record.layerLink.Resolve(document));
+  if (column == column::kElement) return rename(record.ownerMainLink.Resolve(document));
   if (column == column::kNewPath) {
     if (!record.hasNewPath) return;
     if (KvTreeFunctions::IsCandidateRow(record, ref.childIndex)) {
@@ -265,50 +257,20 @@ void KvTreeFunctions::ApplyEditedText(void* root, void* userData, bx3::TreeItem 
   }
   if (!pathColumn) return;
 
+  // A file name keeps the folder; a path replaces the whole. A group row edits all its uses.
   std::vector<KvAssetEntry*> records{&record};
   if (ref.IsGroupRow()) records = GroupRecords(collection, view, ref.position);
-  const auto newPathOf = [&](const KvAssetEntry& row) {
-    if (column == column::kPath) return bx3::Filename(text);
-    const bx3::Filename folder = row.assetPath.GetDirectory();
-    return folder.IsPopulated() ? folder + bx3::Filename(text) : bx3::Filename(text);
-  };
+  std::vector<bx3::Filename> paths;
   for (const KvAssetEntry* row : records) {
-    if (!IsWritablePath(newPathOf(*row).View())) {
-      if (dialog_) dialog_->UpdateStatusLine(GetResourceString(res::kEditedPathRefused));
+    const bx3::Filename folder = row->assetPath.GetDirectory();
+    paths.push_back(column == column::kPath || !folder.IsPopulated() ? bx3::Filename(text)
+                                                                     : folder + bx3::Filename(text));
+    if (!IsWritablePath(paths.back().View())) {
+      events_->ShowNote(GetResourceString(res::kEditedPathRefused));
       return;
     }
   }
-  document->StartUndo();
-  for (KvAssetEntry* row : records) {
-    if (WriteAssetPath(*row, newPathOf(*row), document, true, false) != kWriteDone || column != column::kAsset) {
-      continue;
-    }
-    // A new file name is no longer a sequence.
-    row->sequenceStart = 0;
-    row->sequenceEnd = 0;
-    row->frameDigitsPos = -1;
-    row->frameDigitsLen = 0;
-  }
-  document->EndUndo();
-  collection.RecountMissing();
-  if (dialog_) dialog_->UpdateStatusLine(brantic::String());
-  if (!ref.IsGroupRow() && ref.members >= 2) {
-    // The use left its group: group again, and stay on the first group with a selection.
-    if (dialog_) (void)dialog_->RebuildViewGroups();
-    int32_t selected = 0;
-    for (const int64_t index : view.Lists().rowIndexList) selected += collection.Rows()[size_t(index)].selected;
-    view.SetSelectedCount(selected);
-    view.SetCurrent(-1, -1);
-    view.ForgetGroupSelection();
-    for (int64_t group = 0; group < int64_t(view.Lists().viewGroups.size()); ++group) {
-      if (view.GroupHasSelection(collection.Rows(), group)) {
-        view.SetCurrent(group, -1);
-        break;
-      }
-    }
-    bx3::SpecialEventAdd(kMainCommandId, kNotifySelectionChanged);
-  }
-  bx3::EventAdd();
+  events_->EditPaths(records, paths);
 }
 
 void KvTreeFunctions::BuildContextMenu(void* root, void* userData, bx3::TreeItem item, int32_t,
@@ -367,10 +329,11 @@ bool KvTreeFunctions::RunContextCommand(void* root, void* userData, bx3::TreeIte
     bool groupRow = false;
     record = view.CurrentRecord(collection.Rows(), groupRow);
   }
+  using Action = KvTreeEvents::FileAction;
   switch (command) {
-    case kEntryShowFile: return record && RunFileAction(*record, document, KvFileAction::Show);
-    case kEntryOpenFile: return record && RunFileAction(*record, document, KvFileAction::Open);
-    case kEntryPictureViewer: return record && RunFileAction(*record, document, KvFileAction::PictureViewer);
+    case kEntryShowFile: return record && events_ && events_->RunFileAction(*record, Action::Show);
+    case kEntryOpenFile: return record && events_ && events_->RunFileAction(*record, Action::Open);
+    case kEntryPictureViewer: return record && events_ && events_->RunFileAction(*record, Action::PictureViewer);
     default: return true;
   }
 }

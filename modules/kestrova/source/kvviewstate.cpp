@@ -73,6 +73,15 @@ const KvAssetEntry* KvViewState::CurrentRecord(const std::vector<KvAssetEntry>& 
   return rowAt(group[size_t(member)]);
 }
 
+KvViewState::CurrentAsset KvViewState::FindCurrentAsset(const std::vector<KvAssetEntry>& rows) const {
+  const int64_t count = Grouped() ? int64_t(lists_.viewGroups.size()) : ListedCount();
+  if (currentRow_ < 0 || count == 0) return {};
+  if (currentRow_ >= count) return {CurrentAsset::kPastTheEnd, nullptr};
+  bool groupRow = false;
+  const KvAssetEntry* row = CurrentRecord(rows, groupRow);
+  return row ? CurrentAsset{CurrentAsset::kFound, row} : CurrentAsset{CurrentAsset::kPastTheEnd, nullptr};
+}
+
 bool KvViewState::GroupHasSelection(const std::vector<KvAssetEntry>& rows, int64_t group) const {
   if (group < 0 || group >= int64_t(lists_.viewGroups.size())) return false;
   const auto [memo, isNew] = groupSelection_.try_emplace(group, false);

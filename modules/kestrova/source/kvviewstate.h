@@ -13,6 +13,7 @@
 #include "kvassetentry.h"
 #include "kvfilter.h"
 #include "kvids.h"
+#include "kvviewlists.h"
 #include "kvviewsettings.h"
 
 namespace bx3 {
@@ -20,17 +21,6 @@ class Document;
 }
 
 namespace kv {
-
-// The lists the tree reads the rows through.
-struct KvViewLists {
-  // The rows' sorted order (indexes into the rows); the rows themselves stay where the
-  // collection put them. Empty: their own order.
-  std::vector<uint32_t> displayOrder;
-  // Indexes into the rows, one per listed row in display order.
-  std::vector<int64_t> rowIndexList;
-  // Each group: positions in `rowIndexList`.
-  std::vector<std::vector<int64_t>> viewGroups;
-};
 
 // The filter bar's last values, kept while the bar is hidden and between openings.
 struct KvFilterBarMemory {
@@ -86,6 +76,14 @@ class KvViewState {
   // The record of the current row (a group's first member, or its current one), or null;
   // `groupRow` tells whether it stands for a whole group.
   const KvAssetEntry* CurrentRecord(const std::vector<KvAssetEntry>& rows, bool& groupRow) const;
+
+  // The current asset as the file and manager commands find it: none, a position past the
+  // end of the list, or a row.
+  struct CurrentAsset {
+    enum State { kNone, kPastTheEnd, kFound } state = kNone;
+    const KvAssetEntry* row = nullptr;
+  };
+  CurrentAsset FindCurrentAsset(const std::vector<KvAssetEntry>& rows) const;
 
   // Whether any member of a view group is selected; remembered until ForgetGroupSelection.
   bool GroupHasSelection(const std::vector<KvAssetEntry>& rows, int64_t group) const;

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
+#include "bx3/commands.h"
 #include "bx3/host.h"
+#include "bx3/illumination_cache.h"
+#include "bx3/services.h"
 #include "bx3/texturelist.h"
 #include "kvresolve.h"
 
@@ -12,9 +15,7 @@ namespace {
 
 using bx3::Element;
 
-constexpr int32_t kParamUseCacheFile = 3809;  // of the illumination cache
-constexpr int32_t kDataTypeTakeText = 7;      // a take's text parameter
-constexpr size_t kCacheFrameDigits = 5;       // the frame number the illumination cache adds
+constexpr int32_t kDataTypeTakeText = 7;  // a take's text parameter
 
 bool IsBitmapShader(const Element* element) { return element && element->GetType() == bx3::type::kBitmapShader; }
 
@@ -37,17 +38,6 @@ bx3::ParamValue PathValue(const bx3::Filename& path, int32_t dataType) {
 int32_t CurrentDataType(const Element& element, int32_t paramId) {
   const bx3::ParamValue* value = element.GetParameter(paramId);
   return value ? bx3::DataTypeOf(*value) : bx3::kDataTypeNone;
-}
-
-// The illumination cache stores its file without the suffix and without the frame number
-// it adds itself ("render_00012.exr" is stored as "render_").
-bx3::Filename IlluminationCacheName(const bx3::Filename& path) {
-  std::string text(path.WithoutSuffix().View());
-  if (text.size() > kCacheFrameDigits &&
-      std::all_of(text.end() - kCacheFrameDigits, text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    text.resize(text.size() - kCacheFrameDigits);
-  }
-  return bx3::Filename(text);
 }
 
 // Writes one row's path into the scene, by the first rule that fits the element that holds it.
@@ -111,8 +101,8 @@ class SceneWriter {
     if (std::holds_alternative<std::monostate>(value)) return false;
     RecordUndo(owner);
     if (owner.GetType() == bx3::type::kIlluminationCacheEffect) {
-      owner.SetParameter(kParamUseCacheFile, int32_t{1});
-      value = PathValue(IlluminationCacheName(Path()), bx3::DataTypeOf(value));
+      owner.SetParameter(bx3::illumination::kParamUseCacheFile, int32_t{1});
+      value = PathValue(bx3::illumination::StoredNameOfFile(Path()), bx3::DataTypeOf(value));
     }
     if (owner.GetType() == bx3::type::kTextureListTag) {
       if (!bx3::texturelist::Prepare(owner, document_)) return false;
@@ -210,6 +200,50 @@ int32_t WriteAssetPath(KvAssetEntry& row, const bx3::Filename& newPath, bx3::Doc
     row.resolvedPath = resolved.GetString();
   }
   return kWriteDone;
+}
+
+int32_t ClearAssetUse(const KvAssetEntry& row, bx3::Document& document) {
+  using namespace bx3::type;
+  bx3::Element* owner = row.ownerLink.Resolve(&document);
+  if (!owner) return kClearGone;  // removed already, through another of its uses
+  bx3::Element* main = row.ownerMainLink.Resolve(&document);
+  if (!row.nodePath.IsEmpty()) {
+    // A node's file goes through its graph (or its renderer), as a new path would.
+    KvAssetEntry cleared = row;
+    const bx3::Filename oldPath = cleared.assetPath;
+    cleared.assetPath = bx3::Filename();
+    return SceneWriter(cleared, oldPath, document, true).Write() ? kClearDone : kClearNotHeld;
+  }
+  if (auto* take = dynamic_cast<bx3::Take*>(row.takeLink.Resolve(&document))) {
+    // A take's override goes, not the element it overrides.
+    document.AddUndo(bx3::kUndoChange, take);
+    take->RemoveOverride(owner, row.hostDescId.IsEmpty() ? 0 : row.hostDescId.First().id);
+    return kClearDone;
+  }
+  if (owner->GetType() == kBitmapShader || owner->GetType() == kFileTrack) {
+    document.AddUndo(bx3::kUndoDelete, owner);
+    if (main && main != owner) main->Message(bx3::kMsgUpdate);
+    owner->Remove();  // freed here: the undo record holds its copy
+    return kClearDone;
+  }
+  if (owner->GetType() == kSimulation) {
+    document.AddUndo(bx3::kUndoChange, owner);
+    for (const auto& item : owner->GetChildren()) {
+      document.AddUndo(bx3::kUndoChange, item.get());
+      bx3::SendNodeRequest(*item, bx3::kNodeRequestClearCache);
+    }
+    bx3::SendNodeRequest(*owner, bx3::kNodeRequestClearCache);
+    bx3::CallCommand(bx3::kCmdClearSimulationCaches);
+    return kClearDone;
+  }
+  const bx3::ParamValue* value = row.hostDescId.IsEmpty() ? nullptr : owner->GetParameter(row.hostDescId.First().id);
+  if (!value || !std::holds_alternative<bx3::Filename>(*value)) return kClearNotHeld;
+  document.AddUndo(bx3::kUndoChange, owner);
+  owner->SetParameter(row.hostDescId.First().id, bx3::ParamValue());
+  if (owner->GetType() == kIlluminationCacheEffect) {
+    owner->SetParameter(bx3::illumination::kParamUseCacheFile, int32_t{1});
+  }
+  return kClearDone;
 }
 
 }  // namespace kv

@@ -26,4 +26,16 @@ enum KvWriteResult : int32_t {
 int32_t WriteAssetPath(KvAssetEntry& row, const bx3::Filename& newPath, bx3::Document* document, bool addUndo,
                        bool localize);
 
+enum KvClearResult : int32_t {
+  kClearDone = 0,
+  kClearGone = 1,      // the element was removed already (through another of its uses)
+  kClearNotHeld = -1,  // the element holds no file where the row says: nothing was changed
+};
+
+// Removes the row's use of its file from the scene, recording undo (the caller opens and
+// closes the step): a bitmap shader or a file track goes, a simulation drops its caches, a
+// take's override goes, a node's file is emptied through its graph, any other element's file
+// parameter is emptied. GUI thread.
+int32_t ClearAssetUse(const KvAssetEntry& row, bx3::Document& document);
+
 }  // namespace kv
