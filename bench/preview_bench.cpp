@@ -12,6 +12,7 @@
 #include "kvids.h"
 #include "kvpreview_rules.h"
 #include "kvresources.h"
+#include "support/dialog_access.h"
 #include "support/fake_dialog.h"
 #include "support/media_fixtures.h"
 #include "support/temp_folder.h"
@@ -51,7 +52,7 @@ void BM_PreviewRequestToReady(benchmark::State& state) {
   {
     kv::KestrovaDialog dialog;
     dialog.Open(bx3::kDialogNonModal, kv::kMainCommandId, -1, -1, 1200, 500);
-    kv::AssetPreviewArea& area = dialog.PreviewArea();
+    kv::AssetPreviewArea& area = kv::KvDialogTestAccess::PreviewArea(dialog);
     for (auto _ : state) {
       area.ResetPreview();
       area.SetRequest(bx3::Filename(file), nullptr, kv::ASSETTYPE_IMAGE, false, -1, false);

@@ -16,6 +16,7 @@
 #include "kvsort.h"
 #include "kvtreefunctions.h"
 #include "kvviewstate.h"
+#include "support/dialog_access.h"
 #include "support/fake_dialog.h"
 
 namespace {
@@ -149,8 +150,9 @@ void BM_DrawScreen(benchmark::State& state) {
   Rows rows(state.range(0));
   KestrovaDialog dialog;
   dialog.SetGroupMode(kGroupNone);  // one line per row: full screens at both sizes
-  KvCollection& collection = dialog.Collection();
-  KvViewLists& lists = dialog.View().Lists();
+  KvCollection& collection = KvDialogTestAccess::Collection(dialog);
+  KvViewState& view = KvDialogTestAccess::View(dialog);
+  KvViewLists& lists = view.Lists();
   collection.Rows() = std::move(rows.rows);
   collection.SetActiveDocument(rows.document);
   (void)BuildRowIndexList(collection.Rows(), lists, KvViewSettings::Defaults(), nullptr);
@@ -165,9 +167,9 @@ void BM_DrawScreen(benchmark::State& state) {
     for (int32_t line = 0; line < 38 && item; ++line) {
       for (int32_t column : kColumns) {
         bx3::TreeDrawInfo info{&area, 0, line * 17, 120, 17, line % 2};
-        tree.RenderCell(&collection, &dialog.View(), item, column, info, bx3::GetHostColor(bx3::color::kRow));
+        tree.RenderCell(&collection, &view, item, column, info, bx3::GetHostColor(bx3::color::kRow));
       }
-      item = tree.NextItem(&collection, &dialog.View(), item);
+      item = tree.NextItem(&collection, &view, item);
     }
     benchmark::DoNotOptimize(host.canvas.texts.data());
   }

@@ -16,6 +16,7 @@
 #include "kvprobejobs.h"
 #include "kvresolve.h"
 #include "kvresources.h"
+#include "support/dialog_access.h"
 #include "support/fake_dialog.h"
 #include "support/media_fixtures.h"
 
@@ -91,7 +92,7 @@ class CollectTest : public ::testing::Test {
 
 TEST_F(CollectTest, OneRowPerUseWithItsRules) {
   KestrovaDialog dialog;
-  EXPECT_FALSE(dialog.BuildAssetArray());  // the window is closed
+  EXPECT_FALSE(kv::KvDialogTestAccess::BuildAssetArray(dialog));  // the window is closed
   ASSERT_TRUE(dialog.Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
   FinishJobs();
   const auto& rows = dialog.Collection().Rows();
@@ -140,9 +141,9 @@ TEST_F(CollectTest, ResultsReachTheirRowsAndStaleOnesAreDropped) {
   ASSERT_TRUE(dialog.Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
   brantic::JobQueue::WaitAllIdle();  // the results wait on the main-thread queue
   // The rows are reordered before any result is stored.
-  auto& rows = dialog.Collection().Rows();
+  auto& rows = kv::KvDialogTestAccess::Collection(dialog).Rows();
   std::reverse(rows.begin(), rows.end());
-  dialog.Collection().IndexRowIdentities();
+  kv::KvDialogTestAccess::Collection(dialog).IndexRowIdentities();
   brantic::DrainMainThreadQueue();
   for (const KvAssetEntry& row : rows) {
     if (row.resolvedPath.IsEmpty()) continue;
@@ -263,7 +264,7 @@ TEST_F(CollectTest, ALargeSceneIsResolvedWhileItIsWalked) {
   // paths the cache knew and of the new one each get the results of their own file.
   kvtest::WriteBytes(folder_ / "tex/extra.png", std::string(777, 'x'));
   AddBitmap(*document_, "Extra", "tex/extra.png");
-  ASSERT_TRUE(dialog.BuildAssetArray());
+  ASSERT_TRUE(kv::KvDialogTestAccess::BuildAssetArray(dialog));
   FinishJobs();
   ASSERT_GT(rows.size(), 200u);
   for (const KvAssetEntry& row : rows) {

@@ -18,7 +18,7 @@ class CommandsTest : public kvtest::InspectorFixture {
   }
   int32_t SelectedRows() {
     int32_t count = 0;
-    for (const KvAssetEntry& row : dialog_.Collection().Rows()) count += row.selected;
+    for (const KvAssetEntry& row : Collection().Rows()) count += row.selected;
     return count;
   }
 };
@@ -50,39 +50,38 @@ TEST_F(CommandsTest, SelectionCommandsOnAnEmptyList) {
   const int refreshes = Tree().refreshes;
   EXPECT_TRUE(Run<Kv_SelectActiveCommand>());
   EXPECT_GT(Tree().refreshes, refreshes);
-  EXPECT_EQ(dialog_.View().SelectedCount(), 0);
+  EXPECT_EQ(View().SelectedCount(), 0);
 }
 
 TEST_F(CommandsTest, SelectionCommandsKeepTheirCounts) {
   Open();
-  ASSERT_EQ(dialog_.View().ListedCount(), 5);
+  ASSERT_EQ(View().ListedCount(), 5);
   ASSERT_TRUE(Run<Kv_SelectAllCommand>());
-  EXPECT_EQ(dialog_.View().SelectedCount(), 5);
+  EXPECT_EQ(View().SelectedCount(), 5);
   EXPECT_EQ(SelectedRows(), 5);
-  EXPECT_GE(dialog_.View().CurrentRow(), 0);  // the first row that exists
+  EXPECT_GE(View().CurrentRow(), 0);  // the first row that exists
   EXPECT_EQ(State<Kv_SelectAllCommand>(), bx3::kCmdDisabled);
   EXPECT_TRUE(Run<Kv_SelectAllCommand>());  // run anyway: no change
-  EXPECT_EQ(dialog_.View().SelectedCount(), 5);
+  EXPECT_EQ(View().SelectedCount(), 5);
 
-  // A selected row the count does not know of: inverting never counts below 0.
   ASSERT_TRUE(Run<Kv_DeselectAllCommand>());
-  EXPECT_EQ(dialog_.View().SelectedCount(), 0);
-  dialog_.Collection().Rows()[0].selected = 1;
+  EXPECT_EQ(View().SelectedCount(), 0);
+  View().Selection().Select(Collection().Rows()[0]);
   ASSERT_TRUE(Run<Kv_InvertSelectionCommand>());
-  EXPECT_EQ(dialog_.View().SelectedCount(), 4);
+  EXPECT_EQ(View().SelectedCount(), 4);
   EXPECT_EQ(SelectedRows(), 4);
 
   // Select Missing: only the missing file, and no current row.
   ASSERT_TRUE(Run<Kv_SelectMissingCommand>());
-  EXPECT_EQ(dialog_.View().SelectedCount(), 1);
-  EXPECT_EQ(dialog_.View().CurrentRow(), -1);
-  for (const KvAssetEntry& row : dialog_.Collection().Rows()) EXPECT_EQ(bool(row.selected), row.IsMissing());
+  EXPECT_EQ(View().SelectedCount(), 1);
+  EXPECT_EQ(View().CurrentRow(), -1);
+  for (const KvAssetEntry& row : Collection().Rows()) EXPECT_EQ(bool(row.selected), row.IsMissing());
 
   // Select Active: the rows of the active material.
   document_->SetActiveMaterial(materials_[3]);  // Steel, b.png
   ASSERT_TRUE(Run<Kv_SelectActiveCommand>());
-  EXPECT_EQ(dialog_.View().SelectedCount(), 1);
-  for (const KvAssetEntry& row : dialog_.Collection().Rows()) {
+  EXPECT_EQ(View().SelectedCount(), 1);
+  for (const KvAssetEntry& row : Collection().Rows()) {
     EXPECT_EQ(bool(row.selected), row.assetPath == bx3::Filename("tex/b.png"));
   }
   brantic::String status;
@@ -100,7 +99,7 @@ TEST_F(CommandsTest, SelectionCommandsMakeASelectedRowCurrentInEveryGroupMode) {
   const auto describesSelected = [&] {
     brantic::String info;
     dialog_.GetString(kGadgetInfo, info);
-    for (const KvAssetEntry& row : dialog_.Collection().Rows()) {
+    for (const KvAssetEntry& row : Collection().Rows()) {
       if (row.selected && !row.resolvedPath.IsEmpty() && info.Contains("Full Path: " + row.resolvedPath.Std() + "\n")) {
         return true;
       }
@@ -119,7 +118,7 @@ TEST_F(CommandsTest, SelectionCommandsMakeASelectedRowCurrentInEveryGroupMode) {
     Run<Kv_SelectAllCommand>();
     EXPECT_TRUE(describesSelected()) << "mode " << mode << ", select all";
     Run<Kv_DeselectAllCommand>();
-    dialog_.Collection().Rows()[0].selected = 1;
+    View().Selection().Select(Collection().Rows()[0]);
     Run<Kv_InvertSelectionCommand>();
     EXPECT_TRUE(describesSelected()) << "mode " << mode << ", invert";
   }
@@ -155,16 +154,16 @@ TEST_F(CommandsTest, ColumnTypeAndGroupCommands) {
   EXPECT_EQ(Kv_ViewGroupModeByCommand(&dialog_, kGroupByLayer).CommandState(document_, nullptr),
             bx3::kCmdEnabledChecked);
   EXPECT_EQ(Kv_ViewGroupModeByCommand(&dialog_, kGroupByAsset).CommandState(document_, nullptr), bx3::kCmdEnabled);
-  EXPECT_EQ(dialog_.View().Lists().viewGroups.size(), 1u);  // no element has a layer
+  EXPECT_EQ(View().Lists().viewGroups.size(), 1u);  // no element has a layer
 
   // A type filter hides rows but leaves the columns alone.
   layouts = Tree().layouts;
   ASSERT_TRUE(Run<Kv_ViewTypeImageCommand>());
   EXPECT_EQ(Tree().layouts, layouts);
   EXPECT_EQ(State<Kv_ViewTypeImageCommand>(), bx3::kCmdEnabled);
-  EXPECT_EQ(dialog_.View().ListedCount(), 0);
+  EXPECT_EQ(View().ListedCount(), 0);
   ASSERT_TRUE(Run<Kv_ViewTypeImageCommand>());
-  EXPECT_EQ(dialog_.View().ListedCount(), 5);
+  EXPECT_EQ(View().ListedCount(), 5);
 
   // What used to go wrong: "Listed" counted the file groups in the flat list too, and was
   // not written again after a change of the group mode. It counts what the list shows.
@@ -190,17 +189,17 @@ TEST_F(CommandsTest, TheFilterBarKeepsItsTextWhileHidden) {
   ASSERT_TRUE(dialog_.SetString(kGadgetFilterText, brantic::String("?.png")));
   ASSERT_TRUE(dialog_.SetInt32(kGadgetFilterColumn, 1));
   dialog_.Command(kGadgetFilterText, bx3::Container());
-  EXPECT_EQ(dialog_.View().ListedCount(), 4);  // a.png three times, b.png
+  EXPECT_EQ(View().ListedCount(), 4);  // a.png three times, b.png
 
   ASSERT_TRUE(Run<Kv_FilterbarCommand>());  // hidden: every row again
-  EXPECT_EQ(dialog_.View().ListedCount(), 5);
-  EXPECT_EQ(dialog_.View().FilterBar().text, "?.png");
+  EXPECT_EQ(View().ListedCount(), 5);
+  EXPECT_EQ(View().FilterBar().text, "?.png");
   ASSERT_TRUE(dialog_.SetString(kGadgetFilterText, brantic::String()));
   ASSERT_TRUE(Run<Kv_FilterbarCommand>());  // shown again: the text comes back
   brantic::String text;
   ASSERT_TRUE(dialog_.GetString(kGadgetFilterText, text));
   EXPECT_EQ(text, "?.png");
-  EXPECT_EQ(dialog_.View().ListedCount(), 4);
+  EXPECT_EQ(View().ListedCount(), 4);
 }
 
 // What used to go wrong: choosing another filter column built the bar again with an empty
@@ -215,29 +214,29 @@ TEST_F(CommandsTest, TheFilterBarKeepsTextAndComparisonAcrossColumnChanges) {
   };
   ASSERT_TRUE(dialog_.SetString(kGadgetFilterText, brantic::String("a.png")));
   dialog_.Command(kGadgetFilterText, bx3::Container());
-  ASSERT_EQ(dialog_.View().ListedCount(), 3);
+  ASSERT_EQ(View().ListedCount(), 3);
   chooseColumn(kFilterPath);
   brantic::String text;
   ASSERT_TRUE(dialog_.GetString(kGadgetFilterText, text));
   EXPECT_EQ(text, "a.png");
-  EXPECT_EQ(dialog_.View().ListedCount(), 3);
+  EXPECT_EQ(View().ListedCount(), 3);
 
   // The size column starts from the stored comparison (below 1000 KB): every row.
   chooseColumn(kFilterSize);
   double value = 0;
   ASSERT_TRUE(dialog_.GetFloat(kGadgetSizeValue, value));
   EXPECT_EQ(value, 1000.0);
-  EXPECT_EQ(dialog_.View().ListedCount(), 5);
+  EXPECT_EQ(View().ListedCount(), 5);
   // A comparison chosen there is what the column shows when it comes back.
   ASSERT_TRUE(dialog_.SetInt32(kGadgetSizeComparison, 2));
   dialog_.Command(kGadgetSizeComparison, bx3::Container());
-  EXPECT_EQ(dialog_.View().ListedCount(), 0);
+  EXPECT_EQ(View().ListedCount(), 0);
   chooseColumn(kFilterAsset);
   chooseColumn(kFilterSize);
   int32_t comparison = 0;
   ASSERT_TRUE(dialog_.GetInt32(kGadgetSizeComparison, comparison));
   EXPECT_EQ(comparison, 2);
-  EXPECT_EQ(dialog_.View().ListedCount(), 0);
+  EXPECT_EQ(View().ListedCount(), 0);
 }
 
 TEST_F(CommandsTest, TheFilterBarsComparisonGadgetsFilter) {
@@ -252,17 +251,17 @@ TEST_F(CommandsTest, TheFilterBarsComparisonGadgetsFilter) {
   ASSERT_TRUE(dialog_.SetFloat(kGadgetSizeValue, 1.0));
   ASSERT_TRUE(dialog_.SetInt32(kGadgetSizeUnit, 2));
   dialog_.Command(kGadgetSizeValue, bx3::Container());
-  EXPECT_EQ(dialog_.View().ListedCount(), 1);
+  EXPECT_EQ(View().ListedCount(), 1);
   ASSERT_TRUE(dialog_.SetInt32(kGadgetSizeComparison, 2));
   dialog_.Command(kGadgetSizeComparison, bx3::Container());
-  EXPECT_EQ(dialog_.View().ListedCount(), 4);
+  EXPECT_EQ(View().ListedCount(), 4);
   // The status column (in its alternate number too): found elsewhere keeps none here.
   ASSERT_TRUE(dialog_.SetInt32(kGadgetFilterColumn, kFilterStatus + kFilterAlternate));
   dialog_.Command(kGadgetFilterColumn, bx3::Container());
   ASSERT_TRUE(dialog_.SetInt32(kGadgetStatusComparison, 1));
   dialog_.Command(kGadgetStatusComparison, bx3::Container());
-  EXPECT_EQ(dialog_.View().ListedCount(), 0);
-  EXPECT_EQ(dialog_.View().FilterBar().column, kFilterStatus + kFilterAlternate);
+  EXPECT_EQ(View().ListedCount(), 0);
+  EXPECT_EQ(View().FilterBar().column, kFilterStatus + kFilterAlternate);
 }
 
 }  // namespace

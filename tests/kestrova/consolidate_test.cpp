@@ -130,7 +130,7 @@ TEST_F(ConsolidateTest, CopiesNextToTheSceneAsksBeforeOverwritingAndRelinks) {
   EXPECT_EQ(Kv_ConsolidateCommand(&dialog_).CommandState(document_, nullptr), bx3::kCmdEnabled);
 
   // What used to go wrong: the question counted uses ("Copy all 6 files") of four files.
-  EXPECT_EQ(CountFilesToCollect(dialog_.Collection().Rows(), false), 4);
+  EXPECT_EQ(CountFilesToCollect(Collection().Rows(), false), 4);
   bx3::QueueMessageAnswer(bx3::kAnswerNo);  // "Copy all 4 files ...?" no
   ASSERT_TRUE(Run());
   EXPECT_EQ(bx3::QueuedAnswerCount(), 0);

@@ -86,11 +86,11 @@ TEST_F(GlobalizeTest, WritesTheSelectedPathsAsOneUndoStep) {
   EXPECT_EQ(StoredPaths(), (std::vector<std::string>{a, a, a, folder_ / "tex/b.png", folder_ / "tex/gone.png"}));
   EXPECT_EQ(bx3::GeneralUpdateCount(), updates + 1);
   EXPECT_EQ(pointers, (std::vector<int32_t>{bx3::kMousePointerBusy, bx3::kMousePointerNormal}));
-  for (const KvAssetEntry& row : dialog_.Collection().Rows()) {
+  for (const KvAssetEntry& row : Collection().Rows()) {
     EXPECT_TRUE(row.assetPath.IsAbsolute());
     EXPECT_EQ(row.hasNewPath, 0);
   }
-  EXPECT_EQ(dialog_.Collection().MissingCount(), 1);
+  EXPECT_EQ(Collection().MissingCount(), 1);
   EXPECT_EQ(document_->UndoCount(), 1);
   ASSERT_TRUE(document_->Undo());
   EXPECT_EQ(StoredPaths(), before);
@@ -107,11 +107,11 @@ TEST_F(GlobalizeTest, WithNothingToWriteItStillUpdatesTheHost) {
 TEST_F(GlobalizeTest, WithoutTheRowsDocumentNothingIsWrittenAndTheRowsStay) {
   Open();
   ASSERT_TRUE(Kv_SelectAllCommand(&dialog_).Execute(document_, nullptr));
-  const std::vector<KvAssetEntry> rows = dialog_.Collection().Rows();
+  const std::vector<KvAssetEntry> rows = Collection().Rows();
   const std::vector<std::string> before = StoredPaths();
-  dialog_.Collection().SetActiveDocument(nullptr);
+  Collection().SetActiveDocument(nullptr);
   EXPECT_FALSE(Run());
-  EXPECT_EQ(dialog_.Collection().Rows(), rows);
+  EXPECT_EQ(Collection().Rows(), rows);
   EXPECT_EQ(StoredPaths(), before);
 }
 
@@ -122,9 +122,9 @@ TEST_F(GlobalizeTest, GroupedByAssetTheGroupsFollowTheNewPaths) {
   dialog_.SetGroupMode(kGroupByAsset);
   dialog_.RegroupAndShow();
   ASSERT_TRUE(Kv_SelectAllCommand(&dialog_).Execute(document_, nullptr));
-  ASSERT_EQ(dialog_.View().Lists().viewGroups.size(), 4u);
+  ASSERT_EQ(View().Lists().viewGroups.size(), 4u);
   ASSERT_TRUE(Run());
-  EXPECT_EQ(dialog_.View().Lists().viewGroups.size(), 3u);
+  EXPECT_EQ(View().Lists().viewGroups.size(), 3u);
 }
 
 TEST(LocalizeMarkTest, PathsBecomeLocalToTheDocumentFolder) {
@@ -204,11 +204,10 @@ TEST_F(GlobalizeTest, ReplaceGivesTheChosenFileToEverySelectedRow) {
   Open();
   dialog_.SetGroupMode(kGroupNone);
   dialog_.RegroupAndShow();
-  for (KvAssetEntry& row : dialog_.Collection().Rows()) {
-    row.selected =
-        row.ownerMainLink.Resolve(document_) == materials_[3] || row.ownerMainLink.Resolve(document_) == materials_[4];
+  for (KvAssetEntry& row : Collection().Rows()) {
+    View().Selection().Set(row, row.ownerMainLink.Resolve(document_) == materials_[3] ||
+                                    row.ownerMainLink.Resolve(document_) == materials_[4]);
   }
-  dialog_.View().SetSelectedCount(2);
   EXPECT_EQ(Kv_ReplaceTextureCommand(&dialog_).CommandState(document_, nullptr), bx3::kCmdEnabled);
   bx3::QueueFileAnswer(std::nullopt);  // cancelled: nothing changes
   ASSERT_TRUE(Kv_ReplaceTextureCommand(&dialog_).Execute(document_, nullptr));
@@ -220,12 +219,12 @@ TEST_F(GlobalizeTest, ReplaceGivesTheChosenFileToEverySelectedRow) {
   EXPECT_EQ(StoredPaths(), (std::vector<std::string>{"tex/a.png", "tex/a.png", "tex/a.png", chosen, chosen}));
   EXPECT_EQ(document_->UndoCount(), 1);
   FinishJobs();  // the rows, read again once, are probed
-  for (const KvAssetEntry& row : dialog_.Collection().Rows()) {
+  for (const KvAssetEntry& row : Collection().Rows()) {
     if (!row.selected) continue;
     EXPECT_FALSE(row.IsMissing());
     EXPECT_EQ(row.resolutionX, kvtest::ImageFile{}.width);
   }
-  EXPECT_EQ(dialog_.Collection().MissingCount(), 0);
+  EXPECT_EQ(Collection().MissingCount(), 0);
 }
 
 TEST_F(GlobalizeTest, ClearRemovesWhatHoldsEachSelectedFileAsOneUndoStep) {
@@ -243,12 +242,11 @@ TEST_F(GlobalizeTest, ClearRemovesWhatHoldsEachSelectedFileAsOneUndoStep) {
   const std::string before = bx3::SerializeDocument(*document_);
   Open();
   // Rust's bitmap shader, the Close-up override of Steel's, the simulation and the cache.
-  for (KvAssetEntry& row : dialog_.Collection().Rows()) {
+  for (KvAssetEntry& row : Collection().Rows()) {
     const bx3::Element* owner = row.ownerLink.Resolve(document_);
-    row.selected = owner == materials_[4]->GetChildren().front().get() || !row.takeLink.IsEmpty() || owner == smoke ||
-                   owner == cache;
+    View().Selection().Set(row, owner == materials_[4]->GetChildren().front().get() || !row.takeLink.IsEmpty() ||
+                                    owner == smoke || owner == cache);
   }
-  dialog_.View().SetSelectedCount(4);
   ASSERT_TRUE(Kv_ClearAssetsCommand(&dialog_).Execute(document_, nullptr));
 
   EXPECT_TRUE(materials_[4]->GetChildren().empty());
@@ -258,7 +256,7 @@ TEST_F(GlobalizeTest, ClearRemovesWhatHoldsEachSelectedFileAsOneUndoStep) {
   EXPECT_EQ(smoke->GetParameter(1001), nullptr);
   EXPECT_EQ(cache->GetParameter(1000), nullptr);
   EXPECT_EQ(cache->GetInt32(3809), 1);
-  EXPECT_EQ(dialog_.Collection().Rows().size(), 4u);  // collected again
+  EXPECT_EQ(Collection().Rows().size(), 4u);  // collected again
   EXPECT_EQ(document_->UndoCount(), 1);
   ASSERT_TRUE(document_->Undo());
   EXPECT_EQ(bx3::SerializeDocument(*document_), before);

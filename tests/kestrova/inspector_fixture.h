@@ -13,6 +13,7 @@
 #include "kvdialog.h"
 #include "kvids.h"
 #include "kvresources.h"
+#include "support/dialog_access.h"
 #include "support/fake_dialog.h"
 #include "support/media_fixtures.h"
 #include "support/temp_folder.h"
@@ -58,6 +59,10 @@ class InspectorFixture : public ::testing::Test {
     brantic::JobQueue::WaitAllIdle();
     brantic::DrainMainThreadQueue();
   }
+  // The window's parts, as a test sets them up.
+  kv::KvCollection& Collection() { return kv::KvDialogTestAccess::Collection(dialog_); }
+  kv::KvViewState& View() { return kv::KvDialogTestAccess::View(dialog_); }
+  kv::AssetPreviewArea& Preview() { return kv::KvDialogTestAccess::PreviewArea(dialog_); }
   kvtest::FakeWindow& Window() { return *static_cast<kvtest::FakeWindow*>(dialog_.GetWindow()); }
   kvtest::FakeTree& Tree() { return *Window().trees.at(kv::kGadgetTree); }
 

@@ -37,17 +37,17 @@ class OperationsViewTest : public kvtest::InspectorFixture {
     dialog_.SetGroupMode(kGroupNone);
     dialog_.RegroupAndShow();
   }
-  void* Root() { return &dialog_.Collection(); }
-  void* User() { return &dialog_.View(); }
+  void* Root() { return &Collection(); }
+  void* User() { return &View(); }
   // A row's name: its material, with the node space of a node's row.
   std::string NameOf(const KvAssetEntry& row) const {
     const bx3::Element* owner = row.ownerMainLink.Resolve(document_);
     return (owner ? owner->GetName().Std() : "?") + (row.nodeSpace.IsEmpty() ? "" : "#" + row.nodeSpace.Std());
   }
-  int64_t PositionOf(const std::string& name) const {
-    const KvViewLists& lists = dialog_.View().Lists();
+  int64_t PositionOf(const std::string& name) {
+    const KvViewLists& lists = View().Lists();
     for (size_t position = 0; position < lists.rowIndexList.size(); ++position) {
-      if (NameOf(dialog_.Collection().Rows()[size_t(lists.rowIndexList[position])]) == name) return int64_t(position);
+      if (NameOf(Collection().Rows()[size_t(lists.rowIndexList[position])]) == name) return int64_t(position);
     }
     ADD_FAILURE() << "no row " << name;
     return 0;
@@ -61,17 +61,17 @@ class OperationsViewTest : public kvtest::InspectorFixture {
     }
     FinishJobs();
   }
-  std::string Selected() const {
+  std::string Selected() {
     std::string names;
-    for (const int64_t index : dialog_.View().Lists().rowIndexList) {
-      const KvAssetEntry& row = dialog_.Collection().Rows()[size_t(index)];
+    for (const int64_t index : View().Lists().rowIndexList) {
+      const KvAssetEntry& row = Collection().Rows()[size_t(index)];
       if (row.selected) names += NameOf(row) + " ";
     }
     return names;
   }
-  std::string Current() const {
+  std::string Current() {
     bool groupRow = false;
-    const KvAssetEntry* record = dialog_.View().CurrentRecord(dialog_.Collection().Rows(), groupRow);
+    const KvAssetEntry* record = View().CurrentRecord(Collection().Rows(), groupRow);
     return record ? NameOf(*record) : "";
   }
   std::string Info() {
@@ -129,7 +129,7 @@ TEST_F(OperationsViewTest, EveryWriteKeepsTheSelectionAndTheCurrentRow) {
     FinishJobs();  // the change message of the write
     EXPECT_NE(document_->GetDirty(482), before) << name << " wrote nothing";
     EXPECT_EQ(Selected(), "Oak Steel ") << name;
-    EXPECT_EQ(dialog_.View().SelectedCount(), 2) << name;
+    EXPECT_EQ(View().SelectedCount(), 2) << name;
     EXPECT_EQ(Current(), "Oak") << name;
     for (int step = 0; step < steps; ++step) ASSERT_TRUE(document_->Undo()) << name;
     FinishJobs();
@@ -148,12 +148,12 @@ TEST_F(OperationsViewTest, ClearTakesTheCurrentRowsPreviewAndClearsNodeUsesInOne
   EXPECT_EQ(Selected(), "");
   EXPECT_EQ(Current(), "");
   EXPECT_EQ(Info(), NothingSelectedText().Std());
-  EXPECT_FALSE(dialog_.PreviewArea().PreviewShown());
-  EXPECT_EQ(dialog_.View().ListedCount(), 3);  // Oak, Elm and Rust are left
+  EXPECT_FALSE(Preview().PreviewShown());
+  EXPECT_EQ(View().ListedCount(), 3);  // Oak, Elm and Rust are left
   // One undo step brings every use back.
   ASSERT_TRUE(document_->Undo());
   FinishJobs();
-  EXPECT_EQ(dialog_.View().ListedCount(), 7);
+  EXPECT_EQ(View().ListedCount(), 7);
 }
 
 }  // namespace

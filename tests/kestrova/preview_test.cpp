@@ -75,11 +75,11 @@ class PreviewTest : public kvtest::InspectorFixture {
   }
   // Selects the row of a file and asks for its preview, as a click would.
   void Select(int64_t group) {
-    const KvViewLists& lists = dialog_.View().Lists();
-    dialog_.Collection().Rows()[size_t(lists.rowIndexList[size_t(lists.viewGroups[size_t(group)][0])])].selected = 1;
-    dialog_.View().SetSelectedCount(1);
-    dialog_.View().SetCurrent(group, -1);
-    dialog_.RequestPreview();
+    const KvViewLists& lists = View().Lists();
+    View().Selection().Select(
+        Collection().Rows()[size_t(lists.rowIndexList[size_t(lists.viewGroups[size_t(group)][0])])]);
+    View().SetCurrent(group, -1);
+    kv::KvDialogTestAccess::RequestPreview(dialog_);
   }
   void FinishPreviews() {
     brantic::ThreadInterface::WaitAllRuns();
@@ -172,7 +172,7 @@ TEST_F(PreviewTest, RapidReselectionEndsWithTheLastRow) {
   FinishJobs();
   for (int i = 0; i < 100; ++i) Select(i % 2);  // a.png, b.png, a.png, ...; b.png last
   FinishPreviews();
-  const Area& area = dialog_.PreviewArea();
+  const Area& area = Preview();
   EXPECT_TRUE(area.PreviewReady());
   EXPECT_EQ(area.PreviewFile().GetFileView(), "b.png");
   EXPECT_EQ(area.FullBitmap().GetBw(), 96);
@@ -181,8 +181,8 @@ TEST_F(PreviewTest, RapidReselectionEndsWithTheLastRow) {
   EXPECT_NE(info.Std().find("b.png"), std::string::npos);
 
   // Nothing selected: an empty area and the note that nothing is selected.
-  dialog_.View().SetSelectedCount(0);
-  dialog_.RequestPreview();
+  View().Selection().Clear(Collection().Rows());
+  kv::KvDialogTestAccess::RequestPreview(dialog_);
   EXPECT_FALSE(area.PreviewShown());
   ASSERT_TRUE(dialog_.GetString(kGadgetInfo, info));
   EXPECT_EQ(info, "<<" + GetResourceString(res::kNothingSelected).Std() + ">>");
@@ -210,7 +210,7 @@ TEST_F(PreviewTest, AnUnreadablePictureShowsThePlaceholderAndSaysSo) {
   FinishJobs();
   Select(1);  // b.exr
   FinishPreviews();
-  EXPECT_TRUE(dialog_.PreviewArea().PreviewReady());
+  EXPECT_TRUE(Preview().PreviewReady());
   brantic::String info;
   ASSERT_TRUE(dialog_.GetString(kGadgetInfo, info));
   EXPECT_EQ(info.Std().rfind(GetResourceString(res::kPictureUnreadable).Std() + "\n\n", 0), 0u) << info.Std();
@@ -285,12 +285,11 @@ TEST_F(PreviewTest, ClosingDuringALoadIsSafe) {
   ASSERT_TRUE(kvtest::WriteImage(folder_ / "tex/b.png", large));
   auto dialog = std::make_unique<KestrovaDialog>();
   ASSERT_TRUE(dialog->Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
-  auto& rows = dialog->Collection().Rows();
-  const KvViewLists& lists = dialog->View().Lists();
-  rows[size_t(lists.rowIndexList[size_t(lists.viewGroups[1][0])])].selected = 1;
-  dialog->View().SetSelectedCount(1);
-  dialog->View().SetCurrent(1, -1);
-  dialog->RequestPreview();
+  auto& rows = KvDialogTestAccess::Collection(*dialog).Rows();
+  KvViewState& view = KvDialogTestAccess::View(*dialog);
+  view.Selection().Select(rows[size_t(view.Lists().rowIndexList[size_t(view.Lists().viewGroups[1][0])])]);
+  view.SetCurrent(1, -1);
+  KvDialogTestAccess::RequestPreview(*dialog);
   dialog->Close();
   dialog.reset();  // waits for the load; its completion finds no dialog
   FinishPreviews();
@@ -353,10 +352,10 @@ TEST_F(PreviewTest, AShownElementThatIsDeletedIsNotTouched) {
   FinishPreviews();
   materials_[3]->Remove();
   // A later load of the same request (a resize does this for sounds) finds the element gone.
-  ASSERT_TRUE(dialog_.PreviewArea().StartLoading());
+  ASSERT_TRUE(Preview().StartLoading());
   FinishPreviews();
   // The change message that follows takes the row away, and the preview with it.
-  EXPECT_FALSE(dialog_.PreviewArea().PreviewShown());
+  EXPECT_FALSE(Preview().PreviewShown());
   brantic::String info;
   ASSERT_TRUE(dialog_.GetString(kGadgetInfo, info));
   EXPECT_EQ(info, NothingSelectedText());

@@ -98,7 +98,7 @@ class SearchReplaceDialogTest : public kvtest::InspectorFixture {
   }
   int64_t Proposed() {
     int64_t proposed = 0;
-    for (const KvAssetEntry& row : dialog_.Collection().Rows()) proposed += row.hasNewPath;
+    for (const KvAssetEntry& row : Collection().Rows()) proposed += row.hasNewPath;
     return proposed;
   }
   void Type(int32_t gadget, const char* text) {
@@ -127,7 +127,7 @@ TEST_F(SearchReplaceDialogTest, TypingProposesOnceItPausesAndApplyWritesOneUndoS
     return false;
   };
   const auto proposalState = [&] {
-    for (const KvAssetEntry& row : dialog_.Collection().Rows()) {
+    for (const KvAssetEntry& row : Collection().Rows()) {
       if (row.hasNewPath) return row.newPathState;
     }
     return uint8_t(kNewPathUnchecked);
@@ -149,33 +149,33 @@ TEST_F(SearchReplaceDialogTest, TypingProposesOnceItPausesAndApplyWritesOneUndoS
 }
 
 TEST_F(SearchReplaceDialogTest, HomeSelectsTheFirstRowAndWithdrawsProposals) {
-  for (KvAssetEntry& row : dialog_.Collection().Rows()) {
+  for (KvAssetEntry& row : Collection().Rows()) {
     row.hasNewPath = 1;
     row.newPath = brantic::String("x");
   }
   bx3::Container key(bx3::message::kKey), result;
   key.SetInt32(bx3::input::kChannel, bx3::key::kHome);
   EXPECT_EQ(dialog_.Message(key, result), 1);
-  EXPECT_EQ(dialog_.View().SelectedCount(), 3);  // the first group: a.png's three uses
-  EXPECT_EQ(dialog_.View().CurrentRow(), 0);
+  EXPECT_EQ(View().SelectedCount(), 3);  // the first group: a.png's three uses
+  EXPECT_EQ(View().CurrentRow(), 0);
   EXPECT_EQ(Proposed(), 0);
   key.SetInt32(bx3::input::kChannel, bx3::key::kDown);
   dialog_.Message(key, result);
-  EXPECT_EQ(dialog_.View().SelectedCount(), 1);
-  EXPECT_EQ(dialog_.View().CurrentRow(), 1);
+  EXPECT_EQ(View().SelectedCount(), 1);
+  EXPECT_EQ(View().CurrentRow(), 1);
 }
 
 TEST_F(SearchReplaceDialogTest, TheChangeMessageCollectsOnlyWhenTheSceneMoved) {
-  const uint64_t generation = dialog_.Collection().Generation();
+  const uint64_t generation = Collection().Generation();
   bx3::Container change(bx3::kCoreMessageChange);
   dialog_.CoreMessage(bx3::kCoreMessageChange, change);
   dialog_.CoreMessage(bx3::kCoreMessageRedraw, change);
-  EXPECT_EQ(dialog_.Collection().Generation(), generation);
+  EXPECT_EQ(Collection().Generation(), generation);
 
   materials_[3]->GetChildren().front()->SetParameter(bx3::param::kBitmapFile, Filename("tex/gone_too.png"));
   dialog_.CoreMessage(bx3::kCoreMessageChange, change);
-  EXPECT_EQ(dialog_.Collection().Generation(), generation + 1);
-  EXPECT_EQ(dialog_.Collection().MissingCount(), 2);
+  EXPECT_EQ(Collection().Generation(), generation + 1);
+  EXPECT_EQ(Collection().MissingCount(), 2);
   // An undo is a change like any other.
   FinishJobs();
   document_->StartUndo();
@@ -184,7 +184,7 @@ TEST_F(SearchReplaceDialogTest, TheChangeMessageCollectsOnlyWhenTheSceneMoved) {
   document_->EndUndo();
   ASSERT_TRUE(document_->Undo());
   FinishJobs();
-  EXPECT_EQ(dialog_.Collection().Generation(), generation + 2);
+  EXPECT_EQ(Collection().Generation(), generation + 2);
 }
 
 }  // namespace

@@ -309,22 +309,24 @@ TEST_F(SortTest, SizeFilterCoarsensByUnit) {
 
 TEST_F(SortTest, StatusAndResolutionFilters) {
   KvRowsAndLists table;
+  KvSelection selection;
   for (int32_t code : {kResolveMissing, kResolveFoundByName, kResolveBuiltByHost, kResolveFound}) {
     KvAssetEntry row = Row("a.png");
     row.resolveResult = code;
     row.resolutionX = 100 * (code + 1);
     row.resolutionY = 50;
-    row.selected = 1;
     table.rows.push_back(row);
   }
+  for (KvAssetEntry& row : table.rows) selection.Select(row);
   KvFilterBarState state;
   state.column = 100;
   state.statusOption = 1;
   auto found = KvFilterBarFilter::Create(state, nullptr);
-  ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, KvViewSettings::Defaults(), &*found));
+  ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, KvViewSettings::Defaults(), &*found, &selection));
   EXPECT_EQ(table.lists.rowIndexList, (std::vector<int64_t>{1, 2}));
   EXPECT_FALSE(table.rows[0].selected);  // hidden rows lose their selection
   EXPECT_TRUE(table.rows[1].selected);
+  EXPECT_EQ(selection.Count(), 2);
 
   state.column = 12;
   state.resolutionOption = 2;

@@ -10,12 +10,12 @@ namespace {
 
 class TreeTest : public kvtest::InspectorFixture {
  protected:
-  void* Root() { return &dialog_.Collection(); }
-  void* User() { return &dialog_.View(); }
+  void* Root() { return &Collection(); }
+  void* User() { return &View(); }
   std::string Text(bx3::TreeItem item, int32_t column) {
     int64_t members = 0;
-    const KvAssetEntry* record = KvTreeFunctions::Resolve(dialog_.Collection(), dialog_.View(), item, &members);
-    return CellText(document_, record, column, KvTreeFunctions::PlaceOf(dialog_.View(), item, members, false)).Std();
+    const KvAssetEntry* record = KvTreeFunctions::Resolve(Collection(), View(), item, &members);
+    return CellText(document_, record, column, KvTreeFunctions::PlaceOf(View(), item, members, false)).Std();
   }
   KvTreeFunctions tree_;
 };
@@ -23,10 +23,10 @@ class TreeTest : public kvtest::InspectorFixture {
 TEST_F(TreeTest, HandlesInAndOutOfRange) {
   KvTreeFunctions empty;
   KvCollection none;
-  EXPECT_EQ(empty.FirstItem(&none, &dialog_.View()), 0u);
+  EXPECT_EQ(empty.FirstItem(&none, &View()), 0u);
 
   Open();
-  ASSERT_EQ(dialog_.View().GroupMode(), kGroupByAsset);
+  ASSERT_EQ(View().GroupMode(), kGroupByAsset);
   // Groups by file name: a.png (3 uses), b.png, gone.png.
   const bx3::TreeItem first = tree_.FirstItem(Root(), User());
   EXPECT_EQ(first, MakeItem(0, 0));
@@ -45,7 +45,7 @@ TEST_F(TreeTest, HandlesInAndOutOfRange) {
 
   // Out of range: nothing, never a record.
   for (const bx3::TreeItem item : {MakeItem(3, 0), MakeItem(99, 1), MakeItem(-1, 0), bx3::TreeItem(0)}) {
-    EXPECT_EQ(KvTreeFunctions::Resolve(dialog_.Collection(), dialog_.View(), item), nullptr) << item;
+    EXPECT_EQ(KvTreeFunctions::Resolve(Collection(), View(), item), nullptr) << item;
     EXPECT_FALSE(tree_.ItemSelected(Root(), User(), item));
     EXPECT_EQ(tree_.NextItem(Root(), User(), item), 0u);
     EXPECT_EQ(tree_.ItemText(Root(), User(), item), GetResourceString(res::kNone));
@@ -66,12 +66,12 @@ TEST_F(TreeTest, HeaderClicksToggleTheSortAndTheDialogSortsAgain) {
   EXPECT_FALSE(tree_.HeaderClicked(Root(), User(), column::kAsset, 2, false));  // another button
   EXPECT_FALSE(tree_.HeaderClicked(Root(), User(), column::kAsset, 1, true));   // a double click
   ASSERT_TRUE(tree_.HeaderClicked(Root(), User(), column::kAsset, 1, false));
-  EXPECT_EQ(dialog_.View().SortColumn(), -column::kAsset);
+  EXPECT_EQ(View().SortColumn(), -column::kAsset);
   EXPECT_EQ(tree_.SortArrow(Root(), User(), column::kAsset), 1);
   brantic::DrainMainThreadQueue();  // the dialog hears of it and sorts
   EXPECT_EQ(Text(MakeItem(0, 0), column::kAsset), "gone.png");
   ASSERT_TRUE(tree_.HeaderClicked(Root(), User(), column::kStatus, 1, false));
-  EXPECT_EQ(dialog_.View().SortColumn(), column::kStatus);
+  EXPECT_EQ(View().SortColumn(), column::kStatus);
   brantic::DrainMainThreadQueue();
   EXPECT_EQ(Text(MakeItem(0, 0), column::kAsset), "gone.png");  // missing first
 }
@@ -86,8 +86,8 @@ TEST_F(TreeTest, OnlyClippedPathsHaveTooltips) {
   EXPECT_EQ(tree_.CellTooltip(Root(), User(), row, column::kPath, &area, width - 1), "tex/b.png");
   EXPECT_EQ(tree_.CellTooltip(Root(), User(), row, column::kAsset, &area, 1), "");
   EXPECT_EQ(tree_.CellTooltip(Root(), User(), row, column::kTake, &area, 1), "");  // no override
-  auto& rows = dialog_.Collection().Rows();
-  const KvViewLists& lists = dialog_.View().Lists();
+  auto& rows = Collection().Rows();
+  const KvViewLists& lists = View().Lists();
   rows[size_t(lists.rowIndexList[size_t(lists.viewGroups[1][0])])].takeOverride = 1;
   EXPECT_EQ(tree_.CellTooltip(Root(), User(), row, column::kTake, &area, 1),
             GetResourceString(res::kNone).Std() + " (" + GetResourceString(res::kOverriddenInTake).Std() + ")");
@@ -130,21 +130,21 @@ TEST_F(TreeTest, CellsDrawIconsFoldArrowsAndColours) {
 
   // Colours: plain, then selected as the current row, then a group with a selected member.
   EXPECT_EQ(draw(MakeItem(1, 0), column::kPath).texts[0].color, bx3::GetHostColor(bx3::color::kText));
-  auto& rows = dialog_.Collection().Rows();
-  const KvViewLists& lists = dialog_.View().Lists();
+  auto& rows = Collection().Rows();
+  const KvViewLists& lists = View().Lists();
   rows[size_t(lists.rowIndexList[size_t(lists.viewGroups[1][0])])].selected = 1;
-  dialog_.View().SetCurrent(1, -1);
+  View().SetCurrent(1, -1);
   EXPECT_EQ(draw(MakeItem(1, 0), column::kPath).texts[0].color, bx3::GetHostColor(bx3::color::kTextCurrent));
-  dialog_.View().SetCurrent(2, -1);
+  View().SetCurrent(2, -1);
   EXPECT_EQ(draw(MakeItem(1, 0), column::kPath).texts[0].color, bx3::GetHostColor(bx3::color::kTextSelected));
   rows[size_t(lists.rowIndexList[size_t(lists.viewGroups[0][2])])].selected = 1;
-  dialog_.RefreshTree();
+  kv::KvDialogTestAccess::RefreshTree(dialog_);
   EXPECT_EQ(draw(MakeItem(0, 0), column::kAsset).texts[0].color, bx3::GetHostColor(bx3::color::kTextPartlySelected));
 }
 
 TEST_F(TreeTest, ItemTextIsUndecoratedOnceWhenAsked) {
   Open();
-  dialog_.View().SetLastDoubleClickColumn(column::kAsset);
+  View().SetLastDoubleClickColumn(column::kAsset);
   EXPECT_EQ(tree_.ItemText(Root(), User(), MakeItem(0, 0)), "a.png (3)");
   tree_.SetUndecoratedOnce();
   EXPECT_EQ(tree_.ItemText(Root(), User(), MakeItem(0, 0)), "a.png");
@@ -155,7 +155,7 @@ TEST_F(TreeTest, ItemTextIsUndecoratedOnceWhenAsked) {
 // "3D Reference" beside its icon, and texts after an icon ran into the next column.
 TEST_F(TreeTest, TheTypeColumnFitsTheLongestTypeBesideItsIcon) {
   Open();
-  dialog_.Collection().Rows()[0].assetType = ASSETTYPE_REFERENCED3D;
+  Collection().Rows()[0].assetType = ASSETTYPE_REFERENCED3D;
   bx3::GeUserArea area;
   kvtest::RecordingAreaHost host(area);
   int32_t widest = 0;
@@ -191,20 +191,20 @@ TEST_F(DanglingTest, RowsWhoseElementsAreGoneStillSortGroupAndDraw) {
   }
   EXPECT_EQ(Text(MakeItem(1, 0), column::kElement), GetResourceString(res::kNone));
   for (int32_t sort : {column::kElement, -column::kElement, column::kLayer, column::kBreadcrumb}) {
-    dialog_.View().SetSortColumn(sort);
-    dialog_.SortRows();
-    ASSERT_TRUE(dialog_.RebuildViewGroups());
-    EXPECT_EQ(dialog_.Collection().Rows().size(), 5u);
+    View().SetSortColumn(sort);
+    kv::KvDialogTestAccess::SortRows(dialog_);
+    ASSERT_TRUE(kv::KvDialogTestAccess::RebuildViewGroups(dialog_));
+    EXPECT_EQ(Collection().Rows().size(), 5u);
   }
   // The row of the element that is gone sorts after the others by element.
-  dialog_.View().SetSortColumn(column::kElement);
-  dialog_.SortRows();
-  ASSERT_TRUE(dialog_.RebuildViewGroups());
-  const auto& rows = dialog_.Collection().Rows();
-  const KvViewLists& lists = dialog_.View().Lists();
+  View().SetSortColumn(column::kElement);
+  kv::KvDialogTestAccess::SortRows(dialog_);
+  ASSERT_TRUE(kv::KvDialogTestAccess::RebuildViewGroups(dialog_));
+  const auto& rows = Collection().Rows();
+  const KvViewLists& lists = View().Lists();
   EXPECT_EQ(rows[size_t(lists.rowIndexList.back())].assetPath.GetFileView(), "b.png");
   ASSERT_TRUE(Kv_ViewGroupModeByCommand(&dialog_, kGroupByLayer).Execute(document_, nullptr));
-  EXPECT_EQ(dialog_.View().Lists().viewGroups.size(), 1u);
+  EXPECT_EQ(View().Lists().viewGroups.size(), 1u);
 }
 
 }  // namespace

@@ -18,13 +18,13 @@ class TreeInputTest : public kvtest::InspectorFixture {
     Open();
     FinishJobs();
   }
-  void* Root() { return &dialog_.Collection(); }
-  void* User() { return &dialog_.View(); }
+  void* Root() { return &Collection(); }
+  void* User() { return &View(); }
   KvAssetEntry& RowOf(int32_t material) {
-    for (KvAssetEntry& row : dialog_.Collection().Rows()) {
+    for (KvAssetEntry& row : Collection().Rows()) {
       if (row.ownerMainLink.Resolve(document_) == materials_[size_t(material)]) return row;
     }
-    return dialog_.Collection().Rows().front();
+    return Collection().Rows().front();
   }
   // The materials whose rows are selected, by name.
   std::string Selected() {
@@ -79,8 +79,8 @@ TEST_F(TreeInputTest, SelectionReplacesAddsAndRemoves) {
     tree_.ChangeSelection(Root(), User(), step.item, step.mode);
     EXPECT_EQ(Selected(), step.selected) << step.item << " mode " << step.mode;
     const std::string names = step.selected;
-    EXPECT_EQ(dialog_.View().SelectedCount(), int32_t(std::count(names.begin(), names.end(), ' ')));
-    EXPECT_EQ(dialog_.View().CurrentRow(), step.currentRow);
+    EXPECT_EQ(View().SelectedCount(), int32_t(std::count(names.begin(), names.end(), ' ')));
+    EXPECT_EQ(View().CurrentRow(), step.currentRow);
   }
   FinishJobs();
   EXPECT_NE(Gadget(kGadgetInfo).find("a.png"), std::string::npos) << "the current row is described";
@@ -94,7 +94,7 @@ TEST_F(TreeInputTest, ChoosingACandidateUnselectsItsRecord) {
   rust.relinkCandidates = {{brantic::String("/x/gone.png"), 0}, {brantic::String("/y/gone.png"), 0}};
   tree_.ChangeSelection(Root(), User(), MakeItem(4, 3), bx3::kSelectAdd);  // the second candidate
   EXPECT_FALSE(rust.selected);
-  EXPECT_EQ(dialog_.View().SelectedCount(), 0);
+  EXPECT_EQ(View().SelectedCount(), 0);
   EXPECT_EQ(rust.relinkCandidates[0].flags, 0);
   EXPECT_EQ(rust.relinkCandidates[1].flags, kCandidateChosen);
   EXPECT_TRUE(tree_.ItemSelected(Root(), User(), MakeItem(4, 3)));
@@ -118,7 +118,7 @@ TEST_F(TreeInputTest, FoldArrows) {
   EXPECT_FALSE(Click(group, column::kAsset, 13));
   EXPECT_FALSE(Click(group, column::kPath, 0));
   EXPECT_FALSE(tree_.ItemOpen(Root(), User(), group));
-  EXPECT_EQ(dialog_.View().CurrentRow(), 0);
+  EXPECT_EQ(View().CurrentRow(), 0);
   // On the arrow: the group opens and closes, and the click is used up.
   EXPECT_TRUE(Click(group, column::kAsset, 12));
   EXPECT_TRUE(tree_.ItemOpen(Root(), User(), group));
@@ -129,9 +129,9 @@ TEST_F(TreeInputTest, FoldArrows) {
   EXPECT_EQ(RowOf(3).opened, 0);
   // With control: every group opens when the clicked one is closed, and closes when open.
   EXPECT_FALSE(Click(group, column::kAsset, 0, true));
-  for (const KvAssetEntry& row : dialog_.Collection().Rows()) EXPECT_EQ(row.opened, 1);
+  for (const KvAssetEntry& row : Collection().Rows()) EXPECT_EQ(row.opened, 1);
   EXPECT_FALSE(Click(group, column::kAsset, 0, true));
-  for (const KvAssetEntry& row : dialog_.Collection().Rows()) EXPECT_EQ(row.opened, 0);
+  for (const KvAssetEntry& row : Collection().Rows()) EXPECT_EQ(row.opened, 0);
 }
 
 TEST_F(TreeInputTest, DoubleClicksEditOnlyTextColumns) {
@@ -142,7 +142,7 @@ TEST_F(TreeInputTest, DoubleClicksEditOnlyTextColumns) {
   };
   for (const auto& [column, handled] : columns) {
     EXPECT_EQ(tree_.CellDoubleClick(Root(), User(), MakeItem(1, 0), column, bx3::TreeMouseInfo{}), handled) << column;
-    EXPECT_EQ(dialog_.View().LastDoubleClickColumn(), column);
+    EXPECT_EQ(View().LastDoubleClickColumn(), column);
   }
   // Editing starts with the text without group decoration.
   ASSERT_FALSE(tree_.CellDoubleClick(Root(), User(), MakeItem(0, 0), column::kAsset, bx3::TreeMouseInfo{}));
@@ -157,7 +157,7 @@ TEST_F(TreeInputTest, RenamingAGroupsFileIsOneUndoStep) {
   for (int32_t material : {0, 1, 2}) EXPECT_EQ(StoredPath(material), "tex/c.png");
   EXPECT_EQ(StoredPath(3), "tex/b.png");
   EXPECT_EQ(document_->UndoCount(), 1);
-  EXPECT_EQ(dialog_.Collection().MissingCount(), 4);
+  EXPECT_EQ(Collection().MissingCount(), 4);
   ASSERT_TRUE(document_->Undo());
   FinishJobs();  // the undo's change message lists the rows again
   for (int32_t material : {0, 1, 2}) EXPECT_EQ(StoredPath(material), "tex/a.png");
@@ -166,7 +166,7 @@ TEST_F(TreeInputTest, RenamingAGroupsFileIsOneUndoStep) {
   Edit(MakeItem(0, 2), column::kPath, "maps/pine.png");
   EXPECT_EQ(StoredPath(1), "maps/pine.png");
   EXPECT_EQ(StoredPath(0), "tex/a.png");
-  EXPECT_EQ(dialog_.View().Lists().viewGroups.size(), 4u);
+  EXPECT_EQ(View().Lists().viewGroups.size(), 4u);
 }
 
 TEST_F(TreeInputTest, EditsThatWouldBreakAPathAreRefused) {
@@ -246,7 +246,7 @@ TEST_F(TreeInputTest, FileAndManagerCommandsActOnTheCurrentAsset) {
   EXPECT_EQ(Kv_ShowFileInExplorer(&dialog_).CommandState(document_, nullptr), bx3::kCmdDisabled);
   EXPECT_FALSE(Kv_ShowFileInExplorer(&dialog_).Execute(document_, nullptr));
   // The current row past the end of the list: every command answers false.
-  dialog_.View().SetCurrent(7, -1);
+  View().SetCurrent(7, -1);
   EXPECT_FALSE(Kv_ShowFileInExplorer(&dialog_).Execute(document_, nullptr));
   EXPECT_FALSE(Kv_OpenFileInExplorer(&dialog_).Execute(document_, nullptr));
   EXPECT_FALSE(Kv_OpenFileInPictureViewer(&dialog_).Execute(document_, nullptr));

@@ -56,8 +56,7 @@ TEST_F(ViewStateTest, TheCurrentPositionIsTheRecordShownInEveryGroupMode) {
 
 TEST_F(ViewStateTest, TheFilterBarCountsTheSelectionAgainAndResetForgetsAll) {
   view_.Settings().groupMode = kGroupByAsset;
-  for (KvAssetEntry& row : rows_) row.selected = 1;
-  view_.SetSelectedCount(6);
+  for (KvAssetEntry& row : rows_) view_.Selection().Select(row);
   KvFilterBarState onlyC;
   onlyC.column = kFilterAsset;
   onlyC.text = brantic::String("c.png");

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 #include "brantic/nodes.h"
@@ -119,35 +118,6 @@ struct KvPathCacheEntry {
   uint32_t assetType = ASSETTYPE_OTHER;  // the type the name tells
   uint32_t collectionItem = UINT32_MAX;  // its place among the new paths of the collection
 };
-
-// The rows of the active document and the lists the tree view reads them through.
-struct KvAssetTable {
-  KvAssetTable() { pathCache.max_load_factor(0.65f); }
-
-  std::vector<KvAssetEntry> rows;
-  // The rows' sorted order (indexes into `rows`); the rows themselves stay where the
-  // collection put them. Empty: their own order.
-  std::vector<uint32_t> displayOrder;
-  // Indexes into `rows`, one per visible row in display order.
-  std::vector<int64_t> rowIndexList;
-  // Each group: positions in `rowIndexList`.
-  std::vector<std::vector<int64_t>> viewGroups;
-  std::unordered_map<bx3::Filename, KvPathCacheEntry, bx3::FilenameHash> pathCache;
-  // The document the rows were collected from.
-  bx3::Document* activeDocument = nullptr;
-
-  void Clear() {
-    rows.clear();
-    displayOrder.clear();
-    rowIndexList.clear();
-    viewGroups.clear();
-    pathCache.clear();
-  }
-};
-
-}  // namespace kv
-
-namespace kv {
 
 // Sets the row's type from the file part of its assetPath.
 void ClassifyAssetFile(KvAssetEntry& entry);

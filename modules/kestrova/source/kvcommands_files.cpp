@@ -1,9 +1,6 @@
 // The file and manager commands: they act on the inspector's current asset.
-#include "bx3/commands.h"
-#include "bx3/host.h"
 #include "kvcommands.h"
 #include "kvdialog.h"
-#include "kvfileactions.h"
 
 namespace kv {
 
@@ -13,19 +10,8 @@ KvViewState::CurrentAsset FindCurrentAsset(const KestrovaDialog* dialog) {
   return dialog ? dialog->View().FindCurrentAsset(dialog->Collection().Rows()) : KvViewState::CurrentAsset();
 }
 
-// Runs a file action on the current asset. Nothing current: true, and nothing done.
-bool RunOnCurrentFile(const KestrovaDialog* dialog, KvFileAction action) {
-  const KvViewState::CurrentAsset current = FindCurrentAsset(dialog);
-  if (current.state != KvViewState::CurrentAsset::kFound) return current.state == KvViewState::CurrentAsset::kNone;
-  return RunFileAction(*current.row, bx3::GetActiveDocument(), action);
-}
-
-bool ShowCurrentInManager(const KestrovaDialog* dialog, bx3::Document* document, bool file) {
-  const KvViewState::CurrentAsset current = FindCurrentAsset(dialog);
-  if (current.state != KvViewState::CurrentAsset::kFound) return current.state == KvViewState::CurrentAsset::kNone;
-  if (!document) return false;
-  ShowAssetInManager(*current.row, false, file, document);
-  return true;
+bool Run(KestrovaDialog* dialog, KvCurrentCommand command, bx3::Document* document) {
+  return dialog && dialog->RunOnCurrent(command, document);
 }
 
 // Enabled when the current asset's file was found (and, for pictures only, is a picture or
@@ -43,28 +29,28 @@ int32_t ManagerState(const KestrovaDialog* dialog) {
 
 }  // namespace
 
-bool Kv_ShowFileInExplorer::Execute(bx3::Document*, bx3::GeDialog*) {
-  return RunOnCurrentFile(dialog_, KvFileAction::Show);
+bool Kv_ShowFileInExplorer::Execute(bx3::Document* document, bx3::GeDialog*) {
+  return Run(dialog_, KvCurrentCommand::ShowFile, document);
 }
 int32_t Kv_ShowFileInExplorer::CommandState(bx3::Document*, bx3::GeDialog*) { return FileState(dialog_, false); }
 
-bool Kv_OpenFileInExplorer::Execute(bx3::Document*, bx3::GeDialog*) {
-  return RunOnCurrentFile(dialog_, KvFileAction::Open);
+bool Kv_OpenFileInExplorer::Execute(bx3::Document* document, bx3::GeDialog*) {
+  return Run(dialog_, KvCurrentCommand::OpenFile, document);
 }
 int32_t Kv_OpenFileInExplorer::CommandState(bx3::Document*, bx3::GeDialog*) { return FileState(dialog_, false); }
 
-bool Kv_OpenFileInPictureViewer::Execute(bx3::Document*, bx3::GeDialog*) {
-  return RunOnCurrentFile(dialog_, KvFileAction::PictureViewer);
+bool Kv_OpenFileInPictureViewer::Execute(bx3::Document* document, bx3::GeDialog*) {
+  return Run(dialog_, KvCurrentCommand::PictureViewer, document);
 }
 int32_t Kv_OpenFileInPictureViewer::CommandState(bx3::Document*, bx3::GeDialog*) { return FileState(dialog_, true); }
 
 bool Kv_OpenFileInManager::Execute(bx3::Document* document, bx3::GeDialog*) {
-  return ShowCurrentInManager(dialog_, document, true);
+  return Run(dialog_, KvCurrentCommand::FileInManager, document);
 }
 int32_t Kv_OpenFileInManager::CommandState(bx3::Document*, bx3::GeDialog*) { return ManagerState(dialog_); }
 
 bool Kv_OpenElementInManager::Execute(bx3::Document* document, bx3::GeDialog*) {
-  return ShowCurrentInManager(dialog_, document, false);
+  return Run(dialog_, KvCurrentCommand::ElementInManager, document);
 }
 int32_t Kv_OpenElementInManager::CommandState(bx3::Document*, bx3::GeDialog*) { return ManagerState(dialog_); }
 

@@ -1,5 +1,4 @@
-// The path commands: Globalize, which the command module carries out itself, and those the
-// dialog carries out.
+// The path commands: each asks the window to carry out one operation on the selected rows.
 #include <string>
 
 #include "bx3/commands.h"
@@ -8,7 +7,6 @@
 #include "kvcommands.h"
 #include "kvconsolidate.h"
 #include "kvdialog.h"
-#include "kvglobalize.h"
 #include "kvids.h"
 #include "kvresources.h"
 
@@ -26,7 +24,6 @@ int32_t EnabledWithSelection(const KestrovaDialog* dialog) {
 bool Kv_GlobalizeCommand::Execute(bx3::Document* document, bx3::GeDialog*) {
   if (!dialog_) return false;
   BusyPointer busy;
-  dialog_->Replacements().clear();
   return dialog_->Globalize(document);
 }
 
@@ -42,7 +39,6 @@ int32_t Kv_LocalizeCommand::CommandState(bx3::Document*, bx3::GeDialog*) { retur
 
 bool Kv_ReplaceTextureCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;
-  dialog_->Replacements().clear();
   dialog_->ReplaceTexture();
   bx3::Container message;
   message.SetInt64(bx3::kMessageValue1, kNotifySelectionChanged);
@@ -54,13 +50,7 @@ int32_t Kv_ReplaceTextureCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
 
 bool Kv_ClearAssetsCommand::Execute(bx3::Document* document, bx3::GeDialog*) {
   if (!dialog_) return false;
-  dialog_->Replacements().clear();
-  const int64_t notCleared = dialog_->ClearAssets(document);
-  // Collected again, with the counts, the order, the groups and the status line.
-  dialog_->RefreshAssets();
-  if (notCleared > 0) {
-    dialog_->UpdateStatusLine(GetResourceString(res::kUsesNotCleared, std::to_string(notCleared)));
-  }
+  dialog_->ClearAssets(document);
   return true;
 }
 

@@ -22,6 +22,9 @@
 
 namespace kv {
 
+// The file and manager commands, which act on the current asset.
+enum class KvCurrentCommand { ShowFile, OpenFile, PictureViewer, FileInManager, ElementInManager };
+
 // The one inspector dialog. It lives from registration until the main command is
 // destroyed; closing the window keeps it, with its settings and rows.
 class KestrovaDialog : public bx3::GeDialog, public KvTreeEvents {
@@ -40,21 +43,54 @@ class KestrovaDialog : public bx3::GeDialog, public KvTreeEvents {
   int32_t StatusGadget() const override { return kGadgetStatus; }
   int32_t InfoGadget() const override { return kGadgetInfo; }
 
-  // --- its parts
-  KvCollection& Collection() { return collection_; }
+  // --- what commands read
   const KvCollection& Collection() const { return collection_; }
-  KvViewState& View() { return view_; }
   const KvViewState& View() const { return view_; }
-  KvFilterBarGadgets& FilterBar() { return filterBar_; }
-  bx3::TreeViewGadget* TreeView() const { return treeView_; }
-  AssetPreviewArea& PreviewArea() { return previewArea_; }
-  // Pending texture replacements (old path text to new), cleared by the path operations.
-  std::unordered_map<std::string, std::string>& Replacements() { return replacements_; }
+  const AssetPreviewArea& PreviewArea() const { return previewArea_; }
+
+  // --- verbs of the commands
+  // Empties the rows, collects the uses of the active document, resolves, sorts, groups and
+  // writes the status line (the selection, the current row and the open groups stay with
+  // their uses). The files are probed by background jobs afterwards.
+  void RefreshAssets();
+  // A selection command over the listed rows, and the show-selected mode.
+  void ChangeSelection(KvSelectWhich which);
+  void SetShowSelected(bool on);
+  // Turns a view flag (a column, or an asset type) on or off, and keeps the choice.
+  bool ToggleViewFlag(int32_t commandId);
+  // Groups the rows by another mode, and keeps the choice.
+  bool SetGroupMode(int32_t groupMode);
+  // Shows or hides the filter bar (its values stay while hidden).
+  bool ShowFilterBar(bool shown);
+  // Lists the rows through the filters and groups them again, and shows them.
+  void RegroupAndShow();
+  // The file and manager commands on the current asset; true with nothing current.
+  bool RunOnCurrent(KvCurrentCommand command, bx3::Document* document);
+
+  // --- operations on the selected rows (every row when none is selected), each one write
+  // Makes their paths local to `document`'s folder.
+  bool Localize(bx3::Document* document);
+  // Makes the selected rows' paths absolute (files found on disk as found, missing relative
+  // paths joined to `document`'s folder). False when there was something to write but no
+  // scene to write it into.
+  bool Globalize(const bx3::Document* document);
+  // Asks for one file and gives it to every selected row.
+  void ReplaceTexture();
+  // Removes the selected rows' files from the scene (bitmap shaders and file tracks go,
+  // simulations drop their caches, other elements' file parameters are emptied); what could
+  // not be cleared is counted in the status line.
+  void ClearAssets(bx3::Document* document);
+  // Searches `folder` (empty: a folder the user chooses) for the selected rows' files and
+  // writes what was found.
+  void RelinkTextures(const bx3::Filename& folder);
+  // Copies the files of the selected rows (every row when none is selected) next to
+  // `document`'s file and points the rows at the copies.
+  bool Consolidate(bx3::Document* document);
+
+ private:
+  friend struct KvDialogTestAccess;  // tests set up rows and look at the window's parts
 
   // --- the rows
-  // Empties the rows, collects the uses of the active document, resolves, sorts, groups and
-  // writes the status line. The files are probed by background jobs afterwards.
-  void RefreshAssets();
   // Makes one row per use of the active document, listed in collection order, and starts
   // the probing jobs. False when the window is closed or there is no active document.
   bool BuildAssetArray();
@@ -62,62 +98,36 @@ class KestrovaDialog : public bx3::GeDialog, public KvTreeEvents {
   void UpdateResolvedPaths(bool fromCollection = false);
   // Lets go of the rows and of the document they came from (the document goes away).
   void ForgetDocument();
-
   // Proposes new paths for the selected rows from the search-and-replace fields, or (not
   // `preview`) writes them as one undo step.
   void ApplySearchReplace(bool preview);
   // Rows of shaders that changed since they were listed read their file again; answers how
   // many did.
   int64_t UpdateChangedShaders();
-
-  // --- operations on the selected rows (every row when none is selected)
-  // Makes their paths local to `document`'s folder and writes them as one undo step.
-  bool Localize(bx3::Document* document);
-  // Makes the selected rows' paths absolute (files found on disk as found, missing relative
-  // paths joined to `document`'s folder) and writes them as one undo step. False when there
-  // was something to write but no scene to write it into.
-  bool Globalize(const bx3::Document* document);
-  // Asks for one file and gives it to every selected row, as one undo step.
-  void ReplaceTexture();
-  // Removes the selected rows' files from the scene (bitmap shaders and file tracks go,
-  // simulations drop their caches, other elements' file parameters are emptied), as one
-  // undo step. The rows are collected again by the caller. Answers how many selected uses
-  // could not be cleared.
-  int64_t ClearAssets(bx3::Document* document);
-  // Searches `folder` (empty: a folder the user chooses) for the selected rows' files and
-  // writes what was found, as one undo step.
-  void RelinkTextures(const bx3::Filename& folder);
   // The two halves of RelinkTextures: the search, which gives rows a new path or candidates
   // and answers whether anything was found, and the writing of the found paths.
   bool RelinkSearch(const bx3::Filename& folder);
   void ApplyRelink();
-  // Copies the files of the selected rows (every row when none is selected) next to
-  // `document`'s file and points the rows at the copies.
-  bool Consolidate(bx3::Document* document);
 
   // --- the view
   // Orders the rows for display by the sort column.
   void SortRows();
   // Lists the rows through the filters and groups them by the group mode.
   brantic::Result<void> RebuildViewGroups();
-  // Rebuilds the view groups and shows them, with a note in the status line when that failed.
-  void RegroupAndShow();
   void RefreshTree();
   void UpdateStatusLine(const brantic::String& message);
   // Enables the controls that need a selection and rewrites the status line; not quiet,
   // it also tells the host that the selection changed.
   void OnSelectionChanged(bool quiet);
+  // After a selection command: redraw, update the controls and tell the window.
+  void FinishSelection();
   // Shows the current row in the preview area and its information text beside it.
   void RequestPreview();
-  // Sets a view flag or the group mode from its command and checks its menu entries.
-  void SetViewFlag(int32_t commandId, bool value);
-  void SetGroupMode(int32_t groupMode);
   // Gives the tree its columns from the view settings and the stored layout.
   void BuildColumnLayout();
   // The view settings to the host's preferences.
   void SaveViewSettings();
 
- private:
   // What the tree asks of the window.
   void EditPaths(const std::vector<KvAssetEntry*>& rows, const std::vector<bx3::Filename>& paths) override;
   void RenameElement(bx3::Element& element, const brantic::String& name) override;
@@ -163,7 +173,6 @@ class KestrovaDialog : public bx3::GeDialog, public KvTreeEvents {
   AssetPreviewArea previewArea_;
   bx3::TreeViewGadget* treeView_ = nullptr;
   std::unique_ptr<bx3::TreeViewFunctions> treeFunctions_;
-  std::unordered_map<std::string, std::string> replacements_;
   // What the rows were collected from: the document, its change counter and its material
   // list's.
   struct SceneStamp {

@@ -118,8 +118,7 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
   if (failed || stopped || cancelled || askedForFolder || copiedCount == 0) return !failed;
   // The rows look for their copies by name: with nothing selected, every row does.
   if (!anySelected) {
-    for (KvAssetEntry& row : rows) row.selected = 1;
-    view_.SetSelectedCount(int32_t(rows.size()));
+    for (KvAssetEntry& row : rows) view_.Selection().Select(row);
   }
   // Each row to its copy, even where the original is inside the scene's folder too and the
   // search finds it first.

@@ -77,19 +77,18 @@ bool KestrovaDialog::HandleKey(int32_t key) {
   position = std::clamp<int64_t>(position, 0, count - 1);
   // The rows of the new position are the selection now; home and end also withdraw proposals.
   std::vector<KvAssetEntry>& rows = collection_.Rows();
-  for (const int64_t index : lists.rowIndexList) {
-    KvAssetEntry& row = rows[size_t(index)];
-    row.selected = 0;
-    if (key == kHome || key == kEnd) WithdrawProposal(row);
+  KvSelection& selection = view_.Selection();
+  selection.Clear(rows, &lists.rowIndexList);
+  if (key == kHome || key == kEnd) {
+    for (const int64_t index : lists.rowIndexList) WithdrawProposal(rows[size_t(index)]);
   }
   std::vector<int64_t> positions{position};
   if (grouped) positions = lists.viewGroups[size_t(position)];
   for (const int64_t at : positions) {
     KvAssetEntry& row = rows[size_t(lists.rowIndexList[size_t(at)])];
-    row.selected = 1;
+    selection.Select(row);
     if (key == kLeft || key == kRight) row.opened = key == kRight ? 1 : 0;
   }
-  view_.SetSelectedCount(int32_t(positions.size()));
   view_.SetCurrent(position, -1);
   if (treeView_) treeView_->ScrollTo(MakeItem(position, 0));
   bx3::SpecialEventAdd(kMainCommandId, kNotifySelectionChanged);

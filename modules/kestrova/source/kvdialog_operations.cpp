@@ -71,14 +71,20 @@ void KestrovaDialog::ReplaceTexture() {
   RefreshAfterWrite();
 }
 
-int64_t KestrovaDialog::ClearAssets(bx3::Document* document) {
-  if (!document) return 0;
+void KestrovaDialog::ClearAssets(bx3::Document* document) {
+  if (!document) return;
   std::vector<KvAssetEntry>& rows = collection_.Rows();
-  KvWritePass pass(*document);
-  for (const int64_t index : view_.Lists().rowIndexList) {
-    if (rows[size_t(index)].selected) pass.Clear(rows[size_t(index)]);
+  int64_t notCleared = 0;
+  {
+    KvWritePass pass(*document);
+    for (const int64_t index : view_.Lists().rowIndexList) {
+      if (rows[size_t(index)].selected) pass.Clear(rows[size_t(index)]);
+    }
+    notCleared = pass.GetCounts().failed;
   }
-  return pass.GetCounts().failed;
+  // Collected again, with the counts, the order, the groups and the status line.
+  RefreshAssets();
+  if (notCleared > 0) UpdateStatusLine(GetResourceString(res::kUsesNotCleared, std::to_string(notCleared)));
 }
 
 }  // namespace kv

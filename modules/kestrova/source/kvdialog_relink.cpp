@@ -73,11 +73,10 @@ bool KestrovaDialog::RelinkSearch(const bx3::Filename& folder) {
   SetString(kGadgetStatus, SearchStatus(chosen.GetString().Std(), 0));
   SearchFolder(chosen);
   bx3::EventAdd();
-  int64_t deselected = 0;
+  // A row that found candidates is chosen among them, not selected.
   for (KvAssetEntry& row : collection_.Rows()) {
-    if (row.selected && SettleCandidates(row)) ++deselected;
+    if (row.selected && SettleCandidates(row)) view_.Selection().Deselect(row);
   }
-  view_.SetSelectedCount(int32_t(view_.SelectedCount() - deselected));
   return relinkFoundCount_ > 0;
 }
 

@@ -26,10 +26,11 @@ void KestrovaDialog::RefreshAssets() {
   const bool sameScene = collection_.ActiveDocument() == bx3::GetActiveDocument();
   const KvViewMemory kept = sameScene ? KvViewMemory::Take(collection_.Rows(), view_) : KvViewMemory();
   const PreviewedUse previewed = CurrentUse();
-  view_.SetSelectedCount(0);
   collection_.ClearPathCache();
   BuildAssetArray();
-  view_.SetSelectedCount(kept.RestoreMarks(collection_.Rows()));
+  // The rows are new: the marks the memory gives them back are what is selected.
+  kept.RestoreMarks(collection_.Rows());
+  view_.Selection().Recount(collection_.Rows());
   // The collection has just resolved every distinct path: count from its cache.
   UpdateResolvedPaths(true);
   SortRows();
@@ -139,16 +140,6 @@ void KestrovaDialog::RequestPreview() {
   area.SetInfoText(BuildAssetInfoText(*record, groupRow ? mode : kGroupNone));
   area.StartLoading();
   SetString(kGadgetInfo, area.InfoText());
-}
-
-void KestrovaDialog::SetViewFlag(int32_t commandId, bool value) {
-  view_.Settings().flags[commandId] = value;
-  MenuInitString(commandId, true, value);
-}
-
-void KestrovaDialog::SetGroupMode(int32_t groupMode) {
-  view_.Settings().groupMode = groupMode;
-  for (int32_t mode : kGroupModes) MenuInitString(mode, true, mode == groupMode);
 }
 
 }  // namespace kv

@@ -101,7 +101,7 @@ bool KvFilterBarFilter::Keeps(const KvAssetEntry& row) const {
 }
 
 brantic::Result<void> BuildRowIndexList(std::vector<KvAssetEntry>& rows, KvViewLists& lists, const KvViewSettings& view,
-                                        const KvFilterBarFilter* filterBar) {
+                                        const KvFilterBarFilter* filterBar, KvSelection* selection) {
   lists.rowIndexList.clear();
   lists.viewGroups.clear();
   try {
@@ -111,7 +111,7 @@ brantic::Result<void> BuildRowIndexList(std::vector<KvAssetEntry>& rows, KvViewL
       const size_t i = sorted ? lists.displayOrder[position] : position;
       KvAssetEntry& row = rows[i];
       if (filterBar && !filterBar->Keeps(row)) {
-        row.selected = 0;
+        if (selection) selection->Deselect(row);
         continue;
       }
       if (PassesTypeFilter(row, view)) lists.rowIndexList.push_back(int64_t(i));

@@ -13,6 +13,7 @@
 #include "brantic/string.h"
 #include "brantic/wildcard.h"
 #include "kvassetentry.h"
+#include "kvselection.h"
 #include "kvviewlists.h"
 #include "kvviewsettings.h"
 
@@ -85,8 +86,8 @@ brantic::String FilterColumnText(const KvAssetEntry& row, int32_t filterColumn, 
 
 // Rebuilds the row index list: the rows in display order (the lists' sorted order, else
 // their own) that the filter bar (when given) keeps and the type filter passes. Rows the
-// filter bar drops lose their selection.
+// filter bar drops lose their place in `selection` (when given).
 brantic::Result<void> BuildRowIndexList(std::vector<KvAssetEntry>& rows, KvViewLists& lists, const KvViewSettings& view,
-                                        const KvFilterBarFilter* filterBar);
+                                        const KvFilterBarFilter* filterBar, KvSelection* selection = nullptr);
 
 }  // namespace kv

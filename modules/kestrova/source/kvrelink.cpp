@@ -84,7 +84,6 @@ void TakeRelinkFind(KvAssetEntry& row, const brantic::String& path, const bx3::F
 
 bool SettleCandidates(KvAssetEntry& row) {
   if (row.relinkCandidates.empty()) return false;
-  row.selected = 0;
   if (std::none_of(row.relinkCandidates.begin(), row.relinkCandidates.end(),
                    [](const KvRelinkCandidate& c) { return c.flags & kCandidateChosen; })) {
     row.relinkCandidates.front().flags |= kCandidateChosen;

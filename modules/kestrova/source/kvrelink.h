@@ -83,7 +83,7 @@ KvRelinkSearchResult SearchForFiles(const bx3::Filename& folder, const KvRelinkI
 // (chosen when none is yet and it lies inside `documentFolder`).
 void TakeRelinkFind(KvAssetEntry& row, const brantic::String& path, const bx3::Filename& documentFolder);
 
-// After the search: a row with candidates is deselected (answers true) and its first
+// After the search: a row with candidates answers true (it is to be deselected), and its first
 // candidate is chosen when none is.
 bool SettleCandidates(KvAssetEntry& row);
 

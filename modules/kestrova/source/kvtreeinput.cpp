@@ -88,13 +88,10 @@ std::vector<KvAssetEntry*> GroupRecords(KvCollection& collection, const KvViewSt
 }
 
 // Chooses candidate `candidate` of `record`; the record itself is no longer selected.
-void ChooseCandidate(KvViewState& view, KvAssetEntry& record, int64_t candidate) {
+void ChooseCandidate(KvSelection& selection, KvAssetEntry& record, int64_t candidate) {
   for (KvRelinkCandidate& entry : record.relinkCandidates) entry.flags &= uint8_t(~kCandidateChosen);
   record.relinkCandidates[size_t(candidate)].flags |= kCandidateChosen;
-  if (record.selected) {
-    record.selected = 0;
-    view.SetSelectedCount(view.SelectedCount() - 1);
-  }
+  selection.Deselect(record);
 }
 
 // Selects or deselects the using element in the host (show-selected mode).
@@ -127,39 +124,30 @@ void KvTreeFunctions::ChangeSelection(void* root, void* userData, bx3::TreeItem 
   // A group row stands for all its members.
   std::vector<KvAssetEntry*> records{&record};
   if (!candidate && ref.IsGroupRow()) records = GroupRecords(collection, view, ref.position);
-  const auto setSelected = [&](KvAssetEntry& row, bool on) {
-    if (bool(row.selected) == on) return;
-    row.selected = on;
-    view.SetSelectedCount(view.SelectedCount() + (on ? 1 : -1));
-  };
+  KvSelection& selection = view.Selection();
 
   if (mode == bx3::kSelectReplace) {
-    view.SetSelectedCount(0);
-    view.SetCurrent(-1, -1);
-    for (const int64_t index : view.Lists().rowIndexList) {
-      KvAssetEntry& row = collection.Rows()[size_t(index)];
-      row.selected = 0;
-      WithdrawProposal(row);
-    }
+    selection.Clear(collection.Rows(), &view.Lists().rowIndexList);
+    for (const int64_t index : view.Lists().rowIndexList) WithdrawProposal(collection.Rows()[size_t(index)]);
     if (candidate) {
-      ChooseCandidate(view, record, ref.childIndex - 1);
+      ChooseCandidate(selection, record, ref.childIndex - 1);
     } else {
-      for (KvAssetEntry* row : records) setSelected(*row, true);
+      for (KvAssetEntry* row : records) selection.Select(*row);
       view.SetCurrent(ref.position, ref.childIndex);
     }
   } else if (mode == bx3::kSelectAdd) {
     if (candidate) {
-      ChooseCandidate(view, record, ref.childIndex - 1);
+      ChooseCandidate(selection, record, ref.childIndex - 1);
     } else {
-      for (KvAssetEntry* row : records) setSelected(*row, true);
+      for (KvAssetEntry* row : records) selection.Select(*row);
       if (view.ShowSelected()) SelectInHost(record, collection.ActiveDocument(), bx3::Document::kSelectAdd);
     }
   } else if (mode == bx3::kSelectRemove) {
     if (candidate) {
       record.relinkCandidates[size_t(ref.childIndex - 1)].flags &= uint8_t(~kCandidateChosen);
-      setSelected(record, false);
+      selection.Deselect(record);
     } else {
-      for (KvAssetEntry* row : records) setSelected(*row, false);
+      for (KvAssetEntry* row : records) selection.Deselect(*row);
       if (view.CurrentRow() == ref.position) view.SetCurrent(-1, -1);
       if (view.ShowSelected()) SelectInHost(record, collection.ActiveDocument(), bx3::Document::kSelectRemove);
     }

@@ -32,6 +32,13 @@ const std::vector<KvViewFlag>& ViewFlagTable() {
   return table;
 }
 
+const KvViewFlag* FindViewFlag(int32_t commandId) {
+  for (const KvViewFlag& flag : ViewFlagTable()) {
+    if (flag.commandId == commandId) return &flag;
+  }
+  return nullptr;
+}
+
 const std::vector<int32_t>& DefaultColumnOrder() {
   static const std::vector<int32_t> order = {
       column::kStatus,  column::kAssetType,   column::kAsset,   column::kPath,       column::kGlobalPath,

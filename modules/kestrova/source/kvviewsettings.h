@@ -25,6 +25,8 @@ struct KvViewFlag {
 
 // The 20 stored flags in their table order: 14 columns, then 6 asset type filters.
 const std::vector<KvViewFlag>& ViewFlagTable();
+// The flag of a command, or null.
+const KvViewFlag* FindViewFlag(int32_t commandId);
 // The default column order.
 const std::vector<int32_t>& DefaultColumnOrder();
 

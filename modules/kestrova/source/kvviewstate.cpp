@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "bx3/document.h"
 #include "kvgroup.h"
 #include "kvsort.h"
 
@@ -21,13 +22,10 @@ brantic::Result<void> KvViewState::Rebuild(std::vector<KvAssetEntry>& rows, cons
       lists_.viewGroups.clear();
       return filter.GetError();
     }
-    listed = BuildRowIndexList(rows, lists_, settings_, &*filter);
     // Rows the filter bar hides lose their selection.
-    int32_t selected = 0;
-    for (const KvAssetEntry& row : rows) selected += row.selected ? 1 : 0;
-    selectedCount_ = selected;
+    listed = BuildRowIndexList(rows, lists_, settings_, &*filter, &selection_);
   } else {
-    listed = BuildRowIndexList(rows, lists_, settings_, nullptr);
+    listed = BuildRowIndexList(rows, lists_, settings_, nullptr, &selection_);
   }
   if (!listed) return listed;
   return GroupRows(rows, lists_, settings_.groupMode, document);
@@ -35,9 +33,46 @@ brantic::Result<void> KvViewState::Rebuild(std::vector<KvAssetEntry>& rows, cons
 
 void KvViewState::Reset() {
   lists_ = KvViewLists();
-  selectedCount_ = 0;
-  SetCurrent(-1, -1);
+  selection_ = KvSelection();
   groupSelection_.clear();
+}
+
+namespace {
+
+// The element whose active state decides whether Select Active selects a row.
+const bx3::Element* DecidingElement(const KvAssetEntry& row, const bx3::Document* document) {
+  const bx3::Element* main = row.ownerMainLink.Resolve(document);
+  const bx3::Element* owner = row.ownerLink.Resolve(document);
+  if (main && main->IsInstanceOf(bx3::type::kMaterialBase)) return main;
+  if (owner && IsDescribedOwnType(*owner)) return owner;
+  return main ? main : owner;
+}
+
+}  // namespace
+
+void KvViewState::SelectListed(std::vector<KvAssetEntry>& rows, KvSelectWhich which, const bx3::Document* document) {
+  if (which != KvSelectWhich::All) selection_.SetCurrent(-1, -1);
+  const std::vector<int64_t>& listed = lists_.rowIndexList;
+  for (size_t position = 0; position < listed.size(); ++position) {
+    KvAssetEntry& row = rows[size_t(listed[position])];
+    bool on = false;
+    switch (which) {
+      case KvSelectWhich::All: on = true; break;
+      case KvSelectWhich::None: WithdrawProposal(row); break;
+      case KvSelectWhich::Missing: on = row.IsMissing(); break;
+      case KvSelectWhich::Active: {
+        const bx3::Element* deciding = DecidingElement(row, document);
+        on = deciding && document && document->IsActive(deciding);
+        break;
+      }
+      case KvSelectWhich::Invert: on = !row.selected; break;
+    }
+    const bool changed = selection_.Set(row, on);
+    const bool makesCurrent = which == KvSelectWhich::Active                                  ? on
+                              : which == KvSelectWhich::All || which == KvSelectWhich::Invert ? changed && on
+                                                                                              : false;
+    if (makesCurrent && CurrentRow() == -1 && !row.IsMissing()) SetCurrentToPosition(int64_t(position));
+  }
 }
 
 void KvViewState::SetCurrentToPosition(int64_t position) {
@@ -59,24 +94,24 @@ void KvViewState::SetCurrentToPosition(int64_t position) {
 
 const KvAssetEntry* KvViewState::CurrentRecord(const std::vector<KvAssetEntry>& rows, bool& groupRow) const {
   groupRow = false;
-  if (currentRow_ < 0) return nullptr;
+  if (CurrentRow() < 0) return nullptr;
   const auto rowAt = [&](int64_t position) -> const KvAssetEntry* {
     const int64_t index = lists_.rowIndexList[size_t(position)];
     return index >= 0 && index < int64_t(rows.size()) ? &rows[size_t(index)] : nullptr;
   };
-  if (!Grouped()) return currentRow_ < ListedCount() ? rowAt(currentRow_) : nullptr;
-  if (currentRow_ >= int64_t(lists_.viewGroups.size())) return nullptr;
-  const std::vector<int64_t>& group = lists_.viewGroups[size_t(currentRow_)];
+  if (!Grouped()) return CurrentRow() < ListedCount() ? rowAt(CurrentRow()) : nullptr;
+  if (CurrentRow() >= int64_t(lists_.viewGroups.size())) return nullptr;
+  const std::vector<int64_t>& group = lists_.viewGroups[size_t(CurrentRow())];
   if (group.empty()) return nullptr;
-  const int64_t member = currentChild_ < 0 ? 0 : std::min(currentChild_, int64_t(group.size()) - 1);
-  groupRow = currentChild_ == -1 && group.size() >= 2;
+  const int64_t member = CurrentChild() < 0 ? 0 : std::min(CurrentChild(), int64_t(group.size()) - 1);
+  groupRow = CurrentChild() == -1 && group.size() >= 2;
   return rowAt(group[size_t(member)]);
 }
 
 KvViewState::CurrentAsset KvViewState::FindCurrentAsset(const std::vector<KvAssetEntry>& rows) const {
   const int64_t count = Grouped() ? int64_t(lists_.viewGroups.size()) : ListedCount();
-  if (currentRow_ < 0 || count == 0) return {};
-  if (currentRow_ >= count) return {CurrentAsset::kPastTheEnd, nullptr};
+  if (CurrentRow() < 0 || count == 0) return {};
+  if (CurrentRow() >= count) return {CurrentAsset::kPastTheEnd, nullptr};
   bool groupRow = false;
   const KvAssetEntry* row = CurrentRecord(rows, groupRow);
   return row ? CurrentAsset{CurrentAsset::kFound, row} : CurrentAsset{CurrentAsset::kPastTheEnd, nullptr};

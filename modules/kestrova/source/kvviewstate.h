@@ -13,6 +13,7 @@
 #include "kvassetentry.h"
 #include "kvfilter.h"
 #include "kvids.h"
+#include "kvselection.h"
 #include "kvviewlists.h"
 #include "kvviewsettings.h"
 
@@ -34,6 +35,9 @@ struct KvFilterBarMemory {
   int32_t comparisonHeight = 1000;
 };
 
+// The selection commands over the listed rows.
+enum class KvSelectWhich { All, None, Missing, Active, Invert };
+
 class KvViewState {
  public:
   KvViewSettings& Settings() { return settings_; }
@@ -54,22 +58,23 @@ class KvViewState {
                                 const KvFilterBarState* filterBar);
   // Nothing listed, selected or current.
   void Reset();
+  // A selection command over the listed rows (rows filtered out keep their marks). All,
+  // Invert and Active make the first row they select that has a file the current one; the
+  // others leave none current. `document` decides which elements are active.
+  void SelectListed(std::vector<KvAssetEntry>& rows, KvSelectWhich which, const bx3::Document* document);
 
   int32_t SortColumn() const { return sortColumn_; }
   void SetSortColumn(int32_t column) { sortColumn_ = column; }
-  int32_t SelectedCount() const { return selectedCount_; }
-  void SetSelectedCount(int32_t count) { selectedCount_ = count < 0 ? 0 : count; }
+  // The selection: the one place that marks rows selected and says which is current.
+  KvSelection& Selection() { return selection_; }
+  const KvSelection& Selection() const { return selection_; }
+  int32_t SelectedCount() const { return selection_.Count(); }
   bool ShowSelected() const { return showSelected_; }
   void SetShowSelected(bool on) { showSelected_ = on; }
 
-  // The current row: a position of the row index list without grouping, a group with
-  // grouping; the child is the member of the group (-1: the row or group row itself).
-  int64_t CurrentRow() const { return currentRow_; }
-  int64_t CurrentChild() const { return currentChild_; }
-  void SetCurrent(int64_t row, int64_t child) {
-    currentRow_ = row;
-    currentChild_ = child;
-  }
+  int64_t CurrentRow() const { return selection_.CurrentRow(); }
+  int64_t CurrentChild() const { return selection_.CurrentChild(); }
+  void SetCurrent(int64_t row, int64_t child) { selection_.SetCurrent(row, child); }
   // Makes the row at `position` of the row index list the current one: in grouped views its
   // group, and its place in the group when the group shows its members.
   void SetCurrentToPosition(int64_t position);
@@ -98,10 +103,8 @@ class KvViewState {
   KvViewLists lists_;
   KvFilterBarMemory filterBar_;
   int32_t sortColumn_ = column::kAsset;
-  int32_t selectedCount_ = 0;
+  KvSelection selection_;
   bool showSelected_ = false;
-  int64_t currentRow_ = -1;
-  int64_t currentChild_ = -1;
   mutable std::unordered_map<int64_t, bool> groupSelection_;
   int32_t lastDoubleClickColumn_ = 0;
 };
