@@ -10,7 +10,7 @@
 
 #include "bx3/host.h"
 #include "bx3/qtgui.h"
-#include "kvresources.h"
+#include "ids/kvresources.h"
 #include "support/media_fixtures.h"
 #include "support/temp_folder.h"
 

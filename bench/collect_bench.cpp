@@ -16,9 +16,9 @@
 #include "brantic/mainthread.h"
 #include "bx3/host.h"
 #include "bx3/qtgui.h"
-#include "kvdialog.h"
-#include "kvids.h"
-#include "kvresources.h"
+#include "ids/kvids.h"
+#include "ids/kvresources.h"
+#include "window/kvdialog.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include "bench_scene.h"
 #include "brantic/jobs.h"
 #include "brantic/mainthread.h"
-#include "kvcommands.h"
-#include "kvdialog.h"
-#include "kvids.h"
+#include "commands/kvcommands.h"
+#include "ids/kvids.h"
+#include "window/kvdialog.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "bx3/files.h"
-#include "kvrelink.h"
+#include "operations/kvrelink.h"
 
 namespace {
 

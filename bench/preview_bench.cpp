@@ -8,14 +8,14 @@
 #include "brantic/mainthread.h"
 #include "brantic/thread.h"
 #include "bx3/host.h"
-#include "kvdialog.h"
-#include "kvids.h"
-#include "kvpreview_rules.h"
-#include "kvresources.h"
+#include "ids/kvids.h"
+#include "ids/kvresources.h"
+#include "preview/kvpreview_rules.h"
 #include "support/dialog_access.h"
 #include "support/fake_dialog.h"
 #include "support/media_fixtures.h"
 #include "support/temp_folder.h"
+#include "window/kvdialog.h"
 
 namespace {
 

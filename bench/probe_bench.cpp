@@ -13,9 +13,9 @@ extern "C" {
 #include <vector>
 
 #include "bx3/host.h"
-#include "kvassettype.h"
-#include "kvinfotext.h"
-#include "kvprobe.h"
+#include "collection/kvassettype.h"
+#include "collection/kvprobe.h"
+#include "preview/kvinfotext.h"
 #include "support/media_fixtures.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include "bx3/host.h"
 #include "bx3/prefs.h"
-#include "kvresolve.h"
+#include "collection/kvresolve.h"
 
 namespace {
 

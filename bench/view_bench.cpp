@@ -6,18 +6,18 @@
 
 #include "bx3/document.h"
 #include "bx3/host.h"
-#include "kvcommands.h"
-#include "kvdialog.h"
-#include "kvfilter.h"
-#include "kvgroup.h"
-#include "kvids.h"
-#include "kvresources.h"
-#include "kvsearchreplace.h"
-#include "kvsort.h"
-#include "kvtreefunctions.h"
-#include "kvviewstate.h"
+#include "commands/kvcommands.h"
+#include "ids/kvids.h"
+#include "ids/kvresources.h"
+#include "operations/kvsearchreplace.h"
 #include "support/dialog_access.h"
 #include "support/fake_dialog.h"
+#include "view/kvfilter.h"
+#include "view/kvgroup.h"
+#include "view/kvsort.h"
+#include "view/kvtreefunctions.h"
+#include "view/kvviewstate.h"
+#include "window/kvdialog.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "bx3/host.h"
-#include "kvassettype.h"
-#include "kvprobe.h"
-#include "kvresolve.h"
+#include "collection/kvassettype.h"
+#include "collection/kvprobe.h"
+#include "collection/kvresolve.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string folder = [] {

@@ -6,9 +6,9 @@
 #include "bx3/commands.h"
 #include "bx3/host.h"
 #include "bx3/module.h"
-#include "kvcommands.h"
-#include "kvids.h"
-#include "kvresources.h"
+#include "commands/kvcommands.h"
+#include "ids/kvids.h"
+#include "ids/kvresources.h"
 #include "main.h"
 
 namespace {

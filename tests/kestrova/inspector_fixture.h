@@ -10,13 +10,13 @@
 #include "bx3/document.h"
 #include "bx3/host.h"
 #include "bx3/prefs.h"
-#include "kvdialog.h"
-#include "kvids.h"
-#include "kvresources.h"
+#include "ids/kvids.h"
+#include "ids/kvresources.h"
 #include "support/dialog_access.h"
 #include "support/fake_dialog.h"
 #include "support/media_fixtures.h"
 #include "support/temp_folder.h"
+#include "window/kvdialog.h"
 
 namespace kvtest {
 

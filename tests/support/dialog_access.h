@@ -2,7 +2,7 @@
 // the window's verbs did, where a user would click. Production code uses the verbs.
 #pragma once
 
-#include "kvdialog.h"
+#include "window/kvdialog.h"
 
 namespace kv {
 

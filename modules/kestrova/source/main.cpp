@@ -5,11 +5,11 @@
 
 #include "bx3/commands.h"
 #include "bx3/module.h"
-#include "kvassettype.h"
-#include "kvcommands.h"
-#include "kvdialog.h"
-#include "kvids.h"
-#include "kvresources.h"
+#include "collection/kvassettype.h"
+#include "commands/kvcommands.h"
+#include "ids/kvids.h"
+#include "ids/kvresources.h"
+#include "window/kvdialog.h"
 
 namespace kv {
 

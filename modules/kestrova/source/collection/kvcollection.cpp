@@ -1,0 +1,397 @@
+#include "collection/kvcollection.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "brantic/mainthread.h"
+#include "brantic/parallel.h"
+#include "brantic/searchpaths.h"
+#include "bx3/host.h"
+#include "collection/kvcollect_rules.h"
+#include "collection/kvprobejobs.h"
+#include "collection/kvresolve.h"
+#include "ids/kvresources.h"
+
+namespace kv {
+
+namespace {
+
+// Below this many uses, starting helper threads costs more than it saves.
+constexpr size_t kHelpedCollection = 256;
+
+bool IsBitmapShader(const bx3::Element* element) { return element && element->GetType() == bx3::type::kBitmapShader; }
+
+}  // namespace
+
+// Makes the rows of one walk: one row per use that gets one, with its path resolved.
+class KvCollection::RowMaker final : public KvUseVisitor {
+ public:
+  RowMaker(KvCollection& collection, bx3::Filename documentPath)
+      : collection_(collection), documentPath_(std::move(documentPath)) {}
+
+  void Begin(size_t uses) override {
+    KvCollection& c = collection_;
+    c.rows_.reserve(uses);
+    c.pathCache_.reserve(uses);
+    c.rowPaths_.clear();
+    c.rowPaths_.reserve(uses);
+    c.pathIndex_.Reset(uses / 8);
+    // New paths are resolved on helper threads while the walk goes on.
+    const size_t helpers = uses >= kHelpedCollection ? brantic::CoreCount() - 1 : 0;
+    c.pathResolver_.Start(
+        uses, helpers,
+        [&c, documentPath = documentPath_](const bx3::Filename& path, KvPathCacheEntry& entry, bool isBitmapShader) {
+          c.ResolveInto(documentPath, path, entry, isBitmapShader);
+        });
+  }
+  void Visit(bx3::Document& document, const KvUse& use) override {
+    if (KvAssetEntry* row =
+            collection_.CreateAssetEntry(document, use.ownerMain, *use.file, documentPath_, use.parameterId, use.owner,
+                                         use.hostDescId, use.hostFlag, *use.nodePath, *use.nodeSpace, use.take)) {
+      collection_.CompleteAssetEntry(*row, &document);
+    }
+  }
+
+ private:
+  KvCollection& collection_;
+  const bx3::Filename documentPath_;
+};
+
+KvCollection::KvCollection() { pathCache_.max_load_factor(0.65f); }
+
+KvCollection::~KvCollection() {
+  // Results that arrive from now on find no collection; jobs not yet run skip their work.
+  anchor_.Invalidate();
+  liveGeneration_->store(0, std::memory_order_relaxed);
+}
+
+void KvCollection::NextGeneration() {
+  ++generation_;
+  liveGeneration_->store(generation_, std::memory_order_relaxed);
+  firstIdentity_ = nextRowIdentity_;
+}
+
+bool KvCollection::BuildAssetArray(bx3::Document* document) {
+  if (!document) return false;
+  activeDocument_ = document;
+  rows_.clear();
+  NextGeneration();
+  // One list of search folders for all paths of this collection.
+  const bx3::Filename documentPath = document->GetFolder();
+  searchFolders_ = brantic::FillSearchPaths(documentPath.GetUrl());
+  paintTextures_ = bx3::GetPaintTextures();
+  RowMaker maker(*this, documentPath);
+  walk_.Run(*document, maker);
+  pathIndex_.Reset(0);
+  pathResolver_.Finish();
+  for (size_t i = 0; i < rows_.size() && i < rowPaths_.size(); ++i) CopyResolution(*rowPaths_[i], rows_[i]);
+  IndexRowIdentities();
+
+  if (!probeQueue_) {
+    auto queue = brantic::JobQueue::Create("Kv Queue", 0);
+    if (!queue) return false;
+    probeQueue_ = std::move(*queue);
+  }
+  std::shared_ptr<KvProbeBatch> batch = MakeProbeBatch();
+  // What the walk needed is let go of before the rows are sorted and probed.
+  pathResolver_.ReleaseItems();
+  std::vector<const KvPathCacheEntry*>().swap(rowPaths_);
+  // Results reach the rows of their files while this collection lives.
+  KvProbeResultSink sink = [weak = GetWeakRef(), generation = generation_](
+                               const KvProbeBatch& probed,
+                               const std::vector<std::pair<uint32_t, KvProbeResult>>& found) {
+    auto locked = weak.Lock();
+    if (!locked) return;
+    for (const auto& [file, result] : found) {
+      for (uint32_t i = probed.fileRowBegin[file]; i < probed.fileRowBegin[file + 1]; ++i) {
+        locked->StoreProbeResult(generation, probed.rowsOfFile[i], result);
+      }
+    }
+  };
+  return StartProbeJobs(probeQueue_, std::move(batch), std::move(sink), generation_, liveGeneration_).HasValue();
+}
+
+void KvCollection::Forget() {
+  NextGeneration();
+  rowOfIdentity_.clear();
+  rows_.clear();
+  pathCache_.clear();
+  activeDocument_ = nullptr;
+  totalCount_ = 0;
+  missingCount_ = 0;
+}
+
+KvAssetEntry* KvCollection::CreateAssetEntry(bx3::Document& document, bx3::Element* ownerMain,
+                                             const bx3::Filename& assetPath, const bx3::Filename& documentPath,
+                                             int32_t parameterId, bx3::Element* owner, const bx3::DescId& hostDescId,
+                                             bool hostFlag, const brantic::NodePath& nodePath,
+                                             const brantic::Id& nodeSpace, bx3::Take* take) {
+  // Built in place; a use that gets no row takes it back.
+  KvAssetEntry& row = rows_.emplace_back();
+  const auto noRow = [this]() -> KvAssetEntry* {
+    rows_.pop_back();
+    return nullptr;
+  };
+  row.ownerMainLink.Set(ownerMain);
+  row.ownerLink.Set(owner);
+  if (ownerMain) row.ownerMainStamp = int32_t(ownerMain->GetDirty(4));
+  if (owner) row.ownerStamp = int32_t(owner->GetDirty(4));
+  row.nodePath = nodePath;
+  row.nodeSpace = nodeSpace;
+  row.takeLink.Set(take);
+  const int32_t paramId = hostDescId.IsEmpty() ? 0 : hostDescId[0].id;
+  const TakeLookup lookup = LookUpTake(document, take, owner, paramId);
+  if (lookup.found) {
+    row.takeName = lookup.name.IsEmpty() ? GetResourceString(res::kNone) : lookup.name;
+    row.takeOverride = lookup.isOverride;
+  } else {
+    row.takeName = GetResourceString(res::kNone);
+  }
+  if (ownerMain) row.layerLink = ownerMain->GetLayerLink();
+  row.parameterId = parameterId;
+  row.hostDescId = hostDescId;
+  row.hostFlag = hostFlag;
+
+  // A sequence is listed once, through the file of its first frame.
+  if (owner) {
+    if (const auto range = OwnerFrameRange(*owner, document, assetPath, nodePath, nodeSpace);
+        range && range->first != range->second) {
+      row.sequenceStart = range->first;
+      row.sequenceEnd = range->second;
+      const std::string name(assetPath.GetFile().WithoutSuffix().View());
+      const auto [position, length] = TrailingDigits(name);
+      row.frameDigitsPos = position;
+      row.frameDigitsLen = length;
+      if (position > 0) {
+        const int64_t frame = std::stoll(name.substr(size_t(position), size_t(std::min(length, 18))));
+        if (owner->GetType() == bx3::type::kVolumeSequenceObject) {
+          const std::string first(owner->GetFilename(6000).GetFile().WithoutSuffix().View());
+          const auto [firstPosition, firstLength] = TrailingDigits(first);
+          if (firstPosition < 0 ||
+              std::stoll(first.substr(size_t(firstPosition), size_t(std::min(firstLength, 18)))) != frame) {
+            return noRow();
+          }
+        } else if (frame != row.sequenceStart) {
+          return noRow();
+        }
+      }
+    }
+  }
+
+  // The parameter the attribute editor shows.
+  bx3::Element* described = DescribedElementOf(owner, ownerMain);
+  if (described && !hostDescId.IsEmpty()) {
+    bx3::DescId completed = hostDescId;
+    if (bx3::CompleteDescId(described->GetType(), completed)) {
+      row.hostDescId = completed;
+      row.targetDescId = RemapTargetDescId(described->GetType(), completed[0].id);
+    }
+  }
+
+  // The same file used again by the same element is listed once; by another element it
+  // reuses the first resolution.
+  const bool collecting = pathResolver_.IsRunning();
+  const size_t hash = bx3::FilenameHash()(assetPath);
+  auto* cached = collecting ? static_cast<PathCacheItem*>(pathIndex_.Find(assetPath.View(), hash)) : nullptr;
+  bool isNew = false;
+  if (!cached) {
+    const auto [item, inserted] = pathCache_.try_emplace(assetPath);
+    cached = &*item;
+    isNew = inserted;
+    if (collecting) pathIndex_.Insert(assetPath.View(), hash, cached);
+  }
+  if (!isNew) {
+    if (cached->second.owner.GetUid() == (owner ? owner->GetUid() : 0)) return noRow();
+  } else {
+    cached->second.owner.Set(owner);
+    cached->second.formatText = FormatTextOfName(assetPath);
+    cached->second.assetType = ClassifyAssetName(assetPath);
+    // During a collection, helper threads resolve it while the walk goes on.
+    cached->second.collectionItem = pathResolver_.Add(&cached->first, &cached->second, IsBitmapShader(owner));
+    if (cached->second.collectionItem == KvPathResolver::kNoItem) {
+      ResolveInto(documentPath, cached->first, cached->second, IsBitmapShader(owner));
+    }
+  }
+  // The rows of a path share one text: dropping them later touches one string per path.
+  row.assetPath = cached->first;
+  if (collecting) {
+    rowPaths_.push_back(&cached->second);
+  } else {
+    CopyResolution(cached->second, row);
+  }
+  // What the name tells, worked out once per path; CompleteAssetEntry keeps it.
+  row.formatText = cached->second.formatText;
+  row.assetType = cached->second.assetType;
+
+  row.rowIdentity = nextRowIdentity_++;
+  return &row;
+}
+
+void KvCollection::ResolveInto(const bx3::Filename& documentPath, const bx3::Filename& assetPath,
+                               KvPathCacheEntry& entry, bool isBitmapShader) const {
+  bx3::Filename resolved;
+  const KvResolveContext context{searchFolders_ ? &*searchFolders_ : nullptr, &paintTextures_};
+  entry.resolveResult = ResolveAssetPathIn(documentPath, context, assetPath, resolved, isBitmapShader);
+  entry.resolvedPath = resolved;
+  entry.resolvedUrl = entry.resolveResult != kResolveMissing && entry.resolveResult != kResolvePaintTexture
+                          ? resolved.GetUrl()
+                          : brantic::Url();
+}
+
+void KvCollection::CopyResolution(const KvPathCacheEntry& entry, KvAssetEntry& row) {
+  row.resolveResult = entry.resolveResult;
+  row.resolvedPath = entry.resolvedPath.GetString();
+  row.resolvedUrl = entry.resolvedUrl;
+}
+
+void KvCollection::CompleteAssetEntry(KvAssetEntry& row, bx3::Document* document) {
+  bx3::Element* owner = row.ownerLink.Resolve(document);
+  bx3::Element* ownerMain = row.ownerMainLink.Resolve(document);
+  const bx3::Element* described = DescribedElementOf(owner, ownerMain);
+  if (!described) {
+    row.elementName = GetResourceString(res::kNone);
+  } else if (described->GetType() == bx3::type::kProjectSettings) {
+    row.elementName = GetResourceString(res::kProjectSettings);
+  } else if (described->GetType() == bx3::type::kStandardMaterial) {
+    row.elementName = GetResourceString(res::kMaterial);
+  } else {
+    row.elementName = described->GetName();
+  }
+  // A row of the collection has its format, type and resolution from the path cache, worked
+  // out once per distinct path; any other row gets them here.
+  if (pathResolver_.IsRunning()) return;
+  row.formatText = FormatTextOfName(row.assetPath);
+  ClassifyAssetFile(row);
+  row.resolvedUrl = brantic::Url();
+  if (document) {
+    bx3::Filename resolved;
+    const int32_t result =
+        ResolveAssetPath(document->GetFolder(), row.assetPath, nullptr, resolved, IsBitmapShader(owner));
+    if (result != kResolveMissing && result != kResolvePaintTexture) row.resolvedUrl = resolved.GetUrl();
+  }
+}
+
+void KvCollection::UpdateResolvedPaths(bool fromCollection) {
+  bx3::Document* document = activeDocument_;
+  totalCount_ = int64_t(rows_.size());
+  missingCount_ = 0;
+  // Each distinct path (and bitmap-shader flag) is looked up on disk once per pass.
+  struct Resolution {
+    int32_t result;
+    brantic::String path;
+  };
+  std::unordered_map<bx3::Filename, Resolution, bx3::FilenameHash> resolvedOnce[2];
+  const bx3::Filename folder = document ? document->GetFolder() : bx3::Filename();
+  // What the host knows is asked for once for the pass, not once a path.
+  auto folders = !fromCollection && document ? brantic::FillSearchPaths(folder.GetUrl())
+                                             : brantic::Result<std::vector<brantic::Url>>(std::vector<brantic::Url>());
+  const std::vector<bx3::Filename> paintTextures =
+      !fromCollection && document ? bx3::GetPaintTextures() : std::vector<bx3::Filename>();
+  const KvResolveContext context{folders ? &*folders : nullptr, &paintTextures};
+  if (!fromCollection && document) searchFolders_ = folders;
+  for (KvAssetEntry& row : rows_) {
+    if (fromCollection) {
+      // The rows hold what the collection's path cache found a moment ago.
+    } else if (!document) {
+      row.resolveResult = kResolveMissing;
+      row.resolvedPath = brantic::String();
+    } else {
+      const bool bitmap = IsBitmapShader(row.ownerLink.Resolve(document));
+      auto [found, isNew] = resolvedOnce[bitmap ? 1 : 0].try_emplace(row.assetPath);
+      if (isNew) {
+        bx3::Filename resolved;
+        found->second.result = ResolveAssetPathIn(folder, context, row.assetPath, resolved, bitmap);
+        found->second.path = resolved.GetString();
+      }
+      row.resolveResult = found->second.result;
+      row.resolvedPath = found->second.path;
+    }
+    if (row.resolveResult == kResolveMissing) ++missingCount_;
+  }
+}
+
+bool KvCollection::SearchFoldersChanged() const {
+  if (!activeDocument_) return true;
+  const brantic::Result<std::vector<brantic::Url>> now =
+      brantic::FillSearchPaths(activeDocument_->GetFolder().GetUrl());
+  if (!now || !searchFolders_) return true;
+  return *now != *searchFolders_;
+}
+
+std::shared_ptr<KvProbeBatch> KvCollection::MakeProbeBatch() const {
+  auto batch = std::make_shared<KvProbeBatch>();
+  const std::vector<KvPathResolver::Item>& items = pathResolver_.Items();
+  // Each new path with a file to probe becomes one file of the batch.
+  std::vector<uint32_t> fileOfItem(items.size(), KvPathResolver::kNoItem);
+  batch->files.reserve(items.size());
+  for (size_t item = 0; item < items.size(); ++item) {
+    const KvPathCacheEntry& entry = *items[item].entry;
+    if (entry.resolvedUrl.IsEmpty()) continue;
+    fileOfItem[item] = uint32_t(batch->files.size());
+    batch->files.push_back({*items[item].path, entry.resolvedUrl, entry.formatText, entry.assetType});
+  }
+  batch->rows.reserve(rows_.size());
+  // Paths the cache knew before this collection have no item of this one: each is one file too.
+  std::unordered_map<const KvPathCacheEntry*, uint32_t> fileOfEarlierPath;
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    const KvAssetEntry& row = rows_[i];
+    if (row.resolvedUrl.IsEmpty()) continue;
+    const KvPathCacheEntry* entry = i < rowPaths_.size() ? rowPaths_[i] : nullptr;
+    const uint32_t item = entry ? entry->collectionItem : KvPathResolver::kNoItem;
+    uint32_t file = item < items.size() && items[item].entry == entry ? fileOfItem[item] : KvPathResolver::kNoItem;
+    if (file == KvPathResolver::kNoItem && entry) {
+      const auto [known, added] = fileOfEarlierPath.emplace(entry, uint32_t(batch->files.size()));
+      if (added) batch->files.push_back({row.assetPath, row.resolvedUrl, row.formatText, row.assetType});
+      file = known->second;
+    } else if (file == KvPathResolver::kNoItem) {  // a file of its own
+      file = uint32_t(batch->files.size());
+      batch->files.push_back({row.assetPath, row.resolvedUrl, row.formatText, row.assetType});
+    }
+    batch->rows.push_back({row.rowIdentity, file});
+  }
+  batch->IndexRowsByFile();
+  return batch;
+}
+
+void KvCollection::IndexRowIdentities() {
+  rowOfIdentity_.assign(size_t(nextRowIdentity_ - firstIdentity_), -1);
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    const uint64_t identity = rows_[i].rowIdentity;
+    if (identity >= firstIdentity_ && identity < nextRowIdentity_)
+      rowOfIdentity_[size_t(identity - firstIdentity_)] = int64_t(i);
+  }
+}
+
+const brantic::String& KvCollection::SharedFormatText(const brantic::String& text) {
+  // A scene has a handful of formats: a short list finds them.
+  for (const brantic::String& known : formatTexts_) {
+    if (known == text) return known;
+  }
+  return formatTexts_.emplace_back(text);
+}
+
+void KvCollection::StoreProbeResult(uint64_t generation, uint64_t rowIdentity, const KvProbeResult& probed) {
+  if (generation != generation_ || rowIdentity < firstIdentity_ || rowIdentity >= nextRowIdentity_) return;
+  const int64_t index = rowOfIdentity_[size_t(rowIdentity - firstIdentity_)];
+  if (index < 0 || index >= int64_t(rows_.size()) || rows_[size_t(index)].rowIdentity != rowIdentity) {
+    return;
+  }
+  KvAssetEntry& row = rows_[size_t(index)];
+  row.fileSize = probed.fileSize;
+  row.resolutionX = probed.resolutionX;
+  row.resolutionY = probed.resolutionY;
+  row.formatText = SharedFormatText(probed.formatText);
+  row.assetType = probed.assetType;
+  // Many results arrive together: one call for all of them.
+  if (!rowsProbedPosted_) {
+    rowsProbedPosted_ = true;
+    brantic::ExecuteOnMainThread([weak = GetWeakRef()] {
+      if (auto collection = weak.Lock()) {
+        collection->rowsProbedPosted_ = false;
+        if (collection->rowsProbed_) collection->rowsProbed_();
+      }
+    });
+  }
+}
+
+}  // namespace kv

@@ -1,0 +1,121 @@
+// The rows of the active document: one per use of a file, made by a walk over the scene,
+// resolved through a path cache (each distinct path once, on helper threads while the walk
+// goes on) and probed by background jobs afterwards. It owns the rows and answers for them;
+// what the tree shows of them is the view state's. GUI thread, unless noted.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "brantic/jobs.h"
+#include "brantic/result.h"
+#include "brantic/string_index.h"
+#include "brantic/weakref.h"
+#include "bx3/document.h"
+#include "collection/kvassetentry.h"
+#include "collection/kvpathresolver.h"
+#include "collection/kvprobe.h"
+#include "collection/kvprobejobs.h"
+#include "collection/kvscenewalk.h"
+
+namespace kv {
+
+class KvCollection {
+ public:
+  KvCollection();
+  ~KvCollection();
+  KvCollection(const KvCollection&) = delete;
+  KvCollection& operator=(const KvCollection&) = delete;
+
+  // Called once for many probing results that changed rows (the rows stay the same rows).
+  void SetRowsProbedCallback(std::function<void()> callback) { rowsProbed_ = std::move(callback); }
+  // Makes one row per use of `document` (emptying the rows first) and starts the probing
+  // jobs. False without a document or when the jobs could not be started.
+  bool BuildAssetArray(bx3::Document* document);
+  // One row for a use, or null when the use gets none (a duplicate of the same owner, a
+  // later frame of a sequence, a bad node path).
+  KvAssetEntry* CreateAssetEntry(bx3::Document& document, bx3::Element* ownerMain, const bx3::Filename& assetPath,
+                                 const bx3::Filename& documentPath, int32_t parameterId, bx3::Element* owner,
+                                 const bx3::DescId& hostDescId, bool hostFlag, const brantic::NodePath& nodePath,
+                                 const brantic::Id& nodeSpace, bx3::Take* take);
+  void CompleteAssetEntry(KvAssetEntry& row, bx3::Document* document);
+  // Resolves every row again (each distinct path once) and counts the missing ones. Right
+  // after a collection its path cache answers instead of the disk.
+  void UpdateResolvedPaths(bool fromCollection = false);
+  // True when the document's search folders are no longer those the rows were resolved with
+  // (a message that they may have changed often comes when they have not).
+  bool SearchFoldersChanged() const;
+  // Forgets what the path cache knows: the next collection asks the disk again.
+  void ClearPathCache() { pathCache_.clear(); }
+  // Writes a probed row copy back. Only results of the current collection for a row that
+  // still exists are taken.
+  void StoreProbeResult(uint64_t generation, uint64_t rowIdentity, const KvProbeResult& probed);
+  // Lets go of the rows and of their document (it goes away); probing results still on their
+  // way are dropped.
+  void Forget();
+  // Tells where each row identity now stands (after the rows were reordered).
+  void IndexRowIdentities();
+
+  std::vector<KvAssetEntry>& Rows() { return rows_; }
+  const std::vector<KvAssetEntry>& Rows() const { return rows_; }
+  // The document the rows were collected from.
+  bx3::Document* ActiveDocument() const { return activeDocument_; }
+  void SetActiveDocument(bx3::Document* document) { activeDocument_ = document; }
+  uint64_t Generation() const { return generation_; }
+  int64_t TotalCount() const { return totalCount_; }
+  int64_t MissingCount() const { return missingCount_; }
+  // Counts the missing rows again from what they hold now (after some were written).
+  void RecountMissing() {
+    missingCount_ = 0;
+    for (const KvAssetEntry& row : rows_) missingCount_ += row.IsMissing() ? 1 : 0;
+  }
+  brantic::WeakRef<KvCollection> GetWeakRef() const { return anchor_.GetWeakRef(); }
+
+ private:
+  using PathCacheItem = std::pair<const bx3::Filename, KvPathCacheEntry>;
+  class RowMaker;
+
+  // Starts a new generation: results of earlier ones are dropped from now on.
+  void NextGeneration();
+  void ResolveInto(const bx3::Filename& documentPath, const bx3::Filename& assetPath, KvPathCacheEntry& entry,
+                   bool isBitmapShader) const;
+  static void CopyResolution(const KvPathCacheEntry& entry, KvAssetEntry& row);
+  // What the probing jobs of this collection read: the files of its paths, once each.
+  std::shared_ptr<KvProbeBatch> MakeProbeBatch() const;
+  // The format texts of the probing results, one string per format for all rows: the rows
+  // hold no string of a worker thread's making, and dropping them stays quick.
+  const brantic::String& SharedFormatText(const brantic::String& text);
+
+  std::vector<KvAssetEntry> rows_;
+  std::unordered_map<bx3::Filename, KvPathCacheEntry, bx3::FilenameHash> pathCache_;
+  bx3::Document* activeDocument_ = nullptr;
+  std::function<void()> rowsProbed_;
+  bool rowsProbedPosted_ = false;
+  uint64_t generation_ = 0;
+  // The generation whose probing results are still wanted, shared with the probing jobs.
+  std::shared_ptr<std::atomic<uint64_t>> liveGeneration_ = std::make_shared<std::atomic<uint64_t>>(0);
+  uint64_t nextRowIdentity_ = 1;
+  uint64_t firstIdentity_ = 1;
+  std::vector<int64_t> rowOfIdentity_;  // identity - first identity of the generation -> row
+  int64_t totalCount_ = 0;
+  int64_t missingCount_ = 0;
+  KvSceneWalk walk_;
+  // Running while BuildAssetArray walks the scene: it resolves the new paths on helper
+  // threads meanwhile; the rows take their answers once the walk is done.
+  KvPathResolver pathResolver_;
+  brantic::StringIndex<PathCacheItem> pathIndex_;  // finds the path cache's entries during the walk
+  std::vector<const KvPathCacheEntry*> rowPaths_;  // the path each row of the walk uses
+  // What the resolution asks the host for, taken on the GUI thread once per collection:
+  // helper threads resolve from these.
+  brantic::Result<std::vector<brantic::Url>> searchFolders_ = std::vector<brantic::Url>();
+  std::vector<bx3::Filename> paintTextures_;
+  std::vector<brantic::String> formatTexts_;
+  std::shared_ptr<brantic::JobQueue> probeQueue_;  // made on the first collection
+  brantic::WeakAnchor<KvCollection> anchor_{this};
+};
+
+}  // namespace kv

@@ -1,0 +1,56 @@
+#include "collection/kvprobe.h"
+
+#include <cstdio>
+
+#include "brantic/imagetexture.h"
+#include "brantic/io.h"
+#include "brantic/media.h"
+
+namespace kv {
+
+namespace {
+
+using brantic::String;
+
+}  // namespace
+
+void ProbeAssetFile(KvAssetEntry& entry) {
+  // One query for what the file is and its size; folders, pipes and devices are not read.
+  const brantic::FileStat file = brantic::StatFile(entry.resolvedUrl);
+  entry.fileSize = file.kind == brantic::IoDetect::File ? file.size : 0;
+  if (file.kind != brantic::IoDetect::File || (entry.assetType & kAssetTypeMaskScene)) return;
+  (void)brantic::DetectFileFormats(
+      entry.resolvedUrl,
+      [&entry](const brantic::Url& url, const brantic::FileFormatHandler& handler) -> brantic::Result<bool> {
+        switch (handler.GetHandlerType()) {
+          case brantic::FileFormatHandlerType::MediaInput: {
+            auto input = handler.CreateMediaInput(brantic::Url());
+            if (!input) {
+              std::fprintf(stderr, "%s\n", kMediaInputDiagnostic);
+              return input.GetError();
+            }
+            const brantic::MediaInputProperties& properties = input->Properties();
+            entry.assetType =
+                RefineAssetType(entry.assetType, entry.assetPath,
+                                {properties.supportsVideo, properties.supportsImage, properties.supportsAudio});
+            if (!input->Description().IsEmpty()) entry.formatText = input->Description();
+            break;
+          }
+          case brantic::FileFormatHandlerType::NodeSystem: entry.formatText = String("NODE"); break;
+          case brantic::FileFormatHandlerType::Other: return true;
+        }
+        if (entry.formatText.IsEmpty() && !handler.GetSuffixes().empty()) {
+          entry.formatText = handler.GetSuffixes().front();
+        }
+        auto texture = brantic::LoadImageTexture(url, {}, brantic::kImageLoadDescriptionOnly, &handler);
+        if (!texture) return false;
+        if (const brantic::ImagePicture* picture = texture->FirstPicture()) {
+          entry.resolutionX = picture->width;
+          entry.resolutionY = picture->height;
+        }
+        return true;
+      },
+      file.size);
+}
+
+}  // namespace kv

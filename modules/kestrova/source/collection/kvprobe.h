@@ -1,0 +1,29 @@
+// The worker half of the collection: what a row's file is, read from its header.
+#pragma once
+
+#include "collection/kvassetentry.h"
+
+namespace kv {
+
+// Written to the error stream when a media input cannot be made to ask what it reads.
+inline constexpr const char* kMediaInputDiagnostic =
+    "Assertion failed: MediaInputRef must be creatable with empty Url() to check MEDIAINPUTPROPERTIES.";
+
+// What probing a file tells of it: all a row takes over from the probe.
+struct KvProbeResult {
+  int64_t fileSize = 0;
+  int64_t resolutionX = 0;
+  int64_t resolutionY = 0;
+  brantic::String formatText;
+  uint32_t assetType = ASSETTYPE_OTHER;
+
+  static KvProbeResult Of(const KvAssetEntry& probed) {
+    return {probed.fileSize, probed.resolutionX, probed.resolutionY, probed.formatText, probed.assetType};
+  }
+};
+
+// Fills in a row's own copy: file size, type refinement, format text and resolution. Reads
+// headers only and touches nothing shared, so any thread may run it.
+void ProbeAssetFile(KvAssetEntry& entry);
+
+}  // namespace kv

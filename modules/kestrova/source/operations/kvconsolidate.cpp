@@ -1,0 +1,71 @@
+#include "operations/kvconsolidate.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "collection/kvassettype.h"
+#include "collection/kvrowtext.h"
+#include "operations/kvlocalize.h"
+
+namespace kv {
+
+namespace {
+
+// `name` with the digit run at `position` (`length` digits) set to `frame`, zero-padded to
+// the run's length.
+std::string FrameFileName(std::string_view name, int32_t position, int32_t length, int32_t frame) {
+  std::string result(name.substr(0, size_t(position)));
+  result += ZeroPadded(frame, length);
+  result += name.substr(size_t(position + length));
+  return result;
+}
+
+// A frame range longer than this is a broken scene, not a sequence on disk.
+constexpr int64_t kMaxFramesPerSequence = 100000;
+
+}  // namespace
+
+std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows, bool anySelected,
+                                          const bx3::Filename& targetFolder, const bx3::Document* document) {
+  std::vector<KvCopyItem> items;
+  const bx3::Filename documentFolder = document ? document->GetFolder() : bx3::Filename();
+  for (uint32_t index = 0; index < rows.size(); ++index) {
+    const KvAssetEntry& row = rows[index];
+    if (anySelected && !row.selected) continue;
+    bx3::Filename path =
+        row.IsMissing() || row.resolvedPath.IsEmpty() ? row.assetPath : bx3::Filename(row.resolvedPath);
+    if (!path.IsAbsolute() && documentFolder.IsPopulated()) path = documentFolder + path;
+    const bx3::Filename file = path.GetFile();
+    if (!file.IsPopulated()) continue;
+    const std::string subfolder = LocalSubfolder(row, document);
+    const bx3::Filename folder = subfolder.empty() ? targetFolder : targetFolder + bx3::Filename(subfolder);
+    const int32_t digitsEnd = row.frameDigitsPos + row.frameDigitsLen;
+    const bool frameFiles = row.IsSequence() && !IsVideoFile(file) && row.frameDigitsPos >= 0 &&
+                            row.frameDigitsLen > 0 && size_t(digitsEnd) <= file.WithoutSuffix().View().size();
+    if (!frameFiles) {
+      items.push_back({index, path, folder, folder + file});
+      continue;
+    }
+    const bx3::Filename sourceFolder = path.GetDirectory();
+    const int32_t first = std::min(row.sequenceStart, row.sequenceEnd);
+    const int32_t last = int32_t(
+        std::min<int64_t>(std::max(row.sequenceStart, row.sequenceEnd), int64_t(first) + kMaxFramesPerSequence - 1));
+    for (int32_t frame = first; frame <= last; ++frame) {
+      const bx3::Filename name(FrameFileName(file.View(), row.frameDigitsPos, row.frameDigitsLen, frame));
+      items.push_back({index, sourceFolder.IsPopulated() ? sourceFolder + name : name, folder, folder + name});
+    }
+  }
+  return items;
+}
+
+int64_t CountFilesToCollect(const std::vector<KvAssetEntry>& rows, bool anySelected) {
+  std::unordered_set<std::string_view> paths;
+  for (const KvAssetEntry& row : rows) {
+    if (!anySelected || row.selected) paths.insert(row.assetPath.View());
+  }
+  return int64_t(paths.size());
+}
+
+}  // namespace kv

@@ -1,0 +1,110 @@
+#include "operations/kvrelink.h"
+
+#include <algorithm>
+
+#include "bx3/files.h"
+#include "bx3/host.h"
+
+namespace kv {
+
+KvRelinkIndex::KvRelinkIndex(const std::vector<KvAssetEntry>& rows) {
+  for (uint32_t index = 0; index < rows.size(); ++index) {
+    const KvAssetEntry& row = rows[index];
+    if (!row.selected) continue;
+    const std::string_view name = row.assetPath.GetFileView();
+    if (name.empty()) continue;
+    auto found = byName_.find(name);
+    if (found == byName_.end()) found = byName_.emplace(std::string(name), std::vector<Wanted>()).first;
+    found->second.push_back({index, row.assetPath.GetString()});
+    rowCount_ = index + 1;
+  }
+}
+
+const std::vector<KvRelinkIndex::Wanted>* KvRelinkIndex::Find(std::string_view name) const {
+  const auto found = byName_.find(name);
+  return found == byName_.end() ? nullptr : &found->second;
+}
+
+KvRelinkSearchResult SearchForFiles(const bx3::Filename& folder, const KvRelinkIndex& index, KvRelinkProgress& progress,
+                                    const std::atomic<bool>* stop) {
+  KvRelinkSearchResult result;
+  // A row's new path and its candidates: more finds than that change nothing it writes.
+  constexpr uint32_t kFindsKept = kMaxRelinkCandidates + 1;
+  std::vector<uint32_t> findsOfRow(index.RowCount(), 0);
+  std::string path;
+  brantic::FileWalkVisitor visitor;
+  visitor.enterFolder = [&progress](const std::string& entered) {
+    progress.SetFolder(entered);
+    return true;
+  };
+  visitor.file = [&](const std::string& in, std::string_view name) {
+    const std::vector<KvRelinkIndex::Wanted>* wanted = index.Find(name);
+    if (!wanted) return true;
+    path.assign(in);
+    if (path.empty() || path.back() != '/') path += '/';
+    path += name;
+    for (const KvRelinkIndex::Wanted& row : *wanted) {
+      if (row.assetPath.View() == path) continue;
+      ++result.foundCount;
+      progress.found.store(result.foundCount, std::memory_order_relaxed);
+      if (findsOfRow[row.row]++ < kFindsKept) result.finds.push_back({row.row, brantic::String(path)});
+    }
+    return true;
+  };
+  brantic::Result<brantic::FileWalkStats> walked = bx3::WalkFolder(folder, visitor, stop);
+  if (walked) {
+    result.walk = *walked;
+  } else {
+    result.folderReadable = false;
+  }
+  return result;
+}
+
+void TakeRelinkFind(KvAssetEntry& row, const brantic::String& path, const bx3::Filename& documentFolder) {
+  row.relinkPath = bx3::Filename(path);
+  row.hasNewPath = 1;
+  if (row.newPath.IsEmpty() && row.relinkCandidates.empty()) {
+    row.newPath = path;
+    return;
+  }
+  const auto add = [&row, &documentFolder](const brantic::String& candidate) {
+    if (row.relinkCandidates.size() >= kMaxRelinkCandidates) return;
+    uint8_t flags = 0;
+    // The chosen one, if any, is the first inside the document folder: the scan ends there.
+    if (bx3::IsInDocumentLocations(bx3::Filename(candidate), documentFolder) &&
+        std::none_of(row.relinkCandidates.begin(), row.relinkCandidates.end(),
+                     [](const KvRelinkCandidate& c) { return c.flags & kCandidateChosen; })) {
+      flags = kCandidateChosen;
+    }
+    row.relinkCandidates.push_back({candidate, flags});
+  };
+  if (!row.newPath.IsEmpty() && row.relinkCandidates.empty()) add(row.newPath);
+  add(path);
+}
+
+bool SettleCandidates(KvAssetEntry& row) {
+  if (row.relinkCandidates.empty()) return false;
+  if (std::none_of(row.relinkCandidates.begin(), row.relinkCandidates.end(),
+                   [](const KvRelinkCandidate& c) { return c.flags & kCandidateChosen; })) {
+    row.relinkCandidates.front().flags |= kCandidateChosen;
+  }
+  return true;
+}
+
+void PreferCandidate(KvAssetEntry& row, const bx3::Filename& path) {
+  const auto preferred = std::find_if(row.relinkCandidates.begin(), row.relinkCandidates.end(),
+                                      [&path](const KvRelinkCandidate& c) { return c.path.View() == path.View(); });
+  if (preferred == row.relinkCandidates.end()) return;
+  for (KvRelinkCandidate& candidate : row.relinkCandidates) candidate.flags &= uint8_t(~kCandidateChosen);
+  preferred->flags |= kCandidateChosen;
+}
+
+bx3::Filename RelinkTarget(const KvAssetEntry& row) {
+  if (row.relinkCandidates.empty()) return row.selected ? row.relinkPath : bx3::Filename();
+  for (const KvRelinkCandidate& candidate : row.relinkCandidates) {
+    if (candidate.flags & kCandidateChosen) return bx3::Filename(candidate.path);
+  }
+  return bx3::Filename();
+}
+
+}  // namespace kv

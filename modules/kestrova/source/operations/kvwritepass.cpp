@@ -1,0 +1,38 @@
+#include "operations/kvwritepass.h"
+
+#include "bx3/commands.h"
+
+namespace kv {
+
+KvWritePass::KvWritePass(bx3::Document& document) : document_(document) { document_.StartUndo(); }
+
+KvWritePass::~KvWritePass() {
+  document_.EndUndo();
+  bx3::EventAdd();  // once, whatever was written
+}
+
+int32_t KvWritePass::Write(KvAssetEntry& row, const bx3::Filename& path, bool localize) {
+  const int32_t result = WriteAssetPath(row, path, &document_, true, localize);
+  switch (result) {
+    case kWriteDone: ++counts_.changed; break;
+    case kWriteAlreadyLocal: ++counts_.alreadyLocal; break;
+    case kWriteUnchanged: ++counts_.unchanged; break;
+    default: ++counts_.failed; break;
+  }
+  return result;
+}
+
+int32_t KvWritePass::Clear(const KvAssetEntry& row) {
+  const int32_t result = ClearAssetUse(row, document_);
+  if (result == kClearDone) ++counts_.changed;
+  if (result == kClearNotHeld) ++counts_.failed;
+  return result;
+}
+
+void KvWritePass::Rename(bx3::Element& element, const brantic::String& name) {
+  document_.AddUndo(bx3::kUndoChange, &element);
+  element.SetName(name);
+  ++counts_.changed;
+}
+
+}  // namespace kv

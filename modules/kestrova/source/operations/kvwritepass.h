@@ -1,0 +1,46 @@
+// One write of the inspector into the scene. It opens the undo step, writes rows through
+// WriteAssetPath, clears uses and renames elements, counts what changed, what was skipped and
+// what failed, and when it ends closes the step and tells the host once (also when nothing
+// was written: the host hears that the command ran). Every change the
+// module makes to a scene goes through one. GUI thread.
+#pragma once
+
+#include <cstdint>
+
+#include "brantic/string.h"
+#include "bx3/document.h"
+#include "collection/kvassetentry.h"
+#include "operations/kvwriteback.h"
+
+namespace kv {
+
+class KvWritePass {
+ public:
+  explicit KvWritePass(bx3::Document& document);
+  ~KvWritePass();
+  KvWritePass(const KvWritePass&) = delete;
+  KvWritePass& operator=(const KvWritePass&) = delete;
+
+  // Writes `path` into the element that holds the row's path (the row takes the path and is
+  // resolved again); answers WriteAssetPath's result.
+  int32_t Write(KvAssetEntry& row, const bx3::Filename& path, bool localize = false);
+  // Removes the row's use of its file; answers ClearAssetUse's result.
+  int32_t Clear(const KvAssetEntry& row);
+  // Gives an element another name.
+  void Rename(bx3::Element& element, const brantic::String& name);
+
+  struct Counts {
+    int64_t changed = 0;
+    int64_t alreadyLocal = 0;  // skipped: the path was as local as it gets
+    int64_t unchanged = 0;     // skipped: the element held that path already
+    int64_t failed = 0;        // no element took the path, or held none to clear
+    int64_t Skipped() const { return alreadyLocal + unchanged; }
+  };
+  const Counts& GetCounts() const { return counts_; }
+
+ private:
+  bx3::Document& document_;
+  Counts counts_;
+};
+
+}  // namespace kv

@@ -1,0 +1,90 @@
+// The inspector window's operations on the paths of its rows. Each writes through one write
+// pass; the rows are read again once, by the refresh that follows the write.
+#include <string>
+
+#include "bx3/modal.h"
+#include "collection/kvcollect_rules.h"
+#include "ids/kvids.h"
+#include "ids/kvresources.h"
+#include "operations/kvglobalize.h"
+#include "operations/kvlocalize.h"
+#include "operations/kvwritepass.h"
+#include "window/kvdialog.h"
+
+namespace kv {
+
+namespace {
+
+// The title of the replace dialog names this many of the selected files at most.
+constexpr size_t kNamedInTitle = 20;
+
+}  // namespace
+
+void KestrovaDialog::RefreshAfterWrite() {
+  RefreshWhenChanged();
+  OnSelectionChanged(false);
+}
+
+bool KestrovaDialog::Localize(bx3::Document* document) {
+  if (!document) return false;
+  collection_.ClearPathCache();
+  std::vector<KvAssetEntry>& rows = collection_.Rows();
+  WriteMarkedRows(rows, MarkRowsToLocalize(rows, view_.SelectedCount() > 0, *document), *document);
+  RefreshAfterWrite();
+  return true;
+}
+
+bool KestrovaDialog::Globalize(const bx3::Document* document) {
+  std::vector<KvAssetEntry>& rows = collection_.Rows();
+  const std::vector<KvPathMark> marks = MarkRowsToGlobalize(rows, view_.Lists().rowIndexList, document);
+  bx3::Document* active = collection_.ActiveDocument();
+  if (!active) {
+    // Nothing is written: the rows keep the paths the scene holds, and lose their marks.
+    for (const KvPathMark& mark : marks) rows[mark.row].hasNewPath = 0;
+    return marks.empty();
+  }
+  WriteMarkedRows(rows, marks, *active);
+  RefreshAfterWrite();
+  return true;
+}
+
+void KestrovaDialog::ReplaceTexture() {
+  OperationScope operation(*this);
+  bx3::Document* document = collection_.ActiveDocument();
+  if (!document) return;
+  std::vector<KvAssetEntry>& rows = collection_.Rows();
+  std::vector<KvAssetEntry*> selected;
+  for (const int64_t index : view_.Lists().rowIndexList) {
+    if (rows[size_t(index)].selected) selected.push_back(&rows[size_t(index)]);
+  }
+  std::string title = GetResourceString(res::kReplaceTitle).Std() + " ";
+  for (size_t i = 0; i < selected.size() && i < kNamedInTitle; ++i) {
+    title += (i ? ", " : "") + std::string(selected[i]->assetPath.View());
+  }
+  if (selected.size() > kNamedInTitle) title += ", ...";
+  bx3::Filename file;
+  if (!bx3::FileSelect(file, bx3::FileSelectMode::Load, brantic::String(title))) return;
+  {
+    KvWritePass pass(*document);
+    for (KvAssetEntry* row : selected) pass.Write(*row, file);
+  }
+  RefreshAfterWrite();
+}
+
+void KestrovaDialog::ClearAssets(bx3::Document* document) {
+  if (!document) return;
+  std::vector<KvAssetEntry>& rows = collection_.Rows();
+  int64_t notCleared = 0;
+  {
+    KvWritePass pass(*document);
+    for (const int64_t index : view_.Lists().rowIndexList) {
+      if (rows[size_t(index)].selected) pass.Clear(rows[size_t(index)]);
+    }
+    notCleared = pass.GetCounts().failed;
+  }
+  // Collected again, with the counts, the order, the groups and the status line.
+  RefreshAssets();
+  if (notCleared > 0) UpdateStatusLine(GetResourceString(res::kUsesNotCleared, std::to_string(notCleared)));
+}
+
+}  // namespace kv

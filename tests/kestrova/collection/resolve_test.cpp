@@ -1,0 +1,111 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <filesystem>
+#include <fstream>
+
+#include "bx3/host.h"
+#include "bx3/prefs.h"
+#include "collection/kvresolve.h"
+
+using namespace kv;
+using bx3::Filename;
+
+namespace {
+
+// proj/               the document folder
+//   wood.jpg, tex/wood.jpg, tex/maps/stone.jpg, tex/bark.jpg
+// lib1/, lib2/        texture search paths of the preferences, in this order
+class ResolveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/kv_resolve_XXXXXX";
+    root_ = ::mkdtemp(pattern);
+    project_ = root_ + "/proj";
+    for (const char* folder : {"/proj/tex/maps", "/lib1", "/lib2", "/lib2/sub"}) {
+      std::filesystem::create_directories(root_ + folder);
+    }
+    for (const char* file : {"/proj/wood.jpg", "/proj/tex/wood.jpg", "/proj/tex/maps/stone.jpg", "/proj/tex/bark.jpg",
+                             "/lib1/metal.png", "/lib2/metal.png", "/lib2/only2.png", "/proj/caf\xe9\xff.png"}) {
+      std::ofstream(root_ + file) << "x";
+    }
+    ::symlink("missing-target.png", (project_ + "/dangling.png").c_str());
+    ::symlink("loop.png", (project_ + "/loop.png").c_str());
+    bx3::InitializeHost();
+    bx3::Preferences::Get().SetTextureSearchPaths(
+        {{Filename(root_ + "/lib1"), true}, {Filename(root_ + "/off"), false}, {Filename(root_ + "/lib2"), true}});
+  }
+  void TearDown() override {
+    bx3::Preferences::Get().Reset();
+    bx3::CloseAllDocuments();
+    std::filesystem::remove_all(root_);
+  }
+
+  int32_t Resolve(const std::string& path, Filename& resolved, bool bitmap = false) {
+    return ResolveAssetPath(Filename(project_), Filename(path), nullptr, resolved, bitmap);
+  }
+
+  std::string root_;
+  std::string project_;
+};
+
+TEST_F(ResolveTest, ResultCodes) {
+  struct Case {
+    std::string path;
+    bool bitmap;
+    int32_t result;
+    std::string resolved;  // "" when it must stay untouched
+  };
+  const std::string lib1 = root_ + "/lib1";
+  const std::string lib2 = root_ + "/lib2";
+  const Case cases[] = {
+      {project_ + "/wood.jpg", false, kResolveFound, project_ + "/wood.jpg"},
+      {"wood.jpg", false, kResolveFound, project_ + "/wood.jpg"},                  // below the first folder
+      {"maps/stone.jpg", false, kResolveFound, project_ + "/tex/maps/stone.jpg"},  // below the second
+      {"tex/../wood.jpg", false, kResolveFound, project_ + "/wood.jpg"},
+      {"/gone/metal.png", false, kResolveFoundByName, lib1 + "/metal.png"},  // first folder that has it
+      {"/gone/only2.png", false, kResolveFoundByName, lib2 + "/only2.png"},
+      {"old/bark.jpg", true, kResolveBuiltByHost, project_ + "/tex/bark.jpg"},
+      {"old/bark.jpg", false, kResolveFoundByName, project_ + "/tex/bark.jpg"},
+      {"/elsewhere/bark.jpg", true, kResolveFoundByName, project_ + "/tex/bark.jpg"},  // only relative paths are built
+      {"", false, kResolveMissing, ""},
+      {"missing.png", false, kResolveMissing, ""},
+      {"sub", false, kResolveMissing, ""},              // lib2/sub is a folder
+      {project_ + "/tex", false, kResolveMissing, ""},  // a folder is never a file
+      {"tex/wood.jpg/", false, kResolveMissing, ""},    // a trailing separator names a folder
+      {"..", false, kResolveMissing, ""},
+      {"dangling.png", false, kResolveMissing, ""},
+      {"loop.png", false, kResolveMissing, ""},
+      {std::string(4000, 'a') + ".png", false, kResolveMissing, ""},
+      {"caf\xe9\xff.png", false, kResolveFound, project_ + "/caf\xe9\xff.png"},  // bytes, not text
+  };
+  for (const Case& c : cases) {
+    Filename resolved("untouched");
+    EXPECT_EQ(Resolve(c.path, resolved, c.bitmap), c.result) << c.path.substr(0, 60);
+    EXPECT_EQ(resolved.GetString(), c.resolved.empty() ? "untouched" : c.resolved) << c.path.substr(0, 60);
+  }
+}
+
+TEST_F(ResolveTest, TexturesOpenForPainting) {
+  auto document = std::make_unique<bx3::Document>();
+  document->SetPaintTextures({Filename("paint/new.png"), Filename("paint/notes.txt")});
+  bx3::AddDocument(std::move(document));
+  Filename resolved("untouched");
+  EXPECT_EQ(Resolve("paint/new.png", resolved), kResolvePaintTexture);
+  EXPECT_EQ(resolved.GetString(), "untouched");
+  // Only image files count, and only when the names are equal as the file system sees them.
+  EXPECT_EQ(Resolve("paint/notes.txt", resolved), kResolveMissing);
+  EXPECT_EQ(Resolve("paint/NEW.png", resolved), kResolveMissing);
+}
+
+TEST_F(ResolveTest, UnsavedDocumentsUseThePreferenceFoldersOnly) {
+  Filename resolved;
+  EXPECT_EQ(ResolveAssetPath(Filename(), Filename("metal.png"), nullptr, resolved, true), kResolveFound);
+  EXPECT_EQ(resolved.GetString(), root_ + "/lib1/metal.png");
+  // Nothing lies inside the folder of an unsaved document, so the host builds nothing.
+  EXPECT_EQ(ResolveAssetPath(Filename(), Filename("x/only2.png"), nullptr, resolved, true), kResolveFoundByName);
+  EXPECT_EQ(ResolveAssetPath(Filename(), Filename("wood.jpg"), nullptr, resolved, false), kResolveMissing);
+}
+
+}  // namespace

@@ -1,0 +1,185 @@
+#include <filesystem>
+#include <fstream>
+
+#include "bx3/modal.h"
+#include "collection/kvcollect_rules.h"
+#include "commands/kvcommands.h"
+#include "kestrova/inspector_fixture.h"
+#include "operations/kvconsolidate.h"
+
+using namespace kv;
+using bx3::Filename;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(ConsolidatePlanTest, EachFileAndEveryFrameGoesToTheFolderOfItsKind) {
+  bx3::Document document;
+  bx3::Element* volume =
+      document.InsertElement(bx3::Branch::Objects, bx3::CreateElement(bx3::type::kVolumeSequenceObject, "../Smoke"));
+  struct Case {
+    const char* assetPath;
+    const char* resolvedPath;  // empty: missing
+    uint32_t assetType;
+    int32_t first, last;  // a sequence when they differ
+    bool volumeOwner;
+    bool selected;
+    std::vector<std::pair<const char*, const char*>> copies;  // source, target
+  };
+  const Case cases[] = {
+      {"tex/wood.jpg",
+       "/lib/tex/wood.jpg",
+       ASSETTYPE_IMAGE,
+       0,
+       0,
+       false,
+       true,
+       {{"/lib/tex/wood.jpg", "/doc/tex/wood.jpg"}}},
+      {"/gone/rust.png", "", ASSETTYPE_IMAGE, 0, 0, false, true, {{"/gone/rust.png", "/doc/tex/rust.png"}}},
+      {"/lib/fire_0009.png",
+       "/lib/fire_0009.png",
+       ASSETTYPE_IMAGE | ASSETTYPE_SEQUENCE,
+       9,
+       11,
+       false,
+       true,
+       {{"/lib/fire_0009.png", "/doc/tex/fire_0009.png"},
+        {"/lib/fire_0010.png", "/doc/tex/fire_0010.png"},
+        {"/lib/fire_0011.png", "/doc/tex/fire_0011.png"}}},
+      {"/lib/intro.mov",
+       "/lib/intro.mov",
+       ASSETTYPE_VIDEO,
+       1,
+       90,
+       false,
+       true,
+       {{"/lib/intro.mov", "/doc/tex/intro.mov"}}},
+      {"/c/scene.gi2", "/c/scene.gi2", ASSETTYPE_CACHE, 0, 0, false, true, {{"/c/scene.gi2", "/doc/illum/scene.gi2"}}},
+      {"/v/smoke.vdb",
+       "/v/smoke.vdb",
+       ASSETTYPE_CACHE,
+       0,
+       0,
+       true,
+       true,
+       {{"/v/smoke.vdb", "/doc/vol/.._Smoke/smoke.vdb"}}},
+      {"/v/fog.vdb", "/v/fog.vdb", ASSETTYPE_CACHE, 0, 0, false, true, {{"/v/fog.vdb", "/doc/vol/fog.vdb"}}},
+      {"/s/hum.wav", "/s/hum.wav", ASSETTYPE_AUDIO, 0, 0, false, true, {{"/s/hum.wav", "/doc/hum.wav"}}},
+      {"/s/not.wav", "/s/not.wav", ASSETTYPE_AUDIO, 0, 0, false, false, {}},
+      {"/s/", "", ASSETTYPE_OTHER, 0, 0, false, true, {}},  // no file name: nothing to copy
+  };
+  std::vector<KvAssetEntry> rows;
+  for (const Case& c : cases) {
+    KvAssetEntry& row = rows.emplace_back();
+    row.assetPath = Filename(c.assetPath);
+    row.resolvedPath = brantic::String(c.resolvedPath);
+    row.resolveResult = *c.resolvedPath ? kResolveFound : kResolveMissing;
+    row.assetType = c.assetType;
+    row.sequenceStart = c.first;
+    row.sequenceEnd = c.last;
+    RecomputeFrameDigits(row);
+    if (c.volumeOwner) row.ownerLink = bx3::ElementLink(volume);
+    row.selected = c.selected;
+  }
+  const std::vector<KvCopyItem> items = PlanConsolidation(rows, true, Filename("/doc"), &document);
+  size_t next = 0;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    for (const auto& [source, target] : cases[i].copies) {
+      ASSERT_LT(next, items.size()) << cases[i].assetPath;
+      EXPECT_EQ(items[next].row, i);
+      EXPECT_EQ(items[next].source.GetString().Std(), source);
+      EXPECT_EQ(items[next].target.GetString().Std(), target);
+      EXPECT_EQ(items[next].folder, items[next].target.GetDirectory());
+      ++next;
+    }
+  }
+  EXPECT_EQ(next, items.size());
+  EXPECT_EQ(PlanConsolidation(rows, false, Filename("/doc"), &document).size(), items.size() + 1)
+      << "with nothing selected, every row";
+}
+
+class ConsolidateTest : public kvtest::InspectorFixture {
+ protected:
+  std::string StoredPath(size_t material) const {
+    return materials_[material]->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std();
+  }
+  bool Run() { return Kv_ConsolidateCommand(&dialog_).Execute(document_, nullptr); }
+  kvtest::TempFolder library_;
+};
+
+TEST_F(ConsolidateTest, CopiesNextToTheSceneAsksBeforeOverwritingAndRelinks) {
+  // Steel's file lies in a folder of the scene's that the search reaches before "tex"; Iron's
+  // would land on a file the scene folder has.
+  fs::create_directories(folder_ / "a_lib");
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "a_lib/c.png", kvtest::ImageFile{}));
+  ASSERT_TRUE(kvtest::WriteImage(library_ / "d.png", kvtest::ImageFile{}));
+  std::ofstream(folder_ / "tex/d.png") << "precious";
+  materials_[3]->GetChildren().front()->SetParameter(bx3::param::kBitmapFile, Filename(folder_ / "a_lib/c.png"));
+  bx3::Element* iron =
+      document_->InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, "Iron"));
+  iron->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"))
+      ->SetParameter(bx3::param::kBitmapFile, Filename(library_ / "d.png"));
+  materials_.push_back(iron);
+  Open();
+  EXPECT_EQ(Kv_ConsolidateCommand(&dialog_).CommandState(document_, nullptr), bx3::kCmdEnabled);
+
+  // What used to go wrong: the question counted uses ("Copy all 6 files") of four files.
+  EXPECT_EQ(CountFilesToCollect(Collection().Rows(), false), 4);
+  bx3::QueueMessageAnswer(bx3::kAnswerNo);  // "Copy all 4 files ...?" no
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(bx3::QueuedAnswerCount(), 0);
+  EXPECT_FALSE(fs::exists(folder_ / "tex/c.png"));
+
+  // Yes; Rust's missing file: no (skipped); overwrite tex/d.png: no.
+  for (int32_t answer : {bx3::kAnswerYes, bx3::kAnswerNo, bx3::kAnswerNo}) bx3::QueueMessageAnswer(answer);
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(bx3::QueuedAnswerCount(), 0) << "tex/a.png is already in place: no question";
+  EXPECT_EQ(ReadWhole(folder_ / "tex/c.png"), ReadWhole(folder_ / "a_lib/c.png"));
+  EXPECT_EQ(ReadWhole(folder_ / "tex/d.png"), "precious");
+  EXPECT_TRUE(fs::exists(library_ / "d.png")) << "the originals stay";
+  EXPECT_EQ(StoredPath(3), folder_ / "tex/c.png") << "the copy, not the original the search found first";
+  EXPECT_EQ(StoredPath(5), folder_ / "tex/d.png") << "relinked to the file that was kept";
+  EXPECT_EQ(StoredPath(4), "tex/gone.png");
+}
+
+TEST_F(ConsolidateTest, AMissingFileIsLocatedOrSkippedOrEndsEverything) {
+  ASSERT_TRUE(kvtest::WriteImage(library_ / "c.png", kvtest::ImageFile{}));
+  materials_[3]->GetChildren().front()->SetParameter(bx3::param::kBitmapFile, Filename(library_ / "c.png"));
+  materials_[0]->GetChildren().front()->SetParameter(bx3::param::kBitmapFile, Filename(library_ / "gone.png"));
+  Open();
+  // Oak's file is missing: cancel ends everything, Steel's file is not copied.
+  for (int32_t answer : {bx3::kAnswerYes, bx3::kAnswerCancel}) bx3::QueueMessageAnswer(answer);
+  ASSERT_TRUE(Run());
+  EXPECT_FALSE(fs::exists(folder_ / "tex/c.png"));
+  // Located: a file that does not exist is asked for again; the one chosen is copied under
+  // the name the scene uses (Rust then finds its own tex/gone.png in place).
+  for (int32_t answer : {bx3::kAnswerYes, bx3::kAnswerYes}) bx3::QueueMessageAnswer(answer);
+  bx3::QueueFileAnswer(Filename(library_ / "still-gone.png"));
+  bx3::QueueFileAnswer(Filename(library_ / "c.png"));
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(bx3::QueuedAnswerCount(), 0);
+  EXPECT_EQ(ReadWhole(folder_ / "tex/gone.png"), ReadWhole(library_ / "c.png"));
+  EXPECT_EQ(StoredPath(0), folder_ / "tex/gone.png");
+  EXPECT_EQ(StoredPath(3), folder_ / "tex/c.png");
+}
+
+TEST_F(ConsolidateTest, AFolderThatCannotBeMadeEndsWithFalse) {
+  ASSERT_TRUE(kvtest::WriteImage(library_ / "c.png", kvtest::ImageFile{}));
+  for (bx3::Element* material : materials_) {
+    material->GetChildren().front()->SetParameter(bx3::param::kBitmapFile, Filename(library_ / "c.png"));
+  }
+  fs::remove_all(folder_ / "tex");
+  std::ofstream(folder_ / "tex") << "a file where the folder belongs";
+  Open();
+  EXPECT_FALSE(dialog_.Consolidate(document_));
+  EXPECT_EQ(StoredPath(0), library_ / "c.png");
+  EXPECT_EQ(document_->UndoCount(), 0);
+}
+
+}  // namespace

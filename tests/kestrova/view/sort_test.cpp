@@ -1,0 +1,345 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <optional>
+
+#include "bx3/document.h"
+#include "bx3/host.h"
+#include "ids/kvids.h"
+#include "ids/kvresources.h"
+#include "view/kvfilter.h"
+#include "view/kvgroup.h"
+#include "view/kvsort.h"
+#include "view/kvviewstate.h"
+
+using namespace kv;
+using bx3::Filename;
+
+namespace {
+
+// Rows and the lists the view reads them through.
+struct KvRowsAndLists {
+  std::vector<KvAssetEntry> rows;
+  KvViewLists lists;
+};
+
+class SortTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(LoadModuleResources(KV_MODULE_SOURCE_DIR));
+    bx3::InitializeHost();
+  }
+  void TearDown() override { FreeModuleResources(); }
+
+  static KvAssetEntry Row(const char* path) {
+    KvAssetEntry row;
+    row.assetPath = Filename(path);
+    row.assetType = ASSETTYPE_IMAGE;
+    return row;
+  }
+  static std::vector<std::string> Paths(const std::vector<KvAssetEntry>& rows) {
+    std::vector<std::string> paths;
+    for (const KvAssetEntry& row : rows) paths.push_back(row.assetPath.GetString().Std());
+    return paths;
+  }
+};
+
+TEST_F(SortTest, ByFileNameBothWaysAndResolutionTies) {
+  std::vector<KvAssetEntry> rows = {Row("x/b.png"), Row("y/c.png"), Row("z/a.png")};
+  SortAssetRows(rows, column::kAsset, nullptr);
+  EXPECT_EQ(Paths(rows), (std::vector<std::string>{"z/a.png", "x/b.png", "y/c.png"}));
+  SortAssetRows(rows, -column::kAsset, nullptr);
+  EXPECT_EQ(Paths(rows), (std::vector<std::string>{"y/c.png", "x/b.png", "z/a.png"}));
+
+  rows[0].resolutionX = 100, rows[0].resolutionY = 50;
+  rows[1].resolutionX = 100, rows[1].resolutionY = 20;
+  rows[2].resolutionX = 30, rows[2].resolutionY = 900;
+  SortAssetRows(rows, column::kResolution, nullptr);
+  EXPECT_EQ(Paths(rows), (std::vector<std::string>{"z/a.png", "x/b.png", "y/c.png"}));
+  SortAssetRows(rows, -column::kResolution, nullptr);
+  EXPECT_EQ(Paths(rows), (std::vector<std::string>{"y/c.png", "x/b.png", "z/a.png"}));
+}
+
+TEST_F(SortTest, OverriddenTakesComeLastAscendingAndFirstDescending) {
+  std::vector<KvAssetEntry> rows;
+  for (const auto& [path, take, override] : std::vector<std::tuple<const char*, const char*, bool>>{
+           {"1", "Beta", true}, {"2", "Main", false}, {"3", "Alpha", true}, {"4", "", false}}) {
+    KvAssetEntry row = Row(path);
+    row.takeName = brantic::String(take);
+    row.takeOverride = override;
+    rows.push_back(row);
+  }
+  SortAssetRows(rows, column::kTake, nullptr);
+  // "(none)" stands for the empty name and sorts by that text.
+  const bool noneBeforeMain = GetResourceString(res::kNone).Compare(brantic::String("Main")) < 0;
+  const std::vector<std::string> expected =
+      noneBeforeMain ? std::vector<std::string>{"4", "2", "3", "1"} : std::vector<std::string>{"2", "4", "3", "1"};
+  EXPECT_EQ(Paths(rows), expected);
+  SortAssetRows(rows, -column::kTake, nullptr);
+  EXPECT_EQ(Paths(rows)[0], "1");
+  EXPECT_EQ(Paths(rows)[1], "3");
+}
+
+TEST_F(SortTest, LayersWithTheSameNameSortAndGroupApart) {
+  bx3::Document document;
+  bx3::Element* first = document.InsertElement(bx3::Branch::Layers, bx3::CreateElement(bx3::type::kLayer, "Props"));
+  bx3::Element* second = document.InsertElement(bx3::Branch::Layers, bx3::CreateElement(bx3::type::kLayer, "Props"));
+  bx3::Element* other = document.InsertElement(bx3::Branch::Layers, bx3::CreateElement(bx3::type::kLayer, "Alpha"));
+  KvRowsAndLists table;
+  for (const auto& [path, layer] : std::vector<std::pair<const char*, bx3::Element*>>{
+           {"a", second}, {"b", first}, {"c", nullptr}, {"d", other}, {"e", second}}) {
+    KvAssetEntry row = Row(path);
+    if (layer) row.layerLink.Set(layer);
+    table.rows.push_back(row);
+  }
+  SortAssetRows(table.rows, column::kLayer, &document);
+  // By name, equal names by layer; the row without a layer last.
+  EXPECT_EQ(Paths(table.rows)[0], "d");
+  EXPECT_EQ(Paths(table.rows)[4], "c");
+  EXPECT_NE(table.rows[1].layerLink.GetUid(), table.rows[2].layerLink.GetUid());
+  EXPECT_EQ(table.rows[2].layerLink.GetUid(), table.rows[3].layerLink.GetUid());
+
+  ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, KvViewSettings::Defaults(), nullptr));
+  ASSERT_TRUE(GroupRows(table.rows, table.lists, kGroupByLayer, &document));
+  // Alpha, Props, the other Props, no layer.
+  EXPECT_EQ(table.lists.viewGroups, (std::vector<std::vector<int64_t>>{{0}, {1}, {2, 3}, {4}}));
+}
+
+TEST_F(SortTest, TextsThatShareLongPrefixesOrEndEarly) {
+  // Texts equal up to 16 bytes and beyond, prefixes of one another, a zero byte, empty names,
+  // and names that all share a prefix, one of them being just that prefix.
+  const std::vector<std::vector<std::string>> nameSets = {
+      {"abcdefghijklmnopq", "abcdefghijklmnop", "abcdefghijklmnopa", "ab", "abc", std::string("ab\0", 3), "",
+       "abcdefghijklmnop", "b", "abcdefghijklmnopqrstuvwxyz0", "abcdefghijklmnopqrstuvwxyz", "abcdefghzz",
+       "abcdefghaa"},
+      {"shot_010_v2.exr", "", "shot_", "shot_010_v10.exr", "shot_", "shot_009.exr", ""}};
+  for (const std::vector<std::string>& names : nameSets) {
+    for (const std::string& folder : {std::string("x/"), std::string("/a/long/folder/that/every/path/shares/")}) {
+      std::vector<KvAssetEntry> rows;
+      for (const std::string& name : names) {
+        rows.push_back(Row(""));
+        rows.back().assetPath = Filename(folder + name);
+      }
+      for (const int32_t column : {column::kPath, -column::kPath, column::kAsset, -column::kAsset}) {
+        const auto text = [column](const KvAssetEntry& row) {
+          return std::string(std::abs(column) == column::kPath ? row.assetPath.View() : row.assetPath.GetFileView());
+        };
+        std::vector<std::string> expected;
+        for (const KvAssetEntry& row : rows) expected.push_back(text(row));
+        std::sort(expected.begin(), expected.end());
+        if (column < 0) std::reverse(expected.begin(), expected.end());
+        std::vector<std::string> sorted;
+        for (const uint32_t index : SortedRowOrder(rows, column, nullptr)) sorted.push_back(text(rows[index]));
+        EXPECT_EQ(sorted, expected) << folder << " column " << column;
+      }
+    }
+  }
+}
+
+// What used to go wrong: rows that sort alike came out in an order that depended on how
+// many parts (cores) the list was sorted in.
+TEST_F(SortTest, RowsThatSortAlikeKeepTheirCollectionOrder) {
+  bx3::Document document;
+  bx3::Element* layer = document.InsertElement(bx3::Branch::Layers, bx3::CreateElement(bx3::type::kLayer, "L"));
+  std::vector<KvAssetEntry> rows;
+  for (int i = 0; i < 30000; ++i) {
+    KvAssetEntry row = Row(("f/" + std::to_string(i % 50) + ".png").c_str());
+    row.resolveResult = i % 3 == 0 ? 0 : 4;
+    if (i % 7 != 0) row.layerLink.Set(layer);  // the others sort last, among themselves too
+    rows.push_back(row);
+  }
+  for (const int32_t column : {column::kAsset, -column::kAsset, column::kStatus, -column::kStatus, column::kLayer,
+                               -column::kLayer, column::kSize, column::kNewPath}) {
+    const std::vector<uint32_t> whole = SortedRowOrder(rows, column, &document, 1);
+    EXPECT_EQ(SortedRowOrder(rows, column, &document, 4), whole) << "column " << column;
+    EXPECT_EQ(SortedRowOrder(rows, column, &document, 3), whole) << "column " << column;
+    // Within a run of rows that sort alike, the collection order.
+    const auto key = [&](uint32_t i) {
+      switch (std::abs(column)) {
+        case column::kAsset: return std::string(rows[i].assetPath.GetFileView());
+        case column::kStatus: return std::to_string(rows[i].resolveResult);
+        case column::kLayer: return std::string(rows[i].layerLink.Resolve(&document) ? "L" : "");
+        default: return std::string();
+      }
+    };
+    for (size_t i = 1; i < whole.size(); ++i) {
+      if (key(whole[i - 1]) == key(whole[i])) {
+        ASSERT_LT(whole[i - 1], whole[i]) << "column " << column << " at " << i;
+      }
+    }
+  }
+}
+
+TEST_F(SortTest, GroupsFollowTheirFirstMemberAndTheTypeFilter) {
+  KvRowsAndLists table;
+  for (const char* path : {"a.png", "b.wav", "a.png", "c.mov", "b.wav", "a.png"}) table.rows.push_back(Row(path));
+  table.rows[1].assetType = table.rows[4].assetType = ASSETTYPE_AUDIO;
+  table.rows[3].assetType = ASSETTYPE_VIDEO;
+  KvViewSettings view = KvViewSettings::Defaults();
+  ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, view, nullptr));
+  ASSERT_TRUE(GroupRows(table.rows, table.lists, kGroupByAsset, nullptr));
+  EXPECT_EQ(table.lists.viewGroups, (std::vector<std::vector<int64_t>>{{0, 2, 5}, {1, 4}, {3}}));
+  ASSERT_TRUE(GroupRows(table.rows, table.lists, kGroupByAssetType, nullptr));
+  EXPECT_EQ(table.lists.viewGroups.size(), 3u);
+  // Neighbours with the same key and the same key again after another.
+  KvRowsAndLists neighbours;
+  for (const char* path : {"a.png", "a.png", "b.png", "a.png", "b.png", "b.png"}) neighbours.rows.push_back(Row(path));
+  ASSERT_TRUE(BuildRowIndexList(neighbours.rows, neighbours.lists, view, nullptr));
+  ASSERT_TRUE(GroupRows(neighbours.rows, neighbours.lists, kGroupByAsset, nullptr));
+  EXPECT_EQ(neighbours.lists.viewGroups, (std::vector<std::vector<int64_t>>{{0, 1, 3}, {2, 4, 5}}));
+
+  view.flags[kCmdViewTypeAudio] = false;
+  ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, view, nullptr));
+  EXPECT_EQ(table.lists.rowIndexList, (std::vector<int64_t>{0, 2, 3, 5}));
+  ASSERT_TRUE(GroupRows(table.rows, table.lists, kGroupByAsset, nullptr));
+  EXPECT_EQ(table.lists.viewGroups, (std::vector<std::vector<int64_t>>{{0, 1, 3}, {2}}));
+}
+
+TEST_F(SortTest, WildcardTranslation) {
+  struct Case {
+    const char* pattern;
+    const char* expression;
+  };
+  const Case cases[] = {
+      {"*.png", "(.*)\\.png"},
+      {"wall_?", "wall_."},
+      {"frame#.exr", "frame([0-9]+)\\.exr"},
+      {"(a|b)*", "(a|b)(.*)"},
+      {"\\*x", "\\*x"},
+      {"end\\", "end\\\\"},
+      {"[*]", "\\[\\*\\]"},
+      {"a+b", "a\\+b"},
+      {"plain", "plain"},
+      // An escaped letter or digit is that letter or digit, never a class or back-reference.
+      {"\\d\\w\\s\\b", "dwsb"},
+      {"\\1*", "1(.*)"},
+      {"\\(\\|", "\\(\\|"},
+      {"a***b", "a(.*)b"},  // a run of stars is one
+  };
+  for (const Case& c : cases) EXPECT_EQ(brantic::WildcardToRegex(c.pattern), c.expression) << c.pattern;
+
+  struct Match {
+    const char* pattern;
+    const char* text;
+    bool matches;
+  };
+  const Match matches[] = {
+      {"*.png", "wood.png", true},
+      {"*.png", "wood.png.bak", false},
+      {"wall_?.png", "wall_1.png", true},
+      {"wall_?.png", "wall_12.png", false},
+      {"f#.exr", "f0012.exr", true},
+      {"f#.exr", "f.exr", false},
+      {"(wood|oak)*", "oak_2.jpg", true},
+      {"\\?*", "?x", true},
+      {"\\?*", "ax", false},
+      {"\\d*", "desk.png", true},
+      {"\\d*", "12.png", false},
+      {"\\w\\s*", "ws_2.png", true},
+      {"\\w\\s*", "a .png", false},
+      {"(a)\\1#.tif", "a12.tif", true},
+      {"(a)\\1#.tif", "aa12.tif", false},
+      {"\\b*", "bark.exr", true},
+      {"\\b*", "wall.exr", false},
+      {"(x|)#", "12", true},
+      {"a|b*", "bark", true},
+      {"a\nb", "a\nb", true},
+      {"a?b", "a\nb", false},  // wildcards do not match line breaks
+      // Patterns that made a backtracking matcher try every split of the text.
+      {"********************.png", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa.jpg",
+       false},
+      {"*a*a*a*a*a*a*a*a*a*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false},
+      {"(#|#)(#|#)(#|#)(#|#)(#|#)(#|#)x", "1234567890123456789012345678901234567890", false},
+  };
+  for (const Match& m : matches) {
+    KvFilterBarState state;
+    state.column = 1;
+    state.text = brantic::String(m.pattern);
+    auto filter = KvFilterBarFilter::Create(state, nullptr);
+    ASSERT_TRUE(filter) << m.pattern;
+    EXPECT_EQ(filter->Keeps(Row(m.text)), m.matches) << m.pattern << " on " << m.text;
+  }
+  // Unbalanced groups are refused, not matched.
+  for (const char* bad : {"(a*", "a*)", "((*)"}) {
+    KvFilterBarState state;
+    state.column = 1;
+    state.text = brantic::String(bad);
+    EXPECT_FALSE(KvFilterBarFilter::Create(state, nullptr)) << bad;
+  }
+  // Without wildcards the text is searched for; an empty text keeps every row.
+  KvFilterBarState contains;
+  contains.column = 2;
+  contains.text = brantic::String("tex/");
+  EXPECT_TRUE(KvFilterBarFilter::Create(contains, nullptr)->Keeps(Row("a/tex/wood.png")));
+  EXPECT_FALSE(KvFilterBarFilter::Create(contains, nullptr)->Keeps(Row("a/wood.png")));
+  contains.text = brantic::String();
+  EXPECT_TRUE(KvFilterBarFilter::Create(contains, nullptr)->Keeps(Row("a/wood.png")));
+}
+
+TEST_F(SortTest, SizeFilterCoarsensByUnit) {
+  struct Case {
+    double value;
+    int32_t unit;
+    int32_t option;
+    int64_t size;
+    bool kept;
+  };
+  const Case cases[] = {
+      {1.0, 0, 1, 1'000'000, true},                                 // 1 MB equals 1,000,000 bytes
+      {1.0, 0, 1, 1'009'999, true},                                 // ... and anything in the same 10,000-byte step
+      {1.0, 0, 1, 1'010'000, false},     {2.0, 1, 1, 2'005, true},  // KB: 10-byte steps from 1,000 bytes on
+      {2.0, 1, 1, 2'010, false},         {2.0, 1, 0, 1'999, true},
+      {500.0, 2, 1, 500, true},  // bytes stay exact
+      {500.0, 2, 2, 501, true},          {500.0, 2, 0, 500, false},
+      {-1.0, 1, 0, 1'000'000'000, true},  // a negative limit is no limit
+  };
+  for (const Case& c : cases) {
+    KvFilterBarState state;
+    state.column = 11;
+    state.sizeValue = c.value;
+    state.sizeUnit = c.unit;
+    state.sizeOption = c.option;
+    KvAssetEntry row = Row("a.png");
+    row.fileSize = c.size;
+    EXPECT_EQ(KvFilterBarFilter::Create(state, nullptr)->Keeps(row), c.kept)
+        << c.value << " unit " << c.unit << " option " << c.option << " size " << c.size;
+  }
+}
+
+TEST_F(SortTest, StatusAndResolutionFilters) {
+  KvRowsAndLists table;
+  KvSelection selection;
+  for (int32_t code : {kResolveMissing, kResolveFoundByName, kResolveBuiltByHost, kResolveFound}) {
+    KvAssetEntry row = Row("a.png");
+    row.resolveResult = code;
+    row.resolutionX = 100 * (code + 1);
+    row.resolutionY = 50;
+    table.rows.push_back(row);
+  }
+  for (KvAssetEntry& row : table.rows) selection.Select(row);
+  KvFilterBarState state;
+  state.column = 100;
+  state.statusOption = 1;
+  auto found = KvFilterBarFilter::Create(state, nullptr);
+  ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, KvViewSettings::Defaults(), &*found, &selection));
+  EXPECT_EQ(table.lists.rowIndexList, (std::vector<int64_t>{1, 2}));
+  EXPECT_FALSE(table.rows[0].selected);  // hidden rows lose their selection
+  EXPECT_TRUE(table.rows[1].selected);
+  EXPECT_EQ(selection.Count(), 2);
+
+  state.column = 12;
+  state.resolutionOption = 2;
+  state.width = 150;  // the height places no limit
+  auto wide = KvFilterBarFilter::Create(state, nullptr);
+  ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, KvViewSettings::Defaults(), &*wide));
+  EXPECT_EQ(table.lists.rowIndexList, (std::vector<int64_t>{1, 2, 3}));
+  state.height = 50;
+  state.resolutionOption = 1;
+  state.width = 0;
+  auto exact = KvFilterBarFilter::Create(state, nullptr);
+  ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, KvViewSettings::Defaults(), &*exact));
+  EXPECT_EQ(table.lists.rowIndexList.size(), 4u);
+}
+
+}  // namespace

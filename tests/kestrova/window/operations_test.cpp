@@ -1,0 +1,159 @@
+// The list after the inspector's own writes: the change message of every write collects the
+// rows again, and what the user made of the list stays with the uses it was made on.
+#include <functional>
+
+#include "bx3/commands.h"
+#include "bx3/modal.h"
+#include "commands/kvcommands.h"
+#include "kestrova/inspector_fixture.h"
+#include "preview/kvinfotext.h"
+#include "view/kvtreefunctions.h"
+
+using namespace kv;
+using bx3::Filename;
+
+namespace {
+
+// The fixture's five shader uses and a node material that uses a.png in the standard node
+// space and b.png in the second renderer's; listed flat.
+class OperationsViewTest : public kvtest::InspectorFixture {
+ protected:
+  void SetUp() override {
+    InspectorFixture::SetUp();
+    bx3::Element* nodes =
+        document_->InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, "Nodes"));
+    for (const auto& [space, path, file] : {std::tuple{bx3::kNodeSpaceStandard, "diffuse", "tex/a.png"},
+                                            std::tuple{bx3::kNodeSpaceLumen, "layers/albedo", "tex/b.png"}}) {
+      brantic::NodeGraph graph{brantic::Id(space)};
+      ASSERT_TRUE(graph
+                      .AddNode({*brantic::NodePath::FromText(path),
+                                brantic::Id("texture"),
+                                {{brantic::Id("file"), Filename(file).GetUrl()}}})
+                      .HasValue());
+      nodes->SetNodeGraph(std::move(graph));
+    }
+    Open();
+    FinishJobs();
+    dialog_.SetGroupMode(kGroupNone);
+    dialog_.RegroupAndShow();
+  }
+  void* Root() { return &Collection(); }
+  void* User() { return &View(); }
+  // A row's name: its material, with the node space of a node's row.
+  std::string NameOf(const KvAssetEntry& row) const {
+    const bx3::Element* owner = row.ownerMainLink.Resolve(document_);
+    return (owner ? owner->GetName().Std() : "?") + (row.nodeSpace.IsEmpty() ? "" : "#" + row.nodeSpace.Std());
+  }
+  int64_t PositionOf(const std::string& name) {
+    const KvViewLists& lists = View().Lists();
+    for (size_t position = 0; position < lists.rowIndexList.size(); ++position) {
+      if (NameOf(Collection().Rows()[size_t(lists.rowIndexList[position])]) == name) return int64_t(position);
+    }
+    ADD_FAILURE() << "no row " << name;
+    return 0;
+  }
+  // Clicks the first name, then adds the others: the first is the current row.
+  void Select(std::initializer_list<const char*> names) {
+    int32_t mode = bx3::kSelectReplace;
+    for (const char* name : names) {
+      tree_.ChangeSelection(Root(), User(), MakeItem(PositionOf(name), 0), mode);
+      mode = bx3::kSelectAdd;
+    }
+    FinishJobs();
+  }
+  std::string Selected() {
+    std::string names;
+    for (const int64_t index : View().Lists().rowIndexList) {
+      const KvAssetEntry& row = Collection().Rows()[size_t(index)];
+      if (row.selected) names += NameOf(row) + " ";
+    }
+    return names;
+  }
+  std::string Current() {
+    bool groupRow = false;
+    const KvAssetEntry* record = View().CurrentRecord(Collection().Rows(), groupRow);
+    return record ? NameOf(*record) : "";
+  }
+  std::string Info() {
+    brantic::String text;
+    dialog_.GetString(kGadgetInfo, text);
+    return text.Std();
+  }
+  KvTreeFunctions tree_{&dialog_};
+};
+
+// What used to go wrong: each of these writes collected the rows again through its own change
+// message, and the selection, the current row and the status line's count were gone.
+TEST_F(OperationsViewTest, EveryWriteKeepsTheSelectionAndTheCurrentRow) {
+  const auto run = [&](auto command) { return command.Execute(document_, nullptr); };
+  struct Operation {
+    const char* name;
+    std::function<bool()> run;
+    int steps = 1;  // undo steps it makes
+  };
+  const Operation operations[] = {
+      {"make absolute", [&] { return run(Kv_GlobalizeCommand(&dialog_)); }},
+      {"make relative",
+       [&] {
+         run(Kv_GlobalizeCommand(&dialog_));
+         FinishJobs();
+         return run(Kv_LocalizeCommand(&dialog_));
+       },
+       2},
+      {"replace",
+       [&] {
+         bx3::QueueFileAnswer(Filename(folder_ / "tex/b.png"));
+         return run(Kv_ReplaceTextureCommand(&dialog_));
+       }},
+      {"search and replace",
+       [&] {
+         dialog_.SetString(kGadgetSearchText, brantic::String("tex/"));
+         dialog_.SetString(kGadgetReplaceText, brantic::String("./tex/"));
+         return dialog_.Command(kGadgetApply, bx3::Container());
+       }},
+      {"edit in place",
+       [&] {
+         const bx3::TreeItem item = MakeItem(PositionOf("Oak"), 0);
+         bx3::TreeMouseInfo mouse;
+         tree_.CellDoubleClick(Root(), User(), item, column::kPath, mouse);
+         tree_.ItemText(Root(), User(), item);
+         tree_.ApplyEditedText(Root(), User(), item, brantic::String("tex/b.png"));
+         return true;
+       }},
+  };
+  for (const auto& [name, operation, steps] : operations) {
+    Select({"Oak", "Steel"});
+    ASSERT_EQ(Selected(), "Oak Steel ") << name;
+    const uint32_t before = document_->GetDirty(482);
+    ASSERT_TRUE(operation()) << name;
+    FinishJobs();  // the change message of the write
+    EXPECT_NE(document_->GetDirty(482), before) << name << " wrote nothing";
+    EXPECT_EQ(Selected(), "Oak Steel ") << name;
+    EXPECT_EQ(View().SelectedCount(), 2) << name;
+    EXPECT_EQ(Current(), "Oak") << name;
+    for (int step = 0; step < steps; ++step) ASSERT_TRUE(document_->Undo()) << name;
+    FinishJobs();
+  }
+}
+
+// What used to go wrong: clearing the current row left its preview and text on screen, and
+// the uses of node materials were skipped without a word.
+TEST_F(OperationsViewTest, ClearTakesTheCurrentRowsPreviewAndClearsNodeUsesInOneStep) {
+  const std::string standard = std::string("Nodes#") + bx3::kNodeSpaceStandard;
+  const std::string lumen = std::string("Nodes#") + bx3::kNodeSpaceLumen;
+  Select({"Steel", "Pine", standard.c_str(), lumen.c_str()});
+  ASSERT_NE(Info(), NothingSelectedText().Std());
+  ASSERT_TRUE(Kv_ClearAssetsCommand(&dialog_).Execute(document_, nullptr));
+  FinishJobs();
+  EXPECT_EQ(Selected(), "");
+  EXPECT_EQ(Current(), "");
+  EXPECT_EQ(Info(), NothingSelectedText().Std());
+  EXPECT_FALSE(Preview().PreviewShown());
+  EXPECT_EQ(View().ListedCount(), 3);  // Oak, Elm and Rust are left
+  // One undo step brings every use back.
+  ASSERT_TRUE(document_->Undo());
+  FinishJobs();
+  EXPECT_EQ(View().ListedCount(), 7);
+}
+
+}  // namespace
