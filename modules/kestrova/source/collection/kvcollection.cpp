@@ -1,6 +1,7 @@
 #include "collection/kvcollection.h"
 
 #include <algorithm>
+#include <optional>
 #include <unordered_map>
 
 #include "brantic/mainthread.h"
@@ -257,18 +258,6 @@ void KvCollection::CompleteAssetEntry(KvAssetEntry& row, bx3::Document* document
   } else {
     row.elementName = described->GetName();
   }
-  // A row of the collection has its format, type and resolution from the path cache, worked
-  // out once per distinct path; any other row gets them here.
-  if (pathResolver_.IsRunning()) return;
-  row.formatText = FormatTextOfName(row.assetPath);
-  ClassifyAssetFile(row);
-  row.resolvedUrl = brantic::Url();
-  if (document) {
-    bx3::Filename resolved;
-    const int32_t result =
-        ResolveAssetPath(document->GetFolder(), row.assetPath, nullptr, resolved, IsBitmapShader(owner));
-    if (result != kResolveMissing && result != kResolvePaintTexture) row.resolvedUrl = resolved.GetUrl();
-  }
 }
 
 void KvCollection::UpdateResolvedPaths(bool fromCollection) {
@@ -276,19 +265,11 @@ void KvCollection::UpdateResolvedPaths(bool fromCollection) {
   totalCount_ = int64_t(rows_.size());
   missingCount_ = 0;
   // Each distinct path (and bitmap-shader flag) is looked up on disk once per pass.
-  struct Resolution {
-    int32_t result;
-    brantic::String path;
-  };
-  std::unordered_map<bx3::Filename, Resolution, bx3::FilenameHash> resolvedOnce[2];
-  const bx3::Filename folder = document ? document->GetFolder() : bx3::Filename();
-  // What the host knows is asked for once for the pass, not once a path.
-  auto folders = !fromCollection && document ? brantic::FillSearchPaths(folder.GetUrl())
-                                             : brantic::Result<std::vector<brantic::Url>>(std::vector<brantic::Url>());
-  const std::vector<bx3::Filename> paintTextures =
-      !fromCollection && document ? bx3::GetPaintTextures() : std::vector<bx3::Filename>();
-  const KvResolveContext context{folders ? &*folders : nullptr, &paintTextures};
-  if (!fromCollection && document) searchFolders_ = folders;
+  std::optional<KvResolveScope> scope;
+  if (!fromCollection && document) {
+    scope.emplace(document->GetFolder());
+    searchFolders_ = scope->SearchFolders();
+  }
   for (KvAssetEntry& row : rows_) {
     if (fromCollection) {
       // The rows hold what the collection's path cache found a moment ago.
@@ -296,15 +277,10 @@ void KvCollection::UpdateResolvedPaths(bool fromCollection) {
       row.resolveResult = kResolveMissing;
       row.resolvedPath = brantic::String();
     } else {
-      const bool bitmap = IsBitmapShader(row.ownerLink.Resolve(document));
-      auto [found, isNew] = resolvedOnce[bitmap ? 1 : 0].try_emplace(row.assetPath);
-      if (isNew) {
-        bx3::Filename resolved;
-        found->second.result = ResolveAssetPathIn(folder, context, row.assetPath, resolved, bitmap);
-        found->second.path = resolved.GetString();
-      }
-      row.resolveResult = found->second.result;
-      row.resolvedPath = found->second.path;
+      const KvResolveScope::Resolution& found =
+          scope->Resolve(row.assetPath, IsBitmapShader(row.ownerLink.Resolve(document)));
+      row.resolveResult = found.result;
+      row.resolvedPath = found.path.GetString();
     }
     if (row.resolveResult == kResolveMissing) ++missingCount_;
   }

@@ -42,6 +42,7 @@ class KvCollection {
                                  const bx3::Filename& documentPath, int32_t parameterId, bx3::Element* owner,
                                  const bx3::DescId& hostDescId, bool hostFlag, const brantic::NodePath& nodePath,
                                  const brantic::Id& nodeSpace, bx3::Take* take);
+  // Names the element a new row is about.
   void CompleteAssetEntry(KvAssetEntry& row, bx3::Document* document);
   // Resolves every row again (each distinct path once) and counts the missing ones. Right
   // after a collection its path cache answers instead of the disk.
@@ -68,11 +69,6 @@ class KvCollection {
   uint64_t Generation() const { return generation_; }
   int64_t TotalCount() const { return totalCount_; }
   int64_t MissingCount() const { return missingCount_; }
-  // Counts the missing rows again from what they hold now (after some were written).
-  void RecountMissing() {
-    missingCount_ = 0;
-    for (const KvAssetEntry& row : rows_) missingCount_ += row.IsMissing() ? 1 : 0;
-  }
   brantic::WeakRef<KvCollection> GetWeakRef() const { return anchor_.GetWeakRef(); }
 
  private:

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "brantic/io.h"
+#include "brantic/parallel.h"
 #include "brantic/searchpaths.h"
 #include "bx3/host.h"
 #include "collection/kvassettype.h"
@@ -77,6 +78,42 @@ int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveCon
     }
   }
   return kResolveMissing;
+}
+
+KvResolveScope::KvResolveScope(const bx3::Filename& documentFolder)
+    : folder_(documentFolder),
+      searchFolders_(brantic::FillSearchPaths(documentFolder.GetUrl())),
+      paintTextures_(bx3::GetPaintTextures()) {}
+
+const KvResolveScope::Resolution& KvResolveScope::Resolve(const bx3::Filename& assetPath, bool isBitmapShader) {
+  auto [found, isNew] = resolved_[isBitmapShader ? 1 : 0].try_emplace(assetPath);
+  if (isNew) {
+    const KvResolveContext context{searchFolders_ ? &*searchFolders_ : nullptr, &paintTextures_};
+    found->second.result = ResolveAssetPathIn(folder_, context, assetPath, found->second.path, isBitmapShader);
+    if (found->second.result == kResolveMissing) found->second.path = bx3::Filename();
+  }
+  return found->second;
+}
+
+void KvResolveScope::ResolveAll(const std::vector<std::pair<bx3::Filename, bool>>& paths) {
+  // The new ones get their entries here (the maps do not change while the helpers work); the
+  // helpers fill them in.
+  struct Work {
+    const bx3::Filename* path;
+    bool bitmap;
+    Resolution* resolution;
+  };
+  std::vector<Work> work;
+  for (const auto& [path, bitmap] : paths) {
+    auto [found, isNew] = resolved_[bitmap ? 1 : 0].try_emplace(path);
+    if (isNew) work.push_back({&found->first, bitmap, &found->second});
+  }
+  const KvResolveContext context{searchFolders_ ? &*searchFolders_ : nullptr, &paintTextures_};
+  brantic::ParallelFor(work.size(), [&](size_t i) {
+    Resolution& resolution = *work[i].resolution;
+    resolution.result = ResolveAssetPathIn(folder_, context, *work[i].path, resolution.path, work[i].bitmap);
+    if (resolution.result == kResolveMissing) resolution.path = bx3::Filename();
+  });
 }
 
 }  // namespace kv

@@ -2,7 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
+#include <utility>
 #include <vector>
+
+#include "brantic/result.h"
 
 #include "brantic/url.h"
 #include "bx3/filename.h"
@@ -32,5 +36,33 @@ struct KvResolveContext {
 // system and `context`.
 int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveContext& context,
                            const bx3::Filename& assetPath, bx3::Filename& resolvedPath, bool isBitmapShader);
+
+// One pass's resolutions, as an explicit scope: what the host knows (the search folders, the
+// textures open for painting) is taken once when the scope opens, and each distinct path
+// (with its bitmap-shader flag) is looked up on the disk once while the scope lives. Opened
+// on the GUI thread; ResolveAll works on helper threads.
+class KvResolveScope {
+ public:
+  explicit KvResolveScope(const bx3::Filename& documentFolder);
+  KvResolveScope(const KvResolveScope&) = delete;
+  KvResolveScope& operator=(const KvResolveScope&) = delete;
+
+  struct Resolution {
+    int32_t result = kResolveMissing;
+    bx3::Filename path;  // the file found; empty for a missing one
+  };
+  const Resolution& Resolve(const bx3::Filename& assetPath, bool isBitmapShader);
+  // Resolves the paths not resolved yet on helper threads (any number of them at once).
+  void ResolveAll(const std::vector<std::pair<bx3::Filename, bool>>& paths);
+
+  const bx3::Filename& DocumentFolder() const { return folder_; }
+  const brantic::Result<std::vector<brantic::Url>>& SearchFolders() const { return searchFolders_; }
+
+ private:
+  bx3::Filename folder_;
+  brantic::Result<std::vector<brantic::Url>> searchFolders_;
+  std::vector<bx3::Filename> paintTextures_;
+  std::unordered_map<bx3::Filename, Resolution, bx3::FilenameHash> resolved_[2];  // by the bitmap-shader flag
+};
 
 }  // namespace kv

@@ -64,6 +64,7 @@ std::vector<KvPathMark> MarkRowsToLocalize(const std::vector<KvAssetEntry>& rows
                                            const bx3::Document& document) {
   const bx3::Filename folder = document.GetFolder();
   const brantic::Url folderUrl = folder.GetUrl();
+  std::optional<KvResolveScope> scope;  // opened when a path needs resolving
   std::vector<KvPathMark> marks;
   for (size_t index = 0; index < rows.size(); ++index) {
     const KvAssetEntry& row = rows[index];
@@ -88,8 +89,9 @@ std::vector<KvPathMark> MarkRowsToLocalize(const std::vector<KvAssetEntry>& rows
       const auto absolute = folderUrl.Append(url);
       if (absolute && !brantic::IsExistingFile(*absolute)) {
         const bx3::Element* owner = row.ownerLink.Resolve(&document);
-        bx3::Filename found;
-        ResolveAssetPath(folder, row.assetPath, nullptr, found, owner && owner->GetType() == bx3::type::kBitmapShader);
+        if (!scope) scope.emplace(folder);
+        const bx3::Filename found =
+            scope->Resolve(row.assetPath, owner && owner->GetType() == bx3::type::kBitmapShader).path;
         if (found.IsPopulated() && brantic::IsExistingFile(found.GetUrl())) {
           if (const auto relative = found.GetUrl().GetRelativeUrl(folderUrl))
             local = bx3::Filename(relative->GetPath());

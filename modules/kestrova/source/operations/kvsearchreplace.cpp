@@ -1,13 +1,8 @@
 #include "operations/kvsearchreplace.h"
 
 #include <optional>
-#include <string_view>
-#include <unordered_map>
 
-#include "brantic/parallel.h"
-#include "brantic/searchpaths.h"
 #include "brantic/wildcard.h"
-#include "bx3/host.h"
 #include "collection/kvcollect_rules.h"
 #include "collection/kvresolve.h"
 #include "operations/kvwritepass.h"
@@ -70,32 +65,24 @@ std::string ReplaceInPath(std::string_view path, const KvSearchReplace& job,
 
 void CheckProposedFiles(std::vector<KvAssetEntry>& rows, const std::vector<int64_t>& listed,
                         const bx3::Document* document) {
-  // Each distinct proposed path is looked up once, on helper threads.
-  std::unordered_map<std::string_view, size_t> slotOfPath;
-  std::vector<std::pair<bx3::Filename, bool>> paths;  // the path, whether it is a bitmap shader's
   std::vector<KvAssetEntry*> proposing;
+  std::vector<std::pair<bx3::Filename, bool>> paths;  // the path, whether it is a bitmap shader's
   for (const int64_t index : listed) {
     KvAssetEntry& row = rows[size_t(index)];
     if (!row.selected || !row.hasNewPath) continue;
     const bx3::Element* owner = row.ownerLink.Resolve(document);
-    const bool bitmap = owner && owner->GetType() == bx3::type::kBitmapShader;
-    if (slotOfPath.emplace(row.newPath.View(), paths.size()).second)
-      paths.push_back({bx3::Filename(row.newPath), bitmap});
+    paths.emplace_back(bx3::Filename(row.newPath), owner && owner->GetType() == bx3::type::kBitmapShader);
     proposing.push_back(&row);
   }
-  const bx3::Filename folder = document->GetFolder();
-  const auto searchFolders = brantic::FillSearchPaths(folder.GetUrl());
-  const std::vector<bx3::Filename> paintTextures = bx3::GetPaintTextures();
-  const KvResolveContext context{searchFolders ? &*searchFolders : nullptr, &paintTextures};
-  std::vector<uint8_t> states(paths.size(), kNewPathMissing);
-  brantic::ParallelFor(paths.size(), [&](size_t i) {
-    bx3::Filename resolved;
-    const int32_t result = ResolveAssetPathIn(folder, context, paths[i].first, resolved, paths[i].second);
-    states[i] = result == kResolveFound     ? kNewPathFound
-                : result == kResolveMissing ? kNewPathMissing
-                                            : kNewPathFoundElsewhere;
-  });
-  for (KvAssetEntry* row : proposing) row->newPathState = states[slotOfPath.at(row->newPath.View())];
+  // Each distinct proposed path is looked up once, on helper threads.
+  KvResolveScope scope(document->GetFolder());
+  scope.ResolveAll(paths);
+  for (size_t i = 0; i < proposing.size(); ++i) {
+    const int32_t result = scope.Resolve(paths[i].first, paths[i].second).result;
+    proposing[i]->newPathState = result == kResolveFound     ? kNewPathFound
+                                 : result == kResolveMissing ? kNewPathMissing
+                                                             : kNewPathFoundElsewhere;
+  }
 }
 
 KvSearchReplaceResult ApplySearchReplace(std::vector<KvAssetEntry>& rows, const std::vector<int64_t>& listed,

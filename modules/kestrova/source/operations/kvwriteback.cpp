@@ -1,6 +1,7 @@
 #include "operations/kvwriteback.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "bx3/commands.h"
 #include "bx3/host.h"
@@ -161,7 +162,7 @@ struct PreparedPath {
 };
 
 PreparedPath PreparePath(const KvAssetEntry& row, const bx3::Filename& newPath, const bx3::Document& document,
-                         const Element* owner, bool localize) {
+                         const Element* owner, bool localize, KvResolveScope& scope) {
   if (!newPath.IsPopulated() || !localize) return {newPath};
   const bx3::Filename folder = document.GetFolder();
   if (!bx3::IsInDocumentLocations(newPath, folder)) {
@@ -169,9 +170,8 @@ PreparedPath PreparePath(const KvAssetEntry& row, const bx3::Filename& newPath, 
     return {newPath};
   }
   bx3::Filename current = row.assetPath;
-  bx3::Filename resolved;
-  const int32_t found = ResolveAssetPath(folder, newPath, nullptr, resolved, IsBitmapShader(owner));
-  if (found != kResolveMissing && resolved.IsPopulated()) current = resolved;
+  const KvResolveScope::Resolution& found = scope.Resolve(newPath, IsBitmapShader(owner));
+  if (found.result != kResolveMissing && found.path.IsPopulated()) current = found.path;
   if (newPath.GetFile().GetString() == current.GetString()) return {{}, kWriteAlreadyLocal};
   const auto relative = newPath.GetUrl().GetRelativeUrl(folder.GetUrl());
   return {relative ? bx3::Filename(relative->GetPath()) : newPath.GetFile()};
@@ -180,10 +180,13 @@ PreparedPath PreparePath(const KvAssetEntry& row, const bx3::Filename& newPath, 
 }  // namespace
 
 int32_t WriteAssetPath(KvAssetEntry& row, const bx3::Filename& newPath, bx3::Document* document, bool addUndo,
-                       bool localize) {
+                       bool localize, KvResolveScope* scope) {
   if (!document) return kWriteFailed;
+  // Without a pass's scope, one of this write's own.
+  std::optional<KvResolveScope> own;
+  if (!scope) scope = &own.emplace(document->GetFolder());
   const Element* owner = row.ownerLink.Resolve(document);
-  PreparedPath prepared = PreparePath(row, newPath, *document, owner, localize);
+  PreparedPath prepared = PreparePath(row, newPath, *document, owner, localize, *scope);
   if (prepared.result != kWriteDone) return prepared.result;
 
   const bx3::Filename oldPath = row.assetPath;
@@ -193,11 +196,10 @@ int32_t WriteAssetPath(KvAssetEntry& row, const bx3::Filename& newPath, bx3::Doc
     row.assetPath = oldPath;
     return kWriteFailed;
   }
-  bx3::Filename resolved;
-  row.resolveResult = ResolveAssetPath(document->GetFolder(), row.assetPath, nullptr, resolved, IsBitmapShader(owner));
-  if (row.resolveResult == kResolveFound || row.resolveResult == kResolveBuiltByHost ||
-      row.resolveResult == kResolveFoundByName) {
-    row.resolvedPath = resolved.GetString();
+  const KvResolveScope::Resolution& found = scope->Resolve(row.assetPath, IsBitmapShader(owner));
+  row.resolveResult = found.result;
+  if (found.result == kResolveFound || found.result == kResolveBuiltByHost || found.result == kResolveFoundByName) {
+    row.resolvedPath = found.path.GetString();
   }
   return kWriteDone;
 }

@@ -7,6 +7,7 @@
 #include "bx3/document.h"
 #include "bx3/filename.h"
 #include "collection/kvassetentry.h"
+#include "collection/kvresolve.h"
 
 namespace kv {
 
@@ -23,8 +24,9 @@ enum KvWriteResult : int32_t {
 // is recorded for each element before it changes; the caller opens and closes the undo
 // step. With `localize` a path inside the document's folder is stored relative to it.
 // Writes the scene only, never a file. GUI thread.
+// `scope`, when given, resolves the paths of the pass (each distinct one once).
 int32_t WriteAssetPath(KvAssetEntry& row, const bx3::Filename& newPath, bx3::Document* document, bool addUndo,
-                       bool localize);
+                       bool localize, KvResolveScope* scope = nullptr);
 
 enum KvClearResult : int32_t {
   kClearDone = 0,

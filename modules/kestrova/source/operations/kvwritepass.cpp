@@ -4,7 +4,9 @@
 
 namespace kv {
 
-KvWritePass::KvWritePass(bx3::Document& document) : document_(document) { document_.StartUndo(); }
+KvWritePass::KvWritePass(bx3::Document& document) : document_(document), scope_(document.GetFolder()) {
+  document_.StartUndo();
+}
 
 KvWritePass::~KvWritePass() {
   document_.EndUndo();
@@ -12,7 +14,7 @@ KvWritePass::~KvWritePass() {
 }
 
 int32_t KvWritePass::Write(KvAssetEntry& row, const bx3::Filename& path, bool localize) {
-  const int32_t result = WriteAssetPath(row, path, &document_, true, localize);
+  const int32_t result = WriteAssetPath(row, path, &document_, true, localize, &scope_);
   switch (result) {
     case kWriteDone: ++counts_.changed; break;
     case kWriteAlreadyLocal: ++counts_.alreadyLocal; break;

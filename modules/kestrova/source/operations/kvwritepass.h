@@ -40,6 +40,7 @@ class KvWritePass {
 
  private:
   bx3::Document& document_;
+  KvResolveScope scope_;  // the written paths resolve through one scope
   Counts counts_;
 };
 

@@ -101,9 +101,6 @@ class KestrovaDialog : public bx3::GeDialog, public KvTreeEvents {
   // Proposes new paths for the selected rows from the search-and-replace fields, or (not
   // `preview`) writes them as one undo step.
   void ApplySearchReplace(bool preview);
-  // Rows of shaders that changed since they were listed read their file again; answers how
-  // many did.
-  int64_t UpdateChangedShaders();
   // The two halves of RelinkTextures: the search, which gives rows a new path or candidates
   // and answers whether anything was found, and the writing of the found paths.
   bool RelinkSearch(const bx3::Filename& folder);

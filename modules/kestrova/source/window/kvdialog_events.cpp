@@ -19,8 +19,6 @@ namespace {
 constexpr const char* kHelpId = "KESTROVA_INSPECTOR";
 // Page up and down move the current row by this many rows.
 constexpr int64_t kPageRows = 10;
-// Bit of the change message's flags: shaders changed.
-constexpr int64_t kShadersChanged = 1 << 2;
 
 }  // namespace
 
@@ -135,8 +133,8 @@ bool KestrovaDialog::CoreMessage(int32_t id, const bx3::Container& message) {
     case bx3::kCoreMessageChange:
     case bx3::kCoreMessageRedraw:
       if (!IsOpen()) return true;
+      // A changed shader changed the scene too: its rows are read again with the rest.
       RefreshWhenChanged();
-      if ((message.GetInt64(bx3::kMessageValue1) & kShadersChanged) && UpdateChangedShaders() > 0) RefreshTree();
       return true;
     case bx3::kCoreMessageSearchPathsChanged:
       if (!collection_.SearchFoldersChanged()) return true;

@@ -79,26 +79,4 @@ bool KestrovaDialog::HandleSearchCommand(int32_t id) {
   }
 }
 
-int64_t KestrovaDialog::UpdateChangedShaders() {
-  bx3::Document* document = collection_.ActiveDocument();
-  if (!treeView_ || !document) return 0;
-  int64_t updated = 0;
-  std::vector<KvAssetEntry>& rows = collection_.Rows();
-  for (const int64_t index : view_.Lists().rowIndexList) {
-    KvAssetEntry& row = rows[size_t(index)];
-    bx3::Element* owner = row.ownerLink.Resolve(document);
-    if (!owner || !owner->IsInstanceOf(bx3::type::kShaderBase) || int32_t(owner->GetDirty(4)) == row.ownerStamp) {
-      continue;
-    }
-    row.assetPath = owner->GetFilename(bx3::param::kBitmapFile);
-    bx3::Filename resolved;
-    row.resolveResult = ResolveAssetPath(document->GetFolder(), row.assetPath, nullptr, resolved,
-                                         owner->GetType() == bx3::type::kBitmapShader);
-    row.resolvedPath = resolved.GetString();
-    row.ownerStamp = int32_t(owner->GetDirty(4));
-    ++updated;
-  }
-  return updated;
-}
-
 }  // namespace kv
