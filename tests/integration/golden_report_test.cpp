@@ -9,16 +9,24 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "inspector_ids.h"
 #include "run_bx3.h"
 #include "support/temp_folder.h"
 
 namespace {
 
 // The columns a new window hides: shown, so that every cell is compared.
-constexpr int32_t kHiddenColumns[] = {1029826, 1029827, 1050586, 1050849, 1050882, 1050850};
-constexpr std::pair<int32_t, const char*> kGroupModes[] = {
-    {1051540, "none"},  {1051433, "asset"}, {1051534, "asset_type"}, {1051435, "element_type"},
-    {1051436, "layer"}, {1051437, "take"},  {1051438, "node_space"}, {1051539, "format"}};
+using namespace kv;
+constexpr int32_t kHiddenColumns[] = {kCmdViewGlobalPath, kCmdViewNewPath,  kCmdViewElementType,
+                                      kCmdViewFormat,     kCmdViewFileSize, kCmdViewResolution};
+constexpr std::pair<int32_t, const char*> kNamedGroupModes[] = {{kGroupNone, "none"},
+                                                                {kGroupByAsset, "asset"},
+                                                                {kGroupByAssetType, "asset_type"},
+                                                                {kGroupByElementType, "element_type"},
+                                                                {kGroupByLayer, "layer"},
+                                                                {kGroupByTake, "take"},
+                                                                {kGroupByNodeSpace, "node_space"},
+                                                                {kGroupByFormat, "format"}};
 
 // Every text with the demo's folder in it names it "<demo>" instead: the rest is the same on
 // any machine.
@@ -39,7 +47,7 @@ TEST(GoldenReportTest, TheDemoInEveryGroupMode) {
   std::filesystem::copy(std::string(KV_SOURCE_DIR) + "/examples/demo", folder / "demo",
                         std::filesystem::copy_options::recursive);
   const bool update = std::getenv("KV_UPDATE_GOLDEN") != nullptr;
-  for (const auto& [mode, name] : kGroupModes) {
+  for (const auto& [mode, name] : kNamedGroupModes) {
     std::filesystem::remove_all(folder / "prefs");
     std::string actions = " --command 1029486 --wait";
     for (int32_t column : kHiddenColumns) actions += " --command " + std::to_string(column);

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "inspector_ids.h"
 #include "run_bx3.h"
 #include "scene_files.h"
 #include "support/big_scene.h"
@@ -21,10 +22,8 @@ using kvtest::FolderState;
 using kvtest::ReadBytes;
 using kvtest::RunBx3;
 
-// The columns that are off in a new window first: each one makes the list wider.
-constexpr int32_t kColumnCommands[] = {1029827, 1050586, 1050882, 1050850, 1029826, 1050849, 1029824,
-                                       1029825, 1029828, 1029829, 1029830, 1050557, 1050848, 1051186};
-constexpr int32_t kGroupModes[] = {1051540, 1051433, 1051534, 1051435, 1051436, 1051437, 1051438, 1051539};
+using kv::kGroupModes;
+using kvtest::kColumnCommands;
 
 TEST(InspectorBigSceneTest, EveryViewCommandOnAHundredThousandUsesEnds) {
   kvtest::TempFolder folder;

@@ -26,16 +26,15 @@
 #include "bx3/prefs.h"
 #include "bx3/qtgui.h"
 #include "bx3/scenefile.h"
+#include "inspector_ids.h"
 #include "support/temp_folder.h"
 
 namespace {
 
-constexpr int32_t kInspector = 1029486;
-constexpr int32_t kColumnCommands[] = {1029827, 1050586, 1050882, 1050850, 1029826, 1050849, 1029824,
-                                       1029825, 1029828, 1029829, 1029830, 1050557, 1050848, 1051186};
-constexpr int32_t kGroupModes[] = {1051540, 1051433, 1051534, 1051435, 1051436, 1051437, 1051438, 1051539};
-constexpr int32_t kSelectAll = 1029813;
-constexpr int32_t kGroupByAsset = 1051433;
+using kvtest::kColumnCommands;
+using namespace kv;
+constexpr int32_t kInspector = kMainCommandId;
+constexpr int32_t kSelectAll = kCmdSelectAll;
 
 class InspectorGuiTest : public ::testing::Test {
  protected:
@@ -253,10 +252,9 @@ TEST_F(InspectorGuiTest, ClicksSelectAndARightClickBelowTheRowsOffersTheMenu) {
 TEST_F(InspectorGuiTest, OpeningChangingAndClosingManyTimesWhileWorkRuns) {
   const char* asked = std::getenv("KV_STRESS_ROUNDS");
   const int rounds = asked ? std::atoi(asked) : 20;
-  constexpr int32_t kFilterText = 10087;
-  constexpr int32_t kFilterColumn = 10061;
-  constexpr int32_t kShowFilterBar = 1029823;
-  constexpr int32_t kSelectActive = 1029816;
+  constexpr int32_t kFilterText = kGadgetFilterText;
+  constexpr int32_t kFilterColumn = kGadgetFilterColumn;
+  constexpr int32_t kShowFilterBar = kCmdFilterbar;
   const char* const filters[] = {"", "wood", "*.png", "tex/#", ""};
   int32_t sortColumn = 0;
   ASSERT_TRUE(bx3::ParseColumnId("asse", sortColumn));
@@ -275,7 +273,7 @@ TEST_F(InspectorGuiTest, OpeningChangingAndClosingManyTimesWhileWorkRuns) {
     bx3::SetGadgetFromText(*dialog, kFilterColumn, std::to_string(round % 13));
     bx3::SetGadgetFromText(*dialog, kFilterText, filters[round % std::size(filters)]);
     bx3::ClickTreeRow(*dialog, round % 5, bx3::kSelectReplace);  // asks for a preview
-    ASSERT_TRUE(bx3::CallCommand(round % 2 ? kSelectAll : kSelectActive));
+    ASSERT_TRUE(bx3::CallCommand(round % 2 ? kSelectAll : kCmdSelectActive));
     if (round % 3 == 0) Paint(*dialog);
     dialog->Close();  // with work still running
   }

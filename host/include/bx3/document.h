@@ -79,6 +79,7 @@ class Document final : public Element {
   // --- state
   // The document's change counter; `flags` select what counts and are ignored here (every
   // change counts).
+  static constexpr int32_t kDirtyScene = 482;  // elements, materials, takes and their data
   uint32_t GetDirty(int32_t /*flags*/ = 0) const { return documentDirty_; }
   bool HasUnsavedChanges() const { return documentDirty_ != savedDirty_; }
   void MarkSaved() { savedDirty_ = documentDirty_; }

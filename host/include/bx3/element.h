@@ -206,8 +206,9 @@ class Element {
   const NodeGraphs& GetNodeGraphs() const;
   brantic::NodeGraph* GetNodeGraph(const brantic::Id& nodeSpace);
   void SetNodeGraph(brantic::NodeGraph graph);
-  // The change counter (selector 4: data changes). Any other selector answers the same.
-  uint32_t GetDirty(int32_t selector = 4) const;
+  // The change counter (selector kDirtyData: data changes). Any other selector answers the same.
+  static constexpr int32_t kDirtyData = 4;
+  uint32_t GetDirty(int32_t selector = kDirtyData) const;
   // Raises this element's counter, its ancestors' and the document's.
   void SetDirty();
 

@@ -107,6 +107,26 @@ inline constexpr int32_t kRenderLastFrame = 5018;
 inline constexpr int32_t kRenderFrameRate = 5020;
 inline constexpr int32_t kRenderOutputFile = 1100;
 inline constexpr int32_t kRenderMultipassFile = 1101;
+inline constexpr int32_t kReferenceFile = 1001;    // of the reference object
+inline constexpr int32_t kCacheObjectFile = 1000;  // of the geometry cache object
+inline constexpr int32_t kSimulationFile = 1001;   // of the simulation
+inline constexpr int32_t kScatterFile = 1001;      // of the scatter object
+inline constexpr int32_t kSpeakerFile = 2140;      // of the speaker
+inline constexpr int32_t kPointCacheFile = 1025;   // of the point cache tag
+inline constexpr int32_t kPointCacheFirstFrame = 1004;
+inline constexpr int32_t kPointCacheLastFrame = 1005;
+inline constexpr int32_t kProjectEnvironmentFile = 1011;  // of the project settings
+inline constexpr int32_t kVolumeFile = 10011;             // of the volume object
+inline constexpr int32_t kVolumeSequenceFile = 6000;      // of the volume sequence: its first file
+inline constexpr int32_t kVolumeSequenceFirstFrame = 6003;
+inline constexpr int32_t kVolumeSequenceLastFrame = 6004;
+inline constexpr int32_t kLightProfileFile = 90036;  // of the light: its light profile
+// The light's descriptive texts of its profile: manufacturer, luminaire, lamp, test, notes.
+inline constexpr int32_t kLightManufacturer = 90050;
+inline constexpr int32_t kLightLuminaire = 90051;
+inline constexpr int32_t kLightLamp = 90052;
+inline constexpr int32_t kLightTest = 90053;
+inline constexpr int32_t kLightNotes = 90054;
 }  // namespace param
 
 // The name of a material channel (0-13); empty for other numbers.

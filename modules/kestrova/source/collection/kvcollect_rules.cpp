@@ -52,9 +52,12 @@ std::optional<std::pair<int32_t, int32_t>> OwnerFrameRange(const bx3::Element& o
     }
     case type::kPointCacheTag: {
       const double rate = document.GetFrameRate();
-      return std::make_pair(TimeToFrame(owner.GetTime(1004), rate), TimeToFrame(owner.GetTime(1005), rate));
+      return std::make_pair(TimeToFrame(owner.GetTime(param::kPointCacheFirstFrame), rate),
+                            TimeToFrame(owner.GetTime(param::kPointCacheLastFrame), rate));
     }
-    case type::kVolumeSequenceObject: return std::make_pair(owner.GetInt32(6003), owner.GetInt32(6004));
+    case type::kVolumeSequenceObject:
+      return std::make_pair(owner.GetInt32(param::kVolumeSequenceFirstFrame),
+                            owner.GetInt32(param::kVolumeSequenceLastFrame));
     case type::kStandardMaterial: {
       auto* graph = const_cast<Element&>(owner).GetNodeGraph(nodeSpace);
       const brantic::Node* node = graph ? graph->FindNode(nodePath) : nullptr;
@@ -94,21 +97,40 @@ TakeLookup LookUpTake(const bx3::Document& document, const bx3::Take* useTake, c
 }
 
 bx3::DescId RemapTargetDescId(int32_t elementType, int32_t firstLevelId) {
+  using namespace bx3::type;
+  // The parameter the attribute editor shows for an element's file parameter: its id in the
+  // editor's description, made by the element's type (or by the renderer's for any type).
+  constexpr int32_t kAnyType = 0;
+  constexpr int32_t kEditorShaderFile = 805;
+  constexpr int32_t kEditorLightProfile = 1018;
+  constexpr int32_t kEditorFile = 802;
+  constexpr int32_t kEditorCacheFile = 900;
+  constexpr int32_t kEditorEnvironment = 105;
+  constexpr int32_t kEditorVolumeFile = 10010;
+  constexpr int32_t kEditorRendererFile = 110050;
+  constexpr int32_t kRendererFileParameter = 1041668;
   struct Remap {
-    int32_t type;  // 0: any type
-    int32_t level;
-    int32_t result;
+    int32_t type;
+    int32_t parameter;
+    int32_t editorParameter;
     int32_t creator;
   };
   static constexpr Remap kRemaps[] = {
-      {5833, 1000, 805, 5833},           {5102, 90036, 1018, 5102},     {1032106, 1001, 802, 1032106},
-      {5189, 2140, 802, 5189},           {1019337, 1025, 900, 1019337}, {1028083, 1000, 802, 1028083},
-      {1025766, 1001, 802, 1025766},     {110305, 1011, 105, 110305},   {1025462, 10011, 10010, 1025462},
-      {440000255, 1001, 802, 440000255}, {0, 1041668, 110050, 110050},
+      {kBitmapShader, bx3::param::kBitmapFile, kEditorShaderFile, kBitmapShader},
+      {kLightObject, bx3::param::kLightProfileFile, kEditorLightProfile, kLightObject},
+      {kSimulation, bx3::param::kSimulationFile, kEditorFile, kSimulation},
+      {kSpeakerObject, bx3::param::kSpeakerFile, kEditorFile, kSpeakerObject},
+      {kPointCacheTag, bx3::param::kPointCacheFile, kEditorCacheFile, kPointCacheTag},
+      {kCacheObject, bx3::param::kCacheObjectFile, kEditorFile, kCacheObject},
+      {kReferenceObject, bx3::param::kReferenceFile, kEditorFile, kReferenceObject},
+      {kProjectSettings, bx3::param::kProjectEnvironmentFile, kEditorEnvironment, kProjectSettings},
+      {kVolumeObject, bx3::param::kVolumeFile, kEditorVolumeFile, kVolumeObject},
+      {kScatterObject, bx3::param::kScatterFile, kEditorFile, kScatterObject},
+      {kAnyType, kRendererFileParameter, kEditorRendererFile, kEditorRendererFile},
   };
   for (const Remap& remap : kRemaps) {
-    if ((remap.type == 0 || remap.type == elementType) && remap.level == firstLevelId) {
-      return bx3::DescId(bx3::DescLevel{remap.result, 1, remap.creator});
+    if ((remap.type == kAnyType || remap.type == elementType) && remap.parameter == firstLevelId) {
+      return bx3::DescId(bx3::DescLevel{remap.editorParameter, 1, remap.creator});
     }
   }
   return {};

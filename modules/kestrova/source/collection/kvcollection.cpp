@@ -135,8 +135,8 @@ KvAssetEntry* KvCollection::CreateAssetEntry(bx3::Document& document, bx3::Eleme
   };
   row.ownerMainLink.Set(ownerMain);
   row.ownerLink.Set(owner);
-  if (ownerMain) row.ownerMainStamp = int32_t(ownerMain->GetDirty(4));
-  if (owner) row.ownerStamp = int32_t(owner->GetDirty(4));
+  if (ownerMain) row.ownerMainStamp = int32_t(ownerMain->GetDirty());
+  if (owner) row.ownerStamp = int32_t(owner->GetDirty());
   row.nodePath = nodePath;
   row.nodeSpace = nodeSpace;
   row.takeLink.Set(take);
@@ -166,7 +166,7 @@ KvAssetEntry* KvCollection::CreateAssetEntry(bx3::Document& document, bx3::Eleme
       if (position > 0) {
         const int64_t frame = std::stoll(name.substr(size_t(position), size_t(std::min(length, 18))));
         if (owner->GetType() == bx3::type::kVolumeSequenceObject) {
-          const std::string first(owner->GetFilename(6000).GetFile().WithoutSuffix().View());
+          const std::string first(owner->GetFilename(bx3::param::kVolumeSequenceFile).GetFile().WithoutSuffix().View());
           const auto [firstPosition, firstLength] = TrailingDigits(first);
           if (firstPosition < 0 ||
               std::stoll(first.substr(size_t(firstPosition), size_t(std::min(firstLength, 18)))) != frame) {

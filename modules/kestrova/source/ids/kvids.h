@@ -72,6 +72,25 @@ inline constexpr int64_t kNotifySelectionChanged = 10096;
 inline constexpr int32_t kHostCmdSelectAll = 12112;
 inline constexpr int32_t kHostCmdDeselectAll = 12113;
 inline constexpr int32_t kHostCmdInvertSelection = 12374;
+// The entries of the list's context menu.
+enum KvContextEntry : int32_t {
+  kEntryShowFile = 900011,
+  kEntryOpenFile = 900012,
+  kEntryPictureViewer = 900013,
+  kEntryFileInManager = 900014,
+  kEntryElementInManager = 900015,
+  kEntrySelectAll = 900016,
+  kEntryDeselectAll = 900017,
+  kEntrySelectMissing = 900018,
+  kEntryInvertSelection = 900019,
+  kEntryLocalize = 900020,
+  kEntryGlobalize = 900021,
+  kEntryRelink = 900022,
+  kEntryReplace = 900023,
+  kEntryClear = 900024,
+  kEntryConsolidate = 900025,
+};
+
 // A host command in the window's Paths menu: the texture search paths.
 inline constexpr int32_t kHostCmdSearchPaths = 200000273;
 

@@ -79,7 +79,8 @@ std::optional<std::string> GroupText(const KvAssetEntry& entry, int32_t mode) {
 }
 
 void AppendLightProfile(const bx3::Element& element, std::string& text) {
-  static constexpr int32_t kParams[] = {90050, 90051, 90052, 90053, 90054};
+  static constexpr int32_t kParams[] = {bx3::param::kLightManufacturer, bx3::param::kLightLuminaire,
+                                        bx3::param::kLightLamp, bx3::param::kLightTest, bx3::param::kLightNotes};
   static constexpr int32_t kLabels[] = {res::kLightManufacturer, res::kLightLuminaire, res::kLightLamp, res::kLightTest,
                                         res::kLightNotes};
   for (size_t i = 0; i < std::size(kParams); ++i) {

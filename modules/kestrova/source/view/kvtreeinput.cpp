@@ -18,25 +18,6 @@ namespace {
 // The fold arrow is this many pixels wide from the cell's left edge.
 constexpr int32_t kFoldArrowWidth = 12;
 
-// Context menu entries.
-enum ContextEntry : int32_t {
-  kEntryShowFile = 900011,
-  kEntryOpenFile = 900012,
-  kEntryPictureViewer = 900013,
-  kEntryFileInManager = 900014,
-  kEntryElementInManager = 900015,
-  kEntrySelectAll = 900016,
-  kEntryDeselectAll = 900017,
-  kEntrySelectMissing = 900018,
-  kEntryInvertSelection = 900019,
-  kEntryLocalize = 900020,
-  kEntryGlobalize = 900021,
-  kEntryRelink = 900022,
-  kEntryReplace = 900023,
-  kEntryClear = 900024,
-  kEntryConsolidate = 900025,
-};
-
 // The host's command behind each entry that runs one.
 int32_t CommandOfEntry(int32_t entry) {
   switch (entry) {

@@ -1,14 +1,16 @@
 // The inspector window: its layout, view settings and filter bar.
 #include "window/kvdialog.h"
 
-#include "bx3/busy.h"
+#include <initializer_list>
 
+#include "bx3/busy.h"
 #include "bx3/commands.h"
 #include "bx3/host.h"
 #include "bx3/icons.h"
 #include "bx3/prefs.h"
 #include "ids/kvids.h"
 #include "ids/kvresources.h"
+#include "operations/kvsearchreplace.h"
 #include "preview/kvinfotext.h"
 #include "view/kvtreefunctions.h"
 
@@ -85,9 +87,9 @@ bool KestrovaDialog::CreateLayout() {
   AddEditText(kGadgetReplaceText, bx3::kFitHorizontal, 200);
   GroupBegin(kGadgetReplaceGroup, bx3::kFitHorizontal, 2, 0);
   AddComboBox(kGadgetReplaceMode, 0);
-  AddChild(kGadgetReplaceMode, kReplaceWholePath, R(res::kReplaceWholePath));
-  AddChild(kGadgetReplaceMode, kReplaceFolderPart, R(res::kReplaceFolderPart));
-  AddChild(kGadgetReplaceMode, kReplaceFileName, R(res::kReplaceFileName));
+  AddChild(kGadgetReplaceMode, kReplaceInPath, R(res::kReplaceWholePath));
+  AddChild(kGadgetReplaceMode, kReplaceInFolder, R(res::kReplaceFolderPart));
+  AddChild(kGadgetReplaceMode, kReplaceInFileName, R(res::kReplaceFileName));
   AddButton(kGadgetApply, 0, 0, 0, R(res::kApply));
   GroupEnd();
   GroupEnd();
@@ -154,7 +156,7 @@ void KestrovaDialog::BuildMenus() {
 bool KestrovaDialog::InitValues() {
   EnableMainGroup(false);
   SetInt32(kGadgetFilterColumn, view_.FilterBar().column);
-  SetInt32(kGadgetReplaceMode, kReplaceWholePath);
+  SetInt32(kGadgetReplaceMode, kReplaceInPath);
   SetString(kGadgetInfo, NothingSelectedText());
   if (treeView_) {
     treeView_->SetRoot(&collection_, treeFunctions_.get(), &view_);
@@ -164,19 +166,17 @@ bool KestrovaDialog::InitValues() {
   EnableMainGroup(true);
   Enable(kGadgetApply, false);
   filterBar_.InitValues();
-  bx3::Container mainWeights;
-  mainWeights.SetInt32(3000, 3);
-  mainWeights.SetFloat(3001, 0.3);
-  mainWeights.SetFloat(3002, 0.5);
-  mainWeights.SetFloat(3003, -0.1);
-  SetGroupWeights(kGadgetMainGroup, mainWeights);
-  bx3::Container detailWeights;
-  detailWeights.SetInt32(2000, 4);
-  detailWeights.SetFloat(2001, -0.1);
-  detailWeights.SetFloat(2002, 0.0);
-  detailWeights.SetFloat(2003, 0.5);
-  detailWeights.SetFloat(2004, 0.5);
-  SetGroupWeights(kGadgetDetailGroup, detailWeights);
+  // The list takes the room (the filter row and the status line keep theirs); in the detail
+  // row the preview keeps its size and the text and the search fields share the rest.
+  const auto weights = [](int32_t countKey, std::initializer_list<double> values) {
+    bx3::Container container;
+    container.SetInt32(countKey, int32_t(values.size()));
+    int32_t key = countKey;
+    for (const double value : values) container.SetFloat(++key, value);
+    return container;
+  };
+  SetGroupWeights(kGadgetMainGroup, weights(bx3::kWeightRows, {0.3, 0.5, -0.1}));
+  SetGroupWeights(kGadgetDetailGroup, weights(bx3::kWeightColumns, {-0.1, 0.0, 0.5, 0.5}));
   bx3::EventAdd();
   return true;
 }

@@ -96,7 +96,7 @@ bool KestrovaDialog::HandleKey(int32_t key) {
 
 KestrovaDialog::SceneStamp KestrovaDialog::StampOf(const bx3::Document* document) {
   if (!document) return {};
-  return {document, document->GetDirty(482), document->GetMaterialList()->GetDirty(4)};
+  return {document, document->GetDirty(bx3::Document::kDirtyScene), document->GetMaterialList()->GetDirty()};
 }
 
 KestrovaDialog::OperationScope::~OperationScope() {
