@@ -13,8 +13,8 @@ using namespace kv;
 
 // The columns that are off in a new window first: each one makes the list wider.
 inline constexpr int32_t kColumnCommands[] = {
-    kCmdViewNewPath, kCmdViewElementType, kCmdViewFileSize, kCmdViewResolution, kCmdViewGlobalPath,
-    kCmdViewFormat,  kCmdViewAsset,       kCmdViewTexturePath, kCmdViewMaterial, kCmdViewBreadcrumb,
+    kCmdViewNewPath, kCmdViewElementType, kCmdViewFileSize,    kCmdViewResolution, kCmdViewGlobalPath,
+    kCmdViewFormat,  kCmdViewAsset,       kCmdViewTexturePath, kCmdViewMaterial,   kCmdViewBreadcrumb,
     kCmdViewLayer,   kCmdViewTake,        kCmdViewAssetType,   kCmdViewNodeSpace};
 
 }  // namespace kvtest

@@ -4,6 +4,8 @@
 #include <numeric>
 #include <optional>
 
+#include "brantic/regex.h"
+#include "brantic/wildcard.h"
 #include "bx3/document.h"
 #include "bx3/host.h"
 #include "ids/kvids.h"
@@ -11,6 +13,7 @@
 #include "view/kvfilter.h"
 #include "view/kvgroup.h"
 #include "view/kvsort.h"
+#include "view/kvviewsettings.h"
 #include "view/kvviewstate.h"
 
 using namespace kv;
@@ -45,20 +48,46 @@ class SortTest : public ::testing::Test {
   }
 };
 
-TEST_F(SortTest, ByFileNameBothWaysAndResolutionTies) {
-  std::vector<KvAssetEntry> rows = {Row("x/b.png"), Row("y/c.png"), Row("z/a.png")};
-  SortAssetRows(rows, column::kAsset, nullptr);
-  EXPECT_EQ(Paths(rows), (std::vector<std::string>{"z/a.png", "x/b.png", "y/c.png"}));
-  SortAssetRows(rows, -column::kAsset, nullptr);
-  EXPECT_EQ(Paths(rows), (std::vector<std::string>{"y/c.png", "x/b.png", "z/a.png"}));
-
-  rows[0].resolutionX = 100, rows[0].resolutionY = 50;
-  rows[1].resolutionX = 100, rows[1].resolutionY = 20;
-  rows[2].resolutionX = 30, rows[2].resolutionY = 900;
-  SortAssetRows(rows, column::kResolution, nullptr);
-  EXPECT_EQ(Paths(rows), (std::vector<std::string>{"z/a.png", "x/b.png", "y/c.png"}));
-  SortAssetRows(rows, -column::kResolution, nullptr);
-  EXPECT_EQ(Paths(rows), (std::vector<std::string>{"y/c.png", "x/b.png", "z/a.png"}));
+// Three rows that grow on every column at once, listed out of order: each column sorts
+// them up one way and down the other. (What a planted fault showed: the file size column
+// ignored the descending order, and no test sorted it downwards.)
+TEST_F(SortTest, EveryColumnSortsBothWays) {
+  bx3::Document document;
+  std::vector<KvAssetEntry> rows;
+  const char* const names[] = {"a", "b", "c"};
+  const uint32_t types[] = {ASSETTYPE_REFERENCED3D, ASSETTYPE_IMAGE, ASSETTYPE_AUDIO};  // by name
+  const int32_t results[] = {kResolveMissing, kResolveFoundByName, kResolveFound};
+  const char* const spaces[] = {"", bx3::kNodeSpaceLumen, bx3::kNodeSpaceStandard};  // "", Lumen, Standard
+  for (int i = 0; i < 3; ++i) {
+    const std::string name = names[i];
+    KvAssetEntry row = Row((name + "/" + name + ".png").c_str());
+    bx3::Element* owner =
+        document.InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, names[i]));
+    row.ownerLink.Set(owner);
+    row.ownerMainLink.Set(owner);
+    row.layerLink.Set(document.InsertElement(bx3::Branch::Layers, bx3::CreateElement(bx3::type::kLayer, names[i])));
+    row.resolvedPath = brantic::String("/" + name);
+    row.newPath = brantic::String(name);
+    row.elementName = brantic::String(name);
+    row.takeName = brantic::String(name);
+    row.formatText = brantic::String(name);
+    row.nodeSpace = brantic::Id(spaces[i]);
+    row.assetType = types[i];
+    row.resolveResult = results[i];
+    row.fileSize = i + 1;
+    row.resolutionX = row.resolutionY = i + 1;
+    rows.push_back(row);
+  }
+  std::swap(rows[0], rows[2]);  // c, b, a
+  for (const int32_t column : DefaultColumnOrder()) {
+    EXPECT_EQ(SortedRowOrder(rows, column, &document), (std::vector<uint32_t>{2, 1, 0})) << column;
+    EXPECT_EQ(SortedRowOrder(rows, -column, &document), (std::vector<uint32_t>{0, 1, 2})) << column;
+  }
+  // Resolutions compare by width, then height.
+  rows[0].resolutionX = rows[1].resolutionX = 100;
+  rows[0].resolutionY = 50;
+  rows[1].resolutionY = 20;
+  EXPECT_EQ(SortedRowOrder(rows, column::kResolution, &document), (std::vector<uint32_t>{2, 1, 0}));
 }
 
 TEST_F(SortTest, OverriddenTakesComeLastAscendingAndFirstDescending) {
@@ -231,6 +260,14 @@ TEST_F(SortTest, WildcardTranslation) {
       {"wall_?.png", "wall_12.png", false},
       {"f#.exr", "f0012.exr", true},
       {"f#.exr", "f.exr", false},
+      // Empty and whole-text matches: "*" may be empty, "?" and "#" take exactly one or more.
+      {"wall_?.png", "wall_.png", false},
+      {"*.png", ".png", true},
+      {"a*b", "ab", true},
+      {"#", "1", true},
+      {"?", "ab", false},
+      {"?", "", false},
+      {"*", "", true},
       {"(wood|oak)*", "oak_2.jpg", true},
       {"\\?*", "?x", true},
       {"\\?*", "ax", false},
@@ -252,13 +289,22 @@ TEST_F(SortTest, WildcardTranslation) {
       {"*a*a*a*a*a*a*a*a*a*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false},
       {"(#|#)(#|#)(#|#)(#|#)(#|#)(#|#)x", "1234567890123456789012345678901234567890", false},
   };
+  constexpr int kBacktrackingCases = 3;  // the last three
   for (const Match& m : matches) {
     KvFilterBarState state;
     state.column = 1;
     state.text = brantic::String(m.pattern);
     auto filter = KvFilterBarFilter::Create(state, nullptr);
     ASSERT_TRUE(filter) << m.pattern;
-    EXPECT_EQ(filter->Keeps(Row(m.text)), m.matches) << m.pattern << " on " << m.text;
+    // A row without text in the column is never kept by a filter text; the matcher still is asked.
+    if (*m.text != 0) EXPECT_EQ(filter->Keeps(Row(m.text)), m.matches) << m.pattern << " on " << m.text;
+    EXPECT_EQ(brantic::WildcardPattern::Compile(m.pattern)->MatchesWhole(m.text), m.matches) << m.pattern;
+    // Search and replace translates the same pattern to an expression; both must agree
+    // (where the backtracking expression engine finishes in reasonable time).
+    if (&m >= std::end(matches) - kBacktrackingCases) continue;
+    const auto expression = brantic::RegularExpression::Compile(brantic::WildcardToRegex(m.pattern));
+    ASSERT_TRUE(expression) << m.pattern;
+    EXPECT_EQ(expression->MatchesWhole(m.text), m.matches) << m.pattern << " as expression on " << m.text;
   }
   // Unbalanced groups are refused, not matched.
   for (const char* bad : {"(a*", "a*)", "((*)"}) {
