@@ -1,5 +1,8 @@
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 #include <filesystem>
@@ -8,6 +11,7 @@
 
 #include "bx3/scenefile.h"
 #include "support/temp_folder.h"
+#include "support/unprivileged.h"
 #include "test_scene.h"
 
 using namespace bx3;
@@ -110,6 +114,76 @@ TEST_F(SceneFileTest, SaveIsAtomic) {
   int entries = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder_)) ++entries;
   EXPECT_EQ(entries, 2);  // scene.bx3 and blocked.bx3
+}
+
+// A limit on the size of files this process writes, lifted again when it goes; the signal the
+// kernel sends on passing it is ignored so that the write fails instead.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    const rlimit limited{bytes, old_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit old_{};
+  void (*oldHandler_)(int);
+};
+
+TEST_F(SceneFileTest, FailedWritesKeepTheFileTheyWouldReplace) {
+  const std::string big(64 * 1024, 'n');
+  const auto halfThenFail = [&](const ChunkWriter& write) { return write(big.substr(0, 10)) && false; };
+  const auto whole = [&](const ChunkWriter& write) { return write(big); };
+  struct Case {
+    const char* name;
+    std::function<brantic::Result<void>(const std::string& path)> write;
+  };
+  const std::vector<Case> cases = {
+      {"the producer stops midway", [&](const std::string& path) { return WriteFileAtomically(path, halfThenFail); }},
+      {"the file size limit is reached",
+       [&](const std::string& path) {
+         FileSizeLimit limit(4096);
+         return WriteFileAtomically(path, whole);
+       }},
+      {"the folder cannot be written",
+       [&](const std::string& path) {
+         const std::string folder = std::filesystem::path(path).parent_path();
+         ::chmod(folder.c_str(), 0555);
+         brantic::Result<void> result = [&] {
+           kvtest::UnprivilegedFileAccess asNobody;
+           return WriteFileAtomically(path, whole);
+         }();
+         ::chmod(folder.c_str(), 0777);
+         return result;
+       }},
+  };
+  for (const Case& c : cases) {
+    for (const bool throughLink : {false, true}) {
+      const std::string folder = folder_ + "/" + std::to_string(&c - cases.data()) + (throughLink ? "-link" : "");
+      std::filesystem::create_directories(folder);
+      ::chmod(folder.c_str(), 0777);  // the unprivileged case may still enter it
+      std::string path = folder + "/scene.bx3";
+      std::ofstream(path) << "as it was";
+      if (throughLink) {
+        ::symlink("scene.bx3", (folder + "/link.bx3").c_str());
+        path = folder + "/link.bx3";
+      }
+      const auto written = c.write(path);
+      EXPECT_FALSE(written.HasValue()) << c.name;
+      EXPECT_EQ(Read(folder + "/scene.bx3"), "as it was") << c.name;
+      if (throughLink) EXPECT_TRUE(std::filesystem::is_symlink(path)) << c.name;
+      for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        EXPECT_EQ(entry.path().filename().string().find(".partial-"), std::string::npos) << c.name;
+      }
+    }
+  }
 }
 
 TEST(Base64Test, RoundTripAndErrors) {

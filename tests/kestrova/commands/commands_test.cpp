@@ -54,28 +54,35 @@ TEST_F(CommandsTest, SelectionCommandsOnAnEmptyList) {
 }
 
 TEST_F(CommandsTest, SelectionCommandsKeepTheirCounts) {
+  // A sixth use, found by its name alone: found elsewhere, not missing.
+  bx3::Element* lost =
+      document_->InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, "Lost"));
+  lost->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"))
+      ->SetParameter(bx3::param::kBitmapFile, bx3::Filename("lost/b.png"));
   Open();
-  ASSERT_EQ(View().ListedCount(), 5);
+  ASSERT_EQ(View().ListedCount(), 6);
   ASSERT_TRUE(Run<Kv_SelectAllCommand>());
-  EXPECT_EQ(View().SelectedCount(), 5);
-  EXPECT_EQ(SelectedRows(), 5);
+  EXPECT_EQ(View().SelectedCount(), 6);
+  EXPECT_EQ(SelectedRows(), 6);
   EXPECT_GE(View().CurrentRow(), 0);  // the first row that exists
   EXPECT_EQ(State<Kv_SelectAllCommand>(), bx3::kCmdDisabled);
   EXPECT_TRUE(Run<Kv_SelectAllCommand>());  // run anyway: no change
-  EXPECT_EQ(View().SelectedCount(), 5);
+  EXPECT_EQ(View().SelectedCount(), 6);
 
   ASSERT_TRUE(Run<Kv_DeselectAllCommand>());
   EXPECT_EQ(View().SelectedCount(), 0);
   View().Selection().Select(Collection().Rows()[0]);
   ASSERT_TRUE(Run<Kv_InvertSelectionCommand>());
-  EXPECT_EQ(View().SelectedCount(), 4);
-  EXPECT_EQ(SelectedRows(), 4);
+  EXPECT_EQ(View().SelectedCount(), 5);
+  EXPECT_EQ(SelectedRows(), 5);
 
-  // Select Missing: only the missing file, and no current row.
+  // Select Missing: only the missing file (not the one found by name), and no current row.
   ASSERT_TRUE(Run<Kv_SelectMissingCommand>());
   EXPECT_EQ(View().SelectedCount(), 1);
   EXPECT_EQ(View().CurrentRow(), -1);
-  for (const KvAssetEntry& row : Collection().Rows()) EXPECT_EQ(bool(row.selected), row.IsMissing());
+  for (const KvAssetEntry& row : Collection().Rows()) {
+    EXPECT_EQ(bool(row.selected), row.assetPath == bx3::Filename("tex/gone.png")) << row.assetPath.GetString().Std();
+  }
 
   // Select Active: the rows of the active material.
   document_->SetActiveMaterial(materials_[3]);  // Steel, b.png
@@ -86,7 +93,7 @@ TEST_F(CommandsTest, SelectionCommandsKeepTheirCounts) {
   }
   brantic::String status;
   ASSERT_TRUE(dialog_.GetString(kGadgetStatus, status));
-  EXPECT_EQ(status, "Listed: 3 (5) - Missing: 1 - Selected: 1");
+  EXPECT_EQ(status, "Listed: 4 (6) - Missing: 1 - Selected: 1");
 }
 
 // What used to go wrong: in grouped views the selection commands made a position of the

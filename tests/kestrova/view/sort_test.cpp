@@ -356,7 +356,8 @@ TEST_F(SortTest, SizeFilterCoarsensByUnit) {
 TEST_F(SortTest, StatusAndResolutionFilters) {
   KvRowsAndLists table;
   KvSelection selection;
-  for (int32_t code : {kResolveMissing, kResolveFoundByName, kResolveBuiltByHost, kResolveFound}) {
+  for (int32_t code :
+       {kResolveMissing, kResolveFoundByName, kResolveBuiltByHost, kResolveFound, kResolvePaintTexture}) {
     KvAssetEntry row = Row("a.png");
     row.resolveResult = code;
     row.resolutionX = 100 * (code + 1);
@@ -369,23 +370,24 @@ TEST_F(SortTest, StatusAndResolutionFilters) {
   state.statusOption = 1;
   auto found = KvFilterBarFilter::Create(state, nullptr);
   ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, KvViewSettings::Defaults(), &*found, &selection));
-  EXPECT_EQ(table.lists.rowIndexList, (std::vector<int64_t>{1, 2}));
+  // Found elsewhere: by name, built by the host, or held open for painting.
+  EXPECT_EQ(table.lists.rowIndexList, (std::vector<int64_t>{1, 2, 4}));
   EXPECT_FALSE(table.rows[0].selected);  // hidden rows lose their selection
   EXPECT_TRUE(table.rows[1].selected);
-  EXPECT_EQ(selection.Count(), 2);
+  EXPECT_EQ(selection.Count(), 3);
 
   state.column = 12;
   state.resolutionOption = 2;
   state.width = 150;  // the height places no limit
   auto wide = KvFilterBarFilter::Create(state, nullptr);
   ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, KvViewSettings::Defaults(), &*wide));
-  EXPECT_EQ(table.lists.rowIndexList, (std::vector<int64_t>{1, 2, 3}));
+  EXPECT_EQ(table.lists.rowIndexList, (std::vector<int64_t>{1, 2, 3, 4}));
   state.height = 50;
   state.resolutionOption = 1;
   state.width = 0;
   auto exact = KvFilterBarFilter::Create(state, nullptr);
   ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, KvViewSettings::Defaults(), &*exact));
-  EXPECT_EQ(table.lists.rowIndexList.size(), 4u);
+  EXPECT_EQ(table.lists.rowIndexList.size(), 5u);
 }
 
 }  // namespace
