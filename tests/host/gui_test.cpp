@@ -46,6 +46,24 @@ class StateCommand : public CommandData {
 
 const int32_t kDisabled = kCmdDisabled;
 
+bool StartGui() {
+  static int argc = 1;
+  static char name[] = "gui_tests";
+  static char* argv[] = {name, nullptr};
+  return InitializeGui(argc, argv);
+}
+
+// A left-button mouse event at (x, y); buttons held as `buttons`.
+QMouseEvent* Mouse(QEvent::Type type, int x, int y, Qt::MouseButtons buttons = Qt::LeftButton,
+                   Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  return new QMouseEvent(type, QPointF(x, y), QPointF(x, y), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                         buttons, modifiers);
+}
+void Send(QWidget* widget, QEvent* event) {
+  QApplication::sendEvent(widget, event);
+  delete event;
+}
+
 // A flat list of `count` items (handles 1..count), items divisible by 10 have 2 children.
 class CountingTree : public TreeViewFunctions {
  public:
@@ -189,10 +207,7 @@ class TestDialog : public GeDialog {
 class GuiTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "gui_tests";
-    static char* argv[] = {name, nullptr};
-    ASSERT_TRUE(InitializeGui(argc, argv));
+    ASSERT_TRUE(StartGui());
     RegisterCommandPlugin(kCheckedCommand, "Checked thing", 0, nullptr, "",
                           std::make_unique<StateCommand>(&g_checkedState));
     RegisterCommandPlugin(kDisabledCommand, "Disabled thing", 0, nullptr, "",
@@ -419,11 +434,9 @@ TEST_F(GuiTest, TreeClicksEditsMenusAndColumns) {
   EXPECT_EQ(functions.lastMode, kSelectReplace);
   // A control click on an unselected row adds it, on the selected row removes it.
   const int y = tree->HeaderHeight() + tree->RowHeight() * 5 + 2;
-  QMouseEvent add(QEvent::MouseButtonPress, QPointF(10, y), QPointF(10, y), Qt::LeftButton, Qt::LeftButton,
-                  Qt::ControlModifier);
-  QApplication::sendEvent(tree->viewport(), &add);
+  Send(tree->viewport(), Mouse(QEvent::MouseButtonPress, 10, y, Qt::LeftButton, Qt::ControlModifier));
   EXPECT_EQ(functions.lastMode, kSelectAdd);
-  QApplication::sendEvent(tree->viewport(), &add);
+  Send(tree->viewport(), Mouse(QEvent::MouseButtonPress, 10, y, Qt::LeftButton, Qt::ControlModifier));
   EXPECT_EQ(functions.lastMode, kSelectRemove);
 
   tree->DoubleClickRow(7, 1);
@@ -462,20 +475,13 @@ TEST_F(GuiTest, UserAreaDoubleClicksAndDrags) {
   auto* widget = dynamic_cast<gui::UserAreaWidget*>(dialog_.Window()->Gadget(kArea));
   ASSERT_NE(widget, nullptr);
   EXPECT_TRUE(dialog_.area.IsAttached());
-  QMouseEvent doubleClick(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
-  QApplication::sendEvent(widget, &doubleClick);
+  Send(widget, Mouse(QEvent::MouseButtonDblClick, 5, 5));
   EXPECT_EQ(dialog_.area.doubleClicks, 1);
   // The movements are queued first; the drag loop inside the press handler receives them.
-  QApplication::postEvent(widget, new QMouseEvent(QEvent::MouseMove, QPointF(15, 8), QPointF(15, 8), Qt::NoButton,
-                                                  Qt::LeftButton, Qt::NoModifier));
-  QApplication::postEvent(widget, new QMouseEvent(QEvent::MouseMove, QPointF(25, 18), QPointF(25, 18), Qt::NoButton,
-                                                  Qt::LeftButton, Qt::NoModifier));
-  QApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonRelease, QPointF(25, 18), QPointF(25, 18),
-                                                  Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
-  QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
-                    Qt::NoModifier);
-  QApplication::sendEvent(widget, &press);
+  QApplication::postEvent(widget, Mouse(QEvent::MouseMove, 15, 8));
+  QApplication::postEvent(widget, Mouse(QEvent::MouseMove, 25, 18));
+  QApplication::postEvent(widget, Mouse(QEvent::MouseButtonRelease, 25, 18, Qt::NoButton));
+  Send(widget, Mouse(QEvent::MouseButtonPress, 5, 5));
   EXPECT_DOUBLE_EQ(dialog_.area.draggedX, 20.0);
   EXPECT_DOUBLE_EQ(dialog_.area.draggedY, 13.0);
 }
@@ -599,10 +605,7 @@ namespace {
 // What used to go wrong: the picture viewer's window lived in a function-static object and
 // was deleted at exit, after the application object it belonged to.
 TEST(GuiShutdownTest, ThePictureViewerWindowGoesBeforeTheApplication) {
-  static int argc = 1;
-  static char name[] = "gui_tests";
-  static char* argv[] = {name, nullptr};
-  ASSERT_TRUE(InitializeGui(argc, argv));
+  ASSERT_TRUE(StartGui());
   const std::string path = std::filesystem::temp_directory_path() / "kv_viewer_test.png";
   QImage picture(8, 6, QImage::Format_RGB32);
   picture.fill(Qt::red);

@@ -4,10 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <map>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "inspector_ids.h"
 #include "run_bx3.h"
@@ -17,8 +14,6 @@
 
 namespace {
 
-using kvtest::CollectPaths;
-using kvtest::FolderState;
 using kvtest::ReadBytes;
 using kvtest::RunBx3;
 
@@ -41,33 +36,6 @@ TEST(InspectorBigSceneTest, EveryViewCommandOnAHundredThousandUsesEnds) {
   // name their format.
   ASSERT_EQ(report["items"].size(), 1u);
   EXPECT_EQ(report["status"], "Listed: 1 (100000) - Missing: 85000 - Selected: 0");
-}
-
-TEST(InspectorBatchTest, GlobalizeMakesEveryDemoPathAbsoluteAndUndoGivesTheSceneBack) {
-  kvtest::TempFolder folder;
-  const std::string demo = folder / "demo";
-  std::filesystem::copy(std::string(KV_SOURCE_DIR) + "/examples/demo", demo, std::filesystem::copy_options::recursive);
-  const std::string batch = "--batch --prefs " + folder / "prefs" + " " + demo + "/demo.bx3 ";
-  const std::string globalize =
-      "--command 1029486 --wait --command 1051540 --command 1029813 --command 1029820 --wait ";
-  ASSERT_EQ(RunBx3(batch + "--save " + folder / "plain.bx3").exitCode, 0);
-  const auto files = FolderState(demo);
-
-  const kvtest::ProcessRun run = RunBx3(batch + globalize + "--save " + folder / "out.bx3");
-  ASSERT_EQ(run.exitCode, 0) << run.output;
-  // The second renderer relinked its node material itself.
-  EXPECT_NE(run.output.find("Node wood relinks tex/marble.exr to " + demo + "/tex/marble.exr"), std::string::npos)
-      << run.output;
-  std::vector<std::string> paths;
-  CollectPaths(kvtest::ReadJsonFile(folder / "out.bx3"), paths);
-  EXPECT_EQ(paths.size(), 16u);
-  for (const std::string& path : paths) {
-    EXPECT_TRUE(path.starts_with(demo + "/") || path.starts_with("file://" + demo + "/")) << path;
-  }
-  EXPECT_EQ(FolderState(demo), files) << "write-back changes the scene only";
-
-  ASSERT_EQ(RunBx3(batch + globalize + "--undo --save " + folder / "undone.bx3").exitCode, 0);
-  EXPECT_EQ(ReadBytes(folder / "undone.bx3"), ReadBytes(folder / "plain.bx3"));
 }
 
 TEST(InspectorBatchTest, ClicksEditsContextMenuAndFileCommandsOnTheDemo) {
@@ -129,36 +97,6 @@ TEST(InspectorBatchTest, ClicksEditsContextMenuAndFileCommandsOnTheDemo) {
                                   std::string("bx3: attribute manager shows \"Marble\" (mode 3")}) {
     EXPECT_NE(commands.output.find(line), std::string::npos) << line << "\n" << commands.output;
   }
-}
-
-TEST(InspectorBatchTest, SearchAndReplaceRewritesTheMatchingPathsAndUndoFollows) {
-  kvtest::TempFolder folder;
-  const std::string demo = folder / "demo";
-  std::filesystem::copy(std::string(KV_SOURCE_DIR) + "/examples/demo", demo, std::filesystem::copy_options::recursive);
-  const std::string batch = "--batch --prefs " + folder / "prefs" + " " + demo + "/demo.bx3 ";
-  const std::string replace =
-      "--command 1029486 --wait --command 1029813 --gadget 1029486:10055=tex/ --gadget 1029486:10058=maps/ --wait "
-      "--press 1029486:10059 ";
-  ASSERT_EQ(RunBx3(batch + "--save " + folder / "plain.bx3").exitCode, 0);
-  ASSERT_EQ(RunBx3(batch + replace + "--save " + folder / "out.bx3").exitCode, 0);
-  std::vector<std::string> before, after;
-  CollectPaths(kvtest::ReadJsonFile(folder / "plain.bx3"), before);
-  CollectPaths(kvtest::ReadJsonFile(folder / "out.bx3"), after);
-  ASSERT_EQ(before.size(), after.size());
-  for (size_t i = 0; i < before.size(); ++i) {
-    std::string expected = before[i];
-    if (const size_t at = expected.find("tex/"); at != std::string::npos) expected.replace(at, 4, "maps/");
-    EXPECT_EQ(after[i], expected);
-  }
-
-  // Undone: the scene as it was, and the rows show it without anything else.
-  const kvtest::ProcessRun undone =
-      RunBx3(batch + replace + "--undo --save " + folder / "undone.bx3 --report text " + folder / "report.txt");
-  ASSERT_EQ(undone.exitCode, 0) << undone.output;
-  EXPECT_EQ(ReadBytes(folder / "undone.bx3"), ReadBytes(folder / "plain.bx3"));
-  const std::string report = ReadBytes(folder / "report.txt");
-  EXPECT_EQ(report.find("maps/"), std::string::npos) << report;
-  EXPECT_NE(report.find("tex/wood.jpg"), std::string::npos) << report;
 }
 
 }  // namespace

@@ -37,9 +37,27 @@ class OperationsBatchTest : public ::testing::Test {
   const std::string open_ = "--command 1029486 --wait --command 1051540 ";
 };
 
-TEST_F(OperationsBatchTest, LocalizeMakesPathsRelativeAndKeepsTheirFoldersInsideTheScene) {
-  ASSERT_EQ(RunBx3(Batch() + open_ + "--command 1029813 --command 1029820 --wait --save").exitCode, 0);
-  ASSERT_EQ(PathsNamed(demo_ + "/demo.bx3", "marble.exr").front(), demo_ + "/tex/marble.exr");
+TEST_F(OperationsBatchTest, GlobalizeThenLocalizeKeepTheFoldersInsideTheScene) {
+  // Make Paths Absolute of every row: each of the 16 paths, the files beside the scene untouched.
+  const auto besideTheScene = [&] {
+    auto files = kvtest::FolderState(demo_);
+    files.erase(demo_ + "/demo.bx3");
+    return files;
+  };
+  const auto files = besideTheScene();
+  const kvtest::ProcessRun absolute = RunBx3(Batch() + open_ + "--command 1029813 --command 1029820 --wait --save");
+  ASSERT_EQ(absolute.exitCode, 0) << absolute.output;
+  // The second renderer relinked its node material itself.
+  EXPECT_NE(absolute.output.find("Node wood relinks tex/marble.exr to " + demo_ + "/tex/marble.exr"), std::string::npos)
+      << absolute.output;
+  std::vector<std::string> paths;
+  kvtest::CollectPaths(kvtest::ReadJsonFile(demo_ + "/demo.bx3"), paths);
+  EXPECT_EQ(paths.size(), 16u);
+  for (const std::string& path : paths) {
+    EXPECT_TRUE(path.starts_with(demo_ + "/") || path.starts_with("file://" + demo_ + "/")) << path;
+  }
+  EXPECT_EQ(besideTheScene(), files) << "write-back changes the scene only";
+
   fs::remove(demo_ + "/tex/wood.jpg");
   fs::remove(demo_ + "/cache/scene.gi2");
   // Without a selection the command is greyed in the window: the batch refuses it too.
@@ -119,9 +137,30 @@ TEST_F(OperationsBatchTest, ClearRemovesABitmapShaderAndUndoBringsItBack) {
   EXPECT_EQ(ReadBytes(folder_ / "undone.bx3"), ReadBytes(folder_ / "plain.bx3"));
 }
 
-}  // namespace
-
-namespace {
+TEST_F(OperationsBatchTest, SearchAndReplaceRewritesTheMatchingPathsAndUndoFollows) {
+  const std::string replace =
+      "--command 1029486 --wait --command 1029813 --gadget 1029486:10055=tex/ "
+      "--gadget 1029486:10058=maps/ --wait --press 1029486:10059 ";
+  ASSERT_EQ(RunBx3(Batch() + "--save " + folder_ / "plain.bx3").exitCode, 0);
+  ASSERT_EQ(RunBx3(Batch() + replace + "--save " + folder_ / "out.bx3").exitCode, 0);
+  std::vector<std::string> before, after;
+  kvtest::CollectPaths(kvtest::ReadJsonFile(folder_ / "plain.bx3"), before);
+  kvtest::CollectPaths(kvtest::ReadJsonFile(folder_ / "out.bx3"), after);
+  ASSERT_EQ(before.size(), after.size());
+  for (size_t i = 0; i < before.size(); ++i) {
+    std::string expected = before[i];
+    if (const size_t at = expected.find("tex/"); at != std::string::npos) expected.replace(at, 4, "maps/");
+    EXPECT_EQ(after[i], expected);
+  }
+  // Undone: the scene as it was, and the rows show it without anything else.
+  const kvtest::ProcessRun undone =
+      RunBx3(Batch() + replace + "--undo --save " + folder_ / "undone.bx3 --report text " + folder_ / "report.txt");
+  ASSERT_EQ(undone.exitCode, 0) << undone.output;
+  EXPECT_EQ(ReadBytes(folder_ / "undone.bx3"), ReadBytes(folder_ / "plain.bx3"));
+  const std::string report = ReadBytes(folder_ / "report.txt");
+  EXPECT_EQ(report.find("maps/"), std::string::npos) << report;
+  EXPECT_NE(report.find("tex/wood.jpg"), std::string::npos) << report;
+}
 
 // What used to go wrong: the Paths menu ended in a disabled entry "200000273", and search
 // folders could only be changed by editing prefs.json.

@@ -81,6 +81,13 @@ class PreviewTest : public kvtest::InspectorFixture {
     View().SetCurrent(group, -1);
     kv::KvDialogTestAccess::RequestPreview(dialog_);
   }
+  // The module's placeholder picture of a kind of file ("video", "image", ...).
+  static bx3::BaseBitmap Placeholder(const std::string& icon) {
+    bx3::BaseBitmap placeholder;
+    EXPECT_EQ(placeholder.Init(bx3::Filename(std::string(KV_MODULE_SOURCE_DIR) + "/icons/" + icon + ".tif")),
+              bx3::kImageResultOk);
+    return placeholder;
+  }
   void FinishPreviews() {
     brantic::ThreadInterface::WaitAllRuns();
     brantic::DrainMainThreadQueue();
@@ -102,9 +109,7 @@ TEST_F(PreviewTest, TheDecisionChain) {
 
   // A missing movie shows the movie placeholder; a folder is no file.
   const Area::Loaded missing = Load(FileRequest(folder_ / "gone.mov", ASSETTYPE_VIDEO));
-  bx3::BaseBitmap placeholder;
-  ASSERT_EQ(placeholder.Init(bx3::Filename(std::string(KV_MODULE_SOURCE_DIR) + "/icons/video.tif")),
-            bx3::kImageResultOk);
+  const bx3::BaseBitmap placeholder = Placeholder("video");
   EXPECT_EQ(missing.full, placeholder);
   EXPECT_EQ(Load(FileRequest(folder_ / "tex", ASSETTYPE_VIDEO)).full, placeholder);
 
@@ -122,9 +127,7 @@ TEST_F(PreviewTest, TheDecisionChain) {
   bx3::Document withoutPreview;
   ASSERT_TRUE(bx3::SaveDocument(withoutPreview, folder_ / "without.bx3"));
   EXPECT_EQ(Load(FileRequest(folder_ / "with.bx3", ASSETTYPE_REFERENCED3D)).full.GetBw(), 40);
-  bx3::BaseBitmap reference;
-  ASSERT_EQ(reference.Init(bx3::Filename(std::string(KV_MODULE_SOURCE_DIR) + "/icons/referenced3d.tif")),
-            bx3::kImageResultOk);
+  const bx3::BaseBitmap reference = Placeholder("referenced3d");
   EXPECT_EQ(Load(FileRequest(folder_ / "without.bx3", ASSETTYPE_REFERENCED3D)).full, reference);
 
   // A sound shows its wave form, drawn for the area's size.
@@ -201,9 +204,7 @@ TEST_F(PreviewTest, AnUnreadablePictureShowsThePlaceholderAndSaysSo) {
   materials_[3]->GetChildren().front()->SetParameter(bx3::param::kBitmapFile, bx3::Filename("tex/b.exr"));
   const Area::Loaded loaded = Load(FileRequest(folder_ / "tex/b.exr", ASSETTYPE_IMAGE));
   EXPECT_TRUE(loaded.unreadable);
-  bx3::BaseBitmap placeholder;
-  ASSERT_EQ(placeholder.Init(bx3::Filename(std::string(KV_MODULE_SOURCE_DIR) + "/icons/image.tif")),
-            bx3::kImageResultOk);
+  const bx3::BaseBitmap placeholder = Placeholder("image");
   EXPECT_EQ(loaded.full, placeholder);
 
   Open();
@@ -243,9 +244,7 @@ TEST_F(PreviewTest, ALightProfileIsDrawnAndADamagedOneGetsThePlaceholder) {
 
   kvtest::WriteBytes(folder_ / "spot.ies", "IESNA:LM-63-2002\nTILT=NONE\n1 1000 1 3 1 1 2 0 0 0\n1 1 40\n0 45 x\n");
   const Area::Loaded damaged = Load(request());
-  bx3::BaseBitmap placeholder;
-  ASSERT_EQ(placeholder.Init(bx3::Filename(std::string(KV_MODULE_SOURCE_DIR) + "/icons/Other.tif")),
-            bx3::kImageResultOk);
+  const bx3::BaseBitmap placeholder = Placeholder("Other");
   EXPECT_EQ(damaged.full, placeholder);
   EXPECT_FALSE(damaged.unreadable) << "the information text says why, not the picture note";
 }
