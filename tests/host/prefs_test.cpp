@@ -24,6 +24,8 @@ TEST(PreferencesTest, PersistAndReload) {
   view.SetContainer(10089, layout);
   prefs.Plugins().SetContainer(1029486, view);
   prefs.SetTextureSearchPaths({{Filename("/lib/textures"), true}, {Filename("/off"), false}});
+  prefs.SetPathVariables({{"PROJECT", "/mnt/proj"}});
+  prefs.SetPathMappings({{"P:\\proj", "/mnt/proj"}});
   ASSERT_TRUE(prefs.Save().HasValue());
 
   prefs.Reset();
@@ -31,6 +33,12 @@ TEST(PreferencesTest, PersistAndReload) {
   ASSERT_NE(prefs.Plugins().GetContainer(1029486), nullptr);
   EXPECT_TRUE(*prefs.Plugins().GetContainer(1029486) == view);
   EXPECT_EQ(prefs.GetTextureSearchPaths().size(), 2u);
+  EXPECT_EQ(prefs.GetPathVariables().at("PROJECT"), "/mnt/proj");
+  EXPECT_EQ(prefs.MakePathExpander().Expand("P:/proj/$PROJECT/a.png").path, "/mnt/proj//mnt/proj/a.png");
+  // Mappings need both ends; a variable's value is a text.
+  EXPECT_FALSE(prefs.FromJson(R"({"pathMappings": [{"from": "P:"}]})").HasValue());
+  EXPECT_FALSE(prefs.FromJson(R"({"variables": {"A": 1}})").HasValue());
+  EXPECT_EQ(prefs.GetPathMappings().size(), 1u);  // a refused file changes nothing
 
   // The search folders: document folder, its tex folder, then the enabled preference paths.
   InitializeHost();

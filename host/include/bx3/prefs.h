@@ -4,9 +4,11 @@
 // $XDG_CONFIG_HOME/bx3, else ~/.config/bx3.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
+#include "brantic/pathexpand.h"
 #include "brantic/result.h"
 #include "bx3/container.h"
 #include "bx3/filename.h"
@@ -28,6 +30,14 @@ class Preferences {
   const std::vector<TextureSearchPath>& GetTextureSearchPaths() const { return searchPaths_; }
   // Tells the dialogs that paths may resolve differently now.
   void SetTextureSearchPaths(std::vector<TextureSearchPath> paths);
+  // Variables for paths ("variables" in the file; they override the environment) and path
+  // mappings ("pathMappings"); setting either tells the dialogs as the search folders do.
+  const std::map<std::string, std::string>& GetPathVariables() const { return variables_; }
+  const std::vector<brantic::PathMapping>& GetPathMappings() const { return mappings_; }
+  void SetPathVariables(std::map<std::string, std::string> variables);
+  void SetPathMappings(std::vector<brantic::PathMapping> mappings);
+  // What reads paths on other threads takes: the variables, the mappings and the environment.
+  brantic::PathExpander MakePathExpander() const { return brantic::PathExpander(variables_, mappings_, true); }
 
   static std::string Folder();
   // Reads the file; a missing file leaves the defaults. A broken file is reported and the
@@ -47,6 +57,8 @@ class Preferences {
 
   Container plugins_;
   std::vector<TextureSearchPath> searchPaths_;
+  std::map<std::string, std::string> variables_;
+  std::vector<brantic::PathMapping> mappings_;
   bool unreadable_ = false;  // the file on disk could not be read and is not kept aside yet
 };
 

@@ -53,7 +53,8 @@ class PreferencesReader : JsonReader {
   explicit PreferencesReader(std::string_view text) : JsonReader(text, 4 * kMaxContainerDepth + 8) {}
 
   // Throws JsonTextError and JsonValueError; FromJson catches them.
-  void Read(std::vector<TextureSearchPath>& paths, Container& plugins) {
+  void Read(std::vector<TextureSearchPath>& paths, std::map<std::string, std::string>& variables,
+            std::vector<brantic::PathMapping>& mappings, Container& plugins) {
     Members("the preferences must be a JSON object", [&](std::string_view key) {
       if (key == "textureSearchPaths") {
         Items("must be an array", [&](size_t) {
@@ -70,6 +71,26 @@ class PreferencesReader : JsonReader {
           });
           Expect(path.has_value(), "needs a path");
           paths.push_back({std::move(*path), enabled});
+        });
+      } else if (key == "variables") {
+        Members("must be an object of texts", [&](std::string_view name) {
+          Expect(!name.empty(), "a variable needs a name");
+          variables[std::string(name)] = std::string(Text("must be a text"));
+        });
+      } else if (key == "pathMappings") {
+        Items("must be an array", [&](size_t) {
+          std::optional<std::string> from, to;
+          Members("a path mapping must be an object", [&](std::string_view member) {
+            if (member == "from") {
+              from = std::string(Text("must be a text"));
+            } else if (member == "to") {
+              to = std::string(Text("must be a text"));
+            } else {
+              Skip();
+            }
+          });
+          Expect(from && !from->empty() && to && !to->empty(), "needs a \"from\" and a \"to\"");
+          mappings.push_back({std::move(*from), std::move(*to)});
         });
       } else if (key == "plugins") {
         plugins = ReadContainer(0);
@@ -145,6 +166,8 @@ std::string Preferences::Folder() {
 void Preferences::Reset() {
   plugins_ = Container();
   searchPaths_.clear();
+  variables_.clear();
+  mappings_.clear();
   unreadable_ = false;
 }
 
@@ -154,14 +177,24 @@ std::string Preferences::ToJson() const {
     paths.push_back({{"path", path.path.GetString().Std()}, {"enabled", path.enabled}});
   }
   Json root = {{"textureSearchPaths", std::move(paths)}, {"plugins", ContainerToJson(plugins_)}};
+  // Written only when there are some: files without them stay as they were.
+  if (!variables_.empty()) root["variables"] = variables_;
+  if (!mappings_.empty()) {
+    Json mappings = Json::array();
+    for (const brantic::PathMapping& mapping : mappings_)
+      mappings.push_back({{"from", mapping.from}, {"to", mapping.to}});
+    root["pathMappings"] = std::move(mappings);
+  }
   return root.dump(2) + "\n";
 }
 
 brantic::Result<void> Preferences::FromJson(std::string_view text) {
   std::vector<TextureSearchPath> paths;
+  std::map<std::string, std::string> variables;
+  std::vector<brantic::PathMapping> mappings;
   Container plugins;
   try {
-    PreferencesReader(text).Read(paths, plugins);
+    PreferencesReader(text).Read(paths, variables, mappings, plugins);
   } catch (const JsonTextError& error) {
     return brantic::IllegalArgumentError("bad preferences: " + brantic::JsonCursor::LineAndColumn(text, error.offset) +
                                          ": " + error.problem);
@@ -172,6 +205,8 @@ brantic::Result<void> Preferences::FromJson(std::string_view text) {
     return brantic::OutOfMemoryError("bad preferences: out of memory while reading");
   }
   searchPaths_ = std::move(paths);
+  variables_ = std::move(variables);
+  mappings_ = std::move(mappings);
   plugins_ = std::move(plugins);
   return brantic::OK();
 }
@@ -232,6 +267,18 @@ brantic::Result<void> Preferences::Save() {
 void Preferences::SetTextureSearchPaths(std::vector<TextureSearchPath> paths) {
   if (paths == searchPaths_) return;
   searchPaths_ = std::move(paths);
+  SpecialEventAdd(kCoreMessageSearchPathsChanged);
+}
+
+void Preferences::SetPathVariables(std::map<std::string, std::string> variables) {
+  if (variables == variables_) return;
+  variables_ = std::move(variables);
+  SpecialEventAdd(kCoreMessageSearchPathsChanged);
+}
+
+void Preferences::SetPathMappings(std::vector<brantic::PathMapping> mappings) {
+  if (mappings == mappings_) return;
+  mappings_ = std::move(mappings);
   SpecialEventAdd(kCoreMessageSearchPathsChanged);
 }
 

@@ -1,0 +1,36 @@
+// The names in folders, each folder read once for as long as the listings are kept (one pass
+// of a collection, one operation). Any thread; the same folder asked for from several threads
+// is read once.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace brantic {
+
+class FolderListings {
+ public:
+  using Names = std::vector<std::string>;
+
+  // The names in `folder` (a system path), sorted, "." and ".." left out, without a query
+  // per entry; null when the folder cannot be read.
+  std::shared_ptr<const Names> List(const std::string& folder);
+  // True when `name` is in the folder's listing.
+  bool Contains(const std::string& folder, const std::string& name);
+  // How many folders were read from the disk.
+  size_t FoldersRead() const;
+
+ private:
+  struct Slot {
+    std::once_flag once;
+    std::shared_ptr<const Names> names;
+  };
+  mutable std::mutex mutex_;
+  std::unordered_map<std::string, std::shared_ptr<Slot>> slots_;
+  size_t read_ = 0;
+};
+
+}  // namespace brantic
