@@ -59,6 +59,20 @@ bool FolderListings::Contains(const std::string& folder, const std::string& name
   return names && std::binary_search(names->begin(), names->end(), name);
 }
 
+std::vector<int64_t> FolderListings::Members(const std::string& folder, const PathPattern& pattern) {
+  std::vector<int64_t> members;
+  const auto names = List(folder);
+  if (!names) return members;
+  const std::string_view head = pattern.FileHead();
+  for (auto at = std::lower_bound(names->begin(), names->end(), head);
+       at != names->end() && std::string_view(*at).starts_with(head); ++at) {
+    if (const auto item = pattern.Match(*at)) members.push_back(*item);
+  }
+  std::sort(members.begin(), members.end());
+  members.erase(std::unique(members.begin(), members.end()), members.end());
+  return members;
+}
+
 size_t FolderListings::FoldersRead() const {
   std::lock_guard lock(mutex_);
   return read_;

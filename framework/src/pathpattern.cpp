@@ -87,6 +87,10 @@ std::string_view PathPattern::Folder() const { return std::string_view(path_).su
 
 std::string_view PathPattern::FileName() const { return std::string_view(path_).substr(fileStart_); }
 
+std::string_view PathPattern::FileHead() const {
+  return std::string_view(path_).substr(fileStart_, tokenStart_ - fileStart_);
+}
+
 std::string PathPattern::PathOf(int64_t item) const {
   std::string text;
   if (GetKind() == Kind::Tiles) {

@@ -93,12 +93,18 @@ TEST(PathPatternTest, OnlyFilesWrittenAsTheTokenWritesAreMembers) {
 TEST(FolderListingsTest, EachFolderIsReadOnceWhoeverAsks) {
   kvtest::TempFolder folder;
   std::filesystem::create_directories(folder / "sub");
-  for (const char* name : {"b.png", "a.png"}) std::ofstream(folder / name) << "x";
+  for (const char* name : {"b.png", "a.png", "w.1001.png", "w.1011.png", "w.1002.png", "w.0999.png", "w.1001.jpg"}) {
+    std::ofstream(folder / name) << "x";
+  }
   brantic::FolderListings listings;
   std::vector<std::thread> threads;
   for (int i = 0; i < 8; ++i) threads.emplace_back([&] { EXPECT_TRUE(listings.Contains(folder.Path(), "a.png")); });
   for (std::thread& thread : threads) thread.join();
-  EXPECT_EQ(*listings.List(folder.Path()), (brantic::FolderListings::Names{"a.png", "b.png"}));  // folders left out
+  EXPECT_EQ(listings.List(folder.Path())->size(), 7u);  // folders left out
+  EXPECT_EQ(listings.Members(folder.Path(), *PathPattern::Find("w.<UDIM>.png")),
+            (std::vector<int64_t>{1001, 1002, 1011}));
+  EXPECT_EQ(listings.Members(folder.Path(), *PathPattern::Find("w.####.png")),
+            (std::vector<int64_t>{999, 1001, 1002, 1011}));
   EXPECT_EQ(listings.FoldersRead(), 1u);
   EXPECT_EQ(listings.List(folder / "none"), nullptr);
   EXPECT_EQ(listings.List(folder / "a.png"), nullptr);  // a file is no folder

@@ -107,6 +107,8 @@ TEST(IconTest, EveryIconTheInspectorDrawsExists) {
   const int32_t ids[] = {icon::kStatusFound,
                          icon::kStatusMissing,
                          icon::kStatusFoundElsewhere,
+                         icon::kStatusPartlyFound,
+                         icon::kStatusUnreachable,
                          icon::kFoldClosed,
                          icon::kFoldOpen,
                          icon::kNoLayer,
@@ -120,7 +122,8 @@ TEST(IconTest, EveryIconTheInspectorDrawsExists) {
                          1051240,
                          1051241,
                          1051242,
-                         1051243};
+                         1051243,
+                         icon::kAssetTileSet};
   for (int32_t id : ids) {
     BaseBitmap bitmap;
     ASSERT_TRUE(GetIcon(id, bitmap)) << id;

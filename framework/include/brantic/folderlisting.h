@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "brantic/pathpattern.h"
+
 namespace brantic {
 
 class FolderListings {
@@ -20,6 +22,9 @@ class FolderListings {
   std::shared_ptr<const Names> List(const std::string& folder);
   // True when `name` is in the folder's listing.
   bool Contains(const std::string& folder, const std::string& name);
+  // The frames or tiles of `pattern` in `folder`, sorted; found through the names that start
+  // like its members, never by a query per candidate.
+  std::vector<int64_t> Members(const std::string& folder, const PathPattern& pattern);
   // How many folders were read from the disk.
   size_t FoldersRead() const;
 

@@ -32,6 +32,8 @@ class PathPattern {
   // The path's folder part with its last "/" or "\" ("" without one), and the file name.
   std::string_view Folder() const;
   std::string_view FileName() const;
+  // The file name's text before the token: every member's name starts with it.
+  std::string_view FileHead() const;
   // The whole path as written.
   const std::string& Path() const { return path_; }
 

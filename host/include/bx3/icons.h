@@ -15,6 +15,8 @@ namespace icon {
 inline constexpr int32_t kStatusFound = 300000231;
 inline constexpr int32_t kStatusMissing = 300000230;
 inline constexpr int32_t kStatusFoundElsewhere = 1031728;
+inline constexpr int32_t kStatusPartlyFound = 1031729;  // some files of a set are missing
+inline constexpr int32_t kStatusUnreachable = 1031730;  // the file's root did not answer
 inline constexpr int32_t kFoldClosed = 300000118;
 inline constexpr int32_t kFoldOpen = 300000119;
 inline constexpr int32_t kNoLayer = 200000134;
@@ -31,6 +33,7 @@ inline constexpr int32_t kAssetCache = 1051240;
 inline constexpr int32_t kAssetReferenced3D = 1051241;
 inline constexpr int32_t kAssetReferenced3DSequence = 1051242;
 inline constexpr int32_t kAssetCacheSequence = 1051243;
+inline constexpr int32_t kAssetTileSet = 1051244;
 }  // namespace icon
 
 inline constexpr int32_t kIconSize = 16;

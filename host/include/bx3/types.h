@@ -102,6 +102,9 @@ inline constexpr int32_t kShaderChannel = 100;  // material channel a shader fee
 inline constexpr int32_t kBitmapFile = 1000;
 inline constexpr int32_t kBitmapFirstFrame = 2000;
 inline constexpr int32_t kBitmapLastFrame = 2001;
+// The texture tiles a tile-set file (a "<UDIM>" path) must have: UDIM numbers and ranges,
+// "1001-1003, 1011". Optional: without it the tiles on disk are the set.
+inline constexpr int32_t kBitmapTiles = 2002;
 inline constexpr int32_t kRenderFirstFrame = 5017;
 inline constexpr int32_t kRenderLastFrame = 5018;
 inline constexpr int32_t kRenderFrameRate = 5020;

@@ -38,6 +38,8 @@ constexpr IconStyle kIcons[] = {
     {icon::kStatusFound, Shape::Disc, {76, 175, 80}},
     {icon::kStatusMissing, Shape::Disc, {229, 57, 53}},
     {icon::kStatusFoundElsewhere, Shape::Disc, {251, 192, 45}},
+    {icon::kStatusPartlyFound, Shape::Ring, {251, 140, 0}},
+    {icon::kStatusUnreachable, Shape::Slash, {120, 144, 156}},
     {icon::kFoldClosed, Shape::TriangleRight, {200, 200, 200}},
     {icon::kFoldOpen, Shape::TriangleDown, {200, 200, 200}},
     {icon::kNoLayer, Shape::Slash, {150, 150, 150}},
@@ -52,6 +54,7 @@ constexpr IconStyle kIcons[] = {
     {icon::kAssetReferenced3D, Shape::Cube, {141, 110, 99}},
     {icon::kAssetReferenced3DSequence, Shape::Stack, {141, 110, 99}},
     {icon::kAssetCacheSequence, Shape::Stack, {255, 167, 38}},
+    {icon::kAssetTileSet, Shape::Bars, {66, 165, 245}},
 };
 
 // Element types draw by their kind.

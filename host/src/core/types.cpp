@@ -83,7 +83,8 @@ std::vector<TypeInfo> BuildTypes() {
        kShaderBase,
        {{param::kBitmapFile, "File", kDataTypeFilename},
         {param::kBitmapFirstFrame, "First frame", kDataTypeInt32},
-        {param::kBitmapLastFrame, "Last frame", kDataTypeInt32}}},
+        {param::kBitmapLastFrame, "Last frame", kDataTypeInt32},
+        {param::kBitmapTiles, "Tiles", kDataTypeString}}},
       {kLayerShader, "shader.layer", "Layered shader", Shader, kShaderBase, {}},
 
       {kRenderSettings,

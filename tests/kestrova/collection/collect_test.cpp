@@ -104,6 +104,8 @@ TEST_F(CollectTest, OneRowPerUseWithItsRules) {
   EXPECT_EQ(sequence->sequenceEnd, 20);
   EXPECT_EQ(sequence->frameDigitsPos, 4);
   EXPECT_EQ(sequence->frameDigitsLen, 4);
+  EXPECT_EQ(sequence->setExpected, 11);
+  EXPECT_EQ(sequence->setFound, 1);
   const KvAssetEntry* movie = Row(dialog, "Movie");
   EXPECT_EQ(movie->sequenceStart, movie->sequenceEnd);  // a movie is never a sequence
 
@@ -132,7 +134,8 @@ TEST_F(CollectTest, OneRowPerUseWithItsRules) {
 
   brantic::String status;
   ASSERT_TRUE(dialog.GetString(kGadgetStatus, status));
-  EXPECT_EQ(status, "Listed: 5 (6) - Missing: 1 - Selected: 0");
+  // Frames 11 to 20 of the sequence are not on disk.
+  EXPECT_EQ(status, "Listed: 5 (6) - Missing: 1 - Partly found: 1 - Selected: 0");
   dialog.Close();
 }
 

@@ -26,6 +26,13 @@ enum KvResolveResult : int32_t {
   kResolveFound = 4,         // at the stored path, or as the relative path below a search folder
 };
 
+// What kind of set of files a row's path names.
+enum KvSetKind : uint8_t {
+  kSetNone = 0,
+  kSetFrames = 1,  // a frame token ("####") or a sequence by its digits
+  kSetTiles = 2,   // a tile token ("<UDIM>")
+};
+
 // A file the relink search found for a row; bit 0 of `flags` marks the chosen one.
 struct KvRelinkCandidate {
   brantic::String path;
@@ -89,6 +96,8 @@ struct KvAssetEntry {
   KvParamDescId targetDescId;
   int32_t sequenceStart = 0;
   int32_t sequenceEnd = 0;
+  int32_t setExpected = 0;  // the items of its set that should exist
+  int32_t setFound = 0;     // and of those, the ones that do
   int32_t frameDigitsPos = 0;
   int32_t frameDigitsLen = 0;
   int32_t resolveResult = kResolveMissing;
@@ -102,9 +111,12 @@ struct KvAssetEntry {
   uint8_t newPathState = kNewPathUnchecked;  // whether the proposed file exists
   uint8_t opened = 0;
   uint8_t selected = 0;
+  uint8_t setKind = kSetNone;
 
   bool IsSequence() const { return sequenceStart != sequenceEnd; }
   bool IsMissing() const { return resolveResult == kResolveMissing; }
+  // Some files of its set exist and some are missing.
+  bool IsPartlyFound() const { return !IsMissing() && setFound < setExpected; }
   bool operator==(const KvAssetEntry&) const = default;
 };
 
@@ -117,6 +129,7 @@ struct KvPathCacheEntry {
   brantic::String formatText;            // the format the name tells (its suffix, or "none")
   uint32_t assetType = ASSETTYPE_OTHER;  // the type the name tells
   uint32_t collectionItem = UINT32_MAX;  // its place among the new paths of the collection
+  uint8_t setKind = kSetNone;            // the set of files its token names
 };
 
 // Sets the row's type from the file part of its assetPath.

@@ -8,6 +8,8 @@
 #include "brantic/parallel.h"
 #include "brantic/searchpaths.h"
 #include "bx3/host.h"
+#include "bx3/prefs.h"
+#include "collection/kvassettype.h"
 #include "collection/kvcollect_rules.h"
 #include "collection/kvprobejobs.h"
 #include "collection/kvresolve.h"
@@ -81,11 +83,14 @@ bool KvCollection::BuildAssetArray(bx3::Document* document) {
   const bx3::Filename documentPath = document->GetFolder();
   searchFolders_ = brantic::FillSearchPaths(documentPath.GetUrl());
   paintTextures_ = bx3::GetPaintTextures();
+  expander_ = bx3::Preferences::Get().MakePathExpander();
+  listings_ = std::make_unique<brantic::FolderListings>();
   RowMaker maker(*this, documentPath);
   walk_.Run(*document, maker);
   pathIndex_.Reset(0);
   pathResolver_.Finish();
   for (size_t i = 0; i < rows_.size() && i < rowPaths_.size(); ++i) CopyResolution(*rowPaths_[i], rows_[i]);
+  CountSetItems(rows_, *document, ResolveContext());
   IndexRowIdentities();
 
   if (!probeQueue_) {
@@ -120,6 +125,7 @@ void KvCollection::Forget() {
   activeDocument_ = nullptr;
   totalCount_ = 0;
   missingCount_ = 0;
+  partlyFoundCount_ = 0;
 }
 
 KvAssetEntry* KvCollection::CreateAssetEntry(bx3::Document& document, bx3::Element* ownerMain,
@@ -207,6 +213,7 @@ KvAssetEntry* KvCollection::CreateAssetEntry(bx3::Document& document, bx3::Eleme
     cached->second.owner.Set(owner);
     cached->second.formatText = FormatTextOfName(assetPath);
     cached->second.assetType = ClassifyAssetName(assetPath);
+    cached->second.setKind = SetKindOfPath(assetPath);
     // During a collection, helper threads resolve it while the walk goes on.
     cached->second.collectionItem = pathResolver_.Add(&cached->first, &cached->second, IsBitmapShader(owner));
     if (cached->second.collectionItem == KvPathResolver::kNoItem) {
@@ -223,6 +230,11 @@ KvAssetEntry* KvCollection::CreateAssetEntry(bx3::Document& document, bx3::Eleme
   // What the name tells, worked out once per path; CompleteAssetEntry keeps it.
   row.formatText = cached->second.formatText;
   row.assetType = cached->second.assetType;
+  row.setKind = cached->second.setKind;
+  if (row.setKind == kSetNone && row.IsSequence() && row.frameDigitsPos >= 0 && row.frameDigitsLen > 0 &&
+      !IsVideoFile(assetPath)) {
+    row.setKind = kSetFrames;  // a sequence by the digits of its first frame
+  }
 
   row.rowIdentity = nextRowIdentity_++;
   return &row;
@@ -231,12 +243,17 @@ KvAssetEntry* KvCollection::CreateAssetEntry(bx3::Document& document, bx3::Eleme
 void KvCollection::ResolveInto(const bx3::Filename& documentPath, const bx3::Filename& assetPath,
                                KvPathCacheEntry& entry, bool isBitmapShader) const {
   bx3::Filename resolved;
-  const KvResolveContext context{searchFolders_ ? &*searchFolders_ : nullptr, &paintTextures_};
-  entry.resolveResult = ResolveAssetPathIn(documentPath, context, assetPath, resolved, isBitmapShader);
+  entry.resolveResult = ResolveAssetPathIn(documentPath, ResolveContext(), assetPath, resolved, isBitmapShader);
   entry.resolvedPath = resolved;
   entry.resolvedUrl = entry.resolveResult != kResolveMissing && entry.resolveResult != kResolvePaintTexture
                           ? resolved.GetUrl()
                           : brantic::Url();
+  // A set is probed through one of its files.
+  if (entry.setKind != kSetNone && !entry.resolvedUrl.IsEmpty()) entry.resolvedUrl = FirstSetFile(resolved, *listings_);
+}
+
+KvResolveContext KvCollection::ResolveContext() const {
+  return {searchFolders_ ? &*searchFolders_ : nullptr, &paintTextures_, &expander_, listings_.get()};
 }
 
 void KvCollection::CopyResolution(const KvPathCacheEntry& entry, KvAssetEntry& row) {
@@ -282,7 +299,12 @@ void KvCollection::UpdateResolvedPaths(bool fromCollection) {
       row.resolveResult = found.result;
       row.resolvedPath = found.path.GetString();
     }
-    if (row.resolveResult == kResolveMissing) ++missingCount_;
+  }
+  if (scope) CountSetItems(rows_, *document, scope->Context());
+  partlyFoundCount_ = 0;
+  for (const KvAssetEntry& row : rows_) {
+    missingCount_ += row.IsMissing();
+    partlyFoundCount_ += row.IsPartlyFound();
   }
 }
 

@@ -11,7 +11,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "brantic/folderlisting.h"
 #include "brantic/jobs.h"
+#include "brantic/pathexpand.h"
 #include "brantic/result.h"
 #include "brantic/string_index.h"
 #include "brantic/weakref.h"
@@ -20,6 +22,7 @@
 #include "collection/kvpathresolver.h"
 #include "collection/kvprobe.h"
 #include "collection/kvprobejobs.h"
+#include "collection/kvresolve.h"
 #include "collection/kvscenewalk.h"
 
 namespace kv {
@@ -69,6 +72,8 @@ class KvCollection {
   uint64_t Generation() const { return generation_; }
   int64_t TotalCount() const { return totalCount_; }
   int64_t MissingCount() const { return missingCount_; }
+  // Rows of sets of which some files are missing.
+  int64_t PartlyFoundCount() const { return partlyFoundCount_; }
   brantic::WeakRef<KvCollection> GetWeakRef() const { return anchor_.GetWeakRef(); }
 
  private:
@@ -77,6 +82,8 @@ class KvCollection {
 
   // Starts a new generation: results of earlier ones are dropped from now on.
   void NextGeneration();
+  // What helper threads resolve with during a collection.
+  KvResolveContext ResolveContext() const;
   void ResolveInto(const bx3::Filename& documentPath, const bx3::Filename& assetPath, KvPathCacheEntry& entry,
                    bool isBitmapShader) const;
   static void CopyResolution(const KvPathCacheEntry& entry, KvAssetEntry& row);
@@ -99,6 +106,7 @@ class KvCollection {
   std::vector<int64_t> rowOfIdentity_;  // identity - first identity of the generation -> row
   int64_t totalCount_ = 0;
   int64_t missingCount_ = 0;
+  int64_t partlyFoundCount_ = 0;
   KvSceneWalk walk_;
   // Running while BuildAssetArray walks the scene: it resolves the new paths on helper
   // threads meanwhile; the rows take their answers once the walk is done.
@@ -109,6 +117,9 @@ class KvCollection {
   // helper threads resolve from these.
   brantic::Result<std::vector<brantic::Url>> searchFolders_ = std::vector<brantic::Url>();
   std::vector<bx3::Filename> paintTextures_;
+  brantic::PathExpander expander_;
+  // The folders read for frame and tile sets, once each per pass.
+  std::unique_ptr<brantic::FolderListings> listings_ = std::make_unique<brantic::FolderListings>();
   std::vector<brantic::String> formatTexts_;
   std::shared_ptr<brantic::JobQueue> probeQueue_;  // made on the first collection
   brantic::WeakAnchor<KvCollection> anchor_{this};

@@ -1,14 +1,21 @@
 #include "collection/kvresolve.h"
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
 #include "brantic/io.h"
 #include "brantic/parallel.h"
+#include "brantic/pathpattern.h"
 #include "brantic/searchpaths.h"
+#include "bx3/document.h"
 #include "bx3/host.h"
+#include "bx3/prefs.h"
+#include "bx3/types.h"
 #include "collection/kvassettype.h"
+#include "collection/kvcollect_rules.h"
 
 namespace kv {
 
@@ -16,12 +23,68 @@ int32_t ResolveAssetPath(const bx3::Filename& documentPath, const bx3::Filename&
                          bx3::Filename& resolvedPath, bool isBitmapShader) {
   auto folders = brantic::FillSearchPaths(documentPath.GetUrl());
   const std::vector<bx3::Filename> paintTextures = bx3::GetPaintTextures();
-  return ResolveAssetPathIn(documentPath, KvResolveContext{folders ? &*folders : nullptr, &paintTextures}, assetPath,
-                            resolvedPath, isBitmapShader);
+  const brantic::PathExpander expander = bx3::Preferences::Get().MakePathExpander();
+  return ResolveAssetPathIn(documentPath, KvResolveContext{folders ? &*folders : nullptr, &paintTextures, &expander},
+                            assetPath, resolvedPath, isBitmapShader);
 }
 
+namespace {
+
+std::string WithoutTrailingSlash(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+// A set of files by its token: found in the first folder that holds one of its files, tried
+// as single files are (the path's own folder, then below each search folder, then each
+// search folder by name).
+int32_t ResolveSet(const KvResolveContext& context, const brantic::PathPattern& pattern, bx3::Filename& resolvedPath) {
+  brantic::FolderListings local;
+  brantic::FolderListings& listings = context.listings ? *context.listings : local;
+  const std::string fileName(pattern.FileName());
+  const auto holds = [&](const std::string& folder) { return !listings.Members(folder, pattern).empty(); };
+  const auto found = [&](const std::string& folder, int32_t result) {
+    resolvedPath = bx3::Filename(WithoutTrailingSlash(folder) + "/" + fileName);
+    return result;
+  };
+  const std::string folderPart = WithoutTrailingSlash(std::string(pattern.Folder()));
+  const brantic::Url folderUrl = bx3::Filename(folderPart).GetUrl();
+  if (!folderPart.empty() && !folderUrl.IsRelative()) {
+    const std::string folder = bx3::Filename::FromUrl(folderUrl).GetString().Std();
+    return holds(folder) ? found(folder, kResolveFound) : kResolveMissing;
+  }
+  if (!context.searchFolders) return kResolveMissing;
+  for (const brantic::Url& searchFolder : *context.searchFolders) {
+    std::string folder = bx3::Filename::FromUrl(searchFolder).GetString().Std();
+    if (!folderPart.empty()) {
+      auto below = searchFolder.Append(folderUrl);
+      if (!below || !(below = below->Normalize(brantic::kNormalizeResolveDots))) continue;
+      folder = bx3::Filename::FromUrl(*below).GetString().Std();
+    }
+    if (holds(folder)) return found(folder, kResolveFound);
+  }
+  for (const brantic::Url& searchFolder : *context.searchFolders) {
+    const std::string folder = bx3::Filename::FromUrl(searchFolder).GetString().Std();
+    if (holds(folder)) return found(folder, kResolveFoundByName);
+  }
+  return kResolveMissing;
+}
+
+}  // namespace
+
 int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveContext& context,
-                           const bx3::Filename& assetPath, bx3::Filename& resolvedPath, bool isBitmapShader) {
+                           const bx3::Filename& written, bx3::Filename& resolvedPath, bool isBitmapShader) {
+  // Variables and mapped roots first: the rest looks for the path of this machine.
+  bx3::Filename expanded;
+  if (context.expander) {
+    const brantic::ExpandedPath path = context.expander->Expand(written.View());
+    if (!path.unsetVariable.empty()) return kResolveMissing;
+    if (path.Changed(written.View())) expanded = bx3::Filename(path.path);
+  }
+  const bx3::Filename& assetPath = expanded.IsPopulated() ? expanded : written;
+  if (const auto pattern = brantic::PathPattern::Find(assetPath.View())) {
+    return ResolveSet(context, *pattern, resolvedPath);
+  }
   const std::vector<brantic::Url>* folders = context.searchFolders;
   const brantic::Url url = assetPath.GetUrl();
   if (!url.IsEmpty() && brantic::IsExistingFile(url)) {
@@ -72,9 +135,9 @@ int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveCon
     }
   }
 
-  if (context.paintTextures && IsImageFile(assetPath)) {
+  if (context.paintTextures && IsImageFile(written)) {
     for (const bx3::Filename& texture : *context.paintTextures) {
-      if (texture.IsEqual(assetPath)) return kResolvePaintTexture;
+      if (texture.IsEqual(written)) return kResolvePaintTexture;
     }
   }
   return kResolveMissing;
@@ -83,12 +146,13 @@ int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveCon
 KvResolveScope::KvResolveScope(const bx3::Filename& documentFolder)
     : folder_(documentFolder),
       searchFolders_(brantic::FillSearchPaths(documentFolder.GetUrl())),
-      paintTextures_(bx3::GetPaintTextures()) {}
+      paintTextures_(bx3::GetPaintTextures()),
+      expander_(bx3::Preferences::Get().MakePathExpander()) {}
 
 const KvResolveScope::Resolution& KvResolveScope::Resolve(const bx3::Filename& assetPath, bool isBitmapShader) {
   auto [found, isNew] = resolved_[isBitmapShader ? 1 : 0].try_emplace(assetPath);
   if (isNew) {
-    const KvResolveContext context{searchFolders_ ? &*searchFolders_ : nullptr, &paintTextures_};
+    const KvResolveContext context = Context();
     found->second.result = ResolveAssetPathIn(folder_, context, assetPath, found->second.path, isBitmapShader);
     if (found->second.result == kResolveMissing) found->second.path = bx3::Filename();
   }
@@ -108,12 +172,199 @@ void KvResolveScope::ResolveAll(const std::vector<std::pair<bx3::Filename, bool>
     auto [found, isNew] = resolved_[bitmap ? 1 : 0].try_emplace(path);
     if (isNew) work.push_back({&found->first, bitmap, &found->second});
   }
-  const KvResolveContext context{searchFolders_ ? &*searchFolders_ : nullptr, &paintTextures_};
+  const KvResolveContext context = Context();
   brantic::ParallelFor(work.size(), [&](size_t i) {
     Resolution& resolution = *work[i].resolution;
     resolution.result = ResolveAssetPathIn(folder_, context, *work[i].path, resolution.path, work[i].bitmap);
     if (resolution.result == kResolveMissing) resolution.path = bx3::Filename();
   });
+}
+
+uint8_t SetKindOfPath(const bx3::Filename& path) {
+  const auto pattern = brantic::PathPattern::Find(path.View());
+  if (!pattern) return kSetNone;
+  return pattern->GetKind() == brantic::PathPattern::Kind::Tiles ? kSetTiles : kSetFrames;
+}
+
+brantic::Url FirstSetFile(const bx3::Filename& pattern, brantic::FolderListings& listings) {
+  const auto set = brantic::PathPattern::Find(pattern.View());
+  if (!set) return brantic::Url();
+  const std::vector<int64_t> members = listings.Members(std::string(set->Folder()), *set);
+  return members.empty() ? brantic::Url() : bx3::Filename(set->PathOf(members.front())).GetUrl();
+}
+
+std::vector<int64_t> ParseTileList(std::string_view text) {
+  std::vector<int64_t> tiles;
+  size_t at = 0;
+  const auto number = [&]() -> std::optional<int64_t> {
+    while (at < text.size() && (text[at] == ' ' || text[at] == ',' || text[at] == '\t')) ++at;
+    const size_t start = at;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - start < 5) ++at;
+    if (at == start) return std::nullopt;
+    return std::stoll(std::string(text.substr(start, at - start)));
+  };
+  while (at < text.size()) {
+    const auto first = number();
+    if (!first) {
+      ++at;  // a character that is no part of a list: passed over
+      continue;
+    }
+    int64_t last = *first;
+    if (at < text.size() && text[at] == '-') {
+      ++at;
+      if (const auto end = number()) last = *end;
+    }
+    // UDIM numbers only, and no range longer than the tiles there are.
+    for (int64_t tile = std::max<int64_t>(*first, 1001); tile <= std::min<int64_t>(last, 9999); ++tile) {
+      tiles.push_back(tile);
+    }
+  }
+  std::sort(tiles.begin(), tiles.end());
+  tiles.erase(std::unique(tiles.begin(), tiles.end()), tiles.end());
+  return tiles;
+}
+
+namespace {
+
+// The path with its set token: the resolved path for token paths, the first frame's path
+// with its frame digits as "#" for sequences by their digits.
+std::optional<brantic::PathPattern> RowSetPattern(const KvAssetEntry& row, const std::string& path) {
+  if (row.setKind == kSetNone || path.empty()) return std::nullopt;
+  if (auto pattern = brantic::PathPattern::Find(path)) return pattern;
+  // frameDigitsPos counts in the file name without its suffix.
+  const size_t fileStart = path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1;
+  const size_t digits = fileStart + size_t(row.frameDigitsPos);
+  if (row.frameDigitsPos < 0 || row.frameDigitsLen <= 0 || digits + size_t(row.frameDigitsLen) > path.size()) {
+    return std::nullopt;
+  }
+  std::string hashes = path;
+  hashes.replace(digits, size_t(row.frameDigitsLen), std::string(size_t(row.frameDigitsLen), '#'));
+  return brantic::PathPattern::Find(hashes);
+}
+
+// The tiles the row's element stores, if it stores a list.
+std::vector<int64_t> StoredTiles(const KvAssetEntry& row, const bx3::Document* document) {
+  const bx3::Element* owner = row.ownerLink.Resolve(document);
+  if (!owner || owner->GetType() != bx3::type::kBitmapShader) return {};
+  return ParseTileList(owner->GetString(bx3::param::kBitmapTiles).View());
+}
+
+struct SetCount {
+  std::optional<brantic::PathPattern> pattern;
+  std::vector<int64_t> members;  // on disk
+  std::vector<int64_t> listed;   // the stored tile list, if any
+};
+
+SetCount CountOf(const KvAssetEntry& row, const bx3::Document* document, const bx3::Filename& documentFolder,
+                 const KvResolveContext& context) {
+  SetCount count;
+  std::string path = row.resolvedPath.Std();
+  if (path.empty() && row.setKind == kSetFrames && !brantic::PathPattern::Find(row.assetPath.View())) {
+    // A sequence whose first frame is missing: looked for through its other frames.
+    if (const auto pattern = RowSetPattern(row, row.assetPath.GetString().Std())) {
+      bx3::Filename resolved;
+      if (ResolveAssetPathIn(documentFolder, context, bx3::Filename(pattern->Path()), resolved, false) !=
+          kResolveMissing) {
+        path = resolved.GetString().Std();
+      }
+    }
+  }
+  count.pattern = RowSetPattern(row, path);
+  if (!count.pattern) return count;
+  brantic::FolderListings local;
+  brantic::FolderListings& listings = context.listings ? *context.listings : local;
+  count.members = listings.Members(std::string(count.pattern->Folder()), *count.pattern);
+  if (row.setKind == kSetTiles) count.listed = StoredTiles(row, document);
+  return count;
+}
+
+}  // namespace
+
+void CountSetItems(std::vector<KvAssetEntry>& rows, const bx3::Document& document, const KvResolveContext& context) {
+  const bx3::Filename folder = document.GetFolder();
+  for (KvAssetEntry& row : rows) {
+    if (row.setKind == kSetNone) continue;
+    const SetCount count = CountOf(row, &document, folder, context);
+    const std::vector<int64_t>& members = count.members;
+    int64_t expected = int64_t(members.size());
+    int64_t found = expected;
+    std::optional<int64_t> first = members.empty() ? std::nullopt : std::optional(members.front());
+    if (row.setKind == kSetFrames && row.IsSequence()) {
+      const auto begin = std::lower_bound(members.begin(), members.end(), int64_t(row.sequenceStart));
+      const auto end = std::upper_bound(members.begin(), members.end(), int64_t(row.sequenceEnd));
+      expected = int64_t(row.sequenceEnd) - row.sequenceStart + 1;
+      found = end - begin;
+      first = begin == end ? std::nullopt : std::optional(*begin);
+    } else if (!count.listed.empty()) {
+      expected = int64_t(count.listed.size());
+      found = 0;
+      first.reset();
+      for (const int64_t tile : count.listed) {
+        if (!std::binary_search(members.begin(), members.end(), tile)) continue;
+        ++found;
+        if (!first) first = tile;
+      }
+    }
+    row.setExpected = int32_t(std::min<int64_t>(expected, INT32_MAX));
+    row.setFound = int32_t(std::min<int64_t>(found, INT32_MAX));
+    if (!first || !count.pattern) {
+      row.resolveResult = kResolveMissing;
+      row.resolvedPath = brantic::String();
+      row.resolvedUrl = brantic::Url();
+      continue;
+    }
+    if (row.IsMissing()) {
+      // Found through frames other than the first one.
+      row.resolveResult = kResolveFound;
+      row.resolvedPath = brantic::String(count.pattern->Path());
+    }
+    row.resolvedUrl = bx3::Filename(count.pattern->PathOf(*first)).GetUrl();
+  }
+}
+
+KvSetItems ListSetItems(const KvAssetEntry& row, const bx3::Document* document, const KvResolveContext& context) {
+  KvSetItems items;
+  items.kind = row.setKind;
+  if (row.setKind == kSetNone || !document) return items;
+  const SetCount count = CountOf(row, document, document->GetFolder(), context);
+  const std::vector<int64_t>& members = count.members;
+  std::vector<int64_t> missing;
+  if (row.setKind == kSetFrames && row.IsSequence()) {
+    items.counted = true;
+    items.expected = int64_t(row.sequenceEnd) - row.sequenceStart + 1;
+    // Walked by the items on disk: a long range costs what its files cost.
+    int64_t next = row.sequenceStart;
+    std::string runs;
+    const auto addRun = [&](int64_t from, int64_t to) {
+      if (from > to) return;
+      if (!runs.empty()) runs += ", ";
+      runs += std::to_string(from) + (to > from ? "-" + std::to_string(to) : "");
+    };
+    for (auto at = std::lower_bound(members.begin(), members.end(), int64_t(row.sequenceStart));
+         at != members.end() && *at <= row.sequenceEnd; ++at) {
+      addRun(next, *at - 1);
+      next = *at + 1;
+      ++items.found;
+    }
+    addRun(next, row.sequenceEnd);
+    items.missing = std::move(runs);
+    return items;
+  }
+  if (!count.listed.empty()) {
+    items.counted = true;
+    items.expected = int64_t(count.listed.size());
+    for (const int64_t tile : count.listed) {
+      if (std::binary_search(members.begin(), members.end(), tile)) {
+        ++items.found;
+      } else {
+        missing.push_back(tile);
+      }
+    }
+    items.missing = brantic::FormatItemRuns(std::move(missing));
+    return items;
+  }
+  items.expected = items.found = int64_t(members.size());
+  return items;
 }
 
 }  // namespace kv

@@ -2,12 +2,15 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "brantic/folderlisting.h"
+#include "brantic/pathexpand.h"
 #include "brantic/result.h"
-
 #include "brantic/url.h"
 #include "bx3/filename.h"
 #include "collection/kvassetentry.h"
@@ -30,10 +33,16 @@ struct KvResolveContext {
   const std::vector<brantic::Url>* searchFolders = nullptr;
   // The textures open documents hold open for painting.
   const std::vector<bx3::Filename>* paintTextures = nullptr;
+  // Variables and path mappings; null: paths are looked for as written.
+  const brantic::PathExpander* expander = nullptr;
+  // The pass's folder listings for frame and tile sets; null: each set reads its folders.
+  brantic::FolderListings* listings = nullptr;
 };
 
 // The same with what the host knows taken beforehand. Any thread: touches only the file
-// system and `context`.
+// system and `context`. A path with a variable or a mapped root is looked for expanded (an
+// unset variable: missing). A path with a frame or tile token is found where a folder holds
+// at least one of its files; `resolvedPath` is then the path with the token.
 int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveContext& context,
                            const bx3::Filename& assetPath, bx3::Filename& resolvedPath, bool isBitmapShader);
 
@@ -56,13 +65,44 @@ class KvResolveScope {
   void ResolveAll(const std::vector<std::pair<bx3::Filename, bool>>& paths);
 
   const bx3::Filename& DocumentFolder() const { return folder_; }
+  KvResolveContext Context() {
+    return {searchFolders_ ? &*searchFolders_ : nullptr, &paintTextures_, &expander_, &listings_};
+  }
   const brantic::Result<std::vector<brantic::Url>>& SearchFolders() const { return searchFolders_; }
 
  private:
   bx3::Filename folder_;
   brantic::Result<std::vector<brantic::Url>> searchFolders_;
   std::vector<bx3::Filename> paintTextures_;
+  brantic::PathExpander expander_;
+  brantic::FolderListings listings_;
   std::unordered_map<bx3::Filename, Resolution, bx3::FilenameHash> resolved_[2];  // by the bitmap-shader flag
 };
+
+// The set a path's token names (kSetNone without a token). Any thread.
+uint8_t SetKindOfPath(const bx3::Filename& path);
+// The first file of the set `pattern` (a path with its token) names; empty when none exists.
+// Any thread.
+brantic::Url FirstSetFile(const bx3::Filename& pattern, brantic::FolderListings& listings);
+
+// What a row stands for when it names a set of files (frames or tiles), counted against the
+// files on disk: the expected items (the owner's frame range, the shader's tile list, else
+// the items on disk) and how many exist. A set of which none exists is missing; its URL is
+// that of its first existing item (what is probed and previewed). GUI thread.
+void CountSetItems(std::vector<KvAssetEntry>& rows, const bx3::Document& document, const KvResolveContext& context);
+
+// The items of one row's set: expected and missing, for its information text; empty when
+// the row is no set. GUI thread.
+struct KvSetItems {
+  uint8_t kind = kSetNone;
+  int64_t expected = 0;
+  int64_t found = 0;
+  std::string missing;   // the missing items, sorted, runs as ranges ("7-9, 19")
+  bool counted = false;  // the expected items are the owner's range or list, not what is on disk
+};
+KvSetItems ListSetItems(const KvAssetEntry& row, const bx3::Document* document, const KvResolveContext& context);
+
+// The tile list a bitmap shader stores ("1001-1003, 1011"); empty without one.
+std::vector<int64_t> ParseTileList(std::string_view text);
 
 }  // namespace kv

@@ -35,6 +35,7 @@ String StatusText(int32_t resolveResult) {
 }
 
 String AssetTypeText(const KvAssetEntry& record, bool undecorated) {
+  if (record.setKind == kSetTiles) return R(res::kTypeTileSet);
   if (undecorated && record.IsSequence()) {
     switch (record.assetType) {
       case ASSETTYPE_IMAGE: return R(res::kTypeImageSequence);

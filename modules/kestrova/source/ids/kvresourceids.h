@@ -197,5 +197,15 @@ inline constexpr int32_t kLightLamps = 10260;                   // Lamps
 inline constexpr int32_t kLightAbsolutePhotometry = 10261;      // absolute photometry
 inline constexpr int32_t kLightInputPower = 10262;              // Input power
 inline constexpr int32_t kLightProfileUnreadable = 10263;       // The light profile could not be read: @
+inline constexpr int32_t kStatusPartlyFound = 10264;            // Partly found
+inline constexpr int32_t kTypeTileSet = 10265;                  // Tile Set
+inline constexpr int32_t kFrames = 10266;                       // Frames
+inline constexpr int32_t kTiles = 10267;                        // Tiles
+inline constexpr int32_t kItemsOf = 10268;                      // @ of @
+inline constexpr int32_t kItemsMissing = 10269;                 // missing @
+inline constexpr int32_t kVariable = 10270;                     // Variable
+inline constexpr int32_t kMapped = 10271;                       // Mapped
+inline constexpr int32_t kUnsetVariable = 10272;                // Unset variable
+inline constexpr int32_t kFoundInSearchFolder = 10273;          // Found in search folder
 
 }  // namespace kv::res

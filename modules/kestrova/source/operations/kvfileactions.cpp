@@ -76,6 +76,12 @@ bool RunFileAction(const KvAssetEntry& row, const bx3::Document* document, KvFil
   const bool bitmapShader = owner && owner->GetType() == bx3::type::kBitmapShader;
   bx3::Filename path;
   if (document) ResolveAssetPath(document->GetFolder(), row.assetPath, nullptr, path, bitmapShader);
+  // A set of frames or tiles shows its first file.
+  if (row.setKind != kSetNone) {
+    brantic::FolderListings listings;
+    const brantic::Url first = FirstSetFile(path, listings);
+    if (!first.IsEmpty()) path = bx3::Filename::FromUrl(first);
+  }
   switch (action) {
     case KvFileAction::Show: return bx3::ShowInFileBrowser(path, false);
     case KvFileAction::Open: return bx3::ShowInFileBrowser(path, true);

@@ -6,9 +6,13 @@
 #include "brantic/imagetexture.h"
 #include "brantic/io.h"
 #include "brantic/lightprofile.h"
+#include "brantic/pathexpand.h"
+#include "bx3/document.h"
 #include "bx3/host.h"
+#include "bx3/prefs.h"
 #include "bx3/sound.h"
 #include "collection/kvprobe.h"
+#include "collection/kvresolve.h"
 #include "collection/kvrowtext.h"
 #include "ids/kvids.h"
 #include "ids/kvresources.h"
@@ -124,6 +128,40 @@ void AppendSound(const KvAssetEntry& entry, std::string& text) {
   text += Format("@: @ @\n", {R(res::kBitDepth), info.bitsPerSample, R(res::kBits)}).Std();
 }
 
+// What the row's set holds and what made its path: "Frames: 22 of 24 (missing 7, 19)",
+// "Variable: PROJECT = /mnt/proj", "Mapped: P:\proj → /mnt/proj".
+std::string ResolutionLines(const KvAssetEntry& entry) {
+  const bx3::Document* document = bx3::GetActiveDocument();
+  if (!document) return {};
+  std::string lines;
+  const bool expands =
+      brantic::MayNeedExpanding(entry.assetPath.View()) || !bx3::Preferences::Get().GetPathMappings().empty();
+  if (entry.setKind == kSetNone && !expands && entry.resolveResult != kResolveFoundByName) return lines;
+  KvResolveScope scope(document->GetFolder());
+  if (entry.setKind != kSetNone) {
+    const KvSetItems items = ListSetItems(entry, document, scope.Context());
+    std::string count = std::to_string(items.found);
+    if (items.counted) count = Format(R(res::kItemsOf), {items.found, items.expected}).Std();
+    if (!items.missing.empty()) count += " (" + GetResourceString(res::kItemsMissing, items.missing).Std() + ")";
+    lines += R(items.kind == kSetTiles ? res::kTiles : res::kFrames).Std() + ": " + count + "\n";
+  }
+  if (expands) {
+    const brantic::ExpandedPath expanded = scope.Context().expander->Expand(entry.assetPath.View());
+    if (!expanded.unsetVariable.empty()) lines += R(res::kUnsetVariable).Std() + ": " + expanded.unsetVariable + "\n";
+    if (!expanded.variable.empty()) {
+      lines += R(res::kVariable).Std() + ": " + expanded.variable + " = " + expanded.value + "\n";
+    }
+    if (expanded.mapping) {
+      lines += R(res::kMapped).Std() + ": " + expanded.mapping->from + " \u2192 " + expanded.mapping->to + "\n";
+    }
+  }
+  if (entry.resolveResult == kResolveFoundByName && !entry.resolvedPath.IsEmpty()) {
+    lines += R(res::kFoundInSearchFolder).Std() + ": " +
+             bx3::Filename(entry.resolvedPath).GetDirectory().GetString().Std() + "\n";
+  }
+  return lines;
+}
+
 }  // namespace
 
 String NothingSelectedText() { return String("<<" + R(res::kNothingSelected).Std() + ">>"); }
@@ -169,7 +207,8 @@ brantic::Result<bool> AppendImageMediaInfo(const KvAssetEntry& entry, std::strin
 String BuildAssetInfoText(const KvAssetEntry& entry, int32_t mode) {
   if (std::optional<std::string> group = GroupText(entry, mode)) return String(std::move(*group));
   std::string text = mode == kGroupByAsset ? Title(res::kFileGroup, "\n\n") : std::string();
-  switch (entry.resolveResult) {
+  switch (entry.IsPartlyFound() ? -1 : entry.resolveResult) {
+    case -1: text += Title(res::kStatusPartlyFound, "\n\n"); break;
     case kResolveMissing: text += Title(res::kStatusMissing, "\n"); break;
     case kResolveFoundByName: text += Title(res::kStatusFoundInSearchFolder, "\n\n"); break;
     case kResolvePaintTexture: text += Title(res::kStatusOpenForPainting, "\n\n"); break;
@@ -178,7 +217,8 @@ String BuildAssetInfoText(const KvAssetEntry& entry, int32_t mode) {
   }
 
   if (!entry.IsMissing() && (entry.assetType & kAssetTypeMaskPicture)) {
-    const brantic::Url url = bx3::Filename(entry.resolvedPath).GetUrl();
+    // A set is described by its first file.
+    const brantic::Url url = entry.setKind != kSetNone ? entry.resolvedUrl : bx3::Filename(entry.resolvedPath).GetUrl();
     if (url.IsEmpty()) return String(std::move(text));
     // The detection's own answer does not matter: whatever was appended stays.
     (void)brantic::DetectFileFormats(url, [&](const brantic::Url& found, const brantic::FileFormatHandler& handler) {
@@ -194,6 +234,7 @@ String BuildAssetInfoText(const KvAssetEntry& entry, int32_t mode) {
     AppendSound(entry, text);
   }
 
+  text += ResolutionLines(entry);
   if (!text.empty()) text += "\n";
   text += Format("@: @\n", {R(res::kColumnFullPath), entry.resolvedPath.IsEmpty() ? String("-") : entry.resolvedPath})
               .Std();

@@ -48,7 +48,9 @@ String CellText(const bx3::Document* document, const KvAssetEntry* record, int32
   if (place.IsGroupRow() && !GroupRowShows(place.groupMode, column)) return String();
   String text;
   switch (column) {
-    case column::kStatus: text = StatusText(record->resolveResult); break;
+    case column::kStatus:
+      text = record->IsPartlyFound() ? GetResourceString(res::kStatusPartlyFound) : StatusText(record->resolveResult);
+      break;
     case column::kAssetType: text = AssetTypeText(*record, place.undecorated); break;
     case column::kAsset: text = AssetNameText(*record); break;
     case column::kPath: text = record->assetPath.GetString(); break;

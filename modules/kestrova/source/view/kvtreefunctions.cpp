@@ -59,7 +59,8 @@ int32_t StatusIcon(int32_t resolveResult) {
 }
 
 int32_t AssetTypeIcon(const KvAssetEntry& record) {
-  const bool sequence = record.IsSequence();
+  if (record.setKind == kSetTiles) return bx3::icon::kAssetTileSet;
+  const bool sequence = record.IsSequence() || record.setKind == kSetFrames;
   switch (record.assetType) {
     case ASSETTYPE_IMAGE: return sequence ? bx3::icon::kAssetImageSequence : bx3::icon::kAssetImage;
     case ASSETTYPE_VIDEO: return bx3::icon::kAssetVideo;
@@ -296,7 +297,8 @@ void KvTreeFunctions::RenderCell(void* root, void* userData, bx3::TreeItem item,
     // A group row shows a status only where its members share it: grouped by file.
     if (place.IsGroupRow() && CellText(document, record, column, place).IsEmpty()) return;
     bx3::BaseBitmap icon;
-    if (bx3::GetIcon(StatusIcon(record->resolveResult), icon)) {
+    const int32_t status = record->IsPartlyFound() ? bx3::icon::kStatusPartlyFound : StatusIcon(record->resolveResult);
+    if (bx3::GetIcon(status, icon)) {
       DrawIcon(area, icon, info.x + (info.width - icon.GetBw()) / 2 - 2, info, background);
     }
     return;

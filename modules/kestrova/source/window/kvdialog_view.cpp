@@ -98,8 +98,13 @@ void KestrovaDialog::UpdateStatusLine(const brantic::String& message) {
   const size_t listed = view_.Grouped() ? view_.Lists().viewGroups.size() : view_.Lists().rowIndexList.size();
   std::string text = GetResourceString(res::kListed).Std() + ": " + std::to_string(listed) + " (" +
                      std::to_string(collection_.TotalCount()) + ") - " + GetResourceString(res::kMissing).Std() + ": " +
-                     std::to_string(collection_.MissingCount()) + " - " + GetResourceString(res::kSelected).Std() +
-                     ": " + std::to_string(view_.SelectedCount());
+                     std::to_string(collection_.MissingCount());
+  // Sets of which some files are missing, when there are any.
+  if (collection_.PartlyFoundCount() > 0) {
+    text += " - " + GetResourceString(res::kStatusPartlyFound).Std() + ": " +
+            std::to_string(collection_.PartlyFoundCount());
+  }
+  text += " - " + GetResourceString(res::kSelected).Std() + ": " + std::to_string(view_.SelectedCount());
   if (!message.IsEmpty()) text += "    " + GetResourceString(res::kNote).Std() + ": " + message.Std();
   SetString(kGadgetStatus, brantic::String(std::move(text)));
 }
@@ -128,7 +133,10 @@ void KestrovaDialog::RequestPreview() {
   if (!groupRow || mode == kGroupByAsset) {
     bx3::Element* element = DescribedElement(*record, document);
     // Wave forms and light profiles are drawn for the area's size.
-    area.SetRequest(bx3::Filename(record->resolvedPath), element, record->assetType, false, -1,
+    // A set of frames or tiles shows its first file.
+    const bx3::Filename file =
+        record->setKind != kSetNone ? bx3::Filename::FromUrl(record->resolvedUrl) : bx3::Filename(record->resolvedPath);
+    area.SetRequest(file, element, record->assetType, false, -1,
                     (record->assetType & ASSETTYPE_AUDIO) || record->assetPath.CheckSuffix("ies"));
   } else if (mode == kGroupByLayer) {
     bx3::Element* layer = record->layerLink.Resolve(document);

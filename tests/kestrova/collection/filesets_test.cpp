@@ -1,0 +1,140 @@
+// Paths as productions write them, through a whole collection: frame and tile sets counted
+// against the files on disk, variables, mapped roots and Windows-style relative paths.
+#include <cstdlib>
+
+#include "bx3/types.h"
+#include "collection/kvresolve.h"
+#include "collection/kvrowtext.h"
+#include "kestrova/inspector_fixture.h"
+#include "preview/kvinfotext.h"
+
+using namespace kv;
+using bx3::Filename;
+
+namespace {
+
+class FileSetsTest : public kvtest::InspectorFixture {
+ protected:
+  void SetUp() override {
+    InspectorFixture::SetUp();
+    for (const char* folder : {"tex/seq", "tex/flame", "tiles", "mnt/projects/tex", "winproj/tex", "root/tex"}) {
+      std::filesystem::create_directories(folder_ / folder);
+    }
+    for (int frame = 1; frame <= 24; ++frame) {
+      const std::string digits = (frame < 10 ? "000" : "00") + std::to_string(frame);
+      kvtest::WriteBytes(folder_ / ("tex/seq/full." + digits + ".png"), "x");
+      if (frame != 7 && frame != 19) kvtest::WriteBytes(folder_ / ("tex/flame/flame_" + digits + ".png"), "x");
+    }
+    for (const char* tile : {"1001", "1002", "1011", "u1_v1", "u2_v1", "u1_v2"}) {
+      kvtest::WriteBytes(folder_ / ("tiles/wood." + std::string(tile) + ".png"), "x");
+    }
+    for (const char* file : {"mnt/projects/tex/stone.png", "winproj/tex/stone.png", "root/tex/oak.png"}) {
+      kvtest::WriteBytes(folder_ / file, "x");
+    }
+    ::setenv("KV_TEXROOT", (folder_ / "root").c_str(), 1);
+    ::unsetenv("KV_UNSET_ROOT");
+    bx3::Preferences::Get().SetPathMappings({{"/mnt/projects", folder_ / "mnt/projects"},
+                                             {"P:\\proj", folder_ / "winproj"}});
+  }
+  void TearDown() override {
+    ::unsetenv("KV_TEXROOT");
+    InspectorFixture::TearDown();
+  }
+  // A bitmap shader of its own material.
+  bx3::Element* Use(const std::string& material, const std::string& file, int32_t first = 0, int32_t last = 0,
+                    const char* tiles = nullptr) {
+    bx3::Element* owner = document_->InsertElement(
+        bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, brantic::String(material)));
+    bx3::Element* shader = owner->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"));
+    shader->SetParameter(bx3::param::kBitmapFile, Filename(file));
+    if (first != last) {
+      shader->SetParameter(bx3::param::kBitmapFirstFrame, first);
+      shader->SetParameter(bx3::param::kBitmapLastFrame, last);
+    }
+    if (tiles) shader->SetParameter(bx3::param::kBitmapTiles, brantic::String(tiles));
+    return owner;
+  }
+  const KvAssetEntry& RowOf(const std::string& material) {
+    for (const KvAssetEntry& row : Collection().Rows()) {
+      const bx3::Element* owner = row.ownerMainLink.Resolve(document_);
+      if (owner && owner->GetName().Std() == material) return row;
+    }
+    ADD_FAILURE() << "no row of " << material;
+    return Collection().Rows().front();
+  }
+};
+
+TEST_F(FileSetsTest, SetsAreCountedAndPathsExpandedWithTheReasonInTheText) {
+  struct Case {
+    std::string material, file;
+    int32_t first, last;
+    const char* tiles;
+    const char* status;  // missing, partial or found
+    const char* type;
+    std::string line;    // a line of the information text
+  };
+  const Case cases[] = {
+      {"Udim", "tiles/wood.<UDIM>.png", 0, 0, nullptr, "found", "Tile Set", "Tiles: 3\n"},
+      {"UvTile", "tiles/wood.<UVTILE>.png", 0, 0, nullptr, "found", "Tile Set", "Tiles: 3\n"},
+      {"Listed", "tiles/wood.<UDIM>.png", 0, 0, "1001-1002, 1011-1012", "partial", "Tile Set",
+       "Tiles: 3 of 4 (missing 1012)\n"},
+      {"NoTiles", "tiles/none.<UDIM>.png", 0, 0, nullptr, "missing", "Tile Set", ""},
+      {"Hashes", "tex/seq/full.####.png", 1, 24, nullptr, "found", "Image Sequence", "Frames: 24 of 24\n"},
+      {"Printf", "tex/seq/full.%04d.png", 20, 30, nullptr, "partial", "Image Sequence",
+       "Frames: 5 of 11 (missing 25-30)\n"},
+      {"Digits", "tex/flame/flame_0001.png", 1, 24, nullptr, "partial", "Image Sequence",
+       "Frames: 22 of 24 (missing 7, 19)\n"},
+      {"Gone", "tex/flame/gone_0001.png", 1, 24, nullptr, "missing", "Image Sequence", ""},
+      {"Variable", "$KV_TEXROOT/tex/oak.png", 0, 0, nullptr, "found", "Image",
+       "Variable: KV_TEXROOT = " + folder_ / "root" + "\n"},
+      {"Unset", "${KV_UNSET_ROOT}/tex/oak.png", 0, 0, nullptr, "missing", "Image", "Unset variable: KV_UNSET_ROOT\n"},
+      {"Mapped", "/mnt/projects/tex/stone.png", 0, 0, nullptr, "found", "Image",
+       "Mapped: /mnt/projects \u2192 " + folder_ / "mnt/projects" + "\n"},
+      {"Windows", "p:\\PROJ\\tex\\stone.png", 0, 0, nullptr, "found", "Image", "Mapped: P:\\proj"},
+      {"Relative", ".\\tex\\a.png", 0, 0, nullptr, "found", "Image", ""},
+      {"Dead", "/nowhere/dead.png", 0, 0, nullptr, "missing", "Image", ""},
+  };
+  for (const Case& c : cases) Use(c.material, c.file, c.first, c.last, c.tiles);
+  Open();
+  FinishJobs();
+  for (const Case& c : cases) {
+    const KvAssetEntry& row = RowOf(c.material);
+    const char* status = row.IsMissing() ? "missing" : row.IsPartlyFound() ? "partial" : "found";
+    EXPECT_STREQ(status, c.status) << c.material;
+    EXPECT_EQ(AssetTypeText(row, true).Std(), c.type) << c.material;
+    const std::string info = BuildAssetInfoText(row, kGroupNone).Std();
+    EXPECT_NE(info.find(c.line), std::string::npos) << c.material << ":\n" << info;
+    EXPECT_EQ(row.assetPath.GetString().Std(), c.file) << "the path stays as written";
+  }
+  // Found sets are probed and shown through a file of theirs.
+  EXPECT_EQ(Filename::FromUrl(RowOf("Udim").resolvedUrl).GetString().Std(), folder_ / "tiles/wood.1001.png");
+  EXPECT_EQ(Filename::FromUrl(RowOf("Printf").resolvedUrl).GetString().Std(), folder_ / "tex/seq/full.0020.png");
+  EXPECT_EQ(RowOf("Udim").resolvedPath.Std(), folder_ / "tiles/wood.<UDIM>.png");
+
+  // The status line counts the partly found sets beside the missing files.
+  brantic::String status;
+  ASSERT_TRUE(dialog_.GetString(kGadgetStatus, status));
+  EXPECT_NE(status.Std().find("Missing: 5 - Partly found: 3 - "), std::string::npos) << status.Std();
+}
+
+// What used to go wrong: a sequence whose first frame was deleted was missing altogether.
+TEST_F(FileSetsTest, ASequenceWithoutItsFirstFrameIsFoundThroughTheOthers) {
+  std::filesystem::remove(folder_ / "tex/seq/full.0001.png");
+  Use("Seq", "tex/seq/full.0001.png", 1, 24);
+  Open();
+  FinishJobs();
+  const KvAssetEntry& row = RowOf("Seq");
+  EXPECT_TRUE(row.IsPartlyFound());
+  EXPECT_EQ(row.setFound, 23);
+  EXPECT_NE(BuildAssetInfoText(row, kGroupNone).Std().find("Frames: 23 of 24 (missing 1)\n"), std::string::npos);
+}
+
+TEST(TileListTest, NumbersAndRangesOfUdimTiles) {
+  EXPECT_EQ(ParseTileList("1001-1003, 1011"), (std::vector<int64_t>{1001, 1002, 1003, 1011}));
+  EXPECT_EQ(ParseTileList("1011 1001,1001"), (std::vector<int64_t>{1001, 1011}));
+  EXPECT_EQ(ParseTileList("999-1001 x 12"), (std::vector<int64_t>{1001}));  // UDIM numbers only
+  EXPECT_EQ(ParseTileList("9998-99999999"), (std::vector<int64_t>{9998, 9999}));
+  EXPECT_TRUE(ParseTileList("").empty());
+}
+
+}  // namespace
