@@ -153,7 +153,7 @@ ExpandedPath PathExpander::Expand(std::string_view path) const {
   return expanded;
 }
 
-std::string PathExpander::KeepForm(std::string_view oldPath, std::string_view newPath) const {
+std::string PathExpander::KeepForm(std::string_view oldPath, std::string_view newPath, bool keepVariable) const {
   // The variable the old path starts with.
   std::optional<std::pair<std::string_view, size_t>> variable;
   std::optional<std::string> value;
@@ -164,11 +164,12 @@ std::string PathExpander::KeepForm(std::string_view oldPath, std::string_view ne
     variable = VariableAt(oldPath, 0);
     if (variable) value = Value(variable->first);
   }
-  if (variable && value && !value->empty()) {
+  if (keepVariable && variable && value && !value->empty()) {
     if (const auto length = PrefixLength(newPath, *value)) {
       return std::string(oldPath.substr(0, variable->second)) + std::string(newPath.substr(*length));
     }
   }
+  if (mappings_.empty()) return std::string(newPath);
   // The mapping the old path was read through: written back in its own form.
   const std::string oldExpanded = Expand(oldPath).path;
   for (const PathMapping& mapping : mappings_) {

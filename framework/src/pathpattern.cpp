@@ -35,6 +35,11 @@ bool IsCanonical(std::string_view digits) { return digits.size() == 1 || digits.
 }  // namespace
 
 std::optional<PathPattern> PathPattern::Find(std::string_view path) {
+  // Most paths have no token: they are passed over without a copy.
+  const size_t separator = path.find_last_of("/\\");
+  if (path.find_first_of("<#%$", separator == std::string_view::npos ? 0 : separator) == std::string_view::npos) {
+    return std::nullopt;
+  }
   PathPattern pattern;
   pattern.path_ = std::string(path);
   const size_t slash = path.find_last_of("/\\");
@@ -144,6 +149,29 @@ std::optional<int64_t> PathPattern::Match(std::string_view fileName) const {
       return negative ? -*frame : *frame;
     }
   }
+}
+
+std::optional<std::string> PathPattern::CarryInto(std::string_view path) const {
+  const size_t slash = path.find_last_of("/\\");
+  const size_t fileStart = slash == std::string_view::npos ? 0 : slash + 1;
+  const std::string_view token = std::string_view(path_).substr(tokenStart_, tokenLength_);
+  // The last run of digits in the file name, and for "<UVTILE>" the "u.._v.." around it.
+  size_t end = path.size();
+  while (end > fileStart && !IsDigit(path[end - 1])) --end;
+  if (end == fileStart) return std::nullopt;
+  size_t start = end;
+  while (start > fileStart && IsDigit(path[start - 1])) --start;
+  if (token_ == Token::UvTile) {
+    const size_t u = path.rfind('u', start);
+    if (u == std::string_view::npos || u < fileStart ||
+        path.substr(u, start - u).find("_v") == std::string_view::npos) {
+      return std::nullopt;
+    }
+    start = u;
+  } else if (token_ == Token::Udim && end - start != 4) {
+    return std::nullopt;
+  }
+  return std::string(path.substr(0, start)) + std::string(token) + std::string(path.substr(end));
 }
 
 std::optional<int64_t> UdimOfTile(int64_t u, int64_t v) {

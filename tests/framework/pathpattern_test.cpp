@@ -84,6 +84,15 @@ TEST(PathPatternTest, OnlyFilesWrittenAsTheTokenWritesAreMembers) {
   }
   EXPECT_EQ(PathPattern::Find("tex/wood.<UDIM>.png")->GetKind(), PathPattern::Kind::Tiles);
   EXPECT_EQ(PathPattern::Find("tex/full.####.png")->Folder(), "tex/");
+  // A file chosen for a set takes the set's token in place of its item.
+  const auto carried = [](const char* pattern, const char* chosen) {
+    return PathPattern::Find(pattern)->CarryInto(chosen).value_or("(none)");
+  };
+  EXPECT_EQ(carried("tex/wood.<UDIM>.png", "/lib/oak.1002.jpg"), "/lib/oak.<UDIM>.jpg");
+  EXPECT_EQ(carried("tex/wood.<UDIM>.png", "/lib/oak.12.jpg"), "(none)");
+  EXPECT_EQ(carried("tex/wood.<UVTILE>.png", "/lib/oak.u2_v3.jpg"), "/lib/oak.<UVTILE>.jpg");
+  EXPECT_EQ(carried("f.%04d.exr", "/r/v2/shot.0017.exr"), "/r/v2/shot.%04d.exr");
+  EXPECT_EQ(carried("f.####.exr", "/r/v2/shot.exr"), "(none)");  // no digits in the file name
   EXPECT_EQ(brantic::UdimOfTile(9, 0), 1010);
   EXPECT_EQ(brantic::UdimOfTile(10, 0), std::nullopt);
   EXPECT_EQ(brantic::FormatItemRuns({19, 7, 8, 9, 12, 7}), "7-9, 12, 19");

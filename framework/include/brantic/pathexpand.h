@@ -47,8 +47,9 @@ class PathExpander {
   std::optional<std::string> Map(std::string_view path) const;
   // How a write keeps what the path it replaces was written with: `newPath` (a path of this
   // machine) under the value of the variable `oldPath` starts with is written through that
-  // variable, and under a mapping's "to" through that mapping's "from". Otherwise `newPath`.
-  std::string KeepForm(std::string_view oldPath, std::string_view newPath) const;
+  // variable (unless `keepVariable` is false), and under a mapping's "to" through that
+  // mapping's "from". Otherwise `newPath`.
+  std::string KeepForm(std::string_view oldPath, std::string_view newPath, bool keepVariable = true) const;
 
   // The value of a variable: the table, then the environment; nothing when unset.
   std::optional<std::string> Value(std::string_view name) const;

@@ -41,6 +41,10 @@ class PathPattern {
   std::string PathOf(int64_t item) const;
   // The frame or tile a file name (no folder) stands for; nothing when it is no member.
   std::optional<int64_t> Match(std::string_view fileName) const;
+  // `path` (one file, as a user or a search chose it) with this pattern's token in place of
+  // its last run that such a token writes (digits; "u1_v2" for "<UVTILE>"); nothing when its
+  // file name has no such run.
+  std::optional<std::string> CarryInto(std::string_view path) const;
 
  private:
   std::string path_;

@@ -5,7 +5,9 @@
 #include "bx3/types.h"
 #include "collection/kvresolve.h"
 #include "collection/kvrowtext.h"
+#include "commands/kvcommands.h"
 #include "kestrova/inspector_fixture.h"
+#include "operations/kvwritepass.h"
 #include "preview/kvinfotext.h"
 
 using namespace kv;
@@ -33,8 +35,8 @@ class FileSetsTest : public kvtest::InspectorFixture {
     }
     ::setenv("KV_TEXROOT", (folder_ / "root").c_str(), 1);
     ::unsetenv("KV_UNSET_ROOT");
-    bx3::Preferences::Get().SetPathMappings({{"/mnt/projects", folder_ / "mnt/projects"},
-                                             {"P:\\proj", folder_ / "winproj"}});
+    bx3::Preferences::Get().SetPathMappings(
+        {{"/mnt/projects", folder_ / "mnt/projects"}, {"P:\\proj", folder_ / "winproj"}});
   }
   void TearDown() override {
     ::unsetenv("KV_TEXROOT");
@@ -54,6 +56,13 @@ class FileSetsTest : public kvtest::InspectorFixture {
     if (tiles) shader->SetParameter(bx3::param::kBitmapTiles, brantic::String(tiles));
     return owner;
   }
+  bx3::Element* FindMaterial(const std::string& name) {
+    for (const auto& material : document_->GetBranch(bx3::Branch::Materials)->GetChildren()) {
+      if (material->GetName().Std() == name) return material.get();
+    }
+    ADD_FAILURE() << "no material " << name;
+    return nullptr;
+  }
   const KvAssetEntry& RowOf(const std::string& material) {
     for (const KvAssetEntry& row : Collection().Rows()) {
       const bx3::Element* owner = row.ownerMainLink.Resolve(document_);
@@ -71,7 +80,7 @@ TEST_F(FileSetsTest, SetsAreCountedAndPathsExpandedWithTheReasonInTheText) {
     const char* tiles;
     const char* status;  // missing, partial or found
     const char* type;
-    std::string line;    // a line of the information text
+    std::string line;  // a line of the information text
   };
   const Case cases[] = {
       {"Udim", "tiles/wood.<UDIM>.png", 0, 0, nullptr, "found", "Tile Set", "Tiles: 3\n"},
@@ -127,6 +136,54 @@ TEST_F(FileSetsTest, ASequenceWithoutItsFirstFrameIsFoundThroughTheOthers) {
   EXPECT_TRUE(row.IsPartlyFound());
   EXPECT_EQ(row.setFound, 23);
   EXPECT_NE(BuildAssetInfoText(row, kGroupNone).Std().find("Frames: 23 of 24 (missing 1)\n"), std::string::npos);
+}
+
+TEST_F(FileSetsTest, WritesKeepTokensVariablesAndMappedRoots) {
+  struct Case {
+    std::string material, file;
+    std::string chosen;  // the file a relink, replace or edit writes
+    bool keepVariable;
+    std::string stored;
+  };
+  const std::string root = folder_ / "root";
+  const Case cases[] = {
+      {"Variable", "$KV_TEXROOT/old/rust.png", root + "/new/rust.png", true, "$KV_TEXROOT/new/rust.png"},
+      {"Braced", "${KV_TEXROOT}/old/rust.png", root + "/new/rust.png", true, "${KV_TEXROOT}/new/rust.png"},
+      {"Outside", "$KV_TEXROOT/old/rust.png", "/lib/rust.png", true, "/lib/rust.png"},
+      {"Absolute", "$KV_TEXROOT/old/rust.png", root + "/new/rust.png", false, root + "/new/rust.png"},
+      {"Mapped", "P:\\proj\\tex\\stone.png", folder_ / "winproj/tex/other.png", false, "P:\\proj\\tex\\other.png"},
+      {"Tiles", "tiles/wood.<UDIM>.png", "/lib/oak.1002.png", true, "/lib/oak.<UDIM>.png"},
+      {"Frames", "tex/seq/full.####.png", "/lib/shot.0017.png", true, "/lib/shot.####.png"},
+  };
+  for (const Case& c : cases) Use(c.material, c.file);
+  Open();
+  FinishJobs();
+  {
+    KvWritePass pass(*document_);
+    for (const Case& c : cases) {
+      auto& row = const_cast<KvAssetEntry&>(RowOf(c.material));
+      EXPECT_EQ(pass.Write(row, Filename(c.chosen), false, c.keepVariable), kWriteDone) << c.material;
+    }
+  }
+  for (const Case& c : cases) {
+    const bx3::Element* shader = FindMaterial(c.material)->GetChildren().front().get();
+    EXPECT_EQ(shader->GetFilename(bx3::param::kBitmapFile).GetString().Std(), c.stored) << c.material;
+  }
+  // Make Paths Absolute writes a set with its token, and a variable expanded.
+  FinishJobs();
+  Use("Set", "tiles/wood.<UDIM>.png");
+  Use("Var", "$KV_TEXROOT/tex/oak.png");
+  dialog_.RefreshAssets();
+  FinishJobs();
+  for (const KvAssetEntry& row : Collection().Rows()) {
+    const std::string name = row.ownerMainLink.Resolve(document_)->GetName().Std();
+    View().Selection().Set(const_cast<KvAssetEntry&>(row), name == "Set" || name == "Var");
+  }
+  ASSERT_TRUE(Kv_GlobalizeCommand(&dialog_).Execute(document_, nullptr));
+  EXPECT_EQ(FindMaterial("Set")->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std(),
+            folder_ / "tiles/wood.<UDIM>.png");
+  EXPECT_EQ(FindMaterial("Var")->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std(),
+            root + "/tex/oak.png");
 }
 
 TEST(TileListTest, NumbersAndRangesOfUdimTiles) {

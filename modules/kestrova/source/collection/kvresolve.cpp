@@ -76,7 +76,7 @@ int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveCon
                            const bx3::Filename& written, bx3::Filename& resolvedPath, bool isBitmapShader) {
   // Variables and mapped roots first: the rest looks for the path of this machine.
   bx3::Filename expanded;
-  if (context.expander) {
+  if (context.expander && (!context.expander->Mappings().empty() || brantic::MayNeedExpanding(written.View()))) {
     const brantic::ExpandedPath path = context.expander->Expand(written.View());
     if (!path.unsetVariable.empty()) return kResolveMissing;
     if (path.Changed(written.View())) expanded = bx3::Filename(path.path);

@@ -32,11 +32,11 @@ std::vector<KvPathMark> MarkRowsToGlobalize(std::vector<KvAssetEntry>& rows, con
 }
 
 KvWritePass::Counts WriteMarkedRows(std::vector<KvAssetEntry>& rows, const std::vector<KvPathMark>& marks,
-                                    bx3::Document& document) {
+                                    bool keepForm, bx3::Document& document) {
   KvWritePass pass(document);
   for (const KvPathMark& mark : marks) {
     KvAssetEntry& row = rows[mark.row];
-    pass.Write(row, mark.path, mark.localize);
+    pass.Write(row, mark.path, mark.localize, keepForm);
     row.hasNewPath = 0;
   }
   return pass.GetCounts();

@@ -1,5 +1,6 @@
 #include "operations/kvwritepass.h"
 
+#include "brantic/pathpattern.h"
 #include "bx3/commands.h"
 
 namespace kv {
@@ -13,8 +14,19 @@ KvWritePass::~KvWritePass() {
   bx3::EventAdd();  // once, whatever was written
 }
 
-int32_t KvWritePass::Write(KvAssetEntry& row, const bx3::Filename& path, bool localize) {
-  const int32_t result = WriteAssetPath(row, path, &document_, true, localize, &scope_);
+int32_t KvWritePass::Write(KvAssetEntry& row, const bx3::Filename& path, bool localize, bool keepVariable) {
+  std::string written = path.GetString().Std();
+  // A token never becomes one of its files.
+  if (const auto pattern = brantic::PathPattern::Find(row.assetPath.View());
+      pattern && !brantic::PathPattern::Find(written)) {
+    if (auto carried = pattern->CarryInto(written)) written = std::move(*carried);
+  }
+  const std::string kept = scope_.Context().expander->KeepForm(row.assetPath.View(), written, keepVariable);
+  if (kept != written) {
+    written = kept;
+    localize = false;  // the variable or the mapped root is the path's form
+  }
+  const int32_t result = WriteAssetPath(row, bx3::Filename(written), &document_, true, localize, &scope_);
   switch (result) {
     case kWriteDone: ++counts_.changed; break;
     case kWriteAlreadyLocal: ++counts_.alreadyLocal; break;

@@ -22,8 +22,11 @@ class KvWritePass {
   KvWritePass& operator=(const KvWritePass&) = delete;
 
   // Writes `path` into the element that holds the row's path (the row takes the path and is
-  // resolved again); answers WriteAssetPath's result.
-  int32_t Write(KvAssetEntry& row, const bx3::Filename& path, bool localize = false);
+  // resolved again); answers WriteAssetPath's result. What the old path was written with is
+  // kept: its frame or tile token (a chosen file of the set stands for the set), the mapped
+  // root a new path lies under (mappings are written only when asked for), and with
+  // `keepVariable` the variable it lies under.
+  int32_t Write(KvAssetEntry& row, const bx3::Filename& path, bool localize = false, bool keepVariable = true);
   // Removes the row's use of its file; answers ClearAssetUse's result.
   int32_t Clear(const KvAssetEntry& row);
   // Gives an element another name.

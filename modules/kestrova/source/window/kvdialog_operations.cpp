@@ -29,7 +29,7 @@ bool KestrovaDialog::Localize(bx3::Document* document) {
   if (!document) return false;
   collection_.ClearPathCache();
   std::vector<KvAssetEntry>& rows = collection_.Rows();
-  WriteMarkedRows(rows, MarkRowsToLocalize(rows, view_.SelectedCount() > 0, *document), *document);
+  WriteMarkedRows(rows, MarkRowsToLocalize(rows, view_.SelectedCount() > 0, *document), true, *document);
   RefreshAfterWrite();
   return true;
 }
@@ -43,7 +43,7 @@ bool KestrovaDialog::Globalize(const bx3::Document* document) {
     for (const KvPathMark& mark : marks) rows[mark.row].hasNewPath = 0;
     return marks.empty();
   }
-  WriteMarkedRows(rows, marks, *active);
+  WriteMarkedRows(rows, marks, false, *active);
   RefreshAfterWrite();
   return true;
 }
