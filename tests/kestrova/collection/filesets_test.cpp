@@ -2,6 +2,7 @@
 // against the files on disk, variables, mapped roots and Windows-style relative paths.
 #include <cstdlib>
 
+#include "bx3/modal.h"
 #include "bx3/types.h"
 #include "collection/kvresolve.h"
 #include "collection/kvrowtext.h"
@@ -184,6 +185,57 @@ TEST_F(FileSetsTest, WritesKeepTokensVariablesAndMappedRoots) {
             folder_ / "tiles/wood.<UDIM>.png");
   EXPECT_EQ(FindMaterial("Var")->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std(),
             root + "/tex/oak.png");
+}
+
+TEST_F(FileSetsTest, CollectFilesCopiesEverySetFileNamesTheMissingOnesAndKeepsTheToken) {
+  bx3::Element* tiles = Use("Tiles", "tiles/wood.<UDIM>.png", 0, 0, "1001-1002, 1011-1012");
+  Use("Frames", "tex/seq/full.####.png", 23, 26);
+  Open();
+  FinishJobs();
+  for (KvAssetEntry& row : Collection().Rows()) {
+    const std::string name = row.ownerMainLink.Resolve(document_)->GetName().Std();
+    View().Selection().Set(row, name == "Tiles" || name == "Frames");
+  }
+  bx3::QueueMessageAnswer(bx3::kAnswerYes);  // copy the 2 files next to the scene: one question, none per frame
+  ASSERT_TRUE(Kv_ConsolidateCommand(&dialog_).Execute(document_, nullptr));
+  FinishJobs();
+  EXPECT_EQ(bx3::QueuedAnswerCount(), 0);
+  for (const char* file : {"wood.1001.png", "wood.1002.png", "wood.1011.png", "full.0023.png", "full.0024.png"}) {
+    EXPECT_TRUE(std::filesystem::exists(folder_ / ("tex/" + std::string(file)))) << file;
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "tex/wood.1012.png"));
+  brantic::String status;
+  ASSERT_TRUE(dialog_.GetString(kGadgetStatus, status));
+  EXPECT_NE(status.Std().find("3 files of sets missing: wood.1012.png, full.0025.png, full.0026.png"),
+            std::string::npos)
+      << status.Std();
+  // The rows now use the copies, through their tokens.
+  EXPECT_EQ(tiles->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std(),
+            folder_ / "tex/wood.<UDIM>.png");
+  EXPECT_EQ(FindMaterial("Frames")->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std(),
+            folder_ / "tex/full.####.png");
+}
+
+// A set is relinked through any file of it; a variable's row stays written through it.
+TEST_F(FileSetsTest, RelinkFindsSetsByTheirFilesAndKeepsTheVariable) {
+  std::filesystem::create_directories(folder_ / "root/new");
+  kvtest::WriteBytes(folder_ / "root/new/rust.png", "x");
+  Use("Tiles", "gone/wood.<UDIM>.png");
+  Use("OldRust", "$KV_TEXROOT/old/rust.png");
+  Open();
+  FinishJobs();
+  for (KvAssetEntry& row : Collection().Rows()) {
+    const std::string name = row.ownerMainLink.Resolve(document_)->GetName().Std();
+    View().Selection().Set(row, name == "Tiles" || name == "OldRust");
+  }
+  ASSERT_TRUE(RowOf("Tiles").IsMissing());
+  dialog_.RelinkTextures(Filename(folder_.Path()));
+  FinishJobs();
+  EXPECT_EQ(FindMaterial("Tiles")->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std(),
+            folder_ / "tiles/wood.<UDIM>.png");
+  EXPECT_EQ(FindMaterial("OldRust")->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std(),
+            "$KV_TEXROOT/new/rust.png");
+  EXPECT_FALSE(RowOf("Tiles").IsMissing());
 }
 
 TEST(TileListTest, NumbersAndRangesOfUdimTiles) {

@@ -207,5 +207,6 @@ inline constexpr int32_t kVariable = 10270;                     // Variable
 inline constexpr int32_t kMapped = 10271;                       // Mapped
 inline constexpr int32_t kUnsetVariable = 10272;                // Unset variable
 inline constexpr int32_t kFoundInSearchFolder = 10273;          // Found in search folder
+inline constexpr int32_t kSetFilesMissing = 10274;              // @ files of sets missing
 
 }  // namespace kv::res

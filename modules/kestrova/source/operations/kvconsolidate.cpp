@@ -5,7 +5,11 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "brantic/folderlisting.h"
+#include "brantic/pathpattern.h"
+#include "bx3/types.h"
 #include "collection/kvassettype.h"
+#include "collection/kvresolve.h"
 #include "collection/kvrowtext.h"
 #include "operations/kvlocalize.h"
 
@@ -25,6 +29,27 @@ std::string FrameFileName(std::string_view name, int32_t position, int32_t lengt
 // A frame range longer than this is a broken scene, not a sequence on disk.
 constexpr int64_t kMaxFramesPerSequence = 100000;
 
+// The items of a set a copy takes: the owner's frame range or the shader's tile list, else
+// what is on disk.
+std::vector<int64_t> SetItemsToCopy(const KvAssetEntry& row, const brantic::PathPattern& pattern,
+                                    const bx3::Document* document) {
+  std::vector<int64_t> items;
+  if (pattern.GetKind() == brantic::PathPattern::Kind::Frames && row.IsSequence()) {
+    const int64_t first = std::min(row.sequenceStart, row.sequenceEnd);
+    const int64_t last =
+        std::min<int64_t>(std::max(row.sequenceStart, row.sequenceEnd), first + kMaxFramesPerSequence - 1);
+    for (int64_t frame = first; frame <= last; ++frame) items.push_back(frame);
+    return items;
+  }
+  if (const bx3::Element* owner = row.ownerLink.Resolve(document);
+      owner && owner->GetType() == bx3::type::kBitmapShader && pattern.GetKind() == brantic::PathPattern::Kind::Tiles) {
+    items = ParseTileList(owner->GetString(bx3::param::kBitmapTiles).View());
+    if (!items.empty()) return items;
+  }
+  brantic::FolderListings listings;
+  return listings.Members(std::string(pattern.Folder()), pattern);
+}
+
 }  // namespace
 
 std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows, bool anySelected,
@@ -41,6 +66,15 @@ std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows,
     if (!file.IsPopulated()) continue;
     const std::string subfolder = LocalSubfolder(row, document);
     const bx3::Filename folder = subfolder.empty() ? targetFolder : targetFolder + bx3::Filename(subfolder);
+    // A set by its token: each file it should have, where it was found.
+    if (const auto pattern = brantic::PathPattern::Find(path.View())) {
+      const bx3::Filename sourceFolder = path.GetDirectory();
+      for (const int64_t item : SetItemsToCopy(row, *pattern, document)) {
+        const bx3::Filename name(brantic::PathPattern::Find(file.View())->PathOf(item));
+        items.push_back({index, sourceFolder + name, folder, folder + name, true});
+      }
+      continue;
+    }
     const int32_t digitsEnd = row.frameDigitsPos + row.frameDigitsLen;
     const bool frameFiles = row.IsSequence() && !IsVideoFile(file) && row.frameDigitsPos >= 0 &&
                             row.frameDigitsLen > 0 && size_t(digitsEnd) <= file.WithoutSuffix().View().size();
@@ -54,7 +88,7 @@ std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows,
         std::min<int64_t>(std::max(row.sequenceStart, row.sequenceEnd), int64_t(first) + kMaxFramesPerSequence - 1));
     for (int32_t frame = first; frame <= last; ++frame) {
       const bx3::Filename name(FrameFileName(file.View(), row.frameDigitsPos, row.frameDigitsLen, frame));
-      items.push_back({index, sourceFolder.IsPopulated() ? sourceFolder + name : name, folder, folder + name});
+      items.push_back({index, sourceFolder.IsPopulated() ? sourceFolder + name : name, folder, folder + name, true});
     }
   }
   return items;

@@ -16,11 +16,13 @@ struct KvCopyItem {
   bx3::Filename source;
   bx3::Filename folder;
   bx3::Filename target;
+  bool setMember = false;  // a frame or tile of a set: when missing it is named, not asked for
 };
 
 // The files of the selected rows (every row when none is selected), in row order: a
 // sequence row's every frame file (its frame number in place of the digit run of its name,
-// padded as the run is; at most 100,000 of them), any other row's one file. The source is where the row's file was
+// padded as the run is; at most 100,000 of them), a frame or tile set's every file (its
+// expected frames or tiles, else those on disk), any other row's one file. The source is where the row's file was
 // found, else its stored path (joined to the document's folder when relative); the target is `targetFolder` plus the
 // subfolder its kind belongs in ("tex", "illum", "vol").
 std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows, bool anySelected,

@@ -13,10 +13,14 @@ KvRelinkIndex::KvRelinkIndex(const std::vector<KvAssetEntry>& rows) {
     if (!row.selected) continue;
     const std::string_view name = row.assetPath.GetFileView();
     if (name.empty()) continue;
+    rowCount_ = index + 1;
+    if (auto pattern = brantic::PathPattern::Find(name)) {
+      sets_.push_back({{index, row.assetPath.GetString()}, std::move(*pattern)});
+      continue;
+    }
     auto found = byName_.find(name);
     if (found == byName_.end()) found = byName_.emplace(std::string(name), std::vector<Wanted>()).first;
     found->second.push_back({index, row.assetPath.GetString()});
-    rowCount_ = index + 1;
   }
 }
 
@@ -37,18 +41,30 @@ KvRelinkSearchResult SearchForFiles(const bx3::Filename& folder, const KvRelinkI
     progress.SetFolder(entered);
     return true;
   };
-  visitor.file = [&](const std::string& in, std::string_view name) {
-    const std::vector<KvRelinkIndex::Wanted>* wanted = index.Find(name);
-    if (!wanted) return true;
-    path.assign(in);
+  const auto found = [&](const KvRelinkIndex::Wanted& row) {
+    if (row.assetPath.View() == path) return;
+    ++result.foundCount;
+    progress.found.store(result.foundCount, std::memory_order_relaxed);
+    if (findsOfRow[row.row]++ < kFindsKept) result.finds.push_back({row.row, brantic::String(path)});
+  };
+  const auto pathIn = [&path](const std::string& folder, std::string_view name) {
+    path.assign(folder);
     if (path.empty() || path.back() != '/') path += '/';
     path += name;
-    for (const KvRelinkIndex::Wanted& row : *wanted) {
-      if (row.assetPath.View() == path) continue;
-      ++result.foundCount;
-      progress.found.store(result.foundCount, std::memory_order_relaxed);
-      if (findsOfRow[row.row]++ < kFindsKept) result.finds.push_back({row.row, brantic::String(path)});
+  };
+  std::vector<std::string> setFoundIn(index.Sets().size());  // a set is found once per folder
+  visitor.file = [&](const std::string& in, std::string_view name) {
+    for (size_t i = 0; i < index.Sets().size(); ++i) {
+      const KvRelinkIndex::WantedSet& set = index.Sets()[i];
+      if (setFoundIn[i] == in || !set.pattern.Match(name)) continue;
+      setFoundIn[i] = in;
+      pathIn(in, set.pattern.FileName());
+      found(set.row);
     }
+    const std::vector<KvRelinkIndex::Wanted>* wanted = index.Find(name);
+    if (!wanted) return true;
+    pathIn(in, name);
+    for (const KvRelinkIndex::Wanted& row : *wanted) found(row);
     return true;
   };
   brantic::Result<brantic::FileWalkStats> walked = bx3::WalkFolder(folder, visitor, stop);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "brantic/filewalk.h"
+#include "brantic/pathpattern.h"
 #include "bx3/filename.h"
 #include "collection/kvassetentry.h"
 
@@ -18,7 +19,8 @@ namespace kv {
 
 // The selected rows by the file name they look for; rows without a file name are left out.
 // Names are compared byte for byte, as the host compares file names: this platform's file
-// system tells letter case apart.
+// system tells letter case apart. A row whose name has a frame or tile token looks for any
+// file of its set, and finds the set where such a file is.
 class KvRelinkIndex {
  public:
   struct Wanted {
@@ -27,10 +29,16 @@ class KvRelinkIndex {
   };
 
   explicit KvRelinkIndex(const std::vector<KvAssetEntry>& rows);
-  bool IsEmpty() const { return byName_.empty(); }
+  bool IsEmpty() const { return byName_.empty() && sets_.empty(); }
   uint32_t RowCount() const { return rowCount_; }
   // The rows that look for `name`, in row order; null when none does.
   const std::vector<Wanted>* Find(std::string_view name) const;
+  // The rows of sets, each with the pattern of its name.
+  struct WantedSet {
+    Wanted row;
+    brantic::PathPattern pattern;
+  };
+  const std::vector<WantedSet>& Sets() const { return sets_; }
 
  private:
   struct NameHash {
@@ -38,6 +46,7 @@ class KvRelinkIndex {
     size_t operator()(std::string_view name) const { return std::hash<std::string_view>()(name); }
   };
   std::unordered_map<std::string, std::vector<Wanted>, NameHash, std::equal_to<>> byName_;
+  std::vector<WantedSet> sets_;
   uint32_t rowCount_ = 0;
 };
 

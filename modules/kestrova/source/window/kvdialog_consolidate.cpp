@@ -38,6 +38,15 @@ bool LocateMissingSource(bx3::Filename& source, bool& stop) {
   }
 }
 
+// "3 files of sets missing: wood.1012.png, ..." with the first few names.
+std::string MissingMembersText(const std::vector<std::string>& names) {
+  constexpr size_t kNamed = 5;
+  std::string text;
+  for (size_t i = 0; i < names.size() && i < kNamed; ++i) text += (i ? ", " : "") + names[i];
+  if (names.size() > kNamed) text += ", ...";
+  return GetResourceString(res::kSetFilesMissing, std::to_string(names.size())).Std() + ": " + text;
+}
+
 }  // namespace
 
 bool KestrovaDialog::Consolidate(bx3::Document* document) {
@@ -67,12 +76,17 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
   std::unordered_set<std::string> copied;  // sources copied in this pass
   int64_t copiedCount = 0;
   std::string failure;
-  bool cancelled = false;  // by the answer to a missing file's question
-  bool stopped = false;    // with Escape
+  std::vector<std::string> missingMembers;  // files of sets that are not there: named, not asked for
+  bool cancelled = false;                   // by the answer to a missing file's question
+  bool stopped = false;                     // with Escape
   bool failed = false;
   for (const KvCopyItem& item : items) {
     if (copied.count(item.source.GetString().Std())) continue;
     bx3::Filename source = item.source;
+    if (item.setMember && !IsFile(source)) {
+      missingMembers.push_back(std::string(source.GetFileView()));
+      continue;
+    }
     if (!IsFile(source) && !LocateMissingSource(source, cancelled)) {
       if (cancelled) break;
       continue;
@@ -113,6 +127,7 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
   }
 
   note = GetResourceString(res::kFilesCopied, std::to_string(copiedCount)).Std() +
+         (missingMembers.empty() ? "" : "; " + MissingMembersText(missingMembers)) +
          (failure.empty() ? "" : "; " + failure) +
          (stopped ? "; " + GetResourceString(res::kStoppedWithEscape).Std() : "");
   if (failed || stopped || cancelled || askedForFolder || copiedCount == 0) return !failed;
