@@ -114,6 +114,7 @@ TEST(FolderListingsTest, EachFolderIsReadOnceWhoeverAsks) {
             (std::vector<int64_t>{1001, 1002, 1011}));
   EXPECT_EQ(listings.Members(folder.Path(), *PathPattern::Find("w.####.png")),
             (std::vector<int64_t>{999, 1001, 1002, 1011}));
+  EXPECT_TRUE(listings.Contains(folder.Path() + "/", "b.png"));
   EXPECT_EQ(listings.FoldersRead(), 1u);
   EXPECT_EQ(listings.List(folder / "none"), nullptr);
   EXPECT_EQ(listings.List(folder / "a.png"), nullptr);  // a file is no folder

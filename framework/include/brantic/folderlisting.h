@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -15,7 +16,8 @@ namespace brantic {
 
 class FolderListings {
  public:
-  using Names = std::vector<std::string>;
+  // Views into one block of text that the listing keeps alive.
+  using Names = std::vector<std::string_view>;
 
   // The names in `folder` (a system path), sorted, "." and ".." left out, without a query
   // per entry; null when the folder cannot be read.
@@ -25,6 +27,8 @@ class FolderListings {
   // The frames or tiles of `pattern` in `folder`, sorted; found through the names that start
   // like its members, never by a query per candidate.
   std::vector<int64_t> Members(const std::string& folder, const PathPattern& pattern);
+  // True when the folder holds at least one of them.
+  bool HasMember(const std::string& folder, const PathPattern& pattern);
   // How many folders were read from the disk.
   size_t FoldersRead() const;
 
