@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "bx3/modal.h"
+#include "bx3/scenefile.h"
 #include "bx3/types.h"
 #include "collection/kvresolve.h"
 #include "collection/kvrowtext.h"
@@ -143,18 +144,22 @@ TEST_F(FileSetsTest, WritesKeepTokensVariablesAndMappedRoots) {
   struct Case {
     std::string material, file;
     std::string chosen;  // the file a relink, replace or edit writes
-    bool keepVariable;
+    KvPathForm form;
     std::string stored;
   };
   const std::string root = folder_ / "root";
   const Case cases[] = {
-      {"Variable", "$KV_TEXROOT/old/rust.png", root + "/new/rust.png", true, "$KV_TEXROOT/new/rust.png"},
-      {"Braced", "${KV_TEXROOT}/old/rust.png", root + "/new/rust.png", true, "${KV_TEXROOT}/new/rust.png"},
-      {"Outside", "$KV_TEXROOT/old/rust.png", "/lib/rust.png", true, "/lib/rust.png"},
-      {"Absolute", "$KV_TEXROOT/old/rust.png", root + "/new/rust.png", false, root + "/new/rust.png"},
-      {"Mapped", "P:\\proj\\tex\\stone.png", folder_ / "winproj/tex/other.png", false, "P:\\proj\\tex\\other.png"},
-      {"Tiles", "tiles/wood.<UDIM>.png", "/lib/oak.1002.png", true, "/lib/oak.<UDIM>.png"},
-      {"Frames", "tex/seq/full.####.png", "/lib/shot.0017.png", true, "/lib/shot.####.png"},
+      {"Variable", "$KV_TEXROOT/old/rust.png", root + "/new/rust.png", KvPathForm::Kept, "$KV_TEXROOT/new/rust.png"},
+      {"Braced", "${KV_TEXROOT}/old/rust.png", root + "/new/rust.png", KvPathForm::Kept, "${KV_TEXROOT}/new/rust.png"},
+      {"Outside", "$KV_TEXROOT/old/rust.png", "/lib/rust.png", KvPathForm::Kept, "/lib/rust.png"},
+      {"Absolute", "$KV_TEXROOT/old/rust.png", root + "/new/rust.png", KvPathForm::VariablesExpanded,
+       root + "/new/rust.png"},
+      {"Mapped", "P:\\proj\\tex\\stone.png", folder_ / "winproj/tex/other.png", KvPathForm::VariablesExpanded,
+       "P:\\proj\\tex\\other.png"},
+      {"Applied", "P:\\proj\\tex\\stone.png", folder_ / "winproj/tex/stone.png", KvPathForm::Written,
+       folder_ / "winproj/tex/stone.png"},
+      {"Tiles", "tiles/wood.<UDIM>.png", "/lib/oak.1002.png", KvPathForm::Kept, "/lib/oak.<UDIM>.png"},
+      {"Frames", "tex/seq/full.####.png", "/lib/shot.0017.png", KvPathForm::Kept, "/lib/shot.####.png"},
   };
   for (const Case& c : cases) Use(c.material, c.file);
   Open();
@@ -163,7 +168,7 @@ TEST_F(FileSetsTest, WritesKeepTokensVariablesAndMappedRoots) {
     KvWritePass pass(*document_);
     for (const Case& c : cases) {
       auto& row = const_cast<KvAssetEntry&>(RowOf(c.material));
-      EXPECT_EQ(pass.Write(row, Filename(c.chosen), false, c.keepVariable), kWriteDone) << c.material;
+      EXPECT_EQ(pass.Write(row, Filename(c.chosen), false, c.form), kWriteDone) << c.material;
     }
   }
   for (const Case& c : cases) {
@@ -236,6 +241,32 @@ TEST_F(FileSetsTest, RelinkFindsSetsByTheirFilesAndKeepsTheVariable) {
   EXPECT_EQ(FindMaterial("OldRust")->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std(),
             "$KV_TEXROOT/new/rust.png");
   EXPECT_FALSE(RowOf("Tiles").IsMissing());
+}
+
+// Mappings are written into the scene only by Apply Path Mappings: one undo step.
+TEST_F(FileSetsTest, ApplyPathMappingsWritesTheMappedPathsAsOneStep) {
+  Use("Unix", "/mnt/projects/tex/stone.png");
+  Use("Windows", "P:\\proj\\tex\\stone.png");
+  Use("Plain", "tex/a.png");
+  const std::string before = bx3::SerializeDocument(*document_);
+  Open();
+  FinishJobs();
+  EXPECT_EQ(Kv_ApplyPathMappingsCommand(&dialog_).CommandState(document_, nullptr), bx3::kCmdEnabled);
+  ASSERT_TRUE(Kv_ApplyPathMappingsCommand(&dialog_).Execute(document_, nullptr));  // nothing selected: every row
+  FinishJobs();
+  const auto stored = [&](const char* material) {
+    return FindMaterial(material)->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std();
+  };
+  EXPECT_EQ(stored("Unix"), folder_ / "mnt/projects/tex/stone.png");
+  EXPECT_EQ(stored("Windows"), folder_ / "winproj/tex/stone.png");
+  EXPECT_EQ(stored("Plain"), "tex/a.png");
+  brantic::String status;
+  ASSERT_TRUE(dialog_.GetString(kGadgetStatus, status));
+  EXPECT_NE(status.Std().find("2 paths mapped"), std::string::npos) << status.Std();
+  ASSERT_TRUE(document_->Undo());
+  EXPECT_EQ(bx3::SerializeDocument(*document_), before);
+  bx3::Preferences::Get().SetPathMappings({});
+  EXPECT_EQ(Kv_ApplyPathMappingsCommand(&dialog_).CommandState(document_, nullptr), bx3::kCmdDisabled);
 }
 
 TEST(TileListTest, NumbersAndRangesOfUdimTiles) {

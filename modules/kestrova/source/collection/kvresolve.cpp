@@ -42,7 +42,7 @@ int32_t ResolveSet(const KvResolveContext& context, const brantic::PathPattern& 
   brantic::FolderListings local;
   brantic::FolderListings& listings = context.listings ? *context.listings : local;
   const std::string fileName(pattern.FileName());
-  const auto holds = [&](const std::string& folder) { return !listings.Members(folder, pattern).empty(); };
+  const auto holds = [&](const std::string& folder) { return listings.HasMember(folder, pattern); };
   const auto found = [&](const std::string& folder, int32_t result) {
     resolvedPath = bx3::Filename(WithoutTrailingSlash(folder) + "/" + fileName);
     return result;

@@ -38,6 +38,7 @@ const SubCommandEntry kSubCommands[] = {
     {kCmdReplaceTexture, res::kReplaceFile, res::kReplaceFileHelp, &Make<Kv_ReplaceTextureCommand>},
     {kCmdClearAssets, res::kClearAssets, res::kClearAssetsHelp, &Make<Kv_ClearAssetsCommand>},
     {kCmdConsolidate, res::kCollectFiles, res::kCollectFilesHelp, &Make<Kv_ConsolidateCommand>},
+    {kCmdApplyPathMappings, res::kApplyPathMappings, res::kApplyPathMappingsHelp, &Make<Kv_ApplyPathMappingsCommand>},
     {kCmdFilterbar, res::kFilterBar, 0, &Make<Kv_FilterbarCommand>},
     {kCmdViewAssetType, res::kColumnType, res::kShowTypeHelp, &Make<Kv_ViewAssetTypeCommand>},
     {kCmdViewAsset, res::kColumnAsset, res::kShowAssetHelp, &Make<Kv_ViewAssetCommand>},

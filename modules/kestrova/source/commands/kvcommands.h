@@ -66,6 +66,7 @@ KV_COMMAND(Kv_ReplaceTextureCommand);
 KV_COMMAND(Kv_ClearAssetsCommand);
 KV_COMMAND(Kv_RelinkTexturesCommand);
 KV_COMMAND(Kv_ConsolidateCommand);
+KV_COMMAND(Kv_ApplyPathMappingsCommand);
 KV_COMMAND(Kv_ShowFileInExplorer);
 KV_COMMAND(Kv_OpenFileInExplorer);
 KV_COMMAND(Kv_OpenFileInPictureViewer);

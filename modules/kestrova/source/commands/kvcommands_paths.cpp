@@ -3,6 +3,7 @@
 
 #include "bx3/commands.h"
 #include "bx3/modal.h"
+#include "bx3/prefs.h"
 #include "commands/kvcommands.h"
 #include "ids/kvids.h"
 #include "ids/kvresources.h"
@@ -36,6 +37,18 @@ bool Kv_LocalizeCommand::Execute(bx3::Document* document, bx3::GeDialog*) {
 }
 
 int32_t Kv_LocalizeCommand::CommandState(bx3::Document*, bx3::GeDialog*) { return EnabledWithSelection(dialog_); }
+
+bool Kv_ApplyPathMappingsCommand::Execute(bx3::Document* document, bx3::GeDialog*) {
+  if (!dialog_) return false;
+  BusyPointer busy;
+  return dialog_->ApplyPathMappings(document);
+}
+
+// With the window open and a mapping in the preferences.
+int32_t Kv_ApplyPathMappingsCommand::CommandState(bx3::Document*, bx3::GeDialog*) {
+  return dialog_ && dialog_->IsOpen() && !bx3::Preferences::Get().GetPathMappings().empty() ? bx3::kCmdEnabled
+                                                                                            : bx3::kCmdDisabled;
+}
 
 bool Kv_ReplaceTextureCommand::Execute(bx3::Document*, bx3::GeDialog*) {
   if (!dialog_) return false;

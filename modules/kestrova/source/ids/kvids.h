@@ -27,6 +27,7 @@ inline constexpr int32_t kCmdRelinkTextures = 1029821;
 inline constexpr int32_t kCmdReplaceTexture = 1029822;
 inline constexpr int32_t kCmdClearAssets = 1034807;
 inline constexpr int32_t kCmdConsolidate = 1050522;
+inline constexpr int32_t kCmdApplyPathMappings = 1051545;
 // View commands.
 inline constexpr int32_t kCmdFilterbar = 1029823;
 inline constexpr int32_t kCmdViewAssetType = 1050848;

@@ -208,5 +208,9 @@ inline constexpr int32_t kMapped = 10271;                       // Mapped
 inline constexpr int32_t kUnsetVariable = 10272;                // Unset variable
 inline constexpr int32_t kFoundInSearchFolder = 10273;          // Found in search folder
 inline constexpr int32_t kSetFilesMissing = 10274;              // @ files of sets missing
+inline constexpr int32_t kApplyPathMappings = 10275;            // Apply Path Mappings
+inline constexpr int32_t kApplyPathMappingsHelp =
+    10276;                                      // Stores the selected paths ... with the path mappings applied
+inline constexpr int32_t kPathsMapped = 10277;  // @ paths mapped
 
 }  // namespace kv::res

@@ -32,11 +32,11 @@ std::vector<KvPathMark> MarkRowsToGlobalize(std::vector<KvAssetEntry>& rows, con
 }
 
 KvWritePass::Counts WriteMarkedRows(std::vector<KvAssetEntry>& rows, const std::vector<KvPathMark>& marks,
-                                    bool keepForm, bx3::Document& document) {
+                                    KvPathForm form, bx3::Document& document) {
   KvWritePass pass(document);
   for (const KvPathMark& mark : marks) {
     KvAssetEntry& row = rows[mark.row];
-    pass.Write(row, mark.path, mark.localize, keepForm);
+    pass.Write(row, mark.path, mark.localize, form);
     row.hasNewPath = 0;
   }
   return pass.GetCounts();

@@ -25,10 +25,9 @@ std::vector<KvPathMark> MarkRowsToGlobalize(std::vector<KvAssetEntry>& rows, con
                                             const bx3::Document* document);
 
 // Writes each marked row's path into `document` in one write pass (one undo step, the host
-// told once, even with nothing to write) and clears the marks. `keepForm`: a path written
-// with a variable or a mapped root keeps it where the new path lies under it (Make Paths
-// Absolute, by its meaning, writes the expanded path instead).
+// told once, even with nothing to write) and clears the marks, keeping of each old path's
+// form what `form` says.
 KvWritePass::Counts WriteMarkedRows(std::vector<KvAssetEntry>& rows, const std::vector<KvPathMark>& marks,
-                                    bool keepForm, bx3::Document& document);
+                                    KvPathForm form, bx3::Document& document);
 
 }  // namespace kv

@@ -14,14 +14,16 @@ KvWritePass::~KvWritePass() {
   bx3::EventAdd();  // once, whatever was written
 }
 
-int32_t KvWritePass::Write(KvAssetEntry& row, const bx3::Filename& path, bool localize, bool keepVariable) {
+int32_t KvWritePass::Write(KvAssetEntry& row, const bx3::Filename& path, bool localize, KvPathForm form) {
   std::string written = path.GetString().Std();
   // A token never becomes one of its files.
   if (const auto pattern = brantic::PathPattern::Find(row.assetPath.View());
       pattern && !brantic::PathPattern::Find(written)) {
     if (auto carried = pattern->CarryInto(written)) written = std::move(*carried);
   }
-  const std::string kept = scope_.Context().expander->KeepForm(row.assetPath.View(), written, keepVariable);
+  const std::string kept = form == KvPathForm::Written ? written
+                                                       : scope_.Context().expander->KeepForm(
+                                                             row.assetPath.View(), written, form == KvPathForm::Kept);
   if (kept != written) {
     written = kept;
     localize = false;  // the variable or the mapped root is the path's form

@@ -14,6 +14,13 @@
 
 namespace kv {
 
+// What a write keeps of the form the old path was written in.
+enum class KvPathForm {
+  Kept,               // its variable and its mapped root, where the new path lies under them
+  VariablesExpanded,  // its mapped root only (Make Paths Absolute expands variables)
+  Written,            // the new path as it is (Apply Path Mappings)
+};
+
 class KvWritePass {
  public:
   explicit KvWritePass(bx3::Document& document);
@@ -23,10 +30,10 @@ class KvWritePass {
 
   // Writes `path` into the element that holds the row's path (the row takes the path and is
   // resolved again); answers WriteAssetPath's result. What the old path was written with is
-  // kept: its frame or tile token (a chosen file of the set stands for the set), the mapped
-  // root a new path lies under (mappings are written only when asked for), and with
-  // `keepVariable` the variable it lies under.
-  int32_t Write(KvAssetEntry& row, const bx3::Filename& path, bool localize = false, bool keepVariable = true);
+  // kept: its frame or tile token (a chosen file of the set stands for the set), and as
+  // `form` says, the variable or the mapped root a new path lies under.
+  int32_t Write(KvAssetEntry& row, const bx3::Filename& path, bool localize = false,
+                KvPathForm form = KvPathForm::Kept);
   // Removes the row's use of its file; answers ClearAssetUse's result.
   int32_t Clear(const KvAssetEntry& row);
   // Gives an element another name.

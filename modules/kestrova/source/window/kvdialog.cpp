@@ -131,8 +131,8 @@ void KestrovaDialog::BuildMenus() {
   }
   MenuSubEnd();
   MenuSubBegin(R(res::kMenuPaths));
-  for (int32_t id :
-       {kCmdLocalize, kCmdGlobalize, kCmdReplaceTexture, kCmdRelinkTextures, kCmdClearAssets, kCmdConsolidate}) {
+  for (int32_t id : {kCmdLocalize, kCmdGlobalize, kCmdApplyPathMappings, kCmdReplaceTexture, kCmdRelinkTextures,
+                     kCmdClearAssets, kCmdConsolidate}) {
     MenuAddCommand(id);
   }
   MenuAddSeparator();

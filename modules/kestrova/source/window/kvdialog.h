@@ -74,6 +74,9 @@ class KestrovaDialog : public bx3::GeDialog, public KvTreeEvents {
   // paths joined to `document`'s folder). False when there was something to write but no
   // scene to write it into.
   bool Globalize(const bx3::Document* document);
+  // Writes the selected rows' paths (every row's when none is selected) with the path
+  // mappings applied, in one undo step.
+  bool ApplyPathMappings(bx3::Document* document);
   // Asks for one file and gives it to every selected row.
   void ReplaceTexture();
   // Removes the selected rows' files from the scene (bitmap shaders and file tracks go,

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "bx3/modal.h"
+#include "bx3/prefs.h"
 #include "collection/kvcollect_rules.h"
 #include "ids/kvids.h"
 #include "ids/kvresources.h"
@@ -29,8 +30,26 @@ bool KestrovaDialog::Localize(bx3::Document* document) {
   if (!document) return false;
   collection_.ClearPathCache();
   std::vector<KvAssetEntry>& rows = collection_.Rows();
-  WriteMarkedRows(rows, MarkRowsToLocalize(rows, view_.SelectedCount() > 0, *document), true, *document);
+  WriteMarkedRows(rows, MarkRowsToLocalize(rows, view_.SelectedCount() > 0, *document), KvPathForm::Kept, *document);
   RefreshAfterWrite();
+  return true;
+}
+
+bool KestrovaDialog::ApplyPathMappings(bx3::Document* document) {
+  if (!document) return false;
+  const brantic::PathExpander expander = bx3::Preferences::Get().MakePathExpander();
+  const bool anySelected = view_.SelectedCount() > 0;
+  int64_t mapped = 0;
+  {
+    KvWritePass pass(*document);
+    for (KvAssetEntry& row : collection_.Rows()) {
+      if (anySelected && !row.selected) continue;
+      const auto path = expander.Map(row.assetPath.View());
+      if (path && pass.Write(row, bx3::Filename(*path), false, KvPathForm::Written) == kWriteDone) ++mapped;
+    }
+  }
+  RefreshAfterWrite();
+  UpdateStatusLine(GetResourceString(res::kPathsMapped, std::to_string(mapped)));
   return true;
 }
 
@@ -43,7 +62,8 @@ bool KestrovaDialog::Globalize(const bx3::Document* document) {
     for (const KvPathMark& mark : marks) rows[mark.row].hasNewPath = 0;
     return marks.empty();
   }
-  WriteMarkedRows(rows, marks, false, *active);
+  // Absolute paths, by their meaning: variables are expanded.
+  WriteMarkedRows(rows, marks, KvPathForm::VariablesExpanded, *active);
   RefreshAfterWrite();
   return true;
 }
