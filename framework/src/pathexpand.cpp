@@ -81,6 +81,46 @@ std::string JoinRoot(std::string_view root, std::string_view rest, bool slashes)
 
 }  // namespace
 
+namespace {
+
+constexpr std::string_view kMappingArrow = " => ";
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
+  return text;
+}
+
+}  // namespace
+
+std::string MappingsToText(const std::vector<PathMapping>& mappings) {
+  std::string text;
+  for (const PathMapping& mapping : mappings) text += mapping.from + std::string(kMappingArrow) + mapping.to + "\n";
+  return text;
+}
+
+Result<std::vector<PathMapping>> MappingsFromText(std::string_view text) {
+  std::vector<PathMapping> mappings;
+  int line = 0;
+  while (!text.empty()) {
+    ++line;
+    const size_t end = text.find('\n');
+    const std::string_view row = Trimmed(text.substr(0, end));
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    if (row.empty()) continue;
+    const size_t arrow = row.find(Trimmed(kMappingArrow));
+    const std::string_view from = arrow == std::string_view::npos ? row : Trimmed(row.substr(0, arrow));
+    const std::string_view to = arrow == std::string_view::npos
+                                    ? std::string_view()
+                                    : Trimmed(row.substr(arrow + Trimmed(kMappingArrow).size()));
+    if (from.empty() || to.empty()) {
+      return IllegalArgumentError("line " + std::to_string(line) + ": a mapping is \"FROM => TO\"");
+    }
+    mappings.push_back({std::string(from), std::string(to)});
+  }
+  return mappings;
+}
+
 bool MayNeedExpanding(std::string_view path) {
   return path.find('$') != std::string_view::npos || path.starts_with('~') || IsWindowsStyle(path);
 }

@@ -77,6 +77,16 @@ TEST(PathExpandTest, WritesKeepTheVariableOrMappingThePathWasWrittenWith) {
   };
   for (const Case& c : cases) EXPECT_EQ(expander.KeepForm(c.oldPath, c.newPath), c.written) << c.oldPath;
   EXPECT_EQ(expander.Map("P:/proj/a.png"), "/mnt/proj/a.png");
+
+  // The search-paths window edits mappings as lines of text.
+  const std::vector<PathMapping> mappings = {{"P:\\proj", "/mnt/proj"}, {"/Volumes/a b", "/mnt/a b"}};
+  EXPECT_EQ(brantic::MappingsFromText(brantic::MappingsToText(mappings)).Value(), mappings);
+  EXPECT_EQ(brantic::MappingsFromText("  x=>y \n\n").Value(), (std::vector<PathMapping>{{"x", "y"}}));
+  for (const char* bad : {"only a root", "=> /to", "P: =>  "}) {
+    const auto refused = brantic::MappingsFromText(std::string("a => b\n") + bad);
+    ASSERT_FALSE(refused) << bad;
+    EXPECT_NE(refused.GetError().Message().find("line 2"), std::string::npos) << bad;
+  }
   EXPECT_EQ(expander.Map("/other/a.png"), std::nullopt);
 }
 

@@ -172,7 +172,8 @@ TEST_F(OperationsBatchTest, TheSearchPathsWindowEditsTheFoldersAndTheInspectorFo
   fs::copy_file(demo_ + "/tex/wood.jpg", library + "/rust.png");
   // Both added through the folder dialog; the second moved up and turned off.
   const std::string window = "--command 200000273 --choose " + library + " --press 200000273:1001 --choose " + other +
-                             " --press 200000273:1001 --click 1 --press 200000273:1004 --gadget 200000273:1003=false ";
+                             " --press 200000273:1001 --click 1 --press 200000273:1004 --gadget 200000273:1003=false " +
+                             "--gadget \"200000273:1007=P:\\proj => " + other + "\" --press 200000273:1008 ";
   const kvtest::ProcessRun run =
       RunBx3(Batch() + open_ + window + "--wait --command 1029486 --report json " + folder_ / "report.json");
   ASSERT_EQ(run.exitCode, 0) << run.output;
@@ -180,6 +181,7 @@ TEST_F(OperationsBatchTest, TheSearchPathsWindowEditsTheFoldersAndTheInspectorFo
   ASSERT_EQ(prefs["textureSearchPaths"].size(), 2u) << prefs;
   EXPECT_EQ(prefs["textureSearchPaths"][0], (nlohmann::json{{"path", other}, {"enabled", false}}));
   EXPECT_EQ(prefs["textureSearchPaths"][1], (nlohmann::json{{"path", library}, {"enabled", true}}));
+  EXPECT_EQ(prefs["pathMappings"], (nlohmann::json::array({{{"from", "P:\\proj"}, {"to", other}}})));
   // The open inspector resolved again: rust.png is found in the library now.
   const auto report = kvtest::ReadJsonFile(folder_ / "report.json");
   EXPECT_EQ(report["status"], "Listed: 16 (16) - Missing: 2 - Selected: 0");

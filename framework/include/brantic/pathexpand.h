@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "brantic/result.h"
+
 namespace brantic {
 
 struct PathMapping {
@@ -61,6 +63,11 @@ class PathExpander {
   std::vector<PathMapping> mappings_;
   bool useEnvironment_ = true;
 };
+
+// Mappings as text, one a line: "FROM => TO"; and back, refusing a line without both ends
+// with its line number. Empty lines are passed over.
+std::string MappingsToText(const std::vector<PathMapping>& mappings);
+Result<std::vector<PathMapping>> MappingsFromText(std::string_view text);
 
 // True when a path may hold a variable or a Windows-style part (a "$", a leading "~", a
 // backslash or a drive letter); without mappings, other paths stay as written.

@@ -52,6 +52,9 @@ bool SearchPathsDialog::CreateLayout() {
   AddButton(kUp, 0, 0, 0, "Move Up");
   AddButton(kDown, 0, 0, 0, "Move Down");
   GroupEnd();
+  AddStaticText(0, kFitHorizontal, 0, 0, "Path mappings, one a line: a root of another system => where it is here");
+  AddMultiLineEditText(kMappings, kFitHorizontal, 480, 70, false);
+  AddButton(kSaveMappings, 0, 0, 0, "Save Mappings");
   AddStaticText(kStatus, kFitHorizontal, 0, 0, "");
   GroupEnd();
   if (!tree_) return false;
@@ -63,8 +66,26 @@ bool SearchPathsDialog::CreateLayout() {
 bool SearchPathsDialog::InitValues() {
   if (tree_) tree_->SetRoot(this, this, nullptr);
   if (selected_ >= int64_t(Current().size())) selected_ = -1;
+  SetString(kMappings, brantic::String(brantic::MappingsToText(Preferences::Get().GetPathMappings())));
   Show();
   return true;
+}
+
+void SearchPathsDialog::SaveMappings() {
+  BX3_MAIN_THREAD_ONLY();
+  brantic::String text;
+  GetString(kMappings, text);
+  auto mappings = brantic::MappingsFromText(text.View());
+  if (!mappings) {
+    Show("Mappings not saved: " + mappings.GetError().Message());
+    return;
+  }
+  const size_t count = mappings->size();
+  Preferences& preferences = Preferences::Get();
+  preferences.SetPathMappings(std::move(*mappings));
+  const brantic::Result<void> saved = preferences.Save();
+  Show(saved ? std::to_string(count) + (count == 1 ? " mapping saved" : " mappings saved")
+             : "Not saved: " + saved.GetError().Message());
 }
 
 void SearchPathsDialog::Show(const std::string& note) {
@@ -122,6 +143,7 @@ bool SearchPathsDialog::Command(int32_t id, const Container&) {
   const size_t at = size_t(std::max<int64_t>(selected_, 0));
   switch (id) {
     case kAdd: AddFolder(); return true;
+    case kSaveMappings: SaveMappings(); return true;
     case kRemove: {
       if (!any) return true;
       paths.erase(paths.begin() + int64_t(at));

@@ -1,7 +1,7 @@
 // The window that edits the texture search folders of the preferences: it lists them with
 // their enabled state and adds (through the folder dialog), removes, enables, disables and
-// reorders them. Every change is saved at once (atomically) and tells the open dialogs that
-// paths may resolve differently now. Main thread only.
+// reorders them. Below them, the path mappings as lines of text, stored when saved. Every change is saved at once
+// (atomically) and tells the open dialogs that paths may resolve differently now. Main thread only.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +24,8 @@ inline constexpr int32_t kEnabled = 1003;  // the selected folder's enabled stat
 inline constexpr int32_t kUp = 1004;
 inline constexpr int32_t kDown = 1005;
 inline constexpr int32_t kStatus = 1006;
+inline constexpr int32_t kMappings = 1007;  // the path mappings, one a line: "FROM => TO"
+inline constexpr int32_t kSaveMappings = 1008;
 // The list's columns.
 inline constexpr int32_t kColumnEnabled = FourCC("enab");
 inline constexpr int32_t kColumnFolder = FourCC("fold");
@@ -45,6 +47,7 @@ class SearchPathsDialog final : public GeDialog, private TreeViewFunctions {
   // The list as it is now, changed by one step: kept in the preferences and on disk.
   void Store(std::vector<TextureSearchPath> paths, int64_t selected);
   void AddFolder();
+  void SaveMappings();
   void Show(const std::string& note = {});
 
   // --- the list's callbacks: one row per folder, item = position + 1
