@@ -59,6 +59,8 @@ std::optional<PathPattern> PathPattern::Find(std::string_view path) {
     } else if (c == '#') {
       size_t end = at;
       while (end < path.size() && path[end] == '#') ++end;
+      // Wider than any frame number can be written: no token, literal text.
+      if (end - at > kMaxDigits) return std::nullopt;
       return found(at, end - at, Token::Hashes, int(end - at));
     } else if (c == '%') {
       if (at + 1 < path.size() && path[at + 1] == 'd') return found(at, 2, Token::Printf, 0);
@@ -69,7 +71,7 @@ std::optional<PathPattern> PathPattern::Find(std::string_view path) {
         while (end < path.size() && IsDigit(path[end]) && end - at < 4) ++end;
         if (end > at + 2 && end < path.size() && path[end] == 'd') {
           const int padding = int(*Number(path.substr(at + 2, end - at - 2)));
-          if (padding > 0) return found(at, end - at + 1, Token::Printf, padding);
+          if (padding > 0 && padding <= kMaxDigits) return found(at, end - at + 1, Token::Printf, padding);
         }
       }
     } else if (c == '$' && at + 1 < path.size() && path[at + 1] == 'F') {

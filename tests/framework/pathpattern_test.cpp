@@ -35,6 +35,8 @@ TEST(PathPatternTest, TokensWriteAndMatchTheirItems) {
       {"f.$F4_x.exr", 12, nullptr},  // "$F4_x" is a variable's name
       {"$FOO/f.exr", 1, nullptr},    // a variable, not a frame
       {"f.%5.exr", 1, nullptr},
+      {"f.%019d.exr", 1, nullptr},  // wider than a frame number can be written
+      {"f.###################.exr", 1, nullptr},
       {"wood.<UDIM>.png", 1001, "wood.1001.png"},
       {"wood.<udim>.png", 1012, "wood.1012.png"},  // token names ignore case
       {"wood.<UVTILE>.png", 1001, "wood.u1_v1.png"},

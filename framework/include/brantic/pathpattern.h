@@ -4,7 +4,8 @@
 // Frames: a run of N "#" pads to N digits; "%d" does not pad and "%0Nd" pads to N; "$F"
 // does not pad and "$FN" (N one digit) pads to N. A frame with more digits than the padding
 // is written whole (padding 4: 999 is "0999", 10000 is "10000"); a negative frame is "-" and
-// its digits, padded. Tiles: "<UDIM>" is 1001 + u + 10 v (four digits, 1001 to 9999);
+// its digits, padded. Paddings wider than 18 digits are no token. Tiles: "<UDIM>" is 1001 + u + 10 v (four digits, 1001
+// to 9999);
 // "<UVTILE>" is "u<U>_v<V>" with U = u + 1 and V = v + 1. Token names ignore case. Only the
 // file name is looked at: a token in a folder name stays literal text.
 #pragma once

@@ -288,26 +288,24 @@ void CountSetItems(std::vector<KvAssetEntry>& rows, const bx3::Document& documen
     const std::vector<int64_t>& members = count.members;
     int64_t expected = int64_t(members.size());
     int64_t found = expected;
-    std::optional<int64_t> first = members.empty() ? std::nullopt : std::optional(members.front());
+    int64_t first = members.empty() ? 0 : members.front();  // the first existing item, when found > 0
     if (row.setKind == kSetFrames && row.IsSequence()) {
       const auto begin = std::lower_bound(members.begin(), members.end(), int64_t(row.sequenceStart));
       const auto end = std::upper_bound(members.begin(), members.end(), int64_t(row.sequenceEnd));
       expected = int64_t(row.sequenceEnd) - row.sequenceStart + 1;
       found = end - begin;
-      first = begin == end ? std::nullopt : std::optional(*begin);
+      if (found > 0) first = *begin;
     } else if (!count.listed.empty()) {
       expected = int64_t(count.listed.size());
       found = 0;
-      first.reset();
       for (const int64_t tile : count.listed) {
         if (!std::binary_search(members.begin(), members.end(), tile)) continue;
-        ++found;
-        if (!first) first = tile;
+        if (found++ == 0) first = tile;
       }
     }
     row.setExpected = int32_t(std::min<int64_t>(expected, INT32_MAX));
     row.setFound = int32_t(std::min<int64_t>(found, INT32_MAX));
-    if (!first || !count.pattern) {
+    if (found == 0 || !count.pattern) {
       row.resolveResult = kResolveMissing;
       row.resolvedPath = brantic::String();
       row.resolvedUrl = brantic::Url();
@@ -318,7 +316,7 @@ void CountSetItems(std::vector<KvAssetEntry>& rows, const bx3::Document& documen
       row.resolveResult = kResolveFound;
       row.resolvedPath = brantic::String(count.pattern->Path());
     }
-    row.resolvedUrl = bx3::Filename(count.pattern->PathOf(*first)).GetUrl();
+    row.resolvedUrl = bx3::Filename(count.pattern->PathOf(first)).GetUrl();
   }
 }
 
