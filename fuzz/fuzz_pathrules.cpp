@@ -33,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)pattern->CarryInto(other);
   }
   auto mappings = brantic::MappingsFromText(mappingText);
-  const brantic::PathExpander expander({{"A", std::string(other)}}, mappings ? *mappings : std::vector<brantic::PathMapping>(),
-                                       false);
+  const brantic::PathExpander expander({{"A", std::string(other)}},
+                                       mappings ? *mappings : std::vector<brantic::PathMapping>(), false);
   (void)expander.Expand(path);
   (void)expander.Map(path);
   (void)expander.KeepForm(path, other);
