@@ -28,25 +28,25 @@ TEST(PathExpandTest, VariablesMappingsAndWindowsRelativePaths) {
     bool mapped = false;
   };
   const Case cases[] = {
-      {"$KV_TEST_ROOT/tex/a.png", "/env/root/tex/a.png", "KV_TEST_ROOT"},
-      {"${KV_TEST_ROOT}/tex/a.png", "/env/root/tex/a.png", "KV_TEST_ROOT"},
-      {"$KV_TEST_SHADOWED/a.png", "/prefs/wins/a.png", "KV_TEST_SHADOWED"},  // the preferences first
-      {"$PROJECT/tex/$KV_TEST_ROOT.png", "/mnt/proj/tex//env/root.png", "PROJECT"},
-      {"~/tex/a.png", home + "/tex/a.png", "~"},
-      {"~other/a.png", "~other/a.png", ""},  // only the user's own home
-      {"$KV_TEST_UNSET/a.png", "$KV_TEST_UNSET/a.png", "", "KV_TEST_UNSET"},
-      {"tex/full.$F4.png", "tex/full.$F4.png", ""},  // a frame token, not a variable
-      {"tex/$.png", "tex/$.png", ""},
-      {"${}/a.png", "${}/a.png", ""},
+      {"$KV_TEST_ROOT/tex/a.png", "/env/root/tex/a.png", "KV_TEST_ROOT", "", false},
+      {"${KV_TEST_ROOT}/tex/a.png", "/env/root/tex/a.png", "KV_TEST_ROOT", "", false},
+      {"$KV_TEST_SHADOWED/a.png", "/prefs/wins/a.png", "KV_TEST_SHADOWED", "", false},  // the preferences first
+      {"$PROJECT/tex/$KV_TEST_ROOT.png", "/mnt/proj/tex//env/root.png", "PROJECT", "", false},
+      {"~/tex/a.png", home + "/tex/a.png", "~", "", false},
+      {"~other/a.png", "~other/a.png", "", "", false},  // only the user's own home
+      {"$KV_TEST_UNSET/a.png", "$KV_TEST_UNSET/a.png", "", "KV_TEST_UNSET", false},
+      {"tex/full.$F4.png", "tex/full.$F4.png", "", "", false},  // a frame token, not a variable
+      {"tex/$.png", "tex/$.png", "", "", false},
+      {"${}/a.png", "${}/a.png", "", "", false},
       {"P:\\proj\\tex\\wood.png", "/mnt/proj/tex/wood.png", "", "", true},
-      {"p:/PROJ/tex/wood.png", "/mnt/proj/tex/wood.png", "", "", true},  // either slash, any case
-      {"P:\\project\\wood.png", "P:\\project\\wood.png", ""},            // a prefix ends at a separator
+      {"p:/PROJ/tex/wood.png", "/mnt/proj/tex/wood.png", "", "", true},   // either slash, any case
+      {"P:\\project\\wood.png", "P:\\project\\wood.png", "", "", false},  // a prefix ends at a separator
       {"\\\\server\\share\\a.png", "/mnt/share/a.png", "", "", true},
       {"/mnt/projects/old/a.png", "/data/projects/old/a.png", "", "", true},
-      {"/MNT/projects/a.png", "/MNT/projects/a.png", ""},  // Unix prefixes keep their case
-      {".\\wood.jpg", "./wood.jpg", ""},
-      {"..\\tex\\a.png", "../tex/a.png", ""},
-      {"tex/a.png", "tex/a.png", ""},
+      {"/MNT/projects/a.png", "/MNT/projects/a.png", "", "", false},  // Unix prefixes keep their case
+      {".\\wood.jpg", "./wood.jpg", "", "", false},
+      {"..\\tex\\a.png", "../tex/a.png", "", "", false},
+      {"tex/a.png", "tex/a.png", "", "", false},
   };
   for (const Case& c : cases) {
     const brantic::ExpandedPath expanded = expander.Expand(c.written);

@@ -379,7 +379,9 @@ TEST_F(GuiTest, EachStateOfATreeRowHasAColourOfItsOwn) {
   const int32_t texts[] = {color::kText, color::kTextSelected, color::kTextCurrent, color::kTextPartlySelected};
   for (int32_t a : texts) {
     for (int32_t b : texts) {
-      if (a != b) EXPECT_GE(distance(GetHostColor(a), GetHostColor(b)), 90) << a << " " << b;
+      if (a != b) {
+        EXPECT_GE(distance(GetHostColor(a), GetHostColor(b)), 90) << a << " " << b;
+      }
     }
     EXPECT_GE(distance(GetHostColor(a), GetHostColor(color::kRowSelected)), 200) << a;
   }

@@ -178,7 +178,9 @@ TEST_F(SceneFileTest, FailedWritesKeepTheFileTheyWouldReplace) {
       const auto written = c.write(path);
       EXPECT_FALSE(written.HasValue()) << c.name;
       EXPECT_EQ(Read(folder + "/scene.bx3"), "as it was") << c.name;
-      if (throughLink) EXPECT_TRUE(std::filesystem::is_symlink(path)) << c.name;
+      if (throughLink) {
+        EXPECT_TRUE(std::filesystem::is_symlink(path)) << c.name;
+      }
       for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         EXPECT_EQ(entry.path().filename().string().find(".partial-"), std::string::npos) << c.name;
       }

@@ -297,7 +297,9 @@ TEST_F(SortTest, WildcardTranslation) {
     auto filter = KvFilterBarFilter::Create(state, nullptr);
     ASSERT_TRUE(filter) << m.pattern;
     // A row without text in the column is never kept by a filter text; the matcher still is asked.
-    if (*m.text != 0) EXPECT_EQ(filter->Keeps(Row(m.text)), m.matches) << m.pattern << " on " << m.text;
+    if (*m.text != 0) {
+      EXPECT_EQ(filter->Keeps(Row(m.text)), m.matches) << m.pattern << " on " << m.text;
+    }
     EXPECT_EQ(brantic::WildcardPattern::Compile(m.pattern)->MatchesWhole(m.text), m.matches) << m.pattern;
     // Search and replace translates the same pattern to an expression; both must agree
     // (where the backtracking expression engine finishes in reasonable time).
