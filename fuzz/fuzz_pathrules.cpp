@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (const auto pattern = brantic::PathPattern::Find(path)) {
     for (const int64_t item : {int64_t(0), int64_t(7), int64_t(-12), int64_t(1001), int64_t(1012), int64_t(10000)}) {
-      if (pattern->GetKind() == brantic::PathPattern::Kind::Tiles && item < 1001) continue;
+      // Tiles are UDIM numbers, 1001 to 9999.
+      if (pattern->GetKind() == brantic::PathPattern::Kind::Tiles && (item < 1001 || item > 9999)) continue;
       const std::string written = pattern->PathOf(item);
       const size_t slash = written.find_last_of("/\\");
       const std::string_view name = std::string_view(written).substr(slash == std::string::npos ? 0 : slash + 1);
