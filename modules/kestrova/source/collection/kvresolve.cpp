@@ -278,6 +278,54 @@ SetCount CountOf(const KvAssetEntry& row, const bx3::Document* document, const b
   return count;
 }
 
+// Expected and existing items of a row's set, its first existing item and, when asked for,
+// the missing ones as runs.
+struct SetTally {
+  KvSetItems items;
+  int64_t first = 0;  // when items.found > 0
+};
+
+SetTally TallyOf(const KvAssetEntry& row, const SetCount& count, bool listMissing) {
+  SetTally tally;
+  KvSetItems& items = tally.items;
+  items.kind = row.setKind;
+  const std::vector<int64_t>& members = count.members;
+  if (row.setKind == kSetFrames && row.IsSequence()) {
+    items.counted = true;
+    items.expected = int64_t(row.sequenceEnd) - row.sequenceStart + 1;
+    // Walked by the items on disk: a long range costs what its files cost.
+    int64_t next = row.sequenceStart;
+    const auto addRun = [&](int64_t from, int64_t to) {
+      if (!listMissing || from > to) return;
+      if (!items.missing.empty()) items.missing += ", ";
+      items.missing += std::to_string(from) + (to > from ? "-" + std::to_string(to) : "");
+    };
+    for (auto at = std::lower_bound(members.begin(), members.end(), int64_t(row.sequenceStart));
+         at != members.end() && *at <= row.sequenceEnd; ++at) {
+      if (items.found++ == 0) tally.first = *at;
+      addRun(next, *at - 1);
+      next = *at + 1;
+    }
+    addRun(next, row.sequenceEnd);
+  } else if (!count.listed.empty()) {
+    items.counted = true;
+    items.expected = int64_t(count.listed.size());
+    std::vector<int64_t> missing;
+    for (const int64_t tile : count.listed) {
+      if (!std::binary_search(members.begin(), members.end(), tile)) {
+        if (listMissing) missing.push_back(tile);
+      } else if (items.found++ == 0) {
+        tally.first = tile;
+      }
+    }
+    items.missing = brantic::FormatItemRuns(std::move(missing));
+  } else {
+    items.expected = items.found = int64_t(members.size());
+    if (!members.empty()) tally.first = members.front();
+  }
+  return tally;
+}
+
 }  // namespace
 
 void CountSetItems(std::vector<KvAssetEntry>& rows, const bx3::Document& document, const KvResolveContext& context) {
@@ -285,27 +333,10 @@ void CountSetItems(std::vector<KvAssetEntry>& rows, const bx3::Document& documen
   for (KvAssetEntry& row : rows) {
     if (row.setKind == kSetNone) continue;
     const SetCount count = CountOf(row, &document, folder, context);
-    const std::vector<int64_t>& members = count.members;
-    int64_t expected = int64_t(members.size());
-    int64_t found = expected;
-    int64_t first = members.empty() ? 0 : members.front();  // the first existing item, when found > 0
-    if (row.setKind == kSetFrames && row.IsSequence()) {
-      const auto begin = std::lower_bound(members.begin(), members.end(), int64_t(row.sequenceStart));
-      const auto end = std::upper_bound(members.begin(), members.end(), int64_t(row.sequenceEnd));
-      expected = int64_t(row.sequenceEnd) - row.sequenceStart + 1;
-      found = end - begin;
-      if (found > 0) first = *begin;
-    } else if (!count.listed.empty()) {
-      expected = int64_t(count.listed.size());
-      found = 0;
-      for (const int64_t tile : count.listed) {
-        if (!std::binary_search(members.begin(), members.end(), tile)) continue;
-        if (found++ == 0) first = tile;
-      }
-    }
-    row.setExpected = int32_t(std::min<int64_t>(expected, INT32_MAX));
-    row.setFound = int32_t(std::min<int64_t>(found, INT32_MAX));
-    if (found == 0 || !count.pattern) {
+    const SetTally tally = TallyOf(row, count, false);
+    row.setExpected = int32_t(std::min<int64_t>(tally.items.expected, INT32_MAX));
+    row.setFound = int32_t(std::min<int64_t>(tally.items.found, INT32_MAX));
+    if (tally.items.found == 0 || !count.pattern) {
       row.resolveResult = kResolveMissing;
       row.resolvedPath = brantic::String();
       row.resolvedUrl = brantic::Url();
@@ -316,53 +347,13 @@ void CountSetItems(std::vector<KvAssetEntry>& rows, const bx3::Document& documen
       row.resolveResult = kResolveFound;
       row.resolvedPath = brantic::String(count.pattern->Path());
     }
-    row.resolvedUrl = bx3::Filename(count.pattern->PathOf(first)).GetUrl();
+    row.resolvedUrl = bx3::Filename(count.pattern->PathOf(tally.first)).GetUrl();
   }
 }
 
 KvSetItems ListSetItems(const KvAssetEntry& row, const bx3::Document* document, const KvResolveContext& context) {
-  KvSetItems items;
-  items.kind = row.setKind;
-  if (row.setKind == kSetNone || !document) return items;
-  const SetCount count = CountOf(row, document, document->GetFolder(), context);
-  const std::vector<int64_t>& members = count.members;
-  std::vector<int64_t> missing;
-  if (row.setKind == kSetFrames && row.IsSequence()) {
-    items.counted = true;
-    items.expected = int64_t(row.sequenceEnd) - row.sequenceStart + 1;
-    // Walked by the items on disk: a long range costs what its files cost.
-    int64_t next = row.sequenceStart;
-    std::string runs;
-    const auto addRun = [&](int64_t from, int64_t to) {
-      if (from > to) return;
-      if (!runs.empty()) runs += ", ";
-      runs += std::to_string(from) + (to > from ? "-" + std::to_string(to) : "");
-    };
-    for (auto at = std::lower_bound(members.begin(), members.end(), int64_t(row.sequenceStart));
-         at != members.end() && *at <= row.sequenceEnd; ++at) {
-      addRun(next, *at - 1);
-      next = *at + 1;
-      ++items.found;
-    }
-    addRun(next, row.sequenceEnd);
-    items.missing = std::move(runs);
-    return items;
-  }
-  if (!count.listed.empty()) {
-    items.counted = true;
-    items.expected = int64_t(count.listed.size());
-    for (const int64_t tile : count.listed) {
-      if (std::binary_search(members.begin(), members.end(), tile)) {
-        ++items.found;
-      } else {
-        missing.push_back(tile);
-      }
-    }
-    items.missing = brantic::FormatItemRuns(std::move(missing));
-    return items;
-  }
-  items.expected = items.found = int64_t(members.size());
-  return items;
+  if (row.setKind == kSetNone || !document) return KvSetItems{row.setKind};
+  return TallyOf(row, CountOf(row, document, document->GetFolder(), context), true).items;
 }
 
 }  // namespace kv
