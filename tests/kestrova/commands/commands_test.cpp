@@ -211,7 +211,7 @@ TEST_F(CommandsTest, TheFilterBarKeepsItsTextWhileHidden) {
 
 // What used to go wrong: choosing another filter column built the bar again with an empty
 // text field and stored that, and a comparison column's new gadgets read "smaller than 0".
-TEST_F(CommandsTest, TheFilterBarKeepsTextAndComparisonAcrossColumnChanges) {
+TEST_F(CommandsTest, TheFilterBarKeepsTextAndComparisonAcrossColumnChangesAndFilters) {
   Open();
   FinishJobs();
   ASSERT_TRUE(Run<Kv_FilterbarCommand>());
@@ -244,16 +244,9 @@ TEST_F(CommandsTest, TheFilterBarKeepsTextAndComparisonAcrossColumnChanges) {
   ASSERT_TRUE(dialog_.GetInt32(kGadgetSizeComparison, comparison));
   EXPECT_EQ(comparison, 2);
   EXPECT_EQ(View().ListedCount(), 0);
-}
 
-TEST_F(CommandsTest, TheFilterBarsComparisonGadgetsFilter) {
-  Open();
-  FinishJobs();  // the file sizes are probed
-  ASSERT_TRUE(Run<Kv_FilterbarCommand>());
-  // The size column brings its comparison, value and unit gadgets: below 1 byte keeps the
-  // missing file alone, above it the four found ones.
-  ASSERT_TRUE(dialog_.SetInt32(kGadgetFilterColumn, kFilterSize));
-  dialog_.Command(kGadgetFilterColumn, bx3::Container());
+  // The size gadgets filter: below 1 byte keeps the missing file alone, above it the four
+  // found ones.
   ASSERT_TRUE(dialog_.SetInt32(kGadgetSizeComparison, 0));
   ASSERT_TRUE(dialog_.SetFloat(kGadgetSizeValue, 1.0));
   ASSERT_TRUE(dialog_.SetInt32(kGadgetSizeUnit, 2));
@@ -263,8 +256,7 @@ TEST_F(CommandsTest, TheFilterBarsComparisonGadgetsFilter) {
   dialog_.Command(kGadgetSizeComparison, bx3::Container());
   EXPECT_EQ(View().ListedCount(), 4);
   // The status column (in its alternate number too): found elsewhere keeps none here.
-  ASSERT_TRUE(dialog_.SetInt32(kGadgetFilterColumn, kFilterStatus + kFilterAlternate));
-  dialog_.Command(kGadgetFilterColumn, bx3::Container());
+  chooseColumn(kFilterStatus + kFilterAlternate);
   ASSERT_TRUE(dialog_.SetInt32(kGadgetStatusComparison, 1));
   dialog_.Command(kGadgetStatusComparison, bx3::Container());
   EXPECT_EQ(View().ListedCount(), 0);
