@@ -352,7 +352,11 @@ void CountSetItems(std::vector<KvAssetEntry>& rows, const bx3::Document& documen
 }
 
 KvSetItems ListSetItems(const KvAssetEntry& row, const bx3::Document* document, const KvResolveContext& context) {
-  if (row.setKind == kSetNone || !document) return KvSetItems{row.setKind};
+  if (row.setKind == kSetNone || !document) {
+    KvSetItems none;
+    none.kind = row.setKind;
+    return none;
+  }
   return TallyOf(row, CountOf(row, document, document->GetFolder(), context), true).items;
 }
 
