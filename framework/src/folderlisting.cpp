@@ -1,9 +1,5 @@
 #include "brantic/folderlisting.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <new>
 
@@ -17,35 +13,24 @@ struct Listing {
   FolderListings::Names names;
 };
 
-std::shared_ptr<const FolderListings::Names> ReadFolder(const std::string& folder) {
-  // O_NONBLOCK and O_DIRECTORY: a pipe or device under the name never blocks the read.
-  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  DIR* dir = ::fdopendir(fd);
-  if (!dir) {
-    ::close(fd);
-    return nullptr;
-  }
+std::shared_ptr<const FolderListings::Names> ReadFolder(const FileQueries& files, const std::string& folder) {
   std::shared_ptr<Listing> listing;
   try {
     listing = std::make_shared<Listing>();
     // The names go into one text first (each ended by a zero); the views follow once it is
     // whole and no longer moves.
     std::vector<std::pair<size_t, size_t>> places;
-    while (const dirent* entry = ::readdir(dir)) {
-      const std::string_view name(entry->d_name);
-      if (name == "." || name == ".." || entry->d_type == DT_DIR) continue;
+    const bool read = files.ReadNames(folder, [&](std::string_view name) {
       places.emplace_back(listing->text.size(), name.size());
       listing->text.append(name).push_back('\0');
-    }
+    });
+    if (!read) return nullptr;
     listing->names.reserve(places.size());
     for (const auto& [at, length] : places) listing->names.emplace_back(listing->text.data() + at, length);
     std::sort(listing->names.begin(), listing->names.end());
   } catch (const std::bad_alloc&) {
-    listing = nullptr;  // read as a folder that cannot be read
+    return nullptr;  // read as a folder that cannot be read
   }
-  ::closedir(dir);
-  if (!listing) return nullptr;
   return std::shared_ptr<const FolderListings::Names>(listing, &listing->names);
 }
 
@@ -63,7 +48,7 @@ std::shared_ptr<const FolderListings::Names> FolderListings::List(const std::str
     slot = found;
   }
   std::call_once(slot->once, [&] {
-    slot->names = ReadFolder(std::string(folder));
+    slot->names = ReadFolder(*files_, std::string(folder));
     std::lock_guard lock(mutex_);
     ++read_;
   });

@@ -26,6 +26,7 @@ TEST(PreferencesTest, PersistAndReload) {
   prefs.SetTextureSearchPaths({{Filename("/lib/textures"), true}, {Filename("/off"), false}});
   prefs.SetPathVariables({{"PROJECT", "/mnt/proj"}});
   prefs.SetPathMappings({{"P:\\proj", "/mnt/proj"}});
+  prefs.SetRootAnswerSeconds(0.5);
   ASSERT_TRUE(prefs.Save().HasValue());
 
   prefs.Reset();
@@ -34,10 +35,18 @@ TEST(PreferencesTest, PersistAndReload) {
   EXPECT_TRUE(*prefs.Plugins().GetContainer(1029486) == view);
   EXPECT_EQ(prefs.GetTextureSearchPaths().size(), 2u);
   EXPECT_EQ(prefs.GetPathVariables().at("PROJECT"), "/mnt/proj");
+  EXPECT_EQ(prefs.GetRootAnswerSeconds(), 0.5);
   EXPECT_EQ(prefs.MakePathExpander().Expand("P:/proj/$PROJECT/a.png").path, "/mnt/proj//mnt/proj/a.png");
   // Mappings need both ends; a variable's value is a text.
   EXPECT_FALSE(prefs.FromJson(R"({"pathMappings": [{"from": "P:"}]})").HasValue());
   EXPECT_FALSE(prefs.FromJson(R"({"variables": {"A": 1}})").HasValue());
+  // A root's time to answer is a number of seconds, more than none.
+  for (const char* seconds : {"0", "-1", "\"2\"", "7200"}) {
+    const auto read = prefs.FromJson(R"({"rootAnswerSeconds": )" + std::string(seconds) + "}");
+    ASSERT_FALSE(read.HasValue()) << seconds;
+    EXPECT_NE(read.GetError().Message().find("/rootAnswerSeconds"), std::string::npos) << read.GetError().Message();
+  }
+  EXPECT_EQ(prefs.GetRootAnswerSeconds(), 0.5);
   EXPECT_EQ(prefs.GetPathMappings().size(), 1u);  // a refused file changes nothing
 
   // The search folders: document folder, its tex folder, then the enabled preference paths.

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "brantic/filequeries.h"
 #include "brantic/pathpattern.h"
 
 namespace brantic {
@@ -18,6 +19,10 @@ class FolderListings {
  public:
   // Views into one block of text that the listing keeps alive.
   using Names = std::vector<std::string_view>;
+
+  // Folders are read through `files` (this machine's file systems unless a test says).
+  explicit FolderListings(std::shared_ptr<const FileQueries> files = FileQueries::System())
+      : files_(std::move(files)) {}
 
   // The names in `folder` (a system path), sorted, "." and ".." left out, without a query
   // per entry; null when the folder cannot be read.
@@ -37,6 +42,7 @@ class FolderListings {
     std::once_flag once;
     std::shared_ptr<const Names> names;
   };
+  std::shared_ptr<const FileQueries> files_;
   mutable std::mutex mutex_;
   std::unordered_map<std::string, std::shared_ptr<Slot>> slots_;
   size_t read_ = 0;

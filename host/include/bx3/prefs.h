@@ -38,6 +38,11 @@ class Preferences {
   void SetPathMappings(std::vector<brantic::PathMapping> mappings);
   // What reads paths on other threads takes: the variables, the mappings and the environment.
   brantic::PathExpander MakePathExpander() const { return brantic::PathExpander(variables_, mappings_, true); }
+  // How long the first file query under a root (a mount point, a mapping's target, a
+  // variable's value) may take before the root counts as unreachable ("rootAnswerSeconds").
+  static constexpr double kDefaultRootAnswerSeconds = 2.0;
+  double GetRootAnswerSeconds() const { return rootAnswerSeconds_; }
+  void SetRootAnswerSeconds(double seconds) { rootAnswerSeconds_ = seconds; }
 
   static std::string Folder();
   // Reads the file; a missing file leaves the defaults. A broken file is reported and the
@@ -59,6 +64,7 @@ class Preferences {
   std::vector<TextureSearchPath> searchPaths_;
   std::map<std::string, std::string> variables_;
   std::vector<brantic::PathMapping> mappings_;
+  double rootAnswerSeconds_ = kDefaultRootAnswerSeconds;
   bool unreadable_ = false;  // the file on disk could not be read and is not kept aside yet
 };
 

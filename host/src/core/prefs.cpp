@@ -54,7 +54,7 @@ class PreferencesReader : JsonReader {
 
   // Throws JsonTextError and JsonValueError; FromJson catches them.
   void Read(std::vector<TextureSearchPath>& paths, std::map<std::string, std::string>& variables,
-            std::vector<brantic::PathMapping>& mappings, Container& plugins) {
+            std::vector<brantic::PathMapping>& mappings, double& rootAnswerSeconds, Container& plugins) {
     Members("the preferences must be a JSON object", [&](std::string_view key) {
       if (key == "textureSearchPaths") {
         Items("must be an array", [&](size_t) {
@@ -92,6 +92,9 @@ class PreferencesReader : JsonReader {
           Expect(from && !from->empty() && to && !to->empty(), "needs a \"from\" and a \"to\"");
           mappings.push_back({std::move(*from), std::move(*to)});
         });
+      } else if (key == "rootAnswerSeconds") {
+        rootAnswerSeconds = Number("must be a number of seconds");
+        Expect(rootAnswerSeconds > 0 && rootAnswerSeconds <= 3600, "must be more than 0 and at most 3600 seconds");
       } else if (key == "plugins") {
         plugins = ReadContainer(0);
       } else {
@@ -168,6 +171,7 @@ void Preferences::Reset() {
   searchPaths_.clear();
   variables_.clear();
   mappings_.clear();
+  rootAnswerSeconds_ = kDefaultRootAnswerSeconds;
   unreadable_ = false;
 }
 
@@ -185,6 +189,7 @@ std::string Preferences::ToJson() const {
       mappings.push_back({{"from", mapping.from}, {"to", mapping.to}});
     root["pathMappings"] = std::move(mappings);
   }
+  if (rootAnswerSeconds_ != kDefaultRootAnswerSeconds) root["rootAnswerSeconds"] = rootAnswerSeconds_;
   return root.dump(2) + "\n";
 }
 
@@ -192,9 +197,10 @@ brantic::Result<void> Preferences::FromJson(std::string_view text) {
   std::vector<TextureSearchPath> paths;
   std::map<std::string, std::string> variables;
   std::vector<brantic::PathMapping> mappings;
+  double rootAnswerSeconds = kDefaultRootAnswerSeconds;
   Container plugins;
   try {
-    PreferencesReader(text).Read(paths, variables, mappings, plugins);
+    PreferencesReader(text).Read(paths, variables, mappings, rootAnswerSeconds, plugins);
   } catch (const JsonTextError& error) {
     return brantic::IllegalArgumentError("bad preferences: " + brantic::JsonCursor::LineAndColumn(text, error.offset) +
                                          ": " + error.problem);
@@ -207,6 +213,7 @@ brantic::Result<void> Preferences::FromJson(std::string_view text) {
   searchPaths_ = std::move(paths);
   variables_ = std::move(variables);
   mappings_ = std::move(mappings);
+  rootAnswerSeconds_ = rootAnswerSeconds;
   plugins_ = std::move(plugins);
   return brantic::OK();
 }

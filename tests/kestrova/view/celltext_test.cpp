@@ -75,8 +75,8 @@ TEST_F(CellTextTest, ResolutionSizeFormatAndStatus) {
   KvAssetEntry bare = Row("tex/noSuffix");
   EXPECT_EQ(CellText(nullptr, &bare, column::kFormat, flat), GetResourceString(res::kNone));
 
-  const int32_t statusResources[] = {10121, 10123, 10124, 10241, 10122, 10025};
-  for (int32_t code = 0; code <= 5; ++code) {
+  const int32_t statusResources[] = {10121, 10123, 10124, 10241, 10122, res::kStatusUnreachable, res::kNone};
+  for (int32_t code = 0; code <= 6; ++code) {
     row.resolveResult = code;
     EXPECT_EQ(CellText(nullptr, &row, column::kStatus, flat), GetResourceString(statusResources[code]));
   }

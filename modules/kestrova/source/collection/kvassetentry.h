@@ -24,6 +24,7 @@ enum KvResolveResult : int32_t {
   kResolvePaintTexture = 2,  // a texture the host holds open for painting
   kResolveBuiltByHost = 3,   // built by the host from a search folder inside the document folder
   kResolveFound = 4,         // at the stored path, or as the relative path below a search folder
+  kResolveUnreachable = 5,   // under a root that did not answer: neither found nor missing
 };
 
 // What kind of set of files a row's path names.
@@ -115,6 +116,9 @@ struct KvAssetEntry {
 
   bool IsSequence() const { return sequenceStart != sequenceEnd; }
   bool IsMissing() const { return resolveResult == kResolveMissing; }
+  bool IsUnreachable() const { return resolveResult == kResolveUnreachable; }
+  // A file was found that can be read (or, for a set, one of its files).
+  bool HasFile() const { return !IsMissing() && !IsUnreachable() && !resolvedPath.IsEmpty(); }
   // Some files of its set exist and some are missing.
   bool IsPartlyFound() const { return !IsMissing() && setFound < setExpected; }
   bool operator==(const KvAssetEntry&) const = default;

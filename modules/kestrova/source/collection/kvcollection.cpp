@@ -84,7 +84,11 @@ bool KvCollection::BuildAssetArray(bx3::Document* document) {
   searchFolders_ = brantic::FillSearchPaths(documentPath.GetUrl());
   paintTextures_ = bx3::GetPaintTextures();
   expander_ = bx3::Preferences::Get().MakePathExpander();
-  listings_ = std::make_unique<brantic::FolderListings>();
+  roots_ = MakeRootPass();
+  listings_ = std::make_unique<brantic::FolderListings>(roots_->SharedFiles());
+  // A path under a root that did not answer is asked for again: the root may answer now.
+  if (unreachableCount_ > 0)
+    std::erase_if(pathCache_, [](const auto& item) { return item.second.resolveResult == kResolveUnreachable; });
   RowMaker maker(*this, documentPath);
   walk_.Run(*document, maker);
   pathIndex_.Reset(0);
@@ -92,6 +96,7 @@ bool KvCollection::BuildAssetArray(bx3::Document* document) {
   for (size_t i = 0; i < rows_.size() && i < rowPaths_.size(); ++i) CopyResolution(*rowPaths_[i], rows_[i]);
   CountSetItems(rows_, *document, ResolveContext());
   IndexRowIdentities();
+  TellWhenRootsAnswer();
 
   if (!probeQueue_) {
     auto queue = brantic::JobQueue::Create("Kv Queue", 0);
@@ -126,6 +131,7 @@ void KvCollection::Forget() {
   totalCount_ = 0;
   missingCount_ = 0;
   partlyFoundCount_ = 0;
+  unreachableCount_ = 0;
 }
 
 KvAssetEntry* KvCollection::CreateAssetEntry(bx3::Document& document, bx3::Element* ownerMain,
@@ -245,15 +251,27 @@ void KvCollection::ResolveInto(const bx3::Filename& documentPath, const bx3::Fil
   bx3::Filename resolved;
   entry.resolveResult = ResolveAssetPathIn(documentPath, ResolveContext(), assetPath, resolved, isBitmapShader);
   entry.resolvedPath = resolved;
-  entry.resolvedUrl = entry.resolveResult != kResolveMissing && entry.resolveResult != kResolvePaintTexture
-                          ? resolved.GetUrl()
-                          : brantic::Url();
+  const bool readable = entry.resolveResult != kResolveMissing && entry.resolveResult != kResolvePaintTexture &&
+                        entry.resolveResult != kResolveUnreachable;
+  entry.resolvedUrl = readable ? resolved.GetUrl() : brantic::Url();
   // A set is probed through one of its files.
   if (entry.setKind != kSetNone && !entry.resolvedUrl.IsEmpty()) entry.resolvedUrl = FirstSetFile(resolved, *listings_);
 }
 
 KvResolveContext KvCollection::ResolveContext() const {
-  return {searchFolders_ ? &*searchFolders_ : nullptr, &paintTextures_, &expander_, listings_.get()};
+  return {searchFolders_ ? &*searchFolders_ : nullptr, &paintTextures_, &expander_, listings_.get(), roots_.get()};
+}
+
+void KvCollection::TellWhenRootsAnswer() {
+  if (!roots_) return;
+  roots_->WhenLateAnswer([weak = GetWeakRef(), generation = generation_] {
+    brantic::ExecuteOnMainThread([weak, generation] {
+      auto collection = weak.Lock();
+      if (collection && collection->generation_ == generation && collection->rootsAnswered_) {
+        collection->rootsAnswered_();
+      }
+    });
+  });
 }
 
 void KvCollection::CopyResolution(const KvPathCacheEntry& entry, KvAssetEntry& row) {
@@ -302,9 +320,11 @@ void KvCollection::UpdateResolvedPaths(bool fromCollection) {
   }
   if (scope) CountSetItems(rows_, *document, scope->Context());
   partlyFoundCount_ = 0;
+  unreachableCount_ = 0;
   for (const KvAssetEntry& row : rows_) {
     missingCount_ += row.IsMissing();
     partlyFoundCount_ += row.IsPartlyFound();
+    unreachableCount_ += row.IsUnreachable();
   }
 }
 

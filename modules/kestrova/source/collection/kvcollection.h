@@ -36,6 +36,9 @@ class KvCollection {
 
   // Called once for many probing results that changed rows (the rows stay the same rows).
   void SetRowsProbedCallback(std::function<void()> callback) { rowsProbed_ = std::move(callback); }
+  // Called when a root the last collection passed over answers within its deadline: the
+  // rows under it are worth collecting again.
+  void SetRootsAnsweredCallback(std::function<void()> callback) { rootsAnswered_ = std::move(callback); }
   // Makes one row per use of `document` (emptying the rows first) and starts the probing
   // jobs. False without a document or when the jobs could not be started.
   bool BuildAssetArray(bx3::Document* document);
@@ -74,6 +77,12 @@ class KvCollection {
   int64_t MissingCount() const { return missingCount_; }
   // Rows of sets of which some files are missing.
   int64_t PartlyFoundCount() const { return partlyFoundCount_; }
+  // Rows under a root that did not answer.
+  int64_t UnreachableCount() const { return unreachableCount_; }
+  // The roots the last collection passed over, sorted.
+  std::vector<std::string> UnreachableRoots() const {
+    return roots_ ? roots_->UnreachableRoots() : std::vector<std::string>();
+  }
   brantic::WeakRef<KvCollection> GetWeakRef() const { return anchor_.GetWeakRef(); }
 
  private:
@@ -84,6 +93,8 @@ class KvCollection {
   void NextGeneration();
   // What helper threads resolve with during a collection.
   KvResolveContext ResolveContext() const;
+  // Has rootsAnswered_ called when a root the collection passed over answers in time.
+  void TellWhenRootsAnswer();
   void ResolveInto(const bx3::Filename& documentPath, const bx3::Filename& assetPath, KvPathCacheEntry& entry,
                    bool isBitmapShader) const;
   static void CopyResolution(const KvPathCacheEntry& entry, KvAssetEntry& row);
@@ -97,6 +108,7 @@ class KvCollection {
   std::unordered_map<bx3::Filename, KvPathCacheEntry, bx3::FilenameHash> pathCache_;
   bx3::Document* activeDocument_ = nullptr;
   std::function<void()> rowsProbed_;
+  std::function<void()> rootsAnswered_;
   bool rowsProbedPosted_ = false;
   uint64_t generation_ = 0;
   // The generation whose probing results are still wanted, shared with the probing jobs.
@@ -107,6 +119,7 @@ class KvCollection {
   int64_t totalCount_ = 0;
   int64_t missingCount_ = 0;
   int64_t partlyFoundCount_ = 0;
+  int64_t unreachableCount_ = 0;
   KvSceneWalk walk_;
   // Running while BuildAssetArray walks the scene: it resolves the new paths on helper
   // threads meanwhile; the rows take their answers once the walk is done.
@@ -118,6 +131,9 @@ class KvCollection {
   brantic::Result<std::vector<brantic::Url>> searchFolders_ = std::vector<brantic::Url>();
   std::vector<bx3::Filename> paintTextures_;
   brantic::PathExpander expander_;
+  // The roots of this collection's paths, each asked once; nothing is asked under one that
+  // does not answer.
+  std::unique_ptr<brantic::RootWatch::Pass> roots_;
   // The folders read for frame and tile sets, once each per pass.
   std::unique_ptr<brantic::FolderListings> listings_ = std::make_unique<brantic::FolderListings>();
   std::vector<brantic::String> formatTexts_;

@@ -24,8 +24,12 @@ int32_t ResolveAssetPath(const bx3::Filename& documentPath, const bx3::Filename&
   auto folders = brantic::FillSearchPaths(documentPath.GetUrl());
   const std::vector<bx3::Filename> paintTextures = bx3::GetPaintTextures();
   const brantic::PathExpander expander = bx3::Preferences::Get().MakePathExpander();
-  return ResolveAssetPathIn(documentPath, KvResolveContext{folders ? &*folders : nullptr, &paintTextures, &expander},
-                            assetPath, resolvedPath, isBitmapShader);
+  const std::unique_ptr<brantic::RootWatch::Pass> roots = MakeRootPass();
+  const KvResolveContext context{.searchFolders = folders ? &*folders : nullptr,
+                                 .paintTextures = &paintTextures,
+                                 .expander = &expander,
+                                 .roots = roots.get()};
+  return ResolveAssetPathIn(documentPath, context, assetPath, resolvedPath, isBitmapShader);
 }
 
 namespace {
@@ -35,14 +39,45 @@ std::string WithoutTrailingSlash(std::string folder) {
   return folder;
 }
 
+// The root a mapping or a variable put at the start of the path: where it lives here.
+std::string NamedRootOf(const brantic::ExpandedPath& expanded) {
+  if (expanded.mapping) return expanded.mapping->to;
+  if (!expanded.value.empty() && expanded.path.starts_with(expanded.value)) return expanded.value;
+  return {};
+}
+
+// The file queries of a resolution: through the pass's roots, which pass over those that do
+// not answer.
+class FileAsker {
+ public:
+  explicit FileAsker(const KvResolveContext& context)
+      : roots_(context.roots), files_(roots_ ? roots_->Files() : *brantic::FileQueries::System()) {}
+
+  // False for a relative URL, and without a query under a root passed over.
+  bool IsReachable(const brantic::Url& url, std::string_view namedRoot = {}) const {
+    return !url.IsEmpty() && !url.IsRelative() && (!roots_ || roots_->IsReachablePath(url.GetPath().View(), namedRoot));
+  }
+  bool IsFile(const brantic::Url& url) const {
+    return IsReachable(url) && files_.Detect(url.GetPath().Std()) == brantic::IoDetect::File;
+  }
+  bool IsReachableFolder(const std::string& folder) const { return !roots_ || roots_->IsReachablePath(folder); }
+
+ private:
+  brantic::RootWatch::Pass* roots_;
+  const brantic::FileQueries& files_;
+};
+
 // A set of files by its token: found in the first folder that holds one of its files, tried
 // as single files are (the path's own folder, then below each search folder, then each
 // search folder by name).
-int32_t ResolveSet(const KvResolveContext& context, const brantic::PathPattern& pattern, bx3::Filename& resolvedPath) {
-  brantic::FolderListings local;
+int32_t ResolveSet(const KvResolveContext& context, const FileAsker& asker, const brantic::PathPattern& pattern,
+                   bx3::Filename& resolvedPath) {
+  brantic::FolderListings local(context.roots ? context.roots->SharedFiles() : brantic::FileQueries::System());
   brantic::FolderListings& listings = context.listings ? *context.listings : local;
   const std::string fileName(pattern.FileName());
-  const auto holds = [&](const std::string& folder) { return listings.HasMember(folder, pattern); };
+  const auto holds = [&](const std::string& folder) {
+    return asker.IsReachableFolder(folder) && listings.HasMember(folder, pattern);
+  };
   const auto found = [&](const std::string& folder, int32_t result) {
     resolvedPath = bx3::Filename(WithoutTrailingSlash(folder) + "/" + fileName);
     return result;
@@ -72,22 +107,47 @@ int32_t ResolveSet(const KvResolveContext& context, const brantic::PathPattern& 
 
 }  // namespace
 
+std::unique_ptr<brantic::RootWatch::Pass> MakeRootPass() {
+  const auto deadline = std::chrono::milliseconds(int64_t(bx3::Preferences::Get().GetRootAnswerSeconds() * 1000.0));
+  return std::make_unique<brantic::RootWatch::Pass>(brantic::RootWatch::Shared(), deadline, kRootPatience);
+}
+
+std::string RootOfAssetPath(const bx3::Filename& assetPath, const KvResolveContext& context) {
+  std::string path = assetPath.GetString().Std();
+  std::string namedRoot;
+  if (context.expander) {
+    brantic::ExpandedPath expanded = context.expander->Expand(path);
+    namedRoot = NamedRootOf(expanded);
+    path = std::move(expanded.path);
+  }
+  const brantic::Url url = bx3::Filename(path).GetUrl();
+  if (url.IsEmpty() || url.IsRelative()) return {};
+  return context.roots ? context.roots->RootOf(url.GetPath().View(), namedRoot) : namedRoot;
+}
+
 int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveContext& context,
                            const bx3::Filename& written, bx3::Filename& resolvedPath, bool isBitmapShader) {
   // Variables and mapped roots first: the rest looks for the path of this machine.
   bx3::Filename expanded;
+  std::string namedRoot;
   if (context.expander && (!context.expander->Mappings().empty() || brantic::MayNeedExpanding(written.View()))) {
     const brantic::ExpandedPath path = context.expander->Expand(written.View());
     if (!path.unsetVariable.empty()) return kResolveMissing;
-    if (path.Changed(written.View())) expanded = bx3::Filename(path.path);
+    if (path.Changed(written.View())) {
+      expanded = bx3::Filename(path.path);
+      namedRoot = NamedRootOf(path);
+    }
   }
   const bx3::Filename& assetPath = expanded.IsPopulated() ? expanded : written;
+  const FileAsker asker(context);
+  const brantic::Url url = assetPath.GetUrl();
+  // Nothing under a root that does not answer is asked for.
+  if (!url.IsEmpty() && !url.IsRelative() && !asker.IsReachable(url, namedRoot)) return kResolveUnreachable;
   if (const auto pattern = brantic::PathPattern::Find(assetPath.View())) {
-    return ResolveSet(context, *pattern, resolvedPath);
+    return ResolveSet(context, asker, *pattern, resolvedPath);
   }
   const std::vector<brantic::Url>* folders = context.searchFolders;
-  const brantic::Url url = assetPath.GetUrl();
-  if (!url.IsEmpty() && brantic::IsExistingFile(url)) {
+  if (asker.IsFile(url)) {
     resolvedPath = bx3::Filename::FromUrl(url);
     return kResolveFound;
   }
@@ -105,7 +165,7 @@ int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveCon
       candidate = candidate->Normalize(brantic::kNormalizeResolveDots);
       if (!candidate) return kResolveMissing;
       tried.insert(candidate->ToString());
-      if (brantic::IsExistingFile(*candidate)) {
+      if (asker.IsFile(*candidate)) {
         resolvedPath = bx3::Filename::FromUrl(*candidate);
         return kResolveFound;
       }
@@ -113,7 +173,7 @@ int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveCon
       // folder. An unsaved document has no folder, so nothing lies inside it.
       const bx3::Filename folderName = bx3::Filename::FromUrl(folder);
       if (isBitmapShader && documentPath.IsPopulated() && !folderName.IsEqual(documentPath) &&
-          folderName.GetString().Find(documentPath.View()) != brantic::String::kNotFound) {
+          folderName.GetString().Find(documentPath.View()) != brantic::String::kNotFound && asker.IsReachable(folder)) {
         bx3::Filename built;
         if (bx3::GenerateTexturePath(folderName, bx3::Filename::FromUrl(url), built)) {
           resolvedPath = built;
@@ -129,7 +189,7 @@ int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveCon
     auto candidate = folder.Append(name.View());
     if (!candidate) return kResolveMissing;
     if (!tried.empty() && tried.count(candidate->ToString()) != 0) continue;
-    if (brantic::IsExistingFile(*candidate)) {
+    if (asker.IsFile(*candidate)) {
       resolvedPath = bx3::Filename::FromUrl(*candidate);
       return kResolveFoundByName;
     }
@@ -147,7 +207,9 @@ KvResolveScope::KvResolveScope(const bx3::Filename& documentFolder)
     : folder_(documentFolder),
       searchFolders_(brantic::FillSearchPaths(documentFolder.GetUrl())),
       paintTextures_(bx3::GetPaintTextures()),
-      expander_(bx3::Preferences::Get().MakePathExpander()) {}
+      expander_(bx3::Preferences::Get().MakePathExpander()),
+      roots_(MakeRootPass()),
+      listings_(roots_->SharedFiles()) {}
 
 const KvResolveScope::Resolution& KvResolveScope::Resolve(const bx3::Filename& assetPath, bool isBitmapShader) {
   auto [found, isNew] = resolved_[isBitmapShader ? 1 : 0].try_emplace(assetPath);
@@ -271,7 +333,7 @@ SetCount CountOf(const KvAssetEntry& row, const bx3::Document* document, const b
   }
   count.pattern = RowSetPattern(row, path);
   if (!count.pattern) return count;
-  brantic::FolderListings local;
+  brantic::FolderListings local(context.roots ? context.roots->SharedFiles() : brantic::FileQueries::System());
   brantic::FolderListings& listings = context.listings ? *context.listings : local;
   count.members = listings.Members(std::string(count.pattern->Folder()), *count.pattern);
   if (row.setKind == kSetTiles) count.listed = StoredTiles(row, document);
@@ -331,7 +393,7 @@ SetTally TallyOf(const KvAssetEntry& row, const SetCount& count, bool listMissin
 void CountSetItems(std::vector<KvAssetEntry>& rows, const bx3::Document& document, const KvResolveContext& context) {
   const bx3::Filename folder = document.GetFolder();
   for (KvAssetEntry& row : rows) {
-    if (row.setKind == kSetNone) continue;
+    if (row.setKind == kSetNone || row.IsUnreachable()) continue;
     const SetCount count = CountOf(row, &document, folder, context);
     const SetTally tally = TallyOf(row, count, false);
     row.setExpected = int32_t(std::min<int64_t>(tally.items.expected, INT32_MAX));
@@ -352,7 +414,7 @@ void CountSetItems(std::vector<KvAssetEntry>& rows, const bx3::Document& documen
 }
 
 KvSetItems ListSetItems(const KvAssetEntry& row, const bx3::Document* document, const KvResolveContext& context) {
-  if (row.setKind == kSetNone || !document) {
+  if (row.setKind == kSetNone || row.IsUnreachable() || !document) {
     KvSetItems none;
     none.kind = row.setKind;
     return none;

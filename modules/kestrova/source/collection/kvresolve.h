@@ -1,7 +1,9 @@
 // Where an asset path really points.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -11,6 +13,7 @@
 #include "brantic/folderlisting.h"
 #include "brantic/pathexpand.h"
 #include "brantic/result.h"
+#include "brantic/rootwatch.h"
 #include "brantic/url.h"
 #include "bx3/filename.h"
 #include "collection/kvassetentry.h"
@@ -37,12 +40,26 @@ struct KvResolveContext {
   const brantic::PathExpander* expander = nullptr;
   // The pass's folder listings for frame and tile sets; null: each set reads its folders.
   brantic::FolderListings* listings = nullptr;
+  // The pass's roots: a path under one that does not answer is unreachable, and nothing
+  // under it is asked for. Null: every root is asked, through the system's file queries.
+  brantic::RootWatch::Pass* roots = nullptr;
 };
+
+// How long a pass waits for a root's first answer before it passes the root over (it is
+// looked at again if it answers within the preferences' deadline): the window never waits
+// longer on a root that does not answer.
+inline constexpr std::chrono::milliseconds kRootPatience{100};
+// A pass over the roots with the preferences' deadline. GUI thread.
+std::unique_ptr<brantic::RootWatch::Pass> MakeRootPass();
+// The root an asset path lies under once expanded and mapped (a mapping's target, a
+// variable's value or a mount point); empty for a relative path. Any thread.
+std::string RootOfAssetPath(const bx3::Filename& assetPath, const KvResolveContext& context);
 
 // The same with what the host knows taken beforehand. Any thread: touches only the file
 // system and `context`. A path with a variable or a mapped root is looked for expanded (an
 // unset variable: missing). A path with a frame or tile token is found where a folder holds
-// at least one of its files; `resolvedPath` is then the path with the token.
+// at least one of its files; `resolvedPath` is then the path with the token. A path under a
+// root that does not answer is kResolveUnreachable; search folders under one are passed over.
 int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveContext& context,
                            const bx3::Filename& assetPath, bx3::Filename& resolvedPath, bool isBitmapShader);
 
@@ -66,7 +83,7 @@ class KvResolveScope {
 
   const bx3::Filename& DocumentFolder() const { return folder_; }
   KvResolveContext Context() {
-    return {searchFolders_ ? &*searchFolders_ : nullptr, &paintTextures_, &expander_, &listings_};
+    return {searchFolders_ ? &*searchFolders_ : nullptr, &paintTextures_, &expander_, &listings_, roots_.get()};
   }
   const brantic::Result<std::vector<brantic::Url>>& SearchFolders() const { return searchFolders_; }
 
@@ -75,6 +92,7 @@ class KvResolveScope {
   brantic::Result<std::vector<brantic::Url>> searchFolders_;
   std::vector<bx3::Filename> paintTextures_;
   brantic::PathExpander expander_;
+  std::unique_ptr<brantic::RootWatch::Pass> roots_;
   brantic::FolderListings listings_;
   std::unordered_map<bx3::Filename, Resolution, bx3::FilenameHash> resolved_[2];  // by the bitmap-shader flag
 };

@@ -26,6 +26,7 @@ std::string ZeroPadded(int64_t value, int32_t digits) {
 String StatusText(int32_t resolveResult) {
   switch (resolveResult) {
     case kResolveMissing: return R(res::kStatusMissing);
+    case kResolveUnreachable: return R(res::kStatusUnreachable);
     case kResolveFoundByName: return R(res::kStatusFoundInSearchFolder);
     case kResolvePaintTexture: return R(res::kStatusOpenForPainting);
     case kResolveBuiltByHost: return R(res::kStatusBuiltFromSearchFolder);

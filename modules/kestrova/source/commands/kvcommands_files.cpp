@@ -18,7 +18,9 @@ bool Run(KestrovaDialog* dialog, KvCurrentCommand command, bx3::Document* docume
 // a movie).
 int32_t FileState(const KestrovaDialog* dialog, bool pictureOnly) {
   const KvViewState::CurrentAsset current = FindCurrentAsset(dialog);
-  if (current.state != KvViewState::CurrentAsset::kFound || current.row->IsMissing()) return bx3::kCmdDisabled;
+  if (current.state != KvViewState::CurrentAsset::kFound || current.row->IsMissing() || current.row->IsUnreachable()) {
+    return bx3::kCmdDisabled;
+  }
   if (pictureOnly && !(current.row->assetType & (ASSETTYPE_IMAGE | ASSETTYPE_VIDEO))) return bx3::kCmdDisabled;
   return bx3::kCmdEnabled;
 }

@@ -210,7 +210,10 @@ inline constexpr int32_t kFoundInSearchFolder = 10273;          // Found in sear
 inline constexpr int32_t kSetFilesMissing = 10274;              // @ files of sets missing
 inline constexpr int32_t kApplyPathMappings = 10275;            // Apply Path Mappings
 inline constexpr int32_t kApplyPathMappingsHelp =
-    10276;                                      // Stores the selected paths ... with the path mappings applied
-inline constexpr int32_t kPathsMapped = 10277;  // @ paths mapped
+    10276;                                             // Stores the selected paths ... with the path mappings applied
+inline constexpr int32_t kPathsMapped = 10277;         // @ paths mapped
+inline constexpr int32_t kStatusUnreachable = 10278;   // Unreachable
+inline constexpr int32_t kNoAnswerFrom = 10279;        // No answer from @ within @ s
+inline constexpr int32_t kUsesUnderDeadRoots = 10280;  // @ uses under roots that did not answer left alone
 
 }  // namespace kv::res

@@ -58,7 +58,8 @@ std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows,
   const bx3::Filename documentFolder = document ? document->GetFolder() : bx3::Filename();
   for (uint32_t index = 0; index < rows.size(); ++index) {
     const KvAssetEntry& row = rows[index];
-    if (anySelected && !row.selected) continue;
+    // A file under a root that did not answer is neither copied nor looked for.
+    if ((anySelected && !row.selected) || row.IsUnreachable()) continue;
     bx3::Filename path =
         row.IsMissing() || row.resolvedPath.IsEmpty() ? row.assetPath : bx3::Filename(row.resolvedPath);
     if (!path.IsAbsolute() && documentFolder.IsPopulated()) path = documentFolder + path;

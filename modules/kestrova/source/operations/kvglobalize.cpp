@@ -10,7 +10,8 @@ std::vector<KvPathMark> MarkRowsToGlobalize(std::vector<KvAssetEntry>& rows, con
   std::vector<KvPathMark> marks;
   for (const int64_t index : listed) {
     KvAssetEntry& row = rows[size_t(index)];
-    if (!row.selected) continue;
+    // Under a root that did not answer nothing is known of the file: left as it is.
+    if (!row.selected || row.IsUnreachable()) continue;
     // A row found on disk is written as found; any other is made local when the host holds
     // it (a texture open for painting).
     KvPathMark mark{size_t(index), bx3::Filename(), row.resolvedPath.IsEmpty() && !row.IsMissing()};

@@ -68,7 +68,8 @@ std::vector<KvPathMark> MarkRowsToLocalize(const std::vector<KvAssetEntry>& rows
   std::vector<KvPathMark> marks;
   for (size_t index = 0; index < rows.size(); ++index) {
     const KvAssetEntry& row = rows[index];
-    if (anySelected && !row.selected) continue;
+    // Under a root that did not answer nothing is asked for, and nothing is moved.
+    if ((anySelected && !row.selected) || row.IsUnreachable()) continue;
     const brantic::Url url = row.assetPath.GetUrl();
     const std::optional<brantic::Url> absolute = folder.IsPopulated() ? AbsoluteUrl(url, folderUrl) : std::nullopt;
     const std::optional<bx3::Filename> inside = absolute ? InsideFolder(*absolute, folderUrl) : std::nullopt;

@@ -10,7 +10,8 @@ namespace kv {
 KvRelinkIndex::KvRelinkIndex(const std::vector<KvAssetEntry>& rows) {
   for (uint32_t index = 0; index < rows.size(); ++index) {
     const KvAssetEntry& row = rows[index];
-    if (!row.selected) continue;
+    // A row under a root that did not answer may well be there: it is not looked for.
+    if (!row.selected || row.IsUnreachable()) continue;
     const std::string_view name = row.assetPath.GetFileView();
     if (name.empty()) continue;
     rowCount_ = index + 1;

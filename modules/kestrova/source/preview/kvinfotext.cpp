@@ -136,8 +136,17 @@ std::string ResolutionLines(const KvAssetEntry& entry) {
   std::string lines;
   const bool expands =
       brantic::MayNeedExpanding(entry.assetPath.View()) || !bx3::Preferences::Get().GetPathMappings().empty();
-  if (entry.setKind == kSetNone && !expands && entry.resolveResult != kResolveFoundByName) return lines;
+  if (entry.setKind == kSetNone && !expands && entry.resolveResult != kResolveFoundByName && !entry.IsUnreachable()) {
+    return lines;
+  }
   KvResolveScope scope(document->GetFolder());
+  if (entry.IsUnreachable()) {
+    const std::string root = RootOfAssetPath(entry.assetPath, scope.Context());
+    const double seconds = bx3::Preferences::Get().GetRootAnswerSeconds();
+    lines += Format(R(res::kNoAnswerFrom), {String(root.empty() ? entry.assetPath.GetString().Std() : root), seconds})
+                 .Std() +
+             "\n";
+  }
   if (entry.setKind != kSetNone) {
     const KvSetItems items = ListSetItems(entry, document, scope.Context());
     std::string count = std::to_string(items.found);
@@ -210,13 +219,15 @@ String BuildAssetInfoText(const KvAssetEntry& entry, int32_t mode) {
   switch (entry.IsPartlyFound() ? -1 : entry.resolveResult) {
     case -1: text += Title(res::kStatusPartlyFound, "\n\n"); break;
     case kResolveMissing: text += Title(res::kStatusMissing, "\n"); break;
+    case kResolveUnreachable: text += Title(res::kStatusUnreachable, "\n"); break;
     case kResolveFoundByName: text += Title(res::kStatusFoundInSearchFolder, "\n\n"); break;
     case kResolvePaintTexture: text += Title(res::kStatusOpenForPainting, "\n\n"); break;
     case kResolveBuiltByHost: text += Title(res::kStatusBuiltFromSearchFolder, "\n\n"); break;
     default: break;
   }
 
-  if (!entry.IsMissing() && (entry.assetType & kAssetTypeMaskPicture)) {
+  const bool readable = !entry.IsMissing() && !entry.IsUnreachable();
+  if (readable && (entry.assetType & kAssetTypeMaskPicture)) {
     // A set is described by its first file.
     const brantic::Url url = entry.setKind != kSetNone ? entry.resolvedUrl : bx3::Filename(entry.resolvedPath).GetUrl();
     if (url.IsEmpty()) return String(std::move(text));
@@ -228,9 +239,9 @@ String BuildAssetInfoText(const KvAssetEntry& entry, int32_t mode) {
     const bx3::Element* element = DescribedElement(entry, bx3::GetActiveDocument());
     if (!element) return String(std::move(text));
     AppendLightProfile(*element, text);
-    if (!entry.IsMissing()) AppendLightProfileFile(bx3::Filename(entry.resolvedPath), text);
-  } else if (!entry.IsMissing() && (entry.assetPath.CheckSuffix("wav") || entry.assetPath.CheckSuffix("mp3") ||
-                                    entry.assetPath.CheckSuffix("aiff"))) {
+    if (readable) AppendLightProfileFile(bx3::Filename(entry.resolvedPath), text);
+  } else if (readable && (entry.assetPath.CheckSuffix("wav") || entry.assetPath.CheckSuffix("mp3") ||
+                          entry.assetPath.CheckSuffix("aiff"))) {
     AppendSound(entry, text);
   }
 

@@ -72,7 +72,12 @@ SortKey MakeSortKey(const KvAssetEntry& row, int32_t column, const bx3::Document
     case column::kNodeSpace: key.text = kept(NodeSpaceName(row.nodeSpace)); break;
     case column::kPath: key.text = row.assetPath.View(); break;
     case column::kNewPath: key.text = row.newPath.View(); break;
-    case column::kStatus: key.first = row.resolveResult * 2 + (row.IsPartlyFound() ? 0 : 1); break;
+    case column::kStatus: {
+      // Unreachable beside missing: both are what a user looks at first.
+      const int32_t rank = row.IsUnreachable() ? 0 : row.resolveResult + 1;
+      key.first = rank * 2 + (row.IsPartlyFound() ? 0 : 1);
+      break;
+    }
     case column::kTake:
       key.first = row.takeOverride ? 1 : 0;
       key.text = kept(TakeText(row));

@@ -54,6 +54,7 @@ int32_t StatusIcon(int32_t resolveResult) {
     case kResolvePaintTexture:
     case kResolveBuiltByHost: return bx3::icon::kStatusFoundElsewhere;
     case kResolveFound: return bx3::icon::kStatusFound;
+    case kResolveUnreachable: return bx3::icon::kStatusUnreachable;
     default: return bx3::icon::kStatusMissing;
   }
 }

@@ -252,7 +252,7 @@ void KvTreeFunctions::BuildContextMenu(void* root, void* userData, bx3::TreeItem
   const ItemRef ref = item ? Find(collection, view, item) : ItemRef();
   const int32_t mode = view.GroupMode();
   const bool noRecord = !ref.record || (ref.IsGroupRow() && mode != kGroupByAsset && mode != kGroupNone);
-  const bool noFile = noRecord || ref.record->IsMissing();
+  const bool noFile = noRecord || ref.record->IsMissing() || ref.record->IsUnreachable();
   const bool noPicture = noFile || !(ref.record->assetType & (ASSETTYPE_IMAGE | ASSETTYPE_VIDEO));
   const int64_t listed = view.Grouped() ? int64_t(view.Lists().viewGroups.size()) : view.ListedCount();
   const int64_t selected = view.SelectedCount();

@@ -71,7 +71,9 @@ void KvViewState::SelectListed(std::vector<KvAssetEntry>& rows, KvSelectWhich wh
     const bool makesCurrent = which == KvSelectWhich::Active                                  ? on
                               : which == KvSelectWhich::All || which == KvSelectWhich::Invert ? changed && on
                                                                                               : false;
-    if (makesCurrent && CurrentRow() == -1 && !row.IsMissing()) SetCurrentToPosition(int64_t(position));
+    if (makesCurrent && CurrentRow() == -1 && !row.IsMissing() && !row.IsUnreachable()) {
+      SetCurrentToPosition(int64_t(position));
+    }
   }
 }
 

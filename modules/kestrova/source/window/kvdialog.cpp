@@ -27,6 +27,10 @@ KestrovaDialog::KestrovaDialog() : treeFunctions_(std::make_unique<KvTreeFunctio
   collection_.SetRowsProbedCallback([this] {
     if (treeView_) treeView_->RedrawRows();
   });
+  // A root the last collection passed over answered after all: collect again.
+  collection_.SetRootsAnsweredCallback([this] {
+    if (treeView_ && collection_.ActiveDocument() == bx3::GetActiveDocument()) RefreshAssets();
+  });
   previewArea_.SetInfoTextSink([this](const brantic::String& text) { SetString(kGadgetInfo, text); });
 }
 

@@ -126,10 +126,14 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
     ++copiedCount;
   }
 
-  note = GetResourceString(res::kFilesCopied, std::to_string(copiedCount)).Std() +
-         (missingMembers.empty() ? "" : "; " + MissingMembersText(missingMembers)) +
-         (failure.empty() ? "" : "; " + failure) +
-         (stopped ? "; " + GetResourceString(res::kStoppedWithEscape).Std() : "");
+  int64_t unreachable = 0;
+  for (const KvAssetEntry& row : rows) unreachable += (!anySelected || row.selected) && row.IsUnreachable();
+  note =
+      GetResourceString(res::kFilesCopied, std::to_string(copiedCount)).Std() +
+      (missingMembers.empty() ? "" : "; " + MissingMembersText(missingMembers)) +
+      (unreachable == 0 ? "" : "; " + GetResourceString(res::kUsesUnderDeadRoots, std::to_string(unreachable)).Std()) +
+      (failure.empty() ? "" : "; " + failure) +
+      (stopped ? "; " + GetResourceString(res::kStoppedWithEscape).Std() : "");
   if (failed || stopped || cancelled || askedForFolder || copiedCount == 0) return !failed;
   // The rows look for their copies by name: with nothing selected, every row does.
   if (!anySelected) {

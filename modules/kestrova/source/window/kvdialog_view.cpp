@@ -104,6 +104,10 @@ void KestrovaDialog::UpdateStatusLine(const brantic::String& message) {
     text += " - " + GetResourceString(res::kStatusPartlyFound).Std() + ": " +
             std::to_string(collection_.PartlyFoundCount());
   }
+  if (collection_.UnreachableCount() > 0) {
+    text += " - " + GetResourceString(res::kStatusUnreachable).Std() + ": " +
+            std::to_string(collection_.UnreachableCount());
+  }
   text += " - " + GetResourceString(res::kSelected).Std() + ": " + std::to_string(view_.SelectedCount());
   if (!message.IsEmpty()) text += "    " + GetResourceString(res::kNote).Std() + ": " + message.Std();
   SetString(kGadgetStatus, brantic::String(std::move(text)));

@@ -1,0 +1,36 @@
+// The file-system queries that finding files makes (what a path names, the names in a
+// folder, where file systems are mounted), behind one interface: a pass can then be shown
+// to never wait on a root that does not answer, with a layer whose calls under it block.
+// Any thread.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "brantic/io.h"
+
+namespace brantic {
+
+class FileQueries {
+ public:
+  virtual ~FileQueries() = default;
+  // What the absolute system path names; one query.
+  virtual IoDetect Detect(const std::string& path) const = 0;
+  // Calls `take` with the name of each entry of `folder` that is not a folder ("." and ".."
+  // left out), without a query per entry; false when the folder cannot be read.
+  virtual bool ReadNames(const std::string& folder, const std::function<void(std::string_view)>& take) const = 0;
+  // The folders file systems are mounted on, "/" included.
+  virtual std::vector<std::string> MountPoints() const = 0;
+
+  // The queries of this machine's file systems.
+  static std::shared_ptr<const FileQueries> System();
+};
+
+// The mount points of a mount table in the kernel's "mountinfo" form (the fifth field of
+// each line, with its escaped characters put back).
+std::vector<std::string> MountPointsOfTable(std::string_view table);
+
+}  // namespace brantic

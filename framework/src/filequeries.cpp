@@ -1,0 +1,92 @@
+#include "brantic/filequeries.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace brantic {
+
+namespace {
+
+class SystemFileQueries final : public FileQueries {
+ public:
+  IoDetect Detect(const std::string& path) const override {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) return IoDetect::NotFound;
+    if (S_ISREG(info.st_mode)) return IoDetect::File;
+    return S_ISDIR(info.st_mode) ? IoDetect::Directory : IoDetect::Other;
+  }
+
+  bool ReadNames(const std::string& folder, const std::function<void(std::string_view)>& take) const override {
+    // O_NONBLOCK and O_DIRECTORY: a pipe or device under the name never blocks the read.
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+      ::close(fd);
+      return false;
+    }
+    const std::unique_ptr<DIR, int (*)(DIR*)> closer(dir, ::closedir);
+    while (const dirent* entry = ::readdir(dir)) {
+      const std::string_view name(entry->d_name);
+      if (name == "." || name == ".." || entry->d_type == DT_DIR) continue;
+      take(name);
+    }
+    return true;
+  }
+
+  std::vector<std::string> MountPoints() const override {
+    std::ifstream file("/proc/self/mountinfo");
+    std::stringstream table;
+    table << file.rdbuf();
+    std::vector<std::string> points = MountPointsOfTable(table.str());
+    if (points.empty()) points.emplace_back("/");
+    return points;
+  }
+};
+
+// "\040" and the like: a space, tab, newline or backslash in a mount point.
+std::string Unescaped(std::string_view field) {
+  std::string text;
+  for (size_t at = 0; at < field.size(); ++at) {
+    const bool octal = field[at] == '\\' && at + 3 < field.size() &&
+                       field.substr(at + 1, 3).find_first_not_of("01234567") == std::string_view::npos;
+    if (octal) {
+      text.push_back(char((field[at + 1] - '0') * 64 + (field[at + 2] - '0') * 8 + (field[at + 3] - '0')));
+      at += 3;
+    } else {
+      text.push_back(field[at]);
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+std::shared_ptr<const FileQueries> FileQueries::System() {
+  static const std::shared_ptr<const FileQueries> system = std::make_shared<SystemFileQueries>();
+  return system;
+}
+
+std::vector<std::string> MountPointsOfTable(std::string_view table) {
+  std::vector<std::string> points;
+  while (!table.empty()) {
+    const size_t end = table.find('\n');
+    std::string_view line = table.substr(0, end);
+    table = end == std::string_view::npos ? std::string_view() : table.substr(end + 1);
+    // id, parent, device, root, mount point, ...
+    for (int field = 0; field < 4 && !line.empty(); ++field) {
+      const size_t space = line.find(' ');
+      line = space == std::string_view::npos ? std::string_view() : line.substr(space + 1);
+    }
+    const std::string_view point = line.substr(0, line.find(' '));
+    if (!point.empty() && point.front() == '/') points.push_back(Unescaped(point));
+  }
+  return points;
+}
+
+}  // namespace brantic

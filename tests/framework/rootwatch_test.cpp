@@ -1,0 +1,72 @@
+// Roots that do not answer: asked once, on a thread of their own, never waited on twice.
+#include "brantic/rootwatch.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+
+#include "support/blocking_files.h"
+
+using brantic::RootWatch;
+using namespace std::chrono_literals;
+
+TEST(RootWatch, ARootThatDoesNotAnswerIsAskedOnceAndToldWhenItAnswers) {
+  auto files = std::make_shared<kvtest::BlockingFiles>("/dead");
+  auto watch = std::make_shared<RootWatch>(files);
+  std::promise<void> answered;
+  {
+    RootWatch::Pass pass(watch, 10s, 10ms);
+    EXPECT_FALSE(pass.IsReachablePath("/dead/tex/a.png"));
+    EXPECT_FALSE(pass.IsReachablePath("/dead/tex/b.png"));
+    EXPECT_TRUE(pass.IsReachablePath("/tmp/a.png"));
+    EXPECT_EQ(pass.UnreachableRoots(), std::vector<std::string>{"/dead"});
+    pass.WhenLateAnswer([&] { answered.set_value(); });
+  }
+  // A later pass while the first query is still out: no second query, and no wait beyond
+  // its patience counted from when the query started.
+  {
+    RootWatch::Pass pass(watch, 10s, 10ms);
+    EXPECT_FALSE(pass.IsReachablePath("/dead/tex/c.png"));
+  }
+  EXPECT_EQ(files->DeadQueries(), 1);
+  files->Release();
+  ASSERT_EQ(answered.get_future().wait_for(30s), std::future_status::ready);  // within its deadline: told
+  RootWatch::Pass later(watch, 10s, 10s);
+  EXPECT_TRUE(later.IsReachablePath("/dead/tex/a.png"));
+  EXPECT_EQ(files->DeadQueries(), 2);
+}
+
+TEST(RootWatch, ARootIsTheDeepestMountPointOrTheNamedRootAPathLiesUnder) {
+  auto files = std::make_shared<kvtest::BlockingFiles>("/dead/share");
+  files->Release();
+  RootWatch::Pass pass(std::make_shared<RootWatch>(files), 1s, 1s);
+  struct Case {
+    const char* path;
+    const char* named;
+    const char* root;
+  };
+  for (const Case& c : {Case{"/dead/share/a.png", "", "/dead/share"}, Case{"/dead/shared/a.png", "", "/"},
+                        Case{"/dead/share/p/a.png", "/dead/share/p/", "/dead/share/p"},
+                        Case{"/dead/share/a.png", "/dead", "/dead/share"}, Case{"/x/a.png", "/y", "/"}}) {
+    EXPECT_EQ(pass.RootOf(c.path, c.named), c.root) << c.path << " " << c.named;
+  }
+  for (const auto& [path, root, under] :
+       std::vector<std::tuple<const char*, const char*, bool>>{{"/mnt/a", "/mnt", true},
+                                                               {"/mnt", "/mnt/", true},
+                                                               {"/mnta", "/mnt", false},
+                                                               {"/a", "/", true},
+                                                               {"mnt/a", "/mnt", false},
+                                                               {"/a", "", false}}) {
+    EXPECT_EQ(brantic::IsUnderRoot(path, root), under) << path << " " << root;
+  }
+}
+
+TEST(RootWatch, MountPointsComeFromTheKernelTableWithTheirEscapes) {
+  const std::string table =
+      "26 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n"
+      "27 26 0:24 / /mnt/my\\040share rw - nfs server:/x rw\n"
+      "28 26 0:25 /sub /srv/back\\134slash rw - tmpfs tmpfs rw\n"
+      "broken\n";
+  EXPECT_EQ(brantic::MountPointsOfTable(table), (std::vector<std::string>{"/", "/mnt/my share", "/srv/back\\slash"}));
+  EXPECT_FALSE(brantic::FileQueries::System()->MountPoints().empty());
+}
