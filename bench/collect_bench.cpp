@@ -2,7 +2,8 @@
 // distinct files (small pictures, 10% of them missing, some sequences, repeated uses), five
 // scenes of each size: RefreshAssets on the GUI thread, the time until every probe result is
 // stored, the longest GUI-thread slice while results arrive, and the memory per row; next to
-// a bare loop that stats each distinct path once and sorts the rows.
+// a bare loop that stats each distinct path once and sorts the rows. And the same listing with
+// a fifth of the uses under a share that does not answer.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <sys/stat.h>
@@ -18,6 +19,7 @@
 #include "bx3/qtgui.h"
 #include "ids/kvids.h"
 #include "ids/kvresources.h"
+#include "support/blocking_files.h"
 #include "window/kvdialog.h"
 
 namespace {
@@ -73,6 +75,45 @@ void BM_RefreshAssets(benchmark::State& state) {
 BENCHMARK(BM_RefreshAssets)
     ->Arg(10000)
     ->Arg(100000)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// A scene of 10,000 uses of which a fifth lie under a share that does not answer (its queries
+// block until the end): the window lists them and paints, waiting on the share no longer than
+// a pass's patience. Each iteration meets the share afresh, as a first collection does.
+void BM_RefreshWithDeadRoot(benchmark::State& state) {
+  kvbench::InitializeGuiOnce();
+  kvbench::Scene scene(state.range(0));
+  int64_t use = 0;
+  for (const auto& material : bx3::GetActiveDocument()->GetBranch(bx3::Branch::Materials)->GetChildren()) {
+    if (use++ % 5 == 0) {
+      material->GetChildren().front()->SetParameter(bx3::param::kBitmapFile,
+                                                    bx3::Filename("/kvdead/tex/file_" + std::to_string(use) + ".png"));
+    }
+  }
+  kv::KestrovaDialog dialog;
+  dialog.Open(bx3::kDialogNonModal, kv::kMainCommandId, -1, -1, 1200, 500);
+  brantic::JobQueue::WaitAllIdle();
+  brantic::DrainMainThreadQueue();
+  const std::string picture = scene.folder / "window.png";
+  int64_t unreachable = 0;
+  for (auto _ : state) {
+    kvtest::InstalledWatch watch(std::make_shared<kvtest::BlockingFiles>("/kvdead"));
+    const auto start = Clock::now();
+    dialog.RefreshAssets();
+    if (!bx3::GrabDialog(dialog, picture)) state.SkipWithError("the window was not painted");
+    state.SetIterationTime(Seconds(Clock::now() - start));
+    unreachable = dialog.Collection().UnreachableCount();
+  }
+  state.counters["unreachable_rows"] = double(unreachable);
+  dialog.Close();
+  bx3::CloseAllDocuments();
+}
+BENCHMARK(BM_RefreshWithDeadRoot)
+    ->Arg(10000)
     ->Iterations(1)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true)

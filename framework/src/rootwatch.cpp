@@ -58,7 +58,7 @@ std::shared_ptr<RootWatch::Query> RootWatch::QueryOf(const std::string& root, st
   // everything that asked.
   try {
     std::thread([watch = shared_from_this(), query] {
-      watch->Files().Detect(query->root);
+      watch->Files().DetectRoot(query->root);
       std::vector<std::function<void()>> told;
       {
         std::lock_guard watchLock(watch->mutex_);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <future>
 
 #include "support/blocking_files.h"
@@ -69,4 +71,17 @@ TEST(RootWatch, MountPointsComeFromTheKernelTableWithTheirEscapes) {
       "broken\n";
   EXPECT_EQ(brantic::MountPointsOfTable(table), (std::vector<std::string>{"/", "/mnt/my share", "/srv/back\\slash"}));
   EXPECT_FALSE(brantic::FileQueries::System()->MountPoints().empty());
+}
+
+TEST(RootWatch, TheSystemAsksARootInAProcessOfItsOwnWithTheSameAnswers) {
+  const auto files = brantic::FileQueries::System();
+  char file[] = "/tmp/kv_root_XXXXXX";
+  const int fd = ::mkstemp(file);
+  ASSERT_GE(fd, 0);
+  ::close(fd);
+  for (const std::string& path : std::vector<std::string>{"/", "/kv/no/such/root", "/dev/null", file}) {
+    EXPECT_EQ(files->DetectRoot(path), files->Detect(path)) << path;
+  }
+  EXPECT_EQ(files->DetectRoot(file), brantic::IoDetect::File);
+  ::unlink(file);
 }

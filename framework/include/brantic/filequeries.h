@@ -19,6 +19,10 @@ class FileQueries {
   virtual ~FileQueries() = default;
   // What the absolute system path names; one query.
   virtual IoDetect Detect(const std::string& path) const = 0;
+  // The same for a root that may not answer, made so that a query that never answers holds
+  // up nothing but itself (the program can still end). The caller waits for it on a thread
+  // of its own.
+  virtual IoDetect DetectRoot(const std::string& root) const { return Detect(root); }
   // Calls `take` with the name of each entry of `folder` that is not a folder ("." and ".."
   // left out), without a query per entry; false when the folder cannot be read.
   virtual bool ReadNames(const std::string& folder, const std::function<void(std::string_view)>& take) const = 0;

@@ -39,7 +39,7 @@ constexpr IconStyle kIcons[] = {
     {icon::kStatusMissing, Shape::Disc, {229, 57, 53}},
     {icon::kStatusFoundElsewhere, Shape::Disc, {251, 192, 45}},
     {icon::kStatusPartlyFound, Shape::Ring, {251, 140, 0}},
-    {icon::kStatusUnreachable, Shape::Slash, {120, 144, 156}},
+    {icon::kStatusUnreachable, Shape::Diamond, {126, 87, 194}},
     {icon::kFoldClosed, Shape::TriangleRight, {200, 200, 200}},
     {icon::kFoldOpen, Shape::TriangleDown, {200, 200, 200}},
     {icon::kNoLayer, Shape::Slash, {150, 150, 150}},
