@@ -91,6 +91,11 @@ struct KvAssetEntry {
   brantic::String newPath;
   brantic::Url resolvedUrl;
   std::vector<KvRelinkCandidate> relinkCandidates;
+  // For a use inside another file: the files it comes through ("refs/prop.bx3 › crate.mtl").
+  brantic::String via;
+  // Why the row's own file could not be read for the files it names, or that it refers back
+  // to a file it comes through; empty otherwise.
+  brantic::String nestedNote;
   // Which row this is, stable while rows are sorted: probing results find their row by it.
   uint64_t rowIdentity = 0;
   KvParamDescId hostDescId;
@@ -113,10 +118,13 @@ struct KvAssetEntry {
   uint8_t opened = 0;
   uint8_t selected = 0;
   uint8_t setKind = kSetNone;
+  uint8_t depth = 0;  // 0 for the scene's own uses, 1 for a use inside a file it uses, ...
 
   bool IsSequence() const { return sequenceStart != sequenceEnd; }
   bool IsMissing() const { return resolveResult == kResolveMissing; }
   bool IsUnreachable() const { return resolveResult == kResolveUnreachable; }
+  // A use inside another file: shown, never written.
+  bool IsNested() const { return depth > 0; }
   // A file was found that can be read (or, for a set, one of its files).
   bool HasFile() const { return !IsMissing() && !IsUnreachable() && !resolvedPath.IsEmpty(); }
   // Some files of its set exist and some are missing.

@@ -21,11 +21,12 @@ constexpr std::string_view kVideoSuffixes[] = {"avi",  "mov", "mkv", "mp4",  "fl
 constexpr std::string_view kAudioSuffixes[] = {"wav", "mp3", "aiff"};
 constexpr std::string_view kCacheSuffixes[] = {"gi2", "wqn"};
 constexpr std::string_view kReferenced3DSuffixes[] = {
-    "bx3", "3ds", "abc", "xml", "bvh",    "cgr",    "CATPart", "CATProduct", "dae", "dem", "dxf", "fbx", "igs", "iges",
-    "ai",  "jt",  "lws", "skp", "SLDPrt", "SLDAsm", "SLDDrw",  "step",       "stp", "p21", "stl", "vdb", "wrl", "obj"};
+    "bx3",    "3ds",  "abc", "xml",  "bvh", "cgr", "CATPart", "CATProduct", "dae",    "dem",
+    "dxf",    "fbx",  "igs", "iges", "ai",  "jt",  "lws",     "skp",        "SLDPrt", "SLDAsm",
+    "SLDDrw", "step", "stp", "p21",  "stl", "vdb", "wrl",     "obj",        "gltf",   "glb"};
 
 static_assert(std::size(kImageSuffixes) == 38 && std::size(kVideoSuffixes) == 14 &&
-              std::size(kReferenced3DSuffixes) == 28);
+              std::size(kReferenced3DSuffixes) == 30);
 
 // Suffixes are ASCII: case is folded without the locale.
 constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }

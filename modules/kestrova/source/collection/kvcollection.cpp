@@ -94,6 +94,7 @@ bool KvCollection::BuildAssetArray(bx3::Document* document) {
   pathIndex_.Reset(0);
   pathResolver_.Finish();
   for (size_t i = 0; i < rows_.size() && i < rowPaths_.size(); ++i) CopyResolution(*rowPaths_[i], rows_[i]);
+  AddNestedRows();
   CountSetItems(rows_, *document, ResolveContext());
   IndexRowIdentities();
   TellWhenRootsAnswer();
@@ -258,6 +259,92 @@ void KvCollection::ResolveInto(const bx3::Filename& documentPath, const bx3::Fil
   if (entry.setKind != kSetNone && !entry.resolvedUrl.IsEmpty()) entry.resolvedUrl = FirstSetFile(resolved, *listings_);
 }
 
+namespace {
+
+// Nested files name so many files at most, and are entered so deep at most.
+constexpr size_t kMaxNestedDepth = 16;
+
+// How a row's file is named on the way of the rows inside it.
+std::string ViaName(const KvAssetEntry& row) {
+  return row.IsNested() ? std::string(row.assetPath.GetFileView()) : row.assetPath.GetString().Std();
+}
+
+}  // namespace
+
+void KvCollection::AddNestedRows() {
+  nested_ = std::make_unique<KvNestedWalk>();
+  nestedResolved_.clear();
+  const size_t sceneRows = rows_.size();
+  std::vector<std::string> chain;
+  if (activeDocument_) chain.push_back(activeDocument_->GetFilename().GetString().Std());
+  for (size_t row = 0; row < sceneRows; ++row) AddNestedRowsOf(row, chain);
+  nested_.reset();
+  nestedResolved_.clear();
+}
+
+void KvCollection::AddNestedRowsOf(size_t parent, std::vector<std::string>& chain) {
+  if (!rows_[parent].HasFile() || !KvNestedWalk::MayNameFiles(rows_[parent].resolvedPath.View())) return;
+  const std::string file = rows_[parent].resolvedPath.Std();
+  if (std::find(chain.begin(), chain.end(), file) != chain.end()) {
+    rows_[parent].nestedNote = GetResourceString(res::kRefersBack, file);
+    return;
+  }
+  if (chain.size() > kMaxNestedDepth) return;
+  const KvNestedRead& read = nested_->UsesIn(file);
+  if (!read.problem.empty()) {
+    rows_[parent].nestedNote = GetResourceString(res::kNotReadForItsFiles, read.problem);
+    return;
+  }
+  const std::string folder(bx3::Filename(file).GetDirectory().View());
+  const bx3::Filename anchor(folder);
+  const KvResolveContext context = [&] {
+    // Only where the file's own paths point: the scene's search folders are the scene's.
+    KvResolveContext own = ResolveContext();
+    own.searchFolders = nullptr;
+    return own;
+  }();
+  const std::string via = rows_[parent].via.IsEmpty() ? ViaName(rows_[parent])
+                                                      : rows_[parent].via.Std() + " \u203a " + ViaName(rows_[parent]);
+  const brantic::String viaText(via);
+  chain.push_back(file);
+  for (const KvNestedUse& use : read.uses) {
+    KvAssetEntry row;
+    {
+      const KvAssetEntry& from = rows_[parent];
+      row.ownerMainLink = from.ownerMainLink;
+      row.ownerLink = from.ownerLink;
+      row.layerLink = from.layerLink;
+      row.takeLink = from.takeLink;
+      row.takeName = from.takeName;
+      row.elementName = from.elementName;
+      row.hostDescId = from.hostDescId;
+      row.targetDescId = from.targetDescId;
+      row.ownerMainStamp = from.ownerMainStamp;
+      row.ownerStamp = from.ownerStamp;
+      row.depth = uint8_t(from.depth + 1);
+    }
+    row.via = viaText;
+    row.assetPath = bx3::Filename(use.path);
+    row.formatText = SharedFormatText(FormatTextOfName(row.assetPath));
+    row.assetType = ClassifyAssetName(row.assetPath);
+    row.setKind = SetKindOfPath(row.assetPath);
+    // Each nested path is resolved once per collection, however many rows name it.
+    auto [found, isNew] = nestedResolved_.try_emplace(use.path);
+    if (isNew) found->second.first = ResolveAssetPathIn(anchor, context, row.assetPath, found->second.second, false);
+    row.resolveResult = found->second.first;
+    const bool readable = row.resolveResult != kResolveMissing && row.resolveResult != kResolveUnreachable;
+    if (readable) {
+      row.resolvedPath = found->second.second.GetString();
+      row.resolvedUrl =
+          row.setKind != kSetNone ? FirstSetFile(found->second.second, *listings_) : found->second.second.GetUrl();
+    }
+    row.rowIdentity = nextRowIdentity_++;
+    rows_.push_back(std::move(row));
+    AddNestedRowsOf(rows_.size() - 1, chain);
+  }
+  chain.pop_back();
+}
+
 KvResolveContext KvCollection::ResolveContext() const {
   return {searchFolders_ ? &*searchFolders_ : nullptr, &paintTextures_, &expander_, listings_.get(), roots_.get()};
 }
@@ -351,6 +438,8 @@ std::shared_ptr<KvProbeBatch> KvCollection::MakeProbeBatch() const {
   batch->rows.reserve(rows_.size());
   // Paths the cache knew before this collection have no item of this one: each is one file too.
   std::unordered_map<const KvPathCacheEntry*, uint32_t> fileOfEarlierPath;
+  // Uses inside other files have no entry: one file per path all the same.
+  std::unordered_map<std::string_view, uint32_t> fileOfNestedPath;
   for (size_t i = 0; i < rows_.size(); ++i) {
     const KvAssetEntry& row = rows_[i];
     if (row.resolvedUrl.IsEmpty()) continue;
@@ -359,6 +448,10 @@ std::shared_ptr<KvProbeBatch> KvCollection::MakeProbeBatch() const {
     uint32_t file = item < items.size() && items[item].entry == entry ? fileOfItem[item] : KvPathResolver::kNoItem;
     if (file == KvPathResolver::kNoItem && entry) {
       const auto [known, added] = fileOfEarlierPath.emplace(entry, uint32_t(batch->files.size()));
+      if (added) batch->files.push_back({row.assetPath, row.resolvedUrl, row.formatText, row.assetType});
+      file = known->second;
+    } else if (file == KvPathResolver::kNoItem && row.IsNested()) {
+      const auto [known, added] = fileOfNestedPath.emplace(row.assetPath.View(), uint32_t(batch->files.size()));
       if (added) batch->files.push_back({row.assetPath, row.resolvedUrl, row.formatText, row.assetType});
       file = known->second;
     } else if (file == KvPathResolver::kNoItem) {  // a file of its own

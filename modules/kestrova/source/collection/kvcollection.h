@@ -95,6 +95,11 @@ class KvCollection {
   KvResolveContext ResolveContext() const;
   // Has rootsAnswered_ called when a root the collection passed over answers in time.
   void TellWhenRootsAnswer();
+  // Adds the uses inside the files the rows use (scenes they reference, OBJ, MTL and glTF
+  // files), and inside those, each file read once; a file already on a row's way is not
+  // entered again.
+  void AddNestedRows();
+  void AddNestedRowsOf(size_t parent, std::vector<std::string>& chain);
   void ResolveInto(const bx3::Filename& documentPath, const bx3::Filename& assetPath, KvPathCacheEntry& entry,
                    bool isBitmapShader) const;
   static void CopyResolution(const KvPathCacheEntry& entry, KvAssetEntry& row);
@@ -137,6 +142,8 @@ class KvCollection {
   // The folders read for frame and tile sets, once each per pass.
   std::unique_ptr<brantic::FolderListings> listings_ = std::make_unique<brantic::FolderListings>();
   std::vector<brantic::String> formatTexts_;
+  std::unique_ptr<KvNestedWalk> nested_;  // the files read for their uses, during a collection
+  std::unordered_map<std::string, std::pair<int32_t, bx3::Filename>> nestedResolved_;
   std::shared_ptr<brantic::JobQueue> probeQueue_;  // made on the first collection
   brantic::WeakAnchor<KvCollection> anchor_{this};
 };

@@ -1,5 +1,10 @@
 #include "collection/kvscenewalk.h"
 
+#include <algorithm>
+#include <cctype>
+
+#include "brantic/nestedfiles.h"
+#include "bx3/scenefile.h"
 #include "collection/kvcollect_rules.h"
 
 namespace kv {
@@ -22,6 +27,93 @@ size_t KvSceneWalk::Run(bx3::Document& document, KvUseVisitor& visitor) {
     visitor.Visit(document, use);
   });
   return count;
+}
+
+namespace {
+
+// Collects the paths of a referenced scene's uses.
+class UsePaths final : public KvUseVisitor {
+ public:
+  explicit UsePaths(std::vector<std::string>& paths) : paths_(paths) {}
+  void Begin(size_t uses) override { paths_.reserve(uses); }
+  void Visit(bx3::Document&, const KvUse& use) override { paths_.push_back(use.file->GetString().Std()); }
+
+ private:
+  std::vector<std::string>& paths_;
+};
+
+bool EndsWithScene(std::string_view path) {
+  return path.size() > 4 && (path.ends_with(".bx3") || path.ends_with(".BX3"));
+}
+
+}  // namespace
+
+bool KvNestedWalk::MayNameFiles(std::string_view path) {
+  return EndsWithScene(path) || brantic::NestingFormatOf(path) != brantic::NestingFormat::None;
+}
+
+const KvNestedRead& KvNestedWalk::UsesIn(const std::string& file) {
+  const auto [found, isNew] = read_.try_emplace(file);
+  KvNestedRead& read = found->second;
+  if (!isNew) return read;
+  std::vector<std::string> written;
+  if (EndsWithScene(file)) {
+    auto document = bx3::LoadDocument(file);
+    if (!document) {
+      read.problem = document.GetError().Message();
+      return read;
+    }
+    UsePaths paths(written);
+    KvSceneWalk().Run(**document, paths);
+  } else {
+    auto named = brantic::ReadNamedFiles(file);
+    if (!named) {
+      read.problem = named.GetError().Message();
+      return read;
+    }
+    for (brantic::NamedFile& named : named->files) written.push_back(std::move(named.path));
+  }
+  const size_t slash = file.find_last_of('/');
+  const std::string_view folder =
+      slash == std::string::npos ? std::string_view(".") : std::string_view(file).substr(0, slash);
+  read.uses.reserve(written.size());
+  for (std::string& path : written) {
+    std::string anchored = AnchoredPath(path, folder);
+    read.uses.push_back({std::move(path), std::move(anchored)});
+  }
+  return read;
+}
+
+std::string AnchoredPath(std::string_view written, std::string_view folder) {
+  const bool windowsRoot =
+      written.size() >= 2 && ((written[1] == ':' && std::isalpha(static_cast<unsigned char>(written[0]))) ||
+                              written.starts_with("\\\\") || written.starts_with("//"));
+  if (written.empty() || written.front() == '/' || written.front() == '$' || written.front() == '~' || windowsRoot) {
+    return std::string(written);
+  }
+  std::string relative(written);
+  std::replace(relative.begin(), relative.end(), '\\', '/');
+  // "." and ".." are taken out by the text, as the resolution does: a file reached two ways
+  // is one file on the way of the rows inside it.
+  std::vector<std::string_view> parts;
+  const std::string joined = std::string(folder) + "/" + relative;
+  for (size_t at = 0; at <= joined.size();) {
+    const size_t end = std::min(joined.find('/', at), joined.size());
+    const std::string_view part = std::string_view(joined).substr(at, end - at);
+    if (part == "..") {
+      if (!parts.empty() && parts.back() != "..") {
+        parts.pop_back();
+      } else if (joined.front() != '/') {
+        parts.push_back(part);
+      }
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    at = end + 1;
+  }
+  std::string anchored = joined.front() == '/' ? "/" : "";
+  for (size_t i = 0; i < parts.size(); ++i) anchored.append(i ? "/" : "").append(parts[i]);
+  return anchored;
 }
 
 }  // namespace kv

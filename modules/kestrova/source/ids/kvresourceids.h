@@ -215,5 +215,9 @@ inline constexpr int32_t kPathsMapped = 10277;         // @ paths mapped
 inline constexpr int32_t kStatusUnreachable = 10278;   // Unreachable
 inline constexpr int32_t kNoAnswerFrom = 10279;        // No answer from @ within @ s
 inline constexpr int32_t kUsesUnderDeadRoots = 10280;  // @ uses under roots that did not answer left alone
+inline constexpr int32_t kRefersBack = 10281;          // Refers back to @ (not entered again)
+inline constexpr int32_t kNotReadForItsFiles = 10282;  // The files it names could not be read: @
+inline constexpr int32_t kVia = 10283;                 // Via
+inline constexpr int32_t kNestedReadOnly = 10284;      // @ uses inside other files are read-only: left alone
 
 }  // namespace kv::res

@@ -59,7 +59,7 @@ std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows,
   for (uint32_t index = 0; index < rows.size(); ++index) {
     const KvAssetEntry& row = rows[index];
     // A file under a root that did not answer is neither copied nor looked for.
-    if ((anySelected && !row.selected) || row.IsUnreachable()) continue;
+    if ((anySelected && !row.selected) || row.IsUnreachable() || row.IsNested()) continue;
     bx3::Filename path =
         row.IsMissing() || row.resolvedPath.IsEmpty() ? row.assetPath : bx3::Filename(row.resolvedPath);
     if (!path.IsAbsolute() && documentFolder.IsPopulated()) path = documentFolder + path;

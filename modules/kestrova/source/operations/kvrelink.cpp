@@ -11,7 +11,7 @@ KvRelinkIndex::KvRelinkIndex(const std::vector<KvAssetEntry>& rows) {
   for (uint32_t index = 0; index < rows.size(); ++index) {
     const KvAssetEntry& row = rows[index];
     // A row under a root that did not answer may well be there: it is not looked for.
-    if (!row.selected || row.IsUnreachable()) continue;
+    if (!row.selected || row.IsUnreachable() || row.IsNested()) continue;
     const std::string_view name = row.assetPath.GetFileView();
     if (name.empty()) continue;
     rowCount_ = index + 1;

@@ -16,6 +16,7 @@ enum KvWriteResult : int32_t {
   kWriteFailed = -1,        // no document, or no element took the path (the row keeps its old one)
   kWriteAlreadyLocal = -3,  // nothing written
   kWriteUnchanged = -4,     // nothing written
+  kWriteReadOnly = -5,      // a use inside another file: never written
 };
 
 // Stores `newPath` in `row` and in the element that holds the row's path (the take override

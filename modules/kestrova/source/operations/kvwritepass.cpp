@@ -1,5 +1,7 @@
 #include "operations/kvwritepass.h"
 
+#include <utility>
+
 #include "brantic/pathpattern.h"
 #include "bx3/commands.h"
 
@@ -9,12 +11,33 @@ KvWritePass::KvWritePass(bx3::Document& document) : document_(document), scope_(
   document_.StartUndo();
 }
 
+namespace {
+
+KvWritePass::Counts& EndedCounts() {
+  static KvWritePass::Counts counts;  // GUI thread, as every pass
+  return counts;
+}
+
+}  // namespace
+
+KvWritePass::Counts KvWritePass::TakeEndedCounts() { return std::exchange(EndedCounts(), Counts()); }
+
 KvWritePass::~KvWritePass() {
+  Counts& ended = EndedCounts();
+  ended.changed += counts_.changed;
+  ended.alreadyLocal += counts_.alreadyLocal;
+  ended.unchanged += counts_.unchanged;
+  ended.failed += counts_.failed;
+  ended.readOnly += counts_.readOnly;
   document_.EndUndo();
   bx3::EventAdd();  // once, whatever was written
 }
 
 int32_t KvWritePass::Write(KvAssetEntry& row, const bx3::Filename& path, bool localize, KvPathForm form) {
+  if (row.IsNested()) {
+    ++counts_.readOnly;
+    return kWriteReadOnly;
+  }
   std::string written = path.GetString().Std();
   // A token never becomes one of its files.
   if (const auto pattern = brantic::PathPattern::Find(row.assetPath.View());
@@ -39,6 +62,10 @@ int32_t KvWritePass::Write(KvAssetEntry& row, const bx3::Filename& path, bool lo
 }
 
 int32_t KvWritePass::Clear(const KvAssetEntry& row) {
+  if (row.IsNested()) {
+    ++counts_.readOnly;
+    return kClearNotHeld;
+  }
   const int32_t result = ClearAssetUse(row, document_);
   if (result == kClearDone) ++counts_.changed;
   if (result == kClearNotHeld) ++counts_.failed;

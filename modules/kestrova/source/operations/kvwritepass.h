@@ -44,9 +44,13 @@ class KvWritePass {
     int64_t alreadyLocal = 0;  // skipped: the path was as local as it gets
     int64_t unchanged = 0;     // skipped: the element held that path already
     int64_t failed = 0;        // no element took the path, or held none to clear
+    int64_t readOnly = 0;      // left alone: a use inside another file, which is never written
     int64_t Skipped() const { return alreadyLocal + unchanged; }
   };
   const Counts& GetCounts() const { return counts_; }
+  // The counts of the passes that ended since the last call, for the status line of the
+  // window that ran them.
+  static Counts TakeEndedCounts();
 
  private:
   bx3::Document& document_;

@@ -246,6 +246,8 @@ String BuildAssetInfoText(const KvAssetEntry& entry, int32_t mode) {
   }
 
   text += ResolutionLines(entry);
+  if (entry.IsNested()) text += R(res::kVia).Std() + ": " + entry.via.Std() + "\n";
+  if (!entry.nestedNote.IsEmpty()) text += entry.nestedNote.Std() + "\n";
   if (!text.empty()) text += "\n";
   text += Format("@: @\n", {R(res::kColumnFullPath), entry.resolvedPath.IsEmpty() ? String("-") : entry.resolvedPath})
               .Std();

@@ -145,6 +145,8 @@ class KestrovaDialog : public bx3::GeDialog, public KvTreeEvents {
   void SearchFolder(const bx3::Filename& folder);
   // After a write of the window's own: the rows are read again, once.
   void RefreshAfterWrite();
+  // Says in the status line how many uses inside other files the writes left alone.
+  void NoteReadOnlyUses();
   // The search-and-replace gadgets' commands; false for other gadgets.
   bool HandleSearchCommand(int32_t id);
   // Proposals follow once the user stops typing (or changing the selection) for a moment.

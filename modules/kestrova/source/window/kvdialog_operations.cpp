@@ -24,6 +24,14 @@ constexpr size_t kNamedInTitle = 20;
 void KestrovaDialog::RefreshAfterWrite() {
   RefreshWhenChanged();
   OnSelectionChanged(false);
+  NoteReadOnlyUses();
+}
+
+void KestrovaDialog::NoteReadOnlyUses() {
+  // Uses inside other files were asked for and left alone: said, so nobody waits for them.
+  if (const int64_t readOnly = KvWritePass::TakeEndedCounts().readOnly; readOnly > 0) {
+    UpdateStatusLine(GetResourceString(res::kNestedReadOnly, std::to_string(readOnly)));
+  }
 }
 
 bool KestrovaDialog::Localize(bx3::Document* document) {
@@ -40,6 +48,7 @@ bool KestrovaDialog::ApplyPathMappings(bx3::Document* document) {
   const brantic::PathExpander expander = bx3::Preferences::Get().MakePathExpander();
   const bool anySelected = view_.SelectedCount() > 0;
   int64_t mapped = 0;
+  int64_t readOnly = 0;
   {
     KvWritePass pass(*document);
     for (KvAssetEntry& row : collection_.Rows()) {
@@ -47,9 +56,12 @@ bool KestrovaDialog::ApplyPathMappings(bx3::Document* document) {
       const auto path = expander.Map(row.assetPath.View());
       if (path && pass.Write(row, bx3::Filename(*path), false, KvPathForm::Written) == kWriteDone) ++mapped;
     }
+    readOnly = pass.GetCounts().readOnly;
   }
   RefreshAfterWrite();
-  UpdateStatusLine(GetResourceString(res::kPathsMapped, std::to_string(mapped)));
+  std::string note = GetResourceString(res::kPathsMapped, std::to_string(mapped)).Std();
+  if (readOnly > 0) note += "; " + GetResourceString(res::kNestedReadOnly, std::to_string(readOnly)).Std();
+  UpdateStatusLine(brantic::String(note));
   return true;
 }
 
@@ -103,8 +115,13 @@ void KestrovaDialog::ClearAssets(bx3::Document* document) {
     notCleared = pass.GetCounts().failed;
   }
   // Collected again, with the counts, the order, the groups and the status line.
+  const int64_t readOnly = KvWritePass::TakeEndedCounts().readOnly;
   RefreshAssets();
-  if (notCleared > 0) UpdateStatusLine(GetResourceString(res::kUsesNotCleared, std::to_string(notCleared)));
+  if (notCleared > 0) {
+    UpdateStatusLine(GetResourceString(res::kUsesNotCleared, std::to_string(notCleared)));
+  } else if (readOnly > 0) {
+    UpdateStatusLine(GetResourceString(res::kNestedReadOnly, std::to_string(readOnly)));
+  }
 }
 
 }  // namespace kv
