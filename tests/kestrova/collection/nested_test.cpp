@@ -153,3 +153,51 @@ TEST(AnchoredPath, RelativePathsGoBelowTheFileThatWritesThem) {
 }
 
 }  // namespace
+
+namespace {
+
+// Collect Files into a new folder, then the originals moved away: the collected scene still
+// finds every file inside its files that existed.
+TEST_F(NestedTest, CollectedFilesTakeTheFilesInsideThemAlong) {
+  Open();
+  FinishJobs();
+  std::filesystem::create_directories(folder_ / "out");
+  document_->SetFilename(Filename(folder_ / "out/scene.bx3"));
+  for (KvAssetEntry& row : Collection().Rows()) {
+    const std::string_view file = row.assetPath.GetFileView();
+    View().Selection().Set(row, file == "prop.bx3" || file == "crate.obj" || file == "box.gltf");
+  }
+  bx3::QueueMessageAnswer(bx3::kAnswerYes);  // copy the files next to the scene
+  ASSERT_TRUE(Kv_ConsolidateCommand(&dialog_).Execute(document_, nullptr));
+  FinishJobs();
+  EXPECT_EQ(bx3::QueuedAnswerCount(), 0);  // nothing missing inside was asked for, but named
+  brantic::String status;
+  ASSERT_TRUE(dialog_.GetString(kGadgetStatus, status));
+  EXPECT_NE(status.Std().find("3 files inside collected files missing: "), std::string::npos) << status.Std();
+  ASSERT_TRUE(bx3::SaveDocument(*document_, folder_ / "out/scene.bx3").HasValue());
+  std::filesystem::rename(folder_ / "refs", folder_ / "refs_away");
+  std::filesystem::rename(folder_ / "models", folder_ / "models_away");
+
+  auto collected = bx3::LoadDocument(folder_ / "out/scene.bx3");
+  ASSERT_TRUE(collected.HasValue());
+  bx3::CloseAllDocuments();
+  document_ = bx3::AddDocument(std::move(*collected));
+  dialog_.RefreshAssets();
+  FinishJobs();
+  for (const auto& [file, found] : std::vector<std::pair<const char*, bool>>{{"prop.bx3", true},
+                                                                             {"wood.png", true},
+                                                                             {"prop_gone.png", false},
+                                                                             {"crate.obj", true},
+                                                                             {"crate.mtl", true},
+                                                                             {"crate_diffuse.jpg", true},
+                                                                             {"crate_bump.png", false},
+                                                                             {"box.gltf", true},
+                                                                             {"box.bin", true}}) {
+    const KvAssetEntry* row = RowOf(file);
+    ASSERT_NE(row, nullptr) << file;
+    EXPECT_EQ(!row->IsMissing(), found) << file << " " << row->assetPath.GetString().Std();
+    EXPECT_TRUE(row->assetPath.GetString().Std().starts_with(folder_ / "out") || !row->IsNested()) << file;
+  }
+}
+
+}  // namespace

@@ -98,6 +98,8 @@ struct KvAssetEntry {
   brantic::String nestedNote;
   // Which row this is, stable while rows are sorted: probing results find their row by it.
   uint64_t rowIdentity = 0;
+  // For a use inside another file: the identity of the scene's own row it comes through.
+  uint64_t topIdentity = 0;
   KvParamDescId hostDescId;
   KvParamDescId targetDescId;
   int32_t sequenceStart = 0;

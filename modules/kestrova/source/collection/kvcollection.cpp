@@ -322,6 +322,7 @@ void KvCollection::AddNestedRowsOf(size_t parent, std::vector<std::string>& chai
       row.ownerMainStamp = from.ownerMainStamp;
       row.ownerStamp = from.ownerStamp;
       row.depth = uint8_t(from.depth + 1);
+      row.topIdentity = from.IsNested() ? from.topIdentity : from.rowIdentity;
     }
     row.via = viaText;
     row.assetPath = bx3::Filename(use.path);

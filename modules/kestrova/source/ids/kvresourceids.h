@@ -219,5 +219,6 @@ inline constexpr int32_t kRefersBack = 10281;          // Refers back to @ (not 
 inline constexpr int32_t kNotReadForItsFiles = 10282;  // The files it names could not be read: @
 inline constexpr int32_t kVia = 10283;                 // Via
 inline constexpr int32_t kNestedReadOnly = 10284;      // @ uses inside other files are read-only: left alone
+inline constexpr int32_t kNestedFilesMissing = 10285;  // @ files inside collected files missing
 
 }  // namespace kv::res

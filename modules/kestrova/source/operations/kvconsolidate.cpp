@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "brantic/folderlisting.h"
@@ -56,6 +57,9 @@ std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows,
                                           const bx3::Filename& targetFolder, const bx3::Document* document) {
   std::vector<KvCopyItem> items;
   const bx3::Filename documentFolder = document ? document->GetFolder() : bx3::Filename();
+  // Where each collected scene row's file comes from and goes to: the files inside it keep
+  // their places next to it.
+  std::unordered_map<uint64_t, std::pair<std::string, bx3::Filename>> placeOfTop;
   for (uint32_t index = 0; index < rows.size(); ++index) {
     const KvAssetEntry& row = rows[index];
     // A file under a root that did not answer is neither copied nor looked for.
@@ -67,6 +71,7 @@ std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows,
     if (!file.IsPopulated()) continue;
     const std::string subfolder = LocalSubfolder(row, document);
     const bx3::Filename folder = subfolder.empty() ? targetFolder : targetFolder + bx3::Filename(subfolder);
+    placeOfTop.try_emplace(row.rowIdentity, path.GetDirectory().GetString().Std(), folder);
     // A set by its token: each file it should have, where it was found.
     if (const auto pattern = brantic::PathPattern::Find(path.View())) {
       const bx3::Filename sourceFolder = path.GetDirectory();
@@ -91,6 +96,22 @@ std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows,
       const bx3::Filename name(FrameFileName(file.View(), row.frameDigitsPos, row.frameDigitsLen, frame));
       items.push_back({index, sourceFolder.IsPopulated() ? sourceFolder + name : name, folder, folder + name, true});
     }
+  }
+  // The files inside the collected ones, in the same places relative to them, so that every
+  // path inside a copy finds them; missing ones are named, not asked for. A file outside the
+  // folder of the scene row's file cannot keep its place and is left.
+  for (uint32_t index = 0; index < rows.size(); ++index) {
+    const KvAssetEntry& row = rows[index];
+    if (!row.IsNested() || row.IsUnreachable()) continue;
+    const auto top = placeOfTop.find(row.topIdentity);
+    if (top == placeOfTop.end()) continue;
+    const std::string source = row.HasFile() ? row.resolvedPath.Std() : row.assetPath.GetString().Std();
+    const std::string& from = top->second.first;
+    if (from.empty() || source.size() <= from.size() + 1 || !source.starts_with(from) || source[from.size()] != '/') {
+      continue;
+    }
+    const bx3::Filename target = top->second.second + bx3::Filename(source.substr(from.size() + 1));
+    items.push_back({index, bx3::Filename(source), target.GetDirectory(), target, true, true});
   }
   return items;
 }

@@ -17,6 +17,7 @@ struct KvCopyItem {
   bx3::Filename folder;
   bx3::Filename target;
   bool setMember = false;  // a frame or tile of a set: when missing it is named, not asked for
+  bool nested = false;     // a file inside a collected file (named too when missing)
 };
 
 // The files of the selected rows (every row when none is selected), in row order: a

@@ -39,12 +39,12 @@ bool LocateMissingSource(bx3::Filename& source, bool& stop) {
 }
 
 // "3 files of sets missing: wood.1012.png, ..." with the first few names.
-std::string MissingMembersText(const std::vector<std::string>& names) {
+std::string MissingMembersText(const std::vector<std::string>& names, int32_t resource) {
   constexpr size_t kNamed = 5;
   std::string text;
   for (size_t i = 0; i < names.size() && i < kNamed; ++i) text += (i ? ", " : "") + names[i];
   if (names.size() > kNamed) text += ", ...";
-  return GetResourceString(res::kSetFilesMissing, std::to_string(names.size())).Std() + ": " + text;
+  return GetResourceString(resource, std::to_string(names.size())).Std() + ": " + text;
 }
 
 }  // namespace
@@ -77,6 +77,7 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
   int64_t copiedCount = 0;
   std::string failure;
   std::vector<std::string> missingMembers;  // files of sets that are not there: named, not asked for
+  std::vector<std::string> missingNested;   // files inside collected files that are not there: the same
   bool cancelled = false;                   // by the answer to a missing file's question
   bool stopped = false;                     // with Escape
   bool failed = false;
@@ -84,7 +85,7 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
     if (copied.count(item.source.GetString().Std())) continue;
     bx3::Filename source = item.source;
     if (item.setMember && !IsFile(source)) {
-      missingMembers.push_back(std::string(source.GetFileView()));
+      (item.nested ? missingNested : missingMembers).push_back(std::string(source.GetFileView()));
       continue;
     }
     if (!IsFile(source) && !LocateMissingSource(source, cancelled)) {
@@ -130,7 +131,8 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
   for (const KvAssetEntry& row : rows) unreachable += (!anySelected || row.selected) && row.IsUnreachable();
   note =
       GetResourceString(res::kFilesCopied, std::to_string(copiedCount)).Std() +
-      (missingMembers.empty() ? "" : "; " + MissingMembersText(missingMembers)) +
+      (missingMembers.empty() ? "" : "; " + MissingMembersText(missingMembers, res::kSetFilesMissing)) +
+      (missingNested.empty() ? "" : "; " + MissingMembersText(missingNested, res::kNestedFilesMissing)) +
       (unreachable == 0 ? "" : "; " + GetResourceString(res::kUsesUnderDeadRoots, std::to_string(unreachable)).Std()) +
       (failure.empty() ? "" : "; " + failure) +
       (stopped ? "; " + GetResourceString(res::kStoppedWithEscape).Std() : "");
