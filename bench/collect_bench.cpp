@@ -120,6 +120,69 @@ BENCHMARK(BM_RefreshWithDeadRoot)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
+// A scene of 1,000 references to one referenced scene of 100 uses against the same 100,000
+// uses written in the scene itself: the rows inside the referenced file cost what the
+// scene's own rows cost (each file read once, each path resolved once).
+void BM_RefreshNested(benchmark::State& state) {
+  kvbench::InitializeGuiOnce();
+  const bool nested = state.range(0) == 1;
+  kvtest::TempFolder folder;
+  std::filesystem::create_directories(folder / "refs/tex");
+  const std::string model = folder / "model.png";
+  if (!kvtest::WriteImage(model, kvtest::ImageFile{})) std::abort();
+  std::string materials;
+  for (int i = 0; i < 100; ++i) {
+    const std::string name = "tex/t" + std::to_string(i) + ".png";
+    if (i % 10 != 9) std::filesystem::copy_file(model, folder / ("refs/" + name));
+    materials += std::string(i ? "," : "") + R"({"id": )" + std::to_string(2 * i + 1) +
+                 R"(, "type": "material.standard", "name": "M", "children": [{"id": )" + std::to_string(2 * i + 2) +
+                 R"(, "type": "shader.bitmap", "name": "S", "params": {"1000": {"file": ")" + name + R"("}}}]})";
+  }
+  kvtest::WriteBytes(
+      folder / "refs/prop.bx3",
+      R"({"format": "bx3-scene", "version": 1, "document": {"name": "Prop"}, "materials": [)" + materials + "]}");
+  auto document = std::make_unique<bx3::Document>();
+  document->SetFilename(bx3::Filename(folder / "scene.bx3"));
+  for (int i = 0; i < 1000; ++i) {
+    if (nested) {
+      document->InsertElement(bx3::Branch::Objects, bx3::CreateElement(bx3::type::kReferenceObject, "R"))
+          ->SetParameter(bx3::param::kReferenceFile, bx3::Filename("refs/prop.bx3"));
+      continue;
+    }
+    for (int j = 0; j < 100; ++j) {
+      bx3::Element* material =
+          document->InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, "M"));
+      material->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "S"))
+          ->SetParameter(bx3::param::kBitmapFile, bx3::Filename("refs/tex/t" + std::to_string(j) + ".png"));
+    }
+  }
+  bx3::CloseAllDocuments();
+  bx3::AddDocument(std::move(document));
+  kv::KestrovaDialog dialog;
+  dialog.Open(bx3::kDialogNonModal, kv::kMainCommandId, -1, -1, 1200, 500);
+  brantic::JobQueue::WaitAllIdle();
+  brantic::DrainMainThreadQueue();
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    dialog.RefreshAssets();
+    state.SetIterationTime(Seconds(Clock::now() - start));
+    brantic::JobQueue::WaitAllIdle();
+    brantic::DrainMainThreadQueue();
+  }
+  state.counters["rows"] = double(dialog.Collection().Rows().size());
+  dialog.Close();
+  bx3::CloseAllDocuments();
+}
+BENCHMARK(BM_RefreshNested)
+    ->ArgName("nested")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
 // Stat every distinct path once, then sort one text per use.
 void BM_BareStatAndSort(benchmark::State& state) {
   kvbench::Scene scene(state.range(0));

@@ -273,13 +273,13 @@ std::string ViaName(const KvAssetEntry& row) {
 
 void KvCollection::AddNestedRows() {
   nested_ = std::make_unique<KvNestedWalk>();
-  nestedResolved_.clear();
+  nestedPaths_.clear();
   const size_t sceneRows = rows_.size();
   std::vector<std::string> chain;
   if (activeDocument_) chain.push_back(activeDocument_->GetFilename().GetString().Std());
   for (size_t row = 0; row < sceneRows; ++row) AddNestedRowsOf(row, chain);
   nested_.reset();
-  nestedResolved_.clear();
+  nestedPaths_.clear();
 }
 
 void KvCollection::AddNestedRowsOf(size_t parent, std::vector<std::string>& chain) {
@@ -295,19 +295,33 @@ void KvCollection::AddNestedRowsOf(size_t parent, std::vector<std::string>& chai
     rows_[parent].nestedNote = GetResourceString(res::kNotReadForItsFiles, read.problem);
     return;
   }
-  const std::string folder(bx3::Filename(file).GetDirectory().View());
-  const bx3::Filename anchor(folder);
-  const KvResolveContext context = [&] {
+  std::vector<NestedPath>& paths = nestedPaths_[file];
+  if (paths.size() != read.uses.size()) {
     // Only where the file's own paths point: the scene's search folders are the scene's.
-    KvResolveContext own = ResolveContext();
-    own.searchFolders = nullptr;
-    return own;
-  }();
+    KvResolveContext context = ResolveContext();
+    context.searchFolders = nullptr;
+    const bx3::Filename anchor = bx3::Filename(file).GetDirectory();
+    paths.clear();
+    paths.reserve(read.uses.size());
+    for (const KvNestedUse& use : read.uses) {
+      NestedPath& path = paths.emplace_back();
+      path.path = bx3::Filename(use.path);
+      path.formatText = SharedFormatText(FormatTextOfName(path.path));
+      path.assetType = ClassifyAssetName(path.path);
+      path.setKind = SetKindOfPath(path.path);
+      bx3::Filename resolved;
+      path.resolveResult = ResolveAssetPathIn(anchor, context, path.path, resolved, false);
+      if (path.resolveResult != kResolveMissing && path.resolveResult != kResolveUnreachable) {
+        path.resolvedPath = resolved.GetString();
+        path.resolvedUrl = path.setKind != kSetNone ? FirstSetFile(resolved, *listings_) : resolved.GetUrl();
+      }
+    }
+  }
   const std::string via = rows_[parent].via.IsEmpty() ? ViaName(rows_[parent])
                                                       : rows_[parent].via.Std() + " \u203a " + ViaName(rows_[parent]);
   const brantic::String viaText(via);
   chain.push_back(file);
-  for (const KvNestedUse& use : read.uses) {
+  for (const NestedPath& path : paths) {
     KvAssetEntry row;
     {
       const KvAssetEntry& from = rows_[parent];
@@ -325,20 +339,13 @@ void KvCollection::AddNestedRowsOf(size_t parent, std::vector<std::string>& chai
       row.topIdentity = from.IsNested() ? from.topIdentity : from.rowIdentity;
     }
     row.via = viaText;
-    row.assetPath = bx3::Filename(use.path);
-    row.formatText = SharedFormatText(FormatTextOfName(row.assetPath));
-    row.assetType = ClassifyAssetName(row.assetPath);
-    row.setKind = SetKindOfPath(row.assetPath);
-    // Each nested path is resolved once per collection, however many rows name it.
-    auto [found, isNew] = nestedResolved_.try_emplace(use.path);
-    if (isNew) found->second.first = ResolveAssetPathIn(anchor, context, row.assetPath, found->second.second, false);
-    row.resolveResult = found->second.first;
-    const bool readable = row.resolveResult != kResolveMissing && row.resolveResult != kResolveUnreachable;
-    if (readable) {
-      row.resolvedPath = found->second.second.GetString();
-      row.resolvedUrl =
-          row.setKind != kSetNone ? FirstSetFile(found->second.second, *listings_) : found->second.second.GetUrl();
-    }
+    row.assetPath = path.path;
+    row.formatText = path.formatText;
+    row.assetType = path.assetType;
+    row.setKind = path.setKind;
+    row.resolveResult = path.resolveResult;
+    row.resolvedPath = path.resolvedPath;
+    row.resolvedUrl = path.resolvedUrl;
     row.rowIdentity = nextRowIdentity_++;
     rows_.push_back(std::move(row));
     AddNestedRowsOf(rows_.size() - 1, chain);

@@ -143,7 +143,17 @@ class KvCollection {
   std::unique_ptr<brantic::FolderListings> listings_ = std::make_unique<brantic::FolderListings>();
   std::vector<brantic::String> formatTexts_;
   std::unique_ptr<KvNestedWalk> nested_;  // the files read for their uses, during a collection
-  std::unordered_map<std::string, std::pair<int32_t, bx3::Filename>> nestedResolved_;
+  // What each use inside a file is, worked out once per file however often it is referred to.
+  struct NestedPath {
+    bx3::Filename path;
+    brantic::String formatText;
+    brantic::String resolvedPath;
+    brantic::Url resolvedUrl;
+    int32_t resolveResult = kResolveMissing;
+    uint32_t assetType = ASSETTYPE_OTHER;
+    uint8_t setKind = kSetNone;
+  };
+  std::unordered_map<std::string, std::vector<NestedPath>> nestedPaths_;
   std::shared_ptr<brantic::JobQueue> probeQueue_;  // made on the first collection
   brantic::WeakAnchor<KvCollection> anchor_{this};
 };
