@@ -1,5 +1,7 @@
 #include "brantic/filecopy.h"
 
+#include "filedescriptor.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,27 +13,6 @@
 namespace brantic {
 
 namespace {
-
-// Closes a descriptor on every way out.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int Get() const { return fd_; }
-  // Closes now, so that a failing close (delayed write errors) is seen.
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 // The temporary file beside the target; removed unless it was renamed into place.
 class TemporaryFile {

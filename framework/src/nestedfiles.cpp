@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "brantic/json_cursor.h"
+#include "filedescriptor.h"
 
 namespace brantic {
 
@@ -124,20 +125,6 @@ void ForEachLine(std::string_view text, OnLine onLine) {
     text.remove_prefix(end + 1);
   }
 }
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // A regular file opened for reading; folders, pipes and devices are refused without waiting.
 Result<std::unique_ptr<FileDescriptor>> OpenRegular(const std::string& path) {
