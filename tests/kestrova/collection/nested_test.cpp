@@ -119,6 +119,11 @@ TEST_F(NestedTest, NoWriteChangesAFileInsideAnother) {
   brantic::String status;
   ASSERT_TRUE(dialog_.GetString(kGadgetStatus, status));
   EXPECT_NE(status.Std().find("uses inside other files are read-only: left alone"), std::string::npos) << status.Std();
+  // Relink does not look for them, and says so.
+  dialog_.RelinkTextures(Filename(folder_.Path()));
+  ASSERT_TRUE(dialog_.GetString(kGadgetStatus, status));
+  EXPECT_NE(status.Std().find("8 uses inside other files are read-only: left alone"), std::string::npos)
+      << status.Std();
   {
     KvWritePass pass(*document_);
     for (KvAssetEntry& row : Collection().Rows()) {

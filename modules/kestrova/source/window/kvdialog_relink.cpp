@@ -82,8 +82,16 @@ bool KestrovaDialog::RelinkSearch(const bx3::Filename& folder) {
 
 void KestrovaDialog::SearchFolder(const bx3::Filename& folder) {
   std::vector<KvAssetEntry>& rows = collection_.Rows();
+  // Uses inside other files are not looked for: they are never written.
+  int64_t nested = 0;
+  for (const KvAssetEntry& row : rows) nested += row.selected && row.IsNested();
+  const std::string nestedNote =
+      nested > 0 ? "; " + GetResourceString(res::kNestedReadOnly, std::to_string(nested)).Std() : std::string();
   const KvRelinkIndex index(rows);
-  if (index.IsEmpty()) return;
+  if (index.IsEmpty()) {
+    if (nested > 0) relinkNote_ = brantic::String(GetResourceString(res::kFilesFound, "0").Std() + nestedNote);
+    return;
+  }
   // The walk runs beside the window, which keeps painting and shows the folder and the count
   // every quarter second; Escape ends it, keeping what was found.
   KvRelinkProgress progress;
@@ -102,7 +110,7 @@ void KestrovaDialog::SearchFolder(const bx3::Filename& folder) {
     note += "; " + GetResourceString(res::kFoldersUnreadable, std::to_string(result.walk.unreadableFolders)).Std();
   }
   if (!completed || result.walk.stopped) note += "; " + GetResourceString(res::kStoppedWithEscape).Std();
-  relinkNote_ = brantic::String(std::move(note));
+  relinkNote_ = brantic::String(std::move(note) + nestedNote);
 }
 
 void KestrovaDialog::ApplyRelink() {
