@@ -32,13 +32,13 @@ TEST_F(Bx3Test, ListsTheInspectorsCommandsInRegistrationOrder) {
   const ProcessRun run = RunBx3(Prefs() + " --list-commands");
   ASSERT_EQ(run.exitCode, 0) << run.output;
   const auto lines = Lines(run.output);
-  // The host's four commands, then the inspector's 48.
-  ASSERT_EQ(lines.size(), 52u) << run.output;
+  // The host's four commands, then the inspector's 49.
+  ASSERT_EQ(lines.size(), 53u) << run.output;
   EXPECT_EQ(lines[0], "431000053\tTake Manager\t");
   EXPECT_EQ(lines[2].rfind("200000273\tTexture Search Paths...\t", 0), 0u);
   EXPECT_EQ(lines[4], "1029486\tAsset Inspector...\t");
   EXPECT_EQ(lines[5].rfind("1040764\t", 0), 0u);
-  EXPECT_EQ(lines[51].rfind("1051539\t", 0), 0u);
+  EXPECT_EQ(lines[52].rfind("1051539\t", 0), 0u);
   for (const std::string& line : lines) {
     EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 2) << line;
   }
@@ -82,7 +82,7 @@ TEST(ModuleLoaderTest, LoadsRegistersAndUnloadsTheBuiltModule) {
     auto module = bx3::LoadedModule::Load(KV_MODULE);
     ASSERT_TRUE(module.HasValue()) << module.GetError().Message();
     EXPECT_TRUE((*module)->Problem().empty());
-    EXPECT_EQ(bx3::GetRegisteredCommands().size(), 48u);
+    EXPECT_EQ(bx3::GetRegisteredCommands().size(), 49u);
     EXPECT_EQ(bx3::GetRegisteredCommands().front().name, "Asset Inspector...");
     // A second start message does nothing and is matched by an end that does nothing.
     bx3::HostRecord host{bx3::kHostApiVersion, 0, KV_MODULE};

@@ -15,6 +15,6 @@ using namespace kv;
 inline constexpr int32_t kColumnCommands[] = {
     kCmdViewNewPath, kCmdViewElementType, kCmdViewFileSize,    kCmdViewResolution, kCmdViewGlobalPath,
     kCmdViewFormat,  kCmdViewAsset,       kCmdViewTexturePath, kCmdViewMaterial,   kCmdViewBreadcrumb,
-    kCmdViewLayer,   kCmdViewTake,        kCmdViewAssetType,   kCmdViewNodeSpace};
+    kCmdViewLayer,   kCmdViewTake,        kCmdViewAssetType,   kCmdViewNodeSpace,  kCmdViewVia};
 
 }  // namespace kvtest

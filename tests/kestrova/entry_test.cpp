@@ -81,13 +81,13 @@ TEST_F(EntryTest, RegistersEveryCommandInOrder) {
   ASSERT_EQ(LoadResources(), 1);
   ASSERT_EQ(bx3_main(bx3::kModulePluginStart, 0, 0, 0), 1);
   const auto& commands = bx3::GetRegisteredCommands();
-  ASSERT_EQ(commands.size(), 48u);
+  ASSERT_EQ(commands.size(), 49u);
   EXPECT_EQ(commands[0].id, kv::kMainCommandId);
   EXPECT_EQ(commands[0].name, "Asset Inspector...");
   EXPECT_TRUE(commands[0].help.IsEmpty());
   size_t count = 0;
   const kv::SubCommandEntry* table = kv::SubCommandTable(count);
-  ASSERT_EQ(count, 47u);
+  ASSERT_EQ(count, 48u);
   for (size_t i = 0; i < count; ++i) {
     const bx3::RegisteredCommand& command = commands[i + 1];
     EXPECT_EQ(command.id, table[i].id);
@@ -96,7 +96,7 @@ TEST_F(EntryTest, RegistersEveryCommandInOrder) {
     EXPECT_FALSE(command.name.IsEmpty()) << command.id;
     EXPECT_EQ(command.help.IsEmpty(), table[i].helpResource == 0) << command.id;
   }
-  EXPECT_EQ(commands[47].id, kv::kGroupByFormat);
+  EXPECT_EQ(commands[48].id, kv::kGroupByFormat);
   ASSERT_EQ(bx3::GetRegisteredManagers().size(), 1u);
   EXPECT_EQ(bx3::GetRegisteredManagers()[0].name, "Asset Inspector");
   // The group-mode commands carry their own id as group mode.

@@ -11,6 +11,7 @@
 #include "kestrova/inspector_fixture.h"
 #include "operations/kvwritepass.h"
 #include "preview/kvinfotext.h"
+#include "view/kvcelltext.h"
 
 using namespace kv;
 using bx3::Filename;
@@ -95,6 +96,7 @@ TEST_F(NestedTest, UsesInsideFilesAreRowsWithTheirWayAndStatus) {
     EXPECT_EQ(row->via.Std(), c.via) << c.file;
     EXPECT_EQ(row->depth, c.depth) << c.file;
     EXPECT_NE(BuildAssetInfoText(*row, kGroupNone).Std().find(std::string("Via: ") + c.via), std::string::npos);
+    EXPECT_EQ(CellText(document_, row, column::kVia, CellPlace{-1, 0, kGroupNone, false}).Std(), c.via);
   }
   // No row for what a glTF holds inside itself; the way back to the scene ends there, once.
   for (const KvAssetEntry& row : Collection().Rows()) EXPECT_FALSE(row.assetPath.View().starts_with("data:"));

@@ -68,6 +68,7 @@ TEST_F(SortTest, EveryColumnSortsBothWays) {
     row.layerLink.Set(document.InsertElement(bx3::Branch::Layers, bx3::CreateElement(bx3::type::kLayer, names[i])));
     row.resolvedPath = brantic::String("/" + name);
     row.newPath = brantic::String(name);
+    row.via = brantic::String(name);
     row.elementName = brantic::String(name);
     row.takeName = brantic::String(name);
     row.formatText = brantic::String(name);

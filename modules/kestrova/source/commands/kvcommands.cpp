@@ -54,6 +54,7 @@ const SubCommandEntry kSubCommands[] = {
     {kCmdViewFormat, res::kColumnFormat, res::kShowFormatHelp, &Make<Kv_ViewFormatCommand>},
     {kCmdViewFileSize, res::kColumnFileSize, res::kShowFileSizeHelp, &Make<Kv_ViewFileSizeCommand>},
     {kCmdViewResolution, res::kColumnResolution, res::kShowResolutionHelp, &Make<Kv_ViewResolutionCommand>},
+    {kCmdViewVia, res::kVia, res::kShowViaHelp, &Make<Kv_ViewViaCommand>},
     {kCmdViewTypeImage, res::kTypeImage, res::kListImagesHelp, &Make<Kv_ViewTypeImageCommand>},
     {kCmdViewTypeVideo, res::kTypeMovie, res::kListMoviesHelp, &Make<Kv_ViewTypeVideoCommand>},
     {kCmdViewTypeAudio, res::kTypeSound, res::kListSoundsHelp, &Make<Kv_ViewTypeAudioCommand>},

@@ -117,6 +117,7 @@ KV_VIEW_COMMAND(Kv_ViewNodeSpaceCommand, KvColumnCommand, kCmdViewNodeSpace);
 KV_VIEW_COMMAND(Kv_ViewFormatCommand, KvColumnCommand, kCmdViewFormat);
 KV_VIEW_COMMAND(Kv_ViewFileSizeCommand, KvColumnCommand, kCmdViewFileSize);
 KV_VIEW_COMMAND(Kv_ViewResolutionCommand, KvColumnCommand, kCmdViewResolution);
+KV_VIEW_COMMAND(Kv_ViewViaCommand, KvColumnCommand, kCmdViewVia);
 KV_VIEW_COMMAND(Kv_ViewTypeImageCommand, KvTypeFilterCommand, kCmdViewTypeImage);
 KV_VIEW_COMMAND(Kv_ViewTypeVideoCommand, KvTypeFilterCommand, kCmdViewTypeVideo);
 KV_VIEW_COMMAND(Kv_ViewTypeAudioCommand, KvTypeFilterCommand, kCmdViewTypeAudio);

@@ -24,6 +24,7 @@ inline constexpr int32_t kNodeSpace = bx3::FourCC("nspc");
 inline constexpr int32_t kFormat = bx3::FourCC("form");
 inline constexpr int32_t kSize = bx3::FourCC("size");
 inline constexpr int32_t kResolution = bx3::FourCC("reso");
+inline constexpr int32_t kVia = bx3::FourCC("via_");  // the files a use inside another file comes through
 }  // namespace column
 
 }  // namespace kv

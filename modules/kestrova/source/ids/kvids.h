@@ -44,6 +44,7 @@ inline constexpr int32_t kCmdViewNodeSpace = 1051186;
 inline constexpr int32_t kCmdViewFormat = 1050849;
 inline constexpr int32_t kCmdViewFileSize = 1050882;
 inline constexpr int32_t kCmdViewResolution = 1050850;
+inline constexpr int32_t kCmdViewVia = 1051546;
 inline constexpr int32_t kCmdViewTypeImage = 1050500;
 inline constexpr int32_t kCmdViewTypeVideo = 1050501;
 inline constexpr int32_t kCmdViewTypeAudio = 1050502;

@@ -220,5 +220,6 @@ inline constexpr int32_t kNotReadForItsFiles = 10282;  // The files it names cou
 inline constexpr int32_t kVia = 10283;                 // Via
 inline constexpr int32_t kNestedReadOnly = 10284;      // @ uses inside other files are read-only: left alone
 inline constexpr int32_t kNestedFilesMissing = 10285;  // @ files inside collected files missing
+inline constexpr int32_t kShowViaHelp = 10286;         // Shows the column of the files a use comes through
 
 }  // namespace kv::res

@@ -73,6 +73,7 @@ String CellText(const bx3::Document* document, const KvAssetEntry* record, int32
     case column::kFormat: text = FormatText(*record); break;
     case column::kSize: text = brantic::MemorySizeToText(record->fileSize, false); break;
     case column::kResolution: text = ResolutionText(*record); break;
+    case column::kVia: text = record->via; break;  // empty for the scene's own uses
     default: return R(res::kNone);
   }
   // Decoration: a group row counts its members, its members are indented.

@@ -72,6 +72,7 @@ SortKey MakeSortKey(const KvAssetEntry& row, int32_t column, const bx3::Document
     case column::kNodeSpace: key.text = kept(NodeSpaceName(row.nodeSpace)); break;
     case column::kPath: key.text = row.assetPath.View(); break;
     case column::kNewPath: key.text = row.newPath.View(); break;
+    case column::kVia: key.text = row.via.View(); break;
     case column::kStatus: {
       // Unreachable beside missing: both are what a user looks at first.
       const int32_t rank = row.IsUnreachable() ? 0 : row.resolveResult + 1;

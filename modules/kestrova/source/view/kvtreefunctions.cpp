@@ -44,6 +44,7 @@ int32_t HeaderResource(int32_t column) {
     case column::kFormat: return res::kColumnFormat;
     case column::kSize: return res::kColumnFileSize;
     case column::kResolution: return res::kColumnResolution;
+    case column::kVia: return res::kVia;
     default: return 0;
   }
 }
@@ -431,7 +432,8 @@ int32_t KvTreeFunctions::CellContentWidth(void* root, void* userData, bx3::TreeI
     case column::kNodeSpace:
     case column::kPath:
     case column::kGlobalPath:
-    case column::kNewPath: break;
+    case column::kNewPath:
+    case column::kVia: break;
     default: return 60;
   }
   const bool realChild = column == column::kPath || column == column::kGlobalPath || column == column::kNewPath;

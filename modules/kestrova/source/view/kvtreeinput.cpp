@@ -180,6 +180,7 @@ bool KvTreeFunctions::CellDoubleClick(void* root, void* userData, bx3::TreeItem 
     case column::kSize:
     case column::kNewPath:
     case column::kStatus:
+    case column::kVia:
     case column::kNodeSpace: return true;
     case column::kElement:
       if (mouse.x > kFoldArrowWidth) return false;

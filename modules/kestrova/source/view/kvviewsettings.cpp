@@ -22,6 +22,7 @@ const std::vector<KvViewFlag>& ViewFlagTable() {
       {kCmdViewFormat, false, false, column::kFormat, kGroupByFormat},
       {kCmdViewFileSize, false, false, column::kSize, 0},
       {kCmdViewResolution, false, false, column::kResolution, 0},
+      {kCmdViewVia, false, false, column::kVia, 0},
       {kCmdViewTypeImage, true, true, 0, 0},
       {kCmdViewTypeVideo, true, true, 0, 0},
       {kCmdViewTypeAudio, true, true, 0, 0},
@@ -41,9 +42,10 @@ const KvViewFlag* FindViewFlag(int32_t commandId) {
 
 const std::vector<int32_t>& DefaultColumnOrder() {
   static const std::vector<int32_t> order = {
-      column::kStatus,  column::kAssetType,   column::kAsset,   column::kPath,       column::kGlobalPath,
-      column::kNewPath, column::kElementType, column::kElement, column::kBreadcrumb, column::kLayer,
-      column::kTake,    column::kNodeSpace,   column::kFormat,  column::kSize,       column::kResolution};
+      column::kStatus,     column::kAssetType, column::kAsset,       column::kPath,
+      column::kGlobalPath, column::kNewPath,   column::kElementType, column::kElement,
+      column::kBreadcrumb, column::kLayer,     column::kTake,        column::kNodeSpace,
+      column::kFormat,     column::kSize,      column::kResolution,  column::kVia};
   return order;
 }
 
