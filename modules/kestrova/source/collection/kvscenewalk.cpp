@@ -93,27 +93,11 @@ std::string AnchoredPath(std::string_view written, std::string_view folder) {
   }
   std::string relative(written);
   std::replace(relative.begin(), relative.end(), '\\', '/');
-  // "." and ".." are taken out by the text, as the resolution does: a file reached two ways
-  // is one file on the way of the rows inside it.
-  std::vector<std::string_view> parts;
+  // "." and ".." are taken out as the resolution takes them out: a file reached two ways is
+  // one file on the way of the rows inside it.
   const std::string joined = std::string(folder) + "/" + relative;
-  for (size_t at = 0; at <= joined.size();) {
-    const size_t end = std::min(joined.find('/', at), joined.size());
-    const std::string_view part = std::string_view(joined).substr(at, end - at);
-    if (part == "..") {
-      if (!parts.empty() && parts.back() != "..") {
-        parts.pop_back();
-      } else if (joined.front() != '/') {
-        parts.push_back(part);
-      }
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    at = end + 1;
-  }
-  std::string anchored = joined.front() == '/' ? "/" : "";
-  for (size_t i = 0; i < parts.size(); ++i) anchored.append(i ? "/" : "").append(parts[i]);
-  return anchored;
+  const auto normal = bx3::Filename(joined).GetUrl().Normalize(brantic::kNormalizeResolveDots);
+  return normal ? bx3::Filename::FromUrl(*normal).GetString().Std() : joined;
 }
 
 }  // namespace kv
