@@ -40,11 +40,12 @@ const char* const kUsage =
     "  --prefs DIR       keep the preferences in DIR instead of the user's config folder\n"
     "  --modules DIR     load the modules in DIR too (besides the modules/ folder)\n"
     "  --batch ...       run actions without a window (below)\n"
+    "  --check, --scan, --merge ...   the modules' command-line tools (below)\n"
     "  --version         print the version\n"
     "  --help            print this text\n"
     "\n"
     "exit codes: 0 done, 1 a module or command failed, 2 bad arguments or a scene that\n"
-    "cannot be loaded\n";
+    "cannot be loaded (a tool answers its own)\n";
 
 std::string ApplicationFolder(const char* argv0) {
   char buffer[PATH_MAX];
@@ -75,7 +76,10 @@ int main(int argc, char** argv) {
   bool listCommands = false;
   bool listAssets = false;
   bool batch = false;
+  bool help = false;
   std::string scenePath;
+  // An option bx3 does not know may be a module's tool: it and the rest are the tool's.
+  std::vector<std::string> toolArguments;
   std::vector<std::string> moduleFolders;
   std::vector<std::string> batchArguments;
   for (int i = 1; i < argc; ++i) {
@@ -85,10 +89,8 @@ int main(int argc, char** argv) {
       continue;
     }
     if (argument == "--help" || argument == "-h") {
-      std::fputs(kUsage, stdout);
-      std::fputs("\n", stdout);
-      std::fputs(bx3app::kBatchUsage, stdout);
-      return kExitOk;
+      help = true;
+      continue;
     }
     if (argument == "--version") {
       std::printf("bx3 0.1.0 (host interface %d)\n", bx3::kHostApiVersion);
@@ -112,6 +114,9 @@ int main(int argc, char** argv) {
         return kExitBadArguments;
       }
       ::setenv("BX3_PREFS_DIR", argv[++i], 1);
+    } else if (argument.starts_with("--") && !help) {
+      toolArguments.assign(argv + i, argv + argc);
+      break;
     } else if (!argument.empty() && argument[0] == '-') {
       std::fprintf(stderr, "bx3: unknown option %s (see bx3 --help)\n", argument.c_str());
       return kExitBadArguments;
@@ -143,6 +148,10 @@ int main(int argc, char** argv) {
     // A batch run never shows a window.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   }
+  if (!toolArguments.empty() && (batch || listAssets || listCommands || !scenePath.empty())) {
+    std::fprintf(stderr, "bx3: %s goes alone (see bx3 --help)\n", toolArguments[0].c_str());
+    return kExitBadArguments;
+  }
   if (listAssets && scenePath.empty()) {
     std::fprintf(stderr, "bx3: --assets needs a scene\n");
     return kExitBadArguments;
@@ -161,8 +170,8 @@ int main(int argc, char** argv) {
     bx3::AddDocument(std::move(*document));
   }
 
-  // Without a listing or a batch the user wants the window; it needs a screen.
-  const bool interactive = !batch && !listCommands && !listAssets;
+  // Without a listing, a batch or a tool the user wants the window; it needs a screen.
+  const bool interactive = !batch && !listCommands && !listAssets && !help && toolArguments.empty();
   if (interactive) {
     const char* display = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
@@ -181,6 +190,21 @@ int main(int argc, char** argv) {
   for (const std::string& problem : problems) std::fprintf(stderr, "bx3: %s\n", problem.c_str());
   int exitCode = problems.empty() ? kExitOk : kExitFailed;
 
+  if (help) {
+    std::fputs(kUsage, stdout);
+    std::fputs("\n", stdout);
+    std::fputs(bx3app::kBatchUsage, stdout);
+    for (const bx3::CommandLineTool& tool : bx3::GetCommandLineTools()) std::printf("\n%s", tool.usage.c_str());
+  }
+  if (!toolArguments.empty()) {
+    const bx3::CommandLineTool* tool = bx3::FindCommandLineTool(toolArguments[0]);
+    if (!tool) {
+      std::fprintf(stderr, "bx3: unknown option %s (see bx3 --help)\n", toolArguments[0].c_str());
+      exitCode = kExitBadArguments;
+    } else if (exitCode == kExitOk) {
+      exitCode = tool->run(toolArguments);
+    }
+  }
   if (listCommands) {
     for (const bx3::RegisteredCommand& command : bx3::GetRegisteredCommands()) {
       std::printf("%d\t%s\t%s\n", command.id, command.name.CStr(), command.help.CStr());

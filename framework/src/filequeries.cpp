@@ -12,7 +12,10 @@
 #include <cerrno>
 
 #include <fstream>
+#include <mutex>
+#include <shared_mutex>
 #include <sstream>
+#include <unordered_map>
 
 namespace brantic {
 
@@ -134,6 +137,59 @@ std::vector<std::string> MountPointsOfTable(std::string_view table) {
     if (!point.empty() && point.front() == '/') points.push_back(Unescaped(point));
   }
   return points;
+}
+
+struct RememberingFileQueries::Memory {
+  std::shared_mutex mutex;
+  std::unordered_map<std::string, IoDetect> detected;
+  std::unordered_map<std::string, std::optional<std::vector<std::string>>> names;  // nullopt: unreadable
+  std::optional<std::vector<std::string>> mountPoints;
+};
+
+RememberingFileQueries::RememberingFileQueries(std::shared_ptr<const FileQueries> files)
+    : files_(std::move(files)), memory_(std::make_shared<Memory>()) {}
+
+IoDetect RememberingFileQueries::Detect(const std::string& path) const {
+  {
+    std::shared_lock lock(memory_->mutex);
+    if (const auto known = memory_->detected.find(path); known != memory_->detected.end()) return known->second;
+  }
+  // Asked outside the lock: two threads may ask the same new path at once, and both answers agree.
+  const IoDetect answer = files_->Detect(path);
+  std::unique_lock lock(memory_->mutex);
+  memory_->detected.emplace(path, answer);
+  return answer;
+}
+
+bool RememberingFileQueries::ReadNames(const std::string& folder,
+                                       const std::function<void(std::string_view)>& take) const {
+  const auto give = [&take](const std::optional<std::vector<std::string>>& names) {
+    if (!names) return false;
+    for (const std::string& name : *names) take(name);
+    return true;
+  };
+  // The names are handed out of the lock: `take` may ask again.
+  std::optional<std::optional<std::vector<std::string>>> known;
+  {
+    std::shared_lock lock(memory_->mutex);
+    if (const auto found = memory_->names.find(folder); found != memory_->names.end()) known = found->second;
+  }
+  if (known) return give(*known);
+  std::vector<std::string> names;
+  const bool read = files_->ReadNames(folder, [&names](std::string_view name) { names.emplace_back(name); });
+  std::optional<std::vector<std::string>> answer;
+  if (read) answer = std::move(names);
+  {
+    std::unique_lock lock(memory_->mutex);
+    memory_->names.emplace(folder, answer);
+  }
+  return give(answer);
+}
+
+std::vector<std::string> RememberingFileQueries::MountPoints() const {
+  std::unique_lock lock(memory_->mutex);
+  if (!memory_->mountPoints) memory_->mountPoints = files_->MountPoints();
+  return *memory_->mountPoints;
 }
 
 }  // namespace brantic

@@ -368,4 +368,40 @@ std::string JsonCursor::LineAndColumn(std::string_view text, size_t offset) {
   return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
+void AppendJsonText(std::string& out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out += '"';
+  for (size_t at = 0; at < text.size();) {
+    const auto byte = static_cast<uint8_t>(text[at]);
+    if (byte >= 0x80) {
+      const size_t length = Utf8Length(text, at);
+      if (length == 0) {
+        out += "\xEF\xBF\xBD";
+        ++at;
+      } else {
+        out.append(text, at, length);
+        at += length;
+      }
+      continue;
+    }
+    switch (byte) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\t': out += "\\t"; break;
+      case '\r': out += "\\r"; break;
+      default:
+        if (byte < 0x20) {
+          out += "\\u00";
+          out += kHex[byte >> 4];
+          out += kHex[byte & 0xF];
+        } else {
+          out += char(byte);
+        }
+    }
+    ++at;
+  }
+  out += '"';
+}
+
 }  // namespace brantic

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,23 @@ class FileQueries {
 
   // The queries of this machine's file systems.
   static std::shared_ptr<const FileQueries> System();
+};
+
+// Remembers what another layer answered, for a run that asks the same paths many times
+// (a scan of many scenes that share files): each path and each folder is asked once while it
+// lives. A root's own query is passed on every time: whether it answers is not remembered.
+class RememberingFileQueries final : public FileQueries {
+ public:
+  explicit RememberingFileQueries(std::shared_ptr<const FileQueries> files);
+  IoDetect Detect(const std::string& path) const override;
+  IoDetect DetectRoot(const std::string& root) const override { return files_->DetectRoot(root); }
+  bool ReadNames(const std::string& folder, const std::function<void(std::string_view)>& take) const override;
+  std::vector<std::string> MountPoints() const override;
+
+ private:
+  struct Memory;
+  std::shared_ptr<const FileQueries> files_;
+  std::shared_ptr<Memory> memory_;
 };
 
 // The mount points of a mount table in the kernel's "mountinfo" form (the fifth field of

@@ -80,4 +80,9 @@ class JsonCursor {
   std::string problem_;
 };
 
+// Appends `text` as a JSON string, quotes included: quotes, backslashes and control
+// characters escaped, every byte that is not part of well-formed UTF-8 written as U+FFFD
+// (so the output always reads back). Any thread.
+void AppendJsonText(std::string& out, std::string_view text);
+
 }  // namespace brantic

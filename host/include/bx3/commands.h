@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "brantic/string.h"
@@ -79,7 +81,22 @@ CommandData* FindCommand(int32_t id);
 bool CallCommand(int32_t id, int32_t subId = 0);
 // The state of a registered command; kCmdDisabled when it is not registered.
 int32_t GetCommandState(int32_t id);
-// Destroys every registered command and manager record (at shutdown, before modules unload).
+// A module's command-line tool: `bx3 OPTION ARGUMENT...` runs it instead of a window or a
+// batch, and its answer is the process's exit code. Declared as data so that bx3 --help can
+// list it before anything runs.
+struct CommandLineTool {
+  std::vector<std::string> options;  // the options that start it ("--check", ...)
+  std::string usage;                 // for bx3 --help
+  // Gets the arguments from the option on; must not throw.
+  std::function<int(const std::vector<std::string>& arguments)> run;
+};
+// Fails for a tool without options or run, or with an option another tool has.
+bool RegisterCommandLineTool(CommandLineTool tool);
+const CommandLineTool* FindCommandLineTool(std::string_view option);
+const std::vector<CommandLineTool>& GetCommandLineTools();
+
+// Destroys every registered command, manager record and command-line tool (at shutdown,
+// before modules unload).
 void FreeRegisteredCommands();
 
 // --- events

@@ -21,6 +21,11 @@ std::vector<RegisteredManager>& Managers() {
   return managers;
 }
 
+std::vector<CommandLineTool>& Tools() {
+  static std::vector<CommandLineTool> tools;
+  return tools;
+}
+
 int64_t& UpdateCount() {
   static int64_t count = 0;
   return count;
@@ -96,7 +101,29 @@ void FreeRegisteredCommands() {
   auto& commands = Commands();
   while (!commands.empty()) commands.pop_back();
   Managers().clear();
+  Tools().clear();
 }
+
+bool RegisterCommandLineTool(CommandLineTool tool) {
+  BX3_MAIN_THREAD_ONLY();
+  if (tool.options.empty() || !tool.run) return false;
+  for (const std::string& option : tool.options) {
+    if (!option.starts_with("--") || FindCommandLineTool(option)) return false;
+  }
+  Tools().push_back(std::move(tool));
+  return true;
+}
+
+const CommandLineTool* FindCommandLineTool(std::string_view option) {
+  for (const CommandLineTool& tool : Tools()) {
+    for (const std::string& own : tool.options) {
+      if (own == option) return &tool;
+    }
+  }
+  return nullptr;
+}
+
+const std::vector<CommandLineTool>& GetCommandLineTools() { return Tools(); }
 
 void SpecialEventAdd(int32_t messageId, int64_t p1, int64_t p2) {
   brantic::ExecuteOnMainThread([messageId, p1, p2] {

@@ -5,6 +5,7 @@
 
 #include "bx3/commands.h"
 #include "bx3/module.h"
+#include "check/kvcheckrun.h"
 #include "collection/kvassettype.h"
 #include "commands/kvcommands.h"
 #include "ids/kvids.h"
@@ -57,7 +58,7 @@ bool ModuleStart() {
       return false;
     }
   }
-  return true;
+  return RegisterCheckTool();
 }
 
 void ModuleEnd() {}

@@ -98,6 +98,11 @@ bool KvCollection::BuildAssetArray(bx3::Document* document) {
   CountSetItems(rows_, *document, ResolveContext());
   IndexRowIdentities();
   TellWhenRootsAnswer();
+  if (!probing_) {
+    pathResolver_.ReleaseItems();
+    std::vector<const KvPathCacheEntry*>().swap(rowPaths_);
+    return true;
+  }
 
   if (!probeQueue_) {
     auto queue = brantic::JobQueue::Create("Kv Queue", 0);

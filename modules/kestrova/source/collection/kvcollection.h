@@ -39,6 +39,8 @@ class KvCollection {
   // Called when a root the last collection passed over answers within its deadline: the
   // rows under it are worth collecting again.
   void SetRootsAnsweredCallback(std::function<void()> callback) { rootsAnswered_ = std::move(callback); }
+  // Whether collections start probing jobs (a check without header reads starts none).
+  void SetProbing(bool probing) { probing_ = probing; }
   // Makes one row per use of `document` (emptying the rows first) and starts the probing
   // jobs. False without a document or when the jobs could not be started.
   bool BuildAssetArray(bx3::Document* document);
@@ -115,6 +117,7 @@ class KvCollection {
   std::function<void()> rowsProbed_;
   std::function<void()> rootsAnswered_;
   bool rowsProbedPosted_ = false;
+  bool probing_ = true;
   uint64_t generation_ = 0;
   // The generation whose probing results are still wanted, shared with the probing jobs.
   std::shared_ptr<std::atomic<uint64_t>> liveGeneration_ = std::make_shared<std::atomic<uint64_t>>(0);

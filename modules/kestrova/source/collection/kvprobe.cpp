@@ -14,14 +14,19 @@ using brantic::String;
 
 }  // namespace
 
-void ProbeAssetFile(KvAssetEntry& entry) {
+bool ProbeAssetFile(KvAssetEntry& entry) {
   // One query for what the file is and its size; folders, pipes and devices are not read.
   const brantic::FileStat file = brantic::StatFile(entry.resolvedUrl);
   entry.fileSize = file.kind == brantic::IoDetect::File ? file.size : 0;
-  if (file.kind != brantic::IoDetect::File || (entry.assetType & kAssetTypeMaskScene)) return;
+  if (file.kind != brantic::IoDetect::File) return false;
+  if (entry.assetType & kAssetTypeMaskScene) return true;
+  bool recognised = false;
+  bool described = true;
   (void)brantic::DetectFileFormats(
       entry.resolvedUrl,
-      [&entry](const brantic::Url& url, const brantic::FileFormatHandler& handler) -> brantic::Result<bool> {
+      [&entry, &recognised, &described](const brantic::Url& url,
+                                        const brantic::FileFormatHandler& handler) -> brantic::Result<bool> {
+        recognised = true;
         switch (handler.GetHandlerType()) {
           case brantic::FileFormatHandlerType::MediaInput: {
             auto input = handler.CreateMediaInput(brantic::Url());
@@ -43,7 +48,11 @@ void ProbeAssetFile(KvAssetEntry& entry) {
           entry.formatText = handler.GetSuffixes().front();
         }
         auto texture = brantic::LoadImageTexture(url, {}, brantic::kImageLoadDescriptionOnly, &handler);
-        if (!texture) return false;
+        if (!texture) {
+          // A sound has no picture; a picture whose header cannot be read is damaged.
+          described = (entry.assetType & ASSETTYPE_IMAGE) == 0;
+          return false;
+        }
         if (const brantic::ImagePicture* picture = texture->FirstPicture()) {
           entry.resolutionX = picture->width;
           entry.resolutionY = picture->height;
@@ -51,6 +60,8 @@ void ProbeAssetFile(KvAssetEntry& entry) {
         return true;
       },
       file.size);
+  const bool media = (entry.assetType & (ASSETTYPE_IMAGE | ASSETTYPE_VIDEO | ASSETTYPE_AUDIO)) != 0;
+  return (recognised || !media) && described;
 }
 
 }  // namespace kv

@@ -23,7 +23,9 @@ struct KvProbeResult {
 };
 
 // Fills in a row's own copy: file size, type refinement, format text and resolution. Reads
-// headers only and touches nothing shared, so any thread may run it.
-void ProbeAssetFile(KvAssetEntry& entry);
+// headers only and touches nothing shared, so any thread may run it. False when the file is
+// unreadable: not a regular file, or a picture, movie or sound whose header no reader
+// understands (empty, damaged or foreign). Scenes and files of other kinds are not read.
+bool ProbeAssetFile(KvAssetEntry& entry);
 
 }  // namespace kv

@@ -286,10 +286,6 @@ std::vector<int64_t> ParseTileList(std::string_view text) {
   return tiles;
 }
 
-namespace {
-
-// The path with its set token: the resolved path for token paths, the first frame's path
-// with its frame digits as "#" for sequences by their digits.
 std::optional<brantic::PathPattern> RowSetPattern(const KvAssetEntry& row, const std::string& path) {
   if (row.setKind == kSetNone || path.empty()) return std::nullopt;
   if (auto pattern = brantic::PathPattern::Find(path)) return pattern;
@@ -303,6 +299,8 @@ std::optional<brantic::PathPattern> RowSetPattern(const KvAssetEntry& row, const
   hashes.replace(digits, size_t(row.frameDigitsLen), std::string(size_t(row.frameDigitsLen), '#'));
   return brantic::PathPattern::Find(hashes);
 }
+
+namespace {
 
 // The tiles the row's element stores, if it stores a list.
 std::vector<int64_t> StoredTiles(const KvAssetEntry& row, const bx3::Document* document) {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -12,6 +13,7 @@
 
 #include "brantic/folderlisting.h"
 #include "brantic/pathexpand.h"
+#include "brantic/pathpattern.h"
 #include "brantic/result.h"
 #include "brantic/rootwatch.h"
 #include "brantic/url.h"
@@ -96,6 +98,10 @@ class KvResolveScope {
   brantic::FolderListings listings_;
   std::unordered_map<bx3::Filename, Resolution, bx3::FilenameHash> resolved_[2];  // by the bitmap-shader flag
 };
+
+// The path with the row's set token: `path` itself for a token path, else `path` (a frame
+// of a sequence by its digits) with its frame digits as "#"; none for a row of no set.
+std::optional<brantic::PathPattern> RowSetPattern(const KvAssetEntry& row, const std::string& path);
 
 // The set a path's token names (kSetNone without a token). Any thread.
 uint8_t SetKindOfPath(const bx3::Filename& path);

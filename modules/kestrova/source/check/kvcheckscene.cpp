@@ -1,0 +1,122 @@
+#include "check/kvcheckscene.h"
+
+#include <map>
+#include <tuple>
+#include <unordered_map>
+
+#include "brantic/rootwatch.h"
+#include "bx3/types.h"
+#include "collection/kvassettype.h"
+#include "collection/kvresolve.h"
+#include "collection/kvrowtext.h"
+
+namespace kv {
+
+std::string CheckStatusOf(const KvAssetEntry& row, const brantic::ExpandedPath& expanded) {
+  switch (row.resolveResult) {
+    case kResolveMissing: return "missing";
+    case kResolveUnreachable: return "unreachable";
+    default: break;
+  }
+  if (row.IsPartlyFound()) return "partial";
+  return row.resolveResult == kResolveFound && !expanded.mapping ? "found" : "elsewhere";
+}
+
+std::string CheckKindOf(uint32_t assetType) {
+  switch (assetType & ~uint32_t(ASSETTYPE_SEQUENCE)) {
+    case ASSETTYPE_IMAGE: return "image";
+    case ASSETTYPE_VIDEO: return "movie";
+    case ASSETTYPE_AUDIO: return "sound";
+    case ASSETTYPE_CACHE: return "cache";
+    case ASSETTYPE_REFERENCED3D: return "3d";
+    default: return "other";
+  }
+}
+
+namespace {
+
+// The parameter that holds a row's path: its name, after the node of a node graph or the
+// shader of a material that holds it.
+std::string ParameterOf(const KvAssetEntry& row, const bx3::Document& document) {
+  std::string name;
+  const bx3::Element* owner = row.ownerLink.Resolve(&document);
+  if (owner && !row.hostDescId.IsEmpty()) {
+    const int32_t id = row.hostDescId.First().id;
+    const bx3::ParamDescription* description = bx3::FindParamDescription(owner->GetType(), id);
+    if (description) name = description->name;
+  }
+  if (!row.nodePath.IsEmpty()) return row.nodePath.Text().Std() + (name.empty() ? "" : "/" + name);
+  // A shader inside a material: named, so that two shaders of one material stay two uses.
+  if (owner && owner != DescribedElement(row, &document)) return owner->GetName().Std() + "/" + name;
+  return name;
+}
+
+bool IsAbsoluteAsWritten(const KvAssetEntry& row) {
+  if (row.IsNested()) return false;  // anchored at the file that writes it
+  const brantic::Url url = row.assetPath.GetUrl();
+  return !url.IsEmpty() && !url.IsRelative();
+}
+
+}  // namespace
+
+void AddSceneAssets(KvCheckReport& report, const std::string& scene, const std::vector<KvAssetEntry>& rows,
+                    const bx3::Document& document, const KvCheckContext& context) {
+  // The entries of this scene by their key; paths are expanded once each.
+  std::map<std::tuple<std::string_view, std::string, std::string>, size_t> entries;
+  std::unordered_map<std::string_view, brantic::ExpandedPath> expansions;
+  for (const KvAssetEntry& row : rows) {
+    const std::string_view written = row.assetPath.View();
+    auto expansion = expansions.find(written);
+    if (expansion == expansions.end()) {
+      brantic::ExpandedPath expanded;
+      if (context.expander) expanded = context.expander->Expand(written);
+      expansion = expansions.emplace(written, std::move(expanded)).first;
+    }
+    const brantic::ExpandedPath& expanded = expansion->second;
+    std::string status = CheckStatusOf(row, expanded);
+    const std::string resolved = row.resolvedPath.Std();
+    const auto [entry, added] = entries.try_emplace({written, resolved, status}, report.assets.size());
+    if (added) {
+      KvCheckAsset& asset = report.assets.emplace_back();
+      asset.path = std::string(written);
+      asset.resolved = resolved;
+      asset.status = std::move(status);
+      asset.kind = CheckKindOf(row.assetType);
+      if (row.setKind != kSetNone) {
+        (row.setKind == kSetTiles ? asset.tiles : asset.frames) = KvCheckSet{row.setFound, row.setExpected};
+      }
+      if (asset.status == "missing" || asset.status == "partial" || asset.status == "unreachable") {
+        AddProblem(asset, asset.status);
+      }
+      if (!expanded.unsetVariable.empty()) AddProblem(asset, "unset-variable");
+      if (IsAbsoluteAsWritten(row)) AddProblem(asset, "absolute");
+      if (!context.projectRoot.empty() && !resolved.empty() && row.resolveResult != kResolvePaintTexture &&
+          !brantic::IsUnderRoot(resolved, context.projectRoot)) {
+        AddProblem(asset, "outside-project");
+      }
+      if (row.HasFile() && !row.resolvedUrl.IsEmpty()) asset.probeFile = row.resolvedUrl.GetPath().Std();
+    }
+    report.assets[entry->second].usedBy.push_back(
+        {scene, ElementText(row, &document).Std(), ParameterOf(row, document), row.via.Std()});
+  }
+}
+
+void AddUsedFiles(const std::vector<KvAssetEntry>& rows, std::vector<std::string>& files) {
+  const brantic::FileQueries& queries = brantic::RootWatch::Shared()->Files();
+  for (const KvAssetEntry& row : rows) {
+    if (!row.HasFile()) continue;
+    const std::string resolved = row.resolvedPath.Std();
+    const auto pattern = RowSetPattern(row, resolved);
+    if (!pattern) {
+      if (!row.resolvedUrl.IsEmpty()) files.push_back(row.resolvedUrl.GetPath().Std());
+      continue;
+    }
+    std::string folder(pattern->Folder());
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    queries.ReadNames(folder.empty() ? "." : folder, [&](std::string_view name) {
+      if (pattern->Match(name)) files.push_back(folder + std::string(name));
+    });
+  }
+}
+
+}  // namespace kv
