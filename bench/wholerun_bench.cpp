@@ -29,6 +29,7 @@
 
 #include "brantic/media.h"
 #include "brantic/parallel.h"
+#include "process_figures.h"
 #include "support/big_scene.h"
 
 namespace {
@@ -117,37 +118,10 @@ int RunFloor(const std::string& scenePath, int64_t scale) {
   return described.load() == int64_t(present.size()) ? 0 : 1;
 }
 
-struct ProcessFigures {
-  double seconds = 0;
-  double peakMegabytes = 0;
-  bool ok = false;
-};
-
-ProcessFigures RunProcess(const std::vector<std::string>& arguments) {
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const int null = ::open("/dev/null", O_WRONLY);
-    ::dup2(null, 1);
-    ::dup2(null, 2);
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  ::wait4(child, &status, 0, &usage);
-  ProcessFigures figures;
-  figures.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  figures.peakMegabytes = double(usage.ru_maxrss) / 1024.0;
-  figures.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  return figures;
-}
-
-std::string SelfPath() { return fs::read_symlink("/proc/self/exe"); }
-std::string Bx3Path() { return (fs::path(SelfPath()).parent_path().parent_path() / "bx3").string(); }
+using kvbench::Bx3Path;
+using kvbench::ProcessFigures;
+using kvbench::RunProcess;
+using kvbench::SelfPath;
 
 std::vector<std::string> BatchArguments(int64_t scale) {
   const std::string folder = Folder(scale);
@@ -197,6 +171,35 @@ void BM_WholeRun(benchmark::State& state) {
   for (const auto& [name, perFile] : SystemCallsPerFile(scale)) state.counters[name + "_per_file"] = perFile;
 }
 BENCHMARK(BM_WholeRun)->Arg(100)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(1);
+
+// bx3 --check of the same scene, headers read (--probe) and not, against the same floor.
+void BM_Check(benchmark::State& state) {
+  const int64_t scale = state.range(0);
+  const bool probe = state.range(1) != 0;
+  MakeSceneOnce(scale);
+  if (!fs::exists(Bx3Path())) {
+    state.SkipWithError("bx3 is not built beside the benchmarks");
+    return;
+  }
+  const std::string folder = Folder(scale);
+  std::vector<std::string> check = {
+      Bx3Path(),   "--prefs", folder + "/prefs", "--check", folder + "/big.bx3", "--json", folder + "/check.json",
+      "--fail-on", "none"};
+  if (probe) check.push_back("--probe");
+  ProcessFigures floor, run;
+  for (auto _ : state) {
+    floor = RunProcess({SelfPath(), "--floor", folder + "/big.bx3", std::to_string(scale)});
+    run = RunProcess(check);
+    if (!floor.ok || !run.ok) state.SkipWithError("a run failed");
+    state.SetIterationTime(run.seconds);
+  }
+  state.counters["floor_s"] = floor.seconds;
+  state.counters["run_s"] = run.seconds;
+  state.counters["ratio"] = run.seconds / floor.seconds;
+  state.counters["floor_MB"] = floor.peakMegabytes;
+  state.counters["run_MB"] = run.peakMegabytes;
+}
+BENCHMARK(BM_Check)->Args({100, 1})->Args({100, 0})->Unit(benchmark::kSecond)->UseManualTime()->Iterations(3);
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include "brantic/parallel.h"
@@ -19,6 +20,7 @@
 #include "check/kvorphans.h"
 #include "collection/kvcollection.h"
 #include "collection/kvprobe.h"
+#include "collection/kvresolve.h"
 
 namespace kv {
 
@@ -78,12 +80,16 @@ Outcome CheckScenes(const std::vector<std::string>& scenes, const KvCheckOptions
   KvCheckReport& report = outcome.report;
   report.projectRoot = projectRoot;
   report.listsOrphans = options.mode == KvCheckMode::Scan && !projectRoot.empty();
-  RememberingWatch watch;
+  // One scene's collection asks each path once by itself.
+  std::optional<RememberingWatch> watch;
+  if (scenes.size() > 1) watch.emplace();
   const brantic::PathExpander expander = bx3::Preferences::Get().MakePathExpander();
   const KvCheckContext context{&expander, projectRoot};
   std::vector<std::string> used;
+  KvCheckAssetIndex index;
   KvCollection collection;
   collection.SetProbing(false);
+  collection.ShareRootPass(MakeRootPass());
   for (const std::string& scene : scenes) {
     if (report.listsOrphans) used.push_back(scene);
     auto document = bx3::LoadDocument(scene);
@@ -95,7 +101,7 @@ Outcome CheckScenes(const std::vector<std::string>& scenes, const KvCheckOptions
       outcome.problem = "cannot collect " + scene;
       return outcome;
     }
-    AddSceneAssets(report, scene, collection.Rows(), **document, context);
+    AddSceneAssets(report, index, scene, collection.Rows(), **document, context);
     if (report.listsOrphans) AddUsedFiles(collection.Rows(), used);
     report.scenes.push_back({scene, int64_t(collection.Rows().size()), ""});
     collection.Forget();

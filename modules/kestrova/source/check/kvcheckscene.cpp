@@ -1,7 +1,5 @@
 #include "check/kvcheckscene.h"
 
-#include <map>
-#include <tuple>
 #include <unordered_map>
 
 #include "brantic/rootwatch.h"
@@ -59,11 +57,12 @@ bool IsAbsoluteAsWritten(const KvAssetEntry& row) {
 
 }  // namespace
 
-void AddSceneAssets(KvCheckReport& report, const std::string& scene, const std::vector<KvAssetEntry>& rows,
-                    const bx3::Document& document, const KvCheckContext& context) {
-  // The entries of this scene by their key; paths are expanded once each.
-  std::map<std::tuple<std::string_view, std::string, std::string>, size_t> entries;
+void AddSceneAssets(KvCheckReport& report, KvCheckAssetIndex& index, const std::string& scene,
+                    const std::vector<KvAssetEntry>& rows, const bx3::Document& document,
+                    const KvCheckContext& context) {
+  // Paths are expanded once each per scene.
   std::unordered_map<std::string_view, brantic::ExpandedPath> expansions;
+  std::string key;
   for (const KvAssetEntry& row : rows) {
     const std::string_view written = row.assetPath.View();
     auto expansion = expansions.find(written);
@@ -74,12 +73,13 @@ void AddSceneAssets(KvCheckReport& report, const std::string& scene, const std::
     }
     const brantic::ExpandedPath& expanded = expansion->second;
     std::string status = CheckStatusOf(row, expanded);
-    const std::string resolved = row.resolvedPath.Std();
-    const auto [entry, added] = entries.try_emplace({written, resolved, status}, report.assets.size());
+    const std::string_view resolved = row.resolvedPath.View();
+    key.assign(written).append(1, '\0').append(resolved).append(1, '\0').append(status);
+    const auto [entry, added] = index.try_emplace(key, report.assets.size());
     if (added) {
       KvCheckAsset& asset = report.assets.emplace_back();
       asset.path = std::string(written);
-      asset.resolved = resolved;
+      asset.resolved = std::string(resolved);
       asset.status = std::move(status);
       asset.kind = CheckKindOf(row.assetType);
       if (row.setKind != kSetNone) {

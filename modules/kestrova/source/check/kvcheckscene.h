@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "brantic/pathexpand.h"
@@ -22,10 +23,14 @@ std::string CheckStatusOf(const KvAssetEntry& row, const brantic::ExpandedPath& 
 // The kind word of a type.
 std::string CheckKindOf(uint32_t assetType);
 
-// Adds the assets of `scene`'s rows to `report` (one entry per distinct asset of the scene;
-// NormalizeReport joins those of several scenes).
-void AddSceneAssets(KvCheckReport& report, const std::string& scene, const std::vector<KvAssetEntry>& rows,
-                    const bx3::Document& document, const KvCheckContext& context);
+// Where each asset of a report stands in it, so that the scenes of a scan add to one entry
+// per asset instead of one each.
+using KvCheckAssetIndex = std::unordered_map<std::string, size_t>;
+
+// Adds the uses of `scene`'s rows to `report`, a new entry for each asset it has none for.
+void AddSceneAssets(KvCheckReport& report, KvCheckAssetIndex& index, const std::string& scene,
+                    const std::vector<KvAssetEntry>& rows, const bx3::Document& document,
+                    const KvCheckContext& context);
 
 // The files on disk the rows use: each found file, and every existing file of a set.
 void AddUsedFiles(const std::vector<KvAssetEntry>& rows, std::vector<std::string>& files);

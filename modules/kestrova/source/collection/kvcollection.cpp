@@ -84,7 +84,7 @@ bool KvCollection::BuildAssetArray(bx3::Document* document) {
   searchFolders_ = brantic::FillSearchPaths(documentPath.GetUrl());
   paintTextures_ = bx3::GetPaintTextures();
   expander_ = bx3::Preferences::Get().MakePathExpander();
-  roots_ = MakeRootPass();
+  roots_ = sharedRoots_ ? sharedRoots_ : std::shared_ptr<brantic::RootWatch::Pass>(MakeRootPass());
   listings_ = std::make_unique<brantic::FolderListings>(roots_->SharedFiles());
   // A path under a root that did not answer is asked for again: the root may answer now.
   if (unreachableCount_ > 0)
@@ -363,7 +363,7 @@ KvResolveContext KvCollection::ResolveContext() const {
 }
 
 void KvCollection::TellWhenRootsAnswer() {
-  if (!roots_) return;
+  if (!roots_ || roots_ == sharedRoots_) return;
   roots_->WhenLateAnswer([weak = GetWeakRef(), generation = generation_] {
     brantic::ExecuteOnMainThread([weak, generation] {
       auto collection = weak.Lock();

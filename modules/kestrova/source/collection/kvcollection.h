@@ -41,6 +41,9 @@ class KvCollection {
   void SetRootsAnsweredCallback(std::function<void()> callback) { rootsAnswered_ = std::move(callback); }
   // Whether collections start probing jobs (a check without header reads starts none).
   void SetProbing(bool probing) { probing_ = probing; }
+  // Collections from now on decide each root once in `pass` instead of in a pass of their
+  // own (a scan of many scenes asks each share once); nobody is told of late answers then.
+  void ShareRootPass(std::shared_ptr<brantic::RootWatch::Pass> pass) { sharedRoots_ = std::move(pass); }
   // Makes one row per use of `document` (emptying the rows first) and starts the probing
   // jobs. False without a document or when the jobs could not be started.
   bool BuildAssetArray(bx3::Document* document);
@@ -141,7 +144,8 @@ class KvCollection {
   brantic::PathExpander expander_;
   // The roots of this collection's paths, each asked once; nothing is asked under one that
   // does not answer.
-  std::unique_ptr<brantic::RootWatch::Pass> roots_;
+  std::shared_ptr<brantic::RootWatch::Pass> roots_;
+  std::shared_ptr<brantic::RootWatch::Pass> sharedRoots_;
   // The folders read for frame and tile sets, once each per pass.
   std::unique_ptr<brantic::FolderListings> listings_ = std::make_unique<brantic::FolderListings>();
   std::vector<brantic::String> formatTexts_;
