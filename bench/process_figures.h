@@ -2,6 +2,7 @@
 // a whole run's figures are its alone.
 #pragma once
 
+#include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -41,6 +42,15 @@ inline ProcessFigures RunProcess(const std::vector<std::string>& arguments) {
   figures.peakMegabytes = double(usage.ru_maxrss) / 1024.0;
   figures.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   return figures;
+}
+
+// A run's figures beside its floor's, as the benchmark's counters.
+inline void SetRunCounters(benchmark::State& state, const ProcessFigures& floor, const ProcessFigures& run) {
+  state.counters["floor_s"] = floor.seconds;
+  state.counters["run_s"] = run.seconds;
+  state.counters["ratio"] = run.seconds / floor.seconds;
+  state.counters["floor_MB"] = floor.peakMegabytes;
+  state.counters["run_MB"] = run.peakMegabytes;
 }
 
 inline std::string SelfPath() { return std::filesystem::read_symlink("/proc/self/exe"); }

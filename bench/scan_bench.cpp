@@ -101,11 +101,7 @@ void BM_Scan(benchmark::State& state) {
     if (!floor.ok || !run.ok) state.SkipWithError("a run failed");
     state.SetIterationTime(run.seconds);
   }
-  state.counters["floor_s"] = floor.seconds;
-  state.counters["run_s"] = run.seconds;
-  state.counters["ratio"] = run.seconds / floor.seconds;
-  state.counters["floor_MB"] = floor.peakMegabytes;
-  state.counters["run_MB"] = run.peakMegabytes;
+  kvbench::SetRunCounters(state, floor, run);
 }
 BENCHMARK(BM_Scan)->Arg(1000)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(3);
 

@@ -163,11 +163,7 @@ void BM_WholeRun(benchmark::State& state) {
     if (!floor.ok || !run.ok) state.SkipWithError("a run failed");
     state.SetIterationTime(run.seconds);
   }
-  state.counters["floor_s"] = floor.seconds;
-  state.counters["run_s"] = run.seconds;
-  state.counters["ratio"] = run.seconds / floor.seconds;
-  state.counters["floor_MB"] = floor.peakMegabytes;
-  state.counters["run_MB"] = run.peakMegabytes;
+  kvbench::SetRunCounters(state, floor, run);
   for (const auto& [name, perFile] : SystemCallsPerFile(scale)) state.counters[name + "_per_file"] = perFile;
 }
 BENCHMARK(BM_WholeRun)->Arg(100)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(1);
@@ -193,11 +189,7 @@ void BM_Check(benchmark::State& state) {
     if (!floor.ok || !run.ok) state.SkipWithError("a run failed");
     state.SetIterationTime(run.seconds);
   }
-  state.counters["floor_s"] = floor.seconds;
-  state.counters["run_s"] = run.seconds;
-  state.counters["ratio"] = run.seconds / floor.seconds;
-  state.counters["floor_MB"] = floor.peakMegabytes;
-  state.counters["run_MB"] = run.peakMegabytes;
+  kvbench::SetRunCounters(state, floor, run);
 }
 BENCHMARK(BM_Check)->Args({100, 1})->Args({100, 0})->Unit(benchmark::kSecond)->UseManualTime()->Iterations(3);
 

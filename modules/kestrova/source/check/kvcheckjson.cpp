@@ -60,25 +60,18 @@ void Summary(std::string& out, const KvCheckReport& report) {
 
 void Asset(std::string& out, const KvCheckAsset& asset) {
   constexpr std::string_view kIndent = "      ";
+  const auto field = [&out, kIndent](std::string_view key, const auto& write) {
+    Member(out, kIndent, key);
+    write();
+    out += ",\n";
+  };
   out += "    {\n";
-  Member(out, kIndent, "path");
-  Text(out, asset.path);
-  out += ",\n";
-  Member(out, kIndent, "resolved");
-  TextOrNull(out, asset.resolved);
-  out += ",\n";
-  Member(out, kIndent, "status");
-  Text(out, asset.status);
-  out += ",\n";
-  Member(out, kIndent, "kind");
-  Text(out, asset.kind);
-  out += ",\n";
-  Member(out, kIndent, "frames");
-  SetOf(out, asset.frames);
-  out += ",\n";
-  Member(out, kIndent, "tiles");
-  SetOf(out, asset.tiles);
-  out += ",\n";
+  field("path", [&] { Text(out, asset.path); });
+  field("resolved", [&] { TextOrNull(out, asset.resolved); });
+  field("status", [&] { Text(out, asset.status); });
+  field("kind", [&] { Text(out, asset.kind); });
+  field("frames", [&] { SetOf(out, asset.frames); });
+  field("tiles", [&] { SetOf(out, asset.tiles); });
   Member(out, kIndent, "problems");
   out += "[";
   for (size_t i = 0; i < asset.problems.size(); ++i) {
