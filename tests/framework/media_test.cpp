@@ -106,9 +106,7 @@ TEST(MediaTest, ResolutionProfileAndPackedPixels) {
   ASSERT_TRUE(kvtest::WriteImage(folder / "dpi.png", dpi));  // PNG stores pixels per metre
   EXPECT_DOUBLE_EQ(LoadImageTexture(Url::FromSystemPath(folder / "dpi.png"))->FirstPicture()->dpi, 300.0);
 
-  kvtest::ImageFile profiled;
-  profiled.iccProfile = kvtest::MakeIccProfile("Kestrova Test RGB");
-  ASSERT_TRUE(kvtest::WriteImage(folder / "icc.png", profiled));
+  ASSERT_TRUE(kvtest::WriteImage(folder / "icc.png", {.iccProfile = kvtest::MakeIccProfile("Kestrova Test RGB")}));
   EXPECT_EQ(LoadImageTexture(Url::FromSystemPath(folder / "icc.png"))->FirstPicture()->colorProfile,
             "Kestrova Test RGB");
   EXPECT_TRUE(LoadImageTexture(Url::FromSystemPath(folder / "dpi.png"))->FirstPicture()->colorProfile.IsEmpty());

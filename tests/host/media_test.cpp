@@ -16,10 +16,7 @@ namespace {
 
 TEST(BitmapTest, LoadScaleCopyClear) {
   kvtest::TempFolder folder;
-  kvtest::ImageFile image;
-  image.width = 40;
-  image.height = 20;
-  ASSERT_TRUE(kvtest::WriteImage(folder / "a.png", image));
+  ASSERT_TRUE(kvtest::WriteImage(folder / "a.png", {.width = 40, .height = 20}));
   BaseBitmap bitmap;
   ASSERT_EQ(bitmap.Init(Filename(folder / "a.png")), kImageResultOk);
   EXPECT_EQ(bitmap.GetBw(), 40);
@@ -145,10 +142,7 @@ TEST(IconTest, EveryIconTheInspectorDrawsExists) {
 
 TEST(ScenePreviewTest, StoredPreviewAndFallback) {
   kvtest::TempFolder folder;
-  kvtest::ImageFile image;
-  image.width = 12;
-  image.height = 8;
-  ASSERT_TRUE(kvtest::WriteImage(folder / "p.png", image));
+  ASSERT_TRUE(kvtest::WriteImage(folder / "p.png", {.width = 12, .height = 8}));
   std::ifstream in(folder / "p.png", std::ios::binary);
   std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   Document document;

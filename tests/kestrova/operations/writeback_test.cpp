@@ -215,8 +215,7 @@ TEST_F(WriteBackTest, LocalizeStoresAPathInsideTheDocumentFolderRelativeToIt) {
 }
 
 TEST_F(WriteBackTest, TheRowShowsTheNewPathsStateAtOnce) {
-  kvtest::ImageFile image;
-  ASSERT_TRUE(kvtest::WriteImage(folder_ / "present.png", image));
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "present.png", {}));
   KvAssetEntry& wood = Row("Wood color");
   ASSERT_TRUE(wood.IsMissing());
   ASSERT_EQ(WriteAssetPath(wood, Filename(folder_ / "present.png"), document_, false, false), kWriteDone);

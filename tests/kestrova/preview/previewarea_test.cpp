@@ -116,10 +116,7 @@ TEST_F(PreviewTest, TheDecisionChain) {
   // A scene file shows its stored preview, or the placeholder of 3D references.
   bx3::Document withPreview;
   {
-    kvtest::ImageFile small;
-    small.width = 40;
-    small.height = 30;
-    ASSERT_TRUE(kvtest::WriteImage(folder_ / "preview.png", small));
+    ASSERT_TRUE(kvtest::WriteImage(folder_ / "preview.png", {.width = 40, .height = 30}));
     std::ifstream in(folder_ / "preview.png", std::ios::binary);
     withPreview.SetPreviewPng(std::string(std::istreambuf_iterator<char>(in), {}));
   }
@@ -167,10 +164,7 @@ TEST_F(PreviewTest, TheDecisionChain) {
 
 TEST_F(PreviewTest, RapidReselectionEndsWithTheLastRow) {
   // Two files of different sizes, so that the shown picture tells which one it is.
-  kvtest::ImageFile wide;
-  wide.width = 96;
-  wide.height = 40;
-  ASSERT_TRUE(kvtest::WriteImage(folder_ / "tex/b.png", wide));
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "tex/b.png", {.width = 96, .height = 40}));
   Open();
   FinishJobs();
   for (int i = 0; i < 100; ++i) Select(i % 2);  // a.png, b.png, a.png, ...; b.png last
@@ -194,11 +188,8 @@ TEST_F(PreviewTest, RapidReselectionEndsWithTheLastRow) {
 // What used to go wrong: a picture whose header asked for more memory than there is took the
 // program down, and one that could not be read left the area empty without a word.
 TEST_F(PreviewTest, AnUnreadablePictureShowsThePlaceholderAndSaysSo) {
-  kvtest::ImageFile tiled;
-  tiled.width = tiled.height = 64;
-  tiled.tileWidth = tiled.tileHeight = 16;
-  tiled.format = "half";
-  ASSERT_TRUE(kvtest::WriteImage(folder_ / "tex/b.exr", tiled));
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "tex/b.exr",
+                                 {.width = 64, .height = 64, .format = "half", .tileWidth = 16, .tileHeight = 16}));
   ASSERT_TRUE(kvtest::PatchExrAttribute(folder_ / "tex/b.exr", "tiles",
                                         kvtest::LittleEndian32({65536, 65536}) + std::string(1, '\0')));
   materials_[3]->GetChildren().front()->SetParameter(bx3::param::kBitmapFile, bx3::Filename("tex/b.exr"));
@@ -278,10 +269,7 @@ TEST_F(PreviewTest, AHugePictureIsReducedWhileItIsRead) {
 }
 
 TEST_F(PreviewTest, ClosingDuringALoadIsSafe) {
-  kvtest::ImageFile large;
-  large.width = 3000;
-  large.height = 3000;
-  ASSERT_TRUE(kvtest::WriteImage(folder_ / "tex/b.png", large));
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "tex/b.png", {.width = 3000, .height = 3000}));
   auto dialog = std::make_unique<KestrovaDialog>();
   ASSERT_TRUE(dialog->Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
   auto& rows = KvDialogTestAccess::Collection(*dialog).Rows();

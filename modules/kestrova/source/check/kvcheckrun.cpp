@@ -1,6 +1,7 @@
 #include "check/kvcheckrun.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -20,7 +21,6 @@
 #include "check/kvorphans.h"
 #include "collection/kvcollection.h"
 #include "collection/kvprobe.h"
-#include "collection/kvresolve.h"
 
 namespace kv {
 
@@ -89,7 +89,11 @@ Outcome CheckScenes(const std::vector<std::string>& scenes, const KvCheckOptions
   KvCheckAssetIndex index;
   KvCollection collection;
   collection.SetProbing(false);
-  collection.ShareRootPass(MakeRootPass());
+  // No window waits on a check: a share is given its whole deadline to answer, and is then
+  // decided once for every scene.
+  const auto deadline = std::chrono::milliseconds(int64_t(bx3::Preferences::Get().GetRootAnswerSeconds() * 1000.0));
+  collection.ShareRootPass(
+      std::make_shared<brantic::RootWatch::Pass>(brantic::RootWatch::Shared(), deadline, deadline));
   for (const std::string& scene : scenes) {
     if (report.listsOrphans) used.push_back(scene);
     auto document = bx3::LoadDocument(scene);
