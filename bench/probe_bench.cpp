@@ -83,6 +83,32 @@ void BM_ProbeAssetFile(benchmark::State& state) {
 }
 BENCHMARK(BM_ProbeAssetFile)->Unit(benchmark::kMillisecond)->MinTime(5.0);
 
+// 10,000 files named as pictures that hold none: half empty, half text. Their first bytes turn
+// them away before any reader is tried.
+void BM_ProbeEmptyAndForeignFiles(benchmark::State& state) {
+  static kvtest::TempFolder folder;
+  static std::vector<kv::KvAssetEntry> rows = [] {
+    std::vector<kv::KvAssetEntry> made;
+    for (int i = 0; i < 10000; ++i) {
+      const std::string path = folder / ("f" + std::to_string(i) + ".png");
+      kvtest::WriteBytes(path, i % 2 ? "not a picture\n" : "");
+      kv::KvAssetEntry entry;
+      entry.assetPath = bx3::Filename(path);
+      entry.resolvedUrl = brantic::Url::FromSystemPath(path);
+      kv::ClassifyAssetFile(entry);
+      made.push_back(entry);
+    }
+    return made;
+  }();
+  int64_t unreadable = 0;
+  for (auto _ : state) {
+    for (kv::KvAssetEntry row : rows) unreadable += kv::ProbeAssetFile(row) ? 0 : 1;
+  }
+  if (unreadable != int64_t(state.iterations()) * 10000) state.SkipWithError("a file was read as a picture");
+  state.counters["files/s"] = benchmark::Counter(double(state.iterations() * rows.size()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ProbeEmptyAndForeignFiles)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
 // The libraries alone: open, read the header, close.
 void BM_BareHeaderReads(benchmark::State& state) {
   Files& files = GetFiles();

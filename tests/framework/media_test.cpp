@@ -7,6 +7,7 @@
 #include <sndfile.h>
 
 #include "brantic/formatnames.h"
+#include "brantic/formatsniff.h"
 #include "brantic/imagetexture.h"
 #include "brantic/media.h"
 #include "brantic/picture.h"
@@ -176,6 +177,52 @@ TEST(MediaTest, BadMedia) {
     EXPECT_EQ(huge->FirstPicture()->width, 100000);
   }
   EXPECT_FALSE(LoadPicture(Url::FromSystemPath(folder / "huge.png")).HasValue());
+}
+
+// Every format the libraries write is known by its first bytes (or its suffix), so that files
+// of no media format can be turned away before a reader is tried.
+TEST(MediaTest, FormatsAreSniffedFromTheirFirstBytes) {
+  kvtest::TempFolder folder;
+  std::vector<std::string> written;
+  for (const char* suffix : {"png", "jpg", "tif", "exr", "bmp", "tga", "hdr", "dpx", "ppm", "sgi"}) {
+    const std::string path = folder / (std::string("p.") + suffix);
+    if (kvtest::WriteImage(path, {})) written.push_back(path);
+  }
+  ASSERT_GE(written.size(), 8u);
+  for (const auto& [name, format] :
+       {std::pair{"s.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16}, std::pair{"s.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
+        std::pair{"s.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16}}) {
+    ASSERT_TRUE(kvtest::WriteSound(folder / name, format, 1, 8000, 800)) << name;
+    written.push_back(folder / name);
+  }
+  if (kvtest::WriteMovie(folder / "m.mov")) written.push_back(folder / "m.mov");
+  const auto head = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(kSniffBytes, '\0');
+    in.read(bytes.data(), std::streamsize(bytes.size()));
+    bytes.resize(size_t(in.gcount()));
+    return bytes;
+  };
+  for (const std::string& path : written) {
+    const std::string suffix = path.substr(path.rfind('.') + 1);
+    EXPECT_TRUE(SniffMedia(head(path)) == SniffedMedia::Signature || SuffixMayLackSignature(suffix)) << path;
+    EXPECT_EQ(Detect(path).handlers, 1) << path;
+  }
+  // Empty files and files of other kinds under media names: no reader is asked.
+  const std::pair<std::string, std::string> foreign[] = {
+      {"empty.png", ""},
+      {"text.png", "not a picture at all, just some words\n"},
+      {"archive.exr", std::string("PK\x03\x04", 4) + std::string(60, 'x')},
+      {"scene.jpg", R"({"format": "bx3-scene", "version": 1})"},
+      {"notes.mov", "#!/bin/sh\necho hello\n"},
+  };
+  for (const auto& [name, bytes] : foreign) {
+    kvtest::WriteBytes(folder / name, bytes);
+    EXPECT_EQ(SniffMedia(bytes), bytes.empty() ? SniffedMedia::Empty : SniffedMedia::Unknown) << name;
+    EXPECT_EQ(Detect(folder / name).handlers, 0) << name;
+  }
+  EXPECT_TRUE(SuffixMayLackSignature("TGA"));
+  EXPECT_FALSE(SuffixMayLackSignature("png"));
 }
 
 TEST(MediaTest, IccDescriptions) {

@@ -17,9 +17,9 @@ struct ImageFile {
   std::vector<std::string> channels = {"R", "G", "B"};
   std::string format = "uint8";  // "uint8", "uint16", "half", "float"
   int alphaChannel = -1;
-  float dpi = 0.0f;                 // written as XResolution/YResolution in inches
-  std::vector<uint8_t> iccProfile;  // written as the embedded profile
-  int tileWidth = 0;                // > 0: tiled, with tiles of this size
+  float dpi = 0.0f;                   // written as XResolution/YResolution in inches
+  std::vector<uint8_t> iccProfile{};  // written as the embedded profile
+  int tileWidth = 0;                  // > 0: tiled, with tiles of this size
   int tileHeight = 0;
   bool mipmap = false;  // tiled files: every MIP level down to 1 × 1
   int originX = 0;      // where the pixels start (OpenEXR's data window)

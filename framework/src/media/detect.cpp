@@ -1,6 +1,10 @@
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <mutex>
 #include <vector>
 
+#include "brantic/formatsniff.h"
 #include "brantic/imagetexture.h"
 #include "brantic/io.h"
 #include "brantic/media.h"
@@ -31,6 +35,21 @@ std::string_view SuffixOf(std::string_view path) {
 // only the movie library reads), then the movie library.
 // `knownSize`: the file's size when the caller knows it, else -1.
 std::optional<FileFormatHandler> DescribeMedia(const std::string& path, int64_t knownSize = -1) {
+  // An empty file, or one whose first bytes are of no media format, is no reader's.
+  if (knownSize == 0) return std::nullopt;
+  {
+    char head[kSniffBytes];
+    ssize_t length = -1;
+    if (const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); file >= 0) {
+      length = ::read(file, head, sizeof head);
+      ::close(file);
+    }
+    if (length >= 0) {
+      const SniffedMedia sniffed = SniffMedia(std::string_view(head, size_t(length)));
+      if (sniffed == SniffedMedia::Empty) return std::nullopt;
+      if (sniffed == SniffedMedia::Unknown && !SuffixMayLackSignature(SuffixOf(path))) return std::nullopt;
+    }
+  }
   const bool movieSuffix = media::IsMovieLibrarySuffix(SuffixOf(path));
   if (!movieSuffix) {
     if (auto handler = media::DescribeWithImageLibrary(path, knownSize)) return handler;
