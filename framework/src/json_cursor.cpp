@@ -390,6 +390,8 @@ void AppendJsonText(std::string& out, std::string_view text) {
       case '\n': out += "\\n"; break;
       case '\t': out += "\\t"; break;
       case '\r': out += "\\r"; break;
+      case '\b': out += "\\b"; break;
+      case '\f': out += "\\f"; break;
       default:
         if (byte < 0x20) {
           out += "\\u00";

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "run_bx3.h"
+#include "scene_files.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -100,6 +101,17 @@ TEST_F(BatchTest, TreeClicksEditsAndReports) {
   content << reportFile.rdbuf();
   EXPECT_NE(content.str().find("Desk | object.null"), std::string::npos) << content.str();
   EXPECT_GT(std::filesystem::file_size(folder_ / "shot.png"), 1000u);
+
+  // The report is the JSON document a whole dump would write, whatever its texts hold.
+  std::ofstream(folder_ / "odd.bx3") << R"({"format": "bx3-scene", "version": 1, "objects": [
+      {"id": 1, "type": "object.null", "name": "tab\t \"quoted\" back\\slash \b\f\u0001 \u00e9\u4e2d"},
+      {"id": 2, "type": "object.null", "name": ""}]})";
+  ASSERT_EQ(RunBx3("--batch --prefs " + folder_ / "prefs --modules " + KV_TEST_MODULES + " " + folder_ / "odd.bx3" +
+                   " --command 7103 --report json " + folder_ / "odd.json")
+                .exitCode,
+            0);
+  const std::string written = kvtest::ReadBytes(folder_ / "odd.json");
+  EXPECT_EQ(written, nlohmann::ordered_json::parse(written).dump(2) + "\n");
 
   EXPECT_EQ(Batch("--command 7103 --click 5").exitCode, 1);           // no such row
   EXPECT_EQ(Batch("--command 7103 --edit 0 nope Desk").exitCode, 1);  // no such column

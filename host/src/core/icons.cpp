@@ -2,7 +2,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <map>
+#include <mutex>
 #include <optional>
+#include <tuple>
 
 #include "bx3/element.h"
 #include "bx3/types.h"
@@ -119,6 +122,17 @@ void Draw(const IconStyle& style, BaseBitmap& bitmap) {
   }
 }
 
+// Each icon is drawn once: a list draws the same few icons in every row.
+void DrawOnce(const IconStyle& style, BaseBitmap& bitmap) {
+  static std::mutex mutex;
+  static std::map<std::tuple<int32_t, int, uint8_t, uint8_t, uint8_t>, BaseBitmap> drawn;
+  const auto key = std::make_tuple(style.id, int(style.shape), style.color.r, style.color.g, style.color.b);
+  std::lock_guard lock(mutex);
+  auto [icon, added] = drawn.try_emplace(key);
+  if (added) Draw(style, icon->second);
+  bitmap = icon->second;
+}
+
 }  // namespace
 
 bool HasIcon(int32_t id) { return FindStyle(id).has_value(); }
@@ -126,7 +140,7 @@ bool HasIcon(int32_t id) { return FindStyle(id).has_value(); }
 bool GetIcon(int32_t id, BaseBitmap& bitmap) {
   const std::optional<IconStyle> style = FindStyle(id);
   if (!style) return false;
-  Draw(*style, bitmap);
+  DrawOnce(*style, bitmap);
   return true;
 }
 
@@ -139,7 +153,7 @@ bool GetElementIcon(const Element& element, BaseBitmap& bitmap) {
     if (text.size() == 7 && std::sscanf(text.c_str(), "#%02x%02x%02x", &r, &g, &b) == 3) {
       color = Rgb{uint8_t(r), uint8_t(g), uint8_t(b)};
     }
-    Draw(IconStyle{type::kLayer, Shape::Square, color}, bitmap);
+    DrawOnce(IconStyle{type::kLayer, Shape::Square, color}, bitmap);
     return true;
   }
   return GetIcon(element.GetIconId(), bitmap);
