@@ -72,6 +72,26 @@ TEST_F(Bx3Test, ExitCodes) {
   }
 }
 
+// The media libraries are opened by the first file that is read, not at start: a scene that
+// reads none maps none of them.
+TEST_F(Bx3Test, MediaLibrariesAreOpenedByTheFirstFileRead) {
+  std::ofstream(folder_ + "/empty.bx3") << R"({"format": "bx3-scene", "version": 1})";
+  const auto libraries = [&](const std::string& scene) {
+    return RunBx3(Prefs() + " --batch " + scene + " --command 1029486 --wait", false, 60 * kvtest::kSlowdown,
+                  "LD_DEBUG=files ")
+        .output;
+  };
+  const std::string empty = libraries(folder_ + "/empty.bx3");
+  ASSERT_NE(empty.find("libbx3host_core"), std::string::npos) << "the loader lists what it opens";
+  for (const char* library : {"libbrantic_media_readers", "libOpenImageIO", "libavformat", "libsndfile"}) {
+    EXPECT_EQ(empty.find(library), std::string::npos) << library;
+  }
+  const std::string demo = libraries(std::string(KV_SOURCE_DIR) + "/examples/demo/demo.bx3");
+  for (const char* library : {"libbrantic_media_readers", "libOpenImageIO", "libavformat", "libsndfile"}) {
+    EXPECT_NE(demo.find(library), std::string::npos) << library;
+  }
+}
+
 }  // namespace
 
 namespace {

@@ -82,6 +82,25 @@ using FileFormatCallback = std::function<Result<bool>(const Url&, const FileForm
 // size, so the file system is not asked again.
 Result<void> DetectFileFormats(const Url& url, const FileFormatCallback& callback, int64_t knownFileSize = -1);
 
+// Opens the readers the media calls use (they are opened by the first call otherwise); an
+// error that names the library and why when they cannot be. Any thread.
+Result<void> LoadMediaReaders();
+
+// A sound's wave form in short: the lowest and highest sample (all channels mixed) of each
+// block of frames.
+struct SoundPeaks {
+  int32_t channels = 0;
+  int32_t bitsPerSample = 0;
+  int32_t sampleRate = 0;
+  int64_t frames = 0;
+  std::vector<float> minima;
+  std::vector<float> maxima;
+};
+
+// Reads a sound file (WAV, AIFF, FLAC, MP3, ...) in blocks of `framesPerPeak` frames. Only
+// regular files are opened.
+Result<SoundPeaks> ReadSoundPeaks(const Url& url, int32_t framesPerPeak);
+
 // A detector of the host's own formats: answers a handler when it recognises the file.
 using FileFormatDetector = std::function<std::optional<FileFormatHandler>(const Url&)>;
 void RegisterFileFormatDetector(FileFormatDetector detector);

@@ -31,8 +31,7 @@ std::string_view SuffixOf(std::string_view path) {
   return path.substr(dot + 1);
 }
 
-// The media handler of a regular file: the image library first (except for suffixes that
-// only the movie library reads), then the movie library.
+// The media handler of a regular file, by the readers (opened now if they are not yet).
 // `knownSize`: the file's size when the caller knows it, else -1.
 std::optional<FileFormatHandler> DescribeMedia(const std::string& path, int64_t knownSize = -1) {
   // An empty file, or one whose first bytes are of no media format, is no reader's.
@@ -50,11 +49,9 @@ std::optional<FileFormatHandler> DescribeMedia(const std::string& path, int64_t 
       if (sniffed == SniffedMedia::Unknown && !SuffixMayLackSignature(SuffixOf(path))) return std::nullopt;
     }
   }
-  const bool movieSuffix = media::IsMovieLibrarySuffix(SuffixOf(path));
-  if (!movieSuffix) {
-    if (auto handler = media::DescribeWithImageLibrary(path, knownSize)) return handler;
-  }
-  return media::DescribeWithMovieLibrary(path);
+  auto readers = media::LoadedReaders();
+  if (!readers) return std::nullopt;
+  return (*readers)->describe(path, knownSize);
 }
 
 }  // namespace

@@ -1,71 +1,26 @@
 #include "bx3/sound.h"
 
-#include <sndfile.h>
-
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
-#include "brantic/io.h"
+#include "brantic/media.h"
 
 namespace bx3 {
-
-namespace {
-
-int32_t BitsOf(int format) {
-  switch (format & SF_FORMAT_SUBMASK) {
-    case SF_FORMAT_PCM_S8:
-    case SF_FORMAT_PCM_U8:
-    case SF_FORMAT_ULAW:
-    case SF_FORMAT_ALAW: return 8;
-    case SF_FORMAT_PCM_24: return 24;
-    case SF_FORMAT_PCM_32:
-    case SF_FORMAT_FLOAT: return 32;
-    case SF_FORMAT_DOUBLE: return 64;
-    default: return 16;  // 16-bit PCM, and what compressed formats decode to
-  }
-}
-
-struct SoundFile {
-  SNDFILE* file = nullptr;
-  ~SoundFile() {
-    if (file) sf_close(file);
-  }
-};
-
-}  // namespace
 
 bool BaseSound::Load(const Filename& file) {
   loaded_ = false;
   info_ = {};
   minima_.clear();
   maxima_.clear();
-  // libsndfile would block on a pipe and read a device: only regular files are opened.
-  if (brantic::DetectIo(file.GetUrl()) != brantic::IoDetect::File) return false;
-  SF_INFO sfInfo{};
-  SoundFile sound;
-  sound.file = sf_open(file.GetString().CStr(), SFM_READ, &sfInfo);
-  if (!sound.file || sfInfo.channels <= 0 || sfInfo.samplerate < 0) return false;
-  info_.channels = sfInfo.channels;
-  info_.bitsPerSample = BitsOf(sfInfo.format);
-  info_.sampleRate = sfInfo.samplerate;
-  info_.sampleCount = static_cast<int32_t>(std::min<sf_count_t>(sfInfo.frames, INT32_MAX));
-
-  std::vector<float> block(size_t(kFramesPerPeak) * sfInfo.channels);
-  for (;;) {
-    const sf_count_t frames = sf_readf_float(sound.file, block.data(), kFramesPerPeak);
-    if (frames <= 0) break;
-    float low = 0.0f, high = 0.0f;
-    for (sf_count_t f = 0; f < frames; ++f) {
-      float mixed = 0.0f;
-      for (int c = 0; c < sfInfo.channels; ++c) mixed += block[size_t(f) * sfInfo.channels + c];
-      mixed /= float(sfInfo.channels);
-      low = std::min(low, mixed);
-      high = std::max(high, mixed);
-    }
-    minima_.push_back(low);
-    maxima_.push_back(high);
-    if (frames < kFramesPerPeak) break;
-  }
+  auto peaks = brantic::ReadSoundPeaks(file.GetUrl(), kFramesPerPeak);
+  if (!peaks) return false;
+  info_.channels = peaks->channels;
+  info_.bitsPerSample = peaks->bitsPerSample;
+  info_.sampleRate = peaks->sampleRate;
+  info_.sampleCount = static_cast<int32_t>(std::min<int64_t>(peaks->frames, INT32_MAX));
+  minima_ = std::move(peaks->minima);
+  maxima_ = std::move(peaks->maxima);
   loaded_ = true;
   return true;
 }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <sstream>
 
+#include "brantic/media.h"
 #include "brantic/parallel.h"
 #include "brantic/rootwatch.h"
 #include "bx3/commands.h"
@@ -110,7 +111,14 @@ Outcome CheckScenes(const std::vector<std::string>& scenes, const KvCheckOptions
     report.scenes.push_back({scene, int64_t(collection.Rows().size()), ""});
     collection.Forget();
   }
-  if (options.probe) ProbeAssets(report);
+  if (options.probe) {
+    // Without its readers a probe would call every file unreadable.
+    if (auto readers = brantic::LoadMediaReaders(); !readers) {
+      outcome.problem = "--probe: " + readers.GetError().Message();
+      return outcome;
+    }
+    ProbeAssets(report);
+  }
   if (report.listsOrphans) {
     auto orphans = FindOrphans(projectRoot, used);
     if (!orphans) {
