@@ -104,7 +104,10 @@ FileStat StatFile(const Url& url) {
   if (url.IsEmpty() || url.IsRelative()) return {DetectIo(url), 0};
   struct stat info {};
   if (::stat(url.GetPath().CStr(), &info) != 0) return {};
-  if (S_ISREG(info.st_mode)) return {IoDetect::File, static_cast<int64_t>(info.st_size)};
+  if (S_ISREG(info.st_mode)) {
+    return {IoDetect::File, static_cast<int64_t>(info.st_size),
+            static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+  }
   return {S_ISDIR(info.st_mode) ? IoDetect::Directory : IoDetect::Other, 0};
 }
 

@@ -47,8 +47,8 @@ bool IsUnderRoot(std::string_view path, std::string_view root) {
 }
 
 std::shared_ptr<RootWatch::Query> RootWatch::QueryOf(const std::string& root, std::chrono::milliseconds deadline) {
-  std::lock_guard lock(mutex_);
-  std::shared_ptr<Query>& out = out_[root];
+  std::lock_guard lock(outstanding_->mutex);
+  std::shared_ptr<Query>& out = outstanding_->out[root];
   if (out) return out;
   auto query = std::make_shared<Query>();
   query->root = root;
@@ -57,12 +57,12 @@ std::shared_ptr<RootWatch::Query> RootWatch::QueryOf(const std::string& root, st
   // The thread owns what it touches: a query that never answers outlives the watch and
   // everything that asked.
   try {
-    std::thread([watch = shared_from_this(), query] {
-      watch->Files().DetectRoot(query->root);
+    std::thread([files = files_, outstanding = outstanding_, query] {
+      files->DetectRoot(query->root);
       std::vector<std::function<void()>> told;
       {
-        std::lock_guard watchLock(watch->mutex_);
-        watch->out_.erase(query->root);
+        std::lock_guard outLock(outstanding->mutex);
+        outstanding->out.erase(query->root);
       }
       {
         std::lock_guard queryLock(query->mutex);
@@ -75,7 +75,7 @@ std::shared_ptr<RootWatch::Query> RootWatch::QueryOf(const std::string& root, st
     }).detach();
   } catch (const std::system_error&) {
     // No thread to spare: the root is taken as answering, as it was before roots were watched.
-    out_.erase(root);
+    outstanding_->out.erase(root);
     query->answered = true;
     return query;
   }

@@ -30,12 +30,53 @@ TEST(RootWatch, ARootThatDoesNotAnswerIsAskedOnceAndToldWhenItAnswers) {
     RootWatch::Pass pass(watch, 10s, 10ms);
     EXPECT_FALSE(pass.IsReachablePath("/dead/tex/c.png"));
   }
+  // A watch that remembers answers shares the queries out: still none asked again.
+  {
+    auto remembering = std::make_shared<RootWatch>(std::make_shared<brantic::RememberingFileQueries>(files), *watch);
+    RootWatch::Pass pass(remembering, 10s, 10ms);
+    EXPECT_FALSE(pass.IsReachablePath("/dead/tex/d.png"));
+  }
   EXPECT_EQ(files->DeadQueries(), 1);
   files->Release();
   ASSERT_EQ(answered.get_future().wait_for(30s), std::future_status::ready);  // within its deadline: told
   RootWatch::Pass later(watch, 10s, 10s);
   EXPECT_TRUE(later.IsReachablePath("/dead/tex/a.png"));
   EXPECT_EQ(files->DeadQueries(), 2);
+}
+
+// What a layer that remembers answers asks of the one below: each path and folder once, and
+// a root's own query every time.
+TEST(RootWatch, RememberedFilesAreAskedOnce) {
+  struct Counting final : brantic::FileQueries {
+    brantic::IoDetect Detect(const std::string& path) const override {
+      ++detects;
+      return brantic::FileQueries::System()->Detect(path);
+    }
+    brantic::IoDetect DetectRoot(const std::string& root) const override {
+      ++roots;
+      return Detect(root);
+    }
+    bool ReadNames(const std::string& folder, const std::function<void(std::string_view)>& take) const override {
+      ++listings;
+      return brantic::FileQueries::System()->ReadNames(folder, take);
+    }
+    std::vector<std::string> MountPoints() const override { return {"/"}; }
+    mutable int detects = 0, roots = 0, listings = 0;
+  };
+  auto counting = std::make_shared<Counting>();
+  brantic::RememberingFileQueries remembering(counting);
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_EQ(remembering.Detect("/tmp"), brantic::IoDetect::Directory);
+    EXPECT_EQ(remembering.Detect("/no/such/file"), brantic::IoDetect::NotFound);
+    int names = 0;
+    EXPECT_TRUE(remembering.ReadNames("/proc/self", [&names](std::string_view) { ++names; }));
+    EXPECT_GT(names, 0);
+    EXPECT_FALSE(remembering.ReadNames("/no/such/folder", [](std::string_view) {}));
+    remembering.DetectRoot("/tmp");
+  }
+  EXPECT_EQ(counting->detects, 2 + 3);  // two paths once each, and every root's query
+  EXPECT_EQ(counting->listings, 2);
+  EXPECT_EQ(counting->roots, 3);
 }
 
 TEST(RootWatch, ARootIsTheDeepestMountPointOrTheNamedRootAPathLiesUnder) {

@@ -49,6 +49,7 @@ inline bool IsExistingFile(const Url& url) { return DetectIo(url) == IoDetect::F
 struct FileStat {
   IoDetect kind = IoDetect::NotFound;
   int64_t size = 0;
+  int64_t modified = 0;  // the time of the last change of a regular file, in nanoseconds
 };
 FileStat StatFile(const Url& url);
 

@@ -25,7 +25,12 @@ namespace brantic {
 
 class RootWatch : public std::enable_shared_from_this<RootWatch> {
  public:
-  explicit RootWatch(std::shared_ptr<const FileQueries> files) : files_(std::move(files)) {}
+  explicit RootWatch(std::shared_ptr<const FileQueries> files)
+      : files_(std::move(files)), outstanding_(std::make_shared<Outstanding>()) {}
+  // A watch over other queries (a layer that remembers answers, say) that shares `other`'s
+  // queries out: a root that does not answer is still asked once, whichever watch asks.
+  RootWatch(std::shared_ptr<const FileQueries> files, const RootWatch& other)
+      : files_(std::move(files)), outstanding_(other.outstanding_) {}
   RootWatch(const RootWatch&) = delete;
   RootWatch& operator=(const RootWatch&) = delete;
 
@@ -45,9 +50,13 @@ class RootWatch : public std::enable_shared_from_this<RootWatch> {
   // The query out for `root`, started when none is: at most one per root at a time.
   std::shared_ptr<Query> QueryOf(const std::string& root, std::chrono::milliseconds deadline);
 
+  // The queries not answered yet, by root.
+  struct Outstanding {
+    std::mutex mutex;
+    std::unordered_map<std::string, std::shared_ptr<Query>> out;
+  };
   std::shared_ptr<const FileQueries> files_;
-  std::mutex mutex_;
-  std::unordered_map<std::string, std::shared_ptr<Query>> out_;  // queries not answered yet
+  std::shared_ptr<Outstanding> outstanding_;
 };
 
 // One pass's view of the roots: each root is decided once, the first time a path under it

@@ -211,4 +211,24 @@ TEST_F(MediaInfoTest, ProbeFillsSizeTypeFormatAndResolution) {
   EXPECT_EQ(folderRow.resolutionX, 0);
 }
 
+// A file probed before and unchanged since is not read again; a changed one is.
+TEST_F(MediaInfoTest, UnchangedFilesAreNotProbedAgain) {
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "seen.png", {}));
+  KvAssetEntry first = Row(folder_ / "seen.png", ASSETTYPE_IMAGE);
+  KvProbeMemory memory;
+  const KvProbeResult probed = ProbeRemembering(first, &memory);
+  ASSERT_EQ(probed.resolutionX, 64);
+  ASSERT_NE(probed.modified, 0);
+  KvProbeResult remembered = probed;
+  remembered.formatText = brantic::String("REMEMBERED");
+  memory.emplace(first.resolvedUrl.GetPath().Std(), remembered);
+  KvAssetEntry again = Row(folder_ / "seen.png", ASSETTYPE_IMAGE);
+  EXPECT_EQ(ProbeRemembering(again, &memory).formatText, "REMEMBERED");
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "seen.png", {.width = 32, .height = 32}));
+  KvAssetEntry changed = Row(folder_ / "seen.png", ASSETTYPE_IMAGE);
+  const KvProbeResult reread = ProbeRemembering(changed, &memory);
+  EXPECT_NE(reread.formatText, "REMEMBERED");
+  EXPECT_EQ(reread.resolutionX, 32);
+}
+
 }  // namespace

@@ -22,25 +22,11 @@
 #include "check/kvorphans.h"
 #include "collection/kvcollection.h"
 #include "collection/kvprobe.h"
+#include "collection/kvresolve.h"
 
 namespace kv {
 
 namespace {
-
-// For the run, every path and folder is asked of the file system once, however many scenes
-// use it.
-class RememberingWatch {
- public:
-  RememberingWatch()
-      : previous_(brantic::RootWatch::Install(std::make_shared<brantic::RootWatch>(
-            std::make_shared<brantic::RememberingFileQueries>(brantic::RootWatch::Shared()->SharedFiles())))) {}
-  ~RememberingWatch() { brantic::RootWatch::Install(previous_); }
-  RememberingWatch(const RememberingWatch&) = delete;
-  RememberingWatch& operator=(const RememberingWatch&) = delete;
-
- private:
-  std::shared_ptr<brantic::RootWatch> previous_;
-};
 
 struct Outcome {
   KvCheckReport report;
@@ -82,8 +68,8 @@ Outcome CheckScenes(const std::vector<std::string>& scenes, const KvCheckOptions
   report.projectRoot = projectRoot;
   report.listsOrphans = options.mode == KvCheckMode::Scan && !projectRoot.empty();
   // One scene's collection asks each path once by itself.
-  std::optional<RememberingWatch> watch;
-  if (scenes.size() > 1) watch.emplace();
+  std::optional<KvRememberedFiles> remembered;
+  if (scenes.size() > 1) remembered.emplace();
   const brantic::PathExpander expander = bx3::Preferences::Get().MakePathExpander();
   const KvCheckContext context{&expander, projectRoot};
   std::vector<std::string> used;

@@ -120,6 +120,7 @@ bool KvCollection::BuildAssetArray(bx3::Document* document) {
     auto locked = weak.Lock();
     if (!locked) return;
     for (const auto& [file, result] : found) {
+      locked->probeMemory_.insert_or_assign(probed.files[file].resolvedUrl.GetPath().Std(), result);
       for (uint32_t i = probed.fileRowBegin[file]; i < probed.fileRowBegin[file + 1]; ++i) {
         locked->StoreProbeResult(generation, probed.rowsOfFile[i], result);
       }
@@ -133,6 +134,7 @@ void KvCollection::Forget() {
   rowOfIdentity_.clear();
   rows_.clear();
   pathCache_.clear();
+  probeMemory_.clear();
   activeDocument_ = nullptr;
   totalCount_ = 0;
   missingCount_ = 0;
@@ -438,6 +440,7 @@ bool KvCollection::SearchFoldersChanged() const {
 
 std::shared_ptr<KvProbeBatch> KvCollection::MakeProbeBatch() const {
   auto batch = std::make_shared<KvProbeBatch>();
+  if (!probeMemory_.empty()) batch->memory = std::make_shared<const KvProbeMemory>(probeMemory_);
   const std::vector<KvPathResolver::Item>& items = pathResolver_.Items();
   // Each new path with a file to probe becomes one file of the batch.
   std::vector<uint32_t> fileOfItem(items.size(), KvPathResolver::kNoItem);

@@ -162,6 +162,8 @@ class KvCollection {
   };
   std::unordered_map<std::string, std::vector<NestedPath>> nestedPaths_;
   std::shared_ptr<brantic::JobQueue> probeQueue_;  // made on the first collection
+  // What the probes of this document's collections found, by file.
+  KvProbeMemory probeMemory_;
   brantic::WeakAnchor<KvCollection> anchor_{this};
 };
 

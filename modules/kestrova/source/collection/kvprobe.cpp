@@ -14,9 +14,30 @@ using brantic::String;
 
 }  // namespace
 
-bool ProbeAssetFile(KvAssetEntry& entry) {
-  // One query for what the file is and its size; folders, pipes and devices are not read.
+namespace {
+
+bool ProbeWithStat(KvAssetEntry& entry, const brantic::FileStat& file);
+
+}  // namespace
+
+bool ProbeAssetFile(KvAssetEntry& entry) { return ProbeWithStat(entry, brantic::StatFile(entry.resolvedUrl)); }
+
+KvProbeResult ProbeRemembering(KvAssetEntry& entry, const KvProbeMemory* memory) {
   const brantic::FileStat file = brantic::StatFile(entry.resolvedUrl);
+  if (memory && file.kind == brantic::IoDetect::File) {
+    const auto known = memory->find(entry.resolvedUrl.GetPath().Std());
+    if (known != memory->end() && known->second.fileSize == file.size && known->second.modified == file.modified) {
+      return known->second;
+    }
+  }
+  ProbeWithStat(entry, file);
+  return KvProbeResult::Of(entry, file.modified);
+}
+
+namespace {
+
+bool ProbeWithStat(KvAssetEntry& entry, const brantic::FileStat& file) {
+  // One query for what the file is and its size; folders, pipes and devices are not read.
   entry.fileSize = file.kind == brantic::IoDetect::File ? file.size : 0;
   if (file.kind != brantic::IoDetect::File) return false;
   if (entry.assetType & kAssetTypeMaskScene) return true;
@@ -63,5 +84,7 @@ bool ProbeAssetFile(KvAssetEntry& entry) {
   const bool media = (entry.assetType & (ASSETTYPE_IMAGE | ASSETTYPE_VIDEO | ASSETTYPE_AUDIO)) != 0;
   return (recognised || !media) && described;
 }
+
+}  // namespace
 
 }  // namespace kv

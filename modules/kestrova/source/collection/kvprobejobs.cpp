@@ -62,9 +62,8 @@ brantic::Result<void> StartProbeJobs(const std::shared_ptr<brantic::JobQueue>& q
             for (size_t at = begin; at < end; ++at) {
               if (live->load(std::memory_order_relaxed) != generation) return;
               KvAssetEntry copy = batch->MakeRow((*order)[at]);
-              ProbeAssetFile(copy);
               // Only what the probe found travels back: many results may wait for the GUI thread.
-              found.emplace_back((*order)[at], KvProbeResult::Of(copy));
+              found.emplace_back((*order)[at], ProbeRemembering(copy, batch->memory.get()));
             }
             brantic::ExecuteOnMainThread([batch, sink, found = std::move(found)] { sink(*batch, found); });
           });

@@ -30,6 +30,8 @@ struct KvProbeBatch {
   };
   std::vector<File> files;
   std::vector<Row> rows;
+  // What earlier probes found of files: those unchanged since are not read again.
+  std::shared_ptr<const KvProbeMemory> memory;
 
   // The row copy the probe of `files[file]` works on.
   KvAssetEntry MakeRow(size_t file) const;

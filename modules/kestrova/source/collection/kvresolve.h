@@ -51,6 +51,23 @@ struct KvResolveContext {
 // looked at again if it answers within the preferences' deadline): the window never waits
 // longer on a root that does not answer.
 inline constexpr std::chrono::milliseconds kRootPatience{100};
+// While it lives, every path and folder is asked of the file system once, however often it
+// is looked for: a scan of many scenes that share files, or a write and the reading again
+// that follows it. GUI thread.
+class KvRememberedFiles {
+ public:
+  KvRememberedFiles()
+      : previous_(brantic::RootWatch::Install(std::make_shared<brantic::RootWatch>(
+            std::make_shared<brantic::RememberingFileQueries>(brantic::RootWatch::Shared()->SharedFiles()),
+            *brantic::RootWatch::Shared()))) {}
+  ~KvRememberedFiles() { brantic::RootWatch::Install(previous_); }
+  KvRememberedFiles(const KvRememberedFiles&) = delete;
+  KvRememberedFiles& operator=(const KvRememberedFiles&) = delete;
+
+ private:
+  std::shared_ptr<brantic::RootWatch> previous_;
+};
+
 // A pass over the roots with the preferences' deadline. GUI thread.
 std::unique_ptr<brantic::RootWatch::Pass> MakeRootPass();
 // The root an asset path lies under once expanded and mapped (a mapping's target, a

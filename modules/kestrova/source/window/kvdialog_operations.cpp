@@ -5,6 +5,7 @@
 #include "bx3/modal.h"
 #include "bx3/prefs.h"
 #include "collection/kvcollect_rules.h"
+#include "collection/kvresolve.h"
 #include "ids/kvids.h"
 #include "ids/kvresources.h"
 #include "operations/kvglobalize.h"
@@ -36,6 +37,8 @@ void KestrovaDialog::NoteReadOnlyUses() {
 
 bool KestrovaDialog::Localize(bx3::Document* document) {
   if (!document) return false;
+  // The write and the reading again after it ask the same files: each once.
+  const KvRememberedFiles remembered;
   collection_.ClearPathCache();
   std::vector<KvAssetEntry>& rows = collection_.Rows();
   WriteMarkedRows(rows, MarkRowsToLocalize(rows, view_.SelectedCount() > 0, *document), KvPathForm::Kept, *document);
@@ -74,7 +77,9 @@ bool KestrovaDialog::Globalize(const bx3::Document* document) {
     for (const KvPathMark& mark : marks) rows[mark.row].hasNewPath = 0;
     return marks.empty();
   }
-  // Absolute paths, by their meaning: variables are expanded.
+  // Absolute paths, by their meaning: variables are expanded. The write and the reading again
+  // after it ask the same files: each once.
+  const KvRememberedFiles remembered;
   WriteMarkedRows(rows, marks, KvPathForm::VariablesExpanded, *active);
   RefreshAfterWrite();
   return true;
