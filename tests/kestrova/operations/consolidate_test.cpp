@@ -169,6 +169,23 @@ TEST_F(ConsolidateTest, AMissingFileIsLocatedOrSkippedOrEndsEverything) {
   EXPECT_EQ(StoredPath(3), folder_ / "tex/c.png");
 }
 
+// Copies run after every question is answered: a second file of the same name is still asked
+// about before it would replace the first one's copy.
+TEST_F(ConsolidateTest, ASecondFileOfTheSameNameAsksBeforeItReplacesTheFirstsCopy) {
+  fs::create_directories(library_ / "x");
+  fs::create_directories(library_ / "y");
+  std::ofstream(library_ / "x/e.png") << "first";
+  std::ofstream(library_ / "y/e.png") << "second";
+  materials_[0]->GetChildren().front()->SetParameter(bx3::param::kBitmapFile, Filename(library_ / "x/e.png"));
+  materials_[3]->GetChildren().front()->SetParameter(bx3::param::kBitmapFile, Filename(library_ / "y/e.png"));
+  Open();
+  // Copy all: yes; Rust's missing file: no (skipped); replace tex/e.png: no.
+  for (int32_t answer : {bx3::kAnswerYes, bx3::kAnswerNo, bx3::kAnswerNo}) bx3::QueueMessageAnswer(answer);
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(bx3::QueuedAnswerCount(), 0);
+  EXPECT_EQ(ReadWhole(folder_ / "tex/e.png"), "first");
+}
+
 TEST_F(ConsolidateTest, AFolderThatCannotBeMadeEndsWithFalse) {
   ASSERT_TRUE(kvtest::WriteImage(library_ / "c.png", kvtest::ImageFile{}));
   for (bx3::Element* material : materials_) {

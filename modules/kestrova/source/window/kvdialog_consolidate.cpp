@@ -1,5 +1,7 @@
 // The inspector window's consolidate: the files of the rows copied next to the scene, and the
 // rows pointed at the copies.
+#include <algorithm>
+#include <atomic>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -18,6 +20,17 @@ namespace kv {
 namespace {
 
 bool IsFile(const bx3::Filename& path) { return brantic::IsExistingFile(path.GetUrl()); }
+
+// One file to copy, with its size for the batches.
+struct PlannedCopy {
+  bx3::Filename source;
+  bx3::Filename target;
+  int64_t size = 0;
+};
+// A run copies up to this many files or bytes, so that Escape is heard between runs and a
+// large file is not held up behind many small ones.
+constexpr size_t kCopyBatchFiles = 512;
+constexpr int64_t kCopyBatchBytes = int64_t(64) << 20;
 
 // A source that cannot be found: the user locates it (true, with `source` replaced), skips it
 // (false) or stops the whole collection (`stop`).
@@ -74,7 +87,9 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
   const std::vector<KvCopyItem> items = PlanConsolidation(rows, anySelected, targetFolder, &document);
 
   std::unordered_set<std::string> copied;  // sources copied in this pass
-  int64_t copiedCount = 0;
+  std::vector<PlannedCopy> planned;        // what is to be copied, asked for and checked
+  std::unordered_set<std::string> plannedTargets;
+  std::atomic<int64_t> copiedCount = 0;
   std::string failure;
   std::vector<std::string> missingMembers;  // files of sets that are not there: named, not asked for
   std::vector<std::string> missingNested;   // files inside collected files that are not there: the same
@@ -84,11 +99,13 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
   for (const KvCopyItem& item : items) {
     if (copied.count(item.source.GetString().Std())) continue;
     bx3::Filename source = item.source;
-    if (item.setMember && !IsFile(source)) {
+    // A file an earlier copy puts in place counts as there, as it will be when this one runs.
+    const bool willExist = plannedTargets.count(source.GetString().Std()) > 0;
+    if (item.setMember && !willExist && !IsFile(source)) {
       (item.nested ? missingNested : missingMembers).push_back(std::string(source.GetFileView()));
       continue;
     }
-    if (!IsFile(source) && !LocateMissingSource(source, cancelled)) {
+    if (!willExist && !IsFile(source) && !LocateMissingSource(source, cancelled)) {
       if (cancelled) break;
       continue;
     }
@@ -97,40 +114,60 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
       failed = true;
       break;
     }
-    if (bx3::IsSameFile(source, item.target)) {
+    if (willExist ? source == item.target : bx3::IsSameFile(source, item.target)) {
       continue;  // already where it belongs: nothing to copy, and nothing to overwrite
     }
-    if (brantic::DetectIo(item.target.GetUrl()) != brantic::IoDetect::NotFound &&
+    if ((plannedTargets.count(item.target.GetString().Std()) > 0 ||
+         brantic::DetectIo(item.target.GetUrl()) != brantic::IoDetect::NotFound) &&
         bx3::MessageDialog(bx3::kMessageYesNo, GetResourceString(res::kOverwriteQuestion, item.target.View())) !=
             bx3::kAnswerYes) {
       continue;
     }
-    const std::string status = GetResourceString(res::kCopying).Std() + " \"" + source.GetString().Std() + "\" - " +
-                               GetResourceString(res::kFilesCopied, std::to_string(copiedCount)).Std();
-    brantic::Result<brantic::CopyOutcome> outcome = brantic::Error(brantic::ErrorKind::Cancelled, "not run");
-    // Each copy runs beside the window; Escape abandons it (the target stays as it was).
+    const int64_t size = brantic::StatFile(source.GetUrl()).size;
+    planned.push_back({std::move(source), item.target, size});
+    plannedTargets.insert(item.target.GetString().Std());
+    copied.insert(item.source.GetString().Std());
+  }
+  // The copies run beside the window in batches: small files many to a run, a large one in
+  // a run of its own. Escape abandons the run (the file being copied stays as it was). What
+  // was asked for before a failure or a cancelled question is still copied.
+  bool copyFailed = false;
+  for (size_t begin = 0; begin < planned.size() && !copyFailed && !stopped;) {
+    size_t end = begin + 1;
+    for (int64_t bytes = planned[begin].size;
+         end < planned.size() && end - begin < kCopyBatchFiles && bytes + planned[end].size <= kCopyBatchBytes; ++end) {
+      bytes += planned[end].size;
+    }
+    std::atomic<size_t> current{begin};
+    brantic::Result<brantic::CopyOutcome> outcome = brantic::CopyOutcome{};
     const bool completed = bx3::RunBusy(
         [&](const std::atomic<bool>& stop) {
-          outcome = bx3::CopyFile(source, item.target, {.stop = [&stop] { return stop.load(); }});
+          for (size_t at = begin; at < end && outcome; ++at) {
+            current = at;
+            outcome = bx3::CopyFile(planned[at].source, planned[at].target, {.stop = [&stop] { return stop.load(); }});
+            if (outcome) ++copiedCount;
+          }
         },
-        [&] { SetString(kGadgetStatus, brantic::String(status)); });
+        [&] {
+          const PlannedCopy& copy = planned[std::min(current.load(), end - 1)];
+          SetString(
+              kGadgetStatus,
+              brantic::String(GetResourceString(res::kCopying).Std() + " \"" + copy.source.GetString().Std() + "\" - " +
+                              GetResourceString(res::kFilesCopied, std::to_string(copiedCount.load())).Std()));
+        });
     if (!completed || (!outcome && outcome.GetError().Kind() == brantic::ErrorKind::Cancelled)) {
       stopped = true;
-      break;
-    }
-    if (!outcome) {
+    } else if (!outcome) {
       failure = GetResourceString(res::kCopyFailed, outcome.GetError().Message()).Std();
-      failed = true;
-      break;
+      failed = copyFailed = true;
     }
-    copied.insert(item.source.GetString().Std());
-    ++copiedCount;
+    begin = end;
   }
 
   int64_t unreachable = 0;
   for (const KvAssetEntry& row : rows) unreachable += (!anySelected || row.selected) && row.IsUnreachable();
   note =
-      GetResourceString(res::kFilesCopied, std::to_string(copiedCount)).Std() +
+      GetResourceString(res::kFilesCopied, std::to_string(copiedCount.load())).Std() +
       (missingMembers.empty() ? "" : "; " + MissingMembersText(missingMembers, res::kSetFilesMissing)) +
       (missingNested.empty() ? "" : "; " + MissingMembersText(missingNested, res::kNestedFilesMissing)) +
       (unreachable == 0 ? "" : "; " + GetResourceString(res::kUsesUnderDeadRoots, std::to_string(unreachable)).Std()) +
