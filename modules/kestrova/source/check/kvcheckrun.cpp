@@ -6,6 +6,7 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -72,6 +73,9 @@ Outcome CheckScenes(const std::vector<std::string>& scenes, const KvCheckOptions
   if (scenes.size() > 1) remembered.emplace();
   const brantic::PathExpander expander = bx3::Preferences::Get().MakePathExpander();
   const KvCheckContext context{&expander, projectRoot};
+  // The media readers take a while to open: they open while the scenes are collected.
+  std::future<brantic::Result<void>> readers;
+  if (options.probe) readers = std::async(std::launch::async, [] { return brantic::LoadMediaReaders(); });
   std::vector<std::string> used;
   KvCheckAssetIndex index;
   KvCollection collection;
@@ -99,8 +103,8 @@ Outcome CheckScenes(const std::vector<std::string>& scenes, const KvCheckOptions
   }
   if (options.probe) {
     // Without its readers a probe would call every file unreadable.
-    if (auto readers = brantic::LoadMediaReaders(); !readers) {
-      outcome.problem = "--probe: " + readers.GetError().Message();
+    if (auto opened = readers.get(); !opened) {
+      outcome.problem = "--probe: " + opened.GetError().Message();
       return outcome;
     }
     ProbeAssets(report);

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "brantic/mainthread.h"
+#include "brantic/media.h"
 #include "brantic/parallel.h"
 #include "brantic/searchpaths.h"
 #include "bx3/host.h"
@@ -34,6 +35,7 @@ class KvCollection::RowMaker final : public KvUseVisitor {
 
   void Begin(size_t uses) override {
     KvCollection& c = collection_;
+    if (uses > 0 && c.probing_) c.OpenMediaReadersSoon();
     c.rows_.reserve(uses);
     c.pathCache_.reserve(uses);
     c.rowPaths_.clear();
@@ -104,11 +106,7 @@ bool KvCollection::BuildAssetArray(bx3::Document* document) {
     return true;
   }
 
-  if (!probeQueue_) {
-    auto queue = brantic::JobQueue::Create("Kv Queue", 0);
-    if (!queue) return false;
-    probeQueue_ = std::move(*queue);
-  }
+  if (!ProbeQueue()) return false;
   std::shared_ptr<KvProbeBatch> batch = MakeProbeBatch();
   // What the walk needed is let go of before the rows are sorted and probed.
   pathResolver_.ReleaseItems();
@@ -127,6 +125,23 @@ bool KvCollection::BuildAssetArray(bx3::Document* document) {
     }
   };
   return StartProbeJobs(probeQueue_, std::move(batch), std::move(sink), generation_, liveGeneration_).HasValue();
+}
+
+const std::shared_ptr<brantic::JobQueue>& KvCollection::ProbeQueue() {
+  if (!probeQueue_) {
+    if (auto queue = brantic::JobQueue::Create("Kv Queue", 0)) probeQueue_ = std::move(*queue);
+  }
+  return probeQueue_;
+}
+
+void KvCollection::OpenMediaReadersSoon() {
+  // Opening the readers maps many libraries: done beside the walk, before the first probe
+  // needs them.
+  if (readersRequested_ || !ProbeQueue()) return;
+  readersRequested_ = true;
+  if (auto job = brantic::ClosureJob<void>::Create([] { (void)brantic::LoadMediaReaders(); })) {
+    (void)probeQueue_->Enqueue(std::move(*job));
+  }
 }
 
 void KvCollection::Forget() {

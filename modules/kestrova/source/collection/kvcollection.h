@@ -94,6 +94,10 @@ class KvCollection {
   using PathCacheItem = std::pair<const bx3::Filename, KvPathCacheEntry>;
   class RowMaker;
 
+  // The queue the probing jobs run on, made when first needed; null when it cannot be made.
+  const std::shared_ptr<brantic::JobQueue>& ProbeQueue();
+  // Has the media readers opened on the probing queue while the scene is walked.
+  void OpenMediaReadersSoon();
   // Starts a new generation: results of earlier ones are dropped from now on.
   void NextGeneration();
   // What helper threads resolve with during a collection.
@@ -121,6 +125,7 @@ class KvCollection {
   std::function<void()> rootsAnswered_;
   bool rowsProbedPosted_ = false;
   bool probing_ = true;
+  bool readersRequested_ = false;
   uint64_t generation_ = 0;
   // The generation whose probing results are still wanted, shared with the probing jobs.
   std::shared_ptr<std::atomic<uint64_t>> liveGeneration_ = std::make_shared<std::atomic<uint64_t>>(0);
