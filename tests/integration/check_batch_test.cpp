@@ -82,6 +82,11 @@ TEST_F(CheckBatchTest, TheDemoLacksThreeFilesAndThePolicyDecidesTheExitCode) {
     EXPECT_EQ(RunBx3(Bx3("--check " + demo_ + "/demo.bx3 " + policy.options)).exitCode, policy.exitCode)
         << policy.options;
   }
+  // A scene opened through a linked folder lies inside the root that folder leads to.
+  fs::create_directory_symlink(demo_, folder_ / "linked");
+  EXPECT_EQ(RunBx3(Bx3("--check " + folder_ / "linked/demo.bx3 --project-root " + demo_ + " --fail-on outside-project"))
+                .exitCode,
+            0);
   // The same scene gives the same bytes; on stdout too.
   const kvtest::ProcessRun again = RunBx3(Bx3("--check " + demo_ + "/demo.bx3 --json -"), true);
   EXPECT_EQ(again.output, ReadBytes(report));

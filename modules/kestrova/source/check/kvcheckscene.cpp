@@ -4,6 +4,7 @@
 
 #include "brantic/rootwatch.h"
 #include "bx3/types.h"
+#include "check/kvorphans.h"
 #include "collection/kvassettype.h"
 #include "collection/kvresolve.h"
 #include "collection/kvrowtext.h"
@@ -90,8 +91,10 @@ void AddSceneAssets(KvCheckReport& report, KvCheckAssetIndex& index, const std::
       }
       if (!expanded.unsetVariable.empty()) AddProblem(asset, "unset-variable");
       if (IsAbsoluteAsWritten(row)) AddProblem(asset, "absolute");
+      // The root has its links resolved: a path through a linked folder is compared so too.
       if (!context.projectRoot.empty() && !resolved.empty() && row.resolveResult != kResolvePaintTexture &&
-          !brantic::IsUnderRoot(resolved, context.projectRoot)) {
+          !brantic::IsUnderRoot(resolved, context.projectRoot) &&
+          !brantic::IsUnderRoot(ComparablePath(std::string(resolved)), context.projectRoot)) {
         AddProblem(asset, "outside-project");
       }
       if (row.HasFile() && !row.resolvedUrl.IsEmpty()) asset.probeFile = row.resolvedUrl.GetPath().Std();
