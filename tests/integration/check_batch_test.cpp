@@ -106,7 +106,8 @@ TEST_F(CheckBatchTest, UnreadableScenesAndDamagedPictures) {
   EXPECT_EQ(RunBx3(Bx3(options)).exitCode, 0);
   run = RunBx3(Bx3(options + " --probe --json " + folder_ / "probed.json"));
   EXPECT_EQ(run.exitCode, 3) << run.output;
-  for (const auto& asset : kvtest::ReadJsonFile(folder_ / "probed.json")["assets"]) {
+  const nlohmann::json probed = kvtest::ReadJsonFile(folder_ / "probed.json");
+  for (const auto& asset : probed["assets"]) {
     const bool unreadable = asset["problems"].dump().find("unreadable") != std::string::npos;
     EXPECT_EQ(unreadable, asset["path"] == "tex/wood.jpg") << asset.dump();
   }
