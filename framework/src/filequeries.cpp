@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <fstream>
@@ -90,12 +91,18 @@ class SystemFileQueries final : public FileQueries {
   }
 
   std::vector<std::string> MountPoints() const override {
+    std::vector<std::string> points = MountPointsOfTable(MountTable());
+    if (points.empty()) points.emplace_back("/");
+    return points;
+  }
+  std::vector<std::string> LocalMountPoints() const override { return LocalMountPointsOfTable(MountTable()); }
+
+ private:
+  static std::string MountTable() {
     std::ifstream file("/proc/self/mountinfo");
     std::stringstream table;
     table << file.rdbuf();
-    std::vector<std::string> points = MountPointsOfTable(table.str());
-    if (points.empty()) points.emplace_back("/");
-    return points;
+    return table.str();
   }
 };
 
@@ -120,6 +127,35 @@ std::string Unescaped(std::string_view field) {
 std::shared_ptr<const FileQueries> FileQueries::System() {
   static const std::shared_ptr<const FileQueries> system = std::make_shared<SystemFileQueries>();
   return system;
+}
+
+namespace {
+
+// File systems on this machine's own block devices or in its memory.
+constexpr std::string_view kLocalTypes[] = {
+    "ext2",     "ext3",     "ext4",    "xfs",   "btrfs",    "zfs",      "f2fs",   "jfs",
+    "reiserfs", "bcachefs", "tmpfs",   "ramfs", "overlay",  "squashfs", "vfat",   "exfat",
+    "ntfs",     "ntfs3",    "iso9660", "udf",   "devtmpfs", "hfsplus",  "nilfs2",
+};
+
+}  // namespace
+
+std::vector<std::string> LocalMountPointsOfTable(std::string_view table) {
+  std::vector<std::string> points;
+  while (!table.empty()) {
+    const size_t end = table.find('\n');
+    const std::string_view line = table.substr(0, end);
+    table = end == std::string_view::npos ? std::string_view() : table.substr(end + 1);
+    // ... mount point (the fifth field) ... " - " type source options
+    const size_t separator = line.find(" - ");
+    if (separator == std::string_view::npos) continue;
+    std::string_view type = line.substr(separator + 3);
+    type = type.substr(0, type.find(' '));
+    if (std::find(std::begin(kLocalTypes), std::end(kLocalTypes), type) == std::end(kLocalTypes)) continue;
+    const std::vector<std::string> point = MountPointsOfTable(line);
+    points.insert(points.end(), point.begin(), point.end());
+  }
+  return points;
 }
 
 std::vector<std::string> MountPointsOfTable(std::string_view table) {

@@ -88,7 +88,8 @@ RootWatch::Pass::Pass(std::shared_ptr<RootWatch> watch, std::chrono::millisecond
     : watch_(std::move(watch)),
       deadline_(deadline),
       patience_(std::min(patience, deadline)),
-      mountPoints_(watch_->Files().MountPoints()) {
+      mountPoints_(watch_->Files().MountPoints()),
+      localMountPoints_(watch_->Files().LocalMountPoints()) {
   std::sort(mountPoints_.begin(), mountPoints_.end(),
             [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
 }
@@ -110,6 +111,16 @@ bool RootWatch::Pass::IsReachable(const std::string& root) {
   {
     std::shared_lock lock(mutex_);
     if (const auto known = reachable_.find(root); known != reachable_.end()) return known->second;
+  }
+  // A local disk answers, however slow the machine is just now: only the file systems that
+  // can hang (network shares, FUSE) are waited on apart.
+  for (const std::string& point : mountPoints_) {
+    if (!IsUnderRoot(root, point)) continue;
+    if (std::find(localMountPoints_.begin(), localMountPoints_.end(), point) != localMountPoints_.end()) {
+      std::unique_lock lock(mutex_);
+      return reachable_.try_emplace(root, true).first->second;
+    }
+    break;  // the deepest mount point the root lies in decides
   }
   const std::shared_ptr<Query> query = watch_->QueryOf(root, deadline_);
   bool answered = false;

@@ -79,6 +79,25 @@ TEST(RootWatch, RememberedFilesAreAskedOnce) {
   EXPECT_EQ(counting->roots, 3);
 }
 
+// A layer whose dead root is mounted from a local disk: it is never asked apart.
+TEST(RootWatch, ARootOnALocalDiskIsNotWaitedOn) {
+  struct LocalDead final : brantic::FileQueries {
+    explicit LocalDead(std::shared_ptr<kvtest::BlockingFiles> dead) : dead_(std::move(dead)) {}
+    brantic::IoDetect Detect(const std::string& path) const override { return dead_->Detect(path); }
+    bool ReadNames(const std::string& folder, const std::function<void(std::string_view)>& take) const override {
+      return dead_->ReadNames(folder, take);
+    }
+    std::vector<std::string> MountPoints() const override { return dead_->MountPoints(); }
+    std::vector<std::string> LocalMountPoints() const override { return {"/dead"}; }
+    std::shared_ptr<kvtest::BlockingFiles> dead_;
+  };
+  auto dead = std::make_shared<kvtest::BlockingFiles>("/dead");
+  RootWatch::Pass pass(std::make_shared<RootWatch>(std::make_shared<LocalDead>(dead)), 10s, 10ms);
+  EXPECT_TRUE(pass.IsReachablePath("/dead/tex/a.png"));
+  EXPECT_TRUE(pass.UnreachableRoots().empty());
+  EXPECT_EQ(dead->DeadQueries(), 0);
+}
+
 TEST(RootWatch, ARootIsTheDeepestMountPointOrTheNamedRootAPathLiesUnder) {
   auto files = std::make_shared<kvtest::BlockingFiles>("/dead/share");
   files->Release();
@@ -111,6 +130,11 @@ TEST(RootWatch, MountPointsComeFromTheKernelTableWithTheirEscapes) {
       "28 26 0:25 /sub /srv/back\\134slash rw - tmpfs tmpfs rw\n"
       "broken\n";
   EXPECT_EQ(brantic::MountPointsOfTable(table), (std::vector<std::string>{"/", "/mnt/my share", "/srv/back\\slash"}));
+  // Local file systems are never waited on: network ones are.
+  EXPECT_EQ(brantic::LocalMountPointsOfTable(table), (std::vector<std::string>{"/", "/srv/back\\slash"}));
+  EXPECT_EQ(
+      brantic::LocalMountPointsOfTable("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n2 1 0:5 / /s rw - fuse.sshfs h: rw\n"),
+      std::vector<std::string>{"/"});
   EXPECT_FALSE(brantic::FileQueries::System()->MountPoints().empty());
 }
 

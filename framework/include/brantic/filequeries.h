@@ -29,6 +29,9 @@ class FileQueries {
   virtual bool ReadNames(const std::string& folder, const std::function<void(std::string_view)>& take) const = 0;
   // The folders file systems are mounted on, "/" included.
   virtual std::vector<std::string> MountPoints() const = 0;
+  // Those of them whose file systems are on this machine's own disks or in its memory: a
+  // query under one always answers, so nothing waits apart for it. None unless a layer says.
+  virtual std::vector<std::string> LocalMountPoints() const { return {}; }
 
   // The queries of this machine's file systems.
   static std::shared_ptr<const FileQueries> System();
@@ -44,6 +47,7 @@ class RememberingFileQueries final : public FileQueries {
   IoDetect DetectRoot(const std::string& root) const override { return files_->DetectRoot(root); }
   bool ReadNames(const std::string& folder, const std::function<void(std::string_view)>& take) const override;
   std::vector<std::string> MountPoints() const override;
+  std::vector<std::string> LocalMountPoints() const override { return files_->LocalMountPoints(); }
 
  private:
   struct Memory;
@@ -54,5 +58,8 @@ class RememberingFileQueries final : public FileQueries {
 // The mount points of a mount table in the kernel's "mountinfo" form (the fifth field of
 // each line, with its escaped characters put back).
 std::vector<std::string> MountPointsOfTable(std::string_view table);
+// Those of a mount table's mount points whose file system type is a local one (ext4, xfs,
+// btrfs, tmpfs, overlay, ...); network and FUSE file systems are never local.
+std::vector<std::string> LocalMountPointsOfTable(std::string_view table);
 
 }  // namespace brantic

@@ -74,7 +74,7 @@ class RootWatch::Pass {
   // (a mapping's target or a variable's value the path was made with).
   std::string RootOf(std::string_view path, std::string_view namedRoot = {}) const;
   // True when queries under `root` may be made in this pass; the first ask of a root may
-  // wait up to the pass's patience.
+  // wait up to the pass's patience. A root on a local file system is always reachable.
   bool IsReachable(const std::string& root);
   // RootOf and IsReachable in one.
   bool IsReachablePath(std::string_view path, std::string_view namedRoot = {}) {
@@ -90,7 +90,8 @@ class RootWatch::Pass {
   std::shared_ptr<RootWatch> watch_;
   std::chrono::milliseconds deadline_;
   std::chrono::milliseconds patience_;
-  std::vector<std::string> mountPoints_;  // deepest first
+  std::vector<std::string> mountPoints_;       // deepest first
+  std::vector<std::string> localMountPoints_;  // of those, the ones never waited on
   mutable std::shared_mutex mutex_;
   std::unordered_map<std::string, bool> reachable_;
   std::vector<std::shared_ptr<Query>> passedOver_;
