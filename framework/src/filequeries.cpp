@@ -131,11 +131,11 @@ std::shared_ptr<const FileQueries> FileQueries::System() {
 
 namespace {
 
-// File systems on this machine's own block devices or in its memory.
+// File systems on this machine's own block devices, in its memory or made by its kernel.
 constexpr std::string_view kLocalTypes[] = {
-    "ext2",     "ext3",     "ext4",    "xfs",   "btrfs",    "zfs",      "f2fs",   "jfs",
-    "reiserfs", "bcachefs", "tmpfs",   "ramfs", "overlay",  "squashfs", "vfat",   "exfat",
-    "ntfs",     "ntfs3",    "iso9660", "udf",   "devtmpfs", "hfsplus",  "nilfs2",
+    "ext2",     "ext3",    "ext4",    "xfs",      "btrfs", "zfs",    "f2fs",   "jfs",     "reiserfs", "bcachefs",
+    "tmpfs",    "ramfs",   "overlay", "squashfs", "vfat",  "exfat",  "ntfs",   "ntfs3",   "iso9660",  "udf",
+    "devtmpfs", "hfsplus", "nilfs2",  "proc",     "sysfs", "devpts", "cgroup", "cgroup2",
 };
 
 }  // namespace
