@@ -114,4 +114,15 @@ TEST_F(UnreachableTest, RowsUnderADeadRootAreUnreachableAndNoOperationActsOnThem
   EXPECT_EQ(Status().find("Unreachable"), std::string::npos) << Status();
 }
 
+// A file not found where it was looked for may still be in a search folder on a share that
+// did not answer: it is unreachable, not missing.
+TEST_F(UnreachableTest, AFileThatMayBeOnAShareThatDidNotAnswerIsNotMissing) {
+  bx3::Preferences::Get().SetTextureSearchPaths({{Filename("/kvdead/library"), true}});
+  Open();
+  FinishJobs();
+  EXPECT_TRUE(RowOf("Rust")->IsUnreachable());
+  EXPECT_EQ(RowOf("Oak")->resolveResult, kResolveFound);
+  files_->Release();
+}
+
 }  // namespace

@@ -55,14 +55,23 @@ class FileAsker {
 
   // False for a relative URL, and without a query under a root passed over.
   bool IsReachable(const brantic::Url& url, std::string_view namedRoot = {}) const {
-    return !url.IsEmpty() && !url.IsRelative() && (!roots_ || roots_->IsReachablePath(url.GetPath().View(), namedRoot));
+    if (url.IsEmpty() || url.IsRelative()) return false;
+    return Noted(!roots_ || roots_->IsReachablePath(url.GetPath().View(), namedRoot));
   }
   bool IsFile(const brantic::Url& url) const {
     return IsReachable(url) && files_.Detect(url.GetPath().Std()) == brantic::IoDetect::File;
   }
-  bool IsReachableFolder(const std::string& folder) const { return !roots_ || roots_->IsReachablePath(folder); }
+  bool IsReachableFolder(const std::string& folder) const { return Noted(!roots_ || roots_->IsReachablePath(folder)); }
+  // Whether a place was passed over: a file not found elsewhere may be there.
+  bool PassedOver() const { return passedOver_; }
 
  private:
+  bool Noted(bool reachable) const {
+    passedOver_ = passedOver_ || !reachable;
+    return reachable;
+  }
+
+  mutable bool passedOver_ = false;
   brantic::RootWatch::Pass* roots_;
   const brantic::FileQueries& files_;
 };
@@ -105,6 +114,11 @@ int32_t ResolveSet(const KvResolveContext& context, const FileAsker& asker, cons
   return kResolveMissing;
 }
 
+// The resolution proper, its queries made through `asker`.
+int32_t ResolveAsked(const bx3::Filename& documentPath, const KvResolveContext& context, const FileAsker& asker,
+                     const bx3::Filename& written, const bx3::Filename& assetPath, const std::string& namedRoot,
+                     bx3::Filename& resolvedPath, bool isBitmapShader);
+
 }  // namespace
 
 std::unique_ptr<brantic::RootWatch::Pass> MakeRootPass() {
@@ -140,6 +154,17 @@ int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveCon
   }
   const bx3::Filename& assetPath = expanded.IsPopulated() ? expanded : written;
   const FileAsker asker(context);
+  const int32_t result =
+      ResolveAsked(documentPath, context, asker, written, assetPath, namedRoot, resolvedPath, isBitmapShader);
+  // Missing means looked for everywhere: a place that did not answer might hold the file.
+  return result == kResolveMissing && asker.PassedOver() ? kResolveUnreachable : result;
+}
+
+namespace {
+
+int32_t ResolveAsked(const bx3::Filename& documentPath, const KvResolveContext& context, const FileAsker& asker,
+                     const bx3::Filename& written, const bx3::Filename& assetPath, const std::string& namedRoot,
+                     bx3::Filename& resolvedPath, bool isBitmapShader) {
   const brantic::Url url = assetPath.GetUrl();
   // Nothing under a root that does not answer is asked for.
   if (!url.IsEmpty() && !url.IsRelative() && !asker.IsReachable(url, namedRoot)) return kResolveUnreachable;
@@ -202,6 +227,8 @@ int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveCon
   }
   return kResolveMissing;
 }
+
+}  // namespace
 
 KvResolveScope::KvResolveScope(const bx3::Filename& documentFolder)
     : folder_(documentFolder),
