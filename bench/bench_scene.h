@@ -3,6 +3,8 @@
 // document, for the benchmarks of the inspector.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -52,6 +54,11 @@ struct Scene {
 };
 
 // The GUI (offscreen when asked) and the module's resources, once per program.
+// Whole runs timed by hand, five times, reported as aggregates in milliseconds.
+inline void FiveTimedRuns(benchmark::internal::Benchmark* runs) {
+  runs->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true)->UseManualTime()->Unit(benchmark::kMillisecond);
+}
+
 inline void InitializeGuiOnce() {
   static bool done = false;
   if (done) return;

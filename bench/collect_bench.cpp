@@ -72,14 +72,7 @@ void BM_RefreshAssets(benchmark::State& state) {
   dialog.Close();
   bx3::CloseAllDocuments();
 }
-BENCHMARK(BM_RefreshAssets)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefreshAssets)->Arg(10000)->Arg(100000)->Apply(kvbench::FiveTimedRuns);
 
 // A scene of 10,000 uses of which a fifth lie under a share that does not answer (its queries
 // block until the end): the window lists them and paints, waiting on the share no longer than
@@ -112,13 +105,7 @@ void BM_RefreshWithDeadRoot(benchmark::State& state) {
   dialog.Close();
   bx3::CloseAllDocuments();
 }
-BENCHMARK(BM_RefreshWithDeadRoot)
-    ->Arg(10000)
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefreshWithDeadRoot)->Arg(10000)->Apply(kvbench::FiveTimedRuns);
 
 // A scene of 1,000 references to one referenced scene of 100 uses against the same 100,000
 // uses written in the scene itself: the rows inside the referenced file cost what the
@@ -173,15 +160,7 @@ void BM_RefreshNested(benchmark::State& state) {
   dialog.Close();
   bx3::CloseAllDocuments();
 }
-BENCHMARK(BM_RefreshNested)
-    ->ArgName("nested")
-    ->Arg(0)
-    ->Arg(1)
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefreshNested)->ArgName("nested")->Arg(0)->Arg(1)->Apply(kvbench::FiveTimedRuns);
 
 // Stat every distinct path once, then sort one text per use.
 void BM_BareStatAndSort(benchmark::State& state) {

@@ -46,13 +46,7 @@ void BM_Globalize(benchmark::State& state) {
   FinishJobs();
   bx3::CloseAllDocuments();
 }
-BENCHMARK(BM_Globalize)
-    ->Arg(10000)
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Globalize)->Arg(10000)->Apply(kvbench::FiveTimedRuns);
 
 }  // namespace
 
