@@ -136,27 +136,6 @@ TEST_F(BatchTest, BadArgumentsExitWithTwo) {
   }
 }
 
-// The demo scene, copied: the test module's tree lists its objects, and an edit saved to the
-// copy leaves everything else as it was.
-TEST(BatchDemoTest, EditsACopyOfTheDemoScene) {
-  kvtest::TempFolder folder;
-  std::filesystem::copy(std::string(KV_SOURCE_DIR) + "/examples/demo", folder.Path(),
-                        std::filesystem::copy_options::recursive);
-  const std::string batch =
-      "--batch --prefs " + folder / "prefs" + " --modules " + KV_TEST_MODULES + " " + folder / "demo.bx3 ";
-  const kvtest::ProcessRun report = RunBx3(batch + "--command 7103 --wait --report json", true);
-  ASSERT_EQ(report.exitCode, 0) << report.output;
-  const auto json = nlohmann::json::parse(report.output);
-  ASSERT_EQ(json["items"].size(), 5u);
-  EXPECT_EQ(json["items"][3]["cells"]["name"]["text"], "Spot");
-  EXPECT_EQ(json["status"], "5 objects");
-  ASSERT_EQ(RunBx3(batch + "--command 7103 --edit 3 name Spotlight --save").exitCode, 0);
-  const kvtest::ProcessRun after = RunBx3(batch + "--command 7103 --report json", true);
-  const auto edited = nlohmann::json::parse(after.output);
-  EXPECT_EQ(edited["items"][3]["cells"]["name"]["text"], "Spotlight");
-  EXPECT_EQ(edited["items"][0]["cells"]["name"]["text"], "Table");
-}
-
 nlohmann::json InspectDemo(const std::string& actions) {
   kvtest::TempFolder prefs;
   const kvtest::ProcessRun run =

@@ -45,7 +45,6 @@ TEST_F(Bx3Test, ListsTheInspectorsCommandsInRegistrationOrder) {
 }
 
 TEST_F(Bx3Test, ExitCodes) {
-  std::ofstream(folder_ + "/broken.bx3") << "{\"format\": \"bx3-scene\", \"version\": 1, \"objects\": [{}]}";
   std::ofstream(folder_ + "/scene.bx3")
       << R"({"format": "bx3-scene", "version": 1, "objects": [{"id": 1, "type": "object.speaker",
             "name": "Radio", "params": {"2140": {"file": "audio/song.wav"}}}]})";
@@ -61,8 +60,6 @@ TEST_F(Bx3Test, ExitCodes) {
       {"a.bx3 b.bx3", 2, "only one scene"},
       {"--prefs", 2, "--prefs needs a folder"},
       {"--assets", 2, "--assets needs a scene"},
-      {folder_ + "/missing.bx3", 2, "missing.bx3: no such file"},
-      {folder_ + "/broken.bx3", 2, "broken.bx3: /objects/0/id: needs a positive integer id"},
       {"--assets " + folder_ + "/scene.bx3", 0, "audio/song.wav\tRadio\t2140"},
   };
   for (const Case& c : cases) {
