@@ -139,7 +139,7 @@ TEST_F(NestedTest, NoWriteChangesAFileInsideAnother) {
     EXPECT_EQ(pass.GetCounts().changed, 0);
     EXPECT_EQ(pass.GetCounts().readOnly, 16);  // eight nested rows, written and cleared
   }
-  (void)KvWritePass::TakeEndedCounts();
+  (void)KvWritePass::TakeEnded();
   EXPECT_EQ(bx3::SerializeDocument(*document_), scene);
   for (size_t i = 0; i < nestedFiles.size(); ++i) EXPECT_EQ(Read(nestedFiles[i]), before[i]) << nestedFiles[i];
 }

@@ -1,5 +1,6 @@
-// The list after the inspector's own writes: the change message of every write collects the
-// rows again, and what the user made of the list stays with the uses it was made on.
+// The list after the inspector's own writes: rows that show what the scene now holds stay,
+// other writes collect the rows again, and what the user made of the list stays with the
+// uses it was made on.
 #include <functional>
 
 #include "bx3/commands.h"
@@ -42,7 +43,8 @@ class OperationsViewTest : public kvtest::InspectorFixture {
   // A row's name: its material, with the node space of a node's row.
   std::string NameOf(const KvAssetEntry& row) const {
     const bx3::Element* owner = row.ownerMainLink.Resolve(document_);
-    return (owner ? owner->GetName().Std() : "?") + (row.nodeSpace.IsEmpty() ? "" : "#" + row.nodeSpace.Std());
+    return (owner ? owner->GetName().Std() : "?") + (row.nodeSpace.IsEmpty() ? "" : "#" + row.nodeSpace.Std()) +
+           (row.takeLink.IsEmpty() ? "" : "@take");
   }
   int64_t PositionOf(const std::string& name) {
     const KvViewLists& lists = View().Lists();
@@ -53,7 +55,7 @@ class OperationsViewTest : public kvtest::InspectorFixture {
     return 0;
   }
   // Clicks the first name, then adds the others: the first is the current row.
-  void Select(std::initializer_list<const char*> names) {
+  void Select(const std::vector<const char*>& names) {
     int32_t mode = bx3::kSelectReplace;
     for (const char* name : names) {
       tree_.ChangeSelection(Root(), User(), MakeItem(PositionOf(name), 0), mode);
@@ -132,6 +134,75 @@ TEST_F(OperationsViewTest, EveryWriteKeepsTheSelectionAndTheCurrentRow) {
     EXPECT_EQ(View().SelectedCount(), 2) << name;
     EXPECT_EQ(Current(), "Oak") << name;
     for (int step = 0; step < steps; ++step) ASSERT_TRUE(document_->Undo()) << name;
+    FinishJobs();
+  }
+}
+
+// Rows kept after a write show exactly what a new collection of the scene shows; a write that
+// may have changed more (a renderer relinking every use of the old path itself, another file,
+// two uses of one element becoming one) collects again.
+TEST_F(OperationsViewTest, RowsKeptAfterAWriteAreWhatANewCollectionLists) {
+  // A take sets Oak's shader to a.png spelt absolutely: one use, once Oak's own is absolute.
+  bx3::Element* main = document_->InsertElement(bx3::Branch::Takes, std::make_unique<bx3::Take>("Main"));
+  static_cast<bx3::Take*>(main->InsertChild(std::make_unique<bx3::Take>("Close-up")))
+      ->SetOverride(materials_[0]->GetChildren().front().get(), bx3::param::kBitmapFile,
+                    Filename(folder_ / "tex/a.png"));
+  dialog_.RefreshAssets();
+  FinishJobs();
+  const auto run = [&](auto command) { return command.Execute(document_, nullptr); };
+  const std::string lumen = std::string("Nodes#") + bx3::kNodeSpaceLumen;
+  struct Case {
+    std::vector<const char*> selected;
+    std::function<bool()> write;
+    bool inPlace;
+  };
+  const Case cases[] = {
+      {{"Steel", "Rust"}, [&] { return run(Kv_GlobalizeCommand(&dialog_)); }, true},  // found and missing
+      {{"Pine"}, [&] { return run(Kv_GlobalizeCommand(&dialog_)); }, true},
+      {{"Oak"}, [&] { return run(Kv_GlobalizeCommand(&dialog_)); }, false},  // Oak's two uses of a.png
+      {{"Steel", lumen.c_str()}, [&] { return run(Kv_GlobalizeCommand(&dialog_)); }, false},
+      {{"Elm"},
+       [&] {
+         bx3::QueueFileAnswer(Filename(folder_ / "tex/b.png"));  // another file
+         return run(Kv_ReplaceTextureCommand(&dialog_));
+       },
+       false},
+      {{"Elm"},
+       [&] {
+         dialog_.SetString(kGadgetSearchText, brantic::String("tex/"));
+         dialog_.SetString(kGadgetReplaceText, brantic::String("./tex/"));
+         return dialog_.Command(kGadgetApply, bx3::Container());
+       },
+       true},
+  };
+  // What the list shows: each listed row in order, the current row and the status line.
+  const auto shown = [&] {
+    std::vector<std::string> lines;
+    for (const int64_t index : View().Lists().rowIndexList) {
+      const KvAssetEntry& row = Collection().Rows()[size_t(index)];
+      lines.push_back(NameOf(row) + " " + row.assetPath.GetString().Std() + " " + std::to_string(row.resolveResult) +
+                      " " + row.resolvedPath.Std() + " " + row.resolvedUrl.ToString() + " " +
+                      std::to_string(row.fileSize) + " " + std::to_string(row.resolutionX) + " " +
+                      row.formatText.Std() + (row.selected ? " selected" : "") + (row.hasNewPath ? " proposed" : ""));
+    }
+    brantic::String status;
+    dialog_.GetString(kGadgetStatus, status);
+    lines.push_back("current " + Current() + "; " + status.Std());
+    return lines;
+  };
+  for (const Case& c : cases) {
+    const std::string name = c.selected.front() + std::string(c.inPlace ? " in place" : " collected");
+    Select(c.selected);
+    const uint64_t generation = Collection().Generation();
+    ASSERT_TRUE(c.write()) << name;
+    FinishJobs();
+    EXPECT_EQ(Collection().Generation() == generation, c.inPlace) << name;
+    const std::vector<std::string> afterWrite = shown();
+    dialog_.RefreshAssets();
+    FinishJobs();
+    EXPECT_EQ(afterWrite, shown()) << name;
+    // Its undo collects again and lists what was there before.
+    ASSERT_TRUE(document_->Undo()) << name;
     FinishJobs();
   }
 }

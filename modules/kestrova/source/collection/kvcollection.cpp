@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "brantic/mainthread.h"
 #include "brantic/media.h"
@@ -443,6 +445,38 @@ void KvCollection::UpdateResolvedPaths(bool fromCollection) {
     partlyFoundCount_ += row.IsPartlyFound();
     unreachableCount_ += row.IsUnreachable();
   }
+}
+
+bool KvCollection::KeepWrittenRows(const std::vector<const KvAssetEntry*>& written) {
+  if (written.empty() || rows_.empty()) return false;
+  const KvAssetEntry* first = rows_.data();
+  std::unordered_set<bx3::ElementUid> writtenOwners;
+  for (const KvAssetEntry* row : written) {
+    if (row < first || row >= first + rows_.size()) return false;
+    writtenOwners.insert(row->ownerLink.GetUid());
+  }
+  struct OwnerPath {
+    bx3::ElementUid owner;
+    std::string_view path;
+    bool operator==(const OwnerPath&) const = default;
+  };
+  struct OwnerPathHash {
+    size_t operator()(const OwnerPath& use) const {
+      return std::hash<std::string_view>()(use.path) ^ (std::hash<bx3::ElementUid>()(use.owner) * 31);
+    }
+  };
+  std::unordered_set<OwnerPath, OwnerPathHash> uses;
+  for (const KvAssetEntry& row : rows_) {
+    if (row.IsNested() || !writtenOwners.contains(row.ownerLink.GetUid())) continue;
+    if (!uses.insert({row.ownerLink.GetUid(), row.assetPath.View()}).second) return false;
+  }
+  for (KvAssetEntry& row : rows_) {
+    if (row.hasNewPath || !row.newPath.IsEmpty() || !row.relinkCandidates.empty()) {
+      WithdrawProposal(row);
+      std::vector<KvRelinkCandidate>().swap(row.relinkCandidates);
+    }
+  }
+  return true;
 }
 
 bool KvCollection::SearchFoldersChanged() const {

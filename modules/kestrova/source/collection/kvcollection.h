@@ -55,6 +55,11 @@ class KvCollection {
                                  const brantic::Id& nodeSpace, bx3::Take* take);
   // Names the element a new row is about.
   void CompleteAssetEntry(KvAssetEntry& row, bx3::Document* document);
+  // Takes rows written in place as this collection's reading of the scene after the write:
+  // true when each is one of its rows and no element now uses one path in two rows (a
+  // collection lists such a use once; false then, for a new collection). Like a new
+  // collection, it withdraws every row's proposal and relink candidates.
+  bool KeepWrittenRows(const std::vector<const KvAssetEntry*>& written);
   // Resolves every row again (each distinct path once) and counts the missing ones. Right
   // after a collection its path cache answers instead of the disk.
   void UpdateResolvedPaths(bool fromCollection = false);

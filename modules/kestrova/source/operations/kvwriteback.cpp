@@ -9,6 +9,7 @@
 #include "bx3/services.h"
 #include "bx3/texturelist.h"
 #include "collection/kvresolve.h"
+#include "collection/kvscenewalk.h"
 
 namespace kv {
 
@@ -202,6 +203,19 @@ int32_t WriteAssetPath(KvAssetEntry& row, const bx3::Filename& newPath, bx3::Doc
     row.resolvedPath = found.path.GetString();
   }
   return kWriteDone;
+}
+
+bool WriteStaysInItsRow(const KvAssetEntry& row, bx3::Document& document) {
+  if (KvNestedWalk::MayNameFiles(row.assetPath.View())) return false;
+  // The same order of elements as SceneWriter::Write.
+  if (!row.takeLink.IsEmpty()) return true;
+  const Element* owner = row.ownerLink.Resolve(&document);
+  const Element* main = row.ownerMainLink.Resolve(&document);
+  if (owner && owner->IsInstanceOf(bx3::type::kShaderBase)) return true;
+  if (owner && IsSpecialElement(*owner)) return owner->GetType() != bx3::type::kIlluminationCacheEffect;
+  if (main && main->IsInstanceOf(bx3::type::kObjectBase)) return true;
+  if (main && main->IsInstanceOf(bx3::type::kMaterialBase)) return row.nodeSpace != brantic::Id(bx3::kNodeSpaceLumen);
+  return false;
 }
 
 int32_t ClearAssetUse(const KvAssetEntry& row, bx3::Document& document) {

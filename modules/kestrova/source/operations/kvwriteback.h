@@ -29,6 +29,12 @@ enum KvWriteResult : int32_t {
 int32_t WriteAssetPath(KvAssetEntry& row, const bx3::Filename& newPath, bx3::Document* document, bool addUndo,
                        bool localize, KvResolveScope* scope = nullptr);
 
+// Whether writing the row's path changed the scene where only this row reads it, so that the
+// row as written shows the scene. Not so for renderers that relink every use of the old path
+// themselves, for an illumination cache (it stores another name), and for files that name
+// other files (the uses inside them follow the file).
+bool WriteStaysInItsRow(const KvAssetEntry& row, bx3::Document& document);
+
 enum KvClearResult : int32_t {
   kClearDone = 0,
   kClearGone = 1,      // the element was removed already (through another of its uses)

@@ -7,30 +7,61 @@
 
 namespace kv {
 
-KvWritePass::KvWritePass(bx3::Document& document) : document_(document), scope_(document.GetFolder()) {
+KvSceneStamp KvSceneStamp::Of(const bx3::Document* document) {
+  if (!document) return {};
+  return {document, document->GetDirty(bx3::Document::kDirtyScene), document->GetMaterialList()->GetDirty()};
+}
+
+KvWritePass::KvWritePass(bx3::Document& document)
+    : document_(document), scope_(document.GetFolder()), before_(KvSceneStamp::Of(&document)) {
   document_.StartUndo();
 }
 
 namespace {
 
-KvWritePass::Counts& EndedCounts() {
-  static KvWritePass::Counts counts;  // GUI thread, as every pass
-  return counts;
+struct EndedPasses {
+  KvWritePass::Ended ended;
+  bool any = false;
+};
+
+EndedPasses& EndedSoFar() {
+  static EndedPasses passes;  // GUI thread, as every pass
+  return passes;
 }
 
 }  // namespace
 
-KvWritePass::Counts KvWritePass::TakeEndedCounts() { return std::exchange(EndedCounts(), Counts()); }
+KvWritePass::Ended KvWritePass::TakeEnded() { return std::exchange(EndedSoFar(), EndedPasses()).ended; }
 
 KvWritePass::~KvWritePass() {
-  Counts& ended = EndedCounts();
-  ended.changed += counts_.changed;
-  ended.alreadyLocal += counts_.alreadyLocal;
-  ended.unchanged += counts_.unchanged;
-  ended.failed += counts_.failed;
-  ended.readOnly += counts_.readOnly;
   document_.EndUndo();
+  EndedPasses& passes = EndedSoFar();
+  Ended& ended = passes.ended;
+  ended.counts.changed += counts_.changed;
+  ended.counts.alreadyLocal += counts_.alreadyLocal;
+  ended.counts.unchanged += counts_.unchanged;
+  ended.counts.failed += counts_.failed;
+  ended.counts.readOnly += counts_.readOnly;
+  // Passes one after the other, with nothing between them, show their rows together.
+  if (!passes.any) {
+    ended.before = before_;
+  } else if (!(ended.after == before_)) {
+    ended.onlyWrittenRowsChanged = false;
+  }
+  passes.any = true;
+  ended.after = KvSceneStamp::Of(&document_);
+  ended.onlyWrittenRowsChanged = ended.onlyWrittenRowsChanged && onlyWrittenRowsChanged_;
+  ended.writtenRows.insert(ended.writtenRows.end(), writtenRows_.begin(), writtenRows_.end());
   bx3::EventAdd();  // once, whatever was written
+}
+
+void KvWritePass::Note(bool rowShowsTheScene, const KvAssetEntry* row) {
+  if (!rowShowsTheScene) {
+    onlyWrittenRowsChanged_ = false;
+    std::vector<const KvAssetEntry*>().swap(writtenRows_);
+  } else if (onlyWrittenRowsChanged_) {
+    writtenRows_.push_back(row);
+  }
 }
 
 int32_t KvWritePass::Write(KvAssetEntry& row, const bx3::Filename& path, bool localize, KvPathForm form) {
@@ -51,12 +82,24 @@ int32_t KvWritePass::Write(KvAssetEntry& row, const bx3::Filename& path, bool lo
     written = kept;
     localize = false;  // the variable or the mapped root is the path's form
   }
+  // The row shows the scene after the write when it names the same file, found as before.
+  const std::string nameBefore(row.assetPath.GetFileView());
+  const int32_t resolveResultBefore = row.resolveResult;
+  const brantic::String resolvedBefore = row.resolvedPath;
   const int32_t result = WriteAssetPath(row, bx3::Filename(written), &document_, true, localize, &scope_);
   switch (result) {
-    case kWriteDone: ++counts_.changed; break;
+    case kWriteDone:
+      ++counts_.changed;
+      Note(row.assetPath.GetFileView() == nameBefore && row.resolveResult == resolveResultBefore &&
+               row.resolvedPath == resolvedBefore && WriteStaysInItsRow(row, document_),
+           &row);
+      break;
     case kWriteAlreadyLocal: ++counts_.alreadyLocal; break;
     case kWriteUnchanged: ++counts_.unchanged; break;
-    default: ++counts_.failed; break;
+    default:
+      ++counts_.failed;
+      Note(false, &row);
+      break;
   }
   return result;
 }
@@ -67,6 +110,7 @@ int32_t KvWritePass::Clear(const KvAssetEntry& row) {
     return kClearNotHeld;
   }
   const int32_t result = ClearAssetUse(row, document_);
+  Note(false, &row);  // rows go with what held them
   if (result == kClearDone) ++counts_.changed;
   if (result == kClearNotHeld) ++counts_.failed;
   return result;
@@ -75,6 +119,7 @@ int32_t KvWritePass::Clear(const KvAssetEntry& row) {
 void KvWritePass::Rename(bx3::Element& element, const brantic::String& name) {
   document_.AddUndo(bx3::kUndoChange, &element);
   element.SetName(name);
+  Note(false, nullptr);  // names are read with the rest of the scene
   ++counts_.changed;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "brantic/string.h"
 #include "bx3/document.h"
@@ -19,6 +20,16 @@ enum class KvPathForm {
   Kept,               // its variable and its mapped root, where the new path lies under them
   VariablesExpanded,  // its mapped root only (Make Paths Absolute expands variables)
   Written,            // the new path as it is (Apply Path Mappings)
+};
+
+// Where a scene stands: the document and its change counters (its own and its material
+// list's). Equal stamps: nothing changed in between.
+struct KvSceneStamp {
+  const bx3::Document* document = nullptr;
+  uint32_t documentDirty = 0;
+  uint32_t materialsDirty = 0;
+  static KvSceneStamp Of(const bx3::Document* document);
+  bool operator==(const KvSceneStamp&) const = default;
 };
 
 class KvWritePass {
@@ -48,14 +59,30 @@ class KvWritePass {
     int64_t Skipped() const { return alreadyLocal + unchanged; }
   };
   const Counts& GetCounts() const { return counts_; }
-  // The counts of the passes that ended since the last call, for the status line of the
-  // window that ran them.
-  static Counts TakeEndedCounts();
+
+  // What the passes that ended since the last call did, for the window that ran them.
+  struct Ended {
+    Counts counts;
+    // The rows written, when each now shows what the scene holds and the scene changed in
+    // nothing else: the same file under another spelling, written where only that row reads
+    // it. False after a clear, a rename, a failed write or any other write: the scene is then
+    // read again.
+    bool onlyWrittenRowsChanged = true;
+    std::vector<const KvAssetEntry*> writtenRows;
+    KvSceneStamp before;  // the scene as the first pass found it
+    KvSceneStamp after;   // and as the last one left it
+  };
+  static Ended TakeEnded();
 
  private:
+  void Note(bool rowShowsTheScene, const KvAssetEntry* row);
+
   bx3::Document& document_;
   KvResolveScope scope_;  // the written paths resolve through one scope
   Counts counts_;
+  KvSceneStamp before_;
+  bool onlyWrittenRowsChanged_ = true;
+  std::vector<const KvAssetEntry*> writtenRows_;
 };
 
 }  // namespace kv

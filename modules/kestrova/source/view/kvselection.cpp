@@ -57,11 +57,16 @@ size_t KvUseIdentityHash::operator()(const KvUseIdentity& identity) const {
 }
 
 KvViewMemory KvViewMemory::Take(const std::vector<KvAssetEntry>& rows, const KvViewState& view) {
-  KvViewMemory memory;
+  KvViewMemory memory = TakeCurrent(rows, view);
   for (const KvAssetEntry& row : rows) {
     const uint8_t marks = uint8_t((row.selected ? kSelected : 0) | (row.opened ? kOpened : 0));
     if (marks != 0) memory.marks_[KvUseIdentity::Of(row)] |= marks;
   }
+  return memory;
+}
+
+KvViewMemory KvViewMemory::TakeCurrent(const std::vector<KvAssetEntry>& rows, const KvViewState& view) {
+  KvViewMemory memory;
   bool groupRow = false;
   if (const KvAssetEntry* current = view.CurrentRecord(rows, groupRow)) {
     memory.current_ = KvUseIdentity::Of(*current);

@@ -71,6 +71,8 @@ class KvViewMemory {
  public:
   // Remembers the selected and open rows of `rows` and the current row of `view`.
   static KvViewMemory Take(const std::vector<KvAssetEntry>& rows, const KvViewState& view);
+  // Remembers the current row only (the rows stay, with their marks).
+  static KvViewMemory TakeCurrent(const std::vector<KvAssetEntry>& rows, const KvViewState& view);
   bool IsEmpty() const { return marks_.empty() && !current_; }
 
   // Marks the rows of the remembered uses selected and open again; answers how many are

@@ -14,6 +14,7 @@
 #include "bx3/treeview.h"
 #include "collection/kvcollection.h"
 #include "ids/kvgadgets.h"
+#include "operations/kvwritepass.h"
 #include "preview/kvpreviewarea.h"
 #include "view/kvselection.h"
 #include "view/kvtreeevents.h"
@@ -143,10 +144,12 @@ class KestrovaDialog : public bx3::GeDialog, public KvTreeEvents {
   bool CollectFiles(bx3::Document& document, std::string& note);
   // The walk of RelinkSearch: beside the window, with progress in the status line.
   void SearchFolder(const bx3::Filename& folder);
-  // After a write of the window's own: the rows are read again, once.
+  // After a write of the window's own: rows that show what the scene holds now are listed
+  // again as they are; otherwise the rows are read again, once.
   void RefreshAfterWrite();
+  void ShowWrittenRows(const KvSceneStamp& scene);
   // Says in the status line how many uses inside other files the writes left alone.
-  void NoteReadOnlyUses();
+  void NoteReadOnlyUses(int64_t readOnly);
   // The search-and-replace gadgets' commands; false for other gadgets.
   bool HandleSearchCommand(int32_t id);
   // Proposals follow once the user stops typing (or changing the selection) for a moment.
@@ -175,16 +178,8 @@ class KestrovaDialog : public bx3::GeDialog, public KvTreeEvents {
   AssetPreviewArea previewArea_;
   bx3::TreeViewGadget* treeView_ = nullptr;
   std::unique_ptr<bx3::TreeViewFunctions> treeFunctions_;
-  // What the rows were collected from: the document, its change counter and its material
-  // list's.
-  struct SceneStamp {
-    const bx3::Document* document = nullptr;
-    uint32_t documentDirty = 0;
-    uint32_t materialsDirty = 0;
-    bool operator==(const SceneStamp&) const = default;
-  };
-  static SceneStamp StampOf(const bx3::Document* document);
-  SceneStamp collectedFrom_;
+  // What the rows were collected from (or show since the window's own writes).
+  KvSceneStamp collectedFrom_;
   // When the rows were collected as the window opened, until its first activation: paths
   // resolved less than kFreshMs before are not resolved again.
   static constexpr int64_t kNever = INT64_MIN / 2;

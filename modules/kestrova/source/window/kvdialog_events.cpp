@@ -94,11 +94,6 @@ bool KestrovaDialog::HandleKey(int32_t key) {
   return true;
 }
 
-KestrovaDialog::SceneStamp KestrovaDialog::StampOf(const bx3::Document* document) {
-  if (!document) return {};
-  return {document, document->GetDirty(bx3::Document::kDirtyScene), document->GetMaterialList()->GetDirty()};
-}
-
 KestrovaDialog::OperationScope::~OperationScope() {
   if (--dialog_.operationDepth_ == 0 && dialog_.changeHeldBack_) {
     dialog_.changeHeldBack_ = false;
@@ -111,7 +106,7 @@ void KestrovaDialog::RefreshWhenChanged() {
     changeHeldBack_ = true;
     return;
   }
-  if (StampOf(bx3::GetActiveDocument()) == collectedFrom_) return;
+  if (KvSceneStamp::Of(bx3::GetActiveDocument()) == collectedFrom_) return;
   RefreshAssets();
 }
 

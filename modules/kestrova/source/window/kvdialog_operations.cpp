@@ -2,6 +2,7 @@
 // pass; the rows are read again once, by the refresh that follows the write.
 #include <string>
 
+#include "bx3/host.h"
 #include "bx3/modal.h"
 #include "bx3/prefs.h"
 #include "collection/kvcollect_rules.h"
@@ -23,16 +24,37 @@ constexpr size_t kNamedInTitle = 20;
 }  // namespace
 
 void KestrovaDialog::RefreshAfterWrite() {
-  RefreshWhenChanged();
+  const KvWritePass::Ended ended = KvWritePass::TakeEnded();
+  // Nothing else changed the scene since the rows were made, nor since the writes.
+  const bool rowsShowTheScene =
+      ended.counts.changed > 0 && ended.onlyWrittenRowsChanged && ended.before == collectedFrom_ &&
+      ended.after.document == collection_.ActiveDocument() && KvSceneStamp::Of(bx3::GetActiveDocument()) == ended.after;
+  if (rowsShowTheScene && collection_.KeepWrittenRows(ended.writtenRows)) {
+    ShowWrittenRows(ended.after);
+  } else {
+    RefreshWhenChanged();
+  }
   OnSelectionChanged(false);
-  NoteReadOnlyUses();
+  NoteReadOnlyUses(ended.counts.readOnly);
 }
 
-void KestrovaDialog::NoteReadOnlyUses() {
+void KestrovaDialog::ShowWrittenRows(const KvSceneStamp& scene) {
+  collectedFrom_ = scene;
+  const std::vector<KvAssetEntry>& rows = collection_.Rows();
+  const KvViewMemory current = KvViewMemory::TakeCurrent(rows, view_);
+  const PreviewedUse previewed = CurrentUse();
+  // The paths changed: the order and the groups follow them.
+  SortRows();
+  (void)RebuildViewGroups();
+  current.RestoreCurrent(rows, view_);
+  UpdateStatusLine(brantic::String());
+  RefreshTree();
+  if (!(CurrentUse() == previewed)) RequestPreview();
+}
+
+void KestrovaDialog::NoteReadOnlyUses(int64_t readOnly) {
   // Uses inside other files were asked for and left alone: said, so nobody waits for them.
-  if (const int64_t readOnly = KvWritePass::TakeEndedCounts().readOnly; readOnly > 0) {
-    UpdateStatusLine(GetResourceString(res::kNestedReadOnly, std::to_string(readOnly)));
-  }
+  if (readOnly > 0) UpdateStatusLine(GetResourceString(res::kNestedReadOnly, std::to_string(readOnly)));
 }
 
 bool KestrovaDialog::Localize(bx3::Document* document) {
@@ -120,7 +142,7 @@ void KestrovaDialog::ClearAssets(bx3::Document* document) {
     notCleared = pass.GetCounts().failed;
   }
   // Collected again, with the counts, the order, the groups and the status line.
-  const int64_t readOnly = KvWritePass::TakeEndedCounts().readOnly;
+  const int64_t readOnly = KvWritePass::TakeEnded().counts.readOnly;
   RefreshAssets();
   if (notCleared > 0) {
     UpdateStatusLine(GetResourceString(res::kUsesNotCleared, std::to_string(notCleared)));

@@ -48,7 +48,7 @@ bool KestrovaDialog::BuildAssetArray() {
   KvViewLists& lists = view_.Lists();
   lists = KvViewLists();
   const bool started = collection_.BuildAssetArray(document);
-  collectedFrom_ = StampOf(document);
+  collectedFrom_ = KvSceneStamp::Of(document);
   // Listed in collection order until the view is rebuilt.
   lists.rowIndexList.resize(collection_.Rows().size());
   std::iota(lists.rowIndexList.begin(), lists.rowIndexList.end(), int64_t(0));
