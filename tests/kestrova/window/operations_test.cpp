@@ -147,6 +147,14 @@ TEST_F(OperationsViewTest, RowsKeptAfterAWriteAreWhatANewCollectionLists) {
   static_cast<bx3::Take*>(main->InsertChild(std::make_unique<bx3::Take>("Close-up")))
       ->SetOverride(materials_[0]->GetChildren().front().get(), bx3::param::kBitmapFile,
                     Filename(folder_ / "tex/a.png"));
+  // Ash's file is found by its name in a search folder.
+  std::filesystem::create_directories(folder_ / "library");
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "library/c.png", {.width = 8, .height = 8}));
+  bx3::Preferences::Get().SetTextureSearchPaths({{Filename(folder_ / "library"), true}});
+  bx3::Element* ash =
+      document_->InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, "Ash"));
+  ash->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"))
+      ->SetParameter(bx3::param::kBitmapFile, Filename("/old/c.png"));
   dialog_.RefreshAssets();
   FinishJobs();
   const auto run = [&](auto command) { return command.Execute(document_, nullptr); };
@@ -157,7 +165,7 @@ TEST_F(OperationsViewTest, RowsKeptAfterAWriteAreWhatANewCollectionLists) {
     bool inPlace;
   };
   const Case cases[] = {
-      {{"Steel", "Rust"}, [&] { return run(Kv_GlobalizeCommand(&dialog_)); }, true},  // found and missing
+      {{"Steel", "Rust", "Ash"}, [&] { return run(Kv_GlobalizeCommand(&dialog_)); }, true},  // found, missing, by name
       {{"Pine"}, [&] { return run(Kv_GlobalizeCommand(&dialog_)); }, true},
       {{"Oak"}, [&] { return run(Kv_GlobalizeCommand(&dialog_)); }, false},  // Oak's two uses of a.png
       {{"Steel", lumen.c_str()}, [&] { return run(Kv_GlobalizeCommand(&dialog_)); }, false},

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <optional>
-#include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "brantic/mainthread.h"
 #include "brantic/media.h"
@@ -450,25 +448,30 @@ void KvCollection::UpdateResolvedPaths(bool fromCollection) {
 bool KvCollection::KeepWrittenRows(const std::vector<const KvAssetEntry*>& written) {
   if (written.empty() || rows_.empty()) return false;
   const KvAssetEntry* first = rows_.data();
-  std::unordered_set<bx3::ElementUid> writtenOwners;
+  std::vector<bool> isWritten(rows_.size());
   for (const KvAssetEntry* row : written) {
     if (row < first || row >= first + rows_.size()) return false;
-    writtenOwners.insert(row->ownerLink.GetUid());
+    isWritten[size_t(row - first)] = true;
   }
-  struct OwnerPath {
-    bx3::ElementUid owner;
-    std::string_view path;
-    bool operator==(const OwnerPath&) const = default;
-  };
-  struct OwnerPathHash {
-    size_t operator()(const OwnerPath& use) const {
-      return std::hash<std::string_view>()(use.path) ^ (std::hash<bx3::ElementUid>()(use.owner) * 31);
+  // The rows of each element side by side: an element with a written row may not use one
+  // path in two of them.
+  std::vector<std::pair<bx3::ElementUid, uint32_t>> owners;
+  owners.reserve(rows_.size());
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    if (!rows_[i].IsNested()) owners.emplace_back(rows_[i].ownerLink.GetUid(), uint32_t(i));
+  }
+  std::sort(owners.begin(), owners.end());
+  for (size_t begin = 0, end = 0; begin < owners.size(); begin = end) {
+    bool anyWritten = false;
+    for (end = begin; end < owners.size() && owners[end].first == owners[begin].first; ++end) {
+      anyWritten = anyWritten || isWritten[owners[end].second];
     }
-  };
-  std::unordered_set<OwnerPath, OwnerPathHash> uses;
-  for (const KvAssetEntry& row : rows_) {
-    if (row.IsNested() || !writtenOwners.contains(row.ownerLink.GetUid())) continue;
-    if (!uses.insert({row.ownerLink.GetUid(), row.assetPath.View()}).second) return false;
+    if (!anyWritten) continue;
+    for (size_t a = begin; a < end; ++a) {
+      for (size_t b = a + 1; b < end; ++b) {
+        if (rows_[owners[a].second].assetPath.View() == rows_[owners[b].second].assetPath.View()) return false;
+      }
+    }
   }
   for (KvAssetEntry& row : rows_) {
     if (row.hasNewPath || !row.newPath.IsEmpty() || !row.relinkCandidates.empty()) {

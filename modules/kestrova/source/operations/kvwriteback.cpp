@@ -197,6 +197,12 @@ int32_t WriteAssetPath(KvAssetEntry& row, const bx3::Filename& newPath, bx3::Doc
     row.assetPath = oldPath;
     return kWriteFailed;
   }
+  // Written as the very file it was found at a moment ago (Make Paths Absolute): found there.
+  if ((row.resolveResult == kResolveFound || row.resolveResult == kResolveFoundByName) &&
+      row.assetPath.GetString() == row.resolvedPath) {
+    row.resolveResult = kResolveFound;
+    return kWriteDone;
+  }
   const KvResolveScope::Resolution& found = scope->Resolve(row.assetPath, IsBitmapShader(owner));
   row.resolveResult = found.result;
   if (found.result == kResolveFound || found.result == kResolveBuiltByHost || found.result == kResolveFoundByName) {

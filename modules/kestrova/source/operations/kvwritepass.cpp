@@ -19,6 +19,11 @@ KvWritePass::KvWritePass(bx3::Document& document)
 
 namespace {
 
+// Found as a file to read (however it was found).
+bool IsFound(int32_t resolveResult) {
+  return resolveResult == kResolveFound || resolveResult == kResolveFoundByName || resolveResult == kResolveBuiltByHost;
+}
+
 struct EndedPasses {
   KvWritePass::Ended ended;
   bool any = false;
@@ -82,7 +87,8 @@ int32_t KvWritePass::Write(KvAssetEntry& row, const bx3::Filename& path, bool lo
     written = kept;
     localize = false;  // the variable or the mapped root is the path's form
   }
-  // The row shows the scene after the write when it names the same file, found as before.
+  // The row shows the scene after the write when it names the same file and that file is
+  // where it was found before (or is missing as before): what was read of it still holds.
   const std::string nameBefore(row.assetPath.GetFileView());
   const int32_t resolveResultBefore = row.resolveResult;
   const brantic::String resolvedBefore = row.resolvedPath;
@@ -90,8 +96,10 @@ int32_t KvWritePass::Write(KvAssetEntry& row, const bx3::Filename& path, bool lo
   switch (result) {
     case kWriteDone:
       ++counts_.changed;
-      Note(row.assetPath.GetFileView() == nameBefore && row.resolveResult == resolveResultBefore &&
-               row.resolvedPath == resolvedBefore && WriteStaysInItsRow(row, document_),
+      Note(row.assetPath.GetFileView() == nameBefore && row.resolvedPath == resolvedBefore &&
+               (row.resolveResult == resolveResultBefore ||
+                (IsFound(row.resolveResult) && IsFound(resolveResultBefore))) &&
+               WriteStaysInItsRow(row, document_),
            &row);
       break;
     case kWriteAlreadyLocal: ++counts_.alreadyLocal; break;
