@@ -9,21 +9,34 @@ TEST(UndoTest, ChangeUndoRedo) {
   fixtures::TestScene scene;
   Document& doc = *scene.document;
   const uint32_t dirtyBefore = scene.bitmap->GetDirty(4);
+  const uint64_t revisionBefore = doc.GetRevision();
   doc.StartUndo();
   ASSERT_TRUE(doc.AddUndo(kUndoChange, scene.bitmap));
   scene.bitmap->SetParameter(param::kBitmapFile, Filename("tex/new.jpg"));
   scene.bitmap->SetName("Renamed");
   doc.EndUndo();
+  const uint64_t revisionAfter = doc.GetRevision();
   EXPECT_GT(scene.bitmap->GetDirty(4), dirtyBefore);
   EXPECT_GT(scene.material->GetDirty(4), 0u);
+  EXPECT_NE(revisionAfter, revisionBefore);
 
+  // Undo and redo go back and forth between the two revisions, the change counter onwards.
   ASSERT_TRUE(doc.Undo());
   EXPECT_EQ(scene.bitmap->GetFilename(param::kBitmapFile).GetString(), "tex/wood.jpg");
   EXPECT_EQ(scene.bitmap->GetName(), "Color");
+  EXPECT_EQ(doc.GetRevision(), revisionBefore);
+  const uint32_t dirtyUndone = doc.GetDirty();
   ASSERT_TRUE(doc.Redo());
   EXPECT_EQ(scene.bitmap->GetFilename(param::kBitmapFile).GetString(), "tex/new.jpg");
   EXPECT_EQ(scene.bitmap->GetName(), "Renamed");
+  EXPECT_EQ(doc.GetRevision(), revisionAfter);
+  EXPECT_GT(doc.GetDirty(), dirtyUndone);
   EXPECT_FALSE(doc.Redo());
+  // A change the step does not hold: its undo makes a scene of a revision of its own.
+  scene.material->SetName("Changed");
+  ASSERT_TRUE(doc.Undo());
+  EXPECT_NE(doc.GetRevision(), revisionBefore);
+  EXPECT_NE(doc.GetRevision(), revisionAfter);
 }
 
 TEST(UndoTest, DeleteRestoresTheTreeAndItsLinks) {

@@ -82,6 +82,10 @@ class Document final : public Element {
   static constexpr int32_t kDirtyScene = 482;  // elements, materials, takes and their data
   uint32_t GetDirty(int32_t /*flags*/ = 0) const { return documentDirty_; }
   bool HasUnsavedChanges() const { return documentDirty_ != savedDirty_; }
+  // The scene's state: each change makes a new revision, and an undo or a redo that finds the
+  // scene as its step left it brings back the revision of the state it restores. Equal
+  // revisions: the same scene, as far as the steps between them recorded their changes.
+  uint64_t GetRevision() const { return revision_; }
   void MarkSaved() { savedDirty_ = documentDirty_; }
   // Active (selected) materials and objects. Mode kSelectNew makes `element` the only active
   // one (none for null), kSelectAdd adds it, kSelectRemove removes it.
@@ -121,7 +125,11 @@ class Document final : public Element {
  private:
   friend class Element;
   struct UndoRecord;
-  using UndoStep = std::vector<UndoRecord>;
+  struct UndoStep {
+    std::vector<UndoRecord> records;
+    uint64_t before = 0;  // the revisions the step goes between
+    uint64_t after = 0;
+  };
 
   void Register(Element& element);
   void Unregister(Element& element);
@@ -140,6 +148,7 @@ class Document final : public Element {
   std::string previewPng_;
   uint32_t documentDirty_ = 1;
   uint32_t savedDirty_ = 1;
+  uint64_t revision_ = 0;
   int32_t undoDepth_ = 0;
   UndoStep openStep_;
   std::vector<UndoStep> undoSteps_;

@@ -3,6 +3,7 @@
 #include "bx3/commands.h"
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 namespace bx3 {
@@ -70,6 +71,16 @@ struct Document::UndoRecord {
   std::unique_ptr<Element> data;  // change: the other state; delete/new: the detached tree
 };
 
+namespace {
+
+// Revisions are unique across documents.
+uint64_t NewRevision() {
+  static std::atomic<uint64_t> last{0};
+  return ++last;
+}
+
+}  // namespace
+
 Document::Document() : Element(type::kDocument, brantic::String("Untitled")) {
   document_ = this;
   Register(*this);
@@ -79,6 +90,7 @@ Document::Document() : Element(type::kDocument, brantic::String("Untitled")) {
     heads_[i] = InsertChild(std::move(head));
   }
   documentDirty_ = savedDirty_ = 1;
+  revision_ = NewRevision();
 }
 
 Document::~Document() {
@@ -166,10 +178,13 @@ std::vector<Take*> Document::GetTakes() const {
 
 void Document::NoteChange() {
   ++documentDirty_;
+  revision_ = NewRevision();
   NoteSceneChange();
 }
 
-void Document::StartUndo() { ++undoDepth_; }
+void Document::StartUndo() {
+  if (undoDepth_++ == 0) openStep_.before = revision_;
+}
 
 bool Document::AddUndo(UndoKind kind, Element* element) {
   if (undoDepth_ == 0 || !element || element->GetDocument() != this || element == this) {
@@ -190,15 +205,15 @@ bool Document::AddUndo(UndoKind kind, Element* element) {
       break;
     default: return false;
   }
-  openStep_.push_back(std::move(record));
+  openStep_.records.push_back(std::move(record));
   return true;
 }
 
 void Document::EndUndo() {
   if (undoDepth_ == 0) return;
-  if (--undoDepth_ > 0 || openStep_.empty()) return;
-  undoSteps_.push_back(std::move(openStep_));
-  openStep_.clear();
+  if (--undoDepth_ > 0 || openStep_.records.empty()) return;
+  openStep_.after = revision_;
+  undoSteps_.push_back(std::exchange(openStep_, UndoStep()));
   redoSteps_.clear();
 }
 
@@ -222,12 +237,15 @@ bool Document::ApplyStep(UndoStep& step, bool undo) {
       record.data = element->Remove();
     }
   };
+  // The scene as the step left it (or found it) comes back to the state before (or after) it.
+  const bool untouched = revision_ == (undo ? step.after : step.before);
   if (undo) {
-    for (auto it = step.rbegin(); it != step.rend(); ++it) apply(*it);
+    for (auto it = step.records.rbegin(); it != step.records.rend(); ++it) apply(*it);
   } else {
-    for (UndoRecord& record : step) apply(record);
+    for (UndoRecord& record : step.records) apply(record);
   }
   NoteChange();
+  if (untouched) revision_ = undo ? step.before : step.after;
   return true;
 }
 

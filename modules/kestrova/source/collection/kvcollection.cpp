@@ -445,13 +445,30 @@ void KvCollection::UpdateResolvedPaths(bool fromCollection) {
   }
 }
 
-bool KvCollection::KeepWrittenRows(const std::vector<const KvAssetEntry*>& written) {
+namespace {
+
+// As a new collection has them: no proposals, no relink candidates.
+void WithdrawProposals(std::vector<KvAssetEntry>& rows) {
+  for (KvAssetEntry& row : rows) {
+    if (row.hasNewPath || !row.newPath.IsEmpty() || !row.relinkCandidates.empty()) {
+      WithdrawProposal(row);
+      std::vector<KvRelinkCandidate>().swap(row.relinkCandidates);
+    }
+  }
+}
+
+}  // namespace
+
+bool KvCollection::KeepWrittenRows(const std::vector<KvWrittenRow>& written, uint64_t before, uint64_t after) {
+  keptWrite_.reset();
   if (written.empty() || rows_.empty()) return false;
   const KvAssetEntry* first = rows_.data();
   std::vector<bool> isWritten(rows_.size());
-  for (const KvAssetEntry* row : written) {
-    if (row < first || row >= first + rows_.size()) return false;
-    isWritten[size_t(row - first)] = true;
+  bool writtenTwice = false;
+  for (const KvWrittenRow& entry : written) {
+    if (entry.row < first || entry.row >= first + rows_.size()) return false;
+    writtenTwice = writtenTwice || isWritten[size_t(entry.row - first)];
+    isWritten[size_t(entry.row - first)] = true;
   }
   // The rows of each element side by side: an element with a written row may not use one
   // path in two of them.
@@ -473,12 +490,34 @@ bool KvCollection::KeepWrittenRows(const std::vector<const KvAssetEntry*>& writt
       }
     }
   }
-  for (KvAssetEntry& row : rows_) {
-    if (row.hasNewPath || !row.newPath.IsEmpty() || !row.relinkCandidates.empty()) {
-      WithdrawProposal(row);
-      std::vector<KvRelinkCandidate>().swap(row.relinkCandidates);
+  WithdrawProposals(rows_);
+  // A row written twice went through a state in between: its undo is collected.
+  if (!writtenTwice) {
+    KeptWrite& kept = keptWrite_.emplace();
+    kept.generation = generation_;
+    kept.shown = after;
+    kept.other = before;
+    kept.rows.reserve(written.size());
+    for (const KvWrittenRow& entry : written) {
+      kept.rows.push_back({uint32_t(entry.row - first), entry.pathBefore, entry.resolveResultBefore});
     }
   }
+  return true;
+}
+
+bool KvCollection::ShowRowsAtRevision(uint64_t shown, uint64_t wanted) {
+  if (!keptWrite_ || keptWrite_->generation != generation_ || keptWrite_->shown != shown ||
+      keptWrite_->other != wanted) {
+    return false;
+  }
+  for (KeptWrite::Row& kept : keptWrite_->rows) {
+    KvAssetEntry& row = rows_[kept.index];
+    std::swap(row.assetPath, kept.path);
+    std::swap(row.resolveResult, kept.resolveResult);
+  }
+  std::swap(keptWrite_->shown, keptWrite_->other);
+  WithdrawProposals(rows_);
+  UpdateResolvedPaths(true);  // counted again
   return true;
 }
 

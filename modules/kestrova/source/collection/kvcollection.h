@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -26,6 +27,13 @@
 #include "collection/kvscenewalk.h"
 
 namespace kv {
+
+// A row the scene was written through, with what it showed before.
+struct KvWrittenRow {
+  const KvAssetEntry* row = nullptr;
+  bx3::Filename pathBefore;
+  int32_t resolveResultBefore = 0;
+};
 
 class KvCollection {
  public:
@@ -55,11 +63,16 @@ class KvCollection {
                                  const brantic::Id& nodeSpace, bx3::Take* take);
   // Names the element a new row is about.
   void CompleteAssetEntry(KvAssetEntry& row, bx3::Document* document);
-  // Takes rows written in place as this collection's reading of the scene after the write:
-  // true when each is one of its rows and no element now uses one path in two rows (a
-  // collection lists such a use once; false then, for a new collection). Like a new
-  // collection, it withdraws every row's proposal and relink candidates.
-  bool KeepWrittenRows(const std::vector<const KvAssetEntry*>& written);
+  // Takes rows written in place as this collection's reading of the scene after the write
+  // (which took the scene from revision `before` to `after`): true when each is one of its
+  // rows and no element now uses one path in two rows (a collection lists such a use once;
+  // false then, for a new collection). Like a new collection, it withdraws every row's
+  // proposal and relink candidates. What the rows showed before is kept for the write's undo.
+  bool KeepWrittenRows(const std::vector<KvWrittenRow>& written, uint64_t before, uint64_t after);
+  // When the rows show the scene at `shown` and the kept write goes between `shown` and
+  // `wanted` (its undo, or its redo after that), its rows show the scene at `wanted` again;
+  // false otherwise (the scene is to be collected).
+  bool ShowRowsAtRevision(uint64_t shown, uint64_t wanted);
   // Resolves every row again (each distinct path once) and counts the missing ones. Right
   // after a collection its path cache answers instead of the disk.
   void UpdateResolvedPaths(bool fromCollection = false);
@@ -126,6 +139,19 @@ class KvCollection {
   std::vector<KvAssetEntry> rows_;
   std::unordered_map<bx3::Filename, KvPathCacheEntry, bx3::FilenameHash> pathCache_;
   bx3::Document* activeDocument_ = nullptr;
+  // The rows of the last write kept in place, as they are at the revision they do not show.
+  struct KeptWrite {
+    uint64_t generation = 0;
+    uint64_t shown = 0;
+    uint64_t other = 0;
+    struct Row {
+      uint32_t index;
+      bx3::Filename path;
+      int32_t resolveResult;
+    };
+    std::vector<Row> rows;
+  };
+  std::optional<KeptWrite> keptWrite_;
   std::function<void()> rowsProbed_;
   std::function<void()> rootsAnswered_;
   bool rowsProbedPosted_ = false;

@@ -9,7 +9,8 @@ namespace kv {
 
 KvSceneStamp KvSceneStamp::Of(const bx3::Document* document) {
   if (!document) return {};
-  return {document, document->GetDirty(bx3::Document::kDirtyScene), document->GetMaterialList()->GetDirty()};
+  return {document, document->GetDirty(bx3::Document::kDirtyScene), document->GetMaterialList()->GetDirty(),
+          document->GetRevision()};
 }
 
 KvWritePass::KvWritePass(bx3::Document& document)
@@ -60,12 +61,12 @@ KvWritePass::~KvWritePass() {
   bx3::EventAdd();  // once, whatever was written
 }
 
-void KvWritePass::Note(bool rowShowsTheScene, const KvAssetEntry* row) {
+void KvWritePass::Note(bool rowShowsTheScene, KvWrittenRow written) {
   if (!rowShowsTheScene) {
     onlyWrittenRowsChanged_ = false;
-    std::vector<const KvAssetEntry*>().swap(writtenRows_);
+    std::vector<KvWrittenRow>().swap(writtenRows_);
   } else if (onlyWrittenRowsChanged_) {
-    writtenRows_.push_back(row);
+    writtenRows_.push_back(std::move(written));
   }
 }
 
@@ -89,24 +90,24 @@ int32_t KvWritePass::Write(KvAssetEntry& row, const bx3::Filename& path, bool lo
   }
   // The row shows the scene after the write when it names the same file and that file is
   // where it was found before (or is missing as before): what was read of it still holds.
-  const std::string nameBefore(row.assetPath.GetFileView());
+  const bx3::Filename pathBefore = row.assetPath;
   const int32_t resolveResultBefore = row.resolveResult;
   const brantic::String resolvedBefore = row.resolvedPath;
   const int32_t result = WriteAssetPath(row, bx3::Filename(written), &document_, true, localize, &scope_);
   switch (result) {
     case kWriteDone:
       ++counts_.changed;
-      Note(row.assetPath.GetFileView() == nameBefore && row.resolvedPath == resolvedBefore &&
+      Note(row.assetPath.GetFileView() == pathBefore.GetFileView() && row.resolvedPath == resolvedBefore &&
                (row.resolveResult == resolveResultBefore ||
                 (IsFound(row.resolveResult) && IsFound(resolveResultBefore))) &&
                WriteStaysInItsRow(row, document_),
-           &row);
+           {&row, pathBefore, resolveResultBefore});
       break;
     case kWriteAlreadyLocal: ++counts_.alreadyLocal; break;
     case kWriteUnchanged: ++counts_.unchanged; break;
     default:
       ++counts_.failed;
-      Note(false, &row);
+      Note(false);
       break;
   }
   return result;
@@ -118,7 +119,7 @@ int32_t KvWritePass::Clear(const KvAssetEntry& row) {
     return kClearNotHeld;
   }
   const int32_t result = ClearAssetUse(row, document_);
-  Note(false, &row);  // rows go with what held them
+  Note(false);  // rows go with what held them
   if (result == kClearDone) ++counts_.changed;
   if (result == kClearNotHeld) ++counts_.failed;
   return result;
@@ -127,7 +128,7 @@ int32_t KvWritePass::Clear(const KvAssetEntry& row) {
 void KvWritePass::Rename(bx3::Element& element, const brantic::String& name) {
   document_.AddUndo(bx3::kUndoChange, &element);
   element.SetName(name);
-  Note(false, nullptr);  // names are read with the rest of the scene
+  Note(false);  // names are read with the rest of the scene
   ++counts_.changed;
 }
 

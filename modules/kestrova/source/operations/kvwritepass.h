@@ -11,6 +11,7 @@
 #include "brantic/string.h"
 #include "bx3/document.h"
 #include "collection/kvassetentry.h"
+#include "collection/kvcollection.h"
 #include "operations/kvwriteback.h"
 
 namespace kv {
@@ -22,12 +23,13 @@ enum class KvPathForm {
   Written,            // the new path as it is (Apply Path Mappings)
 };
 
-// Where a scene stands: the document and its change counters (its own and its material
-// list's). Equal stamps: nothing changed in between.
+// Where a scene stands: the document, its change counters (its own and its material list's)
+// and its revision. Equal stamps: nothing changed in between.
 struct KvSceneStamp {
   const bx3::Document* document = nullptr;
   uint32_t documentDirty = 0;
   uint32_t materialsDirty = 0;
+  uint64_t revision = 0;
   static KvSceneStamp Of(const bx3::Document* document);
   bool operator==(const KvSceneStamp&) const = default;
 };
@@ -68,21 +70,21 @@ class KvWritePass {
     // it. False after a clear, a rename, a failed write or any other write: the scene is then
     // read again.
     bool onlyWrittenRowsChanged = true;
-    std::vector<const KvAssetEntry*> writtenRows;
+    std::vector<KvWrittenRow> writtenRows;
     KvSceneStamp before;  // the scene as the first pass found it
     KvSceneStamp after;   // and as the last one left it
   };
   static Ended TakeEnded();
 
  private:
-  void Note(bool rowShowsTheScene, const KvAssetEntry* row);
+  void Note(bool rowShowsTheScene, KvWrittenRow written = {});
 
   bx3::Document& document_;
   KvResolveScope scope_;  // the written paths resolve through one scope
   Counts counts_;
   KvSceneStamp before_;
   bool onlyWrittenRowsChanged_ = true;
-  std::vector<const KvAssetEntry*> writtenRows_;
+  std::vector<KvWrittenRow> writtenRows_;
 };
 
 }  // namespace kv

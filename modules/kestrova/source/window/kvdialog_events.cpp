@@ -106,7 +106,14 @@ void KestrovaDialog::RefreshWhenChanged() {
     changeHeldBack_ = true;
     return;
   }
-  if (KvSceneStamp::Of(bx3::GetActiveDocument()) == collectedFrom_) return;
+  const KvSceneStamp now = KvSceneStamp::Of(bx3::GetActiveDocument());
+  if (now == collectedFrom_) return;
+  // The undo (or the redo) of a write the rows were kept through: they change back.
+  if (now.document == collectedFrom_.document && now.document == collection_.ActiveDocument() &&
+      collection_.ShowRowsAtRevision(collectedFrom_.revision, now.revision)) {
+    ShowWrittenRows(now);
+    return;
+  }
   RefreshAssets();
 }
 

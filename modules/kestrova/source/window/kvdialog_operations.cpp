@@ -29,7 +29,7 @@ void KestrovaDialog::RefreshAfterWrite() {
   const bool rowsShowTheScene =
       ended.counts.changed > 0 && ended.onlyWrittenRowsChanged && ended.before == collectedFrom_ &&
       ended.after.document == collection_.ActiveDocument() && KvSceneStamp::Of(bx3::GetActiveDocument()) == ended.after;
-  if (rowsShowTheScene && collection_.KeepWrittenRows(ended.writtenRows)) {
+  if (rowsShowTheScene && collection_.KeepWrittenRows(ended.writtenRows, ended.before.revision, ended.after.revision)) {
     ShowWrittenRows(ended.after);
   } else {
     RefreshWhenChanged();
