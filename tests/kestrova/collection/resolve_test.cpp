@@ -99,6 +99,44 @@ TEST_F(ResolveTest, TexturesOpenForPainting) {
   EXPECT_EQ(Resolve("paint/NEW.png", resolved), kResolveMissing);
 }
 
+// A missing path made absolute below the document's folder is known to stay missing only where
+// nothing else can find it; where that is said, resolving it says so too.
+TEST_F(ResolveTest, AMissingPathJoinedToTheDocumentFolderStaysMissing) {
+  KvResolveScope scope{Filename(project_)};
+  KvResolveContext context = scope.Context();
+  const std::vector<Filename> painted = {Filename(project_ + "/paint/held.png")};
+  struct Case {
+    std::string written, anchored;
+    bool staysMissing;
+  };
+  const Case cases[] = {
+      {"tex/gone.png", project_ + "/tex/gone.png", true},
+      {"gone.png", project_ + "/gone.png", true},
+      {"tex/gone.png", root_ + "/lib1/tex/gone.png", false},    // not below the document's folder
+      {project_ + "/gone.png", project_ + "/gone.png", false},  // absolute already
+      {"tex/../gone.png", project_ + "/tex/../gone.png", false},
+      {"$(TEXTURES)/gone.png", project_ + "/$(TEXTURES)/gone.png", false},
+      {"tex/wall.<UDIM>.png", project_ + "/tex/wall.<UDIM>.png", false},
+      {"paint/held.png", project_ + "/paint/held.png", false},  // held open for painting by that name
+  };
+  for (const Case& c : cases) {
+    context.paintTextures = &painted;
+    EXPECT_EQ(AnchoredStaysMissing(Filename(c.written), Filename(c.anchored), Filename(project_), context),
+              c.staysMissing)
+        << c.written;
+    if (c.staysMissing) {
+      Filename resolved;
+      EXPECT_EQ(ResolveAssetPathIn(Filename(project_), context, Filename(c.written), resolved, true), kResolveMissing);
+      EXPECT_EQ(ResolveAssetPathIn(Filename(project_), context, Filename(c.anchored), resolved, true), kResolveMissing);
+    }
+  }
+  // Without the document's folder among the places looked in, nothing is said.
+  const std::vector<brantic::Url> elsewhere = {Filename(root_ + "/lib1").GetUrl()};
+  context.searchFolders = &elsewhere;
+  EXPECT_FALSE(
+      AnchoredStaysMissing(Filename("gone.png"), Filename(project_ + "/gone.png"), Filename(project_), context));
+}
+
 TEST_F(ResolveTest, UnsavedDocumentsUseThePreferenceFoldersOnly) {
   Filename resolved;
   EXPECT_EQ(ResolveAssetPath(Filename(), Filename("metal.png"), nullptr, resolved, true), kResolveFound);

@@ -160,6 +160,31 @@ int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveCon
   return result == kResolveMissing && asker.PassedOver() ? kResolveUnreachable : result;
 }
 
+bool AnchoredStaysMissing(const bx3::Filename& written, const bx3::Filename& anchored,
+                          const bx3::Filename& documentFolder, const KvResolveContext& context) {
+  if (!context.searchFolders) return false;
+  if (context.expander && (!context.expander->Mappings().empty() || brantic::MayNeedExpanding(written.View()) ||
+                           brantic::MayNeedExpanding(anchored.View()))) {
+    return false;
+  }
+  // A token names many files; ".." may lead elsewhere through a link than the joined path.
+  if (brantic::PathPattern::Find(written.View()) || written.View().find("..") != std::string_view::npos) return false;
+  const brantic::Url url = written.GetUrl();
+  const brantic::Url folder = documentFolder.GetUrl();
+  if (url.IsEmpty() || !url.IsRelative() || folder.IsEmpty()) return false;
+  if (std::find(context.searchFolders->begin(), context.searchFolders->end(), folder) == context.searchFolders->end()) {
+    return false;
+  }
+  const auto joined = folder.Append(url);
+  if (!joined || !(bx3::Filename::FromUrl(*joined) == anchored)) return false;
+  if (context.paintTextures) {
+    for (const bx3::Filename& texture : *context.paintTextures) {
+      if (texture.IsEqual(anchored)) return false;
+    }
+  }
+  return true;
+}
+
 namespace {
 
 int32_t ResolveAsked(const bx3::Filename& documentPath, const KvResolveContext& context, const FileAsker& asker,

@@ -82,6 +82,13 @@ std::string RootOfAssetPath(const bx3::Filename& assetPath, const KvResolveConte
 int32_t ResolveAssetPathIn(const bx3::Filename& documentPath, const KvResolveContext& context,
                            const bx3::Filename& assetPath, bx3::Filename& resolvedPath, bool isBitmapShader);
 
+// Whether `anchored`, the missing relative path `written` joined to the document's folder,
+// is missing too without asking again: it names a place `written` was looked for, and both
+// are looked for by name in the same search folders. Not decided (false) where variables,
+// mappings, frame or tile tokens or textures held open for painting take part.
+bool AnchoredStaysMissing(const bx3::Filename& written, const bx3::Filename& anchored,
+                          const bx3::Filename& documentFolder, const KvResolveContext& context);
+
 // One pass's resolutions, as an explicit scope: what the host knows (the search folders, the
 // textures open for painting) is taken once when the scope opens, and each distinct path
 // (with its bitmap-shader flag) is looked up on the disk once while the scope lives. Opened

@@ -198,9 +198,16 @@ int32_t WriteAssetPath(KvAssetEntry& row, const bx3::Filename& newPath, bx3::Doc
     return kWriteFailed;
   }
   // Written as the very file it was found at a moment ago (Make Paths Absolute): found there.
-  if ((row.resolveResult == kResolveFound || row.resolveResult == kResolveFoundByName) &&
+  // (Each of these answers saw that file exist.)
+  if ((row.resolveResult == kResolveFound || row.resolveResult == kResolveFoundByName ||
+       row.resolveResult == kResolveBuiltByHost) &&
       row.assetPath.GetString() == row.resolvedPath) {
     row.resolveResult = kResolveFound;
+    return kWriteDone;
+  }
+  // Missing a moment ago and written as a place it was looked for: missing still.
+  if (row.resolveResult == kResolveMissing &&
+      AnchoredStaysMissing(oldPath, row.assetPath, scope->DocumentFolder(), scope->Context())) {
     return kWriteDone;
   }
   const KvResolveScope::Resolution& found = scope->Resolve(row.assetPath, IsBitmapShader(owner));
