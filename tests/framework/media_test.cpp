@@ -11,6 +11,7 @@
 #include "brantic/imagetexture.h"
 #include "brantic/media.h"
 #include "brantic/picture.h"
+#include "brantic/pictureheader.h"
 #include "support/media_fixtures.h"
 
 using namespace brantic;
@@ -223,6 +224,67 @@ TEST(MediaTest, FormatsAreSniffedFromTheirFirstBytes) {
   }
   EXPECT_TRUE(SuffixMayLackSignature("TGA"));
   EXPECT_FALSE(SuffixMayLackSignature("png"));
+}
+
+// A PNG's size read without the readers is theirs; any header out of the ordinary is left to
+// them (so a damaged picture is still found damaged).
+TEST(MediaTest, PngHeadersReadWithoutTheReadersAgreeWithThem) {
+  kvtest::TempFolder folder;
+  const auto readBytes = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const kvtest::ImageFile pictures[] = {
+      {},
+      {.width = 1, .height = 1, .channels = {"Y"}},
+      {.width = 3000, .height = 2, .channels = {"R", "G", "B", "A"}, .format = "uint16", .alphaChannel = 3},
+      {.width = 5, .height = 7, .dpi = 300.0f, .iccProfile = kvtest::MakeIccProfile("Display P3")},
+  };
+  std::string plain;
+  for (size_t i = 0; i < std::size(pictures); ++i) {
+    const std::string path = folder / ("p" + std::to_string(i) + ".png");
+    ASSERT_TRUE(kvtest::WriteImage(path, pictures[i]));
+    if (i == 0) plain = readBytes(path);
+    const auto native = ReadPictureHeader(path);
+    const auto readers = LoadImageTexture(Url::FromSystemPath(path));
+    ASSERT_TRUE(native && readers) << path;
+    EXPECT_EQ(native->formatName, readers->formatName) << path;
+    EXPECT_EQ(native->width, readers->FirstPicture()->width) << path;
+    EXPECT_EQ(native->height, readers->FirstPicture()->height) << path;
+  }
+  // The plain picture's chunks after its header, and its header with other values.
+  const std::string signature = plain.substr(0, 8), rest = plain.substr(8 + 25);
+  const auto header = [&](uint32_t width, uint8_t depth, uint8_t colorType) {
+    std::string data;
+    for (const uint32_t value : {width, uint32_t(32)}) {
+      for (int shift = 24; shift >= 0; shift -= 8) data += char((value >> shift) & 0xff);
+    }
+    return kvtest::PngChunk("IHDR", data + char(depth) + char(colorType) + std::string(3, '\0'));
+  };
+  std::string badChecksum = plain;
+  badChecksum[8 + 20] ^= 1;
+  std::string badAncillary = kvtest::PngChunk("tEXt", "Comment\0x");
+  badAncillary[badAncillary.size() - 1] ^= 1;
+  const std::pair<const char*, std::string> deferred[] = {
+      {"header checksum", badChecksum},
+      {"cut in its header", plain.substr(0, 20)},
+      {"no width", signature + header(0, 8, 2) + rest},
+      {"wider than the readers take", signature + header(2000000, 8, 2) + rest},
+      {"a depth of 3", signature + header(64, 3, 2) + rest},
+      {"a palette without its colours", signature + header(64, 8, 3) + rest},
+      {"a damaged text", signature + header(64, 8, 2) + badAncillary + rest},
+      {"an unknown critical chunk", signature + header(64, 8, 2) + kvtest::PngChunk("ABCD", "x") + rest},
+      {"its end first", signature + header(64, 8, 2) + kvtest::PngChunk("IEND", "")},
+  };
+  for (const auto& [what, bytes] : deferred) EXPECT_FALSE(ParsePictureHeader(bytes)) << what;
+  // Chunks before the pixels that go beyond the first read are read on.
+  const std::string path = folder / "long.png";
+  kvtest::WriteBytes(
+      path, signature + header(64, 8, 2) + kvtest::PngChunk("tEXt", "Comment" + std::string(20000, 'x')) + rest);
+  const auto native = ReadPictureHeader(path);
+  const auto readers = LoadImageTexture(Url::FromSystemPath(path));
+  ASSERT_TRUE(native && readers);
+  EXPECT_EQ(native->width, readers->FirstPicture()->width);
 }
 
 TEST(MediaTest, IccDescriptions) {

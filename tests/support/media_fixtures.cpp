@@ -228,18 +228,22 @@ bool WriteBmp1555(const std::string& path, int width, int height) {
   return true;
 }
 
+std::string PngChunk(const std::string& type, const std::string& data) {
+  std::string chunk;
+  Put32(chunk, uint32_t(data.size()));
+  chunk += type + data;
+  Put32(chunk, Crc32(type + data));
+  return chunk;
+}
+
 bool WritePngHeaderOnly(const std::string& path, uint32_t width, uint32_t height) {
-  std::string ihdr = "IHDR";
+  std::string ihdr;
   Put32(ihdr, width);
   Put32(ihdr, height);
   ihdr += char(8);  // bit depth
   ihdr += char(2);  // RGB
   ihdr += std::string(3, '\0');
-  std::string file = "\x89PNG\r\n\x1a\n";
-  Put32(file, 13);
-  file += ihdr;
-  Put32(file, Crc32(ihdr));
-  WriteBytes(path, file);
+  WriteBytes(path, "\x89PNG\r\n\x1a\n" + PngChunk("IHDR", ihdr));
   return true;
 }
 

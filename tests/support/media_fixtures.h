@@ -41,6 +41,8 @@ std::string LittleEndian32(std::initializer_list<uint32_t> values);
 std::vector<uint8_t> MakeIccProfile(const std::string& description);
 // A 16-bit BMP with 1-bit alpha (A1R5G5B5 masks), `width` × `height`.
 bool WriteBmp1555(const std::string& path, int width, int height);
+// One PNG chunk: its length, type, data and checksum.
+std::string PngChunk(const std::string& type, const std::string& data);
 // A PNG whose header says `width` × `height` but that holds no pixel data.
 bool WritePngHeaderOnly(const std::string& path, uint32_t width, uint32_t height);
 // A sound of `frames` frames of a sine wave; `format` is a libsndfile format word.

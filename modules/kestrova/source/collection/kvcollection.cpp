@@ -35,7 +35,6 @@ class KvCollection::RowMaker final : public KvUseVisitor {
 
   void Begin(size_t uses) override {
     KvCollection& c = collection_;
-    if (uses > 0 && c.probing_) c.OpenMediaReadersSoon();
     c.rows_.reserve(uses);
     c.pathCache_.reserve(uses);
     c.rowPaths_.clear();
@@ -243,6 +242,13 @@ KvAssetEntry* KvCollection::CreateAssetEntry(bx3::Document& document, bx3::Eleme
     cached->second.formatText = FormatTextOfName(assetPath);
     cached->second.assetType = ClassifyAssetName(assetPath);
     cached->second.setKind = SetKindOfPath(assetPath);
+    // Files the probe reads without the media readers need them not; for the others they are
+    // opened beside the walk, before the first probe asks for them.
+    if (probing_ && !readersRequested_ &&
+        (cached->second.assetType & (ASSETTYPE_IMAGE | ASSETTYPE_VIDEO | ASSETTYPE_AUDIO)) != 0 &&
+        !assetPath.CheckSuffix("png")) {
+      OpenMediaReadersSoon();
+    }
     // During a collection, helper threads resolve it while the walk goes on.
     cached->second.collectionItem = pathResolver_.Add(&cached->first, &cached->second, IsBitmapShader(owner));
     if (cached->second.collectionItem == KvPathResolver::kNoItem) {

@@ -5,6 +5,7 @@
 #include "brantic/imagetexture.h"
 #include "brantic/io.h"
 #include "brantic/media.h"
+#include "brantic/pictureheader.h"
 
 namespace kv {
 
@@ -41,6 +42,14 @@ bool ProbeWithStat(KvAssetEntry& entry, const brantic::FileStat& file) {
   entry.fileSize = file.kind == brantic::IoDetect::File ? file.size : 0;
   if (file.kind != brantic::IoDetect::File) return false;
   if (entry.assetType & kAssetTypeMaskScene) return true;
+  // A header read without the media readers answers as they would.
+  if (const auto header = brantic::ReadPictureHeader(entry.resolvedUrl.GetSystemPath(), file.size)) {
+    entry.assetType = RefineAssetType(entry.assetType, entry.assetPath, {false, true, false});
+    entry.formatText = header->formatName;
+    entry.resolutionX = header->width;
+    entry.resolutionY = header->height;
+    return true;
+  }
   bool recognised = false;
   bool described = true;
   (void)brantic::DetectFileFormats(
