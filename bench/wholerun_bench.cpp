@@ -193,6 +193,50 @@ void BM_Check(benchmark::State& state) {
 }
 BENCHMARK(BM_Check)->Args({100, 1})->Args({100, 0})->Unit(benchmark::kSecond)->UseManualTime()->Iterations(3);
 
+// Make Paths Absolute of every row, and its undo, on top of the plain run with every row
+// selected (the selection shows the current row's preview, which opens the media readers):
+// each as a process of its own, five times; the medians of what each adds, in plain runs.
+void BM_MakePathsAbsolute(benchmark::State& state) {
+  const int64_t scale = state.range(0);
+  MakeSceneOnce(scale);
+  if (!fs::exists(Bx3Path())) {
+    state.SkipWithError("bx3 is not built beside the benchmarks");
+    return;
+  }
+  std::vector<std::string> plain = BatchArguments(scale);
+  plain.resize(plain.size() - 3);  // no report
+  for (const char* action : {"--command", "1029813", "--wait"}) plain.push_back(action);
+  std::vector<std::string> absolute = plain;
+  for (const char* action : {"--command", "1029820", "--wait"}) absolute.push_back(action);
+  std::vector<std::string> undone = absolute;
+  for (const char* action : {"--undo", "--wait"}) undone.push_back(action);
+  std::vector<double> plainSeconds, absoluteSeconds, undoneSeconds;
+  double plainPeak = 0, peak = 0;
+  for (auto _ : state) {
+    const ProcessFigures runs[] = {RunProcess(plain), RunProcess(absolute), RunProcess(undone)};
+    for (const ProcessFigures& run : runs) {
+      if (!run.ok) state.SkipWithError("a run failed");
+      peak = std::max(peak, run.peakMegabytes);
+    }
+    plainPeak = std::max(plainPeak, runs[0].peakMegabytes);
+    plainSeconds.push_back(runs[0].seconds);
+    absoluteSeconds.push_back(runs[1].seconds);
+    undoneSeconds.push_back(runs[2].seconds);
+    state.SetIterationTime(runs[1].seconds);
+  }
+  const auto median = [](std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+  };
+  const double base = median(plainSeconds), written = median(absoluteSeconds), back = median(undoneSeconds);
+  state.counters["plain_s"] = base;
+  state.counters["absolute_over_plain"] = (written - base) / base;
+  state.counters["undo_over_plain"] = (back - written) / base;
+  state.counters["plain_MB"] = plainPeak;
+  state.counters["peak_MB"] = peak;
+}
+BENCHMARK(BM_MakePathsAbsolute)->Arg(100)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(5);
+
 }  // namespace
 
 int main(int argc, char** argv) {
