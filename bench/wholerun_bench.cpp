@@ -149,13 +149,17 @@ std::map<std::string, double> SystemCallsPerFile(int64_t scale) {
   return calls;
 }
 
+// Makes the scene once; false (the benchmark skipped) without bx3 built beside it.
+bool SceneAndBx3Ready(benchmark::State& state, int64_t scale) {
+  MakeSceneOnce(scale);
+  if (fs::exists(Bx3Path())) return true;
+  state.SkipWithError("bx3 is not built beside the benchmarks");
+  return false;
+}
+
 void BM_WholeRun(benchmark::State& state) {
   const int64_t scale = state.range(0);
-  MakeSceneOnce(scale);
-  if (!fs::exists(Bx3Path())) {
-    state.SkipWithError("bx3 is not built beside the benchmarks");
-    return;
-  }
+  if (!SceneAndBx3Ready(state, scale)) return;
   ProcessFigures floor, run;
   for (auto _ : state) {
     floor = RunProcess({SelfPath(), "--floor", Folder(scale) + "/big.bx3", std::to_string(scale)});
@@ -172,11 +176,7 @@ BENCHMARK(BM_WholeRun)->Arg(100)->Unit(benchmark::kSecond)->UseManualTime()->Ite
 void BM_Check(benchmark::State& state) {
   const int64_t scale = state.range(0);
   const bool probe = state.range(1) != 0;
-  MakeSceneOnce(scale);
-  if (!fs::exists(Bx3Path())) {
-    state.SkipWithError("bx3 is not built beside the benchmarks");
-    return;
-  }
+  if (!SceneAndBx3Ready(state, scale)) return;
   const std::string folder = Folder(scale);
   std::vector<std::string> check = {
       Bx3Path(),   "--prefs", folder + "/prefs", "--check", folder + "/big.bx3", "--json", folder + "/check.json",
@@ -198,11 +198,7 @@ BENCHMARK(BM_Check)->Args({100, 1})->Args({100, 0})->Unit(benchmark::kSecond)->U
 // each as a process of its own, five times; the medians of what each adds, in plain runs.
 void BM_MakePathsAbsolute(benchmark::State& state) {
   const int64_t scale = state.range(0);
-  MakeSceneOnce(scale);
-  if (!fs::exists(Bx3Path())) {
-    state.SkipWithError("bx3 is not built beside the benchmarks");
-    return;
-  }
+  if (!SceneAndBx3Ready(state, scale)) return;
   std::vector<std::string> plain = BatchArguments(scale);
   plain.resize(plain.size() - 3);  // no report
   for (const char* action : {"--command", "1029813", "--wait"}) plain.push_back(action);
