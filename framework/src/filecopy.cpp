@@ -8,6 +8,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace brantic {
@@ -70,6 +72,38 @@ Result<void> CopyData(int in, int out, const std::string& source, const std::str
   }
 }
 
+// Copies `in` into a file without a name in `folder` and then names it `target`, which must
+// be free: no part of the copy is ever seen under a name, and a copy that fails or is stopped
+// leaves nothing behind. Nothing (the caller copies through a named temporary file) where the
+// file system makes no unnamed files, or where `target` was taken meanwhile.
+std::optional<Result<CopyOutcome>> CopyUnnamed(int in, const struct stat& sourceInfo, const std::string& folder,
+                                               const std::string& source, const std::string& target,
+                                               const CopyOptions& options) {
+  FileDescriptor out(::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+  if (out.Get() < 0) return std::nullopt;
+  if (Result<void> copied = CopyData(in, out.Get(), source, target, options); !copied) {
+    return Result<CopyOutcome>(copied.GetError());
+  }
+  if (::fchmod(out.Get(), sourceInfo.st_mode & 07777) != 0) {
+    return Result<CopyOutcome>(FileError(target, "cannot set permissions"));
+  }
+  const timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
+  if (::futimens(out.Get(), times) != 0) return Result<CopyOutcome>(FileError(target, "cannot set times"));
+  if (IsStopped(options)) {
+    return Result<CopyOutcome>(Error(ErrorKind::Cancelled, "the copy of " + source + " was stopped"));
+  }
+  const std::string self = "/proc/self/fd/" + std::to_string(out.Get());
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+    if (errno == EEXIST || errno == ENOENT) return std::nullopt;
+    return Result<CopyOutcome>(FileError(target, "cannot make"));
+  }
+  if (!out.Close()) {
+    ::unlink(target.c_str());  // it was not there before
+    return Result<CopyOutcome>(FileError(target, "cannot write"));
+  }
+  return Result<CopyOutcome>(CopyOutcome::Copied);
+}
+
 }  // namespace
 
 Result<CopyOutcome> CopyFileSafely(const std::string& source, const std::string& target, const CopyOptions& options) {
@@ -82,7 +116,9 @@ Result<CopyOutcome> CopyFileSafely(const std::string& source, const std::string&
   ::fcntl(in.Get(), F_SETFL, 0);
 
   struct stat targetInfo {};
-  if (::stat(target.c_str(), &targetInfo) == 0) {
+  const bool targetThere = ::stat(target.c_str(), &targetInfo) == 0;
+  const bool targetAbsent = !targetThere && errno == ENOENT;
+  if (targetThere) {
     if (targetInfo.st_dev == sourceInfo.st_dev && targetInfo.st_ino == sourceInfo.st_ino) {
       return CopyOutcome::SameFile;
     }
@@ -92,6 +128,12 @@ Result<CopyOutcome> CopyFileSafely(const std::string& source, const std::string&
   const size_t slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  // A new file is made whole before it has a name; a file that is replaced is copied beside it
+  // and renamed over it.
+  if (targetAbsent) {
+    if (auto made = CopyUnnamed(in.Get(), sourceInfo, folder, source, target, options)) return *made;
+    if (::lseek(in.Get(), 0, SEEK_SET) != 0) return FileError(source, "cannot read");
+  }
   std::string pattern = folder + "." + name + ".copying-XXXXXX";
   const int tempFd = ::mkostemp(pattern.data(), O_CLOEXEC);
   if (tempFd < 0) return FileError(folder.empty() ? target : folder, "cannot make a temporary file");

@@ -102,21 +102,24 @@ TEST(FileCopyTest, CopiesKeepModeAndTimesAndReplaceTheTarget) {
   ::utimensat(AT_FDCWD, source.c_str(), times, 0);
   WriteFile(temp / "out/a.bin", "old");
 
-  auto copied = brantic::CopyFileSafely(source, temp / "out/a.bin", {.stop = nullptr, .chunkBytes = 4096});
-  ASSERT_TRUE(copied.HasValue()) << copied.GetError().ToText();
-  EXPECT_EQ(*copied, brantic::CopyOutcome::Copied);
-  EXPECT_EQ(ReadWhole(temp / "out/a.bin"), ReadWhole(source));
-  struct stat info {};
-  ASSERT_EQ(::stat((temp / "out/a.bin").c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 07777, 0640u);
-  EXPECT_EQ(info.st_mtim.tv_sec, 2000000);
-  EXPECT_EQ(info.st_mtim.tv_nsec, 500);
+  // A file replaced, and a new one (made whole before it has a name).
+  for (const char* target : {"out/a.bin", "out/new.bin"}) {
+    auto copied = brantic::CopyFileSafely(source, temp / target, {.stop = nullptr, .chunkBytes = 4096});
+    ASSERT_TRUE(copied.HasValue()) << copied.GetError().ToText();
+    EXPECT_EQ(*copied, brantic::CopyOutcome::Copied);
+    EXPECT_EQ(ReadWhole(temp / target), ReadWhole(source)) << target;
+    struct stat info {};
+    ASSERT_EQ(::stat((temp / target).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u) << target;
+    EXPECT_EQ(info.st_mtim.tv_sec, 2000000) << target;
+    EXPECT_EQ(info.st_mtim.tv_nsec, 500) << target;
+  }
 
   // The source reached through another name is the same file: left alone, not truncated.
   fs::create_symlink(temp / "in", temp / "alias");
-  copied = brantic::CopyFileSafely(source, temp / "alias/a.bin");
-  ASSERT_TRUE(copied.HasValue());
-  EXPECT_EQ(*copied, brantic::CopyOutcome::SameFile);
+  const auto same = brantic::CopyFileSafely(source, temp / "alias/a.bin");
+  ASSERT_TRUE(same.HasValue());
+  EXPECT_EQ(*same, brantic::CopyOutcome::SameFile);
   EXPECT_EQ(ReadWhole(source), std::string(300000, 'x'));
 
   fs::create_directories(temp / "out/dir.bin");
@@ -132,28 +135,31 @@ TEST(FileCopyTest, FailedOrStoppedCopiesLeaveTheTargetAsItWas) {
   WriteFile(source, std::string(1 << 20, 'n'));
   const std::string target = temp / "out/big.bin";
   WriteFile(target, "precious");
+  // Over a file that is there, and where none is.
+  for (const std::string& into : {target, temp / "out/new.bin"}) {
+    // Stopped after the second chunk.
+    int asked = 0;
+    auto stopped = brantic::CopyFileSafely(source, into, {.stop = [&] { return ++asked > 2; }, .chunkBytes = 64 << 10});
+    ASSERT_FALSE(stopped.HasValue());
+    EXPECT_EQ(stopped.GetError().Kind(), brantic::ErrorKind::Cancelled);
 
-  // Stopped after the second chunk.
-  int asked = 0;
-  auto stopped = brantic::CopyFileSafely(source, target, {.stop = [&] { return ++asked > 2; }, .chunkBytes = 64 << 10});
-  ASSERT_FALSE(stopped.HasValue());
-  EXPECT_EQ(stopped.GetError().Kind(), brantic::ErrorKind::Cancelled);
+    // A disk that fills up halfway: the file-size limit makes writes past 100 KB fail.
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 100 << 10;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    auto failed = brantic::CopyFileSafely(source, into);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    ASSERT_FALSE(failed.HasValue());
+    EXPECT_EQ(failed.GetError().Kind(), brantic::ErrorKind::Io);
 
-  // A disk that fills up halfway: the file-size limit makes writes past 100 KB fail.
-  rlimit old{};
-  ::getrlimit(RLIMIT_FSIZE, &old);
-  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = old;
-  small.rlim_cur = 100 << 10;
-  ::setrlimit(RLIMIT_FSIZE, &small);
-  auto failed = brantic::CopyFileSafely(source, target);
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, oldHandler);
-  ASSERT_FALSE(failed.HasValue());
-  EXPECT_EQ(failed.GetError().Kind(), brantic::ErrorKind::Io);
-
-  EXPECT_EQ(ReadWhole(target), "precious");
-  EXPECT_EQ(std::distance(fs::directory_iterator(temp / "out"), fs::directory_iterator()), 1);  // no temporary left
+    EXPECT_EQ(ReadWhole(target), "precious");
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp / "out"), fs::directory_iterator()), 1)  // nothing left
+        << into;
+  }
 }
 
 TEST(FileCopyTest, CreateFoldersMakesTheWholeChain) {
