@@ -96,9 +96,12 @@ TEST_F(OperationsViewTest, EveryWriteKeepsTheSelectionAndKeptRowsAreWhatANewColl
   static_cast<bx3::Take*>(main->InsertChild(std::make_unique<bx3::Take>("Close-up")))
       ->SetOverride(materials_[0]->GetChildren().front().get(), bx3::param::kBitmapFile,
                     Filename(folder_ / "tex/a.png"));
-  // Ash's file is found by its name in a search folder.
+  // Ash's file is found by its name in a search folder; the library has other files of the
+  // names the scene uses.
   std::filesystem::create_directories(folder_ / "library");
   ASSERT_TRUE(kvtest::WriteImage(folder_ / "library/c.png", {.width = 8, .height = 8}));
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "library/a.png", {.width = 16, .height = 4}));
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "library/gone.png", {.width = 2, .height = 2}));
   bx3::Preferences::Get().SetTextureSearchPaths({{Filename(folder_ / "library"), true}});
   bx3::Element* ash =
       document_->InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, "Ash"));
@@ -121,10 +124,23 @@ TEST_F(OperationsViewTest, EveryWriteKeepsTheSelectionAndKeptRowsAreWhatANewColl
       {{"Steel", lumen.c_str()}, [&] { return run(Kv_GlobalizeCommand(&dialog_)); }, false},
       {{"Elm"},
        [&] {
-         bx3::QueueFileAnswer(Filename(folder_ / "tex/b.png"));  // another file
+         bx3::QueueFileAnswer(Filename(folder_ / "tex/b.png"));  // a file of another name
          return run(Kv_ReplaceTextureCommand(&dialog_));
        },
        false},
+      // Files of the same name elsewhere: the rows are probed again.
+      {{"Elm"},
+       [&] {
+         bx3::QueueFileAnswer(Filename(folder_ / "library/a.png"));
+         return run(Kv_ReplaceTextureCommand(&dialog_));
+       },
+       true},
+      {{"Rust"},
+       [&] {
+         bx3::QueueFileAnswer(Filename(folder_ / "library/gone.png"));  // missing no more
+         return run(Kv_ReplaceTextureCommand(&dialog_));
+       },
+       true},
       {{"Elm"},
        [&] {
          dialog_.SetString(kGadgetSearchText, brantic::String("tex/"));

@@ -110,20 +110,40 @@ bool KvCollection::BuildAssetArray(bx3::Document* document) {
   // What the walk needed is let go of before the rows are sorted and probed.
   pathResolver_.ReleaseItems();
   std::vector<const KvPathCacheEntry*>().swap(rowPaths_);
-  // Results reach the rows of their files while this collection lives.
-  KvProbeResultSink sink = [weak = GetWeakRef(), generation = generation_](
-                               const KvProbeBatch& probed,
-                               const std::vector<std::pair<uint32_t, KvProbeResult>>& found) {
+  return StartProbeJobs(probeQueue_, std::move(batch), MakeProbeSink(), generation_, liveGeneration_).HasValue();
+}
+
+KvProbeResultSink KvCollection::MakeProbeSink() const {
+  return [weak = GetWeakRef(), generation = generation_](const KvProbeBatch& probed,
+                                                         const std::vector<std::pair<uint32_t, KvProbeResult>>& found) {
     auto locked = weak.Lock();
     if (!locked) return;
     for (const auto& [file, result] : found) {
-      locked->probeMemory_.insert_or_assign(probed.files[file].resolvedUrl.GetPath().Std(), result);
+      const brantic::Url& url = probed.files[file].resolvedUrl;
+      locked->probeMemory_.insert_or_assign(url.GetPath().Std(), result);
       for (uint32_t i = probed.fileRowBegin[file]; i < probed.fileRowBegin[file + 1]; ++i) {
-        locked->StoreProbeResult(generation, probed.rowsOfFile[i], result);
+        locked->StoreProbeResult(generation, probed.rowsOfFile[i], url, result);
       }
     }
   };
-  return StartProbeJobs(probeQueue_, std::move(batch), std::move(sink), generation_, liveGeneration_).HasValue();
+}
+
+void KvCollection::ProbeRows(const std::vector<uint32_t>& indexes) {
+  if (indexes.empty() || !probing_ || !ProbeQueue()) return;
+  auto batch = std::make_shared<KvProbeBatch>();
+  if (!probeMemory_.empty()) batch->memory = std::make_shared<const KvProbeMemory>(probeMemory_);
+  std::unordered_map<std::string, uint32_t> fileOfUrl;
+  for (const uint32_t index : indexes) {
+    const KvAssetEntry& row = rows_[index];
+    if (row.resolvedUrl.IsEmpty()) continue;
+    const auto [known, added] = fileOfUrl.emplace(row.resolvedUrl.ToString(), uint32_t(batch->files.size()));
+    if (added) batch->files.push_back({row.assetPath, row.resolvedUrl, row.formatText, row.assetType});
+    batch->rows.push_back({row.rowIdentity, known->second});
+  }
+  if (batch->rows.empty()) return;
+  if (!readersRequested_) OpenMediaReadersSoon();
+  batch->IndexRowsByFile();
+  (void)StartProbeJobs(probeQueue_, std::move(batch), MakeProbeSink(), generation_, liveGeneration_);
 }
 
 const std::shared_ptr<brantic::JobQueue>& KvCollection::ProbeQueue() {
@@ -465,6 +485,23 @@ void WithdrawProposals(std::vector<KvAssetEntry>& rows) {
 
 }  // namespace
 
+KvShownFile KvShownFile::Of(const KvAssetEntry& row) {
+  return {row.assetPath,   row.resolveResult, row.resolvedPath, row.resolvedUrl, row.fileSize,
+          row.resolutionX, row.resolutionY,   row.formatText,   row.assetType};
+}
+
+void KvShownFile::SwapWith(KvAssetEntry& row) {
+  std::swap(path, row.assetPath);
+  std::swap(resolveResult, row.resolveResult);
+  std::swap(resolvedPath, row.resolvedPath);
+  std::swap(resolvedUrl, row.resolvedUrl);
+  std::swap(fileSize, row.fileSize);
+  std::swap(resolutionX, row.resolutionX);
+  std::swap(resolutionY, row.resolutionY);
+  std::swap(formatText, row.formatText);
+  std::swap(assetType, row.assetType);
+}
+
 bool KvCollection::KeepWrittenRows(const std::vector<KvWrittenRow>& written, uint64_t before, uint64_t after) {
   keptWrite_.reset();
   if (written.empty() || rows_.empty()) return false;
@@ -497,6 +534,17 @@ bool KvCollection::KeepWrittenRows(const std::vector<KvWrittenRow>& written, uin
     }
   }
   WithdrawProposals(rows_);
+  // Rows that name another file show what its name tells until it is probed, as new rows do.
+  std::vector<uint32_t> toProbe;
+  for (const KvWrittenRow& entry : written) {
+    if (!entry.fileChanged) continue;
+    KvAssetEntry& row = rows_[size_t(entry.row - first)];
+    row.fileSize = row.resolutionX = row.resolutionY = 0;
+    row.formatText = FormatTextOfName(row.assetPath);
+    row.assetType = ClassifyAssetName(row.assetPath);
+    toProbe.push_back(uint32_t(entry.row - first));
+  }
+  UpdateResolvedPaths(true);  // counted again
   // A row written twice went through a state in between: its undo is collected.
   if (!writtenTwice) {
     KeptWrite& kept = keptWrite_.emplace();
@@ -505,9 +553,10 @@ bool KvCollection::KeepWrittenRows(const std::vector<KvWrittenRow>& written, uin
     kept.other = before;
     kept.rows.reserve(written.size());
     for (const KvWrittenRow& entry : written) {
-      kept.rows.push_back({uint32_t(entry.row - first), entry.pathBefore, entry.resolveResultBefore});
+      kept.rows.push_back({uint32_t(entry.row - first), entry.before, entry.fileChanged});
     }
   }
+  ProbeRows(toProbe);
   return true;
 }
 
@@ -516,14 +565,17 @@ bool KvCollection::ShowRowsAtRevision(uint64_t shown, uint64_t wanted) {
       keptWrite_->other != wanted) {
     return false;
   }
+  // Rows back at another file are probed again: what is known of an unchanged file is taken
+  // from memory, and what arrives for the file they left is dropped.
+  std::vector<uint32_t> toProbe;
   for (KeptWrite::Row& kept : keptWrite_->rows) {
-    KvAssetEntry& row = rows_[kept.index];
-    std::swap(row.assetPath, kept.path);
-    std::swap(row.resolveResult, kept.resolveResult);
+    kept.shown.SwapWith(rows_[kept.index]);
+    if (kept.fileChanged) toProbe.push_back(kept.index);
   }
   std::swap(keptWrite_->shown, keptWrite_->other);
   WithdrawProposals(rows_);
   UpdateResolvedPaths(true);  // counted again
+  ProbeRows(toProbe);
   return true;
 }
 
@@ -594,13 +646,15 @@ const brantic::String& KvCollection::SharedFormatText(const brantic::String& tex
   return formatTexts_.emplace_back(text);
 }
 
-void KvCollection::StoreProbeResult(uint64_t generation, uint64_t rowIdentity, const KvProbeResult& probed) {
+void KvCollection::StoreProbeResult(uint64_t generation, uint64_t rowIdentity, const brantic::Url& file,
+                                    const KvProbeResult& probed) {
   if (generation != generation_ || rowIdentity < firstIdentity_ || rowIdentity >= nextRowIdentity_) return;
   const int64_t index = rowOfIdentity_[size_t(rowIdentity - firstIdentity_)];
   if (index < 0 || index >= int64_t(rows_.size()) || rows_[size_t(index)].rowIdentity != rowIdentity) {
     return;
   }
   KvAssetEntry& row = rows_[size_t(index)];
+  if (!(row.resolvedUrl == file)) return;
   row.fileSize = probed.fileSize;
   row.resolutionX = probed.resolutionX;
   row.resolutionY = probed.resolutionY;

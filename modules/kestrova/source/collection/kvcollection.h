@@ -28,11 +28,28 @@
 
 namespace kv {
 
-// A row the scene was written through, with what it showed before.
+// What a row shows of its path and its file.
+struct KvShownFile {
+  bx3::Filename path;
+  int32_t resolveResult = 0;
+  brantic::String resolvedPath;
+  brantic::Url resolvedUrl;
+  int64_t fileSize = 0;
+  int64_t resolutionX = 0;
+  int64_t resolutionY = 0;
+  brantic::String formatText;
+  uint32_t assetType = 0;
+
+  static KvShownFile Of(const KvAssetEntry& row);
+  void SwapWith(KvAssetEntry& row);
+};
+
+// A row the scene was written through, with what it showed before; `fileChanged` when it
+// names another file now (to be probed).
 struct KvWrittenRow {
   const KvAssetEntry* row = nullptr;
-  bx3::Filename pathBefore;
-  int32_t resolveResultBefore = 0;
+  KvShownFile before;
+  bool fileChanged = false;
 };
 
 class KvCollection {
@@ -83,7 +100,9 @@ class KvCollection {
   void ClearPathCache() { pathCache_.clear(); }
   // Writes a probed row copy back. Only results of the current collection for a row that
   // still exists are taken.
-  void StoreProbeResult(uint64_t generation, uint64_t rowIdentity, const KvProbeResult& probed);
+  // A result for a row that names another file by now is dropped.
+  void StoreProbeResult(uint64_t generation, uint64_t rowIdentity, const brantic::Url& file,
+                        const KvProbeResult& probed);
   // Lets go of the rows and of their document (it goes away); probing results still on their
   // way are dropped.
   void Forget();
@@ -132,6 +151,10 @@ class KvCollection {
   static void CopyResolution(const KvPathCacheEntry& entry, KvAssetEntry& row);
   // What the probing jobs of this collection read: the files of its paths, once each.
   std::shared_ptr<KvProbeBatch> MakeProbeBatch() const;
+  // Results reach the rows of their files while this collection lives.
+  KvProbeResultSink MakeProbeSink() const;
+  // Probes the files of these rows (each once; unchanged files are taken from memory).
+  void ProbeRows(const std::vector<uint32_t>& indexes);
   // The format texts of the probing results, one string per format for all rows: the rows
   // hold no string of a worker thread's making, and dropping them stays quick.
   const brantic::String& SharedFormatText(const brantic::String& text);
@@ -146,8 +169,8 @@ class KvCollection {
     uint64_t other = 0;
     struct Row {
       uint32_t index;
-      bx3::Filename path;
-      int32_t resolveResult;
+      KvShownFile shown;
+      bool fileChanged;
     };
     std::vector<Row> rows;
   };

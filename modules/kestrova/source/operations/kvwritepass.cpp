@@ -88,21 +88,24 @@ int32_t KvWritePass::Write(KvAssetEntry& row, const bx3::Filename& path, bool lo
     written = kept;
     localize = false;  // the variable or the mapped root is the path's form
   }
-  // The row shows the scene after the write when it names the same file and that file is
-  // where it was found before (or is missing as before): what was read of it still holds.
-  const bx3::Filename pathBefore = row.assetPath;
-  const int32_t resolveResultBefore = row.resolveResult;
-  const brantic::String resolvedBefore = row.resolvedPath;
+  // The row shows the scene after the write when it names a file of the same name: the same
+  // file found where it is written now (or missing as before), whose state still holds, or
+  // another one, to be probed. (A set or a sequence is counted again by a new collection.)
+  KvShownFile before = KvShownFile::Of(row);
   const int32_t result = WriteAssetPath(row, bx3::Filename(written), &document_, true, localize, &scope_);
   switch (result) {
-    case kWriteDone:
+    case kWriteDone: {
       ++counts_.changed;
-      Note(row.assetPath.GetFileView() == pathBefore.GetFileView() && row.resolvedPath == resolvedBefore &&
-               (row.resolveResult == resolveResultBefore ||
-                (IsFound(row.resolveResult) && IsFound(resolveResultBefore))) &&
-               WriteStaysInItsRow(row, document_),
-           {&row, pathBefore, resolveResultBefore});
+      const bool sameFile =
+          row.resolvedPath == before.resolvedPath &&
+          (row.resolveResult == before.resolveResult || (IsFound(row.resolveResult) && IsFound(before.resolveResult)));
+      // (Under a root that does not answer, a new collection watches the root.)
+      const bool counted = row.setKind == kSetNone && !row.IsSequence() && !row.IsUnreachable();
+      const bool shown = row.assetPath.GetFileView() == before.path.GetFileView() && (sameFile || counted) &&
+                         WriteStaysInItsRow(row, document_);
+      Note(shown, {&row, std::move(before), !sameFile});
       break;
+    }
     case kWriteAlreadyLocal: ++counts_.alreadyLocal; break;
     case kWriteUnchanged: ++counts_.unchanged; break;
     default:
