@@ -13,6 +13,7 @@
 #include "bx3/host.h"
 #include "bx3/module.h"
 #include "run_bx3.h"
+#include "support/big_scene.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -69,21 +70,32 @@ TEST_F(Bx3Test, ExitCodes) {
   }
 }
 
-// The media libraries are opened by the first file that is read, not at start: a scene that
-// reads none maps none of them.
+// The media libraries are opened by the first file that only they read, not at start: a scene
+// that reads none, or only PNG headers (read without them), maps none of them, nor does its check.
 TEST_F(Bx3Test, MediaLibrariesAreOpenedByTheFirstFileRead) {
   std::ofstream(folder_ + "/empty.bx3") << R"({"format": "bx3-scene", "version": 1})";
-  const auto libraries = [&](const std::string& scene) {
-    return RunBx3(Prefs() + " --batch " + scene + " --command 1029486 --wait", false, 60 * kvtest::kSlowdown,
-                  "LD_DEBUG=files ")
-        .output;
+  std::ofstream(folder_ + "/pictures.bx3") << R"({"format": "bx3-scene", "version": 1, "materials": [
+      {"id": 1, "type": "material.standard", "name": "M", "children": [
+        {"id": 2, "type": "shader.bitmap", "name": "S", "params": {"1000": {"file": "tiny.png"}}}]}]})";
+  std::ofstream(folder_ + "/tiny.png", std::ios::binary)
+      .write(reinterpret_cast<const char*>(kvtest::kTinyPng), sizeof kvtest::kTinyPng);
+  const auto libraries = [&](const std::string& arguments) {
+    return RunBx3(Prefs() + " " + arguments, false, 60 * kvtest::kSlowdown, "LD_DEBUG=files ").output;
   };
-  const std::string empty = libraries(folder_ + "/empty.bx3");
-  ASSERT_NE(empty.find("libbx3host_core"), std::string::npos) << "the loader lists what it opens";
-  for (const char* library : {"libbrantic_media_readers", "libOpenImageIO", "libavformat", "libsndfile"}) {
-    EXPECT_EQ(empty.find(library), std::string::npos) << library;
+  for (const std::string& arguments : {" --batch " + folder_ + "/empty.bx3 --command 1029486 --wait",
+                                       " --batch " + folder_ + "/pictures.bx3 --command 1029486 --wait --report text",
+                                       " --check " + folder_ + "/pictures.bx3 --probe --json -"}) {
+    const std::string opened = libraries(arguments);
+    ASSERT_NE(opened.find("libbx3host_core"), std::string::npos) << "the loader lists what it opens";
+    if (arguments.find("pictures") != std::string::npos) {
+      EXPECT_NE(opened.find("tiny.png"), std::string::npos) << arguments;
+    }
+    for (const char* library : {"libbrantic_media_readers", "libOpenImageIO", "libavformat", "libsndfile"}) {
+      EXPECT_EQ(opened.find(library), std::string::npos) << library << " for" << arguments;
+    }
   }
-  const std::string demo = libraries(std::string(KV_SOURCE_DIR) + "/examples/demo/demo.bx3");
+  const std::string demo =
+      libraries(" --batch " + std::string(KV_SOURCE_DIR) + "/examples/demo/demo.bx3 --command 1029486 --wait");
   for (const char* library : {"libbrantic_media_readers", "libOpenImageIO", "libavformat", "libsndfile"}) {
     EXPECT_NE(demo.find(library), std::string::npos) << library;
   }

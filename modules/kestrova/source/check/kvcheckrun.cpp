@@ -61,6 +61,15 @@ void ProbeAssets(KvCheckReport& report) {
   }
 }
 
+// Whether a found file of these rows is media that only the readers read (PNG headers are
+// read without them).
+bool NeedsMediaReaders(const std::vector<KvAssetEntry>& rows) {
+  return std::any_of(rows.begin(), rows.end(), [](const KvAssetEntry& row) {
+    return !row.resolvedUrl.IsEmpty() && (row.assetType & (ASSETTYPE_IMAGE | ASSETTYPE_VIDEO | ASSETTYPE_AUDIO)) != 0 &&
+           !row.assetPath.CheckSuffix("png");
+  });
+}
+
 // Collects each scene as the inspector does, without probing, and makes the report.
 Outcome CheckScenes(const std::vector<std::string>& scenes, const KvCheckOptions& options,
                     const std::string& projectRoot) {
@@ -73,9 +82,9 @@ Outcome CheckScenes(const std::vector<std::string>& scenes, const KvCheckOptions
   if (scenes.size() > 1) remembered.emplace();
   const brantic::PathExpander expander = bx3::Preferences::Get().MakePathExpander();
   const KvCheckContext context{&expander, projectRoot};
-  // The media readers take a while to open: they open while the scenes are collected.
+  // The media readers take a while to open: they open while the scenes are collected, once a
+  // scene uses a file the probe does not read without them.
   std::future<brantic::Result<void>> readers;
-  if (options.probe) readers = std::async(std::launch::async, [] { return brantic::LoadMediaReaders(); });
   std::vector<std::string> used;
   KvCheckAssetIndex index;
   KvCollection collection;
@@ -96,6 +105,9 @@ Outcome CheckScenes(const std::vector<std::string>& scenes, const KvCheckOptions
       outcome.problem = "cannot collect " + scene;
       return outcome;
     }
+    if (options.probe && !readers.valid() && NeedsMediaReaders(collection.Rows())) {
+      readers = std::async(std::launch::async, [] { return brantic::LoadMediaReaders(); });
+    }
     AddSceneAssets(report, index, scene, collection.Rows(), **document, context);
     if (report.listsOrphans) AddUsedFiles(collection.Rows(), used);
     report.scenes.push_back({scene, int64_t(collection.Rows().size()), ""});
@@ -103,7 +115,7 @@ Outcome CheckScenes(const std::vector<std::string>& scenes, const KvCheckOptions
   }
   if (options.probe) {
     // Without its readers a probe would call every file unreadable.
-    if (auto opened = readers.get(); !opened) {
+    if (auto opened = readers.valid() ? readers.get() : brantic::OK(); !opened) {
       outcome.problem = "--probe: " + opened.GetError().Message();
       return outcome;
     }

@@ -141,7 +141,6 @@ void KvCollection::ProbeRows(const std::vector<uint32_t>& indexes) {
     batch->rows.push_back({row.rowIdentity, known->second});
   }
   if (batch->rows.empty()) return;
-  if (!readersRequested_) OpenMediaReadersSoon();
   batch->IndexRowsByFile();
   (void)StartProbeJobs(probeQueue_, std::move(batch), MakeProbeSink(), generation_, liveGeneration_);
 }
