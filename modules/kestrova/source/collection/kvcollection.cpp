@@ -525,11 +525,14 @@ bool KvCollection::KeepWrittenRows(const std::vector<KvWrittenRow>& written, uin
     for (end = begin; end < owners.size() && owners[end].first == owners[begin].first; ++end) {
       anyWritten = anyWritten || isWritten[owners[end].second];
     }
-    if (!anyWritten) continue;
-    for (size_t a = begin; a < end; ++a) {
-      for (size_t b = a + 1; b < end; ++b) {
-        if (rows_[owners[a].second].assetPath.View() == rows_[owners[b].second].assetPath.View()) return false;
-      }
+    if (!anyWritten || end - begin < 2) continue;
+    const auto pathOf = [this](const std::pair<bx3::ElementUid, uint32_t>& use) {
+      return rows_[use.second].assetPath.View();
+    };
+    std::sort(owners.begin() + begin, owners.begin() + end,
+              [&](const auto& a, const auto& b) { return pathOf(a) < pathOf(b); });
+    for (size_t at = begin + 1; at < end; ++at) {
+      if (pathOf(owners[at - 1]) == pathOf(owners[at])) return false;
     }
   }
   WithdrawProposals(rows_);

@@ -99,8 +99,7 @@ class KvCollection {
   // Forgets what the path cache knows: the next collection asks the disk again.
   void ClearPathCache() { pathCache_.clear(); }
   // Writes a probed row copy back. Only results of the current collection for a row that
-  // still exists are taken.
-  // A result for a row that names another file by now is dropped.
+  // still exists and still names `file` are taken.
   void StoreProbeResult(uint64_t generation, uint64_t rowIdentity, const brantic::Url& file,
                         const KvProbeResult& probed);
   // Lets go of the rows and of their document (it goes away); probing results still on their

@@ -66,9 +66,9 @@ class KvWritePass {
   struct Ended {
     Counts counts;
     // The rows written, when each now shows what the scene holds and the scene changed in
-    // nothing else: the same file under another spelling, written where only that row reads
-    // it. False after a clear, a rename, a failed write or any other write: the scene is then
-    // read again.
+    // nothing else: a file of the same name (the same one under another spelling, or another
+    // one to be probed), written where only that row reads it. False after a clear, a rename,
+    // a failed write or any other write: the scene is then read again.
     bool onlyWrittenRowsChanged = true;
     std::vector<KvWrittenRow> writtenRows;
     KvSceneStamp before;  // the scene as the first pass found it
