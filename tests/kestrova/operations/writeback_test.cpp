@@ -214,17 +214,6 @@ TEST_F(WriteBackTest, LocalizeStoresAPathInsideTheDocumentFolderRelativeToIt) {
   EXPECT_EQ(spot.ownerLink.Resolve(document_)->GetFilename(90036).GetString().Std(), "lights/ies/spot.ies");
 }
 
-TEST_F(WriteBackTest, TheRowShowsTheNewPathsStateAtOnce) {
-  ASSERT_TRUE(kvtest::WriteImage(folder_ / "present.png", {}));
-  KvAssetEntry& wood = Row("Wood color");
-  ASSERT_TRUE(wood.IsMissing());
-  ASSERT_EQ(WriteAssetPath(wood, Filename(folder_ / "present.png"), document_, false, false), kWriteDone);
-  EXPECT_EQ(wood.resolveResult, kResolveFound);
-  EXPECT_EQ(wood.resolvedPath.Std(), folder_ / "present.png");
-  ASSERT_EQ(WriteAssetPath(wood, Filename(folder_ / "absent.png"), document_, false, false), kWriteDone);
-  EXPECT_TRUE(wood.IsMissing());
-}
-
 TEST_F(WriteBackTest, AFailedNodeWriteLeavesTheRowAndTheScene) {
   KvAssetEntry& node = Row("Node wood#bx3.nodes.standard");
   // The node went away after the rows were made.

@@ -103,10 +103,14 @@ TEST_F(OperationsViewTest, EveryWriteKeepsTheSelectionAndKeptRowsAreWhatANewColl
   ASSERT_TRUE(kvtest::WriteImage(folder_ / "library/a.png", {.width = 16, .height = 4}));
   ASSERT_TRUE(kvtest::WriteImage(folder_ / "library/gone.png", {.width = 2, .height = 2}));
   bx3::Preferences::Get().SetTextureSearchPaths({{Filename(folder_ / "library"), true}});
-  bx3::Element* ash =
-      document_->InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, "Ash"));
-  ash->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"))
-      ->SetParameter(bx3::param::kBitmapFile, Filename("/old/c.png"));
+  // Yew's file lies where no search folder is.
+  std::filesystem::create_directories(folder_ / "other");
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "other/d.png", {.width = 4, .height = 4}));
+  for (const auto& [name, file] : {std::pair{"Ash", std::string("/old/c.png")}, {"Yew", folder_ / "other/d.png"}}) {
+    document_->InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, name))
+        ->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"))
+        ->SetParameter(bx3::param::kBitmapFile, Filename(file));
+  }
   dialog_.RefreshAssets();
   FinishJobs();
   const auto run = [&](auto command) { return command.Execute(document_, nullptr); };
@@ -138,6 +142,12 @@ TEST_F(OperationsViewTest, EveryWriteKeepsTheSelectionAndKeptRowsAreWhatANewColl
       {{"Rust"},
        [&] {
          bx3::QueueFileAnswer(Filename(folder_ / "library/gone.png"));  // missing no more
+         return run(Kv_ReplaceTextureCommand(&dialog_));
+       },
+       true},
+      {{"Yew"},
+       [&] {
+         bx3::QueueFileAnswer(Filename(folder_ / "nowhere/d.png"));  // missing now
          return run(Kv_ReplaceTextureCommand(&dialog_));
        },
        true},

@@ -65,8 +65,7 @@ void ProbeAssets(KvCheckReport& report) {
 // read without them).
 bool NeedsMediaReaders(const std::vector<KvAssetEntry>& rows) {
   return std::any_of(rows.begin(), rows.end(), [](const KvAssetEntry& row) {
-    return !row.resolvedUrl.IsEmpty() && (row.assetType & (ASSETTYPE_IMAGE | ASSETTYPE_VIDEO | ASSETTYPE_AUDIO)) != 0 &&
-           !row.assetPath.CheckSuffix("png");
+    return !row.resolvedUrl.IsEmpty() && ProbeNeedsMediaReaders(row.assetPath, row.assetType);
   });
 }
 

@@ -27,6 +27,11 @@ enum KvResolveResult : int32_t {
   kResolveUnreachable = 5,   // under a root that did not answer: neither found nor missing
 };
 
+// Found as a file to read, however it was found (each of these answers saw the file exist).
+inline bool IsFileFound(int32_t resolveResult) {
+  return resolveResult == kResolveFound || resolveResult == kResolveFoundByName || resolveResult == kResolveBuiltByHost;
+}
+
 // What kind of set of files a row's path names.
 enum KvSetKind : uint8_t {
   kSetNone = 0,

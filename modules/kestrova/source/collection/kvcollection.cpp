@@ -263,9 +263,7 @@ KvAssetEntry* KvCollection::CreateAssetEntry(bx3::Document& document, bx3::Eleme
     cached->second.setKind = SetKindOfPath(assetPath);
     // Files the probe reads without the media readers need them not; for the others they are
     // opened beside the walk, before the first probe asks for them.
-    if (probing_ && !readersRequested_ &&
-        (cached->second.assetType & (ASSETTYPE_IMAGE | ASSETTYPE_VIDEO | ASSETTYPE_AUDIO)) != 0 &&
-        !assetPath.CheckSuffix("png")) {
+    if (probing_ && !readersRequested_ && ProbeNeedsMediaReaders(assetPath, cached->second.assetType)) {
       OpenMediaReadersSoon();
     }
     // During a collection, helper threads resolve it while the walk goes on.

@@ -21,6 +21,10 @@ bool ProbeWithStat(KvAssetEntry& entry, const brantic::FileStat& file);
 
 }  // namespace
 
+bool ProbeNeedsMediaReaders(const bx3::Filename& path, uint32_t assetType) {
+  return (assetType & (ASSETTYPE_IMAGE | ASSETTYPE_VIDEO | ASSETTYPE_AUDIO)) != 0 && !path.CheckSuffix("png");
+}
+
 bool ProbeAssetFile(KvAssetEntry& entry) { return ProbeWithStat(entry, brantic::StatFile(entry.resolvedUrl)); }
 
 KvProbeResult ProbeRemembering(KvAssetEntry& entry, const KvProbeMemory* memory) {

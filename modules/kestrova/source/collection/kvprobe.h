@@ -34,6 +34,9 @@ using KvProbeMemory = std::unordered_map<std::string, KvProbeResult>;
 // unreadable: not a regular file, or a picture, movie or sound whose header no reader
 // understands (empty, damaged or foreign). Scenes and files of other kinds are not read.
 bool ProbeAssetFile(KvAssetEntry& entry);
+// Whether probing a file of this name and type needs the media readers (PNG headers are read
+// without them).
+bool ProbeNeedsMediaReaders(const bx3::Filename& path, uint32_t assetType);
 
 // Probes a row's own copy, unless `memory` holds its file with the same size and time of
 // change: a file that has not changed is not read again (after a write that only changes

@@ -213,8 +213,7 @@ int32_t WriteAssetPath(KvAssetEntry& row, const bx3::Filename& newPath, bx3::Doc
   const KvResolveScope::Resolution& found = scope->Resolve(row.assetPath, IsBitmapShader(owner));
   row.resolveResult = found.result;
   // The file to read, as a collection finds it (a set keeps its first file until then).
-  const bool readable =
-      found.result == kResolveFound || found.result == kResolveBuiltByHost || found.result == kResolveFoundByName;
+  const bool readable = IsFileFound(found.result);
   row.resolvedPath = readable ? found.path.GetString() : brantic::String();
   if (row.setKind == kSetNone) row.resolvedUrl = readable ? found.path.GetUrl() : brantic::Url();
   return kWriteDone;

@@ -20,11 +20,6 @@ KvWritePass::KvWritePass(bx3::Document& document)
 
 namespace {
 
-// Found as a file to read (however it was found).
-bool IsFound(int32_t resolveResult) {
-  return resolveResult == kResolveFound || resolveResult == kResolveFoundByName || resolveResult == kResolveBuiltByHost;
-}
-
 struct EndedPasses {
   KvWritePass::Ended ended;
   bool any = false;
@@ -96,9 +91,9 @@ int32_t KvWritePass::Write(KvAssetEntry& row, const bx3::Filename& path, bool lo
   switch (result) {
     case kWriteDone: {
       ++counts_.changed;
-      const bool sameFile =
-          row.resolvedPath == before.resolvedPath &&
-          (row.resolveResult == before.resolveResult || (IsFound(row.resolveResult) && IsFound(before.resolveResult)));
+      const bool sameFile = row.resolvedPath == before.resolvedPath &&
+                            (row.resolveResult == before.resolveResult ||
+                             (IsFileFound(row.resolveResult) && IsFileFound(before.resolveResult)));
       // (Under a root that does not answer, a new collection watches the root.)
       const bool counted = row.setKind == kSetNone && !row.IsSequence() && !row.IsUnreachable();
       const bool shown = row.assetPath.GetFileView() == before.path.GetFileView() && (sameFile || counted) &&
