@@ -200,14 +200,25 @@ void BM_Check(benchmark::State& state) {
 }
 BENCHMARK(BM_Check)->Args({100, 1})->Args({100, 0})->Unit(benchmark::kSecond)->UseManualTime()->Iterations(3);
 
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+// The plain run without a report, as the runs below take it as their base.
+std::vector<std::string> PlainArguments(int64_t scale) {
+  std::vector<std::string> plain = BatchArguments(scale);
+  plain.resize(plain.size() - 3);
+  return plain;
+}
+
 // Make Paths Absolute of every row, and its undo, on top of the plain run with every row
 // selected (the selection shows the current row's preview, which opens the media readers):
 // each as a process of its own, five times; the medians of what each adds, in plain runs.
 void BM_MakePathsAbsolute(benchmark::State& state) {
   const int64_t scale = state.range(0);
   if (!SceneAndBx3Ready(state, scale)) return;
-  std::vector<std::string> plain = BatchArguments(scale);
-  plain.resize(plain.size() - 3);  // no report
+  std::vector<std::string> plain = PlainArguments(scale);
   for (const char* action : {"--command", "1029813", "--wait"}) plain.push_back(action);
   std::vector<std::string> absolute = plain;
   for (const char* action : {"--command", "1029820", "--wait"}) absolute.push_back(action);
@@ -227,11 +238,7 @@ void BM_MakePathsAbsolute(benchmark::State& state) {
     undoneSeconds.push_back(runs[2].seconds);
     state.SetIterationTime(runs[1].seconds);
   }
-  const auto median = [](std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-  };
-  const double base = median(plainSeconds), written = median(absoluteSeconds), back = median(undoneSeconds);
+  const double base = Median(plainSeconds), written = Median(absoluteSeconds), back = Median(undoneSeconds);
   state.counters["plain_s"] = base;
   state.counters["absolute_over_plain"] = (written - base) / base;
   state.counters["undo_over_plain"] = (back - written) / base;
@@ -239,6 +246,46 @@ void BM_MakePathsAbsolute(benchmark::State& state) {
   state.counters["peak_MB"] = peak;
 }
 BENCHMARK(BM_MakePathsAbsolute)->Arg(100)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(5);
+
+// The flat list's JSON and text reports of every row (93 MB and 40 MB at scale 100), on top of
+// the plain run without a report: each as a process of its own, five times; the medians of
+// what each adds, in plain runs.
+void BM_FlatReport(benchmark::State& state) {
+  const int64_t scale = state.range(0);
+  if (!SceneAndBx3Ready(state, scale)) return;
+  const std::vector<std::string> plain = PlainArguments(scale);
+  const auto reporting = [&](const char* kind, const std::string& file) {
+    std::vector<std::string> arguments = plain;
+    for (const std::string& action : {std::string("--command"), std::string("1051540"), std::string("--wait"),
+                                      std::string("--report"), std::string(kind), file}) {
+      arguments.push_back(action);
+    }
+    return arguments;
+  };
+  const std::string folder = Folder(scale);
+  const std::vector<std::string> json = reporting("json", folder + "/flat.json");
+  const std::vector<std::string> text = reporting("text", folder + "/flat.txt");
+  std::vector<double> plainSeconds, jsonSeconds, textSeconds;
+  double peak = 0;
+  for (auto _ : state) {
+    const ProcessFigures runs[] = {RunProcess(plain), RunProcess(json), RunProcess(text)};
+    for (const ProcessFigures& run : runs) {
+      if (!run.ok) state.SkipWithError("a run failed");
+      peak = std::max(peak, run.peakMegabytes);
+    }
+    plainSeconds.push_back(runs[0].seconds);
+    jsonSeconds.push_back(runs[1].seconds);
+    textSeconds.push_back(runs[2].seconds);
+    state.SetIterationTime(runs[1].seconds);
+  }
+  const double base = Median(plainSeconds);
+  state.counters["plain_s"] = base;
+  state.counters["json_over_plain"] = (Median(jsonSeconds) - base) / base;
+  state.counters["text_over_plain"] = (Median(textSeconds) - base) / base;
+  state.counters["json_MB"] = double(fs::file_size(folder + "/flat.json")) / 1e6;
+  state.counters["peak_MB"] = peak;
+}
+BENCHMARK(BM_FlatReport)->Arg(100)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(5);
 
 }  // namespace
 

@@ -5,7 +5,10 @@
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "brantic/jobs.h"
 #include "brantic/json_cursor.h"
@@ -19,6 +22,7 @@
 #include "bx3/qtgui.h"
 #include "bx3/scenefile.h"
 #include "bx3/treeview.h"
+#include "report.h"
 
 namespace bx3app {
 
@@ -122,115 +126,6 @@ void WaitForQuiet() {
     fired = true;
   }
   if (fired) WaitUntilStill();
-}
-
-// A report goes out in pieces of about a megabyte as the rows are walked: a report of many
-// rows is never held whole.
-class ReportStream {
- public:
-  explicit ReportStream(const bx3::ChunkWriter& write) : write_(write) {}
-  void Add(std::string_view text) {
-    buffer_ += text;
-    if (buffer_.size() >= (1 << 20)) Flush();
-  }
-  bool Flush() {
-    ok_ = ok_ && write_(buffer_);
-    buffer_.clear();
-    return ok_;
-  }
-
- private:
-  const bx3::ChunkWriter& write_;
-  std::string buffer_;
-  bool ok_ = true;
-};
-
-void TextHead(const bx3::DialogReport& report, ReportStream& out) {
-  std::string text = "dialog " + std::to_string(report.pluginId) + "\n";
-  for (size_t i = 0; i < report.columns.size(); ++i) text += (i ? " | " : "") + bx3::FourCCToText(report.columns[i]);
-  out.Add(text + "\n");
-}
-
-void TextRow(const bx3::TreeReportRow& row, ReportStream& out) {
-  std::string text = (row.selected ? "* " : "  ") + std::string(size_t(row.depth) * 2, ' ');
-  for (size_t i = 0; i < row.cells.size(); ++i) {
-    text += (i ? " | " : "") + row.cells[i].text.Std();
-    for (int32_t icon : row.cells[i].icons) text += " [" + std::to_string(icon) + "]";
-  }
-  out.Add(text + "\n");
-}
-
-void TextTail(const bx3::DialogReport& report, ReportStream& out) {
-  out.Add("status: " + report.status.Std() + "\n");
-  out.Add("info:\n" + report.info.Std() + (report.info.IsEmpty() ? "" : "\n"));
-}
-
-// The JSON is the document {dialog, columns, items, status, info} indented by two, as a whole
-// document would be written; each part is made on its own.
-using Json = nlohmann::ordered_json;
-
-void JsonHead(const bx3::DialogReport& report, ReportStream& out) {
-  Json columns = Json::array();
-  for (int32_t id : report.columns) columns.push_back(bx3::FourCCToText(id));
-  std::string text = Json{{"dialog", report.pluginId}, {"columns", std::move(columns)}}.dump(2);
-  text.resize(text.size() - 2);  // without its closing "\n}"
-  out.Add(text + ",\n  \"items\": [");
-}
-
-// One row, written as Json::dump(2) would write it four deeper, without making a Json value:
-// a report of 100,000 rows costs what writing it costs.
-void JsonRow(const bx3::DialogReport& report, const bx3::TreeReportRow& row, bool first, ReportStream& out) {
-  std::string text = first ? "\n    {\n" : ",\n    {\n";
-  text += "      \"depth\": " + std::to_string(row.depth) + ",\n";
-  text += row.selected ? "      \"selected\": true,\n" : "      \"selected\": false,\n";
-  text += "      \"cells\": ";
-  const size_t cells = std::min(row.cells.size(), report.columns.size());
-  if (cells == 0) text += "{}";
-  for (size_t i = 0; i < cells; ++i) {
-    const bx3::TreeReportCell& cell = row.cells[i];
-    text += i == 0 ? "{\n        " : ",\n        ";
-    brantic::AppendJsonText(text, bx3::FourCCToText(report.columns[i]));
-    text += ": {\n          \"text\": ";
-    brantic::AppendJsonText(text, cell.text.View());
-    text += ",\n          \"icons\": ";
-    if (cell.icons.empty()) text += "[]";
-    for (size_t icon = 0; icon < cell.icons.size(); ++icon) {
-      text += icon == 0 ? "[\n            " : ",\n            ";
-      text += std::to_string(cell.icons[icon]);
-    }
-    text += cell.icons.empty() ? "\n        }" : "\n          ]\n        }";
-  }
-  if (cells > 0) text += "\n      }";
-  text += "\n    }";
-  out.Add(text);
-}
-
-void JsonTail(const bx3::DialogReport& report, bool anyRow, ReportStream& out) {
-  out.Add(anyRow ? "\n  ]," : "],");
-  const std::string tail = Json{{"status", report.status.Std()}, {"info", report.info.Std()}}.dump(2);
-  out.Add(std::string_view(tail).substr(1));  // without its opening "{"
-  out.Add("\n");
-}
-
-// Writes the report of `dialog` as text or JSON through `write`; false when writing failed.
-bool WriteReport(bx3::GeDialog& dialog, bool json, const bx3::ChunkWriter& write) {
-  ReportStream out(write);
-  bx3::DialogReport report;
-  bool begun = false;
-  bool anyRow = false;
-  const auto begin = [&] {
-    if (begun) return;
-    begun = true;
-    json ? JsonHead(report, out) : TextHead(report, out);
-  };
-  bx3::ReportDialog(dialog, report, [&](const bx3::TreeReportRow& row) {
-    begin();
-    json ? JsonRow(report, row, !anyRow, out) : TextRow(row, out);
-    anyRow = true;
-  });
-  begin();
-  json ? JsonTail(report, anyRow, out) : TextTail(report, out);
-  return out.Flush();
 }
 
 // Runs one action; an error message when it could not be done.

@@ -54,6 +54,9 @@ size_t Utf8Length(std::string_view text, size_t at) {
   return 0;
 }
 
+// A byte that JSON text takes as it is: printable ASCII other than the quote and backslash.
+bool IsPlainJsonByte(uint8_t byte) { return byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\'; }
+
 std::string Printable(char c) {
   if (c > 0x20 && c < 0x7F) return std::string("'") + c + "'";
   static const char kHex[] = "0123456789ABCDEF";
@@ -372,6 +375,14 @@ void AppendJsonText(std::string& out, std::string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
   out += '"';
   for (size_t at = 0; at < text.size();) {
+    // Plain printable ASCII, the bulk of any path or name, goes across a run at a time.
+    size_t plain = at;
+    while (plain < text.size() && IsPlainJsonByte(static_cast<uint8_t>(text[plain]))) ++plain;
+    if (plain > at) {
+      out.append(text, at, plain - at);
+      at = plain;
+      continue;
+    }
     const auto byte = static_cast<uint8_t>(text[at]);
     if (byte >= 0x80) {
       const size_t length = Utf8Length(text, at);

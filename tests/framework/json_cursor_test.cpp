@@ -132,4 +132,33 @@ TEST(JsonCursorTest, ReadsMembersInOrderWithTextsInPlace) {
   EXPECT_TRUE(cursor.AtEnd());
 }
 
+// Texts are written as a JSON writer writes them: plain runs as they are, the quote, the
+// backslash and control characters escaped, UTF-8 kept, and each byte that is not part of
+// well-formed UTF-8 replaced by U+FFFD.
+TEST(JsonCursorTest, AppendsTextsEscapedAndWellFormed) {
+  const std::string kReplaced = "\xEF\xBF\xBD";
+  const struct {
+    std::string text, written;
+  } cases[] = {
+      {"", R"("")"},
+      {"tex/wall_01.png", R"("tex/wall_01.png")"},
+      {"\"quoted\"", R"("\"quoted\"")"},
+      {"C:\\maps\\", R"("C:\\maps\\")"},
+      {"a\tb\nc\r\b\f\x01\x1f", R"("a\tb\nc\r\b\f\u0001\u001f")"},
+      {"del\x7f ~", "\"del\x7f ~\""},
+      {"caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x8E\xA8", "\"caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x8E\xA8\""},
+      {"cut\xC3", "\"cut" + kReplaced + "\""},
+      {"a\xFF"
+       "b",
+       "\"a" + kReplaced + "b\""},
+      {"\xE0\x80\x80", "\"" + kReplaced + kReplaced + kReplaced + "\""},    // overlong
+      {"\xED\xA0\x80x", "\"" + kReplaced + kReplaced + kReplaced + "x\""},  // a surrogate
+  };
+  for (const auto& [text, written] : cases) {
+    std::string out = "[";
+    brantic::AppendJsonText(out, text);
+    EXPECT_EQ(out, "[" + written) << text;
+  }
+}
+
 }  // namespace

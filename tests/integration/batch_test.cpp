@@ -102,16 +102,41 @@ TEST_F(BatchTest, TreeClicksEditsAndReports) {
   EXPECT_NE(content.str().find("Desk | object.null"), std::string::npos) << content.str();
   EXPECT_GT(std::filesystem::file_size(folder_ / "shot.png"), 1000u);
 
-  // The report is the JSON document a whole dump would write, whatever its texts hold.
-  std::ofstream(folder_ / "odd.bx3") << R"({"format": "bx3-scene", "version": 1, "objects": [
+  // The report is the JSON document a whole dump would write, whatever its texts hold, and
+  // however many pieces it is written in: its rows stay in order.
+  constexpr int kPlainObjects = 20000;
+  {
+    std::ofstream odd(folder_ / "odd.bx3");
+    odd << R"({"format": "bx3-scene", "version": 1, "objects": [
       {"id": 1, "type": "object.null", "name": "tab\t \"quoted\" back\\slash \b\f\u0001 \u00e9\u4e2d"},
-      {"id": 2, "type": "object.null", "name": ""}]})";
+      {"id": 2, "type": "object.null", "name": ""})";
+    for (int i = 0; i < kPlainObjects; ++i) {
+      odd << ",\n{\"id\": " << i + 3 << R"(, "type": "object.null", "name": "n)" << i << "\"}";
+    }
+    odd << "]}";
+  }
   ASSERT_EQ(RunBx3("--batch --prefs " + folder_ / "prefs --modules " + KV_TEST_MODULES + " " + folder_ / "odd.bx3" +
-                   " --command 7103 --report json " + folder_ / "odd.json")
+                   " --command 7103 --report json " + folder_ / "odd.json" + " --report text " + folder_ / "odd.txt")
                 .exitCode,
             0);
   const std::string written = kvtest::ReadBytes(folder_ / "odd.json");
-  EXPECT_EQ(written, nlohmann::ordered_json::parse(written).dump(2) + "\n");
+  ASSERT_GT(written.size(), 3u << 20);
+  const auto parsed = nlohmann::ordered_json::parse(written);
+  EXPECT_EQ(written, parsed.dump(2) + "\n");
+  ASSERT_EQ(parsed["items"].size(), size_t(kPlainObjects + 2));
+  std::istringstream lines(kvtest::ReadBytes(folder_ / "odd.txt"));
+  std::string line;
+  std::getline(lines, line);  // the dialog
+  std::getline(lines, line);  // the columns
+  for (int row = 0; row < kPlainObjects + 2 && std::getline(lines, line); ++row) {
+    const std::string name = parsed["items"][size_t(row)]["cells"]["name"]["text"];
+    ASSERT_EQ(line.substr(0, 2 + name.size()), "  " + name) << "row " << row;
+    if (row >= 2) {
+      ASSERT_EQ(name, "n" + std::to_string(row - 2));
+    }
+  }
+  std::getline(lines, line);
+  EXPECT_EQ(line, "status: " + parsed["status"].get<std::string>());
 
   EXPECT_EQ(Batch("--command 7103 --click 5").exitCode, 1);           // no such row
   EXPECT_EQ(Batch("--command 7103 --edit 0 nope Desk").exitCode, 1);  // no such column

@@ -43,5 +43,9 @@ bool GetIcon(int32_t id, BaseBitmap& bitmap);
 bool HasIcon(int32_t id);
 // The icon of an element: a layer shows its colour, every other element its type's icon.
 bool GetElementIcon(const Element& element, BaseBitmap& bitmap);
+// The same icons without a copy, for drawing them row after row: each is drawn once and kept
+// for the life of the process. Null for an unknown id.
+const BaseBitmap* FindIcon(int32_t id);
+const BaseBitmap* FindElementIcon(const Element& element);
 
 }  // namespace bx3

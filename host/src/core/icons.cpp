@@ -122,29 +122,28 @@ void Draw(const IconStyle& style, BaseBitmap& bitmap) {
   }
 }
 
-// Each icon is drawn once: a list draws the same few icons in every row.
-void DrawOnce(const IconStyle& style, BaseBitmap& bitmap) {
+// Each icon is drawn once: a list draws the same few icons in every row. The drawn icons are
+// never removed, so a pointer to one stays good.
+const BaseBitmap& DrawOnce(const IconStyle& style) {
   static std::mutex mutex;
   static std::map<std::tuple<int32_t, int, uint8_t, uint8_t, uint8_t>, BaseBitmap> drawn;
   const auto key = std::make_tuple(style.id, int(style.shape), style.color.r, style.color.g, style.color.b);
   std::lock_guard lock(mutex);
   auto [icon, added] = drawn.try_emplace(key);
   if (added) Draw(style, icon->second);
-  bitmap = icon->second;
+  return icon->second;
 }
 
 }  // namespace
 
 bool HasIcon(int32_t id) { return FindStyle(id).has_value(); }
 
-bool GetIcon(int32_t id, BaseBitmap& bitmap) {
+const BaseBitmap* FindIcon(int32_t id) {
   const std::optional<IconStyle> style = FindStyle(id);
-  if (!style) return false;
-  DrawOnce(*style, bitmap);
-  return true;
+  return style ? &DrawOnce(*style) : nullptr;
 }
 
-bool GetElementIcon(const Element& element, BaseBitmap& bitmap) {
+const BaseBitmap* FindElementIcon(const Element& element) {
   if (element.GetType() == type::kLayer) {
     // A layer shows its colour: "#rrggbb" in its colour parameter, grey without one.
     Rgb color{158, 158, 158};
@@ -153,10 +152,21 @@ bool GetElementIcon(const Element& element, BaseBitmap& bitmap) {
     if (text.size() == 7 && std::sscanf(text.c_str(), "#%02x%02x%02x", &r, &g, &b) == 3) {
       color = Rgb{uint8_t(r), uint8_t(g), uint8_t(b)};
     }
-    DrawOnce(IconStyle{type::kLayer, Shape::Square, color}, bitmap);
-    return true;
+    return &DrawOnce(IconStyle{type::kLayer, Shape::Square, color});
   }
-  return GetIcon(element.GetIconId(), bitmap);
+  return FindIcon(element.GetIconId());
+}
+
+bool GetIcon(int32_t id, BaseBitmap& bitmap) {
+  const BaseBitmap* icon = FindIcon(id);
+  if (icon) bitmap = *icon;
+  return icon != nullptr;
+}
+
+bool GetElementIcon(const Element& element, BaseBitmap& bitmap) {
+  const BaseBitmap* icon = FindElementIcon(element);
+  if (icon) bitmap = *icon;
+  return icon != nullptr;
 }
 
 }  // namespace bx3

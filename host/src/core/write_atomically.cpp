@@ -82,7 +82,8 @@ brantic::Result<void> WriteFileAtomically(const std::string& path,
   // Keep the permissions of the file being replaced; a new file gets the usual 0644.
   struct stat existing {};
   ::fchmod(fd, ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
-  const ChunkWriter write = [fd](std::string_view bytes) {
+  off_t written = 0;
+  const ChunkWriter write = [fd, &written](std::string_view bytes) {
     for (size_t done = 0; done < bytes.size();) {
       const ssize_t count = ::write(fd, bytes.data() + done, bytes.size() - done);
       if (count < 0) {
@@ -91,6 +92,10 @@ brantic::Result<void> WriteFileAtomically(const std::string& path,
       }
       done += static_cast<size_t>(count);
     }
+    // The disk starts on each piece as it comes, so that the flush at the end of a large file
+    // waits for its last pieces only.
+    ::sync_file_range(fd, written, off_t(bytes.size()), SYNC_FILE_RANGE_WRITE);
+    written += off_t(bytes.size());
     return true;
   };
   if (!produce(write)) return fail("cannot write");

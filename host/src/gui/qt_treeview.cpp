@@ -298,17 +298,21 @@ void TreeViewWidget::Report(const std::function<void(const TreeReportRow&)>& eac
   if (!functions_ || checkpoints_.empty()) return;
   WalkState state = checkpoints_.front();
   TreeReportRow row;
+  row.cells.resize(columns_.size());
+  RecordingCanvas recorder(fontMetrics());  // one for every cell: its font and storage are reused
+  const Rgb background = GetHostColor(color::kRow);
   for (int64_t index = 0; index < rowCount_ && !state.empty(); ++index) {
-    row.cells.clear();
     row.depth = int32_t(state.size()) - 1;
     row.selected = functions_->ItemSelected(root_, userData_, state.back());
     for (int32_t i = 0; i < int32_t(columns_.size()); ++i) {
-      RecordingCanvas recorder(fontMetrics());
+      recorder.cell = std::move(row.cells[size_t(i)]);
+      recorder.cell.text = {};
+      recorder.cell.icons.clear();
       canvas_ = &recorder;
       TreeDrawInfo info{&cellArea_, 0, 0, ColumnWidth(i), rowHeight_, int32_t(index % 2)};
-      functions_->RenderCell(root_, userData_, state.back(), columns_[size_t(i)].id, info, GetHostColor(color::kRow));
+      functions_->RenderCell(root_, userData_, state.back(), columns_[size_t(i)].id, info, background);
       canvas_ = nullptr;
-      row.cells.push_back(std::move(recorder.cell));
+      row.cells[size_t(i)] = std::move(recorder.cell);
     }
     eachRow(row);
     if (!Advance(state)) break;

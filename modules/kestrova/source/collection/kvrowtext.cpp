@@ -1,6 +1,8 @@
 #include "collection/kvrowtext.h"
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "bx3/document.h"
 #include "bx3/types.h"
@@ -96,13 +98,18 @@ String ElementText(const KvAssetEntry& record, const bx3::Document* document) {
 String BreadcrumbText(const KvAssetEntry& record, const bx3::Document* document) {
   const bx3::Element* owner = record.ownerLink.Resolve(document);
   const bx3::Element* ownerMain = record.ownerMainLink.Resolve(document);
-  std::string chain;
   // Upwards from the owner; the document and the lists that hold the top-level elements
-  // are not part of the chain.
+  // are not part of the chain, nor are nameless elements at its foot. Joined from the top down.
+  std::vector<std::string_view> upwards;
   for (const bx3::Element* element = owner;
        element && element->GetType() != bx3::type::kDocument && element->GetType() != bx3::type::kHead;
        element = element->GetUp()) {
-    chain = chain.empty() ? element->GetName().Std() : element->GetName().Std() + "/" + chain;
+    if (!upwards.empty() || !element->GetName().IsEmpty()) upwards.push_back(element->GetName().View());
+  }
+  std::string chain;
+  for (size_t i = upwards.size(); i-- > 0;) {
+    chain += upwards[i];
+    if (i > 0) chain += '/';
   }
   if (owner && owner != ownerMain && !record.hostDescId.IsEmpty()) {
     if (const bx3::ParamDescription* parameter =

@@ -101,16 +101,15 @@ void DrawIcon(bx3::GeUserArea& area, const bx3::BaseBitmap& icon, int32_t x, con
 
 void DrawIconById(bx3::GeUserArea& area, int32_t iconId, int32_t x, const bx3::TreeDrawInfo& info,
                   bx3::Rgb background) {
-  bx3::BaseBitmap icon;
-  if (bx3::GetIcon(iconId, icon)) DrawIcon(area, icon, x, info, background);
+  if (const bx3::BaseBitmap* icon = bx3::FindIcon(iconId)) DrawIcon(area, *icon, x, info, background);
 }
 
 void DrawElementIcon(bx3::GeUserArea& area, const bx3::Element* element, int32_t fallbackIcon, int32_t x,
                      const bx3::TreeDrawInfo& info, bx3::Rgb background) {
-  bx3::BaseBitmap icon;
-  if (element ? bx3::GetElementIcon(*element, icon) : fallbackIcon != 0 && bx3::GetIcon(fallbackIcon, icon)) {
-    DrawIcon(area, icon, x, info, background, 20);
-  }
+  const bx3::BaseBitmap* icon = element             ? bx3::FindElementIcon(*element)
+                                : fallbackIcon != 0 ? bx3::FindIcon(fallbackIcon)
+                                                    : nullptr;
+  if (icon) DrawIcon(area, *icon, x, info, background, 20);
 }
 
 // The text colour of a row by its selection and where the current row is.
@@ -298,10 +297,9 @@ void KvTreeFunctions::RenderCell(void* root, void* userData, bx3::TreeItem item,
   if (column == column::kStatus) {
     // A group row shows a status only where its members share it: grouped by file.
     if (place.IsGroupRow() && CellText(document, record, column, place).IsEmpty()) return;
-    bx3::BaseBitmap icon;
     const int32_t status = record->IsPartlyFound() ? bx3::icon::kStatusPartlyFound : StatusIcon(record->resolveResult);
-    if (bx3::GetIcon(status, icon)) {
-      DrawIcon(area, icon, info.x + (info.width - icon.GetBw()) / 2 - 2, info, background);
+    if (const bx3::BaseBitmap* icon = bx3::FindIcon(status)) {
+      DrawIcon(area, *icon, info.x + (info.width - icon->GetBw()) / 2 - 2, info, background);
     }
     return;
   }
