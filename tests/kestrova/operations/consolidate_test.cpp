@@ -1,5 +1,8 @@
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "bx3/modal.h"
 #include "collection/kvcollect_rules.h"
@@ -146,6 +149,25 @@ TEST_F(ConsolidateTest, CopiesNextToTheSceneAsksBeforeOverwritingAndRelinks) {
   EXPECT_EQ(StoredPath(3), folder_ / "tex/c.png") << "the copy, not the original the search found first";
   EXPECT_EQ(StoredPath(5), folder_ / "tex/d.png") << "relinked to the file that was kept";
   EXPECT_EQ(StoredPath(4), "tex/gone.png");
+
+  // The rows on the copies show what a new collection shows of them: what a probe found of
+  // each original is carried over to its copy, which is not read again.
+  const auto probed = [&] {
+    std::vector<std::string> rows;
+    for (const KvAssetEntry& row : Collection().Rows()) {
+      rows.push_back(row.resolvedPath.Std() + " " + std::to_string(row.fileSize) + " " +
+                     std::to_string(row.resolutionX) + "x" + std::to_string(row.resolutionY) + " " +
+                     row.formatText.Std());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+  };
+  FinishJobs();
+  const std::vector<std::string> collected = probed();
+  EXPECT_NE(std::find(collected.begin(), collected.end(), (folder_ / "tex/c.png") + " 236 64x32 PNG"), collected.end());
+  dialog_.RefreshAssets();
+  FinishJobs();
+  EXPECT_EQ(probed(), collected);
 }
 
 TEST_F(ConsolidateTest, AMissingFileIsLocatedOrSkippedOrEndsEverything) {

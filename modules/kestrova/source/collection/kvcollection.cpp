@@ -128,6 +128,11 @@ KvProbeResultSink KvCollection::MakeProbeSink() const {
   };
 }
 
+void KvCollection::RememberCopy(const bx3::Filename& source, const bx3::Filename& copy) {
+  const auto known = probeMemory_.find(source.GetUrl().GetPath().Std());
+  if (known != probeMemory_.end()) probeMemory_.insert_or_assign(copy.GetUrl().GetPath().Std(), known->second);
+}
+
 void KvCollection::ProbeRows(const std::vector<uint32_t>& indexes) {
   if (indexes.empty() || !probing_ || !ProbeQueue()) return;
   auto batch = std::make_shared<KvProbeBatch>();

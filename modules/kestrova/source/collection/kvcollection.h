@@ -98,6 +98,10 @@ class KvCollection {
   bool SearchFoldersChanged() const;
   // Forgets what the path cache knows: the next collection asks the disk again.
   void ClearPathCache() { pathCache_.clear(); }
+  // `copy` was just copied from `source` with its time of change kept: what a probe found of
+  // the source holds for the copy too, so rows moved onto the copy do not read it again. (The
+  // memory is still checked against the copy's size and time before it is used.)
+  void RememberCopy(const bx3::Filename& source, const bx3::Filename& copy);
   // Writes a probed row copy back. Only results of the current collection for a row that
   // still exists and still names `file` are taken.
   void StoreProbeResult(uint64_t generation, uint64_t rowIdentity, const brantic::Url& file,

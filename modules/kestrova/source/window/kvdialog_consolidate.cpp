@@ -5,6 +5,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "brantic/io.h"
 #include "bx3/busy.h"
@@ -96,34 +97,44 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
   bool cancelled = false;                   // by the answer to a missing file's question
   bool stopped = false;                     // with Escape
   bool failed = false;
+  std::unordered_set<std::string> madeFolders;
   for (const KvCopyItem& item : items) {
     if (copied.count(item.source.GetString().Std())) continue;
     bx3::Filename source = item.source;
     // A file an earlier copy puts in place counts as there, as it will be when this one runs.
     const bool willExist = plannedTargets.count(source.GetString().Std()) > 0;
-    if (item.setMember && !willExist && !IsFile(source)) {
+    brantic::FileStat sourceStat = willExist ? brantic::FileStat{} : brantic::StatFile(source.GetUrl());
+    const bool sourceThere = willExist || sourceStat.kind == brantic::IoDetect::File;
+    if (item.setMember && !sourceThere) {
       (item.nested ? missingNested : missingMembers).push_back(std::string(source.GetFileView()));
       continue;
     }
-    if (!willExist && !IsFile(source) && !LocateMissingSource(source, cancelled)) {
-      if (cancelled) break;
-      continue;
+    if (!sourceThere) {
+      if (!LocateMissingSource(source, cancelled)) {
+        if (cancelled) break;
+        continue;
+      }
+      sourceStat = brantic::StatFile(source.GetUrl());
     }
-    if (brantic::Result<void> made = bx3::CreateFolder(item.folder); !made) {
-      failure = GetResourceString(res::kFolderNotMade, item.folder.View()).Std();
-      failed = true;
-      break;
+    if (madeFolders.insert(item.folder.GetString().Std()).second) {
+      if (brantic::Result<void> made = bx3::CreateFolder(item.folder); !made) {
+        failure = GetResourceString(res::kFolderNotMade, item.folder.View()).Std();
+        failed = true;
+        break;
+      }
     }
-    if (willExist ? source == item.target : bx3::IsSameFile(source, item.target)) {
+    // One question to the file system for the target: most are not there yet.
+    const bool targetThere = plannedTargets.count(item.target.GetString().Std()) > 0 ||
+                             brantic::DetectIo(item.target.GetUrl()) != brantic::IoDetect::NotFound;
+    if (willExist ? source == item.target : targetThere && bx3::IsSameFile(source, item.target)) {
       continue;  // already where it belongs: nothing to copy, and nothing to overwrite
     }
-    if ((plannedTargets.count(item.target.GetString().Std()) > 0 ||
-         brantic::DetectIo(item.target.GetUrl()) != brantic::IoDetect::NotFound) &&
+    if (targetThere &&
         bx3::MessageDialog(bx3::kMessageYesNo, GetResourceString(res::kOverwriteQuestion, item.target.View())) !=
             bx3::kAnswerYes) {
       continue;
     }
-    const int64_t size = brantic::StatFile(source.GetUrl()).size;
+    const int64_t size = sourceStat.size;
     planned.push_back({std::move(source), item.target, size});
     plannedTargets.insert(item.target.GetString().Std());
     copied.insert(item.source.GetString().Std());
@@ -132,6 +143,7 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
   // a run of its own. Escape abandons the run (the file being copied stays as it was). What
   // was asked for before a failure or a cancelled question is still copied.
   bool copyFailed = false;
+  std::vector<uint8_t> copiedHere(planned.size(), 0);  // each written by the one run that copies it
   for (size_t begin = 0; begin < planned.size() && !copyFailed && !stopped;) {
     size_t end = begin + 1;
     for (int64_t bytes = planned[begin].size;
@@ -146,6 +158,7 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
             current = at;
             outcome = bx3::CopyFile(planned[at].source, planned[at].target, {.stop = [&stop] { return stop.load(); }});
             if (outcome) ++copiedCount;
+            copiedHere[at] = outcome && *outcome == brantic::CopyOutcome::Copied;
           }
         },
         [&] {
@@ -162,6 +175,10 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
       failed = copyFailed = true;
     }
     begin = end;
+  }
+
+  for (size_t at = 0; at < planned.size(); ++at) {
+    if (copiedHere[at]) collection_.RememberCopy(planned[at].source, planned[at].target);
   }
 
   int64_t unreachable = 0;
