@@ -6,6 +6,7 @@
 #include <mutex>
 #include <optional>
 #include <tuple>
+#include <unordered_map>
 
 #include "bx3/element.h"
 #include "bx3/types.h"
@@ -139,8 +140,15 @@ const BaseBitmap& DrawOnce(const IconStyle& style) {
 bool HasIcon(int32_t id) { return FindStyle(id).has_value(); }
 
 const BaseBitmap* FindIcon(int32_t id) {
+  // Rows draw the same few icons again and again: each thread remembers where they are. (An
+  // unknown id is asked again: a module may register its type later.)
+  thread_local std::unordered_map<int32_t, const BaseBitmap*> known;
+  if (const auto found = known.find(id); found != known.end()) return found->second;
   const std::optional<IconStyle> style = FindStyle(id);
-  return style ? &DrawOnce(*style) : nullptr;
+  if (!style) return nullptr;
+  const BaseBitmap* icon = &DrawOnce(*style);
+  known.emplace(id, icon);
+  return icon;
 }
 
 const BaseBitmap* FindElementIcon(const Element& element) {
