@@ -229,6 +229,8 @@ int32_t ResolveAsked(const bx3::Filename& documentPath, const KvResolveContext& 
           resolvedPath = built;
           return kResolveBuiltByHost;
         }
+        // The host looked for the name in this folder: the search by name below need not.
+        if (auto byName = folder.Append(url.GetName().View())) tried.insert(byName->ToString());
       }
     }
   }
