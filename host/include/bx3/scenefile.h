@@ -1,4 +1,6 @@
-// .bx3 scene files: JSON documents (docs/scene-format.md). Main thread only.
+// .bx3 scene files: JSON documents (docs/scene-format.md). Main thread only, but for loading
+// and parsing: they make a document nobody else knows yet, so any thread may (a scan reads the
+// next scenes ahead while it collects one).
 //
 // Loading never yields a half document: a bad file is refused with a message that names the
 // file, the position and the problem. Saving is atomic: a temporary file is written,

@@ -11,7 +11,6 @@
 
 #include "brantic/url.h"
 #include "bx3/scenefile.h"
-#include "main_thread_check.h"
 
 namespace bx3 {
 
@@ -53,7 +52,6 @@ class TextBuffer {
 }  // namespace
 
 brantic::Result<std::unique_ptr<Document>> LoadDocument(const std::string& path) {
-  BX3_MAIN_THREAD_ONLY();
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return brantic::IoError(path + (errno == ENOENT ? ": no such file" : ": cannot open the file"));
   struct stat info {};

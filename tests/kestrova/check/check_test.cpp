@@ -9,6 +9,7 @@
 #include "check/kvcheckoptions.h"
 #include "check/kvcheckreport.h"
 #include "check/kvorphans.h"
+#include "check/kvsceneloader.h"
 #include "support/temp_folder.h"
 
 using namespace kv;
@@ -198,6 +199,36 @@ TEST(CheckOrphansTest, FilesNoSceneUsesAndScenesFoundBelowAFolder) {
                                << "\n";
   EXPECT_EQ(*ScenesToScan("@" + root / "list"), (std::vector<std::string>{root / "a.bx3", root / "b.bx3"}));
   EXPECT_FALSE(ScenesToScan("@" + root / "nolist"));
+}
+
+// Scenes read ahead come in the order given, each with its own refusal; a loader dropped with
+// scenes still waiting stops and frees them.
+TEST(CheckSceneLoaderTest, ScenesComeInOrderWithTheirOwnErrors) {
+  kvtest::TempFolder folder;
+  const auto scene = [&](const std::string& name, const std::string& objects) {
+    std::ofstream(folder / name) << R"({"format": "bx3-scene", "version": 1, "objects": [)" + objects + "]}";
+    return std::string(folder / name);
+  };
+  std::vector<std::string> scenes = {scene("a.bx3", R"({"id": 1, "type": "object.null", "name": "A"})"),
+                                     folder / "gone.bx3", scene("bad.bx3", "{"),
+                                     scene("b.bx3", R"({"id": 1, "type": "object.null", "name": "B"})")};
+  for (int i = 0; i < 20; ++i) scenes.push_back(scenes[0]);
+  {
+    KvSceneLoader loader(scenes);
+    for (size_t i = 0; i < scenes.size(); ++i) {
+      KvLoadedScene loaded = loader.Next();
+      if (i == 1 || i == 2) {
+        ASSERT_FALSE(loaded) << i;
+        EXPECT_NE(loaded.GetError().Message().find(i == 1 ? "gone.bx3: no such file" : "bad.bx3"), std::string::npos);
+        continue;
+      }
+      ASSERT_TRUE(loaded) << i << ": " << loaded.GetError().Message();
+      EXPECT_EQ((*loaded)->GetFilename().GetString().Std(), scenes[i]);
+    }
+    EXPECT_FALSE(loader.Next()) << "no scene left";
+  }
+  KvSceneLoader dropped(scenes);
+  EXPECT_TRUE(dropped.Next());
 }
 
 }  // namespace

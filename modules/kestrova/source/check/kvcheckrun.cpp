@@ -21,6 +21,7 @@
 #include "check/kvcheckoptions.h"
 #include "check/kvcheckscene.h"
 #include "check/kvorphans.h"
+#include "check/kvsceneloader.h"
 #include "collection/kvcollection.h"
 #include "collection/kvprobe.h"
 #include "collection/kvresolve.h"
@@ -93,9 +94,10 @@ Outcome CheckScenes(const std::vector<std::string>& scenes, const KvCheckOptions
   const auto deadline = std::chrono::milliseconds(int64_t(bx3::Preferences::Get().GetRootAnswerSeconds() * 1000.0));
   collection.ShareRootPass(
       std::make_shared<brantic::RootWatch::Pass>(brantic::RootWatch::Shared(), deadline, deadline));
+  KvSceneLoader loader(scenes);
   for (const std::string& scene : scenes) {
     if (report.listsOrphans) used.push_back(scene);
-    auto document = bx3::LoadDocument(scene);
+    auto document = loader.Next();
     if (!document) {
       report.scenes.push_back({scene, 0, document.GetError().Message()});
       continue;
