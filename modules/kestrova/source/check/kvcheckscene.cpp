@@ -1,6 +1,8 @@
 #include "check/kvcheckscene.h"
 
+#include <functional>
 #include <unordered_map>
+#include <utility>
 
 #include "brantic/rootwatch.h"
 #include "bx3/types.h"
@@ -50,10 +52,41 @@ std::string ParameterOf(const KvAssetEntry& row, const bx3::Document& document) 
   return name;
 }
 
+struct TextAddressesHash {
+  size_t operator()(const std::pair<const char*, const char*>& texts) const {
+    return std::hash<const char*>()(texts.first) * 31 + std::hash<const char*>()(texts.second);
+  }
+};
+
 bool IsAbsoluteAsWritten(const KvAssetEntry& row) {
   if (row.IsNested()) return false;  // anchored at the file that writes it
   const brantic::Url url = row.assetPath.GetUrl();
   return !url.IsEmpty() && !url.IsRelative();
+}
+
+// A new asset of the report, with the problems its first use shows.
+void AddAsset(KvCheckReport& report, const KvAssetEntry& row, std::string_view written, std::string_view resolved,
+              std::string status, const brantic::ExpandedPath& expanded, const KvCheckContext& context) {
+  KvCheckAsset& asset = report.assets.emplace_back();
+  asset.path = std::string(written);
+  asset.resolved = std::string(resolved);
+  asset.status = std::move(status);
+  asset.kind = CheckKindOf(row.assetType);
+  if (row.setKind != kSetNone) {
+    (row.setKind == kSetTiles ? asset.tiles : asset.frames) = KvCheckSet{row.setFound, row.setExpected};
+  }
+  if (asset.status == "missing" || asset.status == "partial" || asset.status == "unreachable") {
+    AddProblem(asset, asset.status);
+  }
+  if (!expanded.unsetVariable.empty()) AddProblem(asset, "unset-variable");
+  if (IsAbsoluteAsWritten(row)) AddProblem(asset, "absolute");
+  // The root has its links resolved: a path through a linked folder is compared so too.
+  if (!context.projectRoot.empty() && !resolved.empty() && row.resolveResult != kResolvePaintTexture &&
+      !brantic::IsUnderRoot(resolved, context.projectRoot) &&
+      !brantic::IsUnderRoot(ComparablePath(std::string(resolved)), context.projectRoot)) {
+    AddProblem(asset, "outside-project");
+  }
+  if (row.HasFile() && !row.resolvedUrl.IsEmpty()) asset.probeFile = row.resolvedUrl.GetPath().Std();
 }
 
 }  // namespace
@@ -61,45 +94,33 @@ bool IsAbsoluteAsWritten(const KvAssetEntry& row) {
 void AddSceneAssets(KvCheckReport& report, KvCheckAssetIndex& index, const std::string& scene,
                     const std::vector<KvAssetEntry>& rows, const bx3::Document& document,
                     const KvCheckContext& context) {
-  // Paths are expanded once each per scene.
-  std::unordered_map<std::string_view, brantic::ExpandedPath> expansions;
+  // The uses of one file share the texts of its paths (a scene keeps one copy of each, and so
+  // does the resolution): each row is first looked up by the addresses of its texts, which
+  // spares hashing them for every use. Rows whose texts are copies meet through the full key.
+  std::unordered_map<const char*, brantic::ExpandedPath> expansions;  // each path expanded once
+  std::unordered_map<std::pair<const char*, const char*>, size_t, TextAddressesHash> assetOfTexts;
   std::string key;
   for (const KvAssetEntry& row : rows) {
     const std::string_view written = row.assetPath.View();
-    auto expansion = expansions.find(written);
+    auto expansion = expansions.find(written.data());
     if (expansion == expansions.end()) {
       brantic::ExpandedPath expanded;
       if (context.expander) expanded = context.expander->Expand(written);
-      expansion = expansions.emplace(written, std::move(expanded)).first;
+      expansion = expansions.emplace(written.data(), std::move(expanded)).first;
     }
     const brantic::ExpandedPath& expanded = expansion->second;
     std::string status = CheckStatusOf(row, expanded);
     const std::string_view resolved = row.resolvedPath.View();
-    key.assign(written).append(1, '\0').append(resolved).append(1, '\0').append(status);
-    const auto [entry, added] = index.try_emplace(key, report.assets.size());
-    if (added) {
-      KvCheckAsset& asset = report.assets.emplace_back();
-      asset.path = std::string(written);
-      asset.resolved = std::string(resolved);
-      asset.status = std::move(status);
-      asset.kind = CheckKindOf(row.assetType);
-      if (row.setKind != kSetNone) {
-        (row.setKind == kSetTiles ? asset.tiles : asset.frames) = KvCheckSet{row.setFound, row.setExpected};
-      }
-      if (asset.status == "missing" || asset.status == "partial" || asset.status == "unreachable") {
-        AddProblem(asset, asset.status);
-      }
-      if (!expanded.unsetVariable.empty()) AddProblem(asset, "unset-variable");
-      if (IsAbsoluteAsWritten(row)) AddProblem(asset, "absolute");
-      // The root has its links resolved: a path through a linked folder is compared so too.
-      if (!context.projectRoot.empty() && !resolved.empty() && row.resolveResult != kResolvePaintTexture &&
-          !brantic::IsUnderRoot(resolved, context.projectRoot) &&
-          !brantic::IsUnderRoot(ComparablePath(std::string(resolved)), context.projectRoot)) {
-        AddProblem(asset, "outside-project");
-      }
-      if (row.HasFile() && !row.resolvedUrl.IsEmpty()) asset.probeFile = row.resolvedUrl.GetPath().Std();
+    const auto known = assetOfTexts.find({written.data(), resolved.data()});
+    size_t asset = known != assetOfTexts.end() ? known->second : report.assets.size();
+    if (asset == report.assets.size() || report.assets[asset].status != status) {
+      key.assign(written).append(1, '\0').append(resolved).append(1, '\0').append(status);
+      const auto [entry, added] = index.try_emplace(key, report.assets.size());
+      asset = entry->second;
+      assetOfTexts.insert_or_assign({written.data(), resolved.data()}, asset);
+      if (added) AddAsset(report, row, written, resolved, std::move(status), expanded, context);
     }
-    report.assets[entry->second].usedBy.push_back(
+    report.assets[asset].usedBy.push_back(
         {scene, ElementText(row, &document).Std(), ParameterOf(row, document), row.via.Std()});
   }
 }
