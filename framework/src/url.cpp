@@ -1,24 +1,12 @@
 #include "brantic/url.h"
 
-#include <vector>
+#include <algorithm>
 
 #include "brantic/io.h"
 
 namespace brantic {
 
 namespace {
-
-std::vector<std::string_view> SplitSegments(std::string_view path) {
-  std::vector<std::string_view> segments;
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = path.find('/', start);
-    if (end == std::string_view::npos) end = path.size();
-    if (end > start) segments.push_back(path.substr(start, end - start));
-    start = end + 1;
-  }
-  return segments;
-}
 
 // "a//b" -> "a/b". A trailing separator stays: "a/b/" names a folder, never a file.
 std::string TidySeparators(std::string_view path) {
@@ -34,28 +22,37 @@ std::string TidySeparators(std::string_view path) {
 }  // namespace
 
 std::string NormalizePathText(std::string_view path) {
+  // One pass straight into the result: a ".." takes back the segment written last, or stays
+  // at the front of a relative path (there is nothing above the root).
   const bool absolute = !path.empty() && path.front() == '/';
-  std::vector<std::string_view> kept;
-  for (std::string_view segment : SplitSegments(path)) {
-    if (segment == ".") continue;
+  std::string out;
+  out.reserve(path.size() + 1);
+  if (absolute) out += '/';
+  size_t kept = 0;  // segments in `out`
+  size_t ups = 0;   // of them, the ".." at its front
+  for (size_t start = 0; start <= path.size();) {
+    size_t end = path.find('/', start);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view segment = path.substr(start, end - start);
+    start = end + 1;
+    if (segment.empty() || segment == ".") continue;
     if (segment == "..") {
-      if (!kept.empty() && kept.back() != "..") {
-        kept.pop_back();
-      } else if (!absolute) {
-        kept.push_back(segment);
+      if (kept > ups) {
+        const size_t slash = out.rfind('/');
+        out.resize(slash == std::string::npos ? 0 : std::max<size_t>(slash, absolute ? 1 : 0));
+        --kept;
+        continue;
       }
-      continue;
+      if (absolute) continue;
+      ++ups;
     }
-    kept.push_back(segment);
-  }
-  std::string out = absolute ? "/" : "";
-  for (size_t i = 0; i < kept.size(); ++i) {
-    if (i > 0) out += '/';
-    out += kept[i];
+    if (kept > 0) out += '/';
+    out += segment;
+    ++kept;
   }
   if (out.empty() && !path.empty()) out = ".";
   // A trailing separator says "folder"; keep it.
-  if (path.back() == '/' && out.back() != '/') out += '/';
+  if (!path.empty() && path.back() == '/' && out.back() != '/') out += '/';
   return out;
 }
 
@@ -121,11 +118,13 @@ Result<Url> Url::Append(const Url& relative) const {
 Result<Url> Url::Append(std::string_view segment) const {
   if (IsEmpty()) return IllegalStateError("cannot append to the empty URL");
   if (segment.empty()) return IllegalArgumentError("cannot append an empty name");
-  std::string path = path_.Std();
-  if (path.back() != '/') path += '/';
   while (!segment.empty() && segment.front() == '/') segment.remove_prefix(1);
+  std::string path;
+  path.reserve(path_.View().size() + 1 + segment.size());
+  path = path_.View();
+  if (path.back() != '/') path += '/';
   path.append(segment);
-  return Url(scheme_, String(TidySeparators(path)));
+  return Url(scheme_, path.find("//") == std::string::npos ? String(std::move(path)) : String(TidySeparators(path)));
 }
 
 Result<Url> Url::GetRelativeUrl(const Url& base) const {

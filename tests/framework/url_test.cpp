@@ -51,8 +51,19 @@ TEST(UrlTest, Normalisation) {
     const char* in;
     const char* out;
   };
-  const Case cases[] = {{"/a/./b/../c.png", "/a/c.png"},  {"/../a", "/a"},   {"/a/b/..", "/a"}, {"/a/./b/", "/a/b/"},
-                        {"../tex/a.png", "../tex/a.png"}, {"a/../..", ".."}, {"a/..", "."}};
+  const Case cases[] = {{"/a/./b/../c.png", "/a/c.png"},
+                        {"/../a", "/a"},
+                        {"/a/b/..", "/a"},
+                        {"/a/..", "/"},
+                        {"/a/..//", "/"},
+                        {"/a/./b/", "/a/b/"},
+                        {"/p/shots/f3/../../tex/t5.png", "/p/tex/t5.png"},
+                        {"../tex/a.png", "../tex/a.png"},
+                        {"../../a/../b", "../../b"},
+                        {"a/b/../../../c/", "../c/"},
+                        {"a/../..", ".."},
+                        {"a/..", "."},
+                        {"./", "./"}};
   for (const Case& c : cases) {
     auto normal = Url::FromSystemPath(c.in).Normalize(brantic::kNormalizeResolveDots);
     ASSERT_TRUE(normal.HasValue()) << c.in;
