@@ -214,11 +214,11 @@ int32_t ResolveAsked(const bx3::Filename& documentPath, const KvResolveContext& 
       if (!candidate) return kResolveMissing;
       candidate = candidate->Normalize(brantic::kNormalizeResolveDots);
       if (!candidate) return kResolveMissing;
-      tried.insert(candidate->ToString());
       if (asker.IsFile(*candidate)) {
         resolvedPath = bx3::Filename::FromUrl(*candidate);
         return kResolveFound;
       }
+      tried.insert(candidate->ToString());
       // The host can build the path for bitmap shaders from folders inside the document's
       // folder. An unsaved document has no folder, so nothing lies inside it.
       const bx3::Filename folderName = bx3::Filename::FromUrl(folder);
