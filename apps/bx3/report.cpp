@@ -160,46 +160,47 @@ void JsonHead(const bx3::DialogReport& report, ReportStream& out) {
 }
 
 // Rows, written as Json::dump(2) would write them four deeper, without making a Json value:
-// a report of 100,000 rows costs what writing it costs. Each column's key is quoted once.
+// a report of 100,000 rows costs what writing it costs. What stands around each cell's text is
+// made once per column.
 class JsonRows {
  public:
   explicit JsonRows(const bx3::DialogReport& report) {
-    for (int32_t id : report.columns) {
-      std::string key;
-      brantic::AppendJsonText(key, bx3::FourCCToText(id));
-      keys_.push_back(key + ": {\n          \"text\": ");
+    for (size_t i = 0; i < report.columns.size(); ++i) {
+      std::string before = i == 0 ? "{\n        " : ",\n        ";
+      brantic::AppendJsonText(before, bx3::FourCCToText(report.columns[i]));
+      cellsBefore_.push_back(before + ": {\n          \"text\": ");
     }
   }
 
   void Write(const bx3::TreeReportRow& row, bool first, ReportStream& out) const {
     std::string& text = out.Text();
-    text += first ? "\n    {\n" : ",\n    {\n";
-    text += "      \"depth\": ";
+    text += first ? "\n    {\n      \"depth\": " : ",\n    {\n      \"depth\": ";
     text += std::to_string(row.depth);
-    text += row.selected ? ",\n      \"selected\": true,\n" : ",\n      \"selected\": false,\n";
-    text += "      \"cells\": ";
-    const size_t cells = std::min(row.cells.size(), keys_.size());
+    text += row.selected ? ",\n      \"selected\": true,\n      \"cells\": "
+                         : ",\n      \"selected\": false,\n      \"cells\": ";
+    const size_t cells = std::min(row.cells.size(), cellsBefore_.size());
     if (cells == 0) text += "{}";
     for (size_t i = 0; i < cells; ++i) {
       const bx3::TreeReportCell& cell = row.cells[i];
-      text += i == 0 ? "{\n        " : ",\n        ";
-      text += keys_[i];
+      text += cellsBefore_[i];
       brantic::AppendJsonText(text, cell.text.View());
-      text += ",\n          \"icons\": ";
-      if (cell.icons.empty()) text += "[]";
+      if (cell.icons.empty()) {
+        text += ",\n          \"icons\": []\n        }";
+        continue;
+      }
+      text += ",\n          \"icons\": [\n            ";
       for (size_t icon = 0; icon < cell.icons.size(); ++icon) {
-        text += icon == 0 ? "[\n            " : ",\n            ";
+        if (icon > 0) text += ",\n            ";
         text += std::to_string(cell.icons[icon]);
       }
-      text += cell.icons.empty() ? "\n        }" : "\n          ]\n        }";
+      text += "\n          ]\n        }";
     }
-    if (cells > 0) text += "\n      }";
-    text += "\n    }";
+    text += cells > 0 ? "\n      }\n    }" : "\n    }";
     out.Pass();
   }
 
  private:
-  std::vector<std::string> keys_;
+  std::vector<std::string> cellsBefore_;  // per column: the separator, its key and the text's key
 };
 
 void JsonTail(const bx3::DialogReport& report, bool anyRow, ReportStream& out) {
