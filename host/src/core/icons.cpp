@@ -1,12 +1,12 @@
 #include "bx3/icons.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <tuple>
-#include <unordered_map>
 
 #include "bx3/element.h"
 #include "bx3/types.h"
@@ -140,14 +140,21 @@ const BaseBitmap& DrawOnce(const IconStyle& style) {
 bool HasIcon(int32_t id) { return FindStyle(id).has_value(); }
 
 const BaseBitmap* FindIcon(int32_t id) {
-  // Rows draw the same few icons again and again: each thread remembers where they are. (An
-  // unknown id is asked again: a module may register its type later.)
-  thread_local std::unordered_map<int32_t, const BaseBitmap*> known;
-  if (const auto found = known.find(id); found != known.end()) return found->second;
+  // Rows draw the same few icons again and again: each thread remembers where the first few
+  // dozen are. (An unknown id is asked again: a module may register its type later.)
+  struct Known {
+    int32_t id = 0;
+    const BaseBitmap* icon = nullptr;
+  };
+  thread_local std::array<Known, 48> known;
+  thread_local size_t knownCount = 0;
+  for (size_t i = 0; i < knownCount; ++i) {
+    if (known[i].id == id) return known[i].icon;
+  }
   const std::optional<IconStyle> style = FindStyle(id);
   if (!style) return nullptr;
   const BaseBitmap* icon = &DrawOnce(*style);
-  known.emplace(id, icon);
+  if (knownCount < known.size()) known[knownCount++] = {id, icon};
   return icon;
 }
 
