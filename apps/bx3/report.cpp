@@ -23,7 +23,8 @@ namespace {
 // A report goes out in pieces of about a megabyte as the rows are walked: a report of many
 // rows is never held whole. The pieces are written on a thread of their own, while the next
 // rows are drawn; at most a few wait, so a slow disk holds the drawing back rather than
-// piling the report up in memory.
+// piling the report up in memory. Written pieces come back as spares: a fresh megabyte for
+// every piece would pay its page faults again.
 class ReportStream {
  public:
   explicit ReportStream(const bx3::ChunkWriter& write) : write_(write) { buffer_.reserve(kChunk + kChunk / 4); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "brantic/mainthread.h"
 #include "brantic/media.h"
@@ -136,16 +137,25 @@ void KvCollection::RememberCopy(const bx3::Filename& source, const bx3::Filename
 void KvCollection::ProbeRows(const std::vector<uint32_t>& indexes) {
   if (indexes.empty() || !probing_ || !ProbeQueue()) return;
   auto batch = std::make_shared<KvProbeBatch>();
-  if (!probeMemory_.empty()) batch->memory = std::make_shared<const KvProbeMemory>(probeMemory_);
+  // The jobs get what the memory knows of these files only: a write of a few rows does not
+  // copy what is known of every file.
+  auto memory = std::make_shared<KvProbeMemory>();
   std::unordered_map<std::string, uint32_t> fileOfUrl;
   for (const uint32_t index : indexes) {
     const KvAssetEntry& row = rows_[index];
     if (row.resolvedUrl.IsEmpty()) continue;
     const auto [known, added] = fileOfUrl.emplace(row.resolvedUrl.ToString(), uint32_t(batch->files.size()));
-    if (added) batch->files.push_back({row.assetPath, row.resolvedUrl, row.formatText, row.assetType});
+    if (added) {
+      batch->files.push_back({row.assetPath, row.resolvedUrl, row.formatText, row.assetType});
+      if (const auto remembered = probeMemory_.find(row.resolvedUrl.GetPath().Std());
+          remembered != probeMemory_.end()) {
+        memory->insert(*remembered);
+      }
+    }
     batch->rows.push_back({row.rowIdentity, known->second});
   }
   if (batch->rows.empty()) return;
+  if (!memory->empty()) batch->memory = std::move(memory);
   batch->IndexRowsByFile();
   (void)StartProbeJobs(probeQueue_, std::move(batch), MakeProbeSink(), generation_, liveGeneration_);
 }
@@ -515,20 +525,22 @@ bool KvCollection::KeepWrittenRows(const std::vector<KvWrittenRow>& written, uin
     writtenTwice = writtenTwice || isWritten[size_t(entry.row - first)];
     isWritten[size_t(entry.row - first)] = true;
   }
-  // The rows of each element side by side: an element with a written row may not use one
-  // path in two of them.
+  // The rows of each written element side by side: it may not use one path in two of them.
+  std::unordered_set<bx3::ElementUid> writtenOwners;
+  for (const KvWrittenRow& entry : written) {
+    if (!entry.row->IsNested()) writtenOwners.insert(entry.row->ownerLink.GetUid());
+  }
   std::vector<std::pair<bx3::ElementUid, uint32_t>> owners;
-  owners.reserve(rows_.size());
   for (size_t i = 0; i < rows_.size(); ++i) {
-    if (!rows_[i].IsNested()) owners.emplace_back(rows_[i].ownerLink.GetUid(), uint32_t(i));
+    if (!rows_[i].IsNested() && writtenOwners.count(rows_[i].ownerLink.GetUid())) {
+      owners.emplace_back(rows_[i].ownerLink.GetUid(), uint32_t(i));
+    }
   }
   std::sort(owners.begin(), owners.end());
   for (size_t begin = 0, end = 0; begin < owners.size(); begin = end) {
-    bool anyWritten = false;
-    for (end = begin; end < owners.size() && owners[end].first == owners[begin].first; ++end) {
-      anyWritten = anyWritten || isWritten[owners[end].second];
-    }
-    if (!anyWritten || end - begin < 2) continue;
+    end = begin + 1;
+    while (end < owners.size() && owners[end].first == owners[begin].first) ++end;
+    if (end - begin < 2) continue;
     const auto pathOf = [this](const std::pair<bx3::ElementUid, uint32_t>& use) {
       return rows_[use.second].assetPath.View();
     };
