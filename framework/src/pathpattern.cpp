@@ -35,11 +35,15 @@ bool IsCanonical(std::string_view digits) { return digits.size() == 1 || digits.
 }  // namespace
 
 std::optional<PathPattern> PathPattern::Find(std::string_view path) {
-  // Most paths have no token: they are passed over without a copy.
-  const size_t separator = path.find_last_of("/\\");
-  if (path.find_first_of("<#%$", separator == std::string_view::npos ? 0 : separator) == std::string_view::npos) {
-    return std::nullopt;
+  // Most paths have no token: they are passed over without a copy, after one look at the
+  // characters of their file part.
+  bool mayHoldToken = false;
+  for (size_t at = path.size(); at-- > 0 && !mayHoldToken;) {
+    const char c = path[at];
+    if (c == '/' || c == '\\') break;
+    mayHoldToken = c == '<' || c == '#' || c == '%' || c == '$';
   }
+  if (!mayHoldToken) return std::nullopt;
   PathPattern pattern;
   pattern.path_ = std::string(path);
   const size_t slash = path.find_last_of("/\\");

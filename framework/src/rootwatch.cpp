@@ -92,16 +92,34 @@ RootWatch::Pass::Pass(std::shared_ptr<RootWatch> watch, std::chrono::millisecond
       localMountPoints_(watch_->Files().LocalMountPoints()) {
   std::sort(mountPoints_.begin(), mountPoints_.end(),
             [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+  for (size_t i = 0; i < mountPoints_.size(); ++i) {
+    std::string_view point = mountPoints_[i];
+    while (point.size() > 1 && point.back() == '/') point.remove_suffix(1);
+    if (point.empty()) continue;
+    mountPointIndex_.try_emplace(point, i);
+    if (mountPointLength_.size() <= point.size()) mountPointLength_.resize(point.size() + 1);
+    mountPointLength_[point.size()] = true;
+  }
 }
 
 std::string RootWatch::Pass::RootOf(std::string_view path, std::string_view namedRoot) const {
+  // The deepest mount point is the longest leading part of the path that is one, the whole
+  // path first: a few lookups instead of a comparison with every mount point.
   std::string_view root = "/";
-  for (const std::string& point : mountPoints_) {
-    if (IsUnderRoot(path, point)) {
-      root = point;
-      break;
-    }
+  const auto mountPoint = [this](std::string_view part) -> const std::string* {
+    if (part.size() >= mountPointLength_.size() || !mountPointLength_[part.size()]) return nullptr;
+    const auto found = mountPointIndex_.find(part);
+    return found == mountPointIndex_.end() ? nullptr : &mountPoints_[found->second];
+  };
+  const std::string* deepest = nullptr;
+  for (size_t end = path.size(); end > 0 && !deepest;) {
+    deepest = mountPoint(path.substr(0, end));
+    const size_t slash = end > 1 ? path.rfind('/', end - 1) : std::string_view::npos;
+    if (slash == std::string_view::npos) break;
+    end = slash;
   }
+  if (!deepest && path.starts_with('/')) deepest = mountPoint("/");
+  if (deepest) root = *deepest;
   while (namedRoot.size() > 1 && namedRoot.back() == '/') namedRoot.remove_suffix(1);
   if (namedRoot.size() > root.size() && IsUnderRoot(path, namedRoot)) root = namedRoot;
   return std::string(root);

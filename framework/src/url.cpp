@@ -9,14 +9,15 @@ namespace brantic {
 namespace {
 
 // "a//b" -> "a/b". A trailing separator stays: "a/b/" names a folder, never a file.
-std::string TidySeparators(std::string_view path) {
+String TidySeparators(std::string_view path) {
+  if (path.find("//") == std::string_view::npos) return String(path);  // most paths
   std::string out;
   out.reserve(path.size());
   for (char c : path) {
     if (c == '/' && !out.empty() && out.back() == '/') continue;
     out += c;
   }
-  return out;
+  return String(std::move(out));
 }
 
 }  // namespace
@@ -58,8 +59,8 @@ std::string NormalizePathText(std::string_view path) {
 
 Url Url::FromSystemPath(std::string_view path) {
   if (path.empty()) return Url();
-  if (path.front() == '/') return Url(Scheme::File, String(TidySeparators(path)));
-  return Url(Scheme::Relative, String(TidySeparators(path)));
+  if (path.front() == '/') return Url(Scheme::File, TidySeparators(path));
+  return Url(Scheme::Relative, TidySeparators(path));
 }
 
 Url Url::FromString(std::string_view text) {
@@ -68,7 +69,7 @@ Url Url::FromString(std::string_view text) {
   if (text.starts_with("relative:")) {
     std::string_view path = text.substr(9);
     while (!path.empty() && path.front() == '/') path.remove_prefix(1);
-    return path.empty() ? Url() : Url(Scheme::Relative, String(TidySeparators(path)));
+    return path.empty() ? Url() : Url(Scheme::Relative, TidySeparators(path));
   }
   return FromSystemPath(text);
 }

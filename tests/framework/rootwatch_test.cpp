@@ -109,7 +109,12 @@ TEST(RootWatch, ARootIsTheDeepestMountPointOrTheNamedRootAPathLiesUnder) {
   };
   for (const Case& c : {Case{"/dead/share/a.png", "", "/dead/share"}, Case{"/dead/shared/a.png", "", "/"},
                         Case{"/dead/share/p/a.png", "/dead/share/p/", "/dead/share/p"},
-                        Case{"/dead/share/a.png", "/dead", "/dead/share"}, Case{"/x/a.png", "/y", "/"}}) {
+                        Case{"/dead/share/a.png", "/dead", "/dead/share"}, Case{"/x/a.png", "/y", "/"},
+                        // The mount point itself, with a trailing or a doubled separator, and a
+                        // relative path.
+                        Case{"/dead/share", "", "/dead/share"}, Case{"/dead/share/", "", "/dead/share"},
+                        Case{"/dead/share//a.png", "", "/dead/share"}, Case{"/dead//share/a.png", "", "/"},
+                        Case{"dead/share/a.png", "", "/"}}) {
     EXPECT_EQ(pass.RootOf(c.path, c.named), c.root) << c.path << " " << c.named;
   }
   for (const auto& [path, root, under] :

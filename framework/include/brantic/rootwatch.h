@@ -90,7 +90,10 @@ class RootWatch::Pass {
   std::shared_ptr<RootWatch> watch_;
   std::chrono::milliseconds deadline_;
   std::chrono::milliseconds patience_;
-  std::vector<std::string> mountPoints_;       // deepest first
+  std::vector<std::string> mountPoints_;  // deepest first
+  // Each mount point without a trailing '/', to the first of mountPoints_ written so.
+  std::unordered_map<std::string_view, size_t> mountPointIndex_;
+  std::vector<bool> mountPointLength_;         // whether a key of mountPointIndex_ is that long
   std::vector<std::string> localMountPoints_;  // of those, the ones never waited on
   mutable std::shared_mutex mutex_;
   std::unordered_map<std::string, bool> reachable_;

@@ -50,19 +50,6 @@ TEST(AssetTypeTest, ClassificationByName) {
   }
 }
 
-TEST(AssetTypeTest, SuffixListsDoNotOverlap) {
-  const char* const samples[] = {"bmp",  "hdr", "pic", "jpg", "psd",  "png",    "gif", "rgb", "iff",
-                                 "tif",  "qt",  "dpx", "exr", "tga",  "dds",    "avi", "mov", "mp4",
-                                 "mpeg", "ts",  "wav", "mp3", "aiff", "gi2",    "wqn", "bx3", "abc",
-                                 "xml",  "fbx", "stl", "vdb", "obj",  "SLDPrt", "p21"};
-  for (const char* suffix : samples) {
-    const bx3::Filename name(std::string("file.") + suffix);
-    const int lists = IsImageFile(name) + IsVideoFile(name) + IsAudioFile(name) + IsExternalCacheFile(name) +
-                      IsReferenced3DFile(name);
-    EXPECT_EQ(lists, 1) << suffix;
-  }
-}
-
 TEST(AssetTypeTest, MediaRefinement) {
   struct Case {
     const char* path;

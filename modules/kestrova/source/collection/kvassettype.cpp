@@ -1,6 +1,9 @@
 #include "collection/kvassettype.h"
 
+#include <span>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "brantic/enumeration.h"
 #include "brantic/formatnames.h"
@@ -31,7 +34,7 @@ static_assert(std::size(kImageSuffixes) == 38 && std::size(kVideoSuffixes) == 14
 // Suffixes are ASCII: case is folded without the locale.
 constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
+constexpr bool SameIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
@@ -39,15 +42,54 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The host's suffix test, with the name's suffix found once for the whole list.
-template <size_t N>
-bool HasSuffixIn(const bx3::Filename& name, const std::string_view (&list)[N]) {
-  const std::string_view own = name.GetSuffixView();
-  if (own.empty()) return false;
-  for (std::string_view suffix : list) {
-    if (SameIgnoringCase(own, suffix)) return true;
+// Whether a suffix stands in two lists: each must name one type.
+constexpr bool ListsShareASuffix() {
+  const std::span<const std::string_view> lists[] = {kImageSuffixes, kVideoSuffixes, kAudioSuffixes, kCacheSuffixes,
+                                                     kReferenced3DSuffixes};
+  for (size_t i = 0; i < std::size(lists); ++i) {
+    for (size_t j = i + 1; j < std::size(lists); ++j) {
+      for (std::string_view a : lists[i]) {
+        for (std::string_view b : lists[j]) {
+          if (SameIgnoringCase(a, b)) return true;
+        }
+      }
+    }
   }
   return false;
+}
+static_assert(!ListsShareASuffix(), "a suffix stands in two lists");
+
+std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = AsciiLower(c);
+  return lower;
+}
+
+// The type of each suffix of the lists, by its lower-case form: one lookup instead of a
+// comparison with every suffix (the lists do not overlap).
+const std::unordered_map<std::string, uint32_t>& TypesOfSuffixes() {
+  static const std::unordered_map<std::string, uint32_t> types = [] {
+    std::unordered_map<std::string, uint32_t> map;
+    const auto add = [&map](const auto& list, uint32_t type) {
+      for (std::string_view suffix : list) map.try_emplace(LowerCase(suffix), type);
+    };
+    add(kImageSuffixes, ASSETTYPE_IMAGE);
+    add(kVideoSuffixes, ASSETTYPE_VIDEO);
+    add(kAudioSuffixes, ASSETTYPE_AUDIO);
+    add(kCacheSuffixes, ASSETTYPE_CACHE);
+    add(kReferenced3DSuffixes, ASSETTYPE_REFERENCED3D);
+    return map;
+  }();
+  return types;
+}
+
+// The type a name's suffix is listed with; ASSETTYPE_OTHER for none.
+uint32_t TypeOfSuffix(const bx3::Filename& name) {
+  const std::string_view own = name.GetSuffixView();
+  if (own.empty()) return ASSETTYPE_OTHER;
+  const auto& types = TypesOfSuffixes();
+  const auto found = types.find(LowerCase(own));
+  return found == types.end() ? ASSETTYPE_OTHER : found->second;
 }
 
 }  // namespace
@@ -64,21 +106,16 @@ brantic::Result<void> RegisterAssetTypeEnumeration() {
                                        {ASSETTYPE_SEQUENCE, "SEQUENCE"}});
 }
 
-bool IsImageFile(const bx3::Filename& name) { return HasSuffixIn(name, kImageSuffixes); }
-bool IsVideoFile(const bx3::Filename& name) { return HasSuffixIn(name, kVideoSuffixes); }
-bool IsAudioFile(const bx3::Filename& name) { return HasSuffixIn(name, kAudioSuffixes); }
-bool IsExternalCacheFile(const bx3::Filename& name) { return HasSuffixIn(name, kCacheSuffixes); }
-bool IsReferenced3DFile(const bx3::Filename& name) { return HasSuffixIn(name, kReferenced3DSuffixes); }
+bool IsImageFile(const bx3::Filename& name) { return TypeOfSuffix(name) == ASSETTYPE_IMAGE; }
+bool IsVideoFile(const bx3::Filename& name) { return TypeOfSuffix(name) == ASSETTYPE_VIDEO; }
+bool IsAudioFile(const bx3::Filename& name) { return TypeOfSuffix(name) == ASSETTYPE_AUDIO; }
+bool IsExternalCacheFile(const bx3::Filename& name) { return TypeOfSuffix(name) == ASSETTYPE_CACHE; }
+bool IsReferenced3DFile(const bx3::Filename& name) { return TypeOfSuffix(name) == ASSETTYPE_REFERENCED3D; }
 
 uint32_t ClassifyAssetName(const bx3::Filename& name) {
   // The suffix of a name is that of its file part.
   if (name.GetFileView().empty()) return ASSETTYPE_OTHER;
-  if (IsImageFile(name)) return ASSETTYPE_IMAGE;
-  if (IsVideoFile(name)) return ASSETTYPE_VIDEO;
-  if (IsAudioFile(name)) return ASSETTYPE_AUDIO;
-  if (IsExternalCacheFile(name)) return ASSETTYPE_CACHE;
-  if (IsReferenced3DFile(name)) return ASSETTYPE_REFERENCED3D;
-  return ASSETTYPE_OTHER;
+  return TypeOfSuffix(name);
 }
 
 uint32_t RefineAssetType(uint32_t type, const bx3::Filename& name, const KvMediaSupport& support) {
