@@ -163,10 +163,18 @@ bool ReadText(brantic::JsonCursor& cursor, std::string& text) {
   return true;
 }
 
+bool ReadText(brantic::JsonCursor& cursor, brantic::String& text) {
+  std::string_view view;
+  if (!cursor.ReadString(view)) return false;
+  text = brantic::String(view);
+  return true;
+}
+
 // A text, or null for an empty one.
-bool ReadTextOrNull(brantic::JsonCursor& cursor, std::string& text) {
+template <typename Text>
+bool ReadTextOrNull(brantic::JsonCursor& cursor, Text& text) {
   if (cursor.Peek() == brantic::JsonKind::Null) {
-    text.clear();
+    text = Text();
     return cursor.ReadNull();
   }
   return ReadText(cursor, text);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "brantic/result.h"
+#include "brantic/string.h"
 
 namespace kv {
 
@@ -21,12 +22,13 @@ inline constexpr std::string_view kCheckProblems[] = {
 inline constexpr std::string_view kDefaultFailOn = "missing,partial,unreachable,unreadable";
 
 // One use of an asset: the scene, the element and parameter that hold the path, and for a
-// use inside another file the files it comes through (empty for the scene's own).
+// use inside another file the files it comes through (empty for the scene's own). The uses of
+// a scan share their texts: a scene's path is kept once, however many uses it has.
 struct KvCheckUse {
-  std::string scene;
-  std::string element;
-  std::string parameter;
-  std::string via;
+  brantic::String scene;
+  brantic::String element;
+  brantic::String parameter;
+  brantic::String via;
   auto operator<=>(const KvCheckUse&) const = default;
 };
 

@@ -100,6 +100,13 @@ void AddSceneAssets(KvCheckReport& report, KvCheckAssetIndex& index, const std::
   std::unordered_map<const char*, brantic::ExpandedPath> expansions;  // each path expanded once
   std::unordered_map<std::pair<const char*, const char*>, size_t, TextAddressesHash> assetOfTexts;
   std::string key;
+  // The uses share their texts: the scene's path, and each parameter's name once.
+  const brantic::String sceneText(scene);
+  std::unordered_map<std::string, brantic::String> parameters;
+  const auto parameterText = [&parameters](std::string name) {
+    const auto known = parameters.find(name);
+    return known != parameters.end() ? known->second : parameters.emplace(name, brantic::String(name)).first->second;
+  };
   for (const KvAssetEntry& row : rows) {
     const std::string_view written = row.assetPath.View();
     auto expansion = expansions.find(written.data());
@@ -121,7 +128,7 @@ void AddSceneAssets(KvCheckReport& report, KvCheckAssetIndex& index, const std::
       if (added) AddAsset(report, row, written, resolved, std::move(status), expanded, context);
     }
     report.assets[asset].usedBy.push_back(
-        {scene, ElementText(row, &document).Std(), ParameterOf(row, document), row.via.Std()});
+        {sceneText, ElementText(row, &document), parameterText(ParameterOf(row, document)), row.via});
   }
 }
 
