@@ -1,5 +1,7 @@
 #include "collection/kvassettype.h"
 
+#include <mutex>
+#include <shared_mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -83,13 +85,38 @@ const std::unordered_map<std::string, uint32_t>& TypesOfSuffixes() {
   return types;
 }
 
+// What a suffix as written tells: the type it is listed with (ASSETTYPE_OTHER for none) and
+// the name of its format (the suffix itself for an unknown one).
+struct SuffixFacts {
+  uint32_t type = ASSETTYPE_OTHER;
+  brantic::String format;
+};
+
+// Worked out once for each suffix met, on any thread: a scene names few suffixes, many times.
+SuffixFacts FactsOfSuffix(std::string_view suffix) {
+  constexpr size_t kRemembered = 256;  // a bound for scenes full of odd suffixes
+  static std::shared_mutex mutex;
+  static std::unordered_map<std::string, SuffixFacts> known;
+  std::string key(suffix);
+  {
+    std::shared_lock lock(mutex);
+    if (const auto found = known.find(key); found != known.end()) return found->second;
+  }
+  SuffixFacts facts;
+  const auto& types = TypesOfSuffixes();
+  if (const auto listed = types.find(LowerCase(suffix)); listed != types.end()) facts.type = listed->second;
+  const std::string_view format = brantic::FormatNameOfSuffix(suffix);
+  facts.format = format.empty() ? brantic::String(suffix) : brantic::String(format);
+  std::unique_lock lock(mutex);
+  if (known.size() >= kRemembered) known.clear();
+  known.try_emplace(std::move(key), facts);
+  return facts;
+}
+
 // The type a name's suffix is listed with; ASSETTYPE_OTHER for none.
 uint32_t TypeOfSuffix(const bx3::Filename& name) {
   const std::string_view own = name.GetSuffixView();
-  if (own.empty()) return ASSETTYPE_OTHER;
-  const auto& types = TypesOfSuffixes();
-  const auto found = types.find(LowerCase(own));
-  return found == types.end() ? ASSETTYPE_OTHER : found->second;
+  return own.empty() ? ASSETTYPE_OTHER : FactsOfSuffix(own).type;
 }
 
 }  // namespace
@@ -138,10 +165,8 @@ brantic::String AssetTypeName(uint32_t assetType) {
 }
 
 brantic::String FormatTextOfName(const bx3::Filename& name) {
-  const brantic::String suffix = name.GetSuffix();
-  if (suffix.IsEmpty()) return GetResourceString(res::kNone);
-  const std::string_view known = brantic::FormatNameOfSuffix(suffix.View());
-  return known.empty() ? suffix : brantic::String(known);
+  const std::string_view suffix = name.GetSuffixView();
+  return suffix.empty() ? GetResourceString(res::kNone) : FactsOfSuffix(suffix).format;
 }
 
 }  // namespace kv
