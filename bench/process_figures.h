@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -44,14 +45,36 @@ inline ProcessFigures RunProcess(const std::vector<std::string>& arguments) {
   return figures;
 }
 
-// A run's figures beside its floor's, as the benchmark's counters.
-inline void SetRunCounters(benchmark::State& state, const ProcessFigures& floor, const ProcessFigures& run) {
-  state.counters["floor_s"] = floor.seconds;
-  state.counters["run_s"] = run.seconds;
-  state.counters["ratio"] = run.seconds / floor.seconds;
-  state.counters["floor_MB"] = floor.peakMegabytes;
-  state.counters["run_MB"] = run.peakMegabytes;
+// The middle value (the upper one of an even count); 0 for none.
+inline double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0.0 : values[values.size() / 2];
 }
+
+// Runs beside their floors, one pair an iteration, as the benchmark's counters. The pace of
+// these machines drifts within minutes by more than many a change is worth, so each run is
+// compared with the floor taken just before it, and the middle of those ratios is the ratio.
+class PairedFigures {
+ public:
+  void Add(const ProcessFigures& floor, const ProcessFigures& run) {
+    floorSeconds_.push_back(floor.seconds);
+    runSeconds_.push_back(run.seconds);
+    ratios_.push_back(run.seconds / floor.seconds);
+    floorPeak_ = std::max(floorPeak_, floor.peakMegabytes);
+    runPeak_ = std::max(runPeak_, run.peakMegabytes);
+  }
+  void SetCounters(benchmark::State& state) const {
+    state.counters["floor_s"] = Median(floorSeconds_);
+    state.counters["run_s"] = Median(runSeconds_);
+    state.counters["ratio"] = Median(ratios_);
+    state.counters["floor_MB"] = floorPeak_;
+    state.counters["run_MB"] = runPeak_;
+  }
+
+ private:
+  std::vector<double> floorSeconds_, runSeconds_, ratios_;
+  double floorPeak_ = 0, runPeak_ = 0;
+};
 
 inline std::string SelfPath() { return std::filesystem::read_symlink("/proc/self/exe"); }
 // bx3, built beside the benchmarks' folder.

@@ -93,17 +93,19 @@ void BM_Scan(benchmark::State& state) {
     return;
   }
   const std::string folder = Folder(scenes);
-  kvbench::ProcessFigures floor, run;
+  kvbench::PairedFigures figures;
   for (auto _ : state) {
-    floor = kvbench::RunProcess({kvbench::SelfPath(), "--floor", folder});
-    run = kvbench::RunProcess({kvbench::Bx3Path(), "--prefs", folder + "/prefs", "--scan", folder + "/shots", "--json",
-                               folder + "/scan.json", "--fail-on", "none"});
+    const kvbench::ProcessFigures floor = kvbench::RunProcess({kvbench::SelfPath(), "--floor", folder});
+    const kvbench::ProcessFigures run =
+        kvbench::RunProcess({kvbench::Bx3Path(), "--prefs", folder + "/prefs", "--scan", folder + "/shots", "--json",
+                             folder + "/scan.json", "--fail-on", "none"});
     if (!floor.ok || !run.ok) state.SkipWithError("a run failed");
+    figures.Add(floor, run);
     state.SetIterationTime(run.seconds);
   }
-  kvbench::SetRunCounters(state, floor, run);
+  figures.SetCounters(state);
 }
-BENCHMARK(BM_Scan)->Arg(1000)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(3);
+BENCHMARK(BM_Scan)->Arg(1000)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(15);
 
 }  // namespace
 

@@ -126,6 +126,7 @@ int RunFloor(const std::string& scenePath, int64_t scale) {
 }
 
 using kvbench::Bx3Path;
+using kvbench::Median;
 using kvbench::ProcessFigures;
 using kvbench::RunProcess;
 using kvbench::SelfPath;
@@ -167,14 +168,15 @@ bool SceneAndBx3Ready(benchmark::State& state, int64_t scale) {
 void BM_WholeRun(benchmark::State& state) {
   const int64_t scale = state.range(0);
   if (!SceneAndBx3Ready(state, scale)) return;
-  ProcessFigures floor, run;
+  kvbench::PairedFigures figures;
   for (auto _ : state) {
-    floor = RunProcess({SelfPath(), "--floor", Folder(scale) + "/big.bx3", std::to_string(scale)});
-    run = RunProcess(BatchArguments(scale));
+    const ProcessFigures floor = RunProcess({SelfPath(), "--floor", Folder(scale) + "/big.bx3", std::to_string(scale)});
+    const ProcessFigures run = RunProcess(BatchArguments(scale));
     if (!floor.ok || !run.ok) state.SkipWithError("a run failed");
+    figures.Add(floor, run);
     state.SetIterationTime(run.seconds);
   }
-  kvbench::SetRunCounters(state, floor, run);
+  figures.SetCounters(state);
   for (const auto& [name, perFile] : SystemCallsPerFile(scale)) state.counters[name + "_per_file"] = perFile;
 }
 BENCHMARK(BM_WholeRun)->Arg(100)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(1);
@@ -189,21 +191,17 @@ void BM_Check(benchmark::State& state) {
       Bx3Path(),   "--prefs", folder + "/prefs", "--check", folder + "/big.bx3", "--json", folder + "/check.json",
       "--fail-on", "none"};
   if (probe) check.push_back("--probe");
-  ProcessFigures floor, run;
+  kvbench::PairedFigures figures;
   for (auto _ : state) {
-    floor = RunProcess({SelfPath(), "--floor", folder + "/big.bx3", std::to_string(scale)});
-    run = RunProcess(check);
+    const ProcessFigures floor = RunProcess({SelfPath(), "--floor", folder + "/big.bx3", std::to_string(scale)});
+    const ProcessFigures run = RunProcess(check);
     if (!floor.ok || !run.ok) state.SkipWithError("a run failed");
+    figures.Add(floor, run);
     state.SetIterationTime(run.seconds);
   }
-  kvbench::SetRunCounters(state, floor, run);
+  figures.SetCounters(state);
 }
-BENCHMARK(BM_Check)->Args({100, 1})->Args({100, 0})->Unit(benchmark::kSecond)->UseManualTime()->Iterations(3);
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values.empty() ? 0.0 : values[values.size() / 2];
-}
+BENCHMARK(BM_Check)->Args({100, 1})->Args({100, 0})->Unit(benchmark::kSecond)->UseManualTime()->Iterations(7);
 
 // The plain run without a report, as the runs below take it as their base.
 std::vector<std::string> PlainArguments(int64_t scale) {
