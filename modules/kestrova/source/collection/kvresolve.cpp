@@ -208,7 +208,6 @@ int32_t ResolveAsked(const bx3::Filename& documentPath, const KvResolveContext& 
   // A set, not a list: there may be very many search folders.
   std::unordered_set<std::string> tried;
   if (url.IsRelative()) {
-    tried.reserve(folders->size());
     for (const brantic::Url& folder : *folders) {
       auto candidate = folder.Append(url);
       if (!candidate) return kResolveMissing;
@@ -218,6 +217,8 @@ int32_t ResolveAsked(const bx3::Filename& documentPath, const KvResolveContext& 
         resolvedPath = bx3::Filename::FromUrl(*candidate);
         return kResolveFound;
       }
+      // Made only once a first candidate is not found: most paths are found there.
+      if (tried.empty()) tried.reserve(folders->size());
       tried.insert(candidate->ToString());
       // The host can build the path for bitmap shaders from folders inside the document's
       // folder. An unsaved document has no folder, so nothing lies inside it.
