@@ -128,6 +128,19 @@ Result<Url> Url::Append(std::string_view segment) const {
   return Url(scheme_, path.find("//") == std::string::npos ? String(std::move(path)) : String(TidySeparators(path)));
 }
 
+Result<Url> Url::AppendResolved(const Url& relative) const {
+  if (IsEmpty()) return IllegalStateError("cannot append to the empty URL");
+  if (relative.IsEmpty()) return Url(scheme_, String(NormalizePathText(path_.View())));
+  if (relative.scheme_ != Scheme::Relative) {
+    return IllegalArgumentError("only a relative URL can be appended: " + relative.ToString());
+  }
+  // Both schemes resolve dots as NormalizePathText does, which also folds doubled separators.
+  std::string joined;
+  joined.reserve(path_.View().size() + 1 + relative.path_.View().size());
+  joined.append(path_.View()).append(1, '/').append(relative.path_.View());
+  return Url(scheme_, String(NormalizePathText(joined)));
+}
+
 Result<Url> Url::GetRelativeUrl(const Url& base) const {
   if (scheme_ != Scheme::File || base.scheme_ != Scheme::File) {
     return IllegalArgumentError("a relative URL needs two file URLs");

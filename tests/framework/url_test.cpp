@@ -38,6 +38,33 @@ TEST(UrlTest, AppendAndRelative) {
   EXPECT_FALSE(Url().Append(std::string_view("a")).HasValue());
   EXPECT_FALSE(folder.Append(std::string_view("")).HasValue());
 
+  // Appended and resolved in one, as in two steps: dots, doubled and trailing separators,
+  // the root, above the root, relative bases, the empty URL.
+  for (const auto& [base, relative] :
+       std::vector<std::pair<const char*, const char*>>{{"/proj", "tex/a.png"},
+                                                        {"/proj/", "tex//a.png"},
+                                                        {"/proj/shots/f0", "../../tex/t1.png"},
+                                                        {"/", "a/./b/"},
+                                                        {"/a", "../../../x.png"},
+                                                        {"proj/sub", "../x.png"},
+                                                        {"proj", "../../x.png"},
+                                                        {"/proj", ""},
+                                                        {"/proj/x/..", "a.png"},
+                                                        {"relative:a/b", "c/../d"},
+                                                        {"/proj", "/abs.png"},
+                                                        {"", "a.png"}}) {
+    const Url baseUrl = Url::FromString(base), relativeUrl = Url::FromString(relative);
+    const auto twoSteps = [&]() -> brantic::Result<Url> {
+      auto appended = baseUrl.Append(relativeUrl);
+      return appended ? appended->Normalize(brantic::kNormalizeResolveDots) : appended;
+    }();
+    const auto inOne = baseUrl.AppendResolved(relativeUrl);
+    ASSERT_EQ(inOne.HasValue(), twoSteps.HasValue()) << base << " + " << relative;
+    if (inOne) {
+      EXPECT_EQ(*inOne, *twoSteps) << base << " + " << relative << ": " << inOne->ToString();
+    }
+  }
+
   EXPECT_EQ(Url::FromSystemPath("/proj/tex/a.png").GetRelativeUrl(folder)->GetPath(), "tex/a.png");
   EXPECT_EQ(Url::FromSystemPath("/proj/tex/a.png").GetRelativeUrl(folder)->GetScheme(), "relative");
   EXPECT_EQ(Url::FromSystemPath("/proj/x/../a.png").GetRelativeUrl(folder)->GetPath(), "a.png");

@@ -52,6 +52,8 @@ class Url {
   Result<Url> Append(const Url& relative) const;
   // This URL with `segment` appended as the last path part, taken as text.
   Result<Url> Append(std::string_view segment) const;
+  // Append(relative) and then Normalize(kNormalizeResolveDots), with one copy of the text.
+  Result<Url> AppendResolved(const Url& relative) const;
   // This URL relative to the folder `base`: "/d/tex/a.png" relative to "/d" is
   // "relative:tex/a.png". Fails unless this URL lies inside `base` (both of the file scheme).
   Result<Url> GetRelativeUrl(const Url& base) const;

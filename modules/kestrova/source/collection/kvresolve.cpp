@@ -101,8 +101,8 @@ int32_t ResolveSet(const KvResolveContext& context, const FileAsker& asker, cons
   for (const brantic::Url& searchFolder : *context.searchFolders) {
     std::string folder = bx3::Filename::FromUrl(searchFolder).GetString().Std();
     if (!folderPart.empty()) {
-      auto below = searchFolder.Append(folderUrl);
-      if (!below || !(below = below->Normalize(brantic::kNormalizeResolveDots))) continue;
+      const auto below = searchFolder.AppendResolved(folderUrl);
+      if (!below) continue;
       folder = bx3::Filename::FromUrl(*below).GetString().Std();
     }
     if (holds(folder)) return found(folder, kResolveFound);
@@ -209,9 +209,7 @@ int32_t ResolveAsked(const bx3::Filename& documentPath, const KvResolveContext& 
   std::unordered_set<std::string> tried;
   if (url.IsRelative()) {
     for (const brantic::Url& folder : *folders) {
-      auto candidate = folder.Append(url);
-      if (!candidate) return kResolveMissing;
-      candidate = candidate->Normalize(brantic::kNormalizeResolveDots);
+      const auto candidate = folder.AppendResolved(url);
       if (!candidate) return kResolveMissing;
       if (asker.IsFile(*candidate)) {
         resolvedPath = bx3::Filename::FromUrl(*candidate);
