@@ -1,6 +1,7 @@
 #include "brantic/url.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "brantic/io.h"
 
@@ -24,33 +25,37 @@ String TidySeparators(std::string_view path) {
 
 std::string NormalizePathText(std::string_view path) {
   // One pass straight into the result: a ".." takes back the segment written last, or stays
-  // at the front of a relative path (there is nothing above the root).
+  // at the front of a relative path (there is nothing above the root). The result is never
+  // longer than the path, so it is written in place and cut to length at the end.
   const bool absolute = !path.empty() && path.front() == '/';
-  std::string out;
-  out.reserve(path.size() + 1);
-  if (absolute) out += '/';
-  size_t kept = 0;  // segments in `out`
-  size_t ups = 0;   // of them, the ".." at its front
-  for (size_t start = 0; start <= path.size();) {
-    size_t end = path.find('/', start);
-    if (end == std::string_view::npos) end = path.size();
-    const std::string_view segment = path.substr(start, end - start);
-    start = end + 1;
-    if (segment.empty() || segment == ".") continue;
-    if (segment == "..") {
+  std::string out(path.size() + 1, '\0');
+  char* const first = out.data() + (absolute ? 1 : 0);  // where the segments begin
+  char* at = first;
+  if (absolute) out[0] = '/';
+  size_t kept = 0;  // segments written
+  size_t ups = 0;   // of them, the ".." at the front
+  for (const char *next = path.data(), *const end = next + path.size(); next < end;) {
+    const char* const segment = next;
+    while (next < end && *next != '/') ++next;
+    const size_t length = size_t(next - segment);
+    if (next < end) ++next;  // past the separator
+    if (length == 0 || (length == 1 && segment[0] == '.')) continue;
+    if (length == 2 && segment[0] == '.' && segment[1] == '.') {
       if (kept > ups) {
-        const size_t slash = out.rfind('/');
-        out.resize(slash == std::string::npos ? 0 : std::max<size_t>(slash, absolute ? 1 : 0));
+        while (at > first && at[-1] != '/') --at;
+        if (at > first) --at;  // and the separator before it
         --kept;
         continue;
       }
       if (absolute) continue;
       ++ups;
     }
-    if (kept > 0) out += '/';
-    out += segment;
+    if (kept > 0) *at++ = '/';
+    std::memcpy(at, segment, length);
+    at += length;
     ++kept;
   }
+  out.resize(size_t(at - out.data()));
   if (out.empty() && !path.empty()) out = ".";
   // A trailing separator says "folder"; keep it.
   if (!path.empty() && path.back() == '/' && out.back() != '/') out += '/';
