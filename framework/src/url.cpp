@@ -68,6 +68,12 @@ Url Url::FromSystemPath(std::string_view path) {
   return Url(Scheme::Relative, TidySeparators(path));
 }
 
+Url Url::FromSharedSystemPath(const String& path) {
+  const std::string_view text = path.View();
+  if (text.empty() || text.find("//") != std::string_view::npos) return FromSystemPath(text);
+  return Url(text.front() == '/' ? Scheme::File : Scheme::Relative, path);
+}
+
 Url Url::FromString(std::string_view text) {
   if (text.starts_with("file://")) return FromSystemPath(text.substr(7));
   if (text.starts_with("file:")) return FromSystemPath(text.substr(5));

@@ -26,6 +26,10 @@ TEST(UrlTest, SchemesFromSystemPaths) {
   EXPECT_EQ(Url::FromString("file:///x/y").GetPath(), "/x/y");
   EXPECT_EQ(Url::FromString("relative:tex/y").GetScheme(), "relative");
   EXPECT_EQ(Url::FromSystemPath("/x/y").ToString(), "file:///x/y");
+  // A host path's text is shared where it needs no tidying, with the same result.
+  for (const char* path : {"", "/", "/a/b.png", "tex/b.png", "/a//b/", "a//b", "tex/"}) {
+    EXPECT_EQ(Url::FromSharedSystemPath(brantic::String(path)), Url::FromSystemPath(path)) << path;
+  }
 }
 
 TEST(UrlTest, AppendAndRelative) {

@@ -29,6 +29,8 @@ class Url {
  public:
   Url() = default;
   static Url FromSystemPath(std::string_view path);
+  // The same, sharing `path`'s text where it needs no tidying (most paths).
+  static Url FromSharedSystemPath(const String& path);
   // Parses "file:///abs/path", "relative:some/path" or a plain system path.
   static Url FromString(std::string_view text);
 

@@ -50,7 +50,7 @@ class Filename {
   bool IsEqual(const Filename& other) const { return text_ == other.text_; }
   bool operator==(const Filename& other) const { return IsEqual(other); }
 
-  brantic::Url GetUrl() const { return brantic::Url::FromSystemPath(text_.View()); }
+  brantic::Url GetUrl() const { return brantic::Url::FromSharedSystemPath(text_); }
 
  private:
   brantic::String text_;
