@@ -3,24 +3,34 @@
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTreeWidget>
 #include <atomic>
 #include <filesystem>
 #include <thread>
 
 #include "../../host/src/gui/qt_dialog_window.h"
+#include "../../host/src/gui/qt_main_window.h"
+#include "../../host/src/gui/qt_panels.h"
+#include "../../host/src/gui/qt_picture_viewer.h"
 #include "../../host/src/gui/qt_treeview.h"
 #include "../../host/src/gui/qt_userarea.h"
 #include "brantic/mainthread.h"
 #include "bx3/busy.h"
 #include "bx3/commands.h"
 #include "bx3/dialog.h"
+#include "bx3/host.h"
+#include "bx3/modal.h"
 #include "bx3/qtgui.h"
+#include "bx3/services.h"
 #include "bx3/treeview.h"
 #include "bx3/userarea.h"
+#include "host/test_scene.h"
 
 using namespace bx3;
 
@@ -82,6 +92,9 @@ class CountingTree : public TreeViewFunctions {
   void RenderCell(void*, void*, TreeItem, int32_t, TreeDrawInfo& info, Rgb) override {
     ++cellsDrawn;
     info.area->DrawText("cell", info.x + 2, info.y, Rgb{255, 255, 255}, Rgb{});
+  }
+  int32_t CellContentWidth(void*, void*, TreeItem, int32_t, GeUserArea* area) override {
+    return area->DrawGetTextWidth("MMMMMMMMMMMM");
   }
   bool ItemSelected(void*, void*, TreeItem item) override { return item == selected; }
   void ChangeSelection(void*, void*, TreeItem item, int32_t mode) override {
@@ -360,6 +373,11 @@ TEST_F(GuiTest, TreeAsksOnlyForRowsInView) {
   functions.nextCalls = 0;
   EXPECT_EQ(tree->ItemAtRow(99999), TreeItem(100000) << 8);
   EXPECT_LT(functions.nextCalls, 300);
+  // What used to go wrong: outside painting, texts were measured at a guessed seven pixels a
+  // letter, so columns sized by their content clipped wide texts.
+  const int measured = tree->fontMetrics().horizontalAdvance("MMMMMMMMMMMM");
+  EXPECT_NE(measured, 12 * 7);
+  EXPECT_EQ(tree->AutoSizeColumn(0), measured);
   // Open items show their children.
   functions.open = true;
   tree->Refresh();
@@ -400,28 +418,6 @@ TEST_F(GuiTest, EachStateOfATreeRowHasAColourOfItsOwn) {
   };
   EXPECT_GE(distance(ground(3), ground(2)), 60);
   EXPECT_GE(distance(ground(3), ground(4)), 60);
-}
-
-// Cells that measure their text as drawn.
-class MeasuredTree : public CountingTree {
- public:
-  using CountingTree::CountingTree;
-  int32_t CellContentWidth(void*, void*, TreeItem, int32_t, GeUserArea* area) override {
-    return area->DrawGetTextWidth("MMMMMMMMMMMM");
-  }
-};
-
-// What used to go wrong: outside painting, texts were measured at a guessed seven pixels a
-// letter, so columns sized by their content clipped wide texts.
-TEST_F(GuiTest, TreeColumnsAreSizedByTheirTextsInTheViewsFont) {
-  MeasuredTree functions(20);
-  dialog_.tree->SetLayout({{kColumnA, kTreeColumnUser, 0}});
-  dialog_.tree->SetRoot(nullptr, &functions, nullptr);
-  gui::TreeViewWidget* tree = Tree();
-  tree->Refresh();
-  const int expected = tree->fontMetrics().horizontalAdvance("MMMMMMMMMMMM");
-  EXPECT_NE(expected, 12 * 7);
-  EXPECT_EQ(tree->AutoSizeColumn(0), expected);
 }
 
 TEST_F(GuiTest, TreeClicksEditsMenusAndColumns) {
@@ -510,19 +506,6 @@ TEST_F(GuiTest, ScreenshotShowsTheWindow) {
   EXPECT_FALSE(GrabDialog(closed, path));
 }
 
-}  // namespace
-
-#include <QMenu>
-#include <QTreeWidget>
-#include "../../host/src/gui/qt_main_window.h"
-#include "../../host/src/gui/qt_panels.h"
-#include "bx3/host.h"
-#include "bx3/modal.h"
-#include "bx3/services.h"
-#include "host/test_scene.h"
-
-namespace {
-
 TEST_F(GuiTest, MainWindowShowsTheSceneCommandsAndAttributes) {
   fixtures::TestScene scene;
   Element* bitmap = scene.bitmap;
@@ -580,10 +563,6 @@ TEST_F(GuiTest, MainWindowShowsTheSceneCommandsAndAttributes) {
   CloseAllDocuments();
 }
 
-}  // namespace
-
-namespace {
-
 // What used to go wrong: a dialog destroyed with its window open left the window (deleted
 // later) pointing at the dialog's user area.
 TEST_F(GuiTest, ADialogDestroyedWithItsWindowOpenLeavesNothingBehind) {
@@ -596,13 +575,6 @@ TEST_F(GuiTest, ADialogDestroyedWithItsWindowOpenLeavesNothingBehind) {
   EXPECT_EQ(widget->Area(), nullptr);
   ProcessGuiEvents();  // the window goes now
 }
-
-}  // namespace
-
-#include <QLabel>
-#include "../../host/src/gui/qt_picture_viewer.h"
-
-namespace {
 
 // What used to go wrong: the picture viewer's window lived in a function-static object and
 // was deleted at exit, after the application object it belonged to.

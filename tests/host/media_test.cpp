@@ -101,26 +101,12 @@ TEST(SoundTest, InformationAndWaveForm) {
 }
 
 TEST(IconTest, EveryIconTheInspectorDrawsExists) {
-  const int32_t ids[] = {icon::kStatusFound,
-                         icon::kStatusMissing,
-                         icon::kStatusFoundElsewhere,
-                         icon::kStatusPartlyFound,
-                         icon::kStatusUnreachable,
-                         icon::kFoldClosed,
-                         icon::kFoldOpen,
-                         icon::kNoLayer,
-                         icon::kFilterShown,
-                         icon::kFilterHidden,
-                         1051235,
-                         1051236,
-                         1051237,
-                         1051238,
-                         1051239,
-                         1051240,
-                         1051241,
-                         1051242,
-                         1051243,
-                         icon::kAssetTileSet};
+  // The status, fold and filter icons, then every asset kind's.
+  std::vector<int32_t> ids = {icon::kStatusFound,       icon::kStatusMissing,     icon::kStatusFoundElsewhere,
+                              icon::kStatusPartlyFound, icon::kStatusUnreachable, icon::kFoldClosed,
+                              icon::kFoldOpen,          icon::kNoLayer,           icon::kFilterShown,
+                              icon::kFilterHidden};
+  for (int32_t kind = icon::kAssetImage; kind <= icon::kAssetTileSet; ++kind) ids.push_back(kind);
   for (int32_t id : ids) {
     BaseBitmap bitmap;
     ASSERT_TRUE(GetIcon(id, bitmap)) << id;

@@ -27,10 +27,17 @@ std::string Repeat(const std::string& part, size_t count) {
   return text;
 }
 
+// A scene whose objects are `objects`.
+std::string Objects(const std::string& objects) { return kHead + R"("objects": [)" + objects + "]}"; }
+
+// A scene whose takes are `takes`.
+std::string Takes(const std::string& takes) { return kHead + R"("takes": [)" + takes + "]}"; }
+
+// One null object with `members` after its id and type.
+std::string Null(const std::string& members) { return Objects(R"({"id": 1, "type": "object.null", )" + members + "}"); }
+
 // One null object with `params` as its parameters.
-std::string WithParams(const std::string& params) {
-  return kHead + R"("objects": [{"id": 1, "type": "object.null", "params": {)" + params + "}}]}";
-}
+std::string WithParams(const std::string& params) { return Null(R"("params": {)" + params + "}"); }
 
 // Takes in a chain, each the child of the one before, listed children first.
 std::string TakeChain(int count) {
@@ -64,8 +71,8 @@ std::vector<SceneCase> SceneCases() {
       {"truncated", kHead + R"("objects": [{"id": 1)", 2, {"unexpected end"}},
       {"binary", std::string("\x89PNG\r\n\x1a\n\0\0", 10), 2, {"not a valid scene file"}},
       {"trailing_comma", kHead + R"("objects": [],})", 2, {"line 1", "expected a member name"}},
-      {"trailing_nuls", kHead + R"("objects": []})" + std::string(64, '\0'), 2, {"more data after the end"}},
-      {"second_document", kHead + R"("objects": []})" + "\n{}", 2, {"line 2, column 1", "more data after the end"}},
+      {"trailing_nuls", Objects("") + std::string(64, '\0'), 2, {"more data after the end"}},
+      {"second_document", Objects("") + "\n{}", 2, {"line 2, column 1", "more data after the end"}},
       {"float_overflow", WithParams(R"("5": {"float": 1e400})"), 2, {"1e400 is out of range"}},
       {"deep_arrays",
        kHead + R"("extra": )" + std::string(600000, '[') + std::string(600000, ']') + "}",
@@ -75,19 +82,10 @@ std::vector<SceneCase> SceneCases() {
        kHead + Repeat(R"("a": {)", 100000) + "\"b\": 1" + Repeat("}", 100000) + "}",
        2,
        {"nested deeper than 4096 levels"}},
-      {"non_utf8_name",
-       kHead + "\"objects\": [{\"id\": 1, \"type\": \"object.null\", \"name\": \"\xff\xfe\"}]}",
-       2,
-       {"not UTF-8"}},
-      {"control_character",
-       kHead + "\"objects\": [{\"id\": 1, \"type\": \"object.null\", \"name\": \"a\x01\"}]}",
-       2,
-       {"control character"}},
-      {"bad_escape", kHead + R"("objects": [{"id": 1, "type": "object.null", "name": "\q"}]})", 2, {"unknown escape"}},
-      {"lone_surrogate",
-       kHead + R"("objects": [{"id": 1, "type": "object.null", "name": "\udc00"}]})",
-       2,
-       {"bad \\u escape"}},
+      {"non_utf8_name", Null("\"name\": \"\xff\xfe\""), 2, {"not UTF-8"}},
+      {"control_character", Null("\"name\": \"a\x01\""), 2, {"control character"}},
+      {"bad_escape", Null(R"("name": "\q")"), 2, {"unknown escape"}},
+      {"lone_surrogate", Null(R"("name": "\udc00")"), 2, {"bad \\u escape"}},
       {"unclosed_huge_text",
        kHead + R"("objects": [{"id": 1, "type": "object.null", "name": ")" + std::string(8 << 20, 'x'),
        2,
@@ -99,32 +97,20 @@ std::vector<SceneCase> SceneCases() {
       {"future_version", R"({"format": "bx3-scene", "version": 9})", 2, {"/version: unsupported version"}},
       {"fraction_version", R"({"format": "bx3-scene", "version": 1.5})", 2, {"/version: unsupported version"}},
       {"objects_not_array", kHead + R"("objects": {}})", 2, {"/objects: must be an array"}},
-      {"element_not_object", kHead + R"("objects": [5]})", 2, {"/objects/0: an element must be an object"}},
-      {"no_id", kHead + R"("objects": [{"type": "object.null"}]})", 2, {"/objects/0/id: needs a positive integer id"}},
-      {"zero_id", kHead + R"("objects": [{"id": 0, "type": "object.null"}]})", 2, {"/objects/0/id: needs a positive"}},
-      {"text_id",
-       kHead + R"("objects": [{"id": "1", "type": "object.null"}]})",
-       2,
-       {"/objects/0/id: needs a positive"}},
+      {"element_not_object", Objects(R"(5)"), 2, {"/objects/0: an element must be an object"}},
+      {"no_id", Objects(R"({"type": "object.null"})"), 2, {"/objects/0/id: needs a positive integer id"}},
+      {"zero_id", Objects(R"({"id": 0, "type": "object.null"})"), 2, {"/objects/0/id: needs a positive"}},
+      {"text_id", Objects(R"({"id": "1", "type": "object.null"})"), 2, {"/objects/0/id: needs a positive"}},
       {"duplicate_id",
-       kHead + R"("objects": [{"id": 1, "type": "object.null"}, {"id": 1, "type": "object.null"}]})",
+       Objects(R"({"id": 1, "type": "object.null"}, {"id": 1, "type": "object.null"})"),
        2,
        {"/objects/1/id: duplicate id 1"}},
-      {"no_type", kHead + R"("objects": [{"id": 1}]})", 2, {"/objects/0/type: needs a type name"}},
-      {"unknown_type", kHead + R"("objects": [{"id": 1, "type": "teapot"}]})", 2, {"unknown element type \"teapot\""}},
-      {"misplaced_type", kHead + R"("objects": [{"id": 1, "type": "take"}]})", 2, {"\"take\" cannot stand here"}},
-      {"name_twice",
-       kHead + R"("objects": [{"id": 1, "type": "object.null", "name": "a", "name": "b"}]})",
-       2,
-       {"/objects/0/name: appears twice"}},
-      {"name_not_text",
-       kHead + R"("objects": [{"id": 1, "type": "object.null", "name": 5}]})",
-       2,
-       {"/objects/0/name: must be a text"}},
-      {"params_not_object",
-       kHead + R"("objects": [{"id": 1, "type": "object.null", "params": []}]})",
-       2,
-       {"/objects/0/params: must be an object of parameters"}},
+      {"no_type", Objects(R"({"id": 1})"), 2, {"/objects/0/type: needs a type name"}},
+      {"unknown_type", Objects(R"({"id": 1, "type": "teapot"})"), 2, {"unknown element type \"teapot\""}},
+      {"misplaced_type", Objects(R"({"id": 1, "type": "take"})"), 2, {"\"take\" cannot stand here"}},
+      {"name_twice", Null(R"("name": "a", "name": "b")"), 2, {"/objects/0/name: appears twice"}},
+      {"name_not_text", Null(R"("name": 5)"), 2, {"/objects/0/name: must be a text"}},
+      {"params_not_object", Null(R"("params": [])"), 2, {"/objects/0/params: must be an object of parameters"}},
       {"param_key_text", WithParams(R"("x": {"int": 5})"), 2, {"/objects/0/params/x: parameter keys are 32-bit"}},
       {"param_key_too_large", WithParams(R"("99999999999": {"int": 5})"), 2, {"parameter keys are 32-bit"}},
       {"param_two_values", WithParams(R"("5": {"int": 1, "bool": true})"), 2, {"/objects/0/params/5: a parameter"}},
@@ -140,51 +126,38 @@ std::vector<SceneCase> SceneCases() {
       {"time_three_parts", WithParams(R"("5": {"time": [1, 2, 3]})"), 2, {"a time is [numerator, positive"}},
       {"file_not_text", WithParams(R"("5": {"file": 7})"), 2, {"/objects/0/params/5/file: must be a file name"}},
       {"dangling_link", WithParams(R"("5": {"link": 9})"), 2, {"/objects/0/params/5/link: dangling link to element 9"}},
-      {"dangling_layer",
-       kHead + R"("objects": [{"id": 1, "type": "object.null", "layer": 7}]})",
-       2,
-       {"/objects/0/layer: dangling link to element 7"}},
-      {"layer_not_layer",
-       kHead + R"("objects": [{"id": 1, "type": "object.null", "layer": 1}]})",
-       2,
-       {"links to an element that is no layer"}},
-      {"children_not_array",
-       kHead + R"("objects": [{"id": 1, "type": "object.null", "children": 3}]})",
-       2,
-       {"/objects/0/children: must be an array"}},
-      {"deep_children", kHead + R"("objects": [)" + deepChildren + "]}", 2, {"nested deeper than 1000 levels"}},
+      {"dangling_layer", Null(R"("layer": 7)"), 2, {"/objects/0/layer: dangling link to element 7"}},
+      {"layer_not_layer", Null(R"("layer": 1)"), 2, {"links to an element that is no layer"}},
+      {"children_not_array", Null(R"("children": 3)"), 2, {"/objects/0/children: must be an array"}},
+      {"deep_children", Objects(deepChildren), 2, {"nested deeper than 1000 levels"}},
       {"take_cycle",
-       kHead + R"("takes": [{"id": 1}, {"id": 2, "parent": 3}, {"id": 3, "parent": 2}]})",
+       Takes(R"({"id": 1}, {"id": 2, "parent": 3}, {"id": 3, "parent": 2})"),
        2,
        {"/takes/1/parent: the take hierarchy has a cycle"}},
-      {"take_self_parent", kHead + R"("takes": [{"id": 1}, {"id": 2, "parent": 2}]})", 2, {"has a cycle"}},
-      {"take_unknown_parent", kHead + R"("takes": [{"id": 1}, {"id": 2, "parent": 9}]})", 2, {"no take with id 9"}},
-      {"two_main_takes", kHead + R"("takes": [{"id": 1}, {"id": 2}]})", 2, {"only the main take has no parent"}},
+      {"take_self_parent", Takes(R"({"id": 1}, {"id": 2, "parent": 2})"), 2, {"has a cycle"}},
+      {"take_unknown_parent", Takes(R"({"id": 1}, {"id": 2, "parent": 9})"), 2, {"no take with id 9"}},
+      {"two_main_takes", Takes(R"({"id": 1}, {"id": 2})"), 2, {"only the main take has no parent"}},
       {"override_param_too_large",
        kHead + R"("materials": [{"id": 1, "type": "shader.bitmap"}], "takes": [{"id": 2}, {"id": 3, "parent": 2,
         "overrides": [{"element": 1, "param": 1099511628776, "value": {"file": "b.png"}}]}]})",
        2,
        {"/takes/1/overrides/0/param: needs a 32-bit parameter id"}},
       {"override_without_element",
-       kHead + R"("takes": [{"id": 1, "overrides": [{"param": 5, "value": {"int": 1}}]}]})",
+       Takes(R"({"id": 1, "overrides": [{"param": 5, "value": {"int": 1}}]})"),
        2,
        {"/takes/0/overrides/0/element: needs the id"}},
       {"dangling_active", kHead + R"("activeMaterial": 5})", 2, {"/activeMaterial: no element with id 5"}},
       {"paint_textures_not_array", kHead + R"("paintTextures": "a.png"})", 2, {"/paintTextures: must be an array"}},
       {"bad_preview", kHead + R"("preview": {"png": "***"}})", 2, {"/preview/png: is not valid base64"}},
       {"duplicate_node_path",
-       kHead + R"("objects": [{"id": 1, "type": "object.null", "graphs": [{"space": "s", "nodes": [{"path": "a"},
-        {"path": "a"}]}]}]})",
+       Null(R"("graphs": [{"space": "s", "nodes": [{"path": "a"}, {"path": "a"}]}])"),
        2,
        {"/objects/0/graphs/0/nodes/1/path: duplicate node path \"a\""}},
       // Odd but sound: these load.
       {"take_chain_children_first", TakeChain(20000), 0, {}},
       {"tiny_float", WithParams(R"("5": {"float": 1e-400})"), 0, {}},
       {"outside_link", WithParams(R"("5": {"link": null})"), 0, {}},
-      {"huge_name",
-       kHead + R"("objects": [{"id": 1, "type": "object.null", "name": ")" + std::string(16 << 20, 'n') + "\"}]}",
-       0,
-       {}},
+      {"huge_name", Null("\"name\": \"" + std::string(16 << 20, 'n') + "\""), 0, {}},
   };
 }
 
@@ -250,7 +223,7 @@ TEST(HostileFilesTest, ScenePathsThatAreNoFilesAreRefused) {
 TEST(HostileFilesTest, BadPreferencesFallBackToDefaults) {
   kvtest::TempFolder folder;
   std::filesystem::create_directory(folder / "prefs");
-  std::ofstream(folder / "scene.bx3") << kHead + R"("objects": []})";
+  std::ofstream(folder / "scene.bx3") << Objects("");
   const std::string deep = R"({"plugins": )" + Repeat(R"({"id": 1, "values": {"1": {"container": )", 100000);
   const std::pair<std::string, std::string> cases[] = {
       {deep, "nested deeper than"},
@@ -273,8 +246,7 @@ TEST(HostileFilesTest, SavesThatCannotFinishLeaveTheSceneAndNoTemporaryFile) {
   kvtest::TempFolder folder;
   const std::string scene = folder / "scene.bx3";
   // Large enough to pass a small file-size limit.
-  std::ofstream(scene) << kHead + R"("objects": [{"id": 1, "type": "object.null", "name": ")" +
-                              std::string(200000, 'n') + "\"}]}";
+  std::ofstream(scene) << Null("\"name\": \"" + std::string(200000, 'n') + "\"");
   // A save beyond the file-size limit is an error with a message, not a signal.
   const kvtest::ProcessRun limited = RunBx3(
       "--batch --prefs " + folder / "prefs " + scene + " --save " + folder / "copy.bx3", false, 60, "ulimit -f 64;");
@@ -303,7 +275,7 @@ TEST(HostileFilesTest, SavingThroughALinkWritesItsTargetAndKeepsTheLink) {
   kvtest::TempFolder folder;
   std::filesystem::create_directory(folder / "real");
   // Written on one line: a save writes it again indented, so the target shows whether it was saved.
-  std::ofstream(folder / "real/scene.bx3") << kHead + R"("objects": [{"id": 1, "type": "object.null"}]})";
+  std::ofstream(folder / "real/scene.bx3") << Objects(R"({"id": 1, "type": "object.null"})");
   std::filesystem::create_symlink("real/scene.bx3", folder / "link.bx3");
   const kvtest::ProcessRun run = RunBx3("--batch --prefs " + folder / "prefs " + folder / "link.bx3" + " --save");
   ASSERT_EQ(run.exitCode, 0) << run.output;

@@ -27,63 +27,40 @@ TEST(ConsolidatePlanTest, EachFileAndEveryFrameGoesToTheFolderOfItsKind) {
   bx3::Element* volume =
       document.InsertElement(bx3::Branch::Objects, bx3::CreateElement(bx3::type::kVolumeSequenceObject, "../Smoke"));
   struct Case {
-    const char* assetPath;
-    const char* resolvedPath;  // empty: missing
-    uint32_t assetType;
-    int32_t first, last;  // a sequence when they differ
-    bool volumeOwner;
-    bool selected;
+    const char* path;
+    uint32_t type;
     std::vector<std::pair<const char*, const char*>> copies;  // source, target
+    const char* resolved = nullptr;                           // null: found where the path says; "": missing
+    int32_t first = 0, last = 0;                              // a sequence when they differ
+    bool volumeOwner = false;
+    bool selected = true;
   };
   const Case cases[] = {
-      {"tex/wood.jpg",
-       "/lib/tex/wood.jpg",
-       ASSETTYPE_IMAGE,
-       0,
-       0,
-       false,
-       true,
-       {{"/lib/tex/wood.jpg", "/doc/tex/wood.jpg"}}},
-      {"/gone/rust.png", "", ASSETTYPE_IMAGE, 0, 0, false, true, {{"/gone/rust.png", "/doc/tex/rust.png"}}},
+      {"tex/wood.jpg", ASSETTYPE_IMAGE, {{"/lib/tex/wood.jpg", "/doc/tex/wood.jpg"}}, "/lib/tex/wood.jpg"},
+      {"/gone/rust.png", ASSETTYPE_IMAGE, {{"/gone/rust.png", "/doc/tex/rust.png"}}, ""},
       {"/lib/fire_0009.png",
-       "/lib/fire_0009.png",
        ASSETTYPE_IMAGE | ASSETTYPE_SEQUENCE,
-       9,
-       11,
-       false,
-       true,
        {{"/lib/fire_0009.png", "/doc/tex/fire_0009.png"},
         {"/lib/fire_0010.png", "/doc/tex/fire_0010.png"},
-        {"/lib/fire_0011.png", "/doc/tex/fire_0011.png"}}},
-      {"/lib/intro.mov",
-       "/lib/intro.mov",
-       ASSETTYPE_VIDEO,
-       1,
-       90,
-       false,
-       true,
-       {{"/lib/intro.mov", "/doc/tex/intro.mov"}}},
-      {"/c/scene.gi2", "/c/scene.gi2", ASSETTYPE_CACHE, 0, 0, false, true, {{"/c/scene.gi2", "/doc/illum/scene.gi2"}}},
-      {"/v/smoke.vdb",
-       "/v/smoke.vdb",
-       ASSETTYPE_CACHE,
-       0,
-       0,
-       true,
-       true,
-       {{"/v/smoke.vdb", "/doc/vol/.._Smoke/smoke.vdb"}}},
-      {"/v/fog.vdb", "/v/fog.vdb", ASSETTYPE_CACHE, 0, 0, false, true, {{"/v/fog.vdb", "/doc/vol/fog.vdb"}}},
-      {"/s/hum.wav", "/s/hum.wav", ASSETTYPE_AUDIO, 0, 0, false, true, {{"/s/hum.wav", "/doc/hum.wav"}}},
-      {"/s/not.wav", "/s/not.wav", ASSETTYPE_AUDIO, 0, 0, false, false, {}},
-      {"/s/", "", ASSETTYPE_OTHER, 0, 0, false, true, {}},  // no file name: nothing to copy
+        {"/lib/fire_0011.png", "/doc/tex/fire_0011.png"}},
+       nullptr,
+       9,
+       11},
+      {"/lib/intro.mov", ASSETTYPE_VIDEO, {{"/lib/intro.mov", "/doc/tex/intro.mov"}}, nullptr, 1, 90},
+      {"/c/scene.gi2", ASSETTYPE_CACHE, {{"/c/scene.gi2", "/doc/illum/scene.gi2"}}},
+      {"/v/smoke.vdb", ASSETTYPE_CACHE, {{"/v/smoke.vdb", "/doc/vol/.._Smoke/smoke.vdb"}}, nullptr, 0, 0, true},
+      {"/v/fog.vdb", ASSETTYPE_CACHE, {{"/v/fog.vdb", "/doc/vol/fog.vdb"}}},
+      {"/s/hum.wav", ASSETTYPE_AUDIO, {{"/s/hum.wav", "/doc/hum.wav"}}},
+      {"/s/not.wav", ASSETTYPE_AUDIO, {}, nullptr, 0, 0, false, false},
+      {"/s/", ASSETTYPE_OTHER, {}, ""},  // no file name: nothing to copy
   };
   std::vector<KvAssetEntry> rows;
   for (const Case& c : cases) {
     KvAssetEntry& row = rows.emplace_back();
-    row.assetPath = Filename(c.assetPath);
-    row.resolvedPath = brantic::String(c.resolvedPath);
-    row.resolveResult = *c.resolvedPath ? kResolveFound : kResolveMissing;
-    row.assetType = c.assetType;
+    row.assetPath = Filename(c.path);
+    row.resolvedPath = brantic::String(c.resolved ? c.resolved : c.path);
+    row.resolveResult = row.resolvedPath.IsEmpty() ? kResolveMissing : kResolveFound;
+    row.assetType = c.type;
     row.sequenceStart = c.first;
     row.sequenceEnd = c.last;
     RecomputeFrameDigits(row);
@@ -94,7 +71,7 @@ TEST(ConsolidatePlanTest, EachFileAndEveryFrameGoesToTheFolderOfItsKind) {
   size_t next = 0;
   for (size_t i = 0; i < std::size(cases); ++i) {
     for (const auto& [source, target] : cases[i].copies) {
-      ASSERT_LT(next, items.size()) << cases[i].assetPath;
+      ASSERT_LT(next, items.size()) << cases[i].path;
       EXPECT_EQ(items[next].row, i);
       EXPECT_EQ(items[next].source.GetString().Std(), source);
       EXPECT_EQ(items[next].target.GetString().Std(), target);

@@ -70,20 +70,26 @@ class GlobalizeTest : public kvtest::InspectorFixture {
   }
 };
 
-TEST_F(GlobalizeTest, WritesTheSelectedPathsAsOneUndoStep) {
+TEST_F(GlobalizeTest, WritesTheSelectedPathsAsOneUndoStepAndLocalizeWritesThemBack) {
   Open();
+  // Nothing selected: greyed; run anyway, nothing is written and the host is still updated.
   EXPECT_EQ(Kv_GlobalizeCommand(&dialog_).CommandState(document_, nullptr), bx3::kCmdDisabled);
+  int64_t updates = bx3::GeneralUpdateCount();
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(bx3::GeneralUpdateCount(), updates + 1);
+  EXPECT_EQ(document_->UndoCount(), 0);
+
   ASSERT_TRUE(Kv_SelectAllCommand(&dialog_).Execute(document_, nullptr));
   EXPECT_EQ(Kv_GlobalizeCommand(&dialog_).CommandState(document_, nullptr), bx3::kCmdEnabled);
   std::vector<int32_t> pointers;
   bx3::SetMousePointerHandler([&](int32_t pointer) { pointers.push_back(pointer); });
   const std::vector<std::string> before = StoredPaths();
-  const int64_t updates = bx3::GeneralUpdateCount();
-
+  updates = bx3::GeneralUpdateCount();
   ASSERT_TRUE(Run());
   bx3::SetMousePointerHandler(nullptr);
   const std::string a = folder_ / "tex/a.png";
-  EXPECT_EQ(StoredPaths(), (std::vector<std::string>{a, a, a, folder_ / "tex/b.png", folder_ / "tex/gone.png"}));
+  const std::vector<std::string> absolute = {a, a, a, folder_ / "tex/b.png", folder_ / "tex/gone.png"};
+  EXPECT_EQ(StoredPaths(), absolute);
   EXPECT_EQ(bx3::GeneralUpdateCount(), updates + 1);
   EXPECT_EQ(pointers, (std::vector<int32_t>{bx3::kMousePointerBusy, bx3::kMousePointerNormal}));
   for (const KvAssetEntry& row : Collection().Rows()) {
@@ -92,16 +98,18 @@ TEST_F(GlobalizeTest, WritesTheSelectedPathsAsOneUndoStep) {
   }
   EXPECT_EQ(Collection().MissingCount(), 1);
   EXPECT_EQ(document_->UndoCount(), 1);
+
+  // Localize writes them back below the scene's folder, as a second step.
+  FinishJobs();
+  ASSERT_TRUE(Kv_SelectAllCommand(&dialog_).Execute(document_, nullptr));
+  EXPECT_EQ(Kv_LocalizeCommand(&dialog_).CommandState(document_, nullptr), bx3::kCmdEnabled);
+  ASSERT_TRUE(Kv_LocalizeCommand(&dialog_).Execute(document_, nullptr));
+  EXPECT_EQ(StoredPaths(), before);
+  EXPECT_EQ(document_->UndoCount(), 2);
+  ASSERT_TRUE(document_->Undo());
+  EXPECT_EQ(StoredPaths(), absolute);
   ASSERT_TRUE(document_->Undo());
   EXPECT_EQ(StoredPaths(), before);
-}
-
-TEST_F(GlobalizeTest, WithNothingToWriteItStillUpdatesTheHost) {
-  Open();
-  const int64_t updates = bx3::GeneralUpdateCount();
-  EXPECT_TRUE(Run());  // nothing selected
-  EXPECT_EQ(bx3::GeneralUpdateCount(), updates + 1);
-  EXPECT_EQ(document_->UndoCount(), 0);
 }
 
 TEST_F(GlobalizeTest, WithoutTheRowsDocumentNothingIsWrittenAndTheRowsStay) {
@@ -185,19 +193,6 @@ TEST(LocalizeMarkTest, PathsBecomeLocalToTheDocumentFolder) {
   }
   // Nothing selected: every row.
   EXPECT_EQ(MarkRowsToLocalize(rows, false, document).size(), marks.size() + 1);
-}
-
-TEST_F(GlobalizeTest, LocalizeUndoesGlobalizeAsOneUndoStep) {
-  Open();
-  ASSERT_TRUE(Kv_SelectAllCommand(&dialog_).Execute(document_, nullptr));
-  ASSERT_TRUE(Run());
-  FinishJobs();  // the scene changed: the rows are collected again, without a selection
-  ASSERT_TRUE(Kv_SelectAllCommand(&dialog_).Execute(document_, nullptr));
-  EXPECT_EQ(Kv_LocalizeCommand(&dialog_).CommandState(document_, nullptr), bx3::kCmdEnabled);
-  ASSERT_TRUE(Kv_LocalizeCommand(&dialog_).Execute(document_, nullptr));
-  EXPECT_EQ(StoredPaths(),
-            (std::vector<std::string>{"tex/a.png", "tex/a.png", "tex/a.png", "tex/b.png", "tex/gone.png"}));
-  EXPECT_EQ(document_->UndoCount(), 2);
 }
 
 TEST_F(GlobalizeTest, ReplaceGivesTheChosenFileToEverySelectedRow) {

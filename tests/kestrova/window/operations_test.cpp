@@ -113,7 +113,26 @@ TEST_F(OperationsViewTest, EveryWriteKeepsTheSelectionAndKeptRowsAreWhatANewColl
   }
   dialog_.RefreshAssets();
   FinishJobs();
-  const auto run = [&](auto command) { return command.Execute(document_, nullptr); };
+  const auto globalize = [&] { return Kv_GlobalizeCommand(&dialog_).Execute(document_, nullptr); };
+  const auto localize = [&] { return Kv_LocalizeCommand(&dialog_).Execute(document_, nullptr); };
+  const auto replaceWith = [&](std::string file) {
+    return [this, file] {
+      bx3::QueueFileAnswer(Filename(file));
+      return Kv_ReplaceTextureCommand(&dialog_).Execute(document_, nullptr);
+    };
+  };
+  const auto searchAndReplace = [&] {
+    dialog_.SetString(kGadgetSearchText, brantic::String("tex/"));
+    dialog_.SetString(kGadgetReplaceText, brantic::String("./tex/"));
+    return dialog_.Command(kGadgetApply, bx3::Container());
+  };
+  const auto editOaksPath = [&] {
+    const bx3::TreeItem item = MakeItem(PositionOf("Oak"), 0);
+    tree_.CellDoubleClick(Root(), User(), item, column::kPath, bx3::TreeMouseInfo{});
+    tree_.ItemText(Root(), User(), item);
+    tree_.ApplyEditedText(Root(), User(), item, brantic::String("tex/b.png"));
+    return true;
+  };
   const std::string lumen = std::string("Nodes#") + bx3::kNodeSpaceLumen;
   struct Case {
     std::vector<const char*> selected;
@@ -122,56 +141,18 @@ TEST_F(OperationsViewTest, EveryWriteKeepsTheSelectionAndKeptRowsAreWhatANewColl
     std::function<bool()> before = [] { return true; };  // a step of its own, undone last
   };
   const Case cases[] = {
-      {{"Steel", "Rust", "Ash"}, [&] { return run(Kv_GlobalizeCommand(&dialog_)); }, true},  // found, missing, by name
-      {{"Pine"}, [&] { return run(Kv_GlobalizeCommand(&dialog_)); }, true},
-      {{"Oak"}, [&] { return run(Kv_GlobalizeCommand(&dialog_)); }, false},  // Oak's two uses of a.png
-      {{"Steel", lumen.c_str()}, [&] { return run(Kv_GlobalizeCommand(&dialog_)); }, false},
-      {{"Elm"},
-       [&] {
-         bx3::QueueFileAnswer(Filename(folder_ / "tex/b.png"));  // a file of another name
-         return run(Kv_ReplaceTextureCommand(&dialog_));
-       },
-       false},
+      {{"Steel", "Rust", "Ash"}, globalize, true},  // found, missing, found by name
+      {{"Pine"}, globalize, true},
+      {{"Oak"}, globalize, false},  // Oak's two uses of a.png become one
+      {{"Steel", lumen.c_str()}, globalize, false},
+      {{"Elm"}, replaceWith(folder_ / "tex/b.png"), false},  // a file of another name
       // Files of the same name elsewhere: the rows are probed again.
-      {{"Elm"},
-       [&] {
-         bx3::QueueFileAnswer(Filename(folder_ / "library/a.png"));
-         return run(Kv_ReplaceTextureCommand(&dialog_));
-       },
-       true},
-      {{"Rust"},
-       [&] {
-         bx3::QueueFileAnswer(Filename(folder_ / "library/gone.png"));  // missing no more
-         return run(Kv_ReplaceTextureCommand(&dialog_));
-       },
-       true},
-      {{"Yew"},
-       [&] {
-         bx3::QueueFileAnswer(Filename(folder_ / "nowhere/d.png"));  // missing now
-         return run(Kv_ReplaceTextureCommand(&dialog_));
-       },
-       true},
-      {{"Elm"},
-       [&] {
-         dialog_.SetString(kGadgetSearchText, brantic::String("tex/"));
-         dialog_.SetString(kGadgetReplaceText, brantic::String("./tex/"));
-         return dialog_.Command(kGadgetApply, bx3::Container());
-       },
-       true},
-      {{"Pine", "Steel"},
-       [&] { return run(Kv_LocalizeCommand(&dialog_)); },
-       true,
-       [&] { return run(Kv_GlobalizeCommand(&dialog_)); }},
-      {{"Oak", "Steel"},
-       [&] {
-         const bx3::TreeItem item = MakeItem(PositionOf("Oak"), 0);
-         bx3::TreeMouseInfo mouse;
-         tree_.CellDoubleClick(Root(), User(), item, column::kPath, mouse);
-         tree_.ItemText(Root(), User(), item);
-         tree_.ApplyEditedText(Root(), User(), item, brantic::String("tex/b.png"));
-         return true;
-       },
-       false},
+      {{"Elm"}, replaceWith(folder_ / "library/a.png"), true},
+      {{"Rust"}, replaceWith(folder_ / "library/gone.png"), true},  // missing no more
+      {{"Yew"}, replaceWith(folder_ / "nowhere/d.png"), true},      // missing now
+      {{"Elm"}, searchAndReplace, true},
+      {{"Pine", "Steel"}, localize, true, globalize},
+      {{"Oak", "Steel"}, editOaksPath, false},
   };
   // What the list shows: each listed row in order, the current row and the status line.
   const auto shown = [&] {
