@@ -80,25 +80,6 @@ TEST_F(OperationsBatchTest, GlobalizeThenLocalizeKeepTheFoldersInsideTheScene) {
   EXPECT_EQ(PathsNamed(scene, "final.exr"), std::vector<std::string>{"render/final.exr"});
 }
 
-TEST_F(OperationsBatchTest, RelinkFindsTheMissingFilesByNameThroughALoopAndTwoOfOneName) {
-  const std::string library = folder_ / "library";
-  for (const char* file : {"a/rust.png", "b/sub/rust.png", "c/decal.png", "c/Rust.png"}) {
-    fs::create_directories(fs::path(library + "/" + file).parent_path());
-    fs::copy_file(demo_ + "/tex/wood.jpg", library + "/" + file);
-  }
-  fs::create_symlink("..", library + "/b/sub/loop");
-  // Select Missing, Relink in the chosen folder.
-  const kvtest::ProcessRun run =
-      RunBx3(Batch() + open_ + "--command 1029815 --choose " + library + " --command 1029821 --wait --save " +
-             folder_ / "out.bx3 --report json " + folder_ / "report.json");
-  ASSERT_EQ(run.exitCode, 0) << run.output;
-  EXPECT_EQ(PathsNamed(folder_ / "out.bx3", "rust.png"), std::vector<std::string>{library + "/a/rust.png"});
-  EXPECT_EQ(PathsNamed(folder_ / "out.bx3", "decal.png"), std::vector<std::string>{library + "/c/decal.png"});
-  const nlohmann::json report = kvtest::ReadJsonFile(folder_ / "report.json");
-  EXPECT_NE(report["status"].get<std::string>().find("Missing: 1 - "), std::string::npos) << report["status"];
-  EXPECT_NE(report["status"].get<std::string>().find("3 found"), std::string::npos) << report["status"];
-}
-
 TEST_F(OperationsBatchTest, CollectFilesCopiesFrameByFrameKeepsWhatTheUserKeepsAndRelinks) {
   std::ofstream(demo_ + "/crate.obj") << "mine";  // where models/crate.obj would be collected
   const auto originals = kvtest::FolderState(demo_ + "/tex");
@@ -123,43 +104,6 @@ TEST_F(OperationsBatchTest, CollectFilesCopiesFrameByFrameKeepsWhatTheUserKeepsA
   for (const fs::directory_entry& entry : fs::recursive_directory_iterator(demo_)) {
     EXPECT_EQ(entry.path().filename().string().find(".copying-"), std::string::npos) << entry.path();
   }
-}
-
-TEST_F(OperationsBatchTest, ClearRemovesABitmapShaderAndUndoBringsItBack) {
-  ASSERT_EQ(RunBx3(Batch() + "--save " + folder_ / "plain.bx3").exitCode, 0);
-  // Row 11 of the flat list sorted by asset is rust.png, Rust's bitmap shader.
-  const std::string clear = open_ + "--click 11 --command 1034807 --wait ";
-  const kvtest::ProcessRun run = RunBx3(Batch() + clear + "--save " + folder_ / "cleared.bx3");
-  ASSERT_EQ(run.exitCode, 0) << run.output;
-  EXPECT_TRUE(PathsNamed(folder_ / "cleared.bx3", "rust.png").empty());
-  EXPECT_EQ(PathsNamed(folder_ / "plain.bx3", "rust.png").size(), 1u);
-  ASSERT_EQ(RunBx3(Batch() + clear + "--undo --save " + folder_ / "undone.bx3").exitCode, 0);
-  EXPECT_EQ(ReadBytes(folder_ / "undone.bx3"), ReadBytes(folder_ / "plain.bx3"));
-}
-
-TEST_F(OperationsBatchTest, SearchAndReplaceRewritesTheMatchingPathsAndUndoFollows) {
-  const std::string replace =
-      "--command 1029486 --wait --command 1029813 --gadget 1029486:10055=tex/ "
-      "--gadget 1029486:10058=maps/ --wait --press 1029486:10059 ";
-  ASSERT_EQ(RunBx3(Batch() + "--save " + folder_ / "plain.bx3").exitCode, 0);
-  ASSERT_EQ(RunBx3(Batch() + replace + "--save " + folder_ / "out.bx3").exitCode, 0);
-  std::vector<std::string> before, after;
-  kvtest::CollectPaths(kvtest::ReadJsonFile(folder_ / "plain.bx3"), before);
-  kvtest::CollectPaths(kvtest::ReadJsonFile(folder_ / "out.bx3"), after);
-  ASSERT_EQ(before.size(), after.size());
-  for (size_t i = 0; i < before.size(); ++i) {
-    std::string expected = before[i];
-    if (const size_t at = expected.find("tex/"); at != std::string::npos) expected.replace(at, 4, "maps/");
-    EXPECT_EQ(after[i], expected);
-  }
-  // Undone: the scene as it was, and the rows show it without anything else.
-  const kvtest::ProcessRun undone =
-      RunBx3(Batch() + replace + "--undo --save " + folder_ / "undone.bx3 --report text " + folder_ / "report.txt");
-  ASSERT_EQ(undone.exitCode, 0) << undone.output;
-  EXPECT_EQ(ReadBytes(folder_ / "undone.bx3"), ReadBytes(folder_ / "plain.bx3"));
-  const std::string report = ReadBytes(folder_ / "report.txt");
-  EXPECT_EQ(report.find("maps/"), std::string::npos) << report;
-  EXPECT_NE(report.find("tex/wood.jpg"), std::string::npos) << report;
 }
 
 // What used to go wrong: the Paths menu ended in a disabled entry "200000273", and search

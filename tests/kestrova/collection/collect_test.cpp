@@ -215,20 +215,6 @@ TEST_F(CollectTest, ARearrangedColumnLayoutIsKept) {
   bx3::Preferences::Get().Reset();
 }
 
-TEST_F(CollectTest, ResultsForADestroyedDialogAreDropped) {
-  auto dialog = std::make_unique<KestrovaDialog>();
-  ASSERT_TRUE(dialog->Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
-  dialog.reset();  // while its jobs may still run
-  FinishJobs();    // their results find no dialog
-
-  // A closed window keeps the dialog: results are still stored, with nothing to redraw.
-  KestrovaDialog kept;
-  ASSERT_TRUE(kept.Open(bx3::kDialogNonModal, kMainCommandId, -1, -1, 1200, 500));
-  kept.Close();
-  FinishJobs();
-  EXPECT_GT(Row(kept, "First")->fileSize, 0);
-}
-
 TEST_F(CollectTest, ALargeSceneIsResolvedWhileItIsWalked) {
   // Enough uses for helper threads to resolve the paths while the scene is walked; five uses
   // per path, every fifth path missing.

@@ -142,15 +142,6 @@ TEST_F(TreeTest, CellsDrawIconsFoldArrowsAndColours) {
   EXPECT_EQ(draw(MakeItem(0, 0), column::kAsset).texts[0].color, bx3::GetHostColor(bx3::color::kTextPartlySelected));
 }
 
-TEST_F(TreeTest, ItemTextIsUndecoratedOnceWhenAsked) {
-  Open();
-  View().SetLastDoubleClickColumn(column::kAsset);
-  EXPECT_EQ(tree_.ItemText(Root(), User(), MakeItem(0, 0)), "a.png (3)");
-  tree_.SetUndecoratedOnce();
-  EXPECT_EQ(tree_.ItemText(Root(), User(), MakeItem(0, 0)), "a.png");
-  EXPECT_EQ(tree_.ItemText(Root(), User(), MakeItem(0, 0)), "a.png (3)");
-}
-
 // What used to go wrong: the type column was as wide as its header, which clipped
 // "3D Reference" beside its icon, and texts after an icon ran into the next column.
 TEST_F(TreeTest, TheTypeColumnFitsTheLongestTypeBesideItsIcon) {

@@ -144,9 +144,10 @@ TEST_F(TreeInputTest, DoubleClicksEditOnlyTextColumns) {
     EXPECT_EQ(tree_.CellDoubleClick(Root(), User(), MakeItem(1, 0), column, bx3::TreeMouseInfo{}), handled) << column;
     EXPECT_EQ(View().LastDoubleClickColumn(), column);
   }
-  // Editing starts with the text without group decoration.
+  // Editing starts with the text without group decoration; other asks get it decorated.
   ASSERT_FALSE(tree_.CellDoubleClick(Root(), User(), MakeItem(0, 0), column::kAsset, bx3::TreeMouseInfo{}));
   EXPECT_EQ(tree_.ItemText(Root(), User(), MakeItem(0, 0)).Std(), "a.png");
+  EXPECT_EQ(tree_.ItemText(Root(), User(), MakeItem(0, 0)).Std(), "a.png (3)");
   // A group row of another grouping edits nothing.
   ASSERT_TRUE(Kv_ViewGroupModeByCommand(&dialog_, kGroupByFormat).Execute(document_, nullptr));
   EXPECT_TRUE(tree_.CellDoubleClick(Root(), User(), MakeItem(0, 0), column::kPath, bx3::TreeMouseInfo{}));
