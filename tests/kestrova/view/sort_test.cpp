@@ -311,71 +311,67 @@ TEST_F(SortTest, WildcardTranslation) {
   EXPECT_TRUE(KvFilterBarFilter::Create(contains, nullptr)->Keeps(Row("a/wood.png")));
 }
 
-TEST_F(SortTest, SizeFilterCoarsensByUnit) {
+// Sizes compare coarsened to the unit's steps; status and resolution by their options. (The
+// status column also answers to its alternate number.)
+TEST_F(SortTest, SizeStatusAndResolutionFilters) {
+  const auto size = [](double value, int32_t unit, int32_t option) {
+    KvFilterBarState state;
+    state.column = kFilterSize;
+    state.sizeValue = value;
+    state.sizeUnit = unit;
+    state.sizeOption = option;
+    return state;
+  };
+  const auto resolution = [](int32_t option, int64_t width, int64_t height) {
+    KvFilterBarState state;
+    state.column = kFilterResolution;
+    state.resolutionOption = option;
+    state.width = width;
+    state.height = height;
+    return state;
+  };
+  KvFilterBarState foundElsewhere;
+  foundElsewhere.column = kFilterStatus + kFilterAlternate;
+  foundElsewhere.statusOption = 1;
   struct Case {
-    double value;
-    int32_t unit;
-    int32_t option;
-    int64_t size;
+    KvFilterBarState state;
+    int64_t fileSize;
+    int32_t resolveResult;
+    int64_t width;  // by 50 pixels
     bool kept;
   };
   const Case cases[] = {
-      {1.0, 0, 1, 1'000'000, true},                                 // 1 MB equals 1,000,000 bytes
-      {1.0, 0, 1, 1'009'999, true},                                 // ... and anything in the same 10,000-byte step
-      {1.0, 0, 1, 1'010'000, false},     {2.0, 1, 1, 2'005, true},  // KB: 10-byte steps from 1,000 bytes on
-      {2.0, 1, 1, 2'010, false},         {2.0, 1, 0, 1'999, true},
-      {500.0, 2, 1, 500, true},  // bytes stay exact
-      {500.0, 2, 2, 501, true},          {500.0, 2, 0, 500, false},
-      {-1.0, 1, 0, 1'000'000'000, true},  // a negative limit is no limit
+      {size(1.0, 0, 1), 1'000'000, 0, 0, true},  // 1 MB equals 1,000,000 bytes
+      {size(1.0, 0, 1), 1'009'999, 0, 0, true},  // ... and anything in the same 10,000-byte step
+      {size(1.0, 0, 1), 1'010'000, 0, 0, false},
+      {size(2.0, 1, 1), 2'005, 0, 0, true},  // KB: 10-byte steps from 1,000 bytes on
+      {size(2.0, 1, 1), 2'010, 0, 0, false},
+      {size(2.0, 1, 0), 1'999, 0, 0, true},
+      {size(500.0, 2, 1), 500, 0, 0, true},  // bytes stay exact
+      {size(500.0, 2, 2), 501, 0, 0, true},
+      {size(500.0, 2, 0), 500, 0, 0, false},
+      {size(-1.0, 1, 0), 1'000'000'000, 0, 0, true},  // a negative limit is no limit
+      // Found elsewhere: by name, built by the host, or held open for painting.
+      {foundElsewhere, 0, kResolveMissing, 0, false},
+      {foundElsewhere, 0, kResolveFoundByName, 0, true},
+      {foundElsewhere, 0, kResolveBuiltByHost, 0, true},
+      {foundElsewhere, 0, kResolveFound, 0, false},
+      {foundElsewhere, 0, kResolvePaintTexture, 0, true},
+      {resolution(2, 150, 0), 0, 0, 100, false},  // a height of 0 places no limit
+      {resolution(2, 150, 0), 0, 0, 200, true},
+      {resolution(1, 0, 50), 0, 0, 100, true},
+      {resolution(1, 0, 50), 0, 0, 500, true},
   };
   for (const Case& c : cases) {
-    KvFilterBarState state;
-    state.column = 11;
-    state.sizeValue = c.value;
-    state.sizeUnit = c.unit;
-    state.sizeOption = c.option;
     KvAssetEntry row = Row("a.png");
-    row.fileSize = c.size;
-    EXPECT_EQ(KvFilterBarFilter::Create(state, nullptr)->Keeps(row), c.kept)
-        << c.value << " unit " << c.unit << " option " << c.option << " size " << c.size;
-  }
-}
-
-TEST_F(SortTest, StatusAndResolutionFilters) {
-  KvRowsAndLists table;
-  KvSelection selection;
-  for (int32_t code :
-       {kResolveMissing, kResolveFoundByName, kResolveBuiltByHost, kResolveFound, kResolvePaintTexture}) {
-    KvAssetEntry row = Row("a.png");
-    row.resolveResult = code;
-    row.resolutionX = 100 * (code + 1);
+    row.fileSize = c.fileSize;
+    row.resolveResult = c.resolveResult;
+    row.resolutionX = c.width;
     row.resolutionY = 50;
-    table.rows.push_back(row);
+    EXPECT_EQ(KvFilterBarFilter::Create(c.state, nullptr)->Keeps(row), c.kept)
+        << "column " << c.state.column << " size " << c.fileSize << " status " << c.resolveResult << " width "
+        << c.width;
   }
-  for (KvAssetEntry& row : table.rows) selection.Select(row);
-  KvFilterBarState state;
-  state.column = 100;
-  state.statusOption = 1;
-  auto found = KvFilterBarFilter::Create(state, nullptr);
-  ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, KvViewSettings::Defaults(), &*found, &selection));
-  // Found elsewhere: by name, built by the host, or held open for painting.
-  EXPECT_EQ(table.lists.rowIndexList, (std::vector<int64_t>{1, 2, 4}));
-  EXPECT_FALSE(table.rows[0].selected);  // hidden rows lose their selection
-  EXPECT_TRUE(table.rows[1].selected);
-  EXPECT_EQ(selection.Count(), 3);
-
-  state.column = 12;
-  state.resolutionOption = 2;
-  state.width = 150;  // the height places no limit
-  auto wide = KvFilterBarFilter::Create(state, nullptr);
-  ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, KvViewSettings::Defaults(), &*wide));
-  EXPECT_EQ(table.lists.rowIndexList, (std::vector<int64_t>{1, 2, 3, 4}));
-  state.height = 50;
-  state.resolutionOption = 1;
-  state.width = 0;
-  auto exact = KvFilterBarFilter::Create(state, nullptr);
-  ASSERT_TRUE(BuildRowIndexList(table.rows, table.lists, KvViewSettings::Defaults(), &*exact));
-  EXPECT_EQ(table.lists.rowIndexList.size(), 5u);
 }
 
 }  // namespace
