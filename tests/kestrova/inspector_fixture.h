@@ -65,6 +65,16 @@ class InspectorFixture : public ::testing::Test {
   kv::AssetPreviewArea& Preview() { return kv::KvDialogTestAccess::PreviewArea(dialog_); }
   kvtest::FakeWindow& Window() { return *static_cast<kvtest::FakeWindow*>(dialog_.GetWindow()); }
   kvtest::FakeTree& Tree() { return *Window().trees.at(kv::kGadgetTree); }
+  // A gadget's text: the status line, the information text, a filter field.
+  std::string Text(int32_t gadget) {
+    brantic::String text;
+    dialog_.GetString(gadget, text);
+    return text.Std();
+  }
+  // The file that material `index`'s bitmap shader holds.
+  std::string StoredPath(size_t index) const {
+    return materials_[index]->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std();
+  }
 
   kvtest::FakeToolkit toolkit_;
   kvtest::TempFolder folder_;

@@ -118,14 +118,12 @@ TEST_F(NestedTest, NoWriteChangesAFileInsideAnother) {
   for (KvAssetEntry& row : Collection().Rows()) View().Selection().Set(row, row.IsNested());
   ASSERT_TRUE(Kv_GlobalizeCommand(&dialog_).Execute(document_, nullptr));
   ASSERT_TRUE(Kv_LocalizeCommand(&dialog_).Execute(document_, nullptr));
-  brantic::String status;
-  ASSERT_TRUE(dialog_.GetString(kGadgetStatus, status));
-  EXPECT_NE(status.Std().find("uses inside other files are read-only: left alone"), std::string::npos) << status.Std();
+  std::string status = Text(kGadgetStatus);
+  EXPECT_NE(status.find("uses inside other files are read-only: left alone"), std::string::npos) << status;
   // Relink does not look for them, and says so.
   dialog_.RelinkTextures(Filename(folder_.Path()));
-  ASSERT_TRUE(dialog_.GetString(kGadgetStatus, status));
-  EXPECT_NE(status.Std().find("8 uses inside other files are read-only: left alone"), std::string::npos)
-      << status.Std();
+  status = Text(kGadgetStatus);
+  EXPECT_NE(status.find("8 uses inside other files are read-only: left alone"), std::string::npos) << status;
   {
     KvWritePass pass(*document_);
     for (KvAssetEntry& row : Collection().Rows()) {
@@ -178,9 +176,8 @@ TEST_F(NestedTest, CollectedFilesTakeTheFilesInsideThemAlong) {
   ASSERT_TRUE(Kv_ConsolidateCommand(&dialog_).Execute(document_, nullptr));
   FinishJobs();
   EXPECT_EQ(bx3::QueuedAnswerCount(), 0);  // nothing missing inside was asked for, but named
-  brantic::String status;
-  ASSERT_TRUE(dialog_.GetString(kGadgetStatus, status));
-  EXPECT_NE(status.Std().find("3 files inside collected files missing: "), std::string::npos) << status.Std();
+  std::string status = Text(kGadgetStatus);
+  EXPECT_NE(status.find("3 files inside collected files missing: "), std::string::npos) << status;
   ASSERT_TRUE(bx3::SaveDocument(*document_, folder_ / "out/scene.bx3").HasValue());
   std::filesystem::rename(folder_ / "refs", folder_ / "refs_away");
   std::filesystem::rename(folder_ / "models", folder_ / "models_away");

@@ -46,11 +46,6 @@ class UnreachableTest : public kvtest::InspectorFixture {
     }
     return nullptr;
   }
-  std::string Status() {
-    brantic::String status;
-    EXPECT_TRUE(dialog_.GetString(kGadgetStatus, status));
-    return status.Std();
-  }
 
   std::shared_ptr<kvtest::BlockingFiles> files_ = std::make_shared<kvtest::BlockingFiles>("/kvdead");
   kvtest::InstalledWatch watch_{files_};
@@ -66,7 +61,7 @@ TEST_F(UnreachableTest, RowsUnderADeadRootAreUnreachableAndNoOperationActsOnThem
   }
   EXPECT_EQ(RowOf("Oak")->resolveResult, kResolveFound);
   EXPECT_TRUE(RowOf("Rust")->IsMissing());
-  EXPECT_NE(Status().find("Missing: 1 - Unreachable: 3"), std::string::npos) << Status();
+  EXPECT_NE(Text(kGadgetStatus).find("Missing: 1 - Unreachable: 3"), std::string::npos) << Text(kGadgetStatus);
   EXPECT_EQ(StatusText(kResolveUnreachable).Std(), "Unreachable");
   const std::string info = BuildAssetInfoText(*RowOf("Mapped"), kGroupNone).Std();
   EXPECT_NE(info.find("<<Unreachable>>\nNo answer from /kvdead/far within 600 s\n"), std::string::npos) << info;
@@ -89,7 +84,8 @@ TEST_F(UnreachableTest, RowsUnderADeadRootAreUnreachableAndNoOperationActsOnThem
   bx3::QueueMessageAnswer(bx3::kAnswerYes);  // copy the found files next to the scene
   ASSERT_TRUE(Kv_ConsolidateCommand(&dialog_).Execute(document_, nullptr));
   FinishJobs();
-  EXPECT_NE(Status().find("3 uses under roots that did not answer left alone"), std::string::npos) << Status();
+  EXPECT_NE(Text(kGadgetStatus).find("3 uses under roots that did not answer left alone"), std::string::npos)
+      << Text(kGadgetStatus);
   EXPECT_EQ(PathOf("Dead"), "/kvdead/tex/wood.png");
   EXPECT_EQ(PathOf("DeadSet"), "/kvdead/tiles/wood.<UDIM>.png");
   EXPECT_EQ(PathOf("Mapped"), "P:\\far\\a.png");
@@ -111,7 +107,7 @@ TEST_F(UnreachableTest, RowsUnderADeadRootAreUnreachableAndNoOperationActsOnThem
   }
   EXPECT_EQ(RowOf("Dead")->resolveResult, kResolveFoundByName);
   EXPECT_TRUE(RowOf("DeadSet")->IsMissing());
-  EXPECT_EQ(Status().find("Unreachable"), std::string::npos) << Status();
+  EXPECT_EQ(Text(kGadgetStatus).find("Unreachable"), std::string::npos) << Text(kGadgetStatus);
 }
 
 // A file not found where it was looked for may still be in a search folder on a share that

@@ -91,8 +91,7 @@ TEST_F(CommandsTest, SelectionCommandsKeepTheirCounts) {
   for (const KvAssetEntry& row : Collection().Rows()) {
     EXPECT_EQ(bool(row.selected), row.assetPath == bx3::Filename("tex/b.png"));
   }
-  brantic::String status;
-  ASSERT_TRUE(dialog_.GetString(kGadgetStatus, status));
+  std::string status = Text(kGadgetStatus);
   EXPECT_EQ(status, "Listed: 4 (6) - Missing: 1 - Selected: 1");
 }
 
@@ -104,10 +103,10 @@ TEST_F(CommandsTest, SelectionCommandsMakeASelectedRowCurrentInEveryGroupMode) {
   FinishJobs();
   // The file the information text describes is one that a selected row uses.
   const auto describesSelected = [&] {
-    brantic::String info;
-    dialog_.GetString(kGadgetInfo, info);
+    const std::string info = Text(kGadgetInfo);
     for (const KvAssetEntry& row : Collection().Rows()) {
-      if (row.selected && !row.resolvedPath.IsEmpty() && info.Contains("Full Path: " + row.resolvedPath.Std() + "\n")) {
+      if (row.selected && !row.resolvedPath.IsEmpty() &&
+          info.find("Full Path: " + row.resolvedPath.Std() + "\n") != std::string::npos) {
         return true;
       }
     }
@@ -175,9 +174,8 @@ TEST_F(CommandsTest, ColumnTypeAndGroupCommands) {
   // What used to go wrong: "Listed" counted the file groups in the flat list too, and was
   // not written again after a change of the group mode. It counts what the list shows.
   const auto status = [&] {
-    brantic::String text;
-    dialog_.GetString(kGadgetStatus, text);
-    return text.Std().substr(0, text.Std().find(" ("));
+    std::string text = Text(kGadgetStatus);
+    return text.substr(0, text.find(" ("));
   };
   ASSERT_TRUE(Kv_ViewGroupModeByCommand(&dialog_, kGroupNone).Execute(document_, nullptr));
   EXPECT_EQ(status(), "Listed: 5");
@@ -203,8 +201,7 @@ TEST_F(CommandsTest, TheFilterBarKeepsTextAndComparisonWhileHiddenAndAcrossColum
   dialog_.Command(kGadgetFilterText, bx3::Container());
   ASSERT_EQ(View().ListedCount(), 3);
   chooseColumn(kFilterPath);
-  brantic::String text;
-  ASSERT_TRUE(dialog_.GetString(kGadgetFilterText, text));
+  std::string text = Text(kGadgetFilterText);
   EXPECT_EQ(text, "a.png");
   EXPECT_EQ(View().ListedCount(), 3);
   // Hidden, the bar keeps its text and every row shows; shown again, the text comes back.
@@ -213,7 +210,7 @@ TEST_F(CommandsTest, TheFilterBarKeepsTextAndComparisonWhileHiddenAndAcrossColum
   EXPECT_EQ(View().FilterBar().text, "a.png");
   ASSERT_TRUE(dialog_.SetString(kGadgetFilterText, brantic::String()));
   ASSERT_TRUE(Run<Kv_FilterbarCommand>());
-  ASSERT_TRUE(dialog_.GetString(kGadgetFilterText, text));
+  text = Text(kGadgetFilterText);
   EXPECT_EQ(text, "a.png");
   EXPECT_EQ(View().ListedCount(), 3);
 

@@ -86,9 +86,6 @@ TEST(ConsolidatePlanTest, EachFileAndEveryFrameGoesToTheFolderOfItsKind) {
 
 class ConsolidateTest : public kvtest::InspectorFixture {
  protected:
-  std::string StoredPath(size_t material) const {
-    return materials_[material]->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std();
-  }
   bool Run() { return Kv_ConsolidateCommand(&dialog_).Execute(document_, nullptr); }
   kvtest::TempFolder library_;
 };

@@ -129,9 +129,6 @@ class RelinkTest : public kvtest::InspectorFixture {
       View().Selection().Set(row, row.ownerMainLink.Resolve(document_) == materials_[4]);
     }
   }
-  std::string RustPath() const {
-    return materials_[4]->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std();
-  }
   bool Run() { return Kv_RelinkTexturesCommand(&dialog_).Execute(document_, nullptr); }
 };
 
@@ -148,17 +145,17 @@ TEST_F(RelinkTest, TheFirstFileFoundIsWrittenProbedAndUndoable) {
 
   bx3::QueueFileAnswer(std::nullopt);  // the folder browser cancelled
   ASSERT_TRUE(Run());
-  EXPECT_EQ(RustPath(), "tex/gone.png");
+  EXPECT_EQ(StoredPath(4), "tex/gone.png");
 
   bx3::RequestEscape();  // stopped at once: nothing found, nothing written
   bx3::QueueFileAnswer(Filename(library.Path()));
   ASSERT_TRUE(Run());
-  EXPECT_EQ(RustPath(), "tex/gone.png");
+  EXPECT_EQ(StoredPath(4), "tex/gone.png");
   EXPECT_EQ(document_->UndoCount(), 0);
 
   bx3::QueueFileAnswer(Filename(library.Path()));
   ASSERT_TRUE(Run());
-  EXPECT_EQ(RustPath(), library / "a/gone.png");
+  EXPECT_EQ(StoredPath(4), library / "a/gone.png");
   EXPECT_EQ(document_->UndoCount(), 1);
   FinishJobs();  // the rows, read again once, are probed
   for (const KvAssetEntry& row : Collection().Rows()) {
@@ -170,7 +167,7 @@ TEST_F(RelinkTest, TheFirstFileFoundIsWrittenProbedAndUndoable) {
   }
   EXPECT_EQ(Collection().MissingCount(), 0);
   ASSERT_TRUE(document_->Undo());
-  EXPECT_EQ(RustPath(), "tex/gone.png");
+  EXPECT_EQ(StoredPath(4), "tex/gone.png");
 }
 
 TEST_F(RelinkTest, ASceneChangeArrivingWhileWorkRunsIsTakenInAfterTheOperation) {
@@ -194,12 +191,11 @@ TEST_F(RelinkTest, ASceneChangeArrivingWhileWorkRunsIsTakenInAfterTheOperation) 
   bx3::QueueFileAnswer(Filename(library.Path()));
   ASSERT_TRUE(Run());
   bx3::SetBusyEventPump(nullptr);
-  EXPECT_EQ(RustPath(), library / "gone.png");
+  EXPECT_EQ(StoredPath(4), library / "gone.png");
   EXPECT_EQ(Collection().Rows().size(), 55u) << "collected again once the relink was done";
   EXPECT_EQ(Collection().MissingCount(), 0);
-  brantic::String status;
-  dialog_.GetString(kGadgetStatus, status);
-  EXPECT_NE(status.Std().find("Note: 1 found"), std::string::npos) << status.Std();
+  std::string status = Text(kGadgetStatus);
+  EXPECT_NE(status.find("Note: 1 found"), std::string::npos) << status;
 }
 
 }  // namespace

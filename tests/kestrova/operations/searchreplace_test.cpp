@@ -93,9 +93,6 @@ class SearchReplaceDialogTest : public kvtest::InspectorFixture {
     Open();
     FinishJobs();
   }
-  std::string StoredPath(int32_t material) {
-    return materials_[size_t(material)]->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std();
-  }
   int64_t Proposed() {
     int64_t proposed = 0;
     for (const KvAssetEntry& row : Collection().Rows()) proposed += row.hasNewPath;

@@ -173,15 +173,14 @@ TEST_F(PreviewTest, RapidReselectionEndsWithTheLastRow) {
   EXPECT_TRUE(area.PreviewReady());
   EXPECT_EQ(area.PreviewFile().GetFileView(), "b.png");
   EXPECT_EQ(area.FullBitmap().GetBw(), 96);
-  brantic::String info;
-  ASSERT_TRUE(dialog_.GetString(kGadgetInfo, info));
-  EXPECT_NE(info.Std().find("b.png"), std::string::npos);
+  std::string info = Text(kGadgetInfo);
+  EXPECT_NE(info.find("b.png"), std::string::npos);
 
   // Nothing selected: an empty area and the note that nothing is selected.
   View().Selection().Clear(Collection().Rows());
   kv::KvDialogTestAccess::RequestPreview(dialog_);
   EXPECT_FALSE(area.PreviewShown());
-  ASSERT_TRUE(dialog_.GetString(kGadgetInfo, info));
+  info = Text(kGadgetInfo);
   EXPECT_EQ(info, "<<" + GetResourceString(res::kNothingSelected).Std() + ">>");
 }
 
@@ -203,10 +202,9 @@ TEST_F(PreviewTest, AnUnreadablePictureShowsThePlaceholderAndSaysSo) {
   Select(1);  // b.exr
   FinishPreviews();
   EXPECT_TRUE(Preview().PreviewReady());
-  brantic::String info;
-  ASSERT_TRUE(dialog_.GetString(kGadgetInfo, info));
-  EXPECT_EQ(info.Std().rfind(GetResourceString(res::kPictureUnreadable).Std() + "\n\n", 0), 0u) << info.Std();
-  EXPECT_NE(info.Std().find("b.exr"), std::string::npos) << info.Std();
+  std::string info = Text(kGadgetInfo);
+  EXPECT_EQ(info.rfind(GetResourceString(res::kPictureUnreadable).Std() + "\n\n", 0), 0u) << info;
+  EXPECT_NE(info.find("b.exr"), std::string::npos) << info;
 }
 
 TEST_F(PreviewTest, ALightProfileIsDrawnAndADamagedOneGetsThePlaceholder) {
@@ -343,8 +341,7 @@ TEST_F(PreviewTest, AShownElementThatIsDeletedIsNotTouched) {
   FinishPreviews();
   // The change message that follows takes the row away, and the preview with it.
   EXPECT_FALSE(Preview().PreviewShown());
-  brantic::String info;
-  ASSERT_TRUE(dialog_.GetString(kGadgetInfo, info));
+  std::string info = Text(kGadgetInfo);
   EXPECT_EQ(info, NothingSelectedText());
 }
 

@@ -34,14 +34,6 @@ class TreeInputTest : public kvtest::InspectorFixture {
     }
     return names;
   }
-  std::string StoredPath(int32_t material) {
-    return materials_[size_t(material)]->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std();
-  }
-  std::string Gadget(int32_t id) {
-    brantic::String text;
-    dialog_.GetString(id, text);
-    return text.Std();
-  }
   bool Click(bx3::TreeItem item, int32_t column, int32_t x, bool control = false) {
     bx3::TreeMouseInfo mouse;
     mouse.x = x;
@@ -83,7 +75,7 @@ TEST_F(TreeInputTest, SelectionReplacesAddsAndRemoves) {
     EXPECT_EQ(View().CurrentRow(), step.currentRow);
   }
   FinishJobs();
-  EXPECT_NE(Gadget(kGadgetInfo).find("a.png"), std::string::npos) << "the current row is described";
+  EXPECT_NE(Text(kGadgetInfo).find("a.png"), std::string::npos) << "the current row is described";
 }
 
 TEST_F(TreeInputTest, ChoosingACandidateUnselectsItsRecord) {
@@ -155,13 +147,13 @@ TEST_F(TreeInputTest, DoubleClicksEditOnlyTextColumns) {
 
 TEST_F(TreeInputTest, RenamingAGroupsFileIsOneUndoStep) {
   Edit(MakeItem(0, 0), column::kAsset, "c.png");
-  for (int32_t material : {0, 1, 2}) EXPECT_EQ(StoredPath(material), "tex/c.png");
+  for (size_t material : {0, 1, 2}) EXPECT_EQ(StoredPath(material), "tex/c.png");
   EXPECT_EQ(StoredPath(3), "tex/b.png");
   EXPECT_EQ(document_->UndoCount(), 1);
   EXPECT_EQ(Collection().MissingCount(), 4);
   ASSERT_TRUE(document_->Undo());
   FinishJobs();  // the undo's change message lists the rows again
-  for (int32_t material : {0, 1, 2}) EXPECT_EQ(StoredPath(material), "tex/a.png");
+  for (size_t material : {0, 1, 2}) EXPECT_EQ(StoredPath(material), "tex/a.png");
 
   // One member of the group: it leaves the group, and the view groups again.
   Edit(MakeItem(0, 2), column::kPath, "maps/pine.png");
@@ -176,8 +168,7 @@ TEST_F(TreeInputTest, EditsThatWouldBreakAPathAreRefused) {
     Edit(MakeItem(1, 0), column, text);
     EXPECT_EQ(StoredPath(3), "tex/b.png") << text;
     // What used to go wrong: "Note:A path needs..." without a space.
-    EXPECT_NE(Gadget(kGadgetStatus).find("Note: " + GetResourceString(res::kEditedPathRefused).Std()),
-              std::string::npos);
+    EXPECT_NE(Text(kGadgetStatus).find("Note: " + GetResourceString(res::kEditedPathRefused).Std()), std::string::npos);
   }
   EXPECT_EQ(document_->UndoCount(), 0);
 }

@@ -76,11 +76,6 @@ class OperationsViewTest : public kvtest::InspectorFixture {
     const KvAssetEntry* record = View().CurrentRecord(Collection().Rows(), groupRow);
     return record ? NameOf(*record) : "";
   }
-  std::string Info() {
-    brantic::String text;
-    dialog_.GetString(kGadgetInfo, text);
-    return text.Std();
-  }
   KvTreeFunctions tree_{&dialog_};
 };
 
@@ -164,9 +159,7 @@ TEST_F(OperationsViewTest, EveryWriteKeepsTheSelectionAndKeptRowsAreWhatANewColl
                       std::to_string(row.fileSize) + " " + std::to_string(row.resolutionX) + " " +
                       row.formatText.Std() + (row.selected ? " selected" : "") + (row.hasNewPath ? " proposed" : ""));
     }
-    brantic::String status;
-    dialog_.GetString(kGadgetStatus, status);
-    lines.push_back("current " + Current() + "; " + status.Std());
+    lines.push_back("current " + Current() + "; " + Text(kGadgetStatus));
     return lines;
   };
   for (const Case& c : cases) {
@@ -211,12 +204,12 @@ TEST_F(OperationsViewTest, ClearTakesTheCurrentRowsPreviewAndClearsNodeUsesInOne
   const std::string standard = std::string("Nodes#") + bx3::kNodeSpaceStandard;
   const std::string lumen = std::string("Nodes#") + bx3::kNodeSpaceLumen;
   Select({"Steel", "Pine", standard.c_str(), lumen.c_str()});
-  ASSERT_NE(Info(), NothingSelectedText().Std());
+  ASSERT_NE(Text(kGadgetInfo), NothingSelectedText().Std());
   ASSERT_TRUE(Kv_ClearAssetsCommand(&dialog_).Execute(document_, nullptr));
   FinishJobs();
   EXPECT_EQ(Selected(), "");
   EXPECT_EQ(Current(), "");
-  EXPECT_EQ(Info(), NothingSelectedText().Std());
+  EXPECT_EQ(Text(kGadgetInfo), NothingSelectedText().Std());
   EXPECT_FALSE(Preview().PreviewShown());
   EXPECT_EQ(View().ListedCount(), 3);  // Oak, Elm and Rust are left
   // One undo step brings every use back.
