@@ -57,9 +57,10 @@ std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows,
                                           const bx3::Filename& targetFolder, const bx3::Document* document) {
   std::vector<KvCopyItem> items;
   const bx3::Filename documentFolder = document ? document->GetFolder() : bx3::Filename();
-  // Where each collected scene row's file comes from and goes to: the files inside it keep
-  // their places next to it.
+  // Where each collected scene row's file comes from and goes to, kept only when some rows
+  // are files inside other files: those keep their places next to theirs.
   std::unordered_map<uint64_t, std::pair<std::string, bx3::Filename>> placeOfTop;
+  const bool anyNested = std::any_of(rows.begin(), rows.end(), [](const KvAssetEntry& row) { return row.IsNested(); });
   for (uint32_t index = 0; index < rows.size(); ++index) {
     const KvAssetEntry& row = rows[index];
     // A file under a root that did not answer is neither copied nor looked for.
@@ -71,7 +72,7 @@ std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows,
     if (!file.IsPopulated()) continue;
     const std::string subfolder = LocalSubfolder(row, document);
     const bx3::Filename folder = subfolder.empty() ? targetFolder : targetFolder + bx3::Filename(subfolder);
-    placeOfTop.try_emplace(row.rowIdentity, path.GetDirectory().GetString().Std(), folder);
+    if (anyNested) placeOfTop.try_emplace(row.rowIdentity, path.GetDirectory().GetString().Std(), folder);
     // A set by its token: each file it should have, where it was found.
     if (const auto pattern = brantic::PathPattern::Find(path.View())) {
       const bx3::Filename sourceFolder = path.GetDirectory();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -87,9 +88,10 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
   const bool anySelected = view_.SelectedCount() > 0;
   const std::vector<KvCopyItem> items = PlanConsolidation(rows, anySelected, targetFolder, &document);
 
-  std::unordered_set<std::string> copied;  // sources copied in this pass
-  std::vector<PlannedCopy> planned;        // what is to be copied, asked for and checked
-  std::unordered_set<std::string> plannedTargets;
+  // Sources copied and targets written in this pass, by the texts of the items.
+  std::unordered_set<std::string_view> copied;
+  std::vector<PlannedCopy> planned;  // what is to be copied, asked for and checked
+  std::unordered_set<std::string_view> plannedTargets;
   std::atomic<int64_t> copiedCount = 0;
   std::string failure;
   std::vector<std::string> missingMembers;  // files of sets that are not there: named, not asked for
@@ -99,10 +101,10 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
   bool failed = false;
   std::unordered_set<std::string> madeFolders;
   for (const KvCopyItem& item : items) {
-    if (copied.count(item.source.GetString().Std())) continue;
+    if (copied.count(item.source.View())) continue;
     bx3::Filename source = item.source;
     // A file an earlier copy puts in place counts as there, as it will be when this one runs.
-    const bool willExist = plannedTargets.count(source.GetString().Std()) > 0;
+    const bool willExist = plannedTargets.count(source.View()) > 0;
     brantic::FileStat sourceStat = willExist ? brantic::FileStat{} : brantic::StatFile(source.GetUrl());
     const bool sourceThere = willExist || sourceStat.kind == brantic::IoDetect::File;
     if (item.setMember && !sourceThere) {
@@ -124,7 +126,7 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
       }
     }
     // One question to the file system for the target: most are not there yet.
-    const bool targetThere = plannedTargets.count(item.target.GetString().Std()) > 0 ||
+    const bool targetThere = plannedTargets.count(item.target.View()) > 0 ||
                              brantic::DetectIo(item.target.GetUrl()) != brantic::IoDetect::NotFound;
     if (willExist ? source == item.target : targetThere && bx3::IsSameFile(source, item.target)) {
       continue;  // already where it belongs: nothing to copy, and nothing to overwrite
@@ -136,8 +138,8 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
     }
     const int64_t size = sourceStat.size;
     planned.push_back({std::move(source), item.target, size});
-    plannedTargets.insert(item.target.GetString().Std());
-    copied.insert(item.source.GetString().Std());
+    plannedTargets.insert(item.target.View());
+    copied.insert(item.source.View());
   }
   // The copies run beside the window in batches: small files many to a run, a large one in
   // a run of its own. Escape abandons the run (the file being copied stays as it was). What
