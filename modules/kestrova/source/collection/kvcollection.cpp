@@ -140,11 +140,14 @@ void KvCollection::ProbeRows(const std::vector<uint32_t>& indexes) {
   // The jobs get what the memory knows of these files only: a write of a few rows does not
   // copy what is known of every file.
   auto memory = std::make_shared<KvProbeMemory>();
-  std::unordered_map<std::string, uint32_t> fileOfUrl;
+  // Each file once, by the text of its URL's path (the rows keep those texts meanwhile); the
+  // few relative URLs apart, so that no two schemes share a key.
+  std::unordered_map<std::string_view, uint32_t> fileOfPath[2];
   for (const uint32_t index : indexes) {
     const KvAssetEntry& row = rows_[index];
     if (row.resolvedUrl.IsEmpty()) continue;
-    const auto [known, added] = fileOfUrl.emplace(row.resolvedUrl.ToString(), uint32_t(batch->files.size()));
+    const auto [known, added] = fileOfPath[row.resolvedUrl.IsRelative()].emplace(row.resolvedUrl.GetPath().View(),
+                                                                                 uint32_t(batch->files.size()));
     if (added) {
       batch->files.push_back({row.assetPath, row.resolvedUrl, row.formatText, row.assetType});
       if (const auto remembered = probeMemory_.find(row.resolvedUrl.GetPath().Std());
