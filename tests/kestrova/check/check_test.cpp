@@ -201,8 +201,9 @@ TEST(CheckOrphansTest, FilesNoSceneUsesAndScenesFoundBelowAFolder) {
   EXPECT_FALSE(ScenesToScan("@" + root / "nolist"));
 }
 
-// Scenes read ahead come in the order given, each with its own refusal; a loader dropped with
-// scenes still waiting stops and frees them.
+// Scenes read ahead come in the order given, each with its own refusal, while the scenes done
+// with go back to be freed; a loader dropped with scenes still waiting or handed back stops and
+// frees them.
 TEST(CheckSceneLoaderTest, ScenesComeInOrderWithTheirOwnErrors) {
   kvtest::TempFolder folder;
   const auto scene = [&](const std::string& name, const std::string& objects) {
@@ -224,11 +225,18 @@ TEST(CheckSceneLoaderTest, ScenesComeInOrderWithTheirOwnErrors) {
       }
       ASSERT_TRUE(loaded) << i << ": " << loaded.GetError().Message();
       EXPECT_EQ((*loaded)->GetFilename().GetString().Std(), scenes[i]);
+      loader.Recycle(std::move(*loaded));
     }
     EXPECT_FALSE(loader.Next()) << "no scene left";
   }
   KvSceneLoader dropped(scenes);
-  EXPECT_TRUE(dropped.Next());
+  auto first = dropped.Next();
+  ASSERT_TRUE(first);
+  dropped.Recycle(std::move(*first));
+  KvSceneLoader single({scenes[0]});  // no thread: read when asked, freed when handed back
+  auto only = single.Next();
+  ASSERT_TRUE(only);
+  single.Recycle(std::move(*only));
 }
 
 }  // namespace

@@ -113,6 +113,7 @@ Outcome CheckScenes(const std::vector<std::string>& scenes, const KvCheckOptions
     if (report.listsOrphans) AddUsedFiles(collection.Rows(), used);
     report.scenes.push_back({scene, int64_t(collection.Rows().size()), ""});
     collection.Forget();
+    loader.Recycle(std::move(*document));
   }
   if (options.probe) {
     // Without its readers a probe would call every file unreadable.

@@ -57,14 +57,33 @@ KvLoadedScene KvSceneLoader::Next() {
   return scene;
 }
 
+void KvSceneLoader::Recycle(std::unique_ptr<bx3::Document> scene) {
+  if (!scene || !thread_.joinable()) return;  // freed here
+  {
+    std::lock_guard lock(mutex_);
+    recycled_.push_back(std::move(scene));
+  }
+  changed_.notify_all();
+}
+
 void KvSceneLoader::LoadAhead() {
-  for (const std::string& path : scenes_) {
+  // Reads the scenes in order, a few ahead, and frees what comes back meanwhile; once every
+  // scene is read it goes on freeing until it is stopped (what is left then, the destructor
+  // frees).
+  for (size_t next = 0;;) {
+    std::vector<std::unique_ptr<bx3::Document>> done;
+    bool read = false;
     {
       std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] { return stop_ || loaded_.size() < kScenesAhead; });
+      const auto mayRead = [&] { return next < scenes_.size() && loaded_.size() < kScenesAhead; };
+      changed_.wait(lock, [&] { return stop_ || !recycled_.empty() || mayRead(); });
       if (stop_) return;
+      done.swap(recycled_);
+      read = mayRead();
     }
-    KvLoadedScene scene = LoadScene(path);
+    done.clear();
+    if (!read) continue;
+    KvLoadedScene scene = LoadScene(scenes_[next++]);
     {
       std::lock_guard lock(mutex_);
       loaded_.push_back(std::move(scene));

@@ -29,6 +29,9 @@ class KvSceneLoader {
 
   // The next scene, once it is read; call it once per scene.
   KvLoadedScene Next();
+  // Hands a scene back once it is done with: the loader's thread frees it between its reads.
+  // Its memory came from that thread, which gives it back without taking turns with the caller.
+  void Recycle(std::unique_ptr<bx3::Document> scene);
 
  private:
   void LoadAhead();
@@ -37,7 +40,8 @@ class KvSceneLoader {
   size_t taken_ = 0;  // scenes handed to the caller
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<KvLoadedScene> loaded_;  // read ahead, in order
+  std::deque<KvLoadedScene> loaded_;                      // read ahead, in order
+  std::vector<std::unique_ptr<bx3::Document>> recycled_;  // to be freed by the loader's thread
   bool stop_ = false;
   std::thread thread_;
 };
