@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace brantic {
 
@@ -56,6 +57,15 @@ size_t Utf8Length(std::string_view text, size_t at) {
 
 // A byte that JSON text takes as it is: printable ASCII other than the quote and backslash.
 bool IsPlainJsonByte(uint8_t byte) { return byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\'; }
+
+// Whether all eight bytes of `word` are plain: each test below marks the high bit of a byte
+// that fails it (exact for the word as a whole, which is all that is asked).
+bool AllPlainJsonBytes(uint64_t word) {
+  constexpr uint64_t kOnes = 0x0101010101010101, kHigh = 0x8080808080808080;
+  const auto anyBelow = [](uint64_t w, uint64_t n) { return (w - kOnes * n) & ~w & kHigh; };
+  const auto anyEqual = [&anyBelow](uint64_t w, uint8_t c) { return anyBelow(w ^ (kOnes * c), 1); };
+  return !(word & kHigh) && !anyBelow(word, 0x20) && !anyEqual(word, '"') && !anyEqual(word, '\\');
+}
 
 std::string Printable(char c) {
   if (c > 0x20 && c < 0x7F) return std::string("'") + c + "'";
@@ -377,6 +387,10 @@ void AppendJsonText(std::string& out, std::string_view text) {
   for (size_t at = 0; at < text.size();) {
     // Plain printable ASCII, the bulk of any path or name, goes across a run at a time.
     size_t plain = at;
+    for (uint64_t word = 0; plain + sizeof word <= text.size(); plain += sizeof word) {
+      std::memcpy(&word, text.data() + plain, sizeof word);
+      if (!AllPlainJsonBytes(word)) break;
+    }
     while (plain < text.size() && IsPlainJsonByte(static_cast<uint8_t>(text[plain]))) ++plain;
     if (plain > at) {
       out.append(text, at, plain - at);

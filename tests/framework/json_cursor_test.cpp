@@ -159,6 +159,19 @@ TEST(JsonCursorTest, AppendsTextsEscapedAndWellFormed) {
     brantic::AppendJsonText(out, text);
     EXPECT_EQ(out, "[" + written) << text;
   }
+  // Plain runs go across eight bytes at a time: a byte to escape or check is found at every
+  // place of a longer text.
+  const std::pair<std::string, std::string> specials[] = {
+      {"\"", "\\\""},   {"\\", "\\\\"},           {"\x1f", "\\u001f"}, {std::string(1, '\0'), "\\u0000"},
+      {"\x7f", "\x7f"}, {"\xC3\xA9", "\xC3\xA9"}, {"\xFF", kReplaced}, {"\x20", " "}};
+  for (size_t at = 0; at <= 20; ++at) {
+    for (const auto& [special, escaped] : specials) {
+      const std::string before(at, 'a'), after(20 - at, 'b');
+      std::string out;
+      brantic::AppendJsonText(out, before + special + after);
+      EXPECT_EQ(out, "\"" + before + escaped + after + "\"") << at << " " << escaped;
+    }
+  }
 }
 
 }  // namespace
