@@ -35,6 +35,15 @@ TEST(StringIndexTest, FindsWhatWasInsertedThroughCollisionsAndGrowth) {
   // An index that let go of its memory takes texts again.
   index.Insert("tex/a.png", 7, &values[0]);
   EXPECT_EQ(index.Find("tex/a.png", 7), &values[0]);
+  // A small one keeps its table over a reset, but nothing of what it held.
+  for (const size_t expected : {size_t(0), size_t(1), size_t(500)}) {
+    index.Reset(expected);
+    EXPECT_EQ(index.Find("tex/a.png", 7), nullptr) << expected;
+    index.Insert("tex/b.png", 7, &values[1]);
+    EXPECT_EQ(index.Find("tex/b.png", 7), &values[1]) << expected;
+    EXPECT_EQ(index.Find("tex/a.png", 7), nullptr) << expected;
+    index.Insert("tex/a.png", 7, &values[0]);
+  }
 }
 
 }  // namespace

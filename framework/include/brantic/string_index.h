@@ -16,16 +16,19 @@ namespace brantic {
 template <typename T>
 class StringIndex {
  public:
-  // Empties the index and makes room for about `expected` texts; 0 lets go of its memory.
+  // Empties the index and makes room for about `expected` texts; 0 lets go of its memory. A
+  // small table keeps the size it grew to: an index made again and again (one a scene of a
+  // scan) then neither takes memory nor grows again.
   void Reset(size_t expected) {
-    if (expected == 0) {
+    size_t slots = expected == 0 ? 0 : std::bit_ceil(std::max<size_t>(expected * 2, 64));
+    if (slots_.size() <= kKeptSlots) slots = std::max(slots, slots_.size());
+    if (slots == 0) {
       std::vector<Slot>().swap(slots_);
       std::string().swap(texts_);
-      size_ = 0;
-      return;
+    } else {
+      slots_.assign(slots, Slot{});
+      texts_.clear();
     }
-    slots_.assign(std::bit_ceil(std::max<size_t>(expected * 2, 64)), Slot{});
-    texts_.clear();
     size_ = 0;
   }
   // What was inserted for `text` (whose hash is `hash`), or null.
@@ -73,7 +76,8 @@ class StringIndex {
     }
   }
 
-  std::vector<Slot> slots_;  // a power of two, at most half full
+  static constexpr size_t kKeptSlots = 4096;  // 96 KB
+  std::vector<Slot> slots_;                   // a power of two, at most half full
   std::string texts_;
   size_t size_ = 0;
 };
