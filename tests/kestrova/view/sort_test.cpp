@@ -314,25 +314,25 @@ TEST_F(SortTest, WildcardTranslation) {
 // Sizes compare coarsened to the unit's steps; status and resolution by their options. (The
 // status column also answers to its alternate number.)
 TEST_F(SortTest, SizeStatusAndResolutionFilters) {
-  const auto size = [](double value, int32_t unit, int32_t option) {
+  // A bar on `column` comparing with `option` (only the column's own option counts).
+  const auto bar = [](int32_t column, int32_t option, double sizeValue = 0, int32_t sizeUnit = 1, int64_t width = 0,
+                      int64_t height = 0) {
     KvFilterBarState state;
-    state.column = kFilterSize;
-    state.sizeValue = value;
-    state.sizeUnit = unit;
-    state.sizeOption = option;
-    return state;
-  };
-  const auto resolution = [](int32_t option, int64_t width, int64_t height) {
-    KvFilterBarState state;
-    state.column = kFilterResolution;
-    state.resolutionOption = option;
+    state.column = column;
+    state.statusOption = state.sizeOption = state.resolutionOption = option;
+    state.sizeValue = sizeValue;
+    state.sizeUnit = sizeUnit;
     state.width = width;
     state.height = height;
     return state;
   };
-  KvFilterBarState foundElsewhere;
-  foundElsewhere.column = kFilterStatus + kFilterAlternate;
-  foundElsewhere.statusOption = 1;
+  const auto size = [&bar](double value, int32_t unit, int32_t option) {
+    return bar(kFilterSize, option, value, unit);
+  };
+  const auto resolution = [&bar](int32_t option, int64_t width, int64_t height) {
+    return bar(kFilterResolution, option, 0, 1, width, height);
+  };
+  const KvFilterBarState foundElsewhere = bar(kFilterStatus + kFilterAlternate, 1);
   struct Case {
     KvFilterBarState state;
     int64_t fileSize;
