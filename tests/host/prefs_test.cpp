@@ -2,11 +2,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "brantic/searchpaths.h"
 #include "bx3/host.h"
 #include "bx3/prefs.h"
+#include "support/temp_folder.h"
 
 using namespace bx3;
 
@@ -63,19 +63,15 @@ TEST(PreferencesTest, PersistAndReload) {
   EXPECT_EQ(prefs.GetTextureSearchPaths().size(), 2u);
   // What used to go wrong: the next save wrote over it. It is kept aside first, once; a
   // second unreadable file takes the next free name.
-  const auto read = [](const std::string& path) {
-    std::ifstream file(path);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-  };
   ASSERT_TRUE(prefs.Save().HasValue());
-  EXPECT_EQ(read(folder + "/prefs.json.unreadable"), "{ broken");
+  EXPECT_EQ(kvtest::ReadBytes(folder + "/prefs.json.unreadable"), "{ broken");
   ASSERT_TRUE(prefs.Save().HasValue());
-  EXPECT_EQ(read(folder + "/prefs.json.unreadable"), "{ broken");
-  EXPECT_TRUE(prefs.FromJson(read(folder + "/prefs.json")).HasValue());
+  EXPECT_EQ(kvtest::ReadBytes(folder + "/prefs.json.unreadable"), "{ broken");
+  EXPECT_TRUE(prefs.FromJson(kvtest::ReadBytes(folder + "/prefs.json")).HasValue());
   std::ofstream(folder + "/prefs.json") << "[]";
   EXPECT_FALSE(prefs.Load().HasValue());
   ASSERT_TRUE(prefs.Save().HasValue());
-  EXPECT_EQ(read(folder + "/prefs.json.unreadable.2"), "[]");
+  EXPECT_EQ(kvtest::ReadBytes(folder + "/prefs.json.unreadable.2"), "[]");
   prefs.Reset();
   std::filesystem::remove_all(std::filesystem::path(folder).parent_path());
   ::unsetenv("BX3_PREFS_DIR");

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "bx3/scenefile.h"
 #include "support/temp_folder.h"
@@ -20,12 +19,6 @@ namespace {
 
 class SceneFileTest : public ::testing::Test {
  protected:
-  static std::string Read(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
   kvtest::TempFolder temp_;
   const std::string folder_ = temp_.Path();
 };
@@ -97,12 +90,12 @@ TEST_F(SceneFileTest, SaveIsAtomic) {
   fixtures::TestScene scene;
   const std::string path = folder_ + "/scene.bx3";
   ASSERT_TRUE(SaveDocument(*scene.document, path).HasValue());
-  const std::string saved = Read(path);
+  const std::string saved = kvtest::ReadBytes(path);
   auto loaded = LoadDocument(path);
   ASSERT_TRUE(loaded.HasValue());
   EXPECT_EQ((*loaded)->GetFolder().GetString(), folder_);
   ASSERT_TRUE(SaveDocument(**loaded, path).HasValue());
-  EXPECT_EQ(Read(path), saved);
+  EXPECT_EQ(kvtest::ReadBytes(path), saved);
 
   // A save that cannot replace its target leaves the target as it was and no stray file.
   const std::string blocked = folder_ + "/blocked.bx3";
@@ -177,7 +170,7 @@ TEST_F(SceneFileTest, FailedWritesKeepTheFileTheyWouldReplace) {
       }
       const auto written = c.write(path);
       EXPECT_FALSE(written.HasValue()) << c.name;
-      EXPECT_EQ(Read(folder + "/scene.bx3"), "as it was") << c.name;
+      EXPECT_EQ(kvtest::ReadBytes(folder + "/scene.bx3"), "as it was") << c.name;
       if (throughLink) {
         EXPECT_TRUE(std::filesystem::is_symlink(path)) << c.name;
       }

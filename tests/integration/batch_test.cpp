@@ -26,12 +26,7 @@ class BatchTest : public ::testing::Test {
                       folder_ / "scene.bx3" + " " + actions,
                   stdoutOnly);
   }
-  std::string Scene() {
-    std::ifstream file(folder_ / "scene.bx3");
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
+  std::string Scene() { return kvtest::ReadBytes(folder_ / "scene.bx3"); }
   kvtest::TempFolder folder_;
 };
 
@@ -96,10 +91,8 @@ TEST_F(BatchTest, TreeClicksEditsAndReports) {
   const kvtest::ProcessRun text =
       Batch("--command 7103 --report text " + folder_ / "report.txt" + " --screenshot 7103 " + folder_ / "shot.png");
   ASSERT_EQ(text.exitCode, 0) << text.output;
-  std::ifstream reportFile(folder_ / "report.txt");
-  std::stringstream content;
-  content << reportFile.rdbuf();
-  EXPECT_NE(content.str().find("Desk | object.null"), std::string::npos) << content.str();
+  const std::string reportText = kvtest::ReadBytes(folder_ / "report.txt");
+  EXPECT_NE(reportText.find("Desk | object.null"), std::string::npos) << reportText;
   EXPECT_GT(std::filesystem::file_size(folder_ / "shot.png"), 1000u);
 
   // The report is the JSON document a whole dump would write, whatever its texts hold, and

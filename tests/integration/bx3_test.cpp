@@ -101,10 +101,6 @@ TEST_F(Bx3Test, MediaLibrariesAreOpenedByTheFirstFileRead) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // The built module, loaded the way bx3 loads it.
 TEST(ModuleLoaderTest, LoadsRegistersAndUnloadsTheBuiltModule) {
   {
@@ -139,39 +135,6 @@ TEST(ModuleLoaderTest, SkipsLibrariesThatAreNotModules) {
   ASSERT_EQ(problems.size(), 2u);
   EXPECT_NE(problems[1].find("not a module (no bx3_main)"), std::string::npos) << problems[1];
   EXPECT_TRUE(bx3::LoadModules(folder + "/none", problems).empty());
-}
-
-}  // namespace
-
-namespace {
-
-using kvtest::Lines;
-using kvtest::ProcessRun;
-using kvtest::RunBx3;
-
-// The demo scene lists every kind of asset; all its files exist but the two it leaves
-// missing on purpose and the render output.
-TEST(DemoSceneTest, ListsItsAssetsAndShipsTheirFiles) {
-  const std::string folder = std::string(KV_SOURCE_DIR) + "/examples/demo";
-  kvtest::TempFolder prefs;
-  const ProcessRun run = RunBx3("--prefs " + prefs.Path() + " --assets " + folder + "/demo.bx3");
-  ASSERT_EQ(run.exitCode, 0) << run.output;
-  const auto lines = Lines(run.output);
-  EXPECT_EQ(lines.size(), 16u);
-  int missing = 0;
-  for (const std::string& line : lines) {
-    const std::string path = line.substr(0, line.find('\t'));
-    if (!std::filesystem::is_regular_file(folder + "/" + path)) {
-      ++missing;
-      EXPECT_TRUE(path == "tex/decal.png" || path == "tex/rust.png" || path == "render/final.exr") << path;
-    }
-  }
-  EXPECT_EQ(missing, 3);
-  std::uintmax_t bytes = 0;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-    if (entry.is_regular_file()) bytes += entry.file_size();
-  }
-  EXPECT_LT(bytes, 2u * 1024 * 1024);
 }
 
 }  // namespace

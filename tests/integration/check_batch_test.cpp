@@ -66,6 +66,10 @@ TEST_F(CheckBatchTest, TheDemoLacksThreeFilesAndThePolicyDecidesTheExitCode) {
     }
   }
   EXPECT_EQ(missing, (std::vector<std::string>{"render/final.exr", "tex/decal.png", "tex/rust.png"}));
+  std::uintmax_t bytes = 0;  // the demo ships small
+  for (const auto& entry : fs::recursive_directory_iterator(demo_))
+    bytes += entry.is_regular_file() ? entry.file_size() : 0;
+  EXPECT_LT(bytes, 2u * 1024 * 1024);
 
   const struct {
     std::string options;

@@ -2,12 +2,12 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/temp_folder.h"
 
 namespace kvtest {
 
@@ -21,12 +21,6 @@ inline void CollectPaths(const nlohmann::json& json, std::vector<std::string>& p
   } else if (json.is_array()) {
     for (const auto& value : json) CollectPaths(value, paths);
   }
-}
-
-inline std::string ReadBytes(const std::string& path) {
-  std::stringstream bytes;
-  bytes << std::ifstream(path, std::ios::binary).rdbuf();
-  return bytes.str();
 }
 
 // Each file of a folder with its size and time of change.

@@ -1,9 +1,11 @@
-// A folder under /tmp for one test, removed with the object.
+// A folder under /tmp for one test, removed with the object, and reading a file back whole.
 #pragma once
 
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace kvtest {
@@ -24,5 +26,12 @@ class TempFolder {
  private:
   std::string path_;
 };
+
+// A file's bytes; empty when it cannot be read.
+inline std::string ReadBytes(const std::string& path) {
+  std::stringstream bytes;
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
+  return bytes.str();
+}
 
 }  // namespace kvtest

@@ -1,7 +1,5 @@
 // Files inside files: a referenced scene's uses, an OBJ's library and its maps, a glTF's
 // images and buffers are rows of their own, read once, never written.
-#include <fstream>
-#include <sstream>
 
 #include "bx3/modal.h"
 #include "bx3/scenefile.h"
@@ -18,12 +16,7 @@ using bx3::Filename;
 
 namespace {
 
-std::string Read(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+using kvtest::ReadBytes;
 
 class NestedTest : public kvtest::InspectorFixture {
  protected:
@@ -111,7 +104,7 @@ TEST_F(NestedTest, NoWriteChangesAFileInsideAnother) {
   const std::vector<std::string> nestedFiles = {folder_ / "refs/prop.bx3", folder_ / "models/crate.obj",
                                                 folder_ / "models/crate.mtl", folder_ / "models/box.gltf"};
   std::vector<std::string> before;
-  for (const std::string& file : nestedFiles) before.push_back(Read(file));
+  for (const std::string& file : nestedFiles) before.push_back(ReadBytes(file));
   const std::string scene = bx3::SerializeDocument(*document_);
   // Make Absolute, Make Relative and Clear of every row: the scene's own uses change, the
   // nested ones are left alone and counted.
@@ -139,7 +132,7 @@ TEST_F(NestedTest, NoWriteChangesAFileInsideAnother) {
   }
   (void)KvWritePass::TakeEnded();
   EXPECT_EQ(bx3::SerializeDocument(*document_), scene);
-  for (size_t i = 0; i < nestedFiles.size(); ++i) EXPECT_EQ(Read(nestedFiles[i]), before[i]) << nestedFiles[i];
+  for (size_t i = 0; i < nestedFiles.size(); ++i) EXPECT_EQ(ReadBytes(nestedFiles[i]), before[i]) << nestedFiles[i];
 }
 
 TEST(AnchoredPath, RelativePathsGoBelowTheFileThatWritesThem) {

@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
 
 #include "bx3/resources.h"
 #include "commands/kvcommands.h"
 #include "ids/kvresources.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -27,10 +26,7 @@ TEST(ResourcesTest, EveryResourceTheModuleUsesExists) {
   // Resource ids written in the sources: GetResourceString(10xxx) and kRes... constants.
   const std::regex call(R"((?:GetResourceString\(|kRes\w+ = )(1\d{4}))");
   for (const auto& file : std::filesystem::directory_iterator(std::string(kModuleFolder) + "/source")) {
-    std::ifstream stream(file.path());
-    std::stringstream text;
-    text << stream.rdbuf();
-    const std::string source = text.str();
+    const std::string source = kvtest::ReadBytes(file.path());
     for (std::sregex_iterator it(source.begin(), source.end(), call), end; it != end; ++it) {
       used.insert(std::stoi((*it)[1].str()));
     }

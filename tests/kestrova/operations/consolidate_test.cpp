@@ -17,10 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using kvtest::ReadBytes;
 
 TEST(ConsolidatePlanTest, EachFileAndEveryFrameGoesToTheFolderOfItsKind) {
   bx3::Document document;
@@ -117,8 +114,8 @@ TEST_F(ConsolidateTest, CopiesNextToTheSceneAsksBeforeOverwritingAndRelinks) {
   for (int32_t answer : {bx3::kAnswerYes, bx3::kAnswerNo, bx3::kAnswerNo}) bx3::QueueMessageAnswer(answer);
   ASSERT_TRUE(Run());
   EXPECT_EQ(bx3::QueuedAnswerCount(), 0) << "tex/a.png is already in place: no question";
-  EXPECT_EQ(ReadWhole(folder_ / "tex/c.png"), ReadWhole(folder_ / "a_lib/c.png"));
-  EXPECT_EQ(ReadWhole(folder_ / "tex/d.png"), "precious");
+  EXPECT_EQ(ReadBytes(folder_ / "tex/c.png"), ReadBytes(folder_ / "a_lib/c.png"));
+  EXPECT_EQ(ReadBytes(folder_ / "tex/d.png"), "precious");
   EXPECT_TRUE(fs::exists(library_ / "d.png")) << "the originals stay";
   EXPECT_EQ(StoredPath(3), folder_ / "tex/c.png") << "the copy, not the original the search found first";
   EXPECT_EQ(StoredPath(5), folder_ / "tex/d.png") << "relinked to the file that was kept";
@@ -160,7 +157,7 @@ TEST_F(ConsolidateTest, AMissingFileIsLocatedOrSkippedOrEndsEverything) {
   bx3::QueueFileAnswer(Filename(library_ / "c.png"));
   ASSERT_TRUE(Run());
   EXPECT_EQ(bx3::QueuedAnswerCount(), 0);
-  EXPECT_EQ(ReadWhole(folder_ / "tex/gone.png"), ReadWhole(library_ / "c.png"));
+  EXPECT_EQ(ReadBytes(folder_ / "tex/gone.png"), ReadBytes(library_ / "c.png"));
   EXPECT_EQ(StoredPath(0), folder_ / "tex/gone.png");
   EXPECT_EQ(StoredPath(3), folder_ / "tex/c.png");
 }
@@ -179,7 +176,7 @@ TEST_F(ConsolidateTest, ASecondFileOfTheSameNameAsksBeforeItReplacesTheFirstsCop
   for (int32_t answer : {bx3::kAnswerYes, bx3::kAnswerNo, bx3::kAnswerNo}) bx3::QueueMessageAnswer(answer);
   ASSERT_TRUE(Run());
   EXPECT_EQ(bx3::QueuedAnswerCount(), 0);
-  EXPECT_EQ(ReadWhole(folder_ / "tex/e.png"), "first");
+  EXPECT_EQ(ReadBytes(folder_ / "tex/e.png"), "first");
 }
 
 TEST_F(ConsolidateTest, AFolderThatCannotBeMadeEndsWithFalse) {

@@ -47,18 +47,10 @@ class MediaInfoTest : public ::testing::Test {
 };
 
 TEST_F(MediaInfoTest, Pictures) {
-  kvtest::ImageFile rgb;
-  kvtest::ImageFile grey16;
-  grey16.channels = {"Y"};
-  grey16.format = "uint16";
-  grey16.dpi = 72.0f;
-  kvtest::ImageFile layered;
-  layered.channels = {"A", "B", "G", "R", "diffuse.B", "diffuse.G", "diffuse.R"};
-  layered.format = "half";
-  layered.alphaChannel = 0;
-  ASSERT_TRUE(kvtest::WriteImage(folder_ / "rgb.png", rgb));
-  ASSERT_TRUE(kvtest::WriteImage(folder_ / "grey.tif", grey16));
-  ASSERT_TRUE(kvtest::WriteImage(folder_ / "layers.exr", layered));
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "rgb.png", {}));
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "grey.tif", {.channels = {"Y"}, .format = "uint16", .dpi = 72.0f}));
+  const std::vector<std::string> layers = {"A", "B", "G", "R", "diffuse.B", "diffuse.G", "diffuse.R"};
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "layers.exr", {.channels = layers, .format = "half", .alphaChannel = 0}));
   ASSERT_TRUE(kvtest::WriteBmp1555(folder_ / "packed.bmp", 8, 4));
   struct Case {
     std::string file;
@@ -173,9 +165,8 @@ TEST_F(MediaInfoTest, GroupModes) {
 }
 
 TEST_F(MediaInfoTest, ProbeFillsSizeTypeFormatAndResolution) {
-  kvtest::ImageFile rgb;
-  ASSERT_TRUE(kvtest::WriteImage(folder_ / "rgb.png", rgb));
-  ASSERT_TRUE(kvtest::WriteImage(folder_ / "light.png", rgb));
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "rgb.png", {}));
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "light.png", {}));
   std::filesystem::rename(folder_ / "light.png", folder_ / "light.ies");  // a picture named like a light profile
   ASSERT_TRUE(kvtest::WriteSound(folder_ / "sound.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1, 8000, 800));
   kvtest::WriteBytes(folder_ / "cache.gi2", std::string(300, 'x'));

@@ -1,5 +1,4 @@
 #include <array>
-#include <fstream>
 #include <set>
 #include <thread>
 
@@ -96,10 +95,7 @@ class PreviewTest : public kvtest::InspectorFixture {
 
 TEST_F(PreviewTest, TheDecisionChain) {
   // Large pictures get a reduced copy; small ones are drawn themselves.
-  kvtest::ImageFile large;
-  large.width = 4000;
-  large.height = 3000;
-  ASSERT_TRUE(kvtest::WriteImage(folder_ / "large.jpg", large));
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "large.jpg", {.width = 4000, .height = 3000}));
   const Area::Loaded big = Load(FileRequest(folder_ / "large.jpg", ASSETTYPE_IMAGE));
   EXPECT_TRUE(big.hasReducedCopy);
   EXPECT_EQ(big.display.GetBw(), 900);
@@ -115,11 +111,8 @@ TEST_F(PreviewTest, TheDecisionChain) {
 
   // A scene file shows its stored preview, or the placeholder of 3D references.
   bx3::Document withPreview;
-  {
-    ASSERT_TRUE(kvtest::WriteImage(folder_ / "preview.png", {.width = 40, .height = 30}));
-    std::ifstream in(folder_ / "preview.png", std::ios::binary);
-    withPreview.SetPreviewPng(std::string(std::istreambuf_iterator<char>(in), {}));
-  }
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "preview.png", {.width = 40, .height = 30}));
+  withPreview.SetPreviewPng(kvtest::ReadBytes(folder_ / "preview.png"));
   ASSERT_TRUE(bx3::SaveDocument(withPreview, folder_ / "with.bx3"));
   bx3::Document withoutPreview;
   ASSERT_TRUE(bx3::SaveDocument(withoutPreview, folder_ / "without.bx3"));
@@ -239,10 +232,7 @@ TEST_F(PreviewTest, ALightProfileIsDrawnAndADamagedOneGetsThePlaceholder) {
 }
 
 TEST_F(PreviewTest, AHugePictureIsReducedWhileItIsRead) {
-  kvtest::ImageFile wide;
-  wide.width = 1800;
-  wide.height = 300;
-  ASSERT_TRUE(kvtest::WriteImage(folder_ / "wide.png", wide));
+  ASSERT_TRUE(kvtest::WriteImage(folder_ / "wide.png", {.width = 1800, .height = 300}));
   const auto request = [&](int64_t wholePicturePixels) {
     Area::Request made = FileRequest(folder_ / "wide.png", ASSETTYPE_IMAGE);
     made.wholePicturePixels = wholePicturePixels;
