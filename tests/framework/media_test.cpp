@@ -130,13 +130,7 @@ TEST(MediaTest, MoviesAndSounds) {
   EXPECT_FALSE(movie.properties.supportsImage);
   EXPECT_EQ(movie.name, "QuickTime / MOV");
   EXPECT_EQ(FormatNameOfSuffix("mov"), movie.name);
-  auto texture = LoadImageTexture(Url::FromSystemPath(folder / "clip.mov"));
-  ASSERT_TRUE(texture.HasValue());
-  EXPECT_EQ(texture->FirstPicture()->width, 64);
-  EXPECT_EQ(texture->FirstPicture()->height, 48);
-  EXPECT_EQ(texture->FirstPicture()->pixelFormat.group, PixelFormatGroup::Other);  // YUV
-  EXPECT_NEAR(texture->duration.Seconds(), 1.0, 0.05);
-  EXPECT_DOUBLE_EQ(texture->framesPerSecond, 25.0);
+  // Its size, pixel format, duration and rate: the information text test reads them.
   auto frame = LoadPicture(Url::FromSystemPath(folder / "clip.mov"));
   ASSERT_TRUE(frame.HasValue());
   EXPECT_EQ(frame->width, 64);

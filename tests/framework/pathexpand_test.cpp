@@ -21,8 +21,7 @@ TEST(PathExpandTest, VariablesMappingsAndWindowsRelativePaths) {
                                {"/mnt/projects/old", "/never"}},  // an earlier rule wins
                               true);
   struct Case {
-    std::string written;
-    std::string path;
+    std::string written, path;
     std::string variable;  // the first one used
     std::string unset;
     bool mapped = false;

@@ -54,17 +54,12 @@ TEST(PictureTest, StripsAddUpToTheWholePictureAndToItsReducedCopy) {
     const char* name;
     kvtest::ImageFile image;
   };
-  // More than one strip of 256 rows.
+  // More than one strip of 256 rows; tiles that do not divide the picture.
   const kvtest::ImageFile scanlines{.width = 300, .height = 700, .format = "half"};
-  kvtest::ImageFile tiled = scanlines;
-  tiled.tileWidth = 64;  // tiles that do not divide the picture
-  tiled.tileHeight = 48;
-  kvtest::ImageFile offset = scanlines;
-  offset.originX = -20;
-  offset.originY = 35;
-  kvtest::ImageFile rgba = scanlines;
-  rgba.channels = {"R", "G", "B", "A"};
-  rgba.alphaChannel = 3;
+  const kvtest::ImageFile tiled{.width = 300, .height = 700, .format = "half", .tileWidth = 64, .tileHeight = 48};
+  const kvtest::ImageFile offset{.width = 300, .height = 700, .format = "half", .originX = -20, .originY = 35};
+  const kvtest::ImageFile rgba{
+      .width = 300, .height = 700, .channels = {"R", "G", "B", "A"}, .format = "half", .alphaChannel = 3};
   const kvtest::ImageFile grey{.width = 90, .height = 61, .channels = {"Y"}};
   const Case cases[] = {{"scanlines.exr", scanlines}, {"tiled.exr", tiled}, {"offset.exr", offset},
                         {"rgba.exr", rgba},           {"grey.png", grey},   {"tiled.tif", tiled}};
@@ -83,11 +78,7 @@ TEST(PictureTest, StripsAddUpToTheWholePictureAndToItsReducedCopy) {
   }
 
   // A MIP-mapped file is reduced from its smallest level that is still large enough.
-  kvtest::ImageFile mipmapped = tiled;
-  mipmapped.width = 320;
-  mipmapped.height = 200;
-  mipmapped.mipmap = true;
-  ASSERT_TRUE(kvtest::WriteImage(folder / "mip.exr", mipmapped));
+  ASSERT_TRUE(kvtest::WriteImage(folder / "mip.exr", {.width = 320, .height = 200, .format = "half", .mipmap = true}));
   auto fromLevel = LoadPicture(Url::FromSystemPath(folder / "mip.exr"), ReduceTo(70, 45));
   ASSERT_TRUE(fromLevel) << fromLevel.GetError().Message();
   EXPECT_TRUE(Same(*fromLevel, ScalePicture(ReadWhole(folder / "mip.exr", 2), 70, 45)));  // 80 × 50
@@ -149,11 +140,9 @@ TEST(PictureTest, DeepPicturesAreMadeFlat) {
 // allocation failure took the program down.
 TEST(PictureTest, DamagedPicturesAreRefusedNotThrown) {
   kvtest::TempFolder folder;
-  const kvtest::ImageFile exr{.width = 64, .height = 64, .format = "half"};
-  kvtest::ImageFile tiledExr = exr;
-  tiledExr.tileWidth = tiledExr.tileHeight = 16;
-  ASSERT_TRUE(kvtest::WriteImage(folder / "plain.exr", exr));
-  ASSERT_TRUE(kvtest::WriteImage(folder / "tiled.exr", tiledExr));
+  ASSERT_TRUE(kvtest::WriteImage(folder / "plain.exr", {.width = 64, .height = 64, .format = "half"}));
+  ASSERT_TRUE(kvtest::WriteImage(folder / "tiled.exr",
+                                 {.width = 64, .height = 64, .format = "half", .tileWidth = 16, .tileHeight = 16}));
   using kvtest::LittleEndian32;
   struct Damage {
     const char* name;

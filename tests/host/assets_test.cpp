@@ -16,8 +16,7 @@ TEST(AssetQueryTest, OneRecordPerUseInStableOrder) {
   struct Expected {
     const char* file;
     Element* element;
-    int32_t channel;
-    int32_t parameterId;
+    int32_t channel, parameterId;
     bool flag;
   };
   const Expected expected[] = {

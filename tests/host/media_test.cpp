@@ -50,11 +50,7 @@ TEST(SoundTest, InformationAndWaveForm) {
   kvtest::TempFolder folder;
   struct Case {
     std::string file;
-    int format;
-    int channels;
-    int rate;
-    int frames;
-    int bits;
+    int format, channels, rate, frames, bits;
   };
   const Case cases[] = {
       {"a.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 8000, 4000, 16},

@@ -154,29 +154,4 @@ TEST_F(BatchTest, BadArgumentsExitWithTwo) {
   }
 }
 
-nlohmann::json InspectDemo(const std::string& actions) {
-  kvtest::TempFolder prefs;
-  const kvtest::ProcessRun run =
-      RunBx3("--batch --prefs " + prefs.Path() + " " + KV_SOURCE_DIR +
-                 "/examples/demo/demo.bx3 --command 1029486 --wait " + actions + " --wait --report json",
-             true);
-  EXPECT_EQ(run.exitCode, 0) << run.output;
-  return run.exitCode == 0 ? nlohmann::json::parse(run.output) : nlohmann::json();
-}
-
-// Header clicks sort, as a user would use them; every group mode is in the golden reports.
-TEST(InspectorBatchTest, HeaderClicksSort) {
-  // Asset descending: the same groups the other way round.
-  const auto descending = InspectDemo("--header asse");
-  ASSERT_EQ(descending["items"].size(), 13u);
-  EXPECT_EQ(descending["items"][0]["cells"]["asse"]["text"], "wood.jpg (2)");
-  EXPECT_EQ(descending["items"][12]["cells"]["asse"]["text"], "crate.obj");
-
-  // Missing files first, then grouped by layer: groups in the order of their first row.
-  const auto byLayer = InspectDemo("--header stat --command 1051436");
-  std::vector<std::string> layers;
-  for (const auto& item : byLayer["items"]) layers.push_back(item["cells"]["laye"]["text"]);
-  EXPECT_EQ(layers, (std::vector<std::string>{"Props (3)", "(no layer) (12)", "Lights"}));
-}
-
 }  // namespace

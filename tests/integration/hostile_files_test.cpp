@@ -50,8 +50,7 @@ std::string TakeChain(int count) {
 }
 
 struct SceneCase {
-  std::string name;
-  std::string text;
+  std::string name, text;
   int exitCode;
   std::vector<std::string> words;  // parts of the message
 };

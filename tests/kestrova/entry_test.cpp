@@ -125,8 +125,7 @@ TEST_F(EntryTest, RegistrationStopsAtTheFirstFailure) {
 TEST_F(EntryTest, CommandInformationAnswer) {
   kv::Kv_SelectAllCommand command(nullptr);
   struct Case {
-    int32_t commandId;
-    int32_t expectedHostCommand;
+    int32_t commandId, expectedHostCommand;
   };
   const Case cases[] = {{kv::kCmdSelectAll, 12112},
                         {kv::kCmdDeselectAll, 12113},

@@ -10,14 +10,11 @@ struct KvDialogTestAccess {
   static KvCollection& Collection(KestrovaDialog& dialog) { return dialog.collection_; }
   static KvViewState& View(KestrovaDialog& dialog) { return dialog.view_; }
   static AssetPreviewArea& PreviewArea(KestrovaDialog& dialog) { return dialog.previewArea_; }
-  static bx3::TreeViewGadget* TreeView(KestrovaDialog& dialog) { return dialog.treeView_; }
   static void RequestPreview(KestrovaDialog& dialog) { dialog.RequestPreview(); }
   static void SortRows(KestrovaDialog& dialog) { dialog.SortRows(); }
   static brantic::Result<void> RebuildViewGroups(KestrovaDialog& dialog) { return dialog.RebuildViewGroups(); }
   static void RefreshTree(KestrovaDialog& dialog) { dialog.RefreshTree(); }
   static bool BuildAssetArray(KestrovaDialog& dialog) { return dialog.BuildAssetArray(); }
-  static void UpdateResolvedPaths(KestrovaDialog& dialog) { dialog.UpdateResolvedPaths(); }
-  static bool RelinkSearch(KestrovaDialog& dialog, const bx3::Filename& folder) { return dialog.RelinkSearch(folder); }
 };
 
 }  // namespace kv

@@ -1,6 +1,7 @@
 #include "media_fixtures.h"
 
 #include <OpenImageIO/deepdata.h>
+#include <OpenImageIO/imagebufalgo.h>
 #include <OpenImageIO/imageio.h>
 #include <sndfile.h>
 #include <unistd.h>
@@ -37,7 +38,6 @@ bool WriteImage(const std::string& path, const ImageFile& image) {
     spec.tile_width = image.tileWidth;
     spec.tile_height = image.tileHeight;
   }
-  if (image.mipmap) spec.attribute("textureformat", "Plain Texture");  // MIP-mapped levels
   std::vector<float> pixels(size_t(image.width) * image.height * channels);
   for (int y = 0; y < image.height; ++y) {
     for (int x = 0; x < image.width; ++x) {
@@ -46,37 +46,13 @@ bool WriteImage(const std::string& path, const ImageFile& image) {
       }
     }
   }
-  if (!image.mipmap) {
-    return output->open(path, spec) && output->write_image(OIIO::TypeDesc::FLOAT, pixels.data()) && output->close();
+  if (image.mipmap) {  // every level down to 1 × 1, each made by the image library from the one before
+    OIIO::ImageSpec source = spec;
+    source.set_format(OIIO::TypeDesc::FLOAT);
+    const OIIO::ImageBuf whole(source, pixels.data());
+    return OIIO::ImageBufAlgo::make_texture(OIIO::ImageBufAlgo::MakeTxTexture, whole, path, spec);
   }
-  // Each level halves the one before (a box of 2 × 2), down to 1 × 1.
-  if (!output->open(path, spec, OIIO::ImageOutput::Create)) return false;
-  OIIO::ImageSpec level = spec;
-  for (;;) {
-    if (!output->write_image(OIIO::TypeDesc::FLOAT, pixels.data())) return false;
-    if (level.width == 1 && level.height == 1) break;
-    const int width = std::max(1, level.width / 2), height = std::max(1, level.height / 2);
-    std::vector<float> smaller(size_t(width) * height * channels);
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) {
-        for (int c = 0; c < channels; ++c) {
-          float sum = 0;
-          for (int dy = 0; dy < 2; ++dy) {
-            for (int dx = 0; dx < 2; ++dx) {
-              const int sx = std::min(2 * x + dx, level.width - 1), sy = std::min(2 * y + dy, level.height - 1);
-              sum += pixels[(size_t(sy) * level.width + sx) * channels + c];
-            }
-          }
-          smaller[(size_t(y) * width + x) * channels + c] = sum / 4;
-        }
-      }
-    }
-    pixels = std::move(smaller);
-    level.width = level.full_width = width;
-    level.height = level.full_height = height;
-    if (!output->open(path, level, OIIO::ImageOutput::AppendMIPLevel)) return false;
-  }
-  return output->close();
+  return output->open(path, spec) && output->write_image(OIIO::TypeDesc::FLOAT, pixels.data()) && output->close();
 }
 
 bool WriteDeepImage(const std::string& path, int width, int height) {

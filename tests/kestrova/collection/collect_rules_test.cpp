@@ -10,8 +10,7 @@ using bx3::Filename;
 TEST(CollectRulesTest, TrailingDigitsAndRemapping) {
   struct Case {
     const char* name;
-    int32_t position;
-    int32_t length;
+    int32_t position, length;
   };
   const Case cases[] = {{"tex_0010", 4, 4}, {"render_00012", 7, 5}, {"plain", -1, 0}, {"123", 0, 3}, {"", -1, 0}};
   for (const Case& c : cases) {

@@ -29,9 +29,7 @@ struct Paths {
 
 TEST(PathResolverTest, EveryPathIsResolvedOnceWithOrWithoutHelpers) {
   struct Case {
-    size_t paths;
-    size_t capacity;
-    size_t helpers;
+    size_t paths, capacity, helpers;
   };
   for (const Case& c : {Case{0, 0, 0}, Case{5, 5, 0}, Case{500, 500, 1}, Case{2000, 2000, 3}, Case{50, 10, 1}}) {
     Paths paths(c.paths);

@@ -41,10 +41,10 @@ TEST_F(CommandsTest, SelectionCommandsOnAnEmptyList) {
   bx3::CloseAllDocuments();
   document_ = bx3::AddDocument(std::make_unique<bx3::Document>());
   Open();
-  EXPECT_EQ(State<Kv_SelectAllCommand>(), bx3::kCmdDisabled);
-  EXPECT_EQ(State<Kv_SelectMissingCommand>(), bx3::kCmdDisabled);
-  EXPECT_EQ(State<Kv_InvertSelectionCommand>(), bx3::kCmdDisabled);
-  EXPECT_EQ(State<Kv_DeselectAllCommand>(), bx3::kCmdDisabled);
+  for (const int32_t state : {State<Kv_SelectAllCommand>(), State<Kv_SelectMissingCommand>(),
+                              State<Kv_InvertSelectionCommand>(), State<Kv_DeselectAllCommand>()}) {
+    EXPECT_EQ(state, bx3::kCmdDisabled);
+  }
   EXPECT_EQ(State<Kv_SelectActiveCommand>(), bx3::kCmdEnabled);
   EXPECT_EQ(Kv_SelectActiveCommand(nullptr).CommandState(document_, nullptr), bx3::kCmdEnabled);
   const int refreshes = Tree().refreshes;
@@ -91,8 +91,7 @@ TEST_F(CommandsTest, SelectionCommandsKeepTheirCounts) {
   for (const KvAssetEntry& row : Collection().Rows()) {
     EXPECT_EQ(bool(row.selected), row.assetPath == bx3::Filename("tex/b.png"));
   }
-  std::string status = Text(kGadgetStatus);
-  EXPECT_EQ(status, "Listed: 4 (6) - Missing: 1 - Selected: 1");
+  EXPECT_EQ(Text(kGadgetStatus), "Listed: 4 (6) - Missing: 1 - Selected: 1");
 }
 
 // What used to go wrong: in grouped views the selection commands made a position of the
@@ -193,16 +192,17 @@ TEST_F(CommandsTest, TheFilterBarKeepsTextAndComparisonWhileHiddenAndAcrossColum
   EXPECT_EQ(State<Kv_FilterbarCommand>(), bx3::kCmdEnabled);
   ASSERT_TRUE(Run<Kv_FilterbarCommand>());
   EXPECT_EQ(State<Kv_FilterbarCommand>(), bx3::kCmdEnabledChecked);
-  const auto chooseColumn = [&](int32_t column) {
-    ASSERT_TRUE(dialog_.SetInt32(kGadgetFilterColumn, column));
-    dialog_.Command(kGadgetFilterColumn, bx3::Container());
+  // A choice in a gadget, as the window reports it.
+  const auto choose = [&](int32_t gadget, int32_t value) {
+    ASSERT_TRUE(dialog_.SetInt32(gadget, value));
+    dialog_.Command(gadget, bx3::Container());
   };
+  const auto chooseColumn = [&](int32_t column) { choose(kGadgetFilterColumn, column); };
   ASSERT_TRUE(dialog_.SetString(kGadgetFilterText, brantic::String("a.png")));
   dialog_.Command(kGadgetFilterText, bx3::Container());
   ASSERT_EQ(View().ListedCount(), 3);
   chooseColumn(kFilterPath);
-  std::string text = Text(kGadgetFilterText);
-  EXPECT_EQ(text, "a.png");
+  EXPECT_EQ(Text(kGadgetFilterText), "a.png");
   EXPECT_EQ(View().ListedCount(), 3);
   // Hidden, the bar keeps its text and every row shows; shown again, the text comes back.
   ASSERT_TRUE(Run<Kv_FilterbarCommand>());
@@ -210,8 +210,7 @@ TEST_F(CommandsTest, TheFilterBarKeepsTextAndComparisonWhileHiddenAndAcrossColum
   EXPECT_EQ(View().FilterBar().text, "a.png");
   ASSERT_TRUE(dialog_.SetString(kGadgetFilterText, brantic::String()));
   ASSERT_TRUE(Run<Kv_FilterbarCommand>());
-  text = Text(kGadgetFilterText);
-  EXPECT_EQ(text, "a.png");
+  EXPECT_EQ(Text(kGadgetFilterText), "a.png");
   EXPECT_EQ(View().ListedCount(), 3);
 
   // The size column starts from the stored comparison (below 1000 KB): every row.
@@ -221,8 +220,7 @@ TEST_F(CommandsTest, TheFilterBarKeepsTextAndComparisonWhileHiddenAndAcrossColum
   EXPECT_EQ(value, 1000.0);
   EXPECT_EQ(View().ListedCount(), 5);
   // A comparison chosen there is what the column shows when it comes back.
-  ASSERT_TRUE(dialog_.SetInt32(kGadgetSizeComparison, 2));
-  dialog_.Command(kGadgetSizeComparison, bx3::Container());
+  choose(kGadgetSizeComparison, 2);
   EXPECT_EQ(View().ListedCount(), 0);
   chooseColumn(kFilterAsset);
   chooseColumn(kFilterSize);
@@ -238,13 +236,11 @@ TEST_F(CommandsTest, TheFilterBarKeepsTextAndComparisonWhileHiddenAndAcrossColum
   ASSERT_TRUE(dialog_.SetInt32(kGadgetSizeUnit, 2));
   dialog_.Command(kGadgetSizeValue, bx3::Container());
   EXPECT_EQ(View().ListedCount(), 1);
-  ASSERT_TRUE(dialog_.SetInt32(kGadgetSizeComparison, 2));
-  dialog_.Command(kGadgetSizeComparison, bx3::Container());
+  choose(kGadgetSizeComparison, 2);
   EXPECT_EQ(View().ListedCount(), 4);
   // The status column (in its alternate number too): found elsewhere keeps none here.
   chooseColumn(kFilterStatus + kFilterAlternate);
-  ASSERT_TRUE(dialog_.SetInt32(kGadgetStatusComparison, 1));
-  dialog_.Command(kGadgetStatusComparison, bx3::Container());
+  choose(kGadgetStatusComparison, 1);
   EXPECT_EQ(View().ListedCount(), 0);
   EXPECT_EQ(View().FilterBar().column, kFilterStatus + kFilterAlternate);
 }

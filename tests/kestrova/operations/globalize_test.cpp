@@ -17,8 +17,7 @@ TEST(GlobalizeMarkTest, MarksTheSelectedRowsInViewThatCanBeMadeAbsolute) {
     const char* assetPath;
     const char* resolvedPath;
     int32_t resolveResult;
-    bool selected;
-    bool listed;
+    bool selected, listed;
     const char* marked;  // the path it is written with; null: left alone
   };
   const Case cases[] = {

@@ -53,8 +53,7 @@ TEST_F(MediaInfoTest, Pictures) {
   ASSERT_TRUE(kvtest::WriteImage(folder_ / "layers.exr", {.channels = layers, .format = "half", .alphaChannel = 0}));
   ASSERT_TRUE(kvtest::WriteBmp1555(folder_ / "packed.bmp", 8, 4));
   struct Case {
-    std::string file;
-    std::string lines;
+    std::string file, lines;
   };
   const Case cases[] = {
       {"rgb.png",
@@ -173,8 +172,7 @@ TEST_F(MediaInfoTest, ProbeFillsSizeTypeFormatAndResolution) {
   kvtest::WriteBytes(folder_ / "broken.png", "\x89PNG\r\n");
   struct Case {
     std::string file;
-    uint32_t before;
-    uint32_t after;
+    uint32_t before, after;
     const char* format;
     int64_t width;
   };
