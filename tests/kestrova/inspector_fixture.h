@@ -20,6 +20,15 @@
 
 namespace kvtest {
 
+// A material of its own whose bitmap shader ("Color") uses `file`.
+inline bx3::Element* AddMaterialUsing(bx3::Document& document, const std::string& material, const std::string& file) {
+  bx3::Element* owner = document.InsertElement(
+      bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, brantic::String(material)));
+  owner->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"))
+      ->SetParameter(bx3::param::kBitmapFile, bx3::Filename(file));
+  return owner;
+}
+
 // Five uses: a.png by three materials, b.png by one, the missing gone.png by one.
 class InspectorFixture : public ::testing::Test {
  protected:
@@ -37,11 +46,7 @@ class InspectorFixture : public ::testing::Test {
                                                                                          {"Elm", "tex/a.png"},
                                                                                          {"Steel", "tex/b.png"},
                                                                                          {"Rust", "tex/gone.png"}}) {
-      bx3::Element* owner =
-          document->InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, material));
-      bx3::Element* shader = owner->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"));
-      shader->SetParameter(bx3::param::kBitmapFile, bx3::Filename(file));
-      materials_.push_back(owner);
+      materials_.push_back(AddMaterialUsing(*document, material, file));
     }
     document_ = bx3::AddDocument(std::move(document));
   }

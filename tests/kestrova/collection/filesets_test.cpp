@@ -47,10 +47,8 @@ class FileSetsTest : public kvtest::InspectorFixture {
   // A bitmap shader of its own material.
   bx3::Element* Use(const std::string& material, const std::string& file, int32_t first = 0, int32_t last = 0,
                     const char* tiles = nullptr) {
-    bx3::Element* owner = document_->InsertElement(
-        bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, brantic::String(material)));
-    bx3::Element* shader = owner->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"));
-    shader->SetParameter(bx3::param::kBitmapFile, Filename(file));
+    bx3::Element* owner = kvtest::AddMaterialUsing(*document_, material, file);
+    bx3::Element* shader = owner->GetChildren().front().get();
     if (first != last) {
       shader->SetParameter(bx3::param::kBitmapFirstFrame, first);
       shader->SetParameter(bx3::param::kBitmapLastFrame, last);

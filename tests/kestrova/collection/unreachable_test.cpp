@@ -24,10 +24,7 @@ class UnreachableTest : public kvtest::InspectorFixture {
          std::vector<std::pair<const char*, const char*>>{{"Dead", "/kvdead/tex/wood.png"},
                                                           {"DeadSet", "/kvdead/tiles/wood.<UDIM>.png"},
                                                           {"Mapped", "P:\\far\\a.png"}}) {
-      bx3::Element* owner =
-          document_->InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, material));
-      owner->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"))
-          ->SetParameter(bx3::param::kBitmapFile, Filename(file));
+      kvtest::AddMaterialUsing(*document_, material, file);
     }
     // A file of the same name as the dead one, where Relink would look.
     kvtest::WriteBytes(folder_ / "tex/wood.png", "x");

@@ -55,10 +55,7 @@ TEST_F(CommandsTest, SelectionCommandsOnAnEmptyList) {
 
 TEST_F(CommandsTest, SelectionCommandsKeepTheirCounts) {
   // A sixth use, found by its name alone: found elsewhere, not missing.
-  bx3::Element* lost =
-      document_->InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, "Lost"));
-  lost->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"))
-      ->SetParameter(bx3::param::kBitmapFile, bx3::Filename("lost/b.png"));
+  kvtest::AddMaterialUsing(*document_, "Lost", "lost/b.png");
   Open();
   ASSERT_EQ(View().ListedCount(), 6);
   ASSERT_TRUE(Run<Kv_SelectAllCommand>());

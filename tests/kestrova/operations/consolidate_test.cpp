@@ -95,11 +95,7 @@ TEST_F(ConsolidateTest, CopiesNextToTheSceneAsksBeforeOverwritingAndRelinks) {
   ASSERT_TRUE(kvtest::WriteImage(library_ / "d.png", kvtest::ImageFile{}));
   std::ofstream(folder_ / "tex/d.png") << "precious";
   materials_[3]->GetChildren().front()->SetParameter(bx3::param::kBitmapFile, Filename(folder_ / "a_lib/c.png"));
-  bx3::Element* iron =
-      document_->InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, "Iron"));
-  iron->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"))
-      ->SetParameter(bx3::param::kBitmapFile, Filename(library_ / "d.png"));
-  materials_.push_back(iron);
+  materials_.push_back(kvtest::AddMaterialUsing(*document_, "Iron", library_ / "d.png"));
   Open();
   EXPECT_EQ(Kv_ConsolidateCommand(&dialog_).CommandState(document_, nullptr), bx3::kCmdEnabled);
 

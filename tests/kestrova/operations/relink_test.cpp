@@ -176,11 +176,7 @@ TEST_F(RelinkTest, ASceneChangeArrivingWhileWorkRunsIsTakenInAfterTheOperation) 
   // writing into rows that were gone.
   bool changed = false;
   bx3::SetBusyEventPump([this, &changed] {
-    for (int i = 0; i < 50 && !changed; ++i) {
-      document_->InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, "More"))
-          ->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"))
-          ->SetParameter(bx3::param::kBitmapFile, Filename("tex/a.png"));
-    }
+    for (int i = 0; i < 50 && !changed; ++i) kvtest::AddMaterialUsing(*document_, "More", "tex/a.png");
     changed = true;
     brantic::DrainMainThreadQueue();
   });

@@ -101,11 +101,8 @@ TEST_F(OperationsViewTest, EveryWriteKeepsTheSelectionAndKeptRowsAreWhatANewColl
   // Yew's file lies where no search folder is.
   std::filesystem::create_directories(folder_ / "other");
   ASSERT_TRUE(kvtest::WriteImage(folder_ / "other/d.png", {.width = 4, .height = 4}));
-  for (const auto& [name, file] : {std::pair{"Ash", std::string("/old/c.png")}, {"Yew", folder_ / "other/d.png"}}) {
-    document_->InsertElement(bx3::Branch::Materials, bx3::CreateElement(bx3::type::kStandardMaterial, name))
-        ->InsertChild(bx3::CreateElement(bx3::type::kBitmapShader, "Color"))
-        ->SetParameter(bx3::param::kBitmapFile, Filename(file));
-  }
+  kvtest::AddMaterialUsing(*document_, "Ash", "/old/c.png");
+  kvtest::AddMaterialUsing(*document_, "Yew", folder_ / "other/d.png");
   dialog_.RefreshAssets();
   FinishJobs();
   const auto globalize = [&] { return Kv_GlobalizeCommand(&dialog_).Execute(document_, nullptr); };
