@@ -83,9 +83,7 @@ TEST(StringTest, MemorySizeToText) {
   const Case cases[] = {{0, false, "0 B"},       {999, false, "999 B"},   {1000, false, "1 KB"},
                         {1500, false, "1.5 KB"}, {999960, false, "1 MB"}, {123456789, false, "123 MB"},
                         {1024, true, "1 KiB"},   {-5, false, "0 B"},      {5000000000LL, false, "5 GB"}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(brantic::MemorySizeToText(c.bytes, c.binary), c.text) << c.bytes;
-  }
+  for (const Case& c : cases) EXPECT_EQ(brantic::MemorySizeToText(c.bytes, c.binary), c.text) << c.bytes;
 }
 
 TEST(EnumerationTest, NamesFlagSetsAndErrors) {

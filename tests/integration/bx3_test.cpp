@@ -40,9 +40,7 @@ TEST_F(Bx3Test, ListsTheInspectorsCommandsInRegistrationOrder) {
   EXPECT_EQ(lines[4], "1029486\tAsset Inspector...\t");
   EXPECT_EQ(lines[5].rfind("1040764\t", 0), 0u);
   EXPECT_EQ(lines[52].rfind("1051539\t", 0), 0u);
-  for (const std::string& line : lines) {
-    EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 2) << line;
-  }
+  for (const std::string& line : lines) EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 2) << line;
 }
 
 TEST_F(Bx3Test, ExitCodes) {

@@ -253,9 +253,7 @@ TEST(HostileFilesTest, SavesThatCannotFinishLeaveTheSceneAndNoTemporaryFile) {
   ASSERT_EQ(RunBx3("--batch --prefs " + folder / "prefs " + scene + " --save").exitCode, 0);
   EXPECT_GT(std::filesystem::file_size(scene), 200000u);
   std::vector<std::string> left;
-  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
-    left.push_back(entry.path().filename());
-  }
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) left.push_back(entry.path().filename());
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{"other.bx3.partial-a1b2c3", "scene.bx3", "scene.bx3.keep",
                                             "scene.bx3.partial-toolong"}));

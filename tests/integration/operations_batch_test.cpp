@@ -94,9 +94,7 @@ TEST_F(OperationsBatchTest, CollectFilesCopiesFrameByFrameKeepsWhatTheUserKeepsA
     EXPECT_EQ(ReadBytes(demo_ + "/tex/" + name), ReadBytes(demo_ + "/tex/seq/" + name)) << name;
   }
   EXPECT_EQ(ReadBytes(demo_ + "/hum.wav"), ReadBytes(demo_ + "/media/hum.wav"));
-  for (const auto& [path, state] : originals) {
-    EXPECT_TRUE(fs::exists(path)) << path << " stays";
-  }
+  for (const auto& [path, state] : originals) EXPECT_TRUE(fs::exists(path)) << path << " stays";
   const std::string scene = demo_ + "/demo.bx3";
   EXPECT_EQ(PathsNamed(scene, "hum.wav"), std::vector<std::string>{demo_ + "/hum.wav"});
   EXPECT_EQ(PathsNamed(scene, "flame_0001.png"), std::vector<std::string>{demo_ + "/tex/flame_0001.png"});

@@ -68,7 +68,5 @@ TEST(AssetTypeTest, MediaRefinement) {
       {"cache.gi2", ASSETTYPE_CACHE, {true, true, true}, ASSETTYPE_CACHE},
       {"notes.txt", ASSETTYPE_OTHER, {}, ASSETTYPE_OTHER},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(RefineAssetType(c.type, bx3::Filename(c.path), c.support), c.refined) << c.path;
-  }
+  for (const Case& c : cases) EXPECT_EQ(RefineAssetType(c.type, bx3::Filename(c.path), c.support), c.refined) << c.path;
 }

@@ -13,9 +13,7 @@ TEST(CollectRulesTest, TrailingDigitsAndRemapping) {
     int32_t position, length;
   };
   const Case cases[] = {{"tex_0010", 4, 4}, {"render_00012", 7, 5}, {"plain", -1, 0}, {"123", 0, 3}, {"", -1, 0}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(TrailingDigits(c.name), std::make_pair(c.position, c.length)) << c.name;
-  }
+  for (const Case& c : cases) EXPECT_EQ(TrailingDigits(c.name), std::make_pair(c.position, c.length)) << c.name;
   EXPECT_EQ(RemapTargetDescId(5833, 1000)[0].id, 805);
   EXPECT_EQ(RemapTargetDescId(5833, 1000)[0].dataType, 1);
   EXPECT_EQ(RemapTargetDescId(5102, 90036)[0].id, 1018);
