@@ -20,11 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void WriteFile(const std::string& path, const std::string& content) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path, std::ios::binary) << content;
-}
-
 using kvtest::ReadBytes;
 
 // Every file the walk hands over, as paths below the root.
@@ -44,10 +39,10 @@ std::vector<std::string> Walk(const std::string& root, brantic::FileWalkStats* s
 
 TEST(FileWalkTest, DepthFirstInNameOrderFollowingLinksButNotLoops) {
   kvtest::TempFolder temp;
-  WriteFile(temp / "b.png", "b");
-  WriteFile(temp / "a/wood.jpg", "1");
-  WriteFile(temp / "a/Z.png", "z");
-  WriteFile(temp / "c/deep/wood.jpg", "2");
+  kvtest::WriteBytes(temp / "b.png", "b");
+  kvtest::WriteBytes(temp / "a/wood.jpg", "1");
+  kvtest::WriteBytes(temp / "a/Z.png", "z");
+  kvtest::WriteBytes(temp / "c/deep/wood.jpg", "2");
   fs::create_symlink(temp.Path(), temp / "c/loop");         // back to the root: walked once
   fs::create_symlink(temp / "a/Z.png", temp / "link.png");  // a link to a file is a file
   fs::create_symlink(temp / "gone", temp / "dangling.png");
@@ -78,8 +73,8 @@ TEST(FileWalkTest, DepthFirstInNameOrderFollowingLinksButNotLoops) {
 TEST(FileWalkTest, UnreadableFoldersAreCountedAndSkipped) {
   kvtest::TempFolder temp;
   ::chmod(temp.Path().c_str(), 0755);
-  WriteFile(temp / "open/a.png", "a");
-  WriteFile(temp / "shut/b.png", "b");
+  kvtest::WriteBytes(temp / "open/a.png", "a");
+  kvtest::WriteBytes(temp / "shut/b.png", "b");
   ::chmod((temp / "shut").c_str(), 0);
   brantic::FileWalkStats stats;
   {
@@ -93,11 +88,11 @@ TEST(FileWalkTest, UnreadableFoldersAreCountedAndSkipped) {
 TEST(FileCopyTest, CopiesKeepModeAndTimesAndReplaceTheTarget) {
   kvtest::TempFolder temp;
   const std::string source = temp / "in/a.bin";
-  WriteFile(source, std::string(300000, 'x'));
+  kvtest::WriteBytes(source, std::string(300000, 'x'));
   ::chmod(source.c_str(), 0640);
   const timespec times[2] = {{1000000, 0}, {2000000, 500}};
   ::utimensat(AT_FDCWD, source.c_str(), times, 0);
-  WriteFile(temp / "out/a.bin", "old");
+  kvtest::WriteBytes(temp / "out/a.bin", "old");
 
   // A file replaced, and a new one (made whole before it has a name).
   for (const char* target : {"out/a.bin", "out/new.bin"}) {
@@ -129,9 +124,9 @@ TEST(FileCopyTest, CopiesKeepModeAndTimesAndReplaceTheTarget) {
 TEST(FileCopyTest, FailedOrStoppedCopiesLeaveTheTargetAsItWas) {
   kvtest::TempFolder temp;
   const std::string source = temp / "big.bin";
-  WriteFile(source, std::string(1 << 20, 'n'));
+  kvtest::WriteBytes(source, std::string(1 << 20, 'n'));
   const std::string target = temp / "out/big.bin";
-  WriteFile(target, "precious");
+  kvtest::WriteBytes(target, "precious");
   // Over a file that is there, and where none is.
   for (const std::string& into : {target, temp / "out/new.bin"}) {
     // Stopped after the second chunk.
@@ -164,7 +159,7 @@ TEST(FileCopyTest, CreateFoldersMakesTheWholeChain) {
   EXPECT_TRUE(brantic::CreateFolders(temp / "a/b/c").HasValue());
   EXPECT_TRUE(fs::is_directory(temp / "a/b/c"));
   EXPECT_TRUE(brantic::CreateFolders(temp / "a/b/c").HasValue());
-  WriteFile(temp / "file", "x");
+  kvtest::WriteBytes(temp / "file", "x");
   EXPECT_FALSE(brantic::CreateFolders(temp / "file").HasValue());
   EXPECT_FALSE(brantic::CreateFolders(temp / "file/sub").HasValue());
 }

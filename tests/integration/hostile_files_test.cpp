@@ -277,8 +277,7 @@ TEST(HostileFilesTest, SavingThroughALinkWritesItsTargetAndKeepsTheLink) {
 TEST(HostileFilesTest, ManySearchFoldersStayLinear) {
   kvtest::TempFolder folder;
   std::filesystem::create_directories(folder / "prefs");
-  std::filesystem::create_directories(folder / "last");
-  std::ofstream(folder / "last/found.png") << "x";
+  kvtest::WriteBytes(folder / "last/found.png", "x");
   std::string paths;
   for (int i = 0; i < 100000; ++i) paths += R"({"path": ")" + folder / ("none" + std::to_string(i)) + R"("}, )";
   std::ofstream(folder / "prefs/prefs.json")

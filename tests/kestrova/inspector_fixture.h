@@ -37,7 +37,6 @@ class InspectorFixture : public ::testing::Test {
     bx3::InitializeHost();
     bx3::Preferences::Get().Reset();
     bx3::SetDialogToolkit(&toolkit_);
-    std::filesystem::create_directories(folder_ / "tex");
     for (const char* name : {"tex/a.png", "tex/b.png"}) ASSERT_TRUE(kvtest::WriteImage(folder_ / name, {}));
     auto document = std::make_unique<bx3::Document>();
     document->SetFilename(bx3::Filename(folder_ / "scene.bx3"));

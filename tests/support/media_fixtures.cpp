@@ -14,9 +14,8 @@
 
 namespace kvtest {
 
-void WriteBytes(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
 bool WriteImage(const std::string& path, const ImageFile& image) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
   auto output = OIIO::ImageOutput::create(path);
   if (!output) return false;
   const int channels = static_cast<int>(image.channels.size());

@@ -49,6 +49,5 @@ bool WritePngHeaderOnly(const std::string& path, uint32_t width, uint32_t height
 bool WriteSound(const std::string& path, int format, int channels, int sampleRate, int frames);
 // A one-second movie of 25 frames of 64 × 48 made with the ffmpeg tool; false without it.
 bool WriteMovie(const std::string& path);
-void WriteBytes(const std::string& path, const std::string& bytes);
 
 }  // namespace kvtest

@@ -1,4 +1,4 @@
-// A folder under /tmp for one test, removed with the object, and reading a file back whole.
+// A folder under /tmp for one test, removed with the object, and its files written and read whole.
 #pragma once
 
 #include <unistd.h>
@@ -26,6 +26,12 @@ class TempFolder {
  private:
   std::string path_;
 };
+
+// Writes `bytes` as the whole file, making its folders first.
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
 
 // A file's bytes; empty when it cannot be read.
 inline std::string ReadBytes(const std::string& path) {

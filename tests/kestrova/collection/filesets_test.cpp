@@ -218,7 +218,6 @@ TEST_F(FileSetsTest, CollectFilesCopiesEverySetFileNamesTheMissingOnesAndKeepsTh
 
 // A set is relinked through any file of it; a variable's row stays written through it.
 TEST_F(FileSetsTest, RelinkFindsSetsByTheirFilesAndKeepsTheVariable) {
-  std::filesystem::create_directories(folder_ / "root/new");
   kvtest::WriteBytes(folder_ / "root/new/rust.png", "x");
   Use("Tiles", "gone/wood.<UDIM>.png");
   Use("OldRust", "$KV_TEXROOT/old/rust.png");

@@ -90,7 +90,6 @@ class ConsolidateTest : public kvtest::InspectorFixture {
 TEST_F(ConsolidateTest, CopiesNextToTheSceneAsksBeforeOverwritingAndRelinks) {
   // Steel's file lies in a folder of the scene's that the search reaches before "tex"; Iron's
   // would land on a file the scene folder has.
-  fs::create_directories(folder_ / "a_lib");
   ASSERT_TRUE(kvtest::WriteImage(folder_ / "a_lib/c.png", kvtest::ImageFile{}));
   ASSERT_TRUE(kvtest::WriteImage(library_ / "d.png", kvtest::ImageFile{}));
   std::ofstream(folder_ / "tex/d.png") << "precious";

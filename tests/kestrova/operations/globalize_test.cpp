@@ -136,7 +136,6 @@ TEST_F(GlobalizeTest, GroupedByAssetTheGroupsFollowTheNewPaths) {
 
 TEST(LocalizeMarkTest, PathsBecomeLocalToTheDocumentFolder) {
   kvtest::TempFolder folder;
-  std::filesystem::create_directories(folder / "maps");
   kvtest::WriteBytes(folder / "maps/in.png", "x");
   kvtest::TempFolder elsewhere;
   kvtest::WriteBytes(elsewhere / "out.png", "x");

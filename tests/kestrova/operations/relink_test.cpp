@@ -18,11 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Touch(const std::string& path) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path) << "x";
-}
-
 TEST(RelinkFindTest, FindsBecomeTheNewPathThenCandidatesChosenInsideTheDocumentFolder) {
   struct Case {
     const char* name;
@@ -87,7 +82,7 @@ TEST(RelinkSearchTest, OneWalkFindsEveryRowsNameOncePerFileInWalkOrder) {
   ::chmod(temp.Path().c_str(), 0755);
   for (const char* file : {"lib/x/wood.jpg", "lib/y/wood.jpg", "lib/y/Wood.jpg", "lib/z/rust.png", "lib/own/mine.png",
                            "lib/shut/wood.jpg"}) {
-    Touch(temp / file);
+    kvtest::WriteBytes(temp / file, "x");
   }
   fs::create_symlink(temp / "lib", temp / "lib/y/loop");
   ::chmod((temp / "lib/shut").c_str(), 0);
@@ -134,7 +129,6 @@ class RelinkTest : public kvtest::InspectorFixture {
 
 TEST_F(RelinkTest, TheFirstFileFoundIsWrittenProbedAndUndoable) {
   kvtest::TempFolder library;
-  fs::create_directories(library / "b");
   ASSERT_TRUE(kvtest::WriteImage(library / "b/gone.png", kvtest::ImageFile{}));
   fs::create_directories(library / "a");
   fs::copy_file(library / "b/gone.png", library / "a/gone.png");

@@ -206,7 +206,6 @@ TEST_F(WriteBackTest, AnswersWithoutWritingWhenThereIsNothingToWrite) {
 }
 
 TEST_F(WriteBackTest, LocalizeStoresAPathInsideTheDocumentFolderRelativeToIt) {
-  std::filesystem::create_directories(folder_ / "lights/ies");
   kvtest::WriteBytes(folder_ / "lights/ies/spot.ies", "IESNA:LM-63-2002\n");
   KvAssetEntry& spot = Row("Spot");
   ASSERT_EQ(WriteAssetPath(spot, Filename(folder_ / "lights/ies/spot.ies"), document_, false, true), kWriteDone);

@@ -93,13 +93,11 @@ TEST_F(OperationsViewTest, EveryWriteKeepsTheSelectionAndKeptRowsAreWhatANewColl
                     Filename(folder_ / "tex/a.png"));
   // Ash's file is found by its name in a search folder; the library has other files of the
   // names the scene uses.
-  std::filesystem::create_directories(folder_ / "library");
   ASSERT_TRUE(kvtest::WriteImage(folder_ / "library/c.png", {.width = 8, .height = 8}));
   ASSERT_TRUE(kvtest::WriteImage(folder_ / "library/a.png", {.width = 16, .height = 4}));
   ASSERT_TRUE(kvtest::WriteImage(folder_ / "library/gone.png", {.width = 2, .height = 2}));
   bx3::Preferences::Get().SetTextureSearchPaths({{Filename(folder_ / "library"), true}});
   // Yew's file lies where no search folder is.
-  std::filesystem::create_directories(folder_ / "other");
   ASSERT_TRUE(kvtest::WriteImage(folder_ / "other/d.png", {.width = 4, .height = 4}));
   kvtest::AddMaterialUsing(*document_, "Ash", "/old/c.png");
   kvtest::AddMaterialUsing(*document_, "Yew", folder_ / "other/d.png");
