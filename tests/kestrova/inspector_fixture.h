@@ -58,6 +58,11 @@ class InspectorFixture : public ::testing::Test {
     kv::FreeModuleResources();
   }
   void Open() { ASSERT_TRUE(dialog_.Open(bx3::kDialogNonModal, kv::kMainCommandId, -1, -1, 1200, 500)); }
+  // Opens the window and waits until its rows are collected and probed.
+  void OpenSettled() {
+    Open();
+    FinishJobs();
+  }
   static void FinishJobs() {
     brantic::JobQueue::WaitAllIdle();
     brantic::DrainMainThreadQueue();

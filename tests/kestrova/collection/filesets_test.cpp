@@ -104,8 +104,7 @@ TEST_F(FileSetsTest, SetsAreCountedAndPathsExpandedWithTheReasonInTheText) {
       {"Dead", "/nowhere/dead.png", 0, 0, nullptr, "missing", "Image", ""},
   };
   for (const Case& c : cases) Use(c.material, c.file, c.first, c.last, c.tiles);
-  Open();
-  FinishJobs();
+  OpenSettled();
   for (const Case& c : cases) {
     const KvAssetEntry& row = RowOf(c.material);
     const char* status = row.IsMissing() ? "missing" : row.IsPartlyFound() ? "partial" : "found";
@@ -129,8 +128,7 @@ TEST_F(FileSetsTest, SetsAreCountedAndPathsExpandedWithTheReasonInTheText) {
 TEST_F(FileSetsTest, ASequenceWithoutItsFirstFrameIsFoundThroughTheOthers) {
   std::filesystem::remove(folder_ / "tex/seq/full.0001.png");
   Use("Seq", "tex/seq/full.0001.png", 1, 24);
-  Open();
-  FinishJobs();
+  OpenSettled();
   const KvAssetEntry& row = RowOf("Seq");
   EXPECT_TRUE(row.IsPartlyFound());
   EXPECT_EQ(row.setFound, 23);
@@ -159,8 +157,7 @@ TEST_F(FileSetsTest, WritesKeepTokensVariablesAndMappedRoots) {
       {"Frames", "tex/seq/full.####.png", "/lib/shot.0017.png", KvPathForm::Kept, "/lib/shot.####.png"},
   };
   for (const Case& c : cases) Use(c.material, c.file);
-  Open();
-  FinishJobs();
+  OpenSettled();
   {
     KvWritePass pass(*document_);
     for (const Case& c : cases) {
@@ -192,8 +189,7 @@ TEST_F(FileSetsTest, WritesKeepTokensVariablesAndMappedRoots) {
 TEST_F(FileSetsTest, CollectFilesCopiesEverySetFileNamesTheMissingOnesAndKeepsTheToken) {
   bx3::Element* tiles = Use("Tiles", "tiles/wood.<UDIM>.png", 0, 0, "1001-1002, 1011-1012");
   Use("Frames", "tex/seq/full.####.png", 23, 26);
-  Open();
-  FinishJobs();
+  OpenSettled();
   for (KvAssetEntry& row : Collection().Rows()) {
     const std::string name = row.ownerMainLink.Resolve(document_)->GetName().Std();
     View().Selection().Set(row, name == "Tiles" || name == "Frames");
@@ -221,8 +217,7 @@ TEST_F(FileSetsTest, RelinkFindsSetsByTheirFilesAndKeepsTheVariable) {
   kvtest::WriteBytes(folder_ / "root/new/rust.png", "x");
   Use("Tiles", "gone/wood.<UDIM>.png");
   Use("OldRust", "$KV_TEXROOT/old/rust.png");
-  Open();
-  FinishJobs();
+  OpenSettled();
   for (KvAssetEntry& row : Collection().Rows()) {
     const std::string name = row.ownerMainLink.Resolve(document_)->GetName().Std();
     View().Selection().Set(row, name == "Tiles" || name == "OldRust");
@@ -243,8 +238,7 @@ TEST_F(FileSetsTest, ApplyPathMappingsWritesTheMappedPathsAsOneStep) {
   Use("Windows", "P:\\proj\\tex\\stone.png");
   Use("Plain", "tex/a.png");
   const std::string before = bx3::SerializeDocument(*document_);
-  Open();
-  FinishJobs();
+  OpenSettled();
   EXPECT_EQ(Kv_ApplyPathMappingsCommand(&dialog_).CommandState(document_, nullptr), bx3::kCmdEnabled);
   ASSERT_TRUE(Kv_ApplyPathMappingsCommand(&dialog_).Execute(document_, nullptr));  // nothing selected: every row
   FinishJobs();

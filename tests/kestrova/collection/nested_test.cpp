@@ -64,8 +64,7 @@ class NestedTest : public kvtest::InspectorFixture {
 };
 
 TEST_F(NestedTest, UsesInsideFilesAreRowsWithTheirWayAndStatus) {
-  Open();
-  FinishJobs();
+  OpenSettled();
   struct Case {
     const char* file;
     const char* path;  // below the scene's folder
@@ -99,8 +98,7 @@ TEST_F(NestedTest, UsesInsideFilesAreRowsWithTheirWayAndStatus) {
 }
 
 TEST_F(NestedTest, NoWriteChangesAFileInsideAnother) {
-  Open();
-  FinishJobs();
+  OpenSettled();
   const std::vector<std::string> nestedFiles = {folder_ / "refs/prop.bx3", folder_ / "models/crate.obj",
                                                 folder_ / "models/crate.mtl", folder_ / "models/box.gltf"};
   std::vector<std::string> before;
@@ -157,8 +155,7 @@ namespace {
 // Collect Files into a new folder, then the originals moved away: the collected scene still
 // finds every file inside its files that existed.
 TEST_F(NestedTest, CollectedFilesTakeTheFilesInsideThemAlong) {
-  Open();
-  FinishJobs();
+  OpenSettled();
   std::filesystem::create_directories(folder_ / "out");
   document_->SetFilename(Filename(folder_ / "out/scene.bx3"));
   for (KvAssetEntry& row : Collection().Rows()) {

@@ -49,8 +49,7 @@ class UnreachableTest : public kvtest::InspectorFixture {
 };
 
 TEST_F(UnreachableTest, RowsUnderADeadRootAreUnreachableAndNoOperationActsOnThem) {
-  Open();
-  FinishJobs();
+  OpenSettled();
   for (const char* material : {"Dead", "DeadSet", "Mapped"}) {
     ASSERT_NE(RowOf(material), nullptr) << material;
     EXPECT_TRUE(RowOf(material)->IsUnreachable()) << material;
@@ -111,8 +110,7 @@ TEST_F(UnreachableTest, RowsUnderADeadRootAreUnreachableAndNoOperationActsOnThem
 // did not answer: it is unreachable, not missing.
 TEST_F(UnreachableTest, AFileThatMayBeOnAShareThatDidNotAnswerIsNotMissing) {
   bx3::Preferences::Get().SetTextureSearchPaths({{Filename("/kvdead/library"), true}});
-  Open();
-  FinishJobs();
+  OpenSettled();
   EXPECT_TRUE(RowOf("Rust")->IsUnreachable());
   EXPECT_EQ(RowOf("Oak")->resolveResult, kResolveFound);
   files_->Release();

@@ -95,8 +95,7 @@ TEST_F(CommandsTest, SelectionCommandsKeepTheirCounts) {
 // row list the current row, where the window reads a group: the information text then
 // described another file than the one selected (or nothing).
 TEST_F(CommandsTest, SelectionCommandsMakeASelectedRowCurrentInEveryGroupMode) {
-  Open();
-  FinishJobs();
+  OpenSettled();
   // The file the information text describes is one that a selected row uses.
   const auto describesSelected = [&] {
     const std::string info = Text(kGadgetInfo);
@@ -184,8 +183,7 @@ TEST_F(CommandsTest, ColumnTypeAndGroupCommands) {
 // What used to go wrong: choosing another filter column built the bar again with an empty
 // text field and stored that, and a comparison column's new gadgets read "smaller than 0".
 TEST_F(CommandsTest, TheFilterBarKeepsTextAndComparisonWhileHiddenAndAcrossColumnChanges) {
-  Open();
-  FinishJobs();
+  OpenSettled();
   EXPECT_EQ(State<Kv_FilterbarCommand>(), bx3::kCmdEnabled);
   ASSERT_TRUE(Run<Kv_FilterbarCommand>());
   EXPECT_EQ(State<Kv_FilterbarCommand>(), bx3::kCmdEnabledChecked);

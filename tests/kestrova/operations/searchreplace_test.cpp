@@ -90,8 +90,7 @@ class SearchReplaceDialogTest : public kvtest::InspectorFixture {
  protected:
   void SetUp() override {
     InspectorFixture::SetUp();
-    Open();
-    FinishJobs();
+    OpenSettled();
   }
   int64_t Proposed() {
     int64_t proposed = 0;

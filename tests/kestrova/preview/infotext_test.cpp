@@ -1,14 +1,10 @@
-#include <gtest/gtest.h>
 #include <sndfile.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "bx3/document.h"
-#include "bx3/host.h"
 #include "collection/kvprobe.h"
-#include "ids/kvids.h"
-#include "ids/kvresources.h"
+#include "kestrova/module_fixture.h"
 #include "preview/kvinfotext.h"
 #include "support/media_fixtures.h"
 
@@ -16,17 +12,8 @@ using namespace kv;
 
 namespace {
 
-class MediaInfoTest : public ::testing::Test {
+class MediaInfoTest : public kvtest::ModuleFixture {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(LoadModuleResources(KV_MODULE_SOURCE_DIR));
-    bx3::InitializeHost();
-  }
-  void TearDown() override {
-    bx3::CloseAllDocuments();
-    FreeModuleResources();
-  }
-
   // A found row for `file` with a size, a take and no node space.
   KvAssetEntry Row(const std::string& file, uint32_t type) {
     KvAssetEntry entry;

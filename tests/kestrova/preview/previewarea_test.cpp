@@ -158,8 +158,7 @@ TEST_F(PreviewTest, TheDecisionChain) {
 TEST_F(PreviewTest, RapidReselectionEndsWithTheLastRow) {
   // Two files of different sizes, so that the shown picture tells which one it is.
   ASSERT_TRUE(kvtest::WriteImage(folder_ / "tex/b.png", {.width = 96, .height = 40}));
-  Open();
-  FinishJobs();
+  OpenSettled();
   for (int i = 0; i < 100; ++i) Select(i % 2);  // a.png, b.png, a.png, ...; b.png last
   FinishPreviews();
   const Area& area = Preview();
@@ -190,8 +189,7 @@ TEST_F(PreviewTest, AnUnreadablePictureShowsThePlaceholderAndSaysSo) {
   const bx3::BaseBitmap placeholder = Placeholder("image");
   EXPECT_EQ(loaded.full, placeholder);
 
-  Open();
-  FinishJobs();
+  OpenSettled();
   Select(1);  // b.exr
   FinishPreviews();
   EXPECT_TRUE(Preview().PreviewReady());
@@ -321,8 +319,7 @@ TEST_F(PreviewTest, ZoomTogglesAndDraggingStaysInside) {
 namespace {
 
 TEST_F(PreviewTest, AShownElementThatIsDeletedIsNotTouched) {
-  Open();
-  FinishJobs();
+  OpenSettled();
   Select(1);  // b.png, used by Steel
   FinishPreviews();
   materials_[3]->Remove();

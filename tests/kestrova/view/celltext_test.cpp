@@ -1,28 +1,12 @@
-#include <gtest/gtest.h>
-
-#include "bx3/document.h"
-#include "bx3/host.h"
-#include "ids/kvids.h"
-#include "ids/kvresources.h"
+#include "kestrova/module_fixture.h"
 #include "view/kvcelltext.h"
 #include "view/kvviewsettings.h"
 
 using namespace kv;
-using bx3::Filename;
 
 namespace {
 
-class CellTextTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(LoadModuleResources(KV_MODULE_SOURCE_DIR)); }
-  void TearDown() override { FreeModuleResources(); }
-
-  static KvAssetEntry Row(const char* path) {
-    KvAssetEntry row;
-    row.assetPath = Filename(path);
-    return row;
-  }
-};
+using CellTextTest = kvtest::ModuleFixture;
 
 TEST_F(CellTextTest, SequenceNames) {
   struct Case {

@@ -1,15 +1,10 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <numeric>
 #include <optional>
 
 #include "brantic/regex.h"
 #include "brantic/wildcard.h"
-#include "bx3/document.h"
-#include "bx3/host.h"
-#include "ids/kvids.h"
-#include "ids/kvresources.h"
+#include "kestrova/module_fixture.h"
 #include "view/kvfilter.h"
 #include "view/kvgroup.h"
 #include "view/kvsort.h"
@@ -27,20 +22,9 @@ struct KvRowsAndLists {
   KvViewLists lists;
 };
 
-class SortTest : public ::testing::Test {
+class SortTest : public kvtest::ModuleFixture {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(LoadModuleResources(KV_MODULE_SOURCE_DIR));
-    bx3::InitializeHost();
-  }
-  void TearDown() override { FreeModuleResources(); }
-
-  static KvAssetEntry Row(const char* path) {
-    KvAssetEntry row;
-    row.assetPath = Filename(path);
-    row.assetType = ASSETTYPE_IMAGE;
-    return row;
-  }
+  static KvAssetEntry Row(const std::string& path) { return ModuleFixture::Row(path, ASSETTYPE_IMAGE); }
   static std::vector<std::string> Paths(const std::vector<KvAssetEntry>& rows) {
     std::vector<std::string> paths;
     for (const KvAssetEntry& row : rows) paths.push_back(row.assetPath.GetString().Std());

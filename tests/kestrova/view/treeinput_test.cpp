@@ -15,8 +15,7 @@ class TreeInputTest : public kvtest::InspectorFixture {
  protected:
   void SetUp() override {
     InspectorFixture::SetUp();
-    Open();
-    FinishJobs();
+    OpenSettled();
   }
   void* Root() { return &Collection(); }
   void* User() { return &View(); }

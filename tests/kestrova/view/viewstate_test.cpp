@@ -1,28 +1,20 @@
-#include <gtest/gtest.h>
-
-#include "bx3/document.h"
-#include "bx3/host.h"
-#include "ids/kvresources.h"
+#include "kestrova/module_fixture.h"
 #include "view/kvviewstate.h"
 
 using namespace kv;
 
 namespace {
 
-class ViewStateTest : public ::testing::Test {
+class ViewStateTest : public kvtest::ModuleFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(LoadModuleResources(KV_MODULE_SOURCE_DIR));
-    bx3::InitializeHost();
+    ModuleFixture::SetUp();
     // Positions 0..5 in collection order; grouped by asset: a {0, 2, 4}, b {1}, c {3, 5}.
     for (const char* path : {"a.png", "b.png", "a.png", "c.png", "a.png", "c.png"}) {
-      KvAssetEntry& row = rows_.emplace_back();
-      row.assetPath = bx3::Filename(path);
-      row.assetType = ASSETTYPE_IMAGE;
-      row.rowIdentity = rows_.size();
+      rows_.push_back(Row(path, ASSETTYPE_IMAGE));
+      rows_.back().rowIdentity = rows_.size();
     }
   }
-  void TearDown() override { FreeModuleResources(); }
 
   std::vector<KvAssetEntry> rows_;
   KvViewState view_;

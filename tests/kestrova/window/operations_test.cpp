@@ -33,8 +33,7 @@ class OperationsViewTest : public kvtest::InspectorFixture {
                       .HasValue());
       nodes->SetNodeGraph(std::move(graph));
     }
-    Open();
-    FinishJobs();
+    OpenSettled();
     dialog_.SetGroupMode(kGroupNone);
     dialog_.RegroupAndShow();
   }

@@ -1,0 +1,34 @@
+// The module's texts loaded and the host started, for tests of the module's rules without a
+// window.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "bx3/document.h"
+#include "bx3/host.h"
+#include "collection/kvassetentry.h"
+#include "ids/kvids.h"
+#include "ids/kvresources.h"
+
+namespace kvtest {
+
+class ModuleFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(kv::LoadModuleResources(KV_MODULE_SOURCE_DIR));
+    bx3::InitializeHost();
+  }
+  void TearDown() override {
+    bx3::CloseAllDocuments();
+    kv::FreeModuleResources();
+  }
+  // A row that uses `path`, as a file of `type`.
+  static kv::KvAssetEntry Row(const std::string& path, uint32_t type = kv::ASSETTYPE_OTHER) {
+    kv::KvAssetEntry row;
+    row.assetPath = bx3::Filename(path);
+    row.assetType = type;
+    return row;
+  }
+};
+
+}  // namespace kvtest
