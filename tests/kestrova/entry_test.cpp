@@ -17,7 +17,10 @@ namespace {
 // source folder, whose res/ holds the string resources.
 class EntryTest : public ::testing::Test {
  protected:
-  void SetUp() override { host_ = {bx3::kHostApiVersion, 0, kModulePath}; }
+  void SetUp() override {
+    bx3::FreeRegisteredCommands();  // the host's own, from tests that started it
+    host_ = {bx3::kHostApiVersion, 0, kModulePath};
+  }
   void TearDown() override {
     bx3::FreeRegisteredCommands();
     while (kv::ModuleStartCount() > 0) bx3_main(bx3::kModuleEnd, 0, 0, 0);

@@ -5,13 +5,8 @@
 
 #include <filesystem>
 
-#include "brantic/jobs.h"
-#include "brantic/mainthread.h"
-#include "bx3/document.h"
-#include "bx3/host.h"
 #include "bx3/prefs.h"
-#include "ids/kvids.h"
-#include "ids/kvresources.h"
+#include "kestrova/module_fixture.h"
 #include "support/dialog_access.h"
 #include "support/fake_dialog.h"
 #include "support/media_fixtures.h"
@@ -30,11 +25,10 @@ inline bx3::Element* AddMaterialUsing(bx3::Document& document, const std::string
 }
 
 // Five uses: a.png by three materials, b.png by one, the missing gone.png by one.
-class InspectorFixture : public ::testing::Test {
+class InspectorFixture : public ModuleFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(kv::LoadModuleResources(KV_MODULE_SOURCE_DIR));
-    bx3::InitializeHost();
+    ModuleFixture::SetUp();
     bx3::Preferences::Get().Reset();
     bx3::SetDialogToolkit(&toolkit_);
     for (const char* name : {"tex/a.png", "tex/b.png"}) ASSERT_TRUE(kvtest::WriteImage(folder_ / name, {}));
@@ -53,19 +47,14 @@ class InspectorFixture : public ::testing::Test {
     if (dialog_.IsOpen()) dialog_.Close();
     FinishJobs();
     bx3::SetDialogToolkit(nullptr);
-    bx3::CloseAllDocuments();
     bx3::Preferences::Get().Reset();
-    kv::FreeModuleResources();
+    ModuleFixture::TearDown();
   }
   void Open() { ASSERT_TRUE(dialog_.Open(bx3::kDialogNonModal, kv::kMainCommandId, -1, -1, 1200, 500)); }
   // Opens the window and waits until its rows are collected and probed.
   void OpenSettled() {
     Open();
     FinishJobs();
-  }
-  static void FinishJobs() {
-    brantic::JobQueue::WaitAllIdle();
-    brantic::DrainMainThreadQueue();
   }
   // The window's parts, as a test sets them up.
   kv::KvCollection& Collection() { return kv::KvDialogTestAccess::Collection(dialog_); }

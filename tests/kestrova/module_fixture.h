@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "brantic/jobs.h"
+#include "brantic/mainthread.h"
 #include "bx3/document.h"
 #include "bx3/host.h"
 #include "collection/kvassetentry.h"
@@ -19,8 +21,14 @@ class ModuleFixture : public ::testing::Test {
     bx3::InitializeHost();
   }
   void TearDown() override {
+    FinishJobs();
     bx3::CloseAllDocuments();
     kv::FreeModuleResources();
+  }
+  // Waits for the jobs, then runs what they handed to the main thread.
+  static void FinishJobs() {
+    brantic::JobQueue::WaitAllIdle();
+    brantic::DrainMainThreadQueue();
   }
   // A row that uses `path`, as a file of `type`.
   static kv::KvAssetEntry Row(const std::string& path, uint32_t type = kv::ASSETTYPE_OTHER) {

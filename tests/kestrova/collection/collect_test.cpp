@@ -1,20 +1,14 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 
-#include "brantic/jobs.h"
-#include "brantic/mainthread.h"
 #include "bx3/commands.h"
 #include "bx3/dialog.h"
-#include "bx3/host.h"
 #include "bx3/prefs.h"
 #include "collection/kvprobejobs.h"
 #include "collection/kvresolve.h"
-#include "ids/kvids.h"
-#include "ids/kvresources.h"
+#include "kestrova/module_fixture.h"
 #include "support/dialog_access.h"
 #include "support/fake_dialog.h"
 #include "support/media_fixtures.h"
@@ -25,13 +19,11 @@ using bx3::Filename;
 
 namespace {
 
-class CollectTest : public ::testing::Test {
+class CollectTest : public kvtest::ModuleFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(LoadModuleResources(KV_MODULE_SOURCE_DIR));
-    bx3::InitializeHost();
+    ModuleFixture::SetUp();
     bx3::SetDialogToolkit(&toolkit_);
-    std::filesystem::create_directories(folder_ / "tex");
     for (const char* name : {"tex/a.png", "tex/b.png", "tex/tex_0010.png"}) {
       ASSERT_TRUE(kvtest::WriteImage(folder_ / name, {}));
     }
@@ -58,10 +50,7 @@ class CollectTest : public ::testing::Test {
   }
   void TearDown() override {
     bx3::SetDialogToolkit(nullptr);
-    brantic::JobQueue::WaitAllIdle();
-    brantic::DrainMainThreadQueue();
-    bx3::CloseAllDocuments();
-    FreeModuleResources();
+    ModuleFixture::TearDown();
   }
   static bx3::Element* AddBitmap(bx3::Document& document, const char* material, const char* file) {
     bx3::Element* owner =
@@ -77,10 +66,6 @@ class CollectTest : public ::testing::Test {
       if (owner && owner->GetName() == materialOfShader + " color") return &row;
     }
     return nullptr;
-  }
-  static void FinishJobs() {
-    brantic::JobQueue::WaitAllIdle();
-    brantic::DrainMainThreadQueue();
   }
 
   kvtest::FakeToolkit toolkit_;

@@ -1,16 +1,11 @@
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <map>
 
-#include "brantic/jobs.h"
-#include "brantic/mainthread.h"
 #include "bx3/assets.h"
-#include "bx3/host.h"
 #include "bx3/pathchange.h"
 #include "bx3/scenefile.h"
 #include "collection/kvcollection.h"
-#include "ids/kvresources.h"
+#include "kestrova/module_fixture.h"
 #include "operations/kvwriteback.h"
 #include "support/media_fixtures.h"
 #include "support/temp_folder.h"
@@ -58,11 +53,10 @@ constexpr const char* kScene = R"({
   ]
 })";
 
-class WriteBackTest : public ::testing::Test {
+class WriteBackTest : public kvtest::ModuleFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(LoadModuleResources(KV_MODULE_SOURCE_DIR));
-    bx3::InitializeHost();
+    ModuleFixture::SetUp();
     bx3::ClearReceivedPathChanges();
     auto parsed = bx3::ParseDocument(kScene, "scene.bx3");
     ASSERT_TRUE(parsed) << parsed.GetError().Message();
@@ -70,12 +64,6 @@ class WriteBackTest : public ::testing::Test {
     document_ = bx3::AddDocument(std::move(*parsed));
     saved_ = bx3::SerializeDocument(*document_);
     ASSERT_TRUE(collection_.BuildAssetArray(document_));
-  }
-  void TearDown() override {
-    brantic::JobQueue::WaitAllIdle();
-    brantic::DrainMainThreadQueue();
-    bx3::CloseAllDocuments();
-    FreeModuleResources();
   }
   // The row of `key`: an element's name, with "@take" for a row listed from a take's override
   // and "#space" for a node's row (the keys of StoredPaths).
