@@ -61,9 +61,7 @@ TEST(PathExpandTest, VariablesMappingsAndWindowsRelativePaths) {
 TEST(PathExpandTest, WritesKeepTheVariableOrMappingThePathWasWrittenWith) {
   const PathExpander expander({{"TEX", "/mnt/tex"}}, {{"P:\\proj", "/mnt/proj"}}, false);
   struct Case {
-    const char* oldPath;
-    const char* newPath;
-    const char* written;
+    const char *oldPath, *newPath, *written;
   };
   const Case cases[] = {
       {"$TEX/old/rust.png", "/mnt/tex/new/rust.png", "$TEX/new/rust.png"},

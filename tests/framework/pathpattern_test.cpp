@@ -60,8 +60,7 @@ TEST(PathPatternTest, TokensWriteAndMatchTheirItems) {
 
 TEST(PathPatternTest, OnlyFilesWrittenAsTheTokenWritesAreMembers) {
   struct Case {
-    const char* path;
-    const char* fileName;
+    const char *path, *fileName;
     std::optional<int64_t> item;
   };
   const Case cases[] = {

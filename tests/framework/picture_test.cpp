@@ -145,8 +145,7 @@ TEST(PictureTest, DamagedPicturesAreRefusedNotThrown) {
                                  {.width = 64, .height = 64, .format = "half", .tileWidth = 16, .tileHeight = 16}));
   using kvtest::LittleEndian32;
   struct Damage {
-    const char* name;
-    const char* from;
+    const char *name, *from;
     std::function<bool(const std::string&)> apply;
   };
   const auto exrField = [](const char* field, std::string value) {

@@ -103,9 +103,7 @@ TEST(RootWatch, ARootIsTheDeepestMountPointOrTheNamedRootAPathLiesUnder) {
   files->Release();
   RootWatch::Pass pass(std::make_shared<RootWatch>(files), 1s, 1s);
   struct Case {
-    const char* path;
-    const char* named;
-    const char* root;
+    const char *path, *named, *root;
   };
   for (const Case& c : {Case{"/dead/share/a.png", "", "/dead/share"}, Case{"/dead/shared/a.png", "", "/"},
                         Case{"/dead/share/p/a.png", "/dead/share/p/", "/dead/share/p"},

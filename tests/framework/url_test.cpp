@@ -79,8 +79,7 @@ TEST(UrlTest, AppendAndRelative) {
 
 TEST(UrlTest, Normalisation) {
   struct Case {
-    const char* in;
-    const char* out;
+    const char *in, *out;
   };
   const Case cases[] = {{"/a/./b/../c.png", "/a/c.png"},
                         {"/../a", "/a"},

@@ -6,11 +6,7 @@ using bx3::Filename;
 
 TEST(FilenameTest, Parts) {
   struct Case {
-    const char* path;
-    const char* file;
-    const char* directory;
-    const char* suffix;
-    const char* withoutSuffix;
+    const char *path, *file, *directory, *suffix, *withoutSuffix;
   };
   const Case cases[] = {
       {"/a/b/wood.JPG", "wood.JPG", "/a/b", "JPG", "/a/b/wood"},

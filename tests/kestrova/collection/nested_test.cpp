@@ -135,8 +135,7 @@ TEST_F(NestedTest, NoWriteChangesAFileInsideAnother) {
 
 TEST(AnchoredPath, RelativePathsGoBelowTheFileThatWritesThem) {
   struct Case {
-    const char* written;
-    const char* anchored;
+    const char *written, *anchored;
   };
   for (const Case& c :
        {Case{".\\crate_diffuse.jpg", "/p/models/crate_diffuse.jpg"}, Case{"..\\tex\\a.png", "/p/tex/a.png"},

@@ -14,8 +14,7 @@ namespace {
 
 TEST(GlobalizeMarkTest, MarksTheSelectedRowsInViewThatCanBeMadeAbsolute) {
   struct Case {
-    const char* assetPath;
-    const char* resolvedPath;
+    const char *assetPath, *resolvedPath;
     int32_t resolveResult;
     bool selected, listed;
     const char* marked;  // the path it is written with; null: left alone

@@ -20,8 +20,7 @@ namespace fs = std::filesystem;
 
 TEST(RelinkFindTest, FindsBecomeTheNewPathThenCandidatesChosenInsideTheDocumentFolder) {
   struct Case {
-    const char* name;
-    const char* newPathBefore;
+    const char *name, *newPathBefore;
     std::vector<const char*> finds;
     const char* newPathAfter;
     std::vector<std::pair<const char*, bool>> candidates;  // path, chosen (after settling)

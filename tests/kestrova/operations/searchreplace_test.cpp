@@ -12,8 +12,7 @@ namespace {
 TEST(SearchReplaceTest, ReplacesInTheModesPart) {
   struct Case {
     KvSearchReplace job;
-    const char* path;
-    const char* result;
+    const char *path, *result;
   };
   const Case cases[] = {
       {{"tex", "maps", kReplaceInPath}, "tex/tex_a.png", "maps/maps_a.png"},

@@ -212,8 +212,7 @@ TEST_F(SortTest, GroupsFollowTheirFirstMemberAndTheTypeFilter) {
 
 TEST_F(SortTest, WildcardTranslation) {
   struct Match {
-    const char* pattern;
-    const char* text;
+    const char *pattern, *text;
     bool matches;
   };
   const Match matches[] = {
