@@ -115,13 +115,12 @@ TEST(RootWatch, ARootIsTheDeepestMountPointOrTheNamedRootAPathLiesUnder) {
                         Case{"dead/share/a.png", "", "/"}}) {
     EXPECT_EQ(pass.RootOf(c.path, c.named), c.root) << c.path << " " << c.named;
   }
-  for (const auto& [path, root, under] :
-       std::vector<std::tuple<const char*, const char*, bool>>{{"/mnt/a", "/mnt", true},
-                                                               {"/mnt", "/mnt/", true},
-                                                               {"/mnta", "/mnt", false},
-                                                               {"/a", "/", true},
-                                                               {"mnt/a", "/mnt", false},
-                                                               {"/a", "", false}}) {
+  for (const auto& [path, root, under] : {std::tuple{"/mnt/a", "/mnt", true},
+                                          {"/mnt", "/mnt/", true},
+                                          {"/mnta", "/mnt", false},
+                                          {"/a", "/", true},
+                                          {"mnt/a", "/mnt", false},
+                                          {"/a", "", false}}) {
     EXPECT_EQ(brantic::IsUnderRoot(path, root), under) << path << " " << root;
   }
 }

@@ -44,19 +44,18 @@ TEST(UrlTest, AppendAndRelative) {
 
   // Appended and resolved in one, as in two steps: dots, doubled and trailing separators,
   // the root, above the root, relative bases, the empty URL.
-  for (const auto& [base, relative] :
-       std::vector<std::pair<const char*, const char*>>{{"/proj", "tex/a.png"},
-                                                        {"/proj/", "tex//a.png"},
-                                                        {"/proj/shots/f0", "../../tex/t1.png"},
-                                                        {"/", "a/./b/"},
-                                                        {"/a", "../../../x.png"},
-                                                        {"proj/sub", "../x.png"},
-                                                        {"proj", "../../x.png"},
-                                                        {"/proj", ""},
-                                                        {"/proj/x/..", "a.png"},
-                                                        {"relative:a/b", "c/../d"},
-                                                        {"/proj", "/abs.png"},
-                                                        {"", "a.png"}}) {
+  for (const auto& [base, relative] : {std::pair{"/proj", "tex/a.png"},
+                                       {"/proj/", "tex//a.png"},
+                                       {"/proj/shots/f0", "../../tex/t1.png"},
+                                       {"/", "a/./b/"},
+                                       {"/a", "../../../x.png"},
+                                       {"proj/sub", "../x.png"},
+                                       {"proj", "../../x.png"},
+                                       {"/proj", ""},
+                                       {"/proj/x/..", "a.png"},
+                                       {"relative:a/b", "c/../d"},
+                                       {"/proj", "/abs.png"},
+                                       {"", "a.png"}}) {
     const Url baseUrl = Url::FromString(base), relativeUrl = Url::FromString(relative);
     const auto twoSteps = [&]() -> brantic::Result<Url> {
       auto appended = baseUrl.Append(relativeUrl);

@@ -34,11 +34,11 @@ class InspectorFixture : public ModuleFixture {
     for (const char* name : {"tex/a.png", "tex/b.png"}) ASSERT_TRUE(kvtest::WriteImage(folder_ / name, {}));
     auto document = std::make_unique<bx3::Document>();
     document->SetFilename(bx3::Filename(folder_ / "scene.bx3"));
-    for (const auto& [material, file] : std::vector<std::pair<const char*, const char*>>{{"Oak", "tex/a.png"},
-                                                                                         {"Pine", "tex/a.png"},
-                                                                                         {"Elm", "tex/a.png"},
-                                                                                         {"Steel", "tex/b.png"},
-                                                                                         {"Rust", "tex/gone.png"}}) {
+    for (const auto& [material, file] : {std::pair{"Oak", "tex/a.png"},
+                                         {"Pine", "tex/a.png"},
+                                         {"Elm", "tex/a.png"},
+                                         {"Steel", "tex/b.png"},
+                                         {"Rust", "tex/gone.png"}}) {
       materials_.push_back(AddMaterialUsing(*document, material, file));
     }
     document_ = bx3::AddDocument(std::move(document));

@@ -22,7 +22,6 @@ class NestedTest : public kvtest::InspectorFixture {
  protected:
   void SetUp() override {
     InspectorFixture::SetUp();
-    std::filesystem::create_directories(folder_ / "refs/tex");
     std::filesystem::create_directories(folder_ / "models/textures");
     // A referenced scene with one present and one missing texture and a reference back.
     kvtest::WriteBytes(folder_ / "refs/prop.bx3", R"({"format": "bx3-scene", "version": 1, "document": {"name": "Prop"},
@@ -42,14 +41,12 @@ class NestedTest : public kvtest::InspectorFixture {
                           "buffers": [{"uri": "box.bin"}]})");
     kvtest::WriteBytes(folder_ / "models/box.bin", "x");
     kvtest::WriteBytes(folder_ / "models/broken.gltf", "{\"images\": [");
-    for (const auto& [name, file] :
-         std::vector<std::pair<const char*, const char*>>{{"Prop", "refs/prop.bx3"},
-                                                          {"Crate", "models/crate.obj"},
-                                                          {"Box", "models/box.gltf"},
-                                                          {"Broken", "models/broken.gltf"}}) {
-      bx3::Element* reference =
-          document_->InsertElement(bx3::Branch::Objects, bx3::CreateElement(bx3::type::kReferenceObject, name));
-      reference->SetParameter(bx3::param::kReferenceFile, Filename(file));
+    for (const auto& [name, file] : {std::pair{"Prop", "refs/prop.bx3"},
+                                     {"Crate", "models/crate.obj"},
+                                     {"Box", "models/box.gltf"},
+                                     {"Broken", "models/broken.gltf"}}) {
+      document_->InsertElement(bx3::Branch::Objects, bx3::CreateElement(bx3::type::kReferenceObject, name))
+          ->SetParameter(bx3::param::kReferenceFile, Filename(file));
     }
     // On disk, so that the way back to it is found.
     ASSERT_TRUE(bx3::SaveDocument(*document_, folder_ / "scene.bx3").HasValue());
@@ -177,15 +174,15 @@ TEST_F(NestedTest, CollectedFilesTakeTheFilesInsideThemAlong) {
   document_ = bx3::AddDocument(std::move(*collected));
   dialog_.RefreshAssets();
   FinishJobs();
-  for (const auto& [file, found] : std::vector<std::pair<const char*, bool>>{{"prop.bx3", true},
-                                                                             {"wood.png", true},
-                                                                             {"prop_gone.png", false},
-                                                                             {"crate.obj", true},
-                                                                             {"crate.mtl", true},
-                                                                             {"crate_diffuse.jpg", true},
-                                                                             {"crate_bump.png", false},
-                                                                             {"box.gltf", true},
-                                                                             {"box.bin", true}}) {
+  for (const auto& [file, found] : {std::pair{"prop.bx3", true},
+                                    {"wood.png", true},
+                                    {"prop_gone.png", false},
+                                    {"crate.obj", true},
+                                    {"crate.mtl", true},
+                                    {"crate_diffuse.jpg", true},
+                                    {"crate_bump.png", false},
+                                    {"box.gltf", true},
+                                    {"box.bin", true}}) {
     const KvAssetEntry* row = RowOf(file);
     ASSERT_NE(row, nullptr) << file;
     EXPECT_EQ(!row->IsMissing(), found) << file << " " << row->assetPath.GetString().Std();

@@ -20,12 +20,9 @@ class UnreachableTest : public kvtest::InspectorFixture {
     bx3::Preferences::Get().SetPathMappings({{"P:\\far", "/kvdead/far"}});
     // Long enough for the share to answer in time at the end of the test.
     bx3::Preferences::Get().SetRootAnswerSeconds(600);
-    for (const auto& [material, file] :
-         std::vector<std::pair<const char*, const char*>>{{"Dead", "/kvdead/tex/wood.png"},
-                                                          {"DeadSet", "/kvdead/tiles/wood.<UDIM>.png"},
-                                                          {"Mapped", "P:\\far\\a.png"}}) {
-      kvtest::AddMaterialUsing(*document_, material, file);
-    }
+    kvtest::AddMaterialUsing(*document_, "Dead", "/kvdead/tex/wood.png");
+    kvtest::AddMaterialUsing(*document_, "DeadSet", "/kvdead/tiles/wood.<UDIM>.png");
+    kvtest::AddMaterialUsing(*document_, "Mapped", "P:\\far\\a.png");
     // A file of the same name as the dead one, where Relink would look.
     kvtest::WriteBytes(folder_ / "tex/wood.png", "x");
   }

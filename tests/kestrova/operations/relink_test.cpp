@@ -102,10 +102,8 @@ TEST(RelinkSearchTest, OneWalkFindsEveryRowsNameOncePerFileInWalkOrder) {
   std::vector<std::pair<uint32_t, std::string>> finds;
   for (const KvRelinkFind& find : result.finds) finds.emplace_back(find.row, find.path.Std());
   // Letter case tells names apart; a row's own file is no find; the loop is walked once.
-  EXPECT_EQ(finds, (std::vector<std::pair<uint32_t, std::string>>{{0, temp / "lib/x/wood.jpg"},
-                                                                  {2, temp / "lib/x/wood.jpg"},
-                                                                  {0, temp / "lib/y/wood.jpg"},
-                                                                  {2, temp / "lib/y/wood.jpg"}}));
+  const std::string x = temp / "lib/x/wood.jpg", y = temp / "lib/y/wood.jpg";
+  EXPECT_EQ(finds, (std::vector<std::pair<uint32_t, std::string>>{{0, x}, {2, x}, {0, y}, {2, y}}));
   EXPECT_EQ(result.foundCount, 4);
   EXPECT_EQ(progress.found.load(), 4);
   EXPECT_EQ(result.walk.unreadableFolders, 1);
