@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -81,8 +82,7 @@ TEST(LightProfileTest, DamagedFilesAreRefusedWithTheReason) {
   for (const Case& c : cases) {
     auto profile = ParseLightProfile(c.text);
     ASSERT_FALSE(profile.HasValue()) << c.name;
-    EXPECT_NE(profile.GetError().Message().find(c.says), std::string::npos)
-        << c.name << ": " << profile.GetError().Message();
+    EXPECT_THAT(profile.GetError().Message(), testing::HasSubstr(c.says)) << c.name;
   }
 }
 

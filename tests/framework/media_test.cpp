@@ -52,16 +52,10 @@ TEST(MediaTest, PictureDescriptions) {
     bool alpha;
     const char* format;
   };
+  const kvtest::ImageFile rgba{.channels = {"R", "G", "B", "A"}, .alphaChannel = 3};
   const Case cases[] = {
       {"rgb.png", {}, 3, 24, PixelFormatGroup::RGB, 1, false, "PNG"},
-      {"rgba.png",
-       {.channels = {"R", "G", "B", "A"}, .alphaChannel = 3},
-       4,
-       32,
-       PixelFormatGroup::RGBA,
-       1,
-       true,
-       "PNG"},
+      {"rgba.png", rgba, 4, 32, PixelFormatGroup::RGBA, 1, true, "PNG"},
       {"flat.exr", {.format = "half"}, 3, 48, PixelFormatGroup::RGB, 1, false, "OpenEXR"},
       {"rgbx.tif", {.channels = {"R", "G", "B", "X"}}, 4, 32, PixelFormatGroup::RGBX, 1, false, "TIFF"},
   };

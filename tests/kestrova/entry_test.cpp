@@ -127,19 +127,16 @@ TEST_F(EntryTest, RegistrationStopsAtTheFirstFailure) {
 
 TEST_F(EntryTest, CommandInformationAnswer) {
   kv::Kv_SelectAllCommand command(nullptr);
-  struct Case {
-    int32_t commandId, expectedHostCommand;
-  };
-  const Case cases[] = {{kv::kCmdSelectAll, 12112},
-                        {kv::kCmdDeselectAll, 12113},
-                        {kv::kCmdInvertSelection, 12374},
-                        {kv::kCmdSelectMissing, -5},
-                        {kv::kCmdLocalize, -5}};
-  for (const Case& c : cases) {
-    bx3::CommandInformation info{c.commandId, 0, -5};
+  // The host's own command each one stands for; -5: none.
+  for (const auto& [commandId, hostCommand] : {std::pair{kv::kCmdSelectAll, 12112},
+                                               {kv::kCmdDeselectAll, 12113},
+                                               {kv::kCmdInvertSelection, 12374},
+                                               {kv::kCmdSelectMissing, -5},
+                                               {kv::kCmdLocalize, -5}}) {
+    bx3::CommandInformation info{commandId, 0, -5};
     EXPECT_TRUE(command.Message(bx3::kMsgCommandInformation, &info));
     EXPECT_EQ(info.managerId, kv::kMainCommandId);
-    EXPECT_EQ(info.hostCommandId, c.expectedHostCommand) << c.commandId;
+    EXPECT_EQ(info.hostCommandId, hostCommand) << commandId;
   }
   EXPECT_TRUE(command.Message(bx3::kMsgCommandInformation, nullptr));
   bx3::CommandInformation untouched{1, 2, 3};

@@ -2,6 +2,7 @@
 // window.
 #pragma once
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "brantic/jobs.h"

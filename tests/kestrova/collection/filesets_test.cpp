@@ -120,8 +120,7 @@ TEST_F(FileSetsTest, SetsAreCountedAndPathsExpandedWithTheReasonInTheText) {
   EXPECT_EQ(RowOf("Udim").resolvedPath.Std(), folder_ / "tiles/wood.<UDIM>.png");
 
   // The status line counts the partly found sets beside the missing files.
-  std::string status = Text(kGadgetStatus);
-  EXPECT_NE(status.find("Missing: 5 - Partly found: 3 - "), std::string::npos) << status;
+  EXPECT_THAT(Text(kGadgetStatus), testing::HasSubstr("Missing: 5 - Partly found: 3 - "));
 }
 
 // What used to go wrong: a sequence whose first frame was deleted was missing altogether.
@@ -202,9 +201,8 @@ TEST_F(FileSetsTest, CollectFilesCopiesEverySetFileNamesTheMissingOnesAndKeepsTh
     EXPECT_TRUE(std::filesystem::exists(folder_ / ("tex/" + std::string(file)))) << file;
   }
   EXPECT_FALSE(std::filesystem::exists(folder_ / "tex/wood.1012.png"));
-  std::string status = Text(kGadgetStatus);
-  EXPECT_NE(status.find("3 files of sets missing: wood.1012.png, full.0025.png, full.0026.png"), std::string::npos)
-      << status;
+  EXPECT_THAT(Text(kGadgetStatus),
+              testing::HasSubstr("3 files of sets missing: wood.1012.png, full.0025.png, full.0026.png"));
   // The rows now use the copies, through their tokens.
   EXPECT_EQ(tiles->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std(),
             folder_ / "tex/wood.<UDIM>.png");
@@ -248,8 +246,7 @@ TEST_F(FileSetsTest, ApplyPathMappingsWritesTheMappedPathsAsOneStep) {
   EXPECT_EQ(stored("Unix"), folder_ / "mnt/projects/tex/stone.png");
   EXPECT_EQ(stored("Windows"), folder_ / "winproj/tex/stone.png");
   EXPECT_EQ(stored("Plain"), "tex/a.png");
-  std::string status = Text(kGadgetStatus);
-  EXPECT_NE(status.find("2 paths mapped"), std::string::npos) << status;
+  EXPECT_THAT(Text(kGadgetStatus), testing::HasSubstr("2 paths mapped"));
   ASSERT_TRUE(document_->Undo());
   EXPECT_EQ(bx3::SerializeDocument(*document_), before);
   bx3::Preferences::Get().SetPathMappings({});

@@ -90,8 +90,7 @@ TEST_F(NestedTest, UsesInsideFilesAreRowsWithTheirWayAndStatus) {
   // No row for what a glTF holds inside itself; the way back to the scene ends there, once.
   for (const KvAssetEntry& row : Collection().Rows()) EXPECT_FALSE(row.assetPath.View().starts_with("data:"));
   EXPECT_EQ(RowOf("scene.bx3")->nestedNote.Std(), "Refers back to " + (folder_ / "scene.bx3") + " (not entered again)");
-  EXPECT_NE(RowOf("broken.gltf")->nestedNote.Std().find("could not be read: not glTF: line 1"), std::string::npos)
-      << RowOf("broken.gltf")->nestedNote.Std();
+  EXPECT_THAT(RowOf("broken.gltf")->nestedNote.Std(), testing::HasSubstr("could not be read: not glTF: line 1"));
 }
 
 TEST_F(NestedTest, NoWriteChangesAFileInsideAnother) {
@@ -106,12 +105,10 @@ TEST_F(NestedTest, NoWriteChangesAFileInsideAnother) {
   for (KvAssetEntry& row : Collection().Rows()) View().Selection().Set(row, row.IsNested());
   ASSERT_TRUE(Kv_GlobalizeCommand(&dialog_).Execute(document_, nullptr));
   ASSERT_TRUE(Kv_LocalizeCommand(&dialog_).Execute(document_, nullptr));
-  std::string status = Text(kGadgetStatus);
-  EXPECT_NE(status.find("uses inside other files are read-only: left alone"), std::string::npos) << status;
+  EXPECT_THAT(Text(kGadgetStatus), testing::HasSubstr("uses inside other files are read-only: left alone"));
   // Relink does not look for them, and says so.
   dialog_.RelinkTextures(Filename(folder_.Path()));
-  status = Text(kGadgetStatus);
-  EXPECT_NE(status.find("8 uses inside other files are read-only: left alone"), std::string::npos) << status;
+  EXPECT_THAT(Text(kGadgetStatus), testing::HasSubstr("8 uses inside other files are read-only: left alone"));
   {
     KvWritePass pass(*document_);
     for (KvAssetEntry& row : Collection().Rows()) {
@@ -144,10 +141,6 @@ TEST(AnchoredPath, RelativePathsGoBelowTheFileThatWritesThem) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // Collect Files into a new folder, then the originals moved away: the collected scene still
 // finds every file inside its files that existed.
 TEST_F(NestedTest, CollectedFilesTakeTheFilesInsideThemAlong) {
@@ -162,8 +155,7 @@ TEST_F(NestedTest, CollectedFilesTakeTheFilesInsideThemAlong) {
   ASSERT_TRUE(Kv_ConsolidateCommand(&dialog_).Execute(document_, nullptr));
   FinishJobs();
   EXPECT_EQ(bx3::QueuedAnswerCount(), 0);  // nothing missing inside was asked for, but named
-  std::string status = Text(kGadgetStatus);
-  EXPECT_NE(status.find("3 files inside collected files missing: "), std::string::npos) << status;
+  EXPECT_THAT(Text(kGadgetStatus), testing::HasSubstr("3 files inside collected files missing: "));
   ASSERT_TRUE(bx3::SaveDocument(*document_, folder_ / "out/scene.bx3").HasValue());
   std::filesystem::rename(folder_ / "refs", folder_ / "refs_away");
   std::filesystem::rename(folder_ / "models", folder_ / "models_away");

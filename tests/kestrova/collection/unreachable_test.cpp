@@ -77,8 +77,7 @@ TEST_F(UnreachableTest, RowsUnderADeadRootAreUnreachableAndNoOperationActsOnThem
   bx3::QueueMessageAnswer(bx3::kAnswerYes);  // copy the found files next to the scene
   ASSERT_TRUE(Kv_ConsolidateCommand(&dialog_).Execute(document_, nullptr));
   FinishJobs();
-  EXPECT_NE(Text(kGadgetStatus).find("3 uses under roots that did not answer left alone"), std::string::npos)
-      << Text(kGadgetStatus);
+  EXPECT_THAT(Text(kGadgetStatus), testing::HasSubstr("3 uses under roots that did not answer left alone"));
   EXPECT_EQ(PathOf("Dead"), "/kvdead/tex/wood.png");
   EXPECT_EQ(PathOf("DeadSet"), "/kvdead/tiles/wood.<UDIM>.png");
   EXPECT_EQ(PathOf("Mapped"), "P:\\far\\a.png");

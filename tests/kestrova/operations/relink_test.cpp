@@ -181,8 +181,7 @@ TEST_F(RelinkTest, ASceneChangeArrivingWhileWorkRunsIsTakenInAfterTheOperation) 
   EXPECT_EQ(StoredPath(4), library / "gone.png");
   EXPECT_EQ(Collection().Rows().size(), 55u) << "collected again once the relink was done";
   EXPECT_EQ(Collection().MissingCount(), 0);
-  std::string status = Text(kGadgetStatus);
-  EXPECT_NE(status.find("Note: 1 found"), std::string::npos) << status;
+  EXPECT_THAT(Text(kGadgetStatus), testing::HasSubstr("Note: 1 found"));
 }
 
 }  // namespace

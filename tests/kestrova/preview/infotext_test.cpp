@@ -68,9 +68,8 @@ TEST_F(MediaInfoTest, Pictures) {
   KvAssetEntry sequence = Row(folder_ / "rgb.png", ASSETTYPE_IMAGE);
   sequence.sequenceStart = 1;
   sequence.sequenceEnd = 100;
-  EXPECT_NE(
-      BuildAssetInfoText(sequence, kGroupNone).Std().find("Colour profile: sRGB IEC61966-2.1\nDuration: 100 F\n\n"),
-      std::string::npos);
+  EXPECT_THAT(BuildAssetInfoText(sequence, kGroupNone).Std(),
+              testing::HasSubstr("Colour profile: sRGB IEC61966-2.1\nDuration: 100 F\n\n"));
 }
 
 TEST_F(MediaInfoTest, MovieSoundLightProfileAndMissingFile) {

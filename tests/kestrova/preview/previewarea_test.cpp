@@ -165,15 +165,13 @@ TEST_F(PreviewTest, RapidReselectionEndsWithTheLastRow) {
   EXPECT_TRUE(area.PreviewReady());
   EXPECT_EQ(area.PreviewFile().GetFileView(), "b.png");
   EXPECT_EQ(area.FullBitmap().GetBw(), 96);
-  std::string info = Text(kGadgetInfo);
-  EXPECT_NE(info.find("b.png"), std::string::npos);
+  EXPECT_THAT(Text(kGadgetInfo), testing::HasSubstr("b.png"));
 
   // Nothing selected: an empty area and the note that nothing is selected.
   View().Selection().Clear(Collection().Rows());
   kv::KvDialogTestAccess::RequestPreview(dialog_);
   EXPECT_FALSE(area.PreviewShown());
-  info = Text(kGadgetInfo);
-  EXPECT_EQ(info, "<<" + GetResourceString(res::kNothingSelected).Std() + ">>");
+  EXPECT_EQ(Text(kGadgetInfo), "<<" + GetResourceString(res::kNothingSelected).Std() + ">>");
 }
 
 // What used to go wrong: a picture whose header asked for more memory than there is took the
@@ -314,10 +312,6 @@ TEST_F(PreviewTest, ZoomTogglesAndDraggingStaysInside) {
   EXPECT_EQ(area.ZoomX(), 0);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(PreviewTest, AShownElementThatIsDeletedIsNotTouched) {
   OpenSettled();
   Select(1);  // b.png, used by Steel
@@ -328,8 +322,7 @@ TEST_F(PreviewTest, AShownElementThatIsDeletedIsNotTouched) {
   FinishPreviews();
   // The change message that follows takes the row away, and the preview with it.
   EXPECT_FALSE(Preview().PreviewShown());
-  std::string info = Text(kGadgetInfo);
-  EXPECT_EQ(info, NothingSelectedText());
+  EXPECT_EQ(Text(kGadgetInfo), NothingSelectedText());
 }
 
 }  // namespace

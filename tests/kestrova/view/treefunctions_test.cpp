@@ -161,10 +161,6 @@ TEST_F(TreeTest, TheTypeColumnFitsTheLongestTypeBesideItsIcon) {
   EXPECT_EQ(element, area.DrawGetTextWidth(materials_[3]->GetName()) + 20 + 6);
 }
 
-}  // namespace
-
-namespace {
-
 class DanglingTest : public TreeTest {};
 
 TEST_F(DanglingTest, RowsWhoseElementsAreGoneStillSortGroupAndDraw) {

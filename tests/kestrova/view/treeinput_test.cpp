@@ -5,7 +5,6 @@
 #include "view/kvtreefunctions.h"
 
 using namespace kv;
-using bx3::Filename;
 
 namespace {
 
