@@ -27,11 +27,9 @@ class CheckBatchTest : public ::testing::Test {
     fs::copy_file(demo_ + "/tex/wood.jpg", project + "/tex/wood.jpg");
     std::ofstream(project + "/tex/unused.png") << "x";
     for (int shot = 1; shot <= 12; ++shot) {
-      const std::string folder = project + "/shots/s" + std::to_string(shot);
-      fs::create_directories(folder);
-      std::ofstream(folder + "/shot.bx3")
-          << R"({"format": "bx3-scene", "version": 1, "materials": [{"id": 1, "type": "shader.bitmap", "params": {
-               "1000": {"file": "../../tex/wood.jpg"}}}]})";
+      kvtest::WriteBytes(project + "/shots/s" + std::to_string(shot) + "/shot.bx3",
+                         R"({"format": "bx3-scene", "version": 1, "materials": [{"id": 1, "type": "shader.bitmap",
+                             "params": {"1000": {"file": "../../tex/wood.jpg"}}}]})");
     }
     return project;
   }

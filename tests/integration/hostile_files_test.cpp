@@ -276,12 +276,11 @@ TEST(HostileFilesTest, SavingThroughALinkWritesItsTargetAndKeepsTheLink) {
 
 TEST(HostileFilesTest, ManySearchFoldersStayLinear) {
   kvtest::TempFolder folder;
-  std::filesystem::create_directories(folder / "prefs");
   kvtest::WriteBytes(folder / "last/found.png", "x");
   std::string paths;
   for (int i = 0; i < 100000; ++i) paths += R"({"path": ")" + folder / ("none" + std::to_string(i)) + R"("}, )";
-  std::ofstream(folder / "prefs/prefs.json")
-      << R"({"textureSearchPaths": [)" + paths + R"({"path": ")" + folder / "last" + R"("}]})";
+  kvtest::WriteBytes(folder / "prefs/prefs.json",
+                     R"({"textureSearchPaths": [)" + paths + R"({"path": ")" + folder / "last" + R"("}]})");
   std::ofstream(folder / "scene.bx3") << kHead + R"("materials": [{"id": 1, "type": "shader.bitmap", "params": {
       "1000": {"file": "gone/found.png"}}}, {"id": 2, "type": "shader.bitmap", "params": {
       "1000": {"file": "gone/missing.png"}}}]})";

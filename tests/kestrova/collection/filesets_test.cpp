@@ -21,9 +21,6 @@ class FileSetsTest : public kvtest::InspectorFixture {
  protected:
   void SetUp() override {
     InspectorFixture::SetUp();
-    for (const char* folder : {"tex/seq", "tex/flame", "tiles", "mnt/projects/tex", "winproj/tex", "root/tex"}) {
-      std::filesystem::create_directories(folder_ / folder);
-    }
     for (int frame = 1; frame <= 24; ++frame) {
       const std::string digits = (frame < 10 ? "000" : "00") + std::to_string(frame);
       kvtest::WriteBytes(folder_ / ("tex/seq/full." + digits + ".png"), "x");

@@ -160,10 +160,8 @@ TEST_F(ConsolidateTest, AMissingFileIsLocatedOrSkippedOrEndsEverything) {
 // Copies run after every question is answered: a second file of the same name is still asked
 // about before it would replace the first one's copy.
 TEST_F(ConsolidateTest, ASecondFileOfTheSameNameAsksBeforeItReplacesTheFirstsCopy) {
-  fs::create_directories(library_ / "x");
-  fs::create_directories(library_ / "y");
-  std::ofstream(library_ / "x/e.png") << "first";
-  std::ofstream(library_ / "y/e.png") << "second";
+  kvtest::WriteBytes(library_ / "x/e.png", "first");
+  kvtest::WriteBytes(library_ / "y/e.png", "second");
   materials_[0]->GetChildren().front()->SetParameter(bx3::param::kBitmapFile, Filename(library_ / "x/e.png"));
   materials_[3]->GetChildren().front()->SetParameter(bx3::param::kBitmapFile, Filename(library_ / "y/e.png"));
   Open();

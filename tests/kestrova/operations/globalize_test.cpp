@@ -61,9 +61,7 @@ class GlobalizeTest : public kvtest::InspectorFixture {
   bool Run() { return Kv_GlobalizeCommand(&dialog_).Execute(document_, nullptr); }
   std::vector<std::string> StoredPaths() const {
     std::vector<std::string> paths;
-    for (bx3::Element* material : materials_) {
-      paths.push_back(material->GetChildren().front()->GetFilename(bx3::param::kBitmapFile).GetString().Std());
-    }
+    for (size_t material = 0; material < materials_.size(); ++material) paths.push_back(StoredPath(material));
     return paths;
   }
 };
