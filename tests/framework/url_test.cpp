@@ -77,26 +77,23 @@ TEST(UrlTest, AppendAndRelative) {
 }
 
 TEST(UrlTest, Normalisation) {
-  struct Case {
-    const char *in, *out;
-  };
-  const Case cases[] = {{"/a/./b/../c.png", "/a/c.png"},
-                        {"/../a", "/a"},
-                        {"/a/b/..", "/a"},
-                        {"/a/..", "/"},
-                        {"/a/..//", "/"},
-                        {"/a/./b/", "/a/b/"},
-                        {"/p/shots/f3/../../tex/t5.png", "/p/tex/t5.png"},
-                        {"../tex/a.png", "../tex/a.png"},
-                        {"../../a/../b", "../../b"},
-                        {"a/b/../../../c/", "../c/"},
-                        {"a/../..", ".."},
-                        {"a/..", "."},
-                        {"./", "./"}};
-  for (const Case& c : cases) {
-    auto normal = Url::FromSystemPath(c.in).Normalize(brantic::kNormalizeResolveDots);
-    ASSERT_TRUE(normal.HasValue()) << c.in;
-    EXPECT_EQ(normal->GetPath(), c.out) << c.in;
+  const std::pair<const char*, const char*> cases[] = {{"/a/./b/../c.png", "/a/c.png"},
+                                                       {"/../a", "/a"},
+                                                       {"/a/b/..", "/a"},
+                                                       {"/a/..", "/"},
+                                                       {"/a/..//", "/"},
+                                                       {"/a/./b/", "/a/b/"},
+                                                       {"/p/shots/f3/../../tex/t5.png", "/p/tex/t5.png"},
+                                                       {"../tex/a.png", "../tex/a.png"},
+                                                       {"../../a/../b", "../../b"},
+                                                       {"a/b/../../../c/", "../c/"},
+                                                       {"a/../..", ".."},
+                                                       {"a/..", "."},
+                                                       {"./", "./"}};
+  for (const auto& [in, out] : cases) {
+    auto normal = Url::FromSystemPath(in).Normalize(brantic::kNormalizeResolveDots);
+    ASSERT_TRUE(normal.HasValue()) << in;
+    EXPECT_EQ(normal->GetPath(), out) << in;
   }
   EXPECT_EQ(Url::FromSystemPath("/a/./b").Normalize(0)->GetPath(), "/a/./b");
   EXPECT_FALSE(Url().Normalize(brantic::kNormalizeResolveDots).HasValue());
@@ -114,21 +111,18 @@ TEST_F(IoTest, DetectionOfOddFiles) {
   ::mkfifo((folder_ + "/pipe").c_str(), 0644);
   ::symlink("nowhere", (folder_ + "/dangling").c_str());
   ::symlink("loop", (folder_ + "/loop").c_str());
-  struct Case {
-    std::string path;
-    brantic::IoDetect expected;
-  };
-  const Case cases[] = {{folder_ + "/file.png", brantic::IoDetect::File},
-                        {folder_ + "/dir", brantic::IoDetect::Directory},
-                        {folder_ + "/dir/", brantic::IoDetect::Directory},
-                        {folder_ + "/pipe", brantic::IoDetect::Other},
-                        {folder_ + "/dangling", brantic::IoDetect::NotFound},
-                        {folder_ + "/loop", brantic::IoDetect::NotFound},
-                        {folder_ + "/" + std::string(4000, 'x'), brantic::IoDetect::NotFound},
-                        {"file.png", brantic::IoDetect::NotFound},
-                        {"", brantic::IoDetect::NotFound}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(brantic::DetectIo(Url::FromSystemPath(c.path)), c.expected) << c.path.substr(0, 80);
+  const std::pair<std::string, brantic::IoDetect> cases[] = {
+      {folder_ + "/file.png", brantic::IoDetect::File},
+      {folder_ + "/dir", brantic::IoDetect::Directory},
+      {folder_ + "/dir/", brantic::IoDetect::Directory},
+      {folder_ + "/pipe", brantic::IoDetect::Other},
+      {folder_ + "/dangling", brantic::IoDetect::NotFound},
+      {folder_ + "/loop", brantic::IoDetect::NotFound},
+      {folder_ + "/" + std::string(4000, 'x'), brantic::IoDetect::NotFound},
+      {"file.png", brantic::IoDetect::NotFound},
+      {"", brantic::IoDetect::NotFound}};
+  for (const auto& [path, expected] : cases) {
+    EXPECT_EQ(brantic::DetectIo(Url::FromSystemPath(path)), expected) << path.substr(0, 80);
   }
 }
 

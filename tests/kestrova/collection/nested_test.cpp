@@ -128,16 +128,17 @@ TEST_F(NestedTest, NoWriteChangesAFileInsideAnother) {
 }
 
 TEST(AnchoredPath, RelativePathsGoBelowTheFileThatWritesThem) {
-  struct Case {
-    const char *written, *anchored;
-  };
-  for (const Case& c :
-       {Case{".\\crate_diffuse.jpg", "/p/models/crate_diffuse.jpg"}, Case{"..\\tex\\a.png", "/p/tex/a.png"},
-        Case{"textures/b.png", "/p/models/textures/b.png"}, Case{"./a/../b/./c.png", "/p/models/b/c.png"},
-        Case{"../../../../x.png", "/x.png"}, Case{"/abs/c.png", "/abs/c.png"},
-        Case{"$PROJECT/tex/d.png", "$PROJECT/tex/d.png"}, Case{"P:\\proj\\e.png", "P:\\proj\\e.png"},
-        Case{"\\\\server\\share\\f.png", "\\\\server\\share\\f.png"}, Case{"~/g.png", "~/g.png"}}) {
-    EXPECT_EQ(AnchoredPath(c.written, "/p/models"), c.anchored) << c.written;
+  for (const auto& [written, anchored] : {std::pair{".\\crate_diffuse.jpg", "/p/models/crate_diffuse.jpg"},
+                                          {"..\\tex\\a.png", "/p/tex/a.png"},
+                                          {"textures/b.png", "/p/models/textures/b.png"},
+                                          {"./a/../b/./c.png", "/p/models/b/c.png"},
+                                          {"../../../../x.png", "/x.png"},
+                                          {"/abs/c.png", "/abs/c.png"},
+                                          {"$PROJECT/tex/d.png", "$PROJECT/tex/d.png"},
+                                          {"P:\\proj\\e.png", "P:\\proj\\e.png"},
+                                          {"\\\\server\\share\\f.png", "\\\\server\\share\\f.png"},
+                                          {"~/g.png", "~/g.png"}}) {
+    EXPECT_EQ(AnchoredPath(written, "/p/models"), anchored) << written;
   }
 }
 

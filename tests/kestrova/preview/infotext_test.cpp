@@ -39,10 +39,7 @@ TEST_F(MediaInfoTest, Pictures) {
   const std::vector<std::string> layers = {"A", "B", "G", "R", "diffuse.B", "diffuse.G", "diffuse.R"};
   ASSERT_TRUE(kvtest::WriteImage(folder_ / "layers.exr", {.channels = layers, .format = "half", .alphaChannel = 0}));
   ASSERT_TRUE(kvtest::WriteBmp1555(folder_ / "packed.bmp", 8, 4));
-  struct Case {
-    std::string file, lines;
-  };
-  const Case cases[] = {
+  const std::pair<std::string, std::string> cases[] = {
       {"rgb.png",
        "Resolution: 64 x 32\nPixel format: RGB, 8 bits per channel\nLayers: 1\nAlpha: no\n"
        "Colour profile: sRGB IEC61966-2.1\n"},
@@ -56,9 +53,9 @@ TEST_F(MediaInfoTest, Pictures) {
        "Resolution: 8 x 4\nPixel format: RGB with alpha, 5/5/5/1 bits per channel\nLayers: 1\nAlpha: yes\n"
        "Colour profile: sRGB IEC61966-2.1\nDots per inch: 72.01\n"},
   };
-  for (const Case& c : cases) {
-    const std::string path = folder_ / c.file;
-    EXPECT_EQ(BuildAssetInfoText(Row(path, ASSETTYPE_IMAGE), kGroupNone), c.lines + Common(path)) << c.file;
+  for (const auto& [file, lines] : cases) {
+    const std::string path = folder_ / file;
+    EXPECT_EQ(BuildAssetInfoText(Row(path, ASSETTYPE_IMAGE), kGroupNone), lines + Common(path)) << file;
   }
   // A broken picture yields no media lines; the row simply shows less.
   kvtest::WriteBytes(folder_ / "broken.png", "\x89PNG\r\n\x1a\n");
@@ -128,11 +125,7 @@ TEST_F(MediaInfoTest, GroupModes) {
   entry.formatText = brantic::String("PNG");
   entry.elementName = brantic::String("Bitmap");
   entry.nodeSpace = brantic::Id("kv.test.space");
-  struct Case {
-    int32_t mode;
-    std::string text;
-  };
-  const Case cases[] = {
+  const std::pair<int32_t, std::string> cases[] = {
       {kGroupByAssetType, "<<Type group>>\n\nType: Image"},
       {kGroupByFormat, "<<Format group>>\n\nFormat: PNG\nType: Image"},
       {kGroupByElementType, "<<Element type group>>\n\nElement Type: Bitmap"},
@@ -142,7 +135,7 @@ TEST_F(MediaInfoTest, GroupModes) {
       {kGroupByAsset, "<<File group>>\n\n\nFull Path: " + folder_ / "missing.png" +
                           "\nFile Size: 1.5 KB\nTake: Main\nNode Space: Test Renderer\n"},
   };
-  for (const Case& c : cases) EXPECT_EQ(BuildAssetInfoText(entry, c.mode), c.text) << c.mode;
+  for (const auto& [mode, text] : cases) EXPECT_EQ(BuildAssetInfoText(entry, mode), text) << mode;
   entry.takeName = brantic::String();
   entry.formatText = brantic::String();
   EXPECT_EQ(BuildAssetInfoText(entry, kGroupByTake), "<<Take group>>\n\nTake: (none)");
