@@ -23,11 +23,8 @@ std::string Check(std::string_view text) {
 // Scenes with bad texts of every kind run as processes in the hostile-files test; here, what
 // only the cursor itself shows.
 TEST(JsonCursorTest, AcceptsJsonAndRefusesWhatIsNot) {
-  struct Case {
-    std::string text;
-    std::string problem;  // part of the problem; empty for good JSON
-  };
-  const Case cases[] = {
+  // A text and part of its problem; no problem for good JSON.
+  const std::pair<std::string, std::string> cases[] = {
       {R"({"a": [1, -2.5e3, true, false, null, "x"], "b": {}})", ""},
       {" [ ] ", ""},
       {R"("\u00e9\ud83d\ude00\n\"\\\/")", ""},
@@ -49,12 +46,12 @@ TEST(JsonCursorTest, AcceptsJsonAndRefusesWhatIsNot) {
       {"[1]\0\0"s.substr(0, 5), "trailing data"},
       {"@", "unexpected '@'"},
   };
-  for (const Case& c : cases) {
-    const std::string problem = Check(c.text);
-    if (c.problem.empty()) {
-      EXPECT_EQ(problem, "") << c.text;
+  for (const auto& [text, part] : cases) {
+    const std::string problem = Check(text);
+    if (part.empty()) {
+      EXPECT_EQ(problem, "") << text;
     } else {
-      EXPECT_NE(problem.find(c.problem), std::string::npos) << c.text << " -> " << problem;
+      EXPECT_NE(problem.find(part), std::string::npos) << text << " -> " << problem;
     }
   }
 }

@@ -50,10 +50,6 @@ bool Same(const Picture& a, const Picture& b) {
 
 TEST(PictureTest, StripsAddUpToTheWholePictureAndToItsReducedCopy) {
   kvtest::TempFolder folder;
-  struct Case {
-    const char* name;
-    kvtest::ImageFile image;
-  };
   // More than one strip of 256 rows; tiles that do not divide the picture.
   const kvtest::ImageFile scanlines{.width = 300, .height = 700, .format = "half"};
   const kvtest::ImageFile tiled{.width = 300, .height = 700, .format = "half", .tileWidth = 64, .tileHeight = 48};
@@ -61,20 +57,21 @@ TEST(PictureTest, StripsAddUpToTheWholePictureAndToItsReducedCopy) {
   const kvtest::ImageFile rgba{
       .width = 300, .height = 700, .channels = {"R", "G", "B", "A"}, .format = "half", .alphaChannel = 3};
   const kvtest::ImageFile grey{.width = 90, .height = 61, .channels = {"Y"}};
-  const Case cases[] = {{"scanlines.exr", scanlines}, {"tiled.exr", tiled}, {"offset.exr", offset},
-                        {"rgba.exr", rgba},           {"grey.png", grey},   {"tiled.tif", tiled}};
-  for (const Case& c : cases) {
-    const std::string path = folder / c.name;
-    ASSERT_TRUE(kvtest::WriteImage(path, c.image)) << c.name;
+  const std::pair<const char*, kvtest::ImageFile> cases[] = {{"scanlines.exr", scanlines}, {"tiled.exr", tiled},
+                                                             {"offset.exr", offset},       {"rgba.exr", rgba},
+                                                             {"grey.png", grey},           {"tiled.tif", tiled}};
+  for (const auto& [name, image] : cases) {
+    const std::string path = folder / name;
+    ASSERT_TRUE(kvtest::WriteImage(path, image)) << name;
     const Picture reference = ReadWhole(path);
     auto whole = LoadPicture(Url::FromSystemPath(path));
-    ASSERT_TRUE(whole) << c.name << ": " << whole.GetError().Message();
-    EXPECT_TRUE(Same(*whole, reference)) << c.name;
-    auto reduced = LoadPicture(Url::FromSystemPath(path), ReduceTo(c.image.width / 7, c.image.height / 6));
-    ASSERT_TRUE(reduced) << c.name << ": " << reduced.GetError().Message();
-    EXPECT_TRUE(Same(*reduced, ScalePicture(reference, c.image.width / 7, c.image.height / 6))) << c.name;
-    EXPECT_EQ(reduced->sourceWidth, c.image.width) << c.name;
-    EXPECT_EQ(reduced->sourceHeight, c.image.height) << c.name;
+    ASSERT_TRUE(whole) << name << ": " << whole.GetError().Message();
+    EXPECT_TRUE(Same(*whole, reference)) << name;
+    auto reduced = LoadPicture(Url::FromSystemPath(path), ReduceTo(image.width / 7, image.height / 6));
+    ASSERT_TRUE(reduced) << name << ": " << reduced.GetError().Message();
+    EXPECT_TRUE(Same(*reduced, ScalePicture(reference, image.width / 7, image.height / 6))) << name;
+    EXPECT_EQ(reduced->sourceWidth, image.width) << name;
+    EXPECT_EQ(reduced->sourceHeight, image.height) << name;
   }
 
   // A MIP-mapped file is reduced from its smallest level that is still large enough.

@@ -138,25 +138,20 @@ TEST_F(InspectorGuiTest, AnotherSceneInPlaceOfTheInspectedOneLeavesNoRowsBehind)
   ASSERT_TRUE(bx3::CallCommand(kSelectAll));
   ASSERT_EQ(Report(*dialog).rows.size(), 13u);
 
-  struct Step {
-    const char* name;
-    std::string path;
-  };
-  const Step steps[] = {{"open another scene", folder_ / "other/demo.bx3"}, {"revert", folder_ / "other/demo.bx3"}};
-  for (const Step& step : steps) {
-    ASSERT_TRUE(bx3::OpenDocumentInPlace(step.path).HasValue()) << step.name;
+  for (const char* step : {"open another scene", "revert"}) {
+    ASSERT_TRUE(bx3::OpenDocumentInPlace(folder_ / "other/demo.bx3").HasValue()) << step;
     EXPECT_FALSE(Paint(*dialog).isNull());
     WaitForQuiet();
     const bx3::DialogReport report = Report(*dialog);
-    EXPECT_EQ(report.rows.size(), 13u) << step.name;
-    EXPECT_EQ(report.status, "Listed: 13 (16) - Missing: 3 - Selected: 0") << step.name;
-    EXPECT_EQ(report.info, "<<Nothing selected>>") << step.name;
+    EXPECT_EQ(report.rows.size(), 13u) << step;
+    EXPECT_EQ(report.status, "Listed: 13 (16) - Missing: 3 - Selected: 0") << step;
+    EXPECT_EQ(report.info, "<<Nothing selected>>") << step;
     // The new scene is listed once asked for again.
     dialog->Close();
     dialog = OpenInspector();
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(bx3::CallCommand(kSelectAll));
-    EXPECT_EQ(Report(*dialog).rows.size(), 13u) << step.name;
+    EXPECT_EQ(Report(*dialog).rows.size(), 13u) << step;
   }
 
   // The window closed meanwhile: the dialog keeps its rows, but not those of a freed scene.
