@@ -8,6 +8,7 @@
 #include "bx3/host.h"
 #include "bx3/prefs.h"
 #include "collection/kvresolve.h"
+#include "support/temp_folder.h"
 
 using namespace kv;
 using bx3::Filename;
@@ -20,15 +21,10 @@ namespace {
 class ResolveTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kv_resolve_XXXXXX";
-    root_ = ::mkdtemp(pattern);
-    project_ = root_ + "/proj";
-    for (const char* folder : {"/proj/tex/maps", "/lib1", "/lib2", "/lib2/sub"}) {
-      std::filesystem::create_directories(root_ + folder);
-    }
+    std::filesystem::create_directories(root_ + "/lib2/sub");
     for (const char* file : {"/proj/wood.jpg", "/proj/tex/wood.jpg", "/proj/tex/maps/stone.jpg", "/proj/tex/bark.jpg",
                              "/lib1/metal.png", "/lib2/metal.png", "/lib2/only2.png", "/proj/caf\xe9\xff.png"}) {
-      std::ofstream(root_ + file) << "x";
+      kvtest::WriteBytes(root_ + file, "x");
     }
     ::symlink("missing-target.png", (project_ + "/dangling.png").c_str());
     ::symlink("loop.png", (project_ + "/loop.png").c_str());
@@ -39,15 +35,15 @@ class ResolveTest : public ::testing::Test {
   void TearDown() override {
     bx3::Preferences::Get().Reset();
     bx3::CloseAllDocuments();
-    std::filesystem::remove_all(root_);
   }
 
   int32_t Resolve(const std::string& path, Filename& resolved, bool bitmap = false) {
     return ResolveAssetPath(Filename(project_), Filename(path), nullptr, resolved, bitmap);
   }
 
-  std::string root_;
-  std::string project_;
+  kvtest::TempFolder temp_;
+  const std::string root_ = temp_.Path();
+  const std::string project_ = root_ + "/proj";
 };
 
 TEST_F(ResolveTest, ResultCodes) {
