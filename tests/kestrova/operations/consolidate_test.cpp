@@ -172,6 +172,29 @@ TEST_F(ConsolidateTest, ASecondFileOfTheSameNameAsksBeforeItReplacesTheFirstsCop
   EXPECT_EQ(ReadBytes(folder_ / "tex/e.png"), "first");
 }
 
+// A copy that fails (here: a folder where the file would go) ends the collection with its
+// reason; the scene keeps its paths, and no file is left half-copied.
+TEST_F(ConsolidateTest, AFailedCopyEndsWithItsReasonAndLeavesTheScene) {
+  for (const char* file : {"c.png", "d.png", "e.png"}) ASSERT_TRUE(kvtest::WriteImage(library_ / file, {}));
+  for (const auto& [material, file] : {std::pair{0, "d.png"}, {3, "c.png"}, {4, "e.png"}}) {
+    materials_[size_t(material)]->GetChildren().front()->SetParameter(bx3::param::kBitmapFile,
+                                                                      Filename(library_ / file));
+  }
+  fs::create_directories(folder_ / "tex/c.png/inside");
+  Open();
+  bx3::QueueMessageAnswer(bx3::kAnswerYes);  // replace tex/c.png
+  EXPECT_FALSE(dialog_.Consolidate(document_));
+  EXPECT_EQ(bx3::QueuedAnswerCount(), 0);
+  EXPECT_THAT(Text(kGadgetStatus), testing::HasSubstr("could not be copied: "));
+  EXPECT_TRUE(fs::is_directory(folder_ / "tex/c.png/inside"));
+  EXPECT_EQ(StoredPath(3), library_ / "c.png");
+  EXPECT_EQ(StoredPath(0), library_ / "d.png");
+  EXPECT_EQ(document_->UndoCount(), 0);
+  for (const auto& entry : fs::directory_iterator(folder_ / "tex")) {
+    EXPECT_EQ(entry.path().filename().string().find(".copying-"), std::string::npos) << entry.path();
+  }
+}
+
 TEST_F(ConsolidateTest, AFolderThatCannotBeMadeEndsWithFalse) {
   ASSERT_TRUE(kvtest::WriteImage(library_ / "c.png", kvtest::ImageFile{}));
   for (bx3::Element* material : materials_) {

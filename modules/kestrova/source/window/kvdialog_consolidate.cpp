@@ -2,6 +2,7 @@
 // rows pointed at the copies.
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "brantic/io.h"
+#include "brantic/parallel.h"
 #include "bx3/busy.h"
 #include "bx3/files.h"
 #include "bx3/modal.h"
@@ -142,10 +144,12 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
     copied.insert(item.source.View());
   }
   // The copies run beside the window in batches: small files many to a run, a large one in
-  // a run of its own. Escape abandons the run (the file being copied stays as it was). What
-  // was asked for before a failure or a cancelled question is still copied.
+  // a run of its own. A run's files are copied side by side on the process's helper threads,
+  // each file by one of them. Escape abandons the run (the files being copied stay as they
+  // were). What was asked for before a failure or a cancelled question is still copied; after
+  // a failure no other file of the run is started.
   bool copyFailed = false;
-  std::vector<uint8_t> copiedHere(planned.size(), 0);  // each written by the one run that copies it
+  std::vector<uint8_t> copiedHere(planned.size(), 0);  // each written by the one thread that copies it
   for (size_t begin = 0; begin < planned.size() && !copyFailed && !stopped;) {
     size_t end = begin + 1;
     for (int64_t bytes = planned[begin].size;
@@ -153,15 +157,25 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
       bytes += planned[end].size;
     }
     std::atomic<size_t> current{begin};
-    brantic::Result<brantic::CopyOutcome> outcome = brantic::CopyOutcome{};
+    brantic::Result<brantic::CopyOutcome> outcome = brantic::CopyOutcome{};  // the run's first failure
+    std::mutex outcomeLock;
+    std::atomic<bool> runFailed{false};
     const bool completed = bx3::RunBusy(
         [&](const std::atomic<bool>& stop) {
-          for (size_t at = begin; at < end && outcome; ++at) {
+          brantic::ParallelFor(end - begin, [&](size_t part) {
+            const size_t at = begin + part;
+            if (runFailed.load()) return;
             current = at;
-            outcome = bx3::CopyFile(planned[at].source, planned[at].target, {.stop = [&stop] { return stop.load(); }});
-            if (outcome) ++copiedCount;
-            copiedHere[at] = outcome && *outcome == brantic::CopyOutcome::Copied;
-          }
+            auto copy =
+                bx3::CopyFile(planned[at].source, planned[at].target, {.stop = [&stop] { return stop.load(); }});
+            if (copy) {
+              ++copiedCount;
+              copiedHere[at] = *copy == brantic::CopyOutcome::Copied;
+              return;
+            }
+            std::lock_guard lock(outcomeLock);
+            if (!runFailed.exchange(true)) outcome = copy.GetError();
+          });
         },
         [&] {
           const PlannedCopy& copy = planned[std::min(current.load(), end - 1)];
