@@ -4,6 +4,7 @@
 #include "bx3/commands.h"
 #include "bx3/dialog.h"
 #include "bx3/host.h"
+#include "support/fake_dialog.h"
 
 using namespace bx3;
 
@@ -17,22 +18,6 @@ class CountingCommand : public CommandData {
 
  private:
   int* runs_;
-};
-
-// Opens windows without a screen: enough to test what the host sends to open dialogs.
-class HeadlessToolkit : public DialogToolkit {
- public:
-  bool OpenWindow(GeDialog& dialog, int32_t, int32_t pluginId, int32_t, int32_t, int32_t, int32_t, int32_t) override {
-    if (!dialog.IsOpen() && (!dialog.CreateLayout() || !dialog.InitValues())) return false;
-    dialog.SetOpenState(true, pluginId);
-    return true;
-  }
-  bool CloseWindow(GeDialog& dialog) override {
-    dialog.SetOpenState(false, 0);
-    return true;
-  }
-  bool RestoreWindow(GeDialog&, int32_t, int32_t, const Container&) override { return false; }
-  bool FocusGadget(GeDialog&, int32_t) override { return true; }
 };
 
 class RecordingDialog : public GeDialog {
@@ -70,7 +55,7 @@ TEST(CommandsTest, RegistrationRunAndState) {
 
 TEST(CommandsTest, SpecialEventsReachOpenDialogsWhenTheQueueDrains) {
   brantic::DrainMainThreadQueue();  // what earlier changes posted
-  HeadlessToolkit toolkit;
+  kvtest::FakeToolkit toolkit;      // windows without a screen
   RecordingDialog closed;
   RecordingDialog open;
   EXPECT_FALSE(open.Open(kDialogNonModal, 77, -1, -1, 100, 100));  // no toolkit yet
