@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "bx3/busy.h"
 #include "bx3/modal.h"
 #include "collection/kvcollect_rules.h"
 #include "commands/kvcommands.h"
@@ -193,6 +194,15 @@ TEST_F(ConsolidateTest, AFailedCopyEndsWithItsReasonAndLeavesTheScene) {
   for (const auto& entry : fs::directory_iterator(folder_ / "tex")) {
     EXPECT_EQ(entry.path().filename().string().find(".copying-"), std::string::npos) << entry.path();
   }
+
+  // Escape stops the copies that run (here: before any began); the scene keeps its paths.
+  fs::remove_all(folder_ / "tex/c.png");
+  bx3::RequestEscape();
+  EXPECT_TRUE(dialog_.Consolidate(document_));
+  EXPECT_THAT(Text(kGadgetStatus), testing::HasSubstr("0 copied; stopped with Escape"));
+  EXPECT_FALSE(fs::exists(folder_ / "tex/c.png"));
+  EXPECT_EQ(StoredPath(3), library_ / "c.png");
+  EXPECT_EQ(document_->UndoCount(), 0);
 }
 
 TEST_F(ConsolidateTest, AFolderThatCannotBeMadeEndsWithFalse) {
