@@ -65,8 +65,9 @@ TEST_F(CheckBatchTest, TheDemoLacksThreeFilesAndThePolicyDecidesTheExitCode) {
   }
   EXPECT_EQ(missing, (std::vector<std::string>{"render/final.exr", "tex/decal.png", "tex/rust.png"}));
   std::uintmax_t bytes = 0;  // the demo ships small
-  for (const auto& entry : fs::recursive_directory_iterator(demo_))
-    bytes += entry.is_regular_file() ? entry.file_size() : 0;
+  for (const auto& entry : fs::recursive_directory_iterator(demo_)) {
+    if (entry.is_regular_file()) bytes += entry.file_size();
+  }
   EXPECT_LT(bytes, 2u * 1024 * 1024);
 
   const struct {

@@ -175,8 +175,9 @@ TEST(CheckOptionsTest, ArgumentsAndShares) {
 TEST(CheckOrphansTest, FilesNoSceneUsesAndScenesFoundBelowAFolder) {
   kvtest::TempFolder root;
   namespace fs = std::filesystem;
-  for (const char* file : {"a.bx3", "shots/b.bx3", "tex/wood.jpg", "tex/f_0001.png", "tex/f_0002.png", "old.png"})
+  for (const char* file : {"a.bx3", "shots/b.bx3", "tex/wood.jpg", "tex/f_0001.png", "tex/f_0002.png", "old.png"}) {
     kvtest::WriteBytes(root / file, "x");
+  }
   fs::create_directory_symlink(root / "tex", root / "linked");  // the same files again
   fs::create_symlink(root / "loop", root / "loop");
   const std::vector<std::string> used = {root / "a.bx3",          root / "shots/b.bx3",    root / "tex/../tex/wood.jpg",
