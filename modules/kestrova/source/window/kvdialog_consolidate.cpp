@@ -2,7 +2,6 @@
 // rows pointed at the copies.
 #include <algorithm>
 #include <atomic>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -157,8 +156,9 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
       bytes += planned[end].size;
     }
     std::atomic<size_t> current{begin};
-    brantic::Result<brantic::CopyOutcome> outcome = brantic::CopyOutcome{};  // the run's first failure
-    std::mutex outcomeLock;
+    // The run's first failure, written by the one copy that sets `runFailed` and read once
+    // every copy of the run has returned.
+    brantic::Result<brantic::CopyOutcome> outcome = brantic::CopyOutcome{};
     std::atomic<bool> runFailed{false};
     const bool completed = bx3::RunBusy(
         [&](const std::atomic<bool>& stop) {
@@ -173,7 +173,6 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
               copiedHere[at] = *copy == brantic::CopyOutcome::Copied;
               return;
             }
-            std::lock_guard lock(outcomeLock);
             if (!runFailed.exchange(true)) outcome = copy.GetError();
           });
         },
