@@ -51,6 +51,16 @@ TEST(ConsolidatePlanTest, EachFileAndEveryFrameGoesToTheFolderOfItsKind) {
       {"/s/hum.wav", ASSETTYPE_AUDIO, {{"/s/hum.wav", "/doc/hum.wav"}}},
       {"/s/not.wav", ASSETTYPE_AUDIO, {}, nullptr, 0, 0, false, false},
       {"/s/", ASSETTYPE_OTHER, {}, ""},  // no file name: nothing to copy
+      // More uses of files listed above: the same copy, unless the kind or the frames differ.
+      {"tex/wood.jpg", ASSETTYPE_IMAGE, {{"/lib/tex/wood.jpg", "/doc/tex/wood.jpg"}}, "/lib/tex/wood.jpg"},
+      {"/lib/tex/wood.jpg", ASSETTYPE_OTHER, {{"/lib/tex/wood.jpg", "/doc/wood.jpg"}}},
+      {"/lib/fire_0010.png", ASSETTYPE_IMAGE, {{"/lib/fire_0010.png", "/doc/tex/fire_0010.png"}}},
+      {"/lib/fire_0010.png",
+       ASSETTYPE_IMAGE | ASSETTYPE_SEQUENCE,
+       {{"/lib/fire_0010.png", "/doc/tex/fire_0010.png"}, {"/lib/fire_0011.png", "/doc/tex/fire_0011.png"}},
+       nullptr,
+       10,
+       11},
   };
   std::vector<KvAssetEntry> rows;
   for (const Case& c : cases) {

@@ -61,17 +61,34 @@ std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows,
   // are files inside other files: those keep their places next to theirs.
   std::unordered_map<uint64_t, std::pair<std::string, bx3::Filename>> placeOfTop;
   const bool anyNested = std::any_of(rows.begin(), rows.end(), [](const KvAssetEntry& row) { return row.IsNested(); });
+  // Many rows use one file: the item of its first plain row, by the text the path is made of,
+  // serves the others going to the same folder.
+  std::unordered_map<std::string_view, size_t> plainItemOf;
+  std::unordered_map<std::string, bx3::Filename> folderOf;  // by subfolder
   for (uint32_t index = 0; index < rows.size(); ++index) {
     const KvAssetEntry& row = rows[index];
     // A file under a root that did not answer is neither copied nor looked for.
     if ((anySelected && !row.selected) || row.IsUnreachable() || row.IsNested()) continue;
-    bx3::Filename path =
-        row.IsMissing() || row.resolvedPath.IsEmpty() ? row.assetPath : bx3::Filename(row.resolvedPath);
+    const bool stored = row.IsMissing() || row.resolvedPath.IsEmpty();
+    const std::string subfolder = LocalSubfolder(row, document);
+    auto knownFolder = folderOf.find(subfolder);
+    if (knownFolder == folderOf.end()) {
+      knownFolder =
+          folderOf.emplace(subfolder, subfolder.empty() ? targetFolder : targetFolder + bx3::Filename(subfolder)).first;
+    }
+    const bx3::Filename& folder = knownFolder->second;
+    const std::string_view pathText = stored ? row.assetPath.View() : row.resolvedPath.View();
+    if (const auto same = plainItemOf.find(pathText);
+        !row.IsSequence() && same != plainItemOf.end() && items[same->second].folder == folder) {
+      const KvCopyItem& first = items[same->second];
+      if (anyNested) placeOfTop.try_emplace(row.rowIdentity, first.source.GetDirectory().GetString().Std(), folder);
+      items.push_back({index, first.source, folder, first.target});
+      continue;
+    }
+    bx3::Filename path = stored ? row.assetPath : bx3::Filename(row.resolvedPath);
     if (!path.IsAbsolute() && documentFolder.IsPopulated()) path = documentFolder + path;
     const bx3::Filename file = path.GetFile();
     if (!file.IsPopulated()) continue;
-    const std::string subfolder = LocalSubfolder(row, document);
-    const bx3::Filename folder = subfolder.empty() ? targetFolder : targetFolder + bx3::Filename(subfolder);
     if (anyNested) placeOfTop.try_emplace(row.rowIdentity, path.GetDirectory().GetString().Std(), folder);
     // A set by its token: each file it should have, where it was found.
     if (const auto pattern = brantic::PathPattern::Find(path.View())) {
@@ -86,6 +103,7 @@ std::vector<KvCopyItem> PlanConsolidation(const std::vector<KvAssetEntry>& rows,
     const bool frameFiles = row.IsSequence() && !IsVideoFile(file) && row.frameDigitsPos >= 0 &&
                             row.frameDigitsLen > 0 && size_t(digitsEnd) <= file.WithoutSuffix().View().size();
     if (!frameFiles) {
+      if (!row.IsSequence()) plainItemOf.try_emplace(pathText, items.size());
       items.push_back({index, path, folder, folder + file});
       continue;
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -138,9 +139,9 @@ class KestrovaDialog : public bx3::GeDialog, public KvTreeEvents {
 
   void LoadViewSettings();
   // RelinkTextures and Consolidate inside their operation; Consolidate's note for the status
-  // line in `note`. A row of `preferred` takes the path given there when it is among its
-  // candidates.
-  void RunRelink(const bx3::Filename& folder, const std::unordered_map<uint32_t, bx3::Filename>* preferred = nullptr);
+  // line in `note`. A row that finds several candidates takes the one `preferredOf` names for
+  // it (by the row's index) when it is among them.
+  void RunRelink(const bx3::Filename& folder, const std::function<bx3::Filename(uint32_t)>& preferredOf = nullptr);
   bool CollectFiles(bx3::Document& document, std::string& note);
   // The walk of RelinkSearch: beside the window, with progress in the status line.
   void SearchFolder(const bx3::Filename& folder);

@@ -2,9 +2,9 @@
 // rows pointed at the copies.
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -212,9 +212,12 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
   }
   // Each row to its copy, even where the original is inside the scene's folder too and the
   // search finds it first.
-  std::unordered_map<uint32_t, bx3::Filename> copies;
-  for (const KvCopyItem& item : items) copies.try_emplace(item.row, item.folder + rows[item.row].assetPath.GetFile());
-  RunRelink(targetFolder, &copies);
+  std::vector<uint32_t> firstItemOf(rows.size(), UINT32_MAX);
+  for (uint32_t at = uint32_t(items.size()); at-- > 0;) firstItemOf[items[at].row] = at;
+  RunRelink(targetFolder, [&](uint32_t row) {
+    const uint32_t item = firstItemOf[row];
+    return item == UINT32_MAX ? bx3::Filename() : items[item].folder + rows[row].assetPath.GetFile();
+  });
   note += "; " + relinkNote_.Std();
   return true;
 }

@@ -45,13 +45,15 @@ void KestrovaDialog::RelinkTextures(const bx3::Filename& folder) {
   UpdateStatusLine(relinkNote_);
 }
 
-void KestrovaDialog::RunRelink(const bx3::Filename& folder,
-                               const std::unordered_map<uint32_t, bx3::Filename>* preferred) {
+void KestrovaDialog::RunRelink(const bx3::Filename& folder, const std::function<bx3::Filename(uint32_t)>& preferredOf) {
   collection_.ClearPathCache();
   if (!RelinkSearch(folder)) return;
-  if (preferred) {
+  if (preferredOf) {
     std::vector<KvAssetEntry>& rows = collection_.Rows();
-    for (const auto& [row, path] : *preferred) PreferCandidate(rows[row], path);
+    for (uint32_t row = 0; row < rows.size(); ++row) {
+      if (rows[row].relinkCandidates.empty()) continue;
+      if (const bx3::Filename path = preferredOf(row); path.IsPopulated()) PreferCandidate(rows[row], path);
+    }
   }
   ApplyRelink();
   BuildColumnLayout();
