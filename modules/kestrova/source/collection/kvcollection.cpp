@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <optional>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "brantic/mainthread.h"
 #include "brantic/media.h"
@@ -146,8 +145,8 @@ void KvCollection::ProbeRows(const std::vector<uint32_t>& indexes) {
   for (const uint32_t index : indexes) {
     const KvAssetEntry& row = rows_[index];
     if (row.resolvedUrl.IsEmpty()) continue;
-    const auto [known, added] = fileOfPath[row.resolvedUrl.IsRelative()].emplace(row.resolvedUrl.GetPath().View(),
-                                                                                 uint32_t(batch->files.size()));
+    const auto [known, added] = fileOfPath[row.resolvedUrl.IsRelative()].try_emplace(row.resolvedUrl.GetPath().View(),
+                                                                                     uint32_t(batch->files.size()));
     if (added) {
       batch->files.push_back({row.assetPath, row.resolvedUrl, row.formatText, row.assetType});
       if (const auto remembered = probeMemory_.find(row.resolvedUrl.GetPath().Std());
@@ -529,13 +528,17 @@ bool KvCollection::KeepWrittenRows(const std::vector<KvWrittenRow>& written, uin
     isWritten[size_t(entry.row - first)] = true;
   }
   // The rows of each written element side by side: it may not use one path in two of them.
-  std::unordered_set<bx3::ElementUid> writtenOwners;
+  std::vector<bx3::ElementUid> writtenOwners;  // sorted, each once
+  writtenOwners.reserve(written.size());
   for (const KvWrittenRow& entry : written) {
-    if (!entry.row->IsNested()) writtenOwners.insert(entry.row->ownerLink.GetUid());
+    if (!entry.row->IsNested()) writtenOwners.push_back(entry.row->ownerLink.GetUid());
   }
+  std::sort(writtenOwners.begin(), writtenOwners.end());
+  writtenOwners.erase(std::unique(writtenOwners.begin(), writtenOwners.end()), writtenOwners.end());
   std::vector<std::pair<bx3::ElementUid, uint32_t>> owners;
   for (size_t i = 0; i < rows_.size(); ++i) {
-    if (!rows_[i].IsNested() && writtenOwners.count(rows_[i].ownerLink.GetUid())) {
+    if (!rows_[i].IsNested() &&
+        std::binary_search(writtenOwners.begin(), writtenOwners.end(), rows_[i].ownerLink.GetUid())) {
       owners.emplace_back(rows_[i].ownerLink.GetUid(), uint32_t(i));
     }
   }

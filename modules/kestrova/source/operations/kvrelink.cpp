@@ -42,11 +42,15 @@ KvRelinkSearchResult SearchForFiles(const bx3::Filename& folder, const KvRelinkI
     progress.SetFolder(entered);
     return true;
   };
+  // `pathText` is `path` once some row keeps it: the rows of one file share that text.
+  brantic::String pathText;
   const auto found = [&](const KvRelinkIndex::Wanted& row) {
     if (row.assetPath.View() == path) return;
     ++result.foundCount;
     progress.found.store(result.foundCount, std::memory_order_relaxed);
-    if (findsOfRow[row.row]++ < kFindsKept) result.finds.push_back({row.row, brantic::String(path)});
+    if (findsOfRow[row.row]++ >= kFindsKept) return;
+    if (pathText.View() != path) pathText = brantic::String(path);
+    result.finds.push_back({row.row, pathText});
   };
   const auto pathIn = [&path](const std::string& folder, std::string_view name) {
     path.assign(folder);
