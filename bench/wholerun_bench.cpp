@@ -305,15 +305,9 @@ void MakeCollectSceneOnce(int64_t scale) {
   shape.uses = 1000 * scale;
   shape.distinctFiles = shape.presentFiles = 160 * scale;
   shape.foundByName = 0;
+  shape.absolutePaths = true;
   kvtest::WriteBigScene(folder + "/lib", shape);
-  // The same scene naming the library's files by their absolute paths, to be copied anywhere.
-  std::ifstream in(folder + "/lib/big.bx3");
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const std::string relative = R"("file": "maps/)", absolute = R"("file": ")" + folder + "/lib/maps/";
-  for (size_t at = text.find(relative); at != std::string::npos; at = text.find(relative, at + absolute.size())) {
-    text.replace(at, relative.size(), absolute);
-  }
-  std::ofstream(folder + "/scene.bx3") << text;
+  fs::rename(folder + "/lib/big.bx3", folder + "/scene.bx3");
   fs::create_directories(folder + "/prefs");
   std::ofstream(folder + "/complete") << "";
 }

@@ -14,6 +14,7 @@ struct BigSceneShape {
   int64_t presentFiles = 200;  // below "maps/", where the scene says they are
   int64_t foundByName = 100;   // named "lost/...", found by name in "tex/"
   int64_t shadersPerMaterial = 10;
+  bool absolutePaths = false;  // files named by absolute paths, so that the scene can be copied anywhere
 };
 
 // A 2 × 2 RGB picture.
@@ -49,8 +50,8 @@ inline std::string WriteBigScene(const std::string& folder, const BigSceneShape&
                                      : file < shape.presentFiles + shape.foundByName ? "lost/"
                                                                                      : "missing/";
       scene << (shader ? ", " : "") << R"({"id": )" << id++ << R"(, "type": "shader.bitmap", "name": "S", "params": )"
-            << R"({"100": {"int": )" << shader % 14 << R"(}, "1000": {"file": ")" << folderPart << fileName(file)
-            << R"("}}})";
+            << R"({"100": {"int": )" << shader % 14 << R"(}, "1000": {"file": ")"
+            << (shape.absolutePaths ? folder + "/" : "") << folderPart << fileName(file) << R"("}}})";
     }
     scene << "]}";
   }

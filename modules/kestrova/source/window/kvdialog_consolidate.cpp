@@ -215,7 +215,7 @@ bool KestrovaDialog::CollectFiles(bx3::Document& document, std::string& note) {
   std::vector<uint32_t> firstItemOf(rows.size(), UINT32_MAX);
   for (uint32_t at = uint32_t(items.size()); at-- > 0;) firstItemOf[items[at].row] = at;
   RunRelink(targetFolder, [&](uint32_t row) {
-    const uint32_t item = firstItemOf[row];
+    const uint32_t item = row < firstItemOf.size() ? firstItemOf[row] : UINT32_MAX;
     return item == UINT32_MAX ? bx3::Filename() : items[item].folder + rows[row].assetPath.GetFile();
   });
   note += "; " + relinkNote_.Std();
